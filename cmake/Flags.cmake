@@ -1,0 +1,21 @@
+# Build flags shared by every target.
+# Determinism: no fast-math, no fused multiply-add contraction, no host-specific
+# instruction sets, so the same inputs give the same simulation on every machine.
+add_compile_options(-ffp-contract=off -fno-fast-math)
+add_compile_options(-Wall -Wextra -Wno-unused-parameter)
+
+if(LV_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Helper for subsystem and platform libraries: sources of a folder plus the
+# project root on the include path, so game code includes "core/Vector3.h".
+function(lv_add_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;INCLUDES" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR} ${ARG_INCLUDES})
+  if(ARG_LIBS)
+    target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+  endif()
+endfunction()

@@ -1,0 +1,105 @@
+#include "core/ConfigFile.h"
+
+#include <sstream>
+
+#include "core/ConfigSyntax.h"
+#include "core/DebugPrint.h"
+
+const char* const ConfigFile::CommentChars = kConfigCommentChars;
+const char* const ConfigFile::Delimiters = kConfigDelimiters;
+const char* const ConfigFile::NumberChars = kConfigNumberChars;
+
+ConfigFile::ConfigFile(const std::string& path_, bool* ok)
+    : path(path_),
+      stream(new std::ifstream(path_)),
+      lookupStream(new std::ifstream(path_))
+{
+    bool opened = true;
+    for (const std::ifstream* s : {stream.get(), lookupStream.get()}) {
+        if (!s->is_open()) {
+            DebugPrint("Could not open %s\n", path.c_str());
+            opened = false;
+        }
+    }
+    if (ok) {
+        *ok = opened;
+    }
+}
+
+ConfigFile::~ConfigFile() = default;
+
+bool ConfigFile::Rewind()
+{
+    lookupStream.reset(new std::ifstream(path));
+    return lookupStream->is_open();
+}
+
+bool ConfigFile::ReadRecord(std::istream* in, std::vector<std::string>& tokens)
+{
+    if (!in) {
+        DebugPrint("The input file, %s, is not open.\n", path.c_str());
+        return false;
+    }
+    return ReadConfigRecord(*in, kConfigFileMaxLine, tokens, CommentChars, Delimiters);
+}
+
+template <typename T>
+bool ConfigFile::GetValues(const std::string& name, std::vector<T>& values)
+{
+    Rewind();
+    std::vector<std::string> tokens;
+    while (ReadRecord(lookupStream.get(), tokens)) {
+        if (tokens[0] != name) {
+            continue;
+        }
+        values.clear();
+        if (tokens.size() == 1) {
+            DebugPrint("Attribute %s has no values for it\n", name.c_str());
+            return false;
+        }
+        std::string joined;
+        for (std::size_t i = 1; i < tokens.size(); ++i) {
+            joined += tokens[i];
+            joined += ' ';
+        }
+        // One value per token; a token that is no T (and every one after it,
+        // since the stream has failed) reads as 0.
+        std::istringstream reader(joined);
+        for (std::size_t i = 1; i < tokens.size(); ++i) {
+            T value = T();
+            if (!(reader >> value)) {
+                value = T();
+            }
+            values.push_back(value);
+        }
+        return true;
+    }
+    return false;
+}
+
+template <typename T>
+bool ConfigFile::GetValue(const std::string& name, T& out)
+{
+    std::vector<T> values;
+    if (!GetValues(name, values)) {
+        return false;
+    }
+    if (values.empty()) {
+        DebugPrint("No values were read!\n");
+        return false;
+    }
+    if (values.size() > 1) {
+        DebugPrint("Multiple values exist for attribute %s\n", name.c_str());
+    }
+    out = values[0];
+    return true;
+}
+
+template bool ConfigFile::GetValues<float>(const std::string&, std::vector<float>&);
+template bool ConfigFile::GetValues<int>(const std::string&, std::vector<int>&);
+template bool ConfigFile::GetValues<unsigned int>(const std::string&, std::vector<unsigned int>&);
+template bool ConfigFile::GetValues<bool>(const std::string&, std::vector<bool>&);
+template bool ConfigFile::GetValue<float>(const std::string&, float&);
+template bool ConfigFile::GetValue<int>(const std::string&, int&);
+template bool ConfigFile::GetValue<unsigned int>(const std::string&, unsigned int&);
+template bool ConfigFile::GetValue<bool>(const std::string&, bool&);

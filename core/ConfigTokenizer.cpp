@@ -1,0 +1,26 @@
+#include "core/ConfigTokenizer.h"
+
+#include "core/ConfigSyntax.h"
+
+ConfigTokenizer::ConfigTokenizer(const std::string& path_, bool* ok)
+    : path(path_),
+      commentChars(kConfigCommentChars),
+      delimiters(kConfigDelimiters),
+      numberChars(kConfigNumberChars),
+      stream(new std::ifstream(path_)),
+      lookupStream(new std::ifstream(path_))
+{
+    if (ok) {
+        *ok = stream->is_open() && lookupStream->is_open();
+    }
+}
+
+ConfigTokenizer::~ConfigTokenizer() = default;
+
+bool ConfigTokenizer::ReadLine(std::istream* in, std::vector<std::string>& tokens)
+{
+    if (!in) {
+        return false;
+    }
+    return ReadConfigRecord(*in, kConfigTokenizerMaxLine, tokens, commentChars.c_str(), delimiters.c_str());
+}

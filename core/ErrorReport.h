@@ -1,0 +1,13 @@
+// The failure report every subsystem writes to the error stream: the message
+// line, then "Failed in file: <source>", then "On line: <n>", each line
+// flushed so a crash right after still leaves the report in the log.
+#pragma once
+
+#include <string>
+
+void ReportError(const char* message, const char* file, int line);
+void ReportError(const std::string& message, const char* file, int line);
+
+// Reports with the calling source file and line.
+#define REPORT_ERROR(message) ReportError((message), __FILE__, __LINE__)
+#define LV_REPORT_ERROR(message) REPORT_ERROR(message)

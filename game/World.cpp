@@ -1,0 +1,39 @@
+#include "game/World.h"
+
+#include <cstdio>
+#include <iostream>
+
+#include "core/ConfigFile.h"
+#include "core/Resources.h"
+#include "core/ErrorReport.h"
+#include "core/SpineTrace.h"
+
+World* gWorld = nullptr;
+
+World::World() {
+    bool ok = false;
+    physicsConfig = new ConfigFile(ConfigDirectory + "Physics.cfg", &ok);
+    if (!ok) {
+        std::cerr << "Could Not Load Physics config file" << std::endl;
+    }
+    const std::string vidPath = ConfigDirectory + "Vid.cfg";
+    vidConfig = new ConfigFile(vidPath, &ok);
+    if (!ok) {
+        delete vidConfig;
+        vidConfig = WriteDefaultVideoConfig(vidPath, &ok);
+        if (!ok) std::cerr << "Could Not Load Video config file" << std::endl;
+    }
+}
+
+World::~World() {
+    delete vidConfig;
+    vidConfig = nullptr;
+    delete physicsConfig;
+    physicsConfig = nullptr;
+}
+
+void World::Update(float time) { SpineTrace::Record("World::Update"); }
+
+void World::AddHeightmap(const std::string& fileName) { SpineTrace::Record("World::AddHeightmap " + fileName); }
+
+void World::ClearHeightmaps() { SpineTrace::Record("World::ClearHeightmaps"); }

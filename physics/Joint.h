@@ -1,0 +1,7 @@
+#pragma once
+
+#include "physics/PhysicsController.h"
+
+class Joint : public PhysicsController
+{
+};

@@ -1,0 +1,3 @@
+#include "physics/PhysicsSettings.h"
+
+PhysicsSettings gPhysicsSettings;

@@ -1,0 +1,91 @@
+// A body's signed-distance grid: nx*ny*nz nodes over the widened hull box in
+// body space. Each node holds the way out of the body and the distance,
+// positive inside (the penetration depth) and negative outside.
+//
+// The cells never change once built, so they are held immutably and shared:
+// moving a mesh hands them over (the source is left empty), and Share() gives
+// a second mesh over the same cells (bodies of one template). A plain copy is
+// not allowed, so no two meshes can free one array.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "core/Vector3.h"
+#include "physics/shapes/SurfaceTriangle.h"
+
+class CollisionMeshObject;
+
+struct GridCell
+{
+    Vector3 direction; // unit, out of the body
+    float distance = 0.0f;
+};
+
+class CollisionBodyMesh
+{
+public:
+    // Node counts per axis are clamped to this range: below 2 the cell size
+    // divides by zero, far above it a grid costs more memory than a stage has.
+    static constexpr int kMinNodes = 2;
+    static constexpr int kMaxNodes = 64;
+
+    CollisionBodyMesh();
+    virtual ~CollisionBodyMesh();
+
+    CollisionBodyMesh(const CollisionBodyMesh&) = delete;
+    CollisionBodyMesh& operator=(const CollisionBodyMesh&) = delete;
+    CollisionBodyMesh(CollisionBodyMesh&& other) noexcept;
+    CollisionBodyMesh& operator=(CollisionBodyMesh&& other) noexcept;
+
+    // A mesh over the same cells, bounds and counts.
+    CollisionBodyMesh Share() const;
+
+    // Fills from shape->GetMeshInfo when shape is given, else from the
+    // triangles by ray parity. An empty triangle list leaves the mesh empty.
+    void Build(int nx, int ny, int nz, float margin, const TriangleList& triangles, const CollisionMeshObject* shape);
+
+    // Depth and outward normal at a body-space point; false when there is no
+    // overlap (the depth then reads as the distance outside) or the point lies
+    // outside the grid box. An empty mesh never reports contact.
+    bool GetContact(const Vector3& localPoint, Vector3& normal, float& depth, bool skipBoundsTest) const;
+
+    // Squared distance from a body-space point to the grid box; 0 inside.
+    float GetBoxDistanceSquared(const Vector3& localPoint) const;
+
+    bool IsEmpty() const { return nx == 0; }
+    int GetCountX() const { return nx; }
+    int GetCountY() const { return ny; }
+    int GetCountZ() const { return nz; }
+    const Vector3& GetCellSize() const { return cellSize; }
+    const Vector3& GetMinimum() const { return minimum; }
+    const Vector3& GetMaximum() const { return maximum; }
+    float GetBoundingRadius() const { return boundingRadius; }
+    Vector3 GetNodePosition(int i, int j, int k) const;
+    const GridCell& GetCell(int i, int j, int k) const;
+    // How many meshes hold these cells (0 for an empty mesh).
+    long GetShareCount() const { return cells.use_count(); }
+
+private:
+    typedef std::vector<GridCell> CellArray;
+
+    void Clear();
+    void SetBounds(float margin, const TriangleList& triangles);
+    void FillFromShape(CellArray& out, const CollisionMeshObject& shape) const;
+    void FillFromTriangles(CellArray& out, const TriangleList& triangles) const;
+    int Index(int i, int j, int k) const { return (k * ny + j) * nx + i; }
+    bool GetNearestContact(const Vector3& u, Vector3& normal, float& depth, const Vector3& p) const;
+    bool GetInterpolatedContact(const Vector3& u, Vector3& normal, float& depth) const;
+
+    std::shared_ptr<const CellArray> cells;
+    int nx;
+    int ny;
+    int nz;
+    int requestedX;
+    int requestedY;
+    int requestedZ;
+    Vector3 cellSize;
+    Vector3 minimum;
+    Vector3 maximum;
+    float boundingRadius;
+};

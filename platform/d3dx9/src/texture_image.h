@@ -1,0 +1,23 @@
+// Images as the texture loader reads them: RGBA8, top row first.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lvtex {
+
+struct Image {
+    unsigned width = 0;
+    unsigned height = 0;
+    unsigned depth = 1;    // slices of a volume
+    std::vector<uint8_t> rgba;
+};
+
+// Decodes png, jpg, bmp (stb_image) or dds (ours) from memory. False with a
+// reason on anything it cannot read safely.
+bool DecodeImage(const std::vector<uint8_t>& bytes, Image& image, std::string& reason);
+// The dds reader alone: uncompressed RGB/RGBA/luminance/alpha, 2D or volume.
+bool DecodeDds(const std::vector<uint8_t>& bytes, Image& image, std::string& reason);
+
+} // namespace lvtex

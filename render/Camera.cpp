@@ -1,0 +1,5 @@
+#include "render/Camera.h"
+
+#include "core/SpineTrace.h"
+
+void Camera::LoadOptions() { SpineTrace::Record("Camera::LoadOptions"); }

@@ -1,0 +1,67 @@
+// The renderer: device set-up, resources and the frame. The device side
+// (video settings, framework and device bring-up, states after a reset) is
+// in VideoInit.cpp; resources, render lists and the frame are still to come.
+#pragma once
+
+#include <d3d9.h>
+#include <d3dx9math.h>
+
+#include "render/Camera.h"
+
+struct DXUTDeviceSettings;
+class CD3DFont;
+
+class Renderer {
+public:
+    Renderer();
+    ~Renderer();
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
+
+    // Brings up the framework, the window and the device.
+    bool InitDirectX();
+    // Creates the Direct3D interface and fills the settings of the first device.
+    void CreateD3DInterface(DXUTDeviceSettings* settings);
+    IDirect3DDevice9* GetDevice() const { return device; }
+
+    // States, shader level, viewport and projection after every reset.
+    void OnDeviceReset();
+    void SelectShaderLevel();
+    void LoadResources();
+    void ReleaseDeviceResources();
+    // Decides the back-buffer size before the framework creates or changes the device.
+    void UpdateFullscreenSize(DXUTDeviceSettings* settings);
+
+    // Advances the effect time by the step time in seconds.
+    void Update(float dt);
+    void RenderFrame();
+
+    Camera* GetCamera() { return &camera; }
+    bool IsFullscreen() const { return fullscreen; }
+    int GetEffectIndex() const { return effectIndex; }
+    const D3DCAPS9& GetCaps() const { return caps; }
+    float GetAspect() const { return aspect; }
+
+private:
+    int ReadVideoInt(const char* key, int fallback) const;
+
+    Camera camera;
+    HWND window = nullptr;
+    HINSTANCE instance = nullptr;
+    const wchar_t* windowClass = L"DLumveran";
+    bool fullscreen = false;
+    IDirect3D9* d3d = nullptr;
+    IDirect3DDevice9* device = nullptr;
+    D3DCAPS9 caps = {};
+    int effectIndex = 1;
+    bool paletteMacro = false;
+    float aspect = 1.0f;
+    D3DVIEWPORT9 viewport = {};
+    float halfWidth = 0.0f;
+    float halfHeight = 0.0f;
+    bool redraw = false;
+};
+
+extern Renderer* gRenderer;
+// The debug text font, made at every device reset.
+extern CD3DFont* gDebugFont;

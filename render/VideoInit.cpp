@@ -1,0 +1,157 @@
+// The device side of the renderer: video settings from "Vid.cfg", the
+// framework, window and device bring-up, and the states fixed after every
+// device reset.
+#include <d3dx9math.h>
+
+#include "DXUT.h"
+#include "core/ConfigFile.h"
+#include "core/ErrorReport.h"
+#include "game/World.h"
+#include "render/Renderer.h"
+
+namespace {
+const float kPi = 3.14159265358979323846f;
+const float kNearPlane = 1.0f;
+const float kFarPlane = 1000.0f;
+}  // namespace
+
+Renderer::Renderer() {
+    bool on = false;
+    ConfigFile* vid = gWorld ? gWorld->GetVidConfig() : nullptr;
+    if (vid && vid->GetValue<bool>("Fullscreen", on)) fullscreen = on;
+}
+
+int Renderer::ReadVideoInt(const char* key, int fallback) const {
+    int value = fallback;
+    ConfigFile* vid = gWorld ? gWorld->GetVidConfig() : nullptr;
+    if (vid) vid->GetValue<int>(key, value);
+    return value;
+}
+
+bool Renderer::InitDirectX() {
+    if (FAILED(DXUTInit(true, true, true, true))) {
+        REPORT_ERROR("Could not initialize DirectX");
+        return false;
+    }
+    const int width = ReadVideoInt("FullscreenWidth", 640);
+    const int height = ReadVideoInt("FullscreenHeight", 480);
+    if (FAILED(DXUTCreateWindow(L"Quorvalith", nullptr, nullptr, nullptr, CW_USEDEFAULT, CW_USEDEFAULT, width,
+                                height))) {
+        REPORT_ERROR("Could not create a window");
+        return false;
+    }
+    DXUTDeviceSettings settings = {};
+    CreateD3DInterface(&settings);
+    // Without an interface the settings were never filled: there is no device to make.
+    if (!d3d || FAILED(DXUTCreateDeviceFromSettings(&settings, false, true))) {
+        REPORT_ERROR("Could not create a D3D device");
+        return false;
+    }
+    instance = DXUTGetHINSTANCE();
+    window = DXUTGetHWND();
+    return true;
+}
+
+void Renderer::CreateD3DInterface(DXUTDeviceSettings* settings) {
+    d3d = Direct3DCreate9(D3D_SDK_VERSION);
+    if (!d3d) {
+        REPORT_ERROR("D3D interface Could not be acquired");
+        return;
+    }
+    D3DDISPLAYMODE mode = {};
+    if (FAILED(d3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode))) {
+        REPORT_ERROR("Adapter Display Mode could not be acquired");
+        d3d->Release();
+        d3d = nullptr;
+        return;
+    }
+    settings->AdapterOrdinal = 0;
+    settings->DeviceType = D3DDEVTYPE_HAL;
+    settings->AdapterFormat = mode.Format;
+    settings->BehaviorFlags = D3DCREATE_HARDWARE_VERTEXPROCESSING;
+    D3DPRESENT_PARAMETERS& pp = settings->pp;
+    pp.BackBufferFormat = mode.Format;
+    pp.BackBufferCount = 1;
+    pp.MultiSampleType = D3DMULTISAMPLE_NONE;
+    pp.MultiSampleQuality = 0;
+    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    pp.hDeviceWindow = DXUTGetHWND();
+    pp.EnableAutoDepthStencil = TRUE;
+    pp.AutoDepthStencilFormat = D3DFMT_D16;
+    pp.Flags = D3DPRESENTFLAG_DISCARD_DEPTHSTENCIL;
+    pp.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
+    if (fullscreen) {
+        pp.Windowed = FALSE;
+        pp.BackBufferWidth = static_cast<UINT>(ReadVideoInt("FullscreenWidth", 640));
+        pp.BackBufferHeight = static_cast<UINT>(ReadVideoInt("FullscreenHeight", 480));
+        pp.FullScreen_RefreshRateInHz = mode.RefreshRate;
+    } else {
+        pp.Windowed = TRUE;
+        pp.BackBufferWidth = 0;
+        pp.BackBufferHeight = 0;
+        pp.FullScreen_RefreshRateInHz = 0;
+    }
+}
+
+void Renderer::UpdateFullscreenSize(DXUTDeviceSettings* settings) {
+    if (!settings) return;
+    D3DPRESENT_PARAMETERS& pp = settings->pp;
+    if (pp.Windowed) {
+        RECT client = {};
+        GetClientRect(DXUTGetHWND(), &client);
+        pp.BackBufferWidth = static_cast<UINT>(client.right);
+        pp.BackBufferHeight = static_cast<UINT>(client.bottom);
+        fullscreen = false;
+    } else {
+        pp.BackBufferHeight = static_cast<UINT>(ReadVideoInt("FullscreenHeight", 480));
+        pp.BackBufferWidth = static_cast<UINT>(ReadVideoInt("FullscreenWidth", 640));
+        pp.FullScreen_RefreshRateInHz = 0;
+        fullscreen = true;
+    }
+}
+
+void Renderer::SelectShaderLevel() {
+    // Pixel shaders 2.0 and up take the full effect file with the skinning
+    // palette macro; older hardware the reduced one.
+    if (caps.PixelShaderVersion >= D3DPS_VERSION(2, 0)) {
+        effectIndex = 0;
+        paletteMacro = true;
+    } else {
+        effectIndex = 1;
+        paletteMacro = false;
+    }
+}
+
+void Renderer::OnDeviceReset() {
+    redraw = true;
+    device = DXUTGetD3DDevice();
+    if (!device) return;
+    device->GetDeviceCaps(&caps);
+    SelectShaderLevel();
+
+    device->SetRenderState(D3DRS_ZENABLE, TRUE);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+    device->SetRenderState(D3DRS_NORMALIZENORMALS, TRUE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    const float one = 1.0f, zero = 0.0f;
+    device->SetRenderState(D3DRS_POINTSIZE, *reinterpret_cast<const DWORD*>(&one));
+    device->SetRenderState(D3DRS_POINTSIZE_MIN, *reinterpret_cast<const DWORD*>(&one));
+    device->SetRenderState(D3DRS_POINTSCALE_A, *reinterpret_cast<const DWORD*>(&one));
+    device->SetRenderState(D3DRS_POINTSCALE_B, *reinterpret_cast<const DWORD*>(&zero));
+    device->SetRenderState(D3DRS_POINTSCALE_C, *reinterpret_cast<const DWORD*>(&zero));
+    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+
+    const RECT client = DXUTGetWindowClientRect();
+    aspect = client.bottom != 0 ? static_cast<float>(client.right) / static_cast<float>(client.bottom) : 1.0f;
+    device->GetViewport(&viewport);
+    halfWidth = static_cast<float>(viewport.Width) * 0.5f;
+    halfHeight = static_cast<float>(viewport.Height) * 0.5f;
+    fullscreen = !DXUTGetDeviceSettings().pp.Windowed;
+
+    D3DXMATRIX projection;
+    D3DXMatrixPerspectiveFovLH(&projection, kPi / 4.0f, aspect, kNearPlane, kFarPlane);
+    camera.SetProjection(projection);
+}

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds everything and runs the unit, GL and end-to-end tests: once plainly,
+# once with AddressSanitizer and UndefinedBehaviorSanitizer (skip that with
+# LV_NO_SANITIZE=1 for a quick local run).
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+"$root/scripts/setup.sh"
+jobs="$(nproc)"
+
+run_suite() {
+  local dir="$1"; shift
+  cmake -S "$root" -B "$dir" "$@" >/dev/null
+  cmake --build "$dir" -j"$jobs"
+  (cd "$dir" && ctest --output-on-failure -j"$jobs" -L 'unit|gl|e2e' --timeout 600)
+}
+
+export LIBGL_ALWAYS_SOFTWARE=1
+echo "== plain build =="
+run_suite "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+if [ "${LV_NO_SANITIZE:-0}" != "1" ]; then
+  echo "== AddressSanitizer + UBSan build =="
+  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    run_suite "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DLV_SANITIZE=ON -DLV_BUILD_BENCH=OFF
+fi

@@ -1,0 +1,124 @@
+#include "FuzzXFile.h"
+
+#include <d3dx9anim.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+#include <unistd.h>
+
+namespace {
+
+class FuzzAllocator : public ID3DXAllocateHierarchy {
+public:
+    HRESULT CreateFrame(LPCSTR name, LPD3DXFRAME* out) override {
+        D3DXFRAME* f = new D3DXFRAME();
+        if (name) f->Name = strdup(name);
+        *out = f;
+        return S_OK;
+    }
+    HRESULT CreateMeshContainer(LPCSTR, const D3DXMESHDATA* data, const D3DXMATERIAL* materials, const D3DXEFFECTINSTANCE*,
+                                DWORD numMaterials, const DWORD* adjacency, LPD3DXSKININFO skin,
+                                LPD3DXMESHCONTAINER* out) override {
+        D3DXMESHCONTAINER* mc = new D3DXMESHCONTAINER();
+        mc->MeshData = *data;
+        data->pMesh->AddRef();
+        // Touch everything the loader handed over, as a game allocator copies it.
+        for (DWORD i = 0; i < numMaterials; ++i)
+            if (materials[i].pTextureFilename) checksum += std::strlen(materials[i].pTextureFilename);
+        for (DWORD i = 0; i < data->pMesh->GetNumFaces() * 3; ++i) checksum += adjacency[i];
+        mc->pSkinInfo = skin;
+        if (skin) skin->AddRef();
+        *out = mc;
+        return S_OK;
+    }
+    HRESULT DestroyFrame(LPD3DXFRAME f) override {
+        free(f->Name);
+        delete f;
+        return S_OK;
+    }
+    HRESULT DestroyMeshContainer(LPD3DXMESHCONTAINER mc) override {
+        if (mc->pSkinInfo) mc->pSkinInfo->Release();
+        mc->MeshData.pMesh->Release();
+        delete mc;
+        return S_OK;
+    }
+    size_t checksum = 0;
+};
+
+void ExerciseSkin(const D3DXFRAME* frame) {
+    for (; frame; frame = frame->pFrameSibling) {
+        for (const D3DXMESHCONTAINER* mc = frame->pMeshContainer; mc; mc = mc->pNextMeshContainer) {
+            if (!mc->pSkinInfo) continue;
+            for (DWORD palette : {35u, 12u}) {
+                ID3DXMesh* blended = nullptr;
+                ID3DXBuffer* combos = nullptr;
+                DWORD maxInfl = 0, groups = 0;
+                if (SUCCEEDED(mc->pSkinInfo->ConvertToIndexedBlendedMesh(mc->MeshData.pMesh, D3DXMESH_MANAGED, palette,
+                                                                         nullptr, nullptr, nullptr, nullptr, &maxInfl,
+                                                                         &groups, &combos, &blended))) {
+                    for (DWORD g = 0; g < groups; ++g) blended->DrawSubset(g);
+                    combos->Release();
+                    blended->Release();
+                }
+            }
+        }
+        ExerciseSkin(frame->pFrameFirstChild);
+    }
+}
+
+void ExerciseAnimation(ID3DXAnimationController* ac) {
+    for (UINT s = 0; s < ac->GetNumAnimationSets(); ++s) {
+        ID3DXAnimationSet* set = nullptr;
+        if (FAILED(ac->GetAnimationSet(s, &set))) continue;
+        ID3DXKeyframedAnimationSet* kf = static_cast<ID3DXKeyframedAnimationSet*>(set);
+        for (UINT a = 0; a < kf->GetNumAnimations(); ++a) {
+            std::vector<D3DXKEY_QUATERNION> r(kf->GetNumRotationKeys(a));
+            std::vector<D3DXKEY_VECTOR3> sc(kf->GetNumScaleKeys(a)), t(kf->GetNumTranslationKeys(a));
+            kf->GetRotationKeys(a, r.data());
+            kf->GetScaleKeys(a, sc.data());
+            kf->GetTranslationKeys(a, t.data());
+        }
+        kf->GetPeriodicPosition(3.5);
+        set->Release();
+    }
+}
+
+const std::string& ScratchPath() {
+    static const std::string path = "/tmp/lv_fuzz_xfile_" + std::to_string(getpid()) + ".x";
+    return path;
+}
+
+}  // namespace
+
+int LvFuzzXFile(const uint8_t* data, size_t size) {
+    FILE* f = std::fopen(ScratchPath().c_str(), "wb");
+    if (!f) return 0;
+    if (size) std::fwrite(data, 1, size, f);
+    std::fclose(f);
+
+    ID3DXMesh* mesh = nullptr;
+    if (SUCCEEDED(D3DXLoadMeshFromXA(ScratchPath().c_str(), D3DXMESH_MANAGED, nullptr, nullptr, nullptr, nullptr, nullptr, &mesh))) {
+        ID3DXMesh* clone = nullptr;
+        if (SUCCEEDED(mesh->CloneMeshFVF(D3DXMESH_MANAGED, D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX3, nullptr, &clone))) {
+            D3DXComputeNormals(clone, nullptr);
+            clone->Release();
+        }
+        mesh->Release();
+    }
+    FuzzAllocator alloc;
+    D3DXFRAME* root = nullptr;
+    ID3DXAnimationController* ac = nullptr;
+    if (SUCCEEDED(D3DXLoadMeshHierarchyFromXA(ScratchPath().c_str(), 0, nullptr, &alloc, nullptr, &root, &ac))) {
+        D3DXVECTOR3 centre;
+        float radius = 0;
+        D3DXFrameCalculateBoundingSphere(root, &centre, &radius);
+        ExerciseSkin(root);
+        if (ac) ExerciseAnimation(ac);
+        D3DXFrameFind(root, "Bip01_Head");
+        if (ac) ac->Release();
+        D3DXFrameDestroy(root, &alloc);
+    }
+    return 0;
+}

@@ -1,0 +1,249 @@
+// The spine's frame order, the frozen-world rule, the developer keys, the
+// Escape rule and dropped files, checked through the placeholders' call trace.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "Win32Host.h"
+#include "core/Clock.h"
+#include "core/EventDispatcher.h"
+#include "core/EventObj.h"
+#include "core/Messages.h"
+#include "core/SpineTrace.h"
+#include "game/InGameLevelEditor.h"
+#include "game/Input.h"
+#include "game/LevelLoader.h"
+#include "game/Lumveran.h"
+#include "game/Player.h"
+#include "game/World.h"
+#include "particles/fPartManager.h"
+#include "physics/PhysicsWorld.h"
+#include "render/Renderer.h"
+#include "ui/HUDManager.h"
+#include "ui/MenuMan.h"
+#include "ui/ReplaySystem.h"
+
+namespace {
+
+// Records its deliveries into the trace, so the delivery pass shows up in
+// the frame order.
+class TraceReceiver : public fEventObj {
+public:
+    TraceReceiver() { SubscribeMessages(); }
+    void SubscribeMessages() override { gEventDispatcher->Subscribe(kMsgMoveForward, this); }
+    void HandleMessage(int id, fMessage* msg) override { SpineTrace::Record("deliver " + std::to_string(id)); }
+};
+
+class SpineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Win32UseVirtualCounter(Win32ReadRealCounter());
+        gEventDispatcher = new EventDispatcher();
+        gWorld = new World();
+        gRenderer = new Renderer();
+        gHUDManager = new HUDManager();
+        Clock::Init();
+        gPhysicsWorld = new PhysicsWorld();
+        gInput = new Input();
+        gPlayer = new Player();
+        gLevelLoader = new LevelLoader();
+        gInGameLevelEditor = new InGameLevelEditor();
+        gPartManager = new fPartManager();
+        gReplaySystem = new cReplaySystem(3.0f);
+        gMenuMan = new MenuMan();
+        gMenuMan->Init();
+        SpineTrace::Clear();
+        SpineTrace::Enable(true);
+    }
+
+    void TearDown() override {
+        SpineTrace::Enable(false);
+        delete gMenuMan;
+        gMenuMan = nullptr;
+        delete gReplaySystem;
+        gReplaySystem = nullptr;
+        delete gPartManager;
+        gPartManager = nullptr;
+        delete gInGameLevelEditor;
+        gInGameLevelEditor = nullptr;
+        delete gLevelLoader;
+        gLevelLoader = nullptr;
+        delete gPlayer;
+        gPlayer = nullptr;
+        delete gInput;
+        gInput = nullptr;
+        delete gPhysicsWorld;
+        gPhysicsWorld = nullptr;
+        delete gHUDManager;
+        gHUDManager = nullptr;
+        delete gRenderer;
+        gRenderer = nullptr;
+        delete gWorld;
+        gWorld = nullptr;
+        delete gEventDispatcher;
+        gEventDispatcher = nullptr;
+        Win32UseRealCounter();
+    }
+
+    // Advances the virtual counter by one frame and runs frame move and render.
+    void RunFrame(double time, float elapsed) {
+        Win32AdvanceVirtualCounter(static_cast<LONGLONG>(elapsed * kWin32CounterFrequency));
+        OnFrameMove(nullptr, time, elapsed, nullptr);
+        OnFrameRender(nullptr, time, elapsed, nullptr);
+    }
+};
+
+TEST_F(SpineTest, FrameMoveDeliversInputBeforeAnythingMovesAndRenderFollows) {
+    TraceReceiver receiver;
+    gEventDispatcher->PostMessage(kMsgMoveForward, new fInputState(kMsgMoveForward, kPressHeld));
+    RunFrame(1.0, 0.016f);
+
+    const std::vector<std::string> expected = {
+        "Input::Update",
+        "deliver 18",
+        "MenuMan::Update",
+        "fPartManager::Update 0.016000",
+        "fPartManager::SpawnLavaSystems",
+        "Player::Update",
+        "InGameLevelEditor::PrintHelp",
+        "cReplaySystem::Update",
+        "Renderer::Update 0.016000",
+        "World::Update",
+        "HUDManager::Update",
+        "Renderer::RenderFrame",
+    };
+    // The audio system is not built in this fixture, so its step is absent.
+    EXPECT_EQ(SpineTrace::Calls(), expected);
+}
+
+TEST_F(SpineTest, FrozenReplayStopsTheWorldButNotInputMenusOrPlayer) {
+    gReplaySystem->SetFrozenForTest(true);
+    RunFrame(1.0, 0.033f);
+    const std::vector<std::string>& calls = SpineTrace::Calls();
+    auto has = [&](const std::string& c) { return std::find(calls.begin(), calls.end(), c) != calls.end(); };
+    EXPECT_TRUE(has("fPartManager::Update 0.000000"));
+    EXPECT_TRUE(has("Renderer::Update 0.000000"));
+    EXPECT_TRUE(has("Input::Update"));
+    EXPECT_TRUE(has("MenuMan::Update"));
+    EXPECT_TRUE(has("Player::Update"));
+    EXPECT_TRUE(has("cReplaySystem::Update"));
+
+    // Thawed, the same frame length reaches them again, scaled by the clock.
+    SpineTrace::Clear();
+    gReplaySystem->SetFrozenForTest(false);
+    Clock::SetTimeScale(0.5f);
+    RunFrame(1.033, 0.040f);
+    Clock::SetTimeScale(0.0f);
+    EXPECT_NE(std::find(SpineTrace::Calls().begin(), SpineTrace::Calls().end(), "Renderer::Update 0.020000"),
+              SpineTrace::Calls().end());
+}
+
+TEST_F(SpineTest, FramesPerSecondUpdatesOnlyAboveOneSecond) {
+    // Four quarter-second frames make exactly 1.0: not yet a full second.
+    ResetFramesPerSecond();
+    for (int i = 0; i < 4; ++i) RunFrame(0.25 * i, 0.25f);
+    EXPECT_EQ(GetFramesPerSecond(), 0);
+    RunFrame(1.25, 0.25f);
+    EXPECT_EQ(GetFramesPerSecond(), 5);
+}
+
+TEST_F(SpineTest, DeveloperKeysLoadStagesAndCloseMenusOnKeyDownOnly) {
+    gMenuMan->OpenMenu(1);
+    gMenuMan->OpenMenu(4);
+    SpineTrace::Clear();
+
+    OnKeyboard('3', false, false, nullptr);
+    EXPECT_TRUE(SpineTrace::Calls().empty());
+    EXPECT_EQ(gMenuMan->GetCurrentMenuId(), 4);
+
+    OnKeyboard('3', true, false, nullptr);
+    EXPECT_EQ(SpineTrace::Calls(),
+              (std::vector<std::string>{"LevelLoader::LoadLevel stage3.qvl", "MenuMan::CloseAllMenus"}));
+    EXPECT_EQ(gMenuMan->GetCurrentMenuId(), 0);
+
+    const std::vector<std::pair<UINT, std::string>> keys = {
+        {'1', "stage1.qvl"}, {'R', "stage1.qvl"}, {'2', "stage2.qvl"}, {'4', "stage4.qvl"}};
+    for (const auto& key : keys) {
+        SpineTrace::Clear();
+        OnKeyboard(key.first, true, false, nullptr);
+        ASSERT_FALSE(SpineTrace::Calls().empty());
+        EXPECT_EQ(SpineTrace::Calls().front(), "LevelLoader::LoadLevel " + key.second);
+    }
+
+    SpineTrace::Clear();
+    OnKeyboard('N', true, false, nullptr);
+    OnKeyboard('T', true, false, nullptr);
+    OnKeyboard('Q', true, false, nullptr);
+    EXPECT_EQ(SpineTrace::Calls(), (std::vector<std::string>{"fPartManager::CreateSystem Explosion",
+                                                              "World::AddHeightmap ../Maps/Heightmap.hmp"}));
+}
+
+TEST_F(SpineTest, ExplosionKeyWithoutParticleManagerDoesNothing) {
+    delete gPartManager;
+    gPartManager = nullptr;
+    OnKeyboard('N', true, false, nullptr);
+    EXPECT_TRUE(SpineTrace::Calls().empty());
+}
+
+TEST_F(SpineTest, EscapeOpensPauseMenuOnlyWhenNoMenuIsOpen) {
+    FrameworkWindowProcEscape(nullptr);
+    EXPECT_EQ(gMenuMan->GetCurrentMenuId(), 7);
+    FrameworkWindowProcEscape(nullptr);
+    EXPECT_EQ(gMenuMan->GetCurrentMenuId(), 7);
+    gMenuMan->CloseAllMenus();
+    gMenuMan->OpenMenu(5);
+    FrameworkWindowProcEscape(nullptr);
+    EXPECT_EQ(gMenuMan->GetCurrentMenuId(), 5);
+}
+
+// Writes a w x h 24-bit bitmap filled with one grey level.
+void WriteBitmap(const std::string& path, int w, int h, unsigned char level) {
+    const int rowBytes = w * 3 + w % 4;
+    const int dataSize = rowBytes * h;
+    std::vector<unsigned char> file(54 + dataSize, 0);
+    auto put32 = [&](int at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) file[at + i] = (v >> (8 * i)) & 0xFF;
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put32(2, 54 + dataSize);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, w);
+    put32(22, h);
+    file[26] = 1;
+    file[28] = 24;
+    for (int r = 0; r < h; ++r)
+        for (int c = 0; c < w * 3; ++c) file[54 + r * rowBytes + c] = level;
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), file.size());
+}
+
+TEST_F(SpineTest, DroppedBitmapBecomesTheTerrainEvenWithTheEditorOff) {
+    const std::string bitmap = testing::TempDir() + "dropped.bmp";
+    WriteBitmap(bitmap, 3, 2, 255);
+    ASSERT_FALSE(gInGameLevelEditor->IsEnabled());
+
+    bool stop = true;
+    MsgProc(nullptr, WM_DROPFILES, reinterpret_cast<WPARAM>(Win32CreateDrop({bitmap})), 0, &stop, nullptr);
+    const std::string hmp = testing::TempDir() + "dropped.hmp";
+    EXPECT_EQ(SpineTrace::Calls(),
+              (std::vector<std::string>{"World::ClearHeightmaps", "World::AddHeightmap " + hmp}));
+    EXPECT_FALSE(stop);
+    std::ifstream written(hmp);
+    EXPECT_TRUE(written.good());
+    std::remove(hmp.c_str());
+}
+
+TEST_F(SpineTest, FailedDropKeepsTheStageTerrain) {
+    const std::string notABitmap = testing::TempDir() + "notes.bmp";
+    std::ofstream(notABitmap) << "plain text, not a picture";
+    bool stop = false;
+    MsgProc(nullptr, WM_DROPFILES, reinterpret_cast<WPARAM>(Win32CreateDrop({notABitmap})), 0, &stop, nullptr);
+    EXPECT_TRUE(SpineTrace::Calls().empty());
+}
+
+}  // namespace

@@ -1,0 +1,34 @@
+// The stage terrains: one height function per stage, sampled on a regular grid
+// whose vertex j*rows + i sits at mesh (x0 + i, y0 + j, height / diff).
+#pragma once
+
+#include <string>
+
+#include "Mesh.h"
+
+namespace gen {
+
+struct TerrainSpec {
+  std::string meshFile;  // in Maps/
+  std::string hmpFile;   // in Maps/; empty when the mesh itself is the named file
+  std::string comment;
+  std::string technique;
+  int material;
+  int texture;
+  float elastic, staticFric, dynamicFric;
+  int rows, columns;
+  float diff;
+  float x0, y0;  // mesh coordinates of vertex 0
+  int stage;     // height function: 1-4 stages, 0 the developer key's extra heightmap
+};
+
+// The five terrains: stage1..stage4 and the developer key's "Heightmap.hmp" mesh.
+const TerrainSpec* TerrainSpecs(int* count);
+
+// World height (z) of a stage's terrain at world (x, y).
+float StageHeight(int stage, float x, float y);
+
+Mesh BuildTerrainMesh(const TerrainSpec& spec);
+std::string HmpText(const TerrainSpec& spec);
+
+}  // namespace gen

@@ -1,0 +1,7 @@
+#include "ui/HUDManager.h"
+
+#include "core/SpineTrace.h"
+
+HUDManager* gHUDManager = nullptr;
+
+void HUDManager::Update() { SpineTrace::Record("HUDManager::Update"); }
