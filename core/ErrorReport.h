@@ -10,4 +10,3 @@ void ReportError(const std::string& message, const char* file, int line);
 
 // Reports with the calling source file and line.
 #define REPORT_ERROR(message) ReportError((message), __FILE__, __LINE__)
-#define LV_REPORT_ERROR(message) REPORT_ERROR(message)

@@ -7,6 +7,7 @@
 #include "core/Resources.h"
 #include "core/ErrorReport.h"
 #include "core/SpineTrace.h"
+#include "physics/shapes/ShapeSettings.h"
 
 World* gWorld = nullptr;
 
@@ -16,6 +17,8 @@ World::World() {
     if (!ok) {
         std::cerr << "Could Not Load Physics config file" << std::endl;
     }
+    // The shapes read their collision-mesh and material keys through this reader.
+    SetShapeConfig(physicsConfig);
     const std::string vidPath = ConfigDirectory + "Vid.cfg";
     vidConfig = new ConfigFile(vidPath, &ok);
     if (!ok) {
@@ -26,6 +29,7 @@ World::World() {
 }
 
 World::~World() {
+    SetShapeConfig(nullptr);
     delete vidConfig;
     vidConfig = nullptr;
     delete physicsConfig;

@@ -69,7 +69,7 @@ private:
         if (reportMissing) {
             std::ostringstream message;
             message << "Physics.cfg has no value for \"" << key << "\"; using " << fallback;
-            LV_REPORT_ERROR(message.str());
+            REPORT_ERROR(message.str());
         }
         return false;
     }
@@ -79,7 +79,7 @@ private:
     {
         std::ostringstream message;
         message << "Physics.cfg value " << value << " for \"" << key << "\" is out of range; using " << fallback;
-        LV_REPORT_ERROR(message.str());
+        REPORT_ERROR(message.str());
     }
 
     ConfigFile& config;
@@ -94,7 +94,7 @@ bool PhysicsWorld::LoadConfig()
     bool opened = false;
     ConfigFile config(path, &opened);
     if (!opened) {
-        LV_REPORT_ERROR("Could not open " + path + "; physics runs with its default tuning");
+        REPORT_ERROR("Could not open " + path + "; physics runs with its default tuning");
     }
     ReadConfig(config, opened);
     return opened;

@@ -24,7 +24,8 @@ void PhysicsWorld::UpdateRestTimers(float h)
 {
     for (RigidBody* body : bodies) {
         // Object 0 is the player's character: it is never frozen this way.
-        if (*body->GetObjectId() != 0) {
+        const int* id = body->GetObjectId();
+        if (id == nullptr || *id != 0) {
             UpdateRestTimer(body, h);
         }
     }

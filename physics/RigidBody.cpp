@@ -117,7 +117,7 @@ void RigidBody::IntegrateVelocity(float h)
 void RigidBody::IntegratePosition(float h)
 {
     if (immovable || freezeState == 1) {
-        CopyPoseToCollisionData();
+        CopyPoseToCollisionData(true);
         return;
     }
 
@@ -128,7 +128,7 @@ void RigidBody::IntegratePosition(float h)
         DebugPrint("IntegratePosition() stopped a body with an invalid state\n");
         linearVelocity = Vector3();
         angularVelocity = Vector3();
-        CopyPoseToCollisionData();
+        CopyPoseToCollisionData(false);
         UpdateBounds();
         return;
     }
@@ -146,7 +146,7 @@ void RigidBody::IntegratePosition(float h)
 
     Matrix3::Transpose(orientationTranspose, orientation);
     worldInverseInertia = TensorToWorld(inverseInertia, orientation, orientationTranspose);
-    CopyPoseToCollisionData();
+    CopyPoseToCollisionData(false);
     UpdateBounds();
 }
 
@@ -318,13 +318,21 @@ void RigidBody::DeriveWorldTensors()
     worldInverseInertia = TensorToWorld(inverseInertia, orientation, orientationTranspose);
 }
 
-void RigidBody::CopyPoseToCollisionData()
+// Detection refreshes the world points of awake bodies itself. Frozen and
+// immovable ones are skipped there, so when something outside the simulation
+// moved one (the factory placing it, the editor, the replay) its points are
+// refreshed here, once, instead of staying where they were built.
+void RigidBody::CopyPoseToCollisionData(bool refreshPointsOnChange)
 {
     BodyCollisionData* data = GetCollisionData();
     if (data == nullptr) {
         return;
     }
+    const bool moved = data->position != position || data->orientation != orientation;
     data->position = position;
     data->orientation = orientation;
     data->orientationTranspose = orientationTranspose;
+    if (refreshPointsOnChange && moved) {
+        data->UpdateWorldPoints();
+    }
 }

@@ -90,7 +90,7 @@ public:
 
 private:
     void DeriveWorldTensors();
-    void CopyPoseToCollisionData();
+    void CopyPoseToCollisionData(bool refreshPointsOnChange);
 
     // Mass properties put aside by SetImmovable(true).
     float movableMass;

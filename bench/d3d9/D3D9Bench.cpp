@@ -371,22 +371,35 @@ private:
 };
 
 template <class Draw>
-Timing Measure(Draw&& draw)
+void TimeFrame(Draw&& draw, std::vector<double>& submit, std::vector<double>& frame)
 {
-    std::vector<double> submit, frame;
+    const auto start = Clock::now();
+    draw();
+    const auto issued = Clock::now();
+    glFinish();
+    const auto done = Clock::now();
+    submit.push_back(std::chrono::duration<double, std::milli>(issued - start).count());
+    frame.push_back(std::chrono::duration<double, std::milli>(done - start).count());
+}
+
+double Median(std::vector<double> values)
+{
+    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+    return values[values.size() / 2];
+}
+
+// The two paths take turns frame by frame, so that load from other processes
+// on a shared machine falls on both alike; medians drop the odd hiccup.
+template <class A, class B>
+void Measure(A&& a, B&& b, Timing& ta, Timing& tb)
+{
+    std::vector<double> submitA, frameA, submitB, frameB;
     for (int i = 0; i < kFrames; ++i) {
-        const auto start = Clock::now();
-        draw();
-        const auto issued = Clock::now();
-        glFinish();
-        const auto done = Clock::now();
-        submit.push_back(std::chrono::duration<double, std::milli>(issued - start).count());
-        frame.push_back(std::chrono::duration<double, std::milli>(done - start).count());
+        TimeFrame(a, submitA, frameA);
+        TimeFrame(b, submitB, frameB);
     }
-    // Medians: robust against the odd scheduling hiccup on a shared machine.
-    std::nth_element(submit.begin(), submit.begin() + kFrames / 2, submit.end());
-    std::nth_element(frame.begin(), frame.begin() + kFrames / 2, frame.end());
-    return {submit[kFrames / 2], frame[kFrames / 2]};
+    ta = {Median(submitA), Median(frameA)};
+    tb = {Median(submitB), Median(frameB)};
 }
 
 } // namespace
@@ -407,12 +420,8 @@ int main()
         direct.Frame();
     }
     glFinish();
-    Timing a = Measure([&] { standIn.Frame(); });
-    Timing b = Measure([&] { direct.Frame(); });
-    Timing a2 = Measure([&] { standIn.Frame(); });  // again, so drift does not favour either
-    Timing b2 = Measure([&] { direct.Frame(); });
-    a = {std::min(a.submitMs, a2.submitMs), std::min(a.frameMs, a2.frameMs)};
-    b = {std::min(b.submitMs, b2.submitMs), std::min(b.frameMs, b2.frameMs)};
+    Timing a, b;
+    Measure([&] { standIn.Frame(); }, [&] { direct.Frame(); }, a, b);
     std::printf("frame: %d instances with one effect, %d full-screen passes, %ux%u, %s\n", kInstances, kPasses, kWidth,
                 kHeight, reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
     std::printf("CPU time to issue a frame: stand-in %.3f ms, direct GL %.3f ms, ratio %.2f (target <= 1.30)\n",

@@ -1,10 +1,12 @@
 // The effect file format without a device: preprocessor, declarations, passes.
 #include <gtest/gtest.h>
+#include "TempFiles.h"
 
 #include "effect_parse.h"
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 namespace {
@@ -143,7 +145,7 @@ TEST(EffectParseTest, BlocksKeepTheirConditionalsForTheShaderCompiler)
 
 TEST(EffectParseTest, ErrorsNameTheFileAndLineIncludingIncludedFiles)
 {
-    const std::string folder = ::testing::TempDir() + "lv_effect_parse";
+    const std::string folder = ScratchPath("effect_parse");
     ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
     std::ofstream(folder + "/common.fxh") << "float4 A;\n\nfloat4 B = {1, 2};\nfloat4 C = ;\n";
     std::ofstream(folder + "/self.fxh") << "#include \"self.fxh\"\n";
@@ -184,6 +186,34 @@ TEST(EffectParseTest, ErrorsNameTheFileAndLineIncludingIncludedFiles)
         EXPECT_FALSE(p.ok) << c.text;
         ASSERT_FALSE(p.errors.empty()) << c.text;
         EXPECT_NE(p.errors[0].message.find(c.message), std::string::npos) << c.text << " gave " << p.errors[0].message;
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+}
+
+TEST(EffectParseTest, TruncatedAndDamagedFilesFailCleanly)
+{
+    const std::string text = "#define N 4\n"
+                             "float4 Col = {1, 0.5, 0, 1};\n"
+                             "float2 Offsets[N];\n"
+                             "sampler2D Tex : register(s1) { MinFilter = Linear; };\n"
+                             "glsl { vec4 F(vec4 c) { return c; } }\n"
+                             "fragment P { void main() { oColor = F(Col); } }\n"
+                             "technique T { pass A { ZEnable = false; SrcBlend = One; fragment = P(X = 2); } }\n";
+    ASSERT_TRUE(Parse(text).ok);
+    // Every prefix, and every byte replaced by characters that matter to the grammar: no crash, no hang,
+    // and a failure always comes with a message.
+    for (size_t n = 0; n < text.size(); ++n) {
+        const Parsed p = Parse(text.substr(0, n));
+        EXPECT_TRUE(p.ok || !p.errors.empty());
+    }
+    for (size_t i = 0; i < text.size(); ++i) {
+        for (char c : {'{', '}', ';', '#', '"', '\0', '-', '/'}) {
+            std::string damaged = text;
+            damaged[i] = c;
+            const Parsed p = Parse(damaged);
+            EXPECT_TRUE(p.ok || !p.errors.empty());
+        }
     }
 }
 

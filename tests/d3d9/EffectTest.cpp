@@ -1,11 +1,13 @@
 // Effects on the GL device: macros, parameters, techniques drawn, state saved
 // around Begin/End, CommitChanges, unknown names and broken files.
 #include "GlFixture.h"
+#include "TempFiles.h"
 
 #include <d3dx9.h>
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -55,6 +57,10 @@ technique Halved {
 
 technique Copy {
     pass P0 { ZEnable = false; fragment { void main() { oColor = texture(MeshTexture, uv + g_avSampleOffsets[1]); } } }
+}
+
+technique Cutout {
+    pass P0 { ZEnable = false; AlphaTestEnable = true; AlphaRef = 128; AlphaFunc = GreaterEqual; fragment = Solid; }
 }
 
 technique Placed {
@@ -244,6 +250,37 @@ TEST_F(EffectTest, RowVectorMatricesPlaceGeometryAsDirect3DDoes)
     EXPECT_EQ(Pixel(50, 48).r, 0);
 }
 
+TEST_F(EffectTest, AlphaTestedPassesSeeTheCurrentValues)
+{
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.f, 0);
+    const float opaqueBlue[4] = {0, 0, 1, 1};
+    effect->SetValue("DiffCol", opaqueBlue, 16);
+    effect->SetTechnique("Halved");  // no alpha test: the plain program
+    DrawTechnique(0, 0, 64, 8);
+    EXPECT_TRUE(Near(Pixel(2, 2), {0, 0, 128, 255})) << Pixel(2, 2);
+    effect->SetTechnique("Cutout");
+    const float faint[4] = {1, 0, 0, 0.4f}, strong[4] = {0, 1, 0, 0.6f};
+    effect->SetValue("DiffCol", faint, 16);
+    DrawTechnique(0, 8, 64, 16);
+    EXPECT_TRUE(Near(Pixel(2, 10), {0, 0, 0, 255}, 0)) << Pixel(2, 10);  // alpha 102 < 128: discarded
+    UINT passes = 0;
+    effect->Begin(&passes, 0);
+    effect->BeginPass(0);
+    effect->SetValue("DiffCol", strong, 16);
+    effect->CommitChanges();
+    TexturedRect(0, 16, 64, 24);
+    effect->SetFloat("Scale", 0.5f);  // alpha 0.3 now: the next draw is cut
+    effect->CommitChanges();
+    TexturedRect(0, 24, 64, 32);
+    effect->EndPass();
+    effect->End();
+    EXPECT_TRUE(Near(Pixel(2, 18), {0, 255, 0, 255}, 0)) << Pixel(2, 18);
+    EXPECT_TRUE(Near(Pixel(2, 26), {0, 0, 0, 255}, 0)) << Pixel(2, 26);
+    DWORD enabled = 1;
+    device->GetRenderState(D3DRS_ALPHATESTENABLE, &enabled);
+    EXPECT_EQ(enabled, DWORD(FALSE));
+}
+
 TEST_F(EffectTest, UnknownNamesFailAndLeaveNoPasses)
 {
     EXPECT_EQ(effect->SetFloat("NoSuchParameter", 1.f), D3DERR_INVALIDCALL);
@@ -318,7 +355,7 @@ TEST_F(EffectTest, BrokenEffectsGiveAClearErrorWithTheLine)
 
 TEST_F(EffectTest, FilesIncludeTheirNeighboursAndMissingFilesFail)
 {
-    const std::string folder = ::testing::TempDir() + "lv_effects";
+    const std::string folder = ScratchPath("effects");
     std::string command = "mkdir -p '" + folder + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
     std::ofstream(folder + "/Shared.fxh") << "float4 DiffCol = {0, 0, 1, 1};\nglsl { vec4 Shade() { return DiffCol; } }\n";
@@ -346,6 +383,8 @@ TEST_F(EffectTest, FilesIncludeTheirNeighboursAndMissingFilesFail)
     EXPECT_EQ(fx, nullptr);
     ASSERT_NE(errors, nullptr);
     errors->Release();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
 }
 
 } // namespace

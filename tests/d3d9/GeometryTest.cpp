@@ -148,6 +148,10 @@ TEST_F(GeometryTest, ResetKeepsManagedResourcesAndNeedsDefaultOnesGone)
     pp.EnableAutoDepthStencil = TRUE;
     EXPECT_EQ(device->Reset(&pp), D3DERR_INVALIDCALL);  // a default-pool target is still alive
     target->Release();
+    IDirect3DSurface9* backBuffer = nullptr;
+    device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer);
+    EXPECT_EQ(device->Reset(&pp), D3DERR_INVALIDCALL);  // so is a reference to the back buffer
+    backBuffer->Release();
     const int before = LvD3D9_LiveResourceCount();
     for (int i = 0; i < 3; ++i) {
         ASSERT_EQ(device->Reset(&pp), D3D_OK);

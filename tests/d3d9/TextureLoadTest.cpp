@@ -1,6 +1,7 @@
 // Texture loading: one file of each format, drawn texel for pixel; paths with
 // backslashes and another letter case; failures leave no texture.
 #include "GlFixture.h"
+#include "TempFiles.h"
 #include "ImageFiles.h"
 
 #include <d3dx9.h>
@@ -9,6 +10,7 @@
 #include "d3d9_program.h"
 
 #include <cstdlib>
+#include <filesystem>
 
 namespace {
 
@@ -17,9 +19,16 @@ protected:
     void SetUp() override
     {
         GlTest::SetUp();
-        folder_ = ::testing::TempDir() + "lv_textures";
+        folder_ = ScratchPath("textures");
         const std::string command = "mkdir -p '" + folder_ + "/Sub Dir'";
         ASSERT_EQ(std::system(command.c_str()), 0);
+    }
+
+    void TearDown() override
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+        GlTest::TearDown();
     }
 
     std::string File(const std::string& name) const { return folder_ + "/Sub Dir/" + name; }

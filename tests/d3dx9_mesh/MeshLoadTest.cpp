@@ -331,3 +331,23 @@ TEST(MeshLoad, FlexibleFormatsAndDeclarationsConvertBothWays) {
     EXPECT_EQ(decl[2].Usage, D3DDECLUSAGE_BLENDINDICES);
     EXPECT_EQ(decl[2].Offset, 24);
 }
+
+TEST(MeshLoad, NumberFormatsOfExporters) {
+    // Exponents, a bare leading or trailing point, a plus sign, CRLF line ends,
+    // commas or semicolons or plain spaces between values.
+    const std::string text =
+        "xof 0303txt 0032\r\n"
+        "Mesh {\r\n 3;\r\n 1.000000e+000;-.5;+2.;,\r\n .25 1E-2 -0;\r\n 3.5,4.5,5.5;;\r\n"
+        " 1;\r\n 3;0,1,2;;\r\n"
+        " MeshTextureCoords { 3; 0.5;1.;, 1e0;0.;, -1.5e+1;.125;; }\r\n}\r\n";
+    ID3DXMesh* mesh = Load(WriteScratch("numbers.x", text));
+    ASSERT_NE(mesh, nullptr);
+    Vertex32* v = nullptr;
+    mesh->LockVertexBuffer(0, (LPVOID*)&v);
+    EXPECT_EQ(v[0].p, D3DXVECTOR3(1.0f, -0.5f, 2.0f));
+    EXPECT_EQ(v[1].p, D3DXVECTOR3(0.25f, 0.01f, 0.0f));
+    EXPECT_EQ(v[2].p, D3DXVECTOR3(3.5f, 4.5f, 5.5f));
+    EXPECT_EQ(v[2].uv, D3DXVECTOR2(-15.0f, 0.125f));
+    mesh->UnlockVertexBuffer();
+    mesh->Release();
+}

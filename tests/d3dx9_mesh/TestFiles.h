@@ -4,16 +4,23 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "XTestWriter.h"
 
 inline const std::string& ScratchDir() {
-    static std::string dir = [] {
+    // Never destroyed, so the exit handler can still read it.
+    static const std::string& dir = *new std::string([] {
         std::string pattern = testing::TempDir() + "d3dx9_mesh_XXXXXX";
         const char* made = mkdtemp(&pattern[0]);
-        return made ? std::string(made) + "/" : testing::TempDir();
-    }();
+        if (!made) return testing::TempDir();
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(ScratchDir(), ignored);
+        });
+        return std::string(made) + "/";
+    }());
     return dir;
 }
 

@@ -244,3 +244,30 @@ TEST(RigidBody, ImpulsesFollowTheMassProperties)
     body.ApplyGravity();
     EXPECT_EQ(body.force, Vector3(0.0f, 0.0f, -19.62f));
 }
+
+TEST(RigidBody, MovingAStillBodyRefreshesItsSamplePointsOnce)
+{
+    // Placed after its collision data was built at the origin, as the factory does.
+    TestBall wall(0.5f, 1.0f, Vector3());
+    wall.data.samplePoints = {Vector3(0.0f, 0.0f, -0.5f)};
+    wall.data.UpdateWorldPoints();
+    wall.SetImmovable(true);
+    wall.SetPosition(Vector3(1.0f, 2.0f, 3.0f));
+    wall.IntegratePosition(0.01f);
+    ASSERT_EQ(wall.data.worldSamplePoints.size(), 1u);
+    EXPECT_EQ(wall.data.worldSamplePoints[0], Vector3(1.0f, 2.0f, 2.5f));
+
+    // A frozen body moved by the replay: turned a quarter about x.
+    TestBall box(0.5f, 1.0f, Vector3());
+    box.data.samplePoints = {Vector3(0.0f, 0.0f, -0.5f)};
+    box.data.UpdateWorldPoints();
+    box.restTimer = 2.0f;
+    box.SetFreezeState(1, 1.0f);
+    Matrix3 quarter;
+    Matrix3::FromAxisAngle(quarter, 90.0f, Vector3(1.0f, 0.0f, 0.0f));
+    box.SetOrientation(quarter);
+    box.IntegratePosition(0.01f);
+    EXPECT_NEAR(box.data.worldSamplePoints[0].y, 0.5f, 1e-6f);
+    EXPECT_NEAR(box.data.worldSamplePoints[0].z, 0.0f, 1e-6f);
+    EXPECT_EQ(box.boundsUpdates, 0);
+}

@@ -306,3 +306,46 @@ TEST(Grid, TriangleQueries)
     EXPECT_EQ(ClosestPointOnTriangles(Vector3(), TriangleList(), index, closest), 1e10f);
     EXPECT_EQ(index, -1);
 }
+
+namespace {
+
+// A point query that answers "on the surface" everywhere, or fails, or
+// returns garbage, to drive the fill's special cases.
+class ScriptedShape : public CollisionMeshObject
+{
+public:
+    enum Mode { OnSurface, Fails, NotANumber };
+    explicit ScriptedShape(Mode mode_) : mode(mode_) {}
+    bool GetMeshInfo(const Vector3&, bool& inside, Vector3& toSurface) const override
+    {
+        inside = true;
+        toSurface = mode == NotANumber ? Vector3(std::nanf(""), 0.0f, 0.0f) : Vector3();
+        return mode != Fails;
+    }
+
+private:
+    Mode mode;
+};
+
+} // namespace
+
+TEST(Grid, ShapeFillSpecialCases)
+{
+    CollisionBodyMesh mesh;
+    ScriptedShape surface(ScriptedShape::OnSurface);
+    mesh.Build(3, 3, 3, 1.0f, UnitCube(), &surface);
+    // Surface nodes point away from the body origin; the origin itself gets x.
+    EXPECT_EQ(mesh.GetCell(1, 1, 1).direction, Vector3(1.0f, 0.0f, 0.0f));
+    EXPECT_EQ(mesh.GetCell(1, 1, 1).distance, 1e-5f);
+    EXPECT_NEAR(mesh.GetCell(2, 2, 0).direction.z, -0.57735f, 1e-5f);
+    for (ScriptedShape::Mode mode : {ScriptedShape::Fails, ScriptedShape::NotANumber}) {
+        ScriptedShape broken(mode);
+        mesh.Build(3, 3, 3, 1.0f, UnitCube(), &broken);
+        // The cells stay unset (no contact) rather than poisoned.
+        EXPECT_EQ(mesh.GetCell(1, 1, 1).distance, 0.0f);
+        Vector3 normal;
+        float depth = 0.0f;
+        EXPECT_FALSE(mesh.GetContact(Vector3(0.1f, 0.2f, 0.3f), normal, depth, false));
+        EXPECT_TRUE(std::isfinite(depth));
+    }
+}

@@ -9,10 +9,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "texture_image.h"
+
 #include "Character.h"
 #include "DataSet.h"
 #include "StaticMeshes.h"
 #include "Terrain.h"
+#include "Textures.h"
+#include "XText.h"
 
 namespace {
 
@@ -23,7 +27,7 @@ class ReadBack : public ::testing::Test {
   static void SetUpTestSuite() {
     char pattern[] = "/tmp/lv_readback_XXXXXX";
     root_ = mkdtemp(pattern);
-    for (const char* g : {"meshes", "character", "maps"}) gen::WriteGroup(root_, g);
+    for (const char* g : {"meshes", "character", "maps", "textures", "ui"}) gen::WriteGroup(root_, g);
   }
   static void TearDownTestSuite() { std::system(("rm -rf '" + root_ + "'").c_str()); }
   static std::string root_;
@@ -202,4 +206,34 @@ TEST_F(ReadBack, CharacterFramesSkinAndSets) {
   }
   controller->Release();
   D3DXFrameDestroy(root, &alloc);
+}
+
+TEST_F(ReadBack, TexturesDecodeThroughTheGameLoader) {
+  auto decode = [](const std::string& path, lvtex::Image* image) {
+    const std::string text = ReadWholeFile(path);
+    std::string reason;
+    const bool ok = lvtex::DecodeImage(std::vector<uint8_t>(text.begin(), text.end()), *image, reason);
+    EXPECT_TRUE(ok) << path << ": " << reason;
+    return ok;
+  };
+  for (const gen::TextureDef& d : gen::TextureTable()) {
+    std::string name = d.name;
+    for (char& c : name)
+      if (c == '\\') c = '/';
+    lvtex::Image image;
+    if (!decode(root_ + "/Textures/" + name, &image)) continue;
+    EXPECT_GE(image.width, 8u) << name;
+    EXPECT_EQ(image.rgba.size(), size_t(image.width) * image.height * image.depth * 4) << name;
+    if (name == "NoiseVolume.dds") {
+      EXPECT_EQ(image.depth, 32u);
+    }
+    if (name == "male.bmp" || name == "kaw2.jpg") {
+      EXPECT_EQ(image.rgba[3], 255) << "opaque formats read with alpha 255";
+    }
+  }
+  lvtex::Image skin;
+  ASSERT_TRUE(decode(root_ + "/bin/UI/DXUTControls.dds", &skin));
+  EXPECT_EQ(skin.width, 256u);
+  EXPECT_EQ(skin.height, 256u);
+  EXPECT_EQ(skin.depth, 1u);
 }

@@ -174,6 +174,8 @@ Image Credits() {
       {"Testing", 26, true},      {"Everyone who fell into the canyon", 30, false},
       {"", 24, false},            {"Thanks for playing!", 34, true},
   };
+  // A dark veil behind the column keeps the text legible over a bright scene.
+  FillRoundRect(img, 150, 16, 874, 752, 28, Color(0.02f, 0.03f, 0.06f, 0.6f), Color(0.02f, 0.03f, 0.06f, 0.6f));
   float y = 40;
   for (const Line& l : lines) {
     const float h = l.size * 1.45f;

@@ -25,8 +25,10 @@
 // passes `vec2 uv` (TEXCOORD0) and `vec4 color` (COLOR0) to the fragment body,
 // which finds them declared.
 //
-// Fragment stage: the body writes `oColor`; the epilogue applies the alpha test
-// (ALPHATESTENABLE, ALPHAREF, ALPHAFUNC) as Direct3D does after the shader.
+// Fragment stage: the body writes `oColor`. The alpha test (ALPHATESTENABLE,
+// ALPHAREF, ALPHAFUNC) runs after it as in Direct3D, in a second variant of the
+// program that the device builds when a draw first needs it, so that programs
+// drawn without the test keep the rasteriser's early depth test.
 #pragma once
 
 #include <d3d9.h>
@@ -42,8 +44,10 @@ LvProgram* LvD3D9_CreateProgram(IDirect3DDevice9* device, const char* vertexBody
 void LvD3D9_DestroyProgram(LvProgram* program);
 // The GL program name, for uniform look-ups by the caller.
 unsigned LvD3D9_ProgramName(const LvProgram* program);
-// Binds program for the following draws (and makes it the GL program, so that
-// glUniform calls reach it). Null returns to the device's built-in stage.
+// Binds program for the following draws and makes it the GL program, so that
+// glUniform calls reach it: set uniforms only after this call (the device copies
+// them to the alpha-tested variant when a draw needs it). Null returns to the
+// device's built-in stage.
 void LvD3D9_UseProgram(IDirect3DDevice9* device, LvProgram* program);
 LvProgram* LvD3D9_CurrentProgram(IDirect3DDevice9* device);
 

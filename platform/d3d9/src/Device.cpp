@@ -48,6 +48,45 @@ DWORD FloatBits(float f)
 
 } // namespace
 
+void FillDeviceCaps(D3DCAPS9& caps)
+{
+    caps = {};
+    caps.DeviceType = D3DDEVTYPE_HAL;
+    caps.AdapterOrdinal = 0;
+    caps.PresentationIntervals = D3DPRESENT_INTERVAL_ONE | D3DPRESENT_INTERVAL_IMMEDIATE;
+    caps.ZCmpCaps = caps.AlphaCmpCaps = 0xFF;
+    caps.SrcBlendCaps = caps.DestBlendCaps = 0x3FFF;
+    caps.MaxTextureWidth = caps.MaxTextureHeight = 16384;
+    caps.MaxVolumeExtent = 2048;
+    caps.MaxTextureRepeat = 8192;
+    caps.MaxTextureAspectRatio = 16384;
+    caps.MaxAnisotropy = 16;
+    caps.MaxVertexW = 1e10f;
+    caps.GuardBandLeft = caps.GuardBandTop = -32768.f;
+    caps.GuardBandRight = caps.GuardBandBottom = 32768.f;
+    caps.FVFCaps = 8;
+    caps.MaxTextureBlendStages = 8;
+    caps.MaxSimultaneousTextures = 8;
+    caps.MaxActiveLights = 8;
+    caps.MaxUserClipPlanes = 6;
+    caps.MaxVertexBlendMatrices = 4;
+    caps.MaxVertexBlendMatrixIndex = 255;
+    caps.MaxPointSize = 64.f;
+    caps.MaxPrimitiveCount = Host().maxPrimitiveCount ? Host().maxPrimitiveCount : kDefaultMaxPrimitiveCount;
+    caps.MaxVertexIndex = 0xFFFFFF;
+    caps.MaxStreams = kMaxStreams;
+    caps.MaxStreamStride = 255;
+    caps.PixelShaderVersion = Host().pixelShaderVersion ? Host().pixelShaderVersion : kDefaultPixelShaderVersion;
+    caps.VertexShaderVersion = D3DVS_VERSION(3, 0);
+    caps.MaxVertexShaderConst = 256;
+    caps.PixelShader1xMaxValue = 65504.f;
+    caps.NumberOfAdaptersInGroup = 1;
+    caps.DeclTypes = 0x3FF;
+    caps.NumSimultaneousRTs = 1;
+    caps.MaxVShaderInstructionsExecuted = caps.MaxPShaderInstructionsExecuted = 65535;
+    caps.MaxVertexShader30InstructionSlots = caps.MaxPixelShader30InstructionSlots = 32768;
+}
+
 Device::Device(IDirect3D9* d3d, HWND window, DWORD behaviorFlags)
     : d3d_(d3d), window_(window), behaviorFlags_(behaviorFlags)
 {
@@ -155,8 +194,8 @@ bool Device::CreateBackBuffer(UINT width, UINT height)
     Texture* texture = nullptr;
     const int childrenBefore = children_;
     const int defaultBefore = defaultPoolResources_;
-    if (FAILED(Texture::Create(this, width, height, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT,
-                               &texture))) {
+    const D3DFORMAT format = params_.BackBufferFormat == D3DFMT_A8R8G8B8 ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+    if (FAILED(Texture::Create(this, width, height, 1, D3DUSAGE_RENDERTARGET, format, D3DPOOL_DEFAULT, &texture))) {
         std::fprintf(stderr, "Could not make a %ux%u back buffer\n", width, height);
         std::fflush(stderr);
         return false;
@@ -263,45 +302,6 @@ void Device::ResetStates()
     viewportDirty_ = true;
 }
 
-void Device::FillCaps(D3DCAPS9& caps) const
-{
-    caps = {};
-    caps.DeviceType = D3DDEVTYPE_HAL;
-    caps.AdapterOrdinal = 0;
-    caps.PresentationIntervals = D3DPRESENT_INTERVAL_ONE | D3DPRESENT_INTERVAL_IMMEDIATE;
-    caps.ZCmpCaps = caps.AlphaCmpCaps = 0xFF;
-    caps.SrcBlendCaps = caps.DestBlendCaps = 0x3FFF;
-    caps.MaxTextureWidth = caps.MaxTextureHeight = 16384;
-    caps.MaxVolumeExtent = 2048;
-    caps.MaxTextureRepeat = 8192;
-    caps.MaxTextureAspectRatio = 16384;
-    caps.MaxAnisotropy = 16;
-    caps.MaxVertexW = 1e10f;
-    caps.GuardBandLeft = caps.GuardBandTop = -32768.f;
-    caps.GuardBandRight = caps.GuardBandBottom = 32768.f;
-    caps.FVFCaps = 8;
-    caps.MaxTextureBlendStages = 8;
-    caps.MaxSimultaneousTextures = 8;
-    caps.MaxActiveLights = 8;
-    caps.MaxUserClipPlanes = 6;
-    caps.MaxVertexBlendMatrices = 4;
-    caps.MaxVertexBlendMatrixIndex = 255;
-    caps.MaxPointSize = 64.f;
-    caps.MaxPrimitiveCount = Host().maxPrimitiveCount ? Host().maxPrimitiveCount : kDefaultMaxPrimitiveCount;
-    caps.MaxVertexIndex = 0xFFFFFF;
-    caps.MaxStreams = kMaxStreams;
-    caps.MaxStreamStride = 255;
-    caps.PixelShaderVersion = Host().pixelShaderVersion ? Host().pixelShaderVersion : kDefaultPixelShaderVersion;
-    caps.VertexShaderVersion = D3DVS_VERSION(3, 0);
-    caps.MaxVertexShaderConst = 256;
-    caps.PixelShader1xMaxValue = 65504.f;
-    caps.NumberOfAdaptersInGroup = 1;
-    caps.DeclTypes = 0x3FF;
-    caps.NumSimultaneousRTs = 1;
-    caps.MaxVShaderInstructionsExecuted = caps.MaxPShaderInstructionsExecuted = 65535;
-    caps.MaxVertexShader30InstructionSlots = caps.MaxPixelShader30InstructionSlots = 32768;
-}
-
 HRESULT Device::GetDirect3D(IDirect3D9** d3d)
 {
     if (!d3d) return D3DERR_INVALIDCALL;
@@ -313,7 +313,7 @@ HRESULT Device::GetDirect3D(IDirect3D9** d3d)
 HRESULT Device::GetDeviceCaps(D3DCAPS9* caps)
 {
     if (!caps) return D3DERR_INVALIDCALL;
-    FillCaps(*caps);
+    FillDeviceCaps(*caps);
     return D3D_OK;
 }
 
@@ -338,10 +338,13 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params)
 {
     if (!params) return D3DERR_INVALIDCALL;
     LvD3D9_LogCall("Reset");
-    if (defaultPoolResources_ > 0) {
-        // As Direct3D: every default-pool resource must be gone before a reset.
-        std::fprintf(stderr, "Device reset refused: %d default-pool resources are still alive\n",
-                     defaultPoolResources_);
+    backBufferTexture_->AddRef();
+    const bool backBufferHeld = backBufferTexture_->Release() > 1;
+    if (defaultPoolResources_ > 0 || backBufferHeld) {
+        // As Direct3D: every default-pool resource, and every reference to the
+        // back buffer, must be gone before a reset.
+        std::fprintf(stderr, "Device reset refused: %d default-pool resources are still alive%s\n",
+                     defaultPoolResources_, backBufferHeld ? " and the back buffer is still referenced" : "");
         std::fflush(stderr);
         return D3DERR_INVALIDCALL;
     }
@@ -456,8 +459,11 @@ HRESULT Device::CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements, IDire
 void Device::UseProgram(LvProgram* program)
 {
     program_ = program;
-    const GLuint name = program ? program->program : 0;
-    if (name && name != glProgram_) {
+    if (!program) return;
+    // Callers set uniforms next, and they go to the plain variant.
+    program->testedStale = true;
+    const GLuint name = program->variants[0].program;
+    if (name != glProgram_) {
         glUseProgram(name);
         glProgram_ = name;
     }

@@ -20,6 +20,7 @@
 #include <vector>
 
 struct LvProgram;
+struct LvProgramVariant;
 
 namespace lvd3d {
 
@@ -168,7 +169,6 @@ private:
     bool CreateBackBuffer(UINT width, UINT height);
     void DestroyBackBuffer();
     void ResetStates();
-    void FillCaps(D3DCAPS9& caps) const;
 
     // DeviceStates.cpp
     void ApplyStates();
@@ -181,7 +181,7 @@ private:
     HRESULT DrawCommon(D3DPRIMITIVETYPE type, UINT primitiveCount, GLsizei* vertexCount, GLenum* mode);
     bool PrepareDraw(bool pretransformed);
     void SetupVertices(GLuint buffer, size_t byteOffset, UINT stride);
-    void UploadBuiltinUniforms(LvProgram* program);
+    void UploadBuiltinUniforms(LvProgramVariant& variant);
     const VertexDeclaration* DeclarationForFvf(DWORD fvf);
     void StreamUpload(GLenum target, GLuint buffer, const void* data, size_t size);
 
@@ -232,6 +232,9 @@ private:
     LvProgram* builtinTransformed_ = nullptr;
     GLuint glProgram_ = 0;
 };
+
+// The capabilities a device reports (with the host's overrides), also before one exists.
+void FillDeviceCaps(D3DCAPS9& caps);
 
 // Mapping of Direct3D enumerations to GL, shared by the device files.
 GLenum GlPrimitive(D3DPRIMITIVETYPE type);

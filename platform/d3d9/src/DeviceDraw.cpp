@@ -146,8 +146,9 @@ void Device::ForgetDeclaration(VertexDeclaration* decl)
     setup_.valid = false;
 }
 
-void Device::UploadBuiltinUniforms(LvProgram* p)
+void Device::UploadBuiltinUniforms(LvProgramVariant& v)
 {
+    LvProgramVariant* p = &v;
     if (p->viewportLocation >= 0) {
         const float v[4] = {float(viewport_.X), float(viewport_.Y), float(viewport_.Width), float(viewport_.Height)};
         if (v[0] != p->viewport[0] || v[1] != p->viewport[1] || v[2] != p->viewport[2] || v[3] != p->viewport[3]) {
@@ -195,14 +196,22 @@ bool Device::PrepareDraw(bool pretransformed)
 {
     if (!renderTarget_) return false;
     LvProgram* p = program_ ? program_ : (pretransformed ? builtinPretransformed_ : builtinTransformed_);
-    if (p->program != glProgram_) {
-        glUseProgram(p->program);
-        glProgram_ = p->program;
+    LvProgramVariant* variant = &p->variants[0];
+    if (renderStates_[D3DRS_ALPHATESTENABLE]) {
+        LvProgramVariant* tested = AlphaTestedVariant(p);  // binds it
+        if (tested) {
+            variant = tested;
+            glProgram_ = tested->program;
+        }
+    }
+    if (variant->program != glProgram_) {
+        glUseProgram(variant->program);
+        glProgram_ = variant->program;
     }
     ApplyViewport();
     ApplyStates();
     ApplySamplers();
-    UploadBuiltinUniforms(p);
+    UploadBuiltinUniforms(*variant);
     return true;
 }
 
@@ -288,8 +297,10 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, elements);
         boundElementBuffer_ = elements;
     }
-    glDrawElementsBaseVertex(mode, count, indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-                             reinterpret_cast<const void*>(size_t(startIndex) * indexSize), baseVertex);
+    const GLenum indexType = indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
+    const void* first = reinterpret_cast<const void*>(size_t(startIndex) * indexSize);
+    if (baseVertex == 0) glDrawElements(mode, count, indexType, first);  // the common case
+    else glDrawElementsBaseVertex(mode, count, indexType, first, baseVertex);
     return D3D_OK;
 }
 

@@ -55,15 +55,7 @@ public:
     {
         if (!caps || adapter != 0 || type != D3DDEVTYPE_HAL) return D3DERR_INVALIDCALL;
         // The same record a device reports; no context is needed to read it.
-        *caps = {};
-        caps->DeviceType = D3DDEVTYPE_HAL;
-        caps->MaxPrimitiveCount = Host().maxPrimitiveCount ? Host().maxPrimitiveCount : kDefaultMaxPrimitiveCount;
-        caps->PixelShaderVersion = Host().pixelShaderVersion ? Host().pixelShaderVersion : kDefaultPixelShaderVersion;
-        caps->VertexShaderVersion = D3DVS_VERSION(3, 0);
-        caps->MaxTextureWidth = caps->MaxTextureHeight = 16384;
-        caps->MaxStreams = kMaxStreams;
-        caps->MaxSimultaneousTextures = 8;
-        caps->NumSimultaneousRTs = 1;
+        FillDeviceCaps(*caps);
         return D3D_OK;
     }
 

@@ -74,12 +74,16 @@ void main()
 
 const char* const kFragmentPrologue = R"(
 out vec4 oColor;
-uniform ivec2 lvAlphaTest;
 #define main lvBodyMain
 )";
 
-// Direct3D's alpha test runs on the 8-bit alpha against ALPHAREF.
 const char* const kFragmentEpilogue = R"(
+#undef main
+void main() { lvBodyMain(); }
+)";
+
+// Direct3D's alpha test runs on the 8-bit alpha against ALPHAREF.
+const char* const kTestedFragmentEpilogue = R"(
 #undef main
 bool lvAlphaPasses(int a, int f, int r)
 {
@@ -92,6 +96,7 @@ bool lvAlphaPasses(int a, int f, int r)
     if (f == 7) return a >= r;
     return true;
 }
+uniform ivec2 lvAlphaTest;
 void main()
 {
     lvBodyMain();
@@ -130,27 +135,21 @@ GLuint CompileStage(GLenum stage, const std::string& header, const char* prologu
     return shader;
 }
 
-void LocateDeviceUniforms(LvProgram& p)
+void LocateDeviceUniforms(LvProgramVariant& v)
 {
-    p.viewportLocation = glGetUniformLocation(p.program, "lvViewport");
-    p.alphaTestLocation = glGetUniformLocation(p.program, "lvAlphaTest");
-    p.worldViewProjectionLocation = glGetUniformLocation(p.program, "lvWorldViewProjection");
-    p.useTextureLocation = glGetUniformLocation(p.program, "lvUseTexture");
-    const GLint sampler = glGetUniformLocation(p.program, "lvTexture0");
+    v.viewportLocation = glGetUniformLocation(v.program, "lvViewport");
+    v.alphaTestLocation = glGetUniformLocation(v.program, "lvAlphaTest");
+    v.worldViewProjectionLocation = glGetUniformLocation(v.program, "lvWorldViewProjection");
+    v.useTextureLocation = glGetUniformLocation(v.program, "lvUseTexture");
+    const GLint sampler = glGetUniformLocation(v.program, "lvTexture0");
     if (sampler >= 0) {
-        glUseProgram(p.program);
+        glUseProgram(v.program);
         glUniform1i(sampler, 0);
     }
 }
 
-} // namespace
-
-LvProgram* CompileProgram(bool clipControl, const char* vertexBody, const char* fragmentBody, std::string& log)
+GLuint Build(bool clipControl, const char* vertexBody, const char* fragmentBody, bool alphaTest, std::string& log)
 {
-    if (!fragmentBody) {
-        log += "No fragment stage given.\n";
-        return nullptr;
-    }
     const std::string header = std::string("#version 330 core\n#define LV_DEPTH_ZERO_TO_ONE ") +
                                (clipControl ? "1" : "0") + "\n";
     const bool pretransformed = vertexBody == nullptr;
@@ -159,7 +158,7 @@ LvProgram* CompileProgram(bool clipControl, const char* vertexBody, const char* 
     const std::string fragmentPrologue =
         std::string(kFragmentPrologue) + (pretransformed ? "in vec2 uv;\nin vec4 color;\n" : "");
     const GLuint fs = CompileStage(GL_FRAGMENT_SHADER, header, fragmentPrologue.c_str(), fragmentBody,
-                                   kFragmentEpilogue, "fragment", log);
+                                   alphaTest ? kTestedFragmentEpilogue : kFragmentEpilogue, "fragment", log);
     GLuint program = 0;
     if (vs && fs) {
         program = glCreateProgram();
@@ -178,23 +177,114 @@ LvProgram* CompileProgram(bool clipControl, const char* vertexBody, const char* 
     }
     if (vs) glDeleteShader(vs);
     if (fs) glDeleteShader(fs);
+    if (program) CountGlObjects(1);
+    return program;
+}
+
+// Pairs every uniform element of the plain variant with the tested one's.
+void MatchUniforms(LvProgram& p)
+{
+    const GLuint from = p.variants[0].program, to = p.variants[1].program;
+    GLint count = 0;
+    glGetProgramiv(from, GL_ACTIVE_UNIFORMS, &count);
+    for (GLint i = 0; i < count; ++i) {
+        char name[256];
+        GLint size = 0;
+        GLenum type = 0;
+        glGetActiveUniform(from, GLuint(i), sizeof name, nullptr, &size, &type, name);
+        std::string base(name);
+        if (base.compare(0, 2, "lv") == 0) continue;  // the device's own, kept per variant
+        const size_t bracket = base.find('[');
+        if (bracket != std::string::npos) base.resize(bracket);
+        for (GLint e = 0; e < size; ++e) {
+            const std::string element = size > 1 ? base + "[" + std::to_string(e) + "]" : base;
+            const GLint a = glGetUniformLocation(from, element.c_str());
+            const GLint b = glGetUniformLocation(to, element.c_str());
+            if (a >= 0 && b >= 0) p.copies.push_back({a, b, type});
+        }
+    }
+}
+
+// Brings the tested variant (bound) up to the plain variant's values.
+void CopyUniforms(const LvProgram& p)
+{
+    const GLuint from = p.variants[0].program;
+    for (const LvUniformCopy& c : p.copies) {
+        GLfloat f[16];
+        GLint n[4];
+        switch (c.type) {
+        case GL_FLOAT: glGetUniformfv(from, c.from, f); glUniform1fv(c.to, 1, f); break;
+        case GL_FLOAT_VEC2: glGetUniformfv(from, c.from, f); glUniform2fv(c.to, 1, f); break;
+        case GL_FLOAT_VEC3: glGetUniformfv(from, c.from, f); glUniform3fv(c.to, 1, f); break;
+        case GL_FLOAT_VEC4: glGetUniformfv(from, c.from, f); glUniform4fv(c.to, 1, f); break;
+        case GL_FLOAT_MAT4: glGetUniformfv(from, c.from, f); glUniformMatrix4fv(c.to, 1, GL_FALSE, f); break;
+        case GL_FLOAT_MAT3: glGetUniformfv(from, c.from, f); glUniformMatrix3fv(c.to, 1, GL_FALSE, f); break;
+        case GL_INT_VEC2: case GL_BOOL_VEC2: glGetUniformiv(from, c.from, n); glUniform2iv(c.to, 1, n); break;
+        case GL_INT_VEC3: case GL_BOOL_VEC3: glGetUniformiv(from, c.from, n); glUniform3iv(c.to, 1, n); break;
+        case GL_INT_VEC4: case GL_BOOL_VEC4: glGetUniformiv(from, c.from, n); glUniform4iv(c.to, 1, n); break;
+        default: glGetUniformiv(from, c.from, n); glUniform1iv(c.to, 1, n); break;  // int, bool, samplers
+        }
+    }
+}
+
+} // namespace
+
+LvProgram* CompileProgram(bool clipControl, const char* vertexBody, const char* fragmentBody, std::string& log)
+{
+    if (!fragmentBody) {
+        log += "No fragment stage given.\n";
+        return nullptr;
+    }
+    const GLuint program = Build(clipControl, vertexBody, fragmentBody, false, log);
     if (!program) return nullptr;
     LvProgram* p = new LvProgram;
-    p->program = program;
-    p->pretransformed = pretransformed;
-    CountGlObjects(1);
+    p->variants[0].program = program;
+    p->pretransformed = vertexBody == nullptr;
+    p->clipControl = clipControl;
+    if (vertexBody) p->vertexBody = vertexBody;
+    p->fragmentBody = fragmentBody;
     GLint previous = 0;
     glGetIntegerv(GL_CURRENT_PROGRAM, &previous);
-    LocateDeviceUniforms(*p);
+    LocateDeviceUniforms(p->variants[0]);
     glUseProgram(GLuint(previous));
     return p;
+}
+
+LvProgramVariant* AlphaTestedVariant(LvProgram* p)
+{
+    LvProgramVariant& tested = p->variants[1];
+    if (!tested.program && !p->testedFailed) {
+        std::string log;
+        tested.program = Build(p->clipControl, p->pretransformed ? nullptr : p->vertexBody.c_str(),
+                               p->fragmentBody.c_str(), true, log);
+        if (!tested.program) {
+            p->testedFailed = true;
+            std::fprintf(stderr, "The alpha-tested variant of a program did not build:\n%s", log.c_str());
+            std::fflush(stderr);
+            return nullptr;
+        }
+        LocateDeviceUniforms(tested);
+        MatchUniforms(*p);
+        p->testedStale = true;
+    }
+    if (!tested.program) return nullptr;
+    glUseProgram(tested.program);
+    if (p->testedStale) {
+        CopyUniforms(*p);
+        p->testedStale = false;
+    }
+    return &tested;
 }
 
 void DestroyProgram(LvProgram* program)
 {
     if (!program) return;
-    glDeleteProgram(program->program);
-    CountGlObjects(-1);
+    for (LvProgramVariant& v : program->variants) {
+        if (v.program) {
+            glDeleteProgram(v.program);
+            CountGlObjects(-1);
+        }
+    }
     delete program;
 }
 
@@ -222,7 +312,7 @@ LvProgram* LvD3D9_CreateProgram(IDirect3DDevice9* device, const char* vertexBody
 
 void LvD3D9_DestroyProgram(LvProgram* program) { lvd3d::DestroyProgram(program); }
 
-unsigned LvD3D9_ProgramName(const LvProgram* program) { return program ? program->program : 0; }
+unsigned LvD3D9_ProgramName(const LvProgram* program) { return program ? program->variants[0].program : 0; }
 
 void LvD3D9_UseProgram(IDirect3DDevice9* device, LvProgram* program)
 {
