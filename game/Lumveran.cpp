@@ -9,9 +9,7 @@
 #include <string>
 
 #include "DXUTgui.h"
-#if __has_include("d3dfont.h")
 #include "d3dfont.h"
-#endif
 #include "audio/Audio.h"
 #include "core/Clock.h"
 #include "core/ConfigFile.h"

@@ -1,9 +1,128 @@
+// A stage's ground: a regular height field read from the stage's grid mesh,
+// with the terrain's contact material and the geometry the renderer draws
+// scaled by DIFF. Node (i, j), i along x and j along y, is mesh vertex
+// j * ROWS + i. A heightmap that was never built, or whose build failed, is
+// flat ground at height 0; a failed rebuild leaves the previous ground as it was.
 #pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/Geometry.h"
+#include "core/Vector3.h"
+#include "render/QuadTangents.h"
+
+struct ID3DXMesh;
+struct IDirect3DDevice9;
+
+struct HeightCell
+{
+    float height = 0.0f;
+    Vector3 normal = Vector3(0.0f, 0.0f, 1.0f);
+};
+
+// The query side of the terrain: node heights and where the nodes sit.
+struct HeightGrid
+{
+    int rows = 0;    // nodes per line along x
+    int columns = 0; // lines along y
+    float diff = 1.0f;
+    float originX = 0.0f;
+    float originY = 0.0f;
+    float farX = 0.0f;
+    float farY = 0.0f;
+    std::vector<HeightCell> nodes;
+    // The unit upward normals of each cell's two triangles, made once from
+    // the node heights: [2 * (j * (rows - 1) + i)] is the triangle below the
+    // diagonal (v < u), the next one the triangle above it.
+    std::vector<Vector3> cellNormals;
+
+    bool IsBuilt() const;
+    // Fills cellNormals from the node heights.
+    void BuildCellNormals();
+    // Plane height and unit upward normal of the triangle under (x, y).
+    void GetHeight(float x, float y, float& height, Vector3& normal) const;
+};
+
+// A terrain mesh as the loader hands it over: position, normal, texture
+// coordinate per vertex (in file order) and 16-bit triangle indices.
+struct TerrainSourceVertex
+{
+    float position[3];
+    float normal[3];
+    float u;
+    float v;
+};
 
 class Heightmap
 {
 public:
+    // The largest grid 16-bit indices can address.
+    static constexpr int kMaxVertices = 65536;
+
+    // Flat ground at height 0, no material, nothing to draw.
+    Heightmap();
+    // Material and grid keys from the .hmp file, then the grid mesh.
+    Heightmap(const std::string& hmpFile, const std::string& meshFile);
+    // The values given directly, then the grid mesh.
+    Heightmap(const char* meshFile, int rows, int columns, const char* technique, int texture, int material,
+              float diff, float elasticity, float staticFriction, float dynamicFriction);
+    ~Heightmap();
+
+    Heightmap(const Heightmap&) = delete;
+    Heightmap& operator=(const Heightmap&) = delete;
+    Heightmap(Heightmap&& other) noexcept;
+    Heightmap& operator=(Heightmap&& other) noexcept;
+
+    // Reads TECHNIQUE .. DIFF in order; a missing key leaves it and every later
+    // key unassigned. False when the file cannot be opened or a key is missing.
+    bool LoadConfig(const char* path);
+    // Loads the grid mesh and rebuilds the height field and geometry from it.
+    bool Load(const std::string& meshFile);
+    // The same from a mesh already in memory (ROWS x COLUMNS vertices).
+    bool BuildBuffers(ID3DXMesh* mesh);
+    // Builds from vertex and index arrays, the form tests and tools have.
+    bool BuildFromArrays(const TerrainSourceVertex* vertices, int vertexCount, const uint16_t* indices,
+                         int indexCount);
+    // A ROWS x COLUMNS grid at unit mesh spacing from mesh-unit heights
+    // (row-major, i fastest) starting at mesh (x0, y0), wound like the stage
+    // meshes. Uses ROWS, COLUMNS and DIFF as set.
+    bool BuildFromHeights(const std::vector<float>& meshHeights, float x0, float y0);
+
+    // Device buffers from the CPU geometry. Load calls it when the renderer has
+    // a device; the renderer calls it again after creating one.
+    bool CreateDeviceBuffers(IDirect3DDevice9* device);
+
+    void GetHeight(float x, float y, float& height, Vector3& normal) const;
+    // A downward probe (the cart's wheels): t along the segment's direction.
+    bool IntersectSegment(const Segment& segment, float& t, Vector3& point, Vector3& normal) const;
+
+    const HeightGrid& GetGrid() const { return grid; }
+    float GetCentreX() const { return centreX; }
+    float GetCentreY() const { return centreY; }
+    const std::vector<TangentVertex>& GetVertices() const { return vertices; }
+    const std::vector<uint16_t>& GetIndices() const { return indices; }
+    const TangentMeshBuffers& GetBuffers() const { return buffers; }
+
     float elasticity = 0.0f;
     float staticFriction = 0.0f;
     float dynamicFriction = 0.0f;
+    int ROWS = 0;
+    int COLUMNS = 0;
+    float DIFF = 0.0f;
+    std::string technique;
+    int materialId = 0;
+    int textureId = 0;
+
+private:
+    bool CheckGridKeys(int vertexCount) const;
+    void Release();
+
+    HeightGrid grid;
+    float centreX = 0.0f;
+    float centreY = 0.0f;
+    std::vector<TangentVertex> vertices; // the drawn geometry, kept for device resets
+    std::vector<uint16_t> indices;
+    TangentMeshBuffers buffers;
 };

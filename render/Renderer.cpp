@@ -3,27 +3,43 @@
 #include <string>
 
 #include "core/SpineTrace.h"
-#if __has_include("d3dfont.h")
+#include "core/ConfigFile.h"
+#include "core/ScreenTextDrawer.h"
+#include "game/World.h"
 #include "d3dfont.h"
-#define LV_HAVE_FONT 1
-#endif
 
 Renderer* gRenderer = nullptr;
 CD3DFont* gDebugFont = nullptr;
 
-Renderer::~Renderer() { ReleaseDeviceResources(); }
+namespace {
+// Debug text goes through the font made at every device reset; without one
+// (headless, or between a release and the next reset) nothing is drawn.
+void DrawWithDebugFont(const wchar_t* text, float x, float y, unsigned int colour) {
+    if (gDebugFont) gDebugFont->DrawText(x, y, colour, text, 0);
+}
+}  // namespace
+
+Renderer::Renderer() {
+    bool on = false;
+    ConfigFile* vid = gWorld ? gWorld->GetVidConfig() : nullptr;
+    if (vid && vid->GetValue<bool>("Fullscreen", on)) fullscreen = on;
+    SetScreenTextDrawer(&DrawWithDebugFont);
+}
+
+Renderer::~Renderer() {
+    ReleaseDeviceResources();
+    SetScreenTextDrawer(nullptr);
+}
 
 void Renderer::LoadResources() { SpineTrace::Record("Renderer::LoadResources"); }
 
 void Renderer::ReleaseDeviceResources() {
-#ifdef LV_HAVE_FONT
     if (gDebugFont) {
         gDebugFont->InvalidateDeviceObjects();
         gDebugFont->DeleteDeviceObjects();
         delete gDebugFont;
         gDebugFont = nullptr;
     }
-#endif
     if (d3d) {
         d3d->Release();
         d3d = nullptr;

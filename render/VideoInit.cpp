@@ -15,12 +15,6 @@ const float kNearPlane = 1.0f;
 const float kFarPlane = 1000.0f;
 }  // namespace
 
-Renderer::Renderer() {
-    bool on = false;
-    ConfigFile* vid = gWorld ? gWorld->GetVidConfig() : nullptr;
-    if (vid && vid->GetValue<bool>("Fullscreen", on)) fullscreen = on;
-}
-
 int Renderer::ReadVideoInt(const char* key, int fallback) const {
     int value = fallback;
     ConfigFile* vid = gWorld ? gWorld->GetVidConfig() : nullptr;

@@ -185,6 +185,20 @@ TEST_F(GeometryTest, DeviceOutlivesItsCallerUntilTheLastResourceGoes)
     texture->Release();
 }
 
+TEST_F(GeometryTest, ABackBufferHeldPastTheDeviceStaysSafe)
+{
+    IDirect3DSurface9* backBuffer = nullptr;
+    ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer), D3D_OK);
+    EXPECT_EQ(device->Release(), 0u);
+    device = nullptr;
+    D3DSURFACE_DESC desc;
+    EXPECT_EQ(backBuffer->GetDesc(&desc), D3D_OK);
+    EXPECT_EQ(desc.Width, kWidth);
+    IDirect3DDevice9* owner = reinterpret_cast<IDirect3DDevice9*>(1);
+    EXPECT_EQ(backBuffer->GetDevice(&owner), D3DERR_INVALIDCALL);
+    backBuffer->Release();  // the sanitiser build checks that nothing touches the gone device
+}
+
 TEST_F(GeometryTest, CallLogNamesTheCallsInOrder)
 {
     LvD3D9_EnableCallLog(true);

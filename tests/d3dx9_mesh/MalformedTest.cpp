@@ -154,7 +154,7 @@ TEST(Malformed, NotANumber) {
     LoadFails("garbage.x", Quad(" 3; 0;0;0;, 1;0;0;, 1;1;0;;\n 1; 3;0,1,2;; @\n"));
 }
 
-TEST(Malformed, MissingPieces) {
+TEST(Malformed, MissingObjects) {
     EXPECT_NE(LoadFails("nomesh.x", std::string(kHeader) + "Frame f { FrameTransformMatrix { 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;; } }\n")
                   .find("no mesh"), std::string::npos);
     LoadFails("nofaces.x", Quad(" 3; 0;0;0;, 1;0;0;, 1;1;0;;\n 0;;\n"));

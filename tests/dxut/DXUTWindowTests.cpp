@@ -33,6 +33,13 @@ HRESULT CALLBACK OnReset(IDirect3DDevice9*, const D3DSURFACE_DESC* desc, void*)
 
 void CALLBACK OnMove(IDirect3DDevice9*, double, float, void*) { ++gFrames; }
 
+// The frame the screenshot must show: the device's back buffer cleared to a
+// known colour.
+void CALLBACK OnRender(IDirect3DDevice9* device, double, float, void*)
+{
+    if (device) device->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(26, 38, 89), 1.0f, 0);
+}
+
 std::vector<std::string> gMessages;
 
 // Registered after DXUTInit, as the game registers its exit routine: it must
@@ -91,6 +98,7 @@ TEST(DXUTWindow, OffscreenWindowOfTheRequestedSize)
 
     DXUTSetCallbackDeviceReset(OnReset);
     DXUTSetCallbackFrameMove(OnMove);
+    DXUTSetCallbackFrameRender(OnRender);
     DXUTSetCallbackDeviceChanging(OnModify);
     DXUTSetCallbackMsgProc(OnMsgProc);
     ASSERT_EQ(DXUTInit(true, true, false, true), S_OK);
@@ -128,7 +136,7 @@ TEST(DXUTWindow, OffscreenWindowOfTheRequestedSize)
     ASSERT_NE(pixels, nullptr) << shot;
     EXPECT_EQ(w, 320);
     EXPECT_EQ(h, 200);
-    // The stand-in clear colour fills the frame.
+    // The device's frame reaches the window and the screenshot.
     const unsigned char* centre = pixels + (static_cast<size_t>(h / 2) * w + w / 2) * 4;
     EXPECT_NEAR(centre[0], 26, 2);
     EXPECT_NEAR(centre[1], 38, 2);

@@ -98,9 +98,10 @@ bool Device::Init(const D3DPRESENT_PARAMETERS& params)
     while (glGetError() != GL_NO_ERROR) {
         // errors the host left behind are not ours
     }
-    GLint major = 0;
+    GLint major = 0, minor = 0;
     glGetIntegerv(GL_MAJOR_VERSION, &major);
-    if (major < 3) {
+    glGetIntegerv(GL_MINOR_VERSION, &minor);
+    if (major < 3 || (major == 3 && minor < 3)) {
         std::fprintf(stderr, "No OpenGL 3.3 context is current; the device cannot be made\n");
         std::fflush(stderr);
         return false;
@@ -154,10 +155,12 @@ void Device::DestroyGl()
         }
         unit.sampler = 0;
     }
-    GLuint buffers[] = {streamVertexBuffer_, streamIndexBuffer_};
-    glDeleteBuffers(2, buffers);
-    glDeleteVertexArrays(1, &vertexArray_);
-    CountGlObjects(-3);
+    if (vertexArray_) {  // made together in Init
+        GLuint buffers[] = {streamVertexBuffer_, streamIndexBuffer_};
+        glDeleteBuffers(2, buffers);
+        glDeleteVertexArrays(1, &vertexArray_);
+        CountGlObjects(-3);
+    }
     vertexArray_ = streamVertexBuffer_ = streamIndexBuffer_ = 0;
 }
 
@@ -212,11 +215,20 @@ bool Device::CreateBackBuffer(UINT width, UINT height)
 void Device::DestroyBackBuffer()
 {
     if (backBufferTexture_) {
-        ++children_;  // balances the child count the texture's destructor takes back
-        ++defaultPoolResources_;
-        ++refs_;      // keeps this device alive through that destructor
-        backBufferTexture_->Release();
-        --refs_;
+        backBufferTexture_->AddRef();
+        if (backBufferTexture_->Release() > 1) {
+            // Only when the device goes (a reset refuses this): a caller still holds the back
+            // buffer, which outlives the device as an object that no longer reports to it.
+            backBufferTexture_->Detach();
+            if (renderTarget_ == backBuffer_) renderTarget_ = nullptr;
+            backBufferTexture_->Release();
+        } else {
+            ++children_;  // balances the child count the texture's destructor takes back
+            ++defaultPoolResources_;
+            ++refs_;      // keeps this device alive through that destructor
+            backBufferTexture_->Release();
+            --refs_;
+        }
         backBufferTexture_ = nullptr;
         backBuffer_ = nullptr;
     }

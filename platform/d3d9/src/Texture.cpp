@@ -122,7 +122,7 @@ ULONG Surface::Release()
 
 HRESULT Surface::GetDevice(IDirect3DDevice9** device)
 {
-    if (!device) return D3DERR_INVALIDCALL;
+    if (!device || !device_) return D3DERR_INVALIDCALL;
     device_->AddRef();
     *device = device_;
     return D3D_OK;
@@ -154,13 +154,14 @@ Texture::Texture(Device* device, UINT width, UINT height, UINT levels, DWORD usa
 
 Texture::~Texture()
 {
-    device_->ForgetTexture(this);
+    if (device_) device_->ForgetTexture(this);
     if (framebuffer_) {
-        device_->ForgetSurface(&surface_);
+        if (device_) device_->ForgetSurface(&surface_);
         glDeleteFramebuffers(1, &framebuffer_);
         CountGlObjects(-1);
     }
     DeleteTexture(name_);
+    if (!device_) return;
     if (pool_ == D3DPOOL_DEFAULT) device_->TrackDefaultPool(-1);
     device_->ChildDestroyed();  // last: it may end the device
 }
@@ -211,7 +212,7 @@ void Texture::AttachDepth(GLuint depthBuffer)
 
 HRESULT Texture::GetDevice(IDirect3DDevice9** device)
 {
-    if (!device) return D3DERR_INVALIDCALL;
+    if (!device || !device_) return D3DERR_INVALIDCALL;
     device_->AddRef();
     *device = device_;
     return D3D_OK;

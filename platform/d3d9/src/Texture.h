@@ -41,6 +41,7 @@ public:
 
     GLuint Framebuffer() const { return framebuffer_; }
     GLuint ColorTexture() const { return colorTexture_; }
+    void Detach() { device_ = nullptr; }
     void Attach(GLuint framebuffer, GLuint colorTexture) { framebuffer_ = framebuffer; colorTexture_ = colorTexture; }
     UINT Width() const { return width_; }
     UINT Height() const { return height_; }
@@ -74,6 +75,13 @@ public:
 
     GLuint Name() const { return name_; }
     Surface* TargetSurface() { return &surface_; }
+    // For a device that goes while a caller still holds this texture: it stays a
+    // valid object that no longer reports to the device.
+    void Detach()
+    {
+        device_ = nullptr;
+        surface_.Detach();
+    }
     void AttachDepth(GLuint depthBuffer);
 
 private:

@@ -5,6 +5,6 @@
 
 #include "xfile/XScene.h"
 
-HRESULT LvCreateKeyframedSet(const XAnimationSetData& data, double ticksPerSecond, ID3DXKeyframedAnimationSet** set);
+HRESULT LvCreateKeyframedSet(XAnimationSetData data, double ticksPerSecond, ID3DXKeyframedAnimationSet** set);
 HRESULT LvCreateAnimationController(UINT maxOutputs, UINT maxSets, UINT maxTracks, UINT maxEvents,
                                     ID3DXAnimationController** controller);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <utility>
 
 // Our own identity for the keyframed set interface.
 const IID IID_ID3DXKeyframedAnimationSet = {0x6c3e1a52, 0x7b0d, 0x4f1e, {0x9a, 0x41, 0x2d, 0x5c, 0x8e, 0x13, 0x70, 0xb6}};
@@ -12,7 +13,7 @@ namespace {
 
 class KeyframedSet final : public ID3DXKeyframedAnimationSet {
 public:
-    KeyframedSet(const XAnimationSetData& data, double ticksPerSecond) : mData(data), mTicksPerSecond(ticksPerSecond) {}
+    KeyframedSet(XAnimationSetData data, double ticksPerSecond) : mData(std::move(data)), mTicksPerSecond(ticksPerSecond) {}
 
     HRESULT QueryInterface(REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
@@ -101,8 +102,8 @@ private:
 
 }  // namespace
 
-HRESULT LvCreateKeyframedSet(const XAnimationSetData& data, double ticksPerSecond, ID3DXKeyframedAnimationSet** set) {
+HRESULT LvCreateKeyframedSet(XAnimationSetData data, double ticksPerSecond, ID3DXKeyframedAnimationSet** set) {
     if (!set || !(ticksPerSecond > 0.0)) return D3DERR_INVALIDCALL;
-    *set = new (std::nothrow) KeyframedSet(data, ticksPerSecond);
+    *set = new (std::nothrow) KeyframedSet(std::move(data), ticksPerSecond);
     return *set ? S_OK : E_OUTOFMEMORY;
 }

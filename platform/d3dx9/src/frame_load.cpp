@@ -7,6 +7,8 @@
 #include "Win32String.h"
 #include "xfile/XFileLoad.h"
 
+#include <utility>
+
 namespace {
 
 // Tracks and events a loaded controller offers, as the library's loader gives.
@@ -85,7 +87,8 @@ struct HierarchyBuilder {
     }
 };
 
-HRESULT MakeController(const XSceneData& scene, UINT outputs, ID3DXAnimationController** out) {
+// Moves the key data out of the scene into the sets.
+HRESULT MakeController(XSceneData& scene, UINT outputs, ID3DXAnimationController** out) {
     *out = nullptr;
     if (scene.animationSets.empty()) return S_OK;
     ID3DXAnimationController* controller = nullptr;
@@ -93,7 +96,7 @@ HRESULT MakeController(const XSceneData& scene, UINT outputs, ID3DXAnimationCont
                                              &controller);
     for (size_t s = 0; SUCCEEDED(hr) && s < scene.animationSets.size(); ++s) {
         ID3DXKeyframedAnimationSet* set = nullptr;
-        hr = LvCreateKeyframedSet(scene.animationSets[s], scene.ticksPerSecond, &set);
+        hr = LvCreateKeyframedSet(std::move(scene.animationSets[s]), scene.ticksPerSecond, &set);
         if (SUCCEEDED(hr)) hr = controller->RegisterAnimationSet(set);
         if (SUCCEEDED(hr) && s == 0) {
             controller->SetTrackAnimationSet(0, set);

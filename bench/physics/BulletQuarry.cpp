@@ -1,0 +1,171 @@
+// The same scene in Bullet: a heightfield with the same heights and diagonal,
+// the same shapes, masses and materials (friction combines by product there,
+// so the terrain gets 1.0 and the bodies this engine's mean), 10 solver
+// iterations, sleeping thresholds and deactivation time matching freezing.
+#include "EngineQuarry.h"
+
+#include <chrono>
+#include <cmath>
+#include <memory>
+
+#include <btBulletDynamicsCommon.h>
+#include <BulletCollision/CollisionShapes/btHeightfieldTerrainShape.h>
+
+extern btScalar gDeactivationTime;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+btCollisionShape* MakeShape(BodyShape shape)
+{
+    switch (shape) {
+    case BodyShape::Box: return new btBoxShape(btVector3(1, 1, 1));
+    case BodyShape::Capsule: return new btCapsuleShapeZ(0.5f, 2.0f);
+    case BodyShape::Sphere: return new btSphereShape(0.75f);
+    case BodyShape::Cylinder: return new btCylinderShapeX(btVector3(1.25f, 0.6f, 0.6f));
+    }
+    return nullptr;
+}
+
+} // namespace
+
+RunFigures RunBulletQuarry(const QuarryTerrain& terrain, const std::vector<QuarryBody>& bodies, const RunPlan& plan,
+                           double* buildMs)
+{
+    btDefaultCollisionConfiguration configuration;
+    btCollisionDispatcher dispatcher(&configuration);
+    btDbvtBroadphase broadphase;
+    btSequentialImpulseConstraintSolver solver;
+    btDiscreteDynamicsWorld world(&dispatcher, &broadphase, &solver, &configuration);
+    world.setGravity(btVector3(0, 0, -9.81f));
+    world.getSolverInfo().m_numIterations = 10;
+    gDeactivationTime = 1.0f;
+
+    std::vector<float> heights(terrain.heights);
+    btHeightfieldTerrainShape field(QuarryTerrain::kNodes, QuarryTerrain::kNodes, heights.data(), 1.0f,
+                                    terrain.minHeight, terrain.maxHeight, 2, PHY_FLOAT, false);
+    field.setLocalScaling(btVector3(QuarryTerrain::kDiff, QuarryTerrain::kDiff, 1.0f));
+    // Bullet centres the field on its box; move it so node (0,0) sits at the origin corner.
+    btTransform groundPose;
+    groundPose.setIdentity();
+    groundPose.setOrigin(btVector3(0.0f, 0.0f, 0.5f * (terrain.minHeight + terrain.maxHeight)));
+    btRigidBody::btRigidBodyConstructionInfo groundInfo(0.0f, nullptr, &field);
+    btRigidBody ground(groundInfo);
+    ground.setWorldTransform(groundPose);
+    ground.setFriction(1.0f);
+    ground.setRestitution(1.0f);
+    world.addRigidBody(&ground);
+
+    std::vector<std::unique_ptr<btCollisionShape>> shapes;
+    std::vector<std::unique_ptr<btDefaultMotionState>> states;
+    std::vector<std::unique_ptr<btRigidBody>> rigid;
+    const Clock::time_point buildStart = Clock::now();
+    for (const QuarryBody& q : bodies) {
+        shapes.emplace_back(MakeShape(q.shape));
+        const float mass = BodyMass(q.shape);
+        btVector3 inertia(0, 0, 0);
+        shapes.back()->calculateLocalInertia(mass, inertia);
+        btTransform pose;
+        pose.setIdentity();
+        pose.setOrigin(btVector3(q.position[0], q.position[1], q.position[2]));
+        // This engine's orientation rows are body axes (row vectors): the
+        // column-vector rotation is the same axis and angle.
+        pose.setRotation(btQuaternion(btVector3(q.axis[0], q.axis[1], q.axis[2]),
+                                      q.angleDegrees * 3.14159265f / 180.0f));
+        states.emplace_back(new btDefaultMotionState(pose));
+        btRigidBody::btRigidBodyConstructionInfo info(mass, states.back().get(), shapes.back().get(), inertia);
+        rigid.emplace_back(new btRigidBody(info));
+        btRigidBody& body = *rigid.back();
+        body.setFriction(0.5f * (QuarryMaterial::kStaticFriction + QuarryMaterial::kDynamicFriction));
+        body.setRestitution(QuarryMaterial::kElasticity * QuarryMaterial::kElasticity);
+        body.setSleepingThresholds(0.3f, 0.349f);
+        if (!plan.freezing) body.setActivationState(DISABLE_DEACTIVATION);
+        world.addRigidBody(&body);
+    }
+    if (buildMs != nullptr) {
+        *buildMs = std::chrono::duration<double, std::milli>(Clock::now() - buildStart).count();
+    }
+
+    // The chain and the pushed capsule.
+    const float half = 0.5f * QuarryChain::kPitch;
+    auto addBody = [&](btCollisionShape* shape, float mass, const btVector3& at) {
+        shapes.emplace_back(shape);
+        btVector3 inertia(0, 0, 0);
+        shape->calculateLocalInertia(mass, inertia);
+        btTransform pose;
+        pose.setIdentity();
+        pose.setOrigin(at);
+        states.emplace_back(new btDefaultMotionState(pose));
+        btRigidBody::btRigidBodyConstructionInfo info(mass, states.back().get(), shape, inertia);
+        rigid.emplace_back(new btRigidBody(info));
+        btRigidBody& body = *rigid.back();
+        body.setFriction(0.5f * (QuarryMaterial::kStaticFriction + QuarryMaterial::kDynamicFriction));
+        body.setRestitution(QuarryMaterial::kElasticity * QuarryMaterial::kElasticity);
+        body.setSleepingThresholds(0.3f, 0.349f);
+        if (!plan.freezing) body.setActivationState(DISABLE_DEACTIVATION);
+        world.addRigidBody(&body);
+        return &body;
+    };
+    std::vector<btRigidBody*> links;
+    for (int k = 0; k < QuarryChain::kLinks; ++k) {
+        links.push_back(addBody(new btSphereShape(0.5f * QuarryChain::kDiameter), QuarryChain::kMass,
+                                btVector3(QuarryChain::CentreX(k), QuarryChain::kPin[1], QuarryChain::kPin[2])));
+    }
+    std::vector<std::unique_ptr<btTypedConstraint>> joints;
+    joints.emplace_back(new btPoint2PointConstraint(*links[0], btVector3(-half, 0, 0)));
+    for (int k = 0; k + 1 < QuarryChain::kLinks; ++k) {
+        joints.emplace_back(
+            new btPoint2PointConstraint(*links[k], *links[k + 1], btVector3(half, 0, 0), btVector3(-half, 0, 0)));
+    }
+    for (auto& j : joints) world.addConstraint(j.get(), true);
+    const float px = QuarryPusher::kStart[0];
+    const float py = QuarryPusher::kStart[1];
+    btRigidBody* pusher = addBody(
+        new btCapsuleShapeZ(QuarryPusher::kRadius, QuarryPusher::kLength - 2.0f * QuarryPusher::kRadius),
+        QuarryPusher::kMass,
+        btVector3(px, py, QuarryHeight(terrain, px, py) + 0.5f * QuarryPusher::kLength + 0.1f));
+    pusher->setActivationState(DISABLE_DEACTIVATION);
+
+    RunFigures figures;
+    const int total = plan.warmupSteps + plan.timedSteps;
+    for (int step = 0; step < total; ++step) {
+        const float t = 0.01f * static_cast<float>(step);
+        pusher->applyCentralForce(btVector3(std::cos(t), std::sin(t), 0.0f) *
+                                  (QuarryPusher::kStrength * QuarryPusher::kMass));
+        const Clock::time_point start = Clock::now();
+        world.stepSimulation(0.01f, 1, 0.01f);
+        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        if (step >= plan.warmupSteps) figures.stepMs.push_back(ms);
+        double energy = 0.0;
+        for (size_t k = 0; k < bodies.size(); ++k) {
+            energy += 0.5 * rigid[k]->getMass() * rigid[k]->getLinearVelocity().length2();
+        }
+        figures.peakEnergy = std::fmax(figures.peakEnergy, energy);
+        figures.endEnergy = energy;
+    }
+    // The sanity figures cover the pile and the tower, as on the engine side.
+    for (size_t k = 0; k < bodies.size(); ++k) {
+        const btRigidBody* b = rigid[k].get();
+        const btVector3 p = b->getCenterOfMassPosition();
+        if (!std::isfinite(p.x()) || !std::isfinite(p.y()) || !std::isfinite(p.z())) {
+            figures.anyNaN = true;
+            continue;
+        }
+        if (p.z() < QuarryHeight(terrain, p.x(), p.y()) - 0.1f) ++figures.belowTerrain;
+        if (b->isActive()) ++figures.awakeAtEnd;
+    }
+    const btVector3 top = rigid[bodies.size() - 1]->getCenterOfMassPosition();
+    figures.towerDrift = std::hypot(top.x() - bodies.back().position[0], top.y() - bodies.back().position[1]);
+    const btVector3 pin(QuarryChain::kPin[0], QuarryChain::kPin[1], QuarryChain::kPin[2]);
+    figures.chainGap = (links[0]->getWorldTransform() * btVector3(-half, 0, 0) - pin).length();
+    for (size_t k = 0; k + 1 < links.size(); ++k) {
+        const btVector3 a = links[k]->getWorldTransform() * btVector3(half, 0, 0);
+        const btVector3 b = links[k + 1]->getWorldTransform() * btVector3(-half, 0, 0);
+        figures.chainGap = std::fmax(figures.chainGap, (a - b).length());
+    }
+    for (auto& j : joints) world.removeConstraint(j.get());
+    for (auto& b : rigid) world.removeRigidBody(b.get());
+    world.removeRigidBody(&ground);
+    return figures;
+}

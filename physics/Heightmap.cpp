@@ -1,0 +1,483 @@
+#include "physics/Heightmap.h"
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <utility>
+
+#include <d3dx9mesh.h>
+
+#include "core/ErrorReport.h"
+#include "render/Renderer.h"
+
+namespace {
+
+// Mesh coordinates are node positions in world units after scaling by DIFF;
+// anything beyond this is a broken file, not a stage.
+constexpr float kMaxWorldCoordinate = 1.0e7f;
+
+float Clamp(float value, float low, float high)
+{
+    return value < low ? low : (value > high ? high : value);
+}
+
+// Index of the cell under a world coordinate, clamped before the conversion so
+// far-away or broken inputs never reach an undefined float-to-int cast.
+int CellIndex(float offset, float diff, int count)
+{
+    const float cell = Clamp(offset / diff, 0.0f, static_cast<float>(count - 1));
+    return static_cast<int>(cell);
+}
+
+bool IsFiniteWorld(float meshCoordinate, float diff)
+{
+    const float world = meshCoordinate * diff;
+    return std::isfinite(world) && std::fabs(world) <= kMaxWorldCoordinate;
+}
+
+} // namespace
+
+bool HeightGrid::IsBuilt() const
+{
+    if (rows < 1 || columns < 1 || !(diff > 0.0f) ||
+        nodes.size() != static_cast<size_t>(rows) * static_cast<size_t>(columns)) {
+        return false;
+    }
+    const size_t cells = static_cast<size_t>(rows - 1) * static_cast<size_t>(columns - 1);
+    return cellNormals.size() == 2 * cells;
+}
+
+namespace {
+
+// Unit normal of a triangle of a cell whose corner (i, j) is at height h00:
+// below the diagonal (i, j), (i1, j), (i1, j1); above it (i, j), (i1, j1), (i, j1).
+Vector3 CellTriangleNormal(float diff, float h00, float hSide, float h11, bool belowDiagonal)
+{
+    Vector3 e1;
+    Vector3 e2;
+    if (belowDiagonal) {
+        e1 = Vector3(diff, 0.0f, hSide - h00);
+        e2 = Vector3(diff, diff, h11 - h00);
+    } else {
+        e1 = Vector3(diff, diff, h11 - h00);
+        e2 = Vector3(0.0f, diff, hSide - h00);
+    }
+    Vector3 n;
+    Vector3::Cross(n, e1, e2);
+    n *= 1.0f / n.Length();
+    return n;
+}
+
+} // namespace
+
+void HeightGrid::BuildCellNormals()
+{
+    cellNormals.clear();
+    if (rows < 2 || columns < 2) {
+        return;
+    }
+    cellNormals.resize(static_cast<size_t>(rows - 1) * static_cast<size_t>(columns - 1) * 2);
+    for (int j = 0; j + 1 < columns; ++j) {
+        for (int i = 0; i + 1 < rows; ++i) {
+            const size_t n00 = static_cast<size_t>(j) * rows + i;
+            const float h00 = nodes[n00].height;
+            const float h10 = nodes[n00 + 1].height;
+            const float h01 = nodes[n00 + rows].height;
+            const float h11 = nodes[n00 + rows + 1].height;
+            const size_t cell = 2 * (static_cast<size_t>(j) * (rows - 1) + i);
+            cellNormals[cell] = CellTriangleNormal(diff, h00, h10, h11, true);
+            cellNormals[cell + 1] = CellTriangleNormal(diff, h00, h01, h11, false);
+        }
+    }
+}
+
+void HeightGrid::GetHeight(float x, float y, float& height, Vector3& normal) const
+{
+    height = 0.0f;
+    normal = Vector3(0.0f, 0.0f, 1.0f);
+    if (!IsBuilt() || !std::isfinite(x) || !std::isfinite(y)) {
+        return;
+    }
+    const int i = CellIndex(x - originX, diff, rows);
+    const int j = CellIndex(y - originY, diff, columns);
+    const float h00 = nodes[static_cast<size_t>(j) * rows + i].height;
+    // On the last line of nodes (or beyond it) the edge height holds.
+    if (i + 1 >= rows || j + 1 >= columns) {
+        height = h00;
+        return;
+    }
+    const float x0 = originX + static_cast<float>(i) * diff;
+    const float y0 = originY + static_cast<float>(j) * diff;
+    const float u = Clamp((x - x0) / diff, 0.0f, 1.0f);
+    const float v = Clamp((y - y0) / diff, 0.0f, 1.0f);
+    const size_t cell = 2 * (static_cast<size_t>(j) * (rows - 1) + i);
+    const Vector3& n = cellNormals[v < u ? cell : cell + 1];
+    normal = n;
+    height = h00 - (n.x * (x - x0) + n.y * (y - y0)) / n.z;
+}
+
+Heightmap::Heightmap() = default;
+
+Heightmap::Heightmap(const std::string& hmpFile, const std::string& meshFile)
+{
+    LoadConfig(hmpFile.c_str());
+    Load(meshFile);
+}
+
+Heightmap::Heightmap(const char* meshFile, int rows, int columns, const char* technique_, int texture,
+                     int material, float diff, float elasticity_, float staticFriction_, float dynamicFriction_)
+    : elasticity(elasticity_),
+      staticFriction(staticFriction_),
+      dynamicFriction(dynamicFriction_),
+      ROWS(rows),
+      COLUMNS(columns),
+      DIFF(diff),
+      technique(technique_ != nullptr ? technique_ : ""),
+      materialId(material),
+      textureId(texture)
+{
+    Load(meshFile != nullptr ? meshFile : "");
+}
+
+Heightmap::~Heightmap()
+{
+    Release();
+}
+
+Heightmap::Heightmap(Heightmap&& other) noexcept
+{
+    *this = std::move(other);
+}
+
+Heightmap& Heightmap::operator=(Heightmap&& other) noexcept
+{
+    if (this != &other) {
+        Release();
+        elasticity = other.elasticity;
+        staticFriction = other.staticFriction;
+        dynamicFriction = other.dynamicFriction;
+        ROWS = other.ROWS;
+        COLUMNS = other.COLUMNS;
+        DIFF = other.DIFF;
+        technique = std::move(other.technique);
+        materialId = other.materialId;
+        textureId = other.textureId;
+        grid = std::move(other.grid);
+        centreX = other.centreX;
+        centreY = other.centreY;
+        vertices = std::move(other.vertices);
+        indices = std::move(other.indices);
+        buffers = other.buffers;
+        other.buffers = TangentMeshBuffers();
+    }
+    return *this;
+}
+
+void Heightmap::Release()
+{
+    ReleaseTangentMeshBuffers(buffers);
+}
+
+bool Heightmap::LoadConfig(const char* path)
+{
+    std::ifstream in(path != nullptr ? path : "");
+    if (!in) {
+        REPORT_ERROR(std::string("Could not open heightmap file: ") + (path != nullptr ? path : "(null)"));
+        return false;
+    }
+    // Each key is searched for after the previous one; a key that is not found
+    // (or has no readable value) leaves it and all later keys as they were.
+    const char* missing = nullptr;
+    auto seek = [&in, &missing](const char* key) {
+        if (missing != nullptr) {
+            return false;
+        }
+        std::string word;
+        while (in >> word) {
+            if (word == key) {
+                return true;
+            }
+        }
+        missing = key;
+        return false;
+    };
+    auto read = [&in, &missing](const char* key, auto& field) {
+        auto value = field;
+        if (!(in >> value)) {
+            missing = key;
+            return;
+        }
+        field = value;
+    };
+    if (seek("TECHNIQUE")) read("TECHNIQUE", technique);
+    if (seek("MATERIAL")) read("MATERIAL", materialId);
+    if (seek("TEXTURE")) read("TEXTURE", textureId);
+    if (seek("ELASTIC")) read("ELASTIC", elasticity);
+    if (seek("STATIC_FRIC")) read("STATIC_FRIC", staticFriction);
+    if (seek("DYNAMIC_FRIC")) read("DYNAMIC_FRIC", dynamicFriction);
+    if (seek("ROWS")) read("ROWS", ROWS);
+    if (seek("COLUMNS")) read("COLUMNS", COLUMNS);
+    if (seek("DIFF")) read("DIFF", DIFF);
+    if (missing != nullptr) {
+        REPORT_ERROR(std::string("Heightmap file ") + path + " has no readable value for " + missing);
+        return false;
+    }
+    return true;
+}
+
+bool Heightmap::Load(const std::string& meshFile)
+{
+    // Paths are plain ASCII here; each byte widens to one character.
+    std::wstring wide;
+    for (const char c : meshFile) {
+        wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
+    }
+    IDirect3DDevice9* device = gRenderer != nullptr ? gRenderer->GetDevice() : nullptr;
+    LPD3DXBUFFER adjacency = nullptr;
+    LPD3DXBUFFER materials = nullptr;
+    ID3DXMesh* mesh = nullptr;
+    const HRESULT hr =
+        D3DXLoadMeshFromXW(wide.c_str(), D3DXMESH_MANAGED, device, &adjacency, &materials, nullptr, nullptr, &mesh);
+    bool built = false;
+    if (FAILED(hr) || mesh == nullptr) {
+        REPORT_ERROR("Could not load mesh: " + meshFile);
+    } else {
+        built = BuildBuffers(mesh);
+        if (!built) {
+            REPORT_ERROR("The terrain in " + meshFile + " was not used; the ground stays as it was");
+        }
+    }
+    if (mesh != nullptr) mesh->Release();
+    if (adjacency != nullptr) adjacency->Release();
+    if (materials != nullptr) materials->Release();
+    return built;
+}
+
+bool Heightmap::BuildBuffers(ID3DXMesh* mesh)
+{
+    if (mesh == nullptr) {
+        REPORT_ERROR("heightmap mesh is missing");
+        return false;
+    }
+    const DWORD stride = mesh->GetNumBytesPerVertex();
+    const DWORD vertexCount = mesh->GetNumVertices();
+    const DWORD faceCount = mesh->GetNumFaces();
+    if (stride < sizeof(TerrainSourceVertex) || (mesh->GetOptions() & D3DXMESH_32BIT) != 0) {
+        REPORT_ERROR("heightmap mesh needs position, normal and texture coordinates with 16-bit indices");
+        return false;
+    }
+    if (vertexCount > static_cast<DWORD>(kMaxVertices) || faceCount > static_cast<DWORD>(kMaxVertices) * 4u) {
+        std::ostringstream message;
+        message << "heightmap mesh has " << vertexCount << " vertices and " << faceCount
+                << " faces; at most " << kMaxVertices << " vertices fit 16-bit indices";
+        REPORT_ERROR(message.str());
+        return false;
+    }
+    void* vertexData = nullptr;
+    void* indexData = nullptr;
+    if (FAILED(mesh->LockVertexBuffer(0, &vertexData)) || vertexData == nullptr) {
+        REPORT_ERROR("could not read the heightmap mesh's vertices");
+        return false;
+    }
+    if (FAILED(mesh->LockIndexBuffer(0, &indexData)) || indexData == nullptr) {
+        mesh->UnlockVertexBuffer();
+        REPORT_ERROR("could not read the heightmap mesh's indices");
+        return false;
+    }
+    std::vector<TerrainSourceVertex> source(vertexCount);
+    for (DWORD v = 0; v < vertexCount; ++v) {
+        std::memcpy(&source[v], static_cast<const unsigned char*>(vertexData) + static_cast<size_t>(v) * stride,
+                    sizeof(TerrainSourceVertex));
+    }
+    const bool built = BuildFromArrays(source.data(), static_cast<int>(vertexCount),
+                                       static_cast<const uint16_t*>(indexData), static_cast<int>(faceCount * 3));
+    mesh->UnlockIndexBuffer();
+    mesh->UnlockVertexBuffer();
+    return built;
+}
+
+bool Heightmap::CheckGridKeys(int vertexCount) const
+{
+    std::ostringstream message;
+    const long long expected = static_cast<long long>(ROWS) * static_cast<long long>(COLUMNS);
+    if (ROWS < 1 || COLUMNS < 1) {
+        message << "heightmap grid of " << ROWS << " x " << COLUMNS << " nodes is empty";
+    } else if (!(DIFF > 0.0f) || !std::isfinite(DIFF)) {
+        message << "heightmap node spacing DIFF " << DIFF << " must be positive";
+    } else if (expected > kMaxVertices) {
+        message << "heightmap grid of " << ROWS << " x " << COLUMNS << " nodes exceeds " << kMaxVertices;
+    } else if (vertexCount != expected) {
+        message << "heightmap mesh has " << vertexCount << " vertices, expected " << expected;
+    } else {
+        return true;
+    }
+    REPORT_ERROR(message.str());
+    return false;
+}
+
+bool Heightmap::BuildFromArrays(const TerrainSourceVertex* source, int vertexCount, const uint16_t* sourceIndices,
+                                int indexCount)
+{
+    if (source == nullptr || sourceIndices == nullptr || vertexCount <= 0 || indexCount < 3 || indexCount % 3 != 0) {
+        REPORT_ERROR("heightmap mesh is empty");
+        return false;
+    }
+    if (!CheckGridKeys(vertexCount)) {
+        return false;
+    }
+    for (int v = 0; v < vertexCount; ++v) {
+        for (const float c : source[v].position) {
+            if (!IsFiniteWorld(c, DIFF)) {
+                std::ostringstream message;
+                message << "heightmap mesh vertex " << v << " has an invalid coordinate " << c;
+                REPORT_ERROR(message.str());
+                return false;
+            }
+        }
+    }
+    for (int k = 0; k < indexCount; ++k) {
+        if (sourceIndices[k] >= vertexCount) {
+            std::ostringstream message;
+            message << "heightmap mesh face " << k / 3 << " uses vertex " << sourceIndices[k] << " of "
+                    << vertexCount;
+            REPORT_ERROR(message.str());
+            return false;
+        }
+    }
+
+    // Everything is checked: build the new ground beside the old one.
+    HeightGrid next;
+    next.rows = ROWS;
+    next.columns = COLUMNS;
+    next.diff = DIFF;
+    next.nodes.assign(static_cast<size_t>(vertexCount), HeightCell());
+    std::vector<TangentVertex> nextVertices(static_cast<size_t>(vertexCount));
+    for (int k = 0; k < indexCount; k += 3) {
+        TangentVertex* corner[3];
+        for (int c = 0; c < 3; ++c) {
+            const uint16_t v = sourceIndices[k + c];
+            const TerrainSourceVertex& s = source[v];
+            corner[c] = &nextVertices[v];
+            std::memcpy(corner[c]->position, s.position, sizeof(s.position));
+            std::memcpy(corner[c]->normal, s.normal, sizeof(s.normal));
+            corner[c]->u = s.u;
+            corner[c]->v = s.v;
+            next.nodes[v].height = s.position[2] * DIFF;
+            next.nodes[v].normal = Vector3(s.normal[0], s.normal[1], s.normal[2]);
+        }
+        ComputeTriangleTangent(*corner[0], *corner[1], *corner[2]);
+    }
+    next.originX = DIFF * source[0].position[0];
+    next.originY = DIFF * source[0].position[1];
+    next.farX = DIFF * source[vertexCount - 1].position[0];
+    next.farY = DIFF * source[vertexCount - 1].position[1];
+    next.BuildCellNormals();
+
+    grid = std::move(next);
+    centreX = 0.5f * (grid.originX + grid.farX);
+    centreY = 0.5f * (grid.originY + grid.farY);
+    vertices = std::move(nextVertices);
+    indices.assign(sourceIndices, sourceIndices + indexCount);
+    ReleaseTangentMeshBuffers(buffers);
+    if (gRenderer != nullptr && gRenderer->GetDevice() != nullptr) {
+        CreateDeviceBuffers(gRenderer->GetDevice());
+    }
+    return true;
+}
+
+bool Heightmap::BuildFromHeights(const std::vector<float>& meshHeights, float x0, float y0)
+{
+    const long long count = static_cast<long long>(ROWS) * static_cast<long long>(COLUMNS);
+    if (ROWS < 2 || COLUMNS < 2 || count > kMaxVertices || meshHeights.size() != static_cast<size_t>(count)) {
+        std::ostringstream message;
+        message << "height array of " << meshHeights.size() << " values does not fill a " << ROWS << " x "
+                << COLUMNS << " grid";
+        REPORT_ERROR(message.str());
+        return false;
+    }
+    std::vector<TerrainSourceVertex> source(static_cast<size_t>(count));
+    auto at = [&](int i, int j) {
+        i = i < 0 ? 0 : (i >= ROWS ? ROWS - 1 : i);
+        j = j < 0 ? 0 : (j >= COLUMNS ? COLUMNS - 1 : j);
+        return meshHeights[static_cast<size_t>(j) * ROWS + i];
+    };
+    for (int j = 0; j < COLUMNS; ++j) {
+        for (int i = 0; i < ROWS; ++i) {
+            TerrainSourceVertex& s = source[static_cast<size_t>(j) * ROWS + i];
+            s.position[0] = x0 + static_cast<float>(i);
+            s.position[1] = y0 + static_cast<float>(j);
+            s.position[2] = at(i, j);
+            Vector3 n(0.5f * (at(i - 1, j) - at(i + 1, j)), 0.5f * (at(i, j - 1) - at(i, j + 1)), 1.0f);
+            n *= 1.0f / n.Length();
+            s.normal[0] = n.x;
+            s.normal[1] = n.y;
+            s.normal[2] = n.z;
+            s.u = 0.25f * static_cast<float>(i);
+            s.v = 0.25f * static_cast<float>(j);
+        }
+    }
+    std::vector<uint16_t> faces;
+    faces.reserve(static_cast<size_t>(ROWS - 1) * (COLUMNS - 1) * 6);
+    for (int j = 0; j + 1 < COLUMNS; ++j) {
+        for (int i = 0; i + 1 < ROWS; ++i) {
+            const int v00 = j * ROWS + i;
+            const int v10 = v00 + 1;
+            const int v11 = v00 + ROWS + 1;
+            const int v01 = v00 + ROWS;
+            for (const int v : {v00, v10, v11, v00, v11, v01}) {
+                faces.push_back(static_cast<uint16_t>(v));
+            }
+        }
+    }
+    return BuildFromArrays(source.data(), static_cast<int>(count), faces.data(), static_cast<int>(faces.size()));
+}
+
+bool Heightmap::CreateDeviceBuffers(IDirect3DDevice9* device)
+{
+    if (vertices.empty() || indices.empty() || device == nullptr) {
+        return false;
+    }
+    const BufferResult result =
+        CreateTangentMeshBuffers(device, vertices.data(), static_cast<int>(vertices.size()), indices.data(),
+                                 static_cast<int>(indices.size()), 0, buffers, nullptr);
+    if (result == BufferResult::VertexBufferFailed) {
+        REPORT_ERROR("could not create the proper vertex buffer for mesh");
+    } else if (result == BufferResult::IndexBufferFailed) {
+        REPORT_ERROR("could not create the new index buffer for mesh");
+    }
+    return result == BufferResult::Created;
+}
+
+void Heightmap::GetHeight(float x, float y, float& height, Vector3& normal) const
+{
+    grid.GetHeight(x, y, height, normal);
+}
+
+bool Heightmap::IntersectSegment(const Segment& segment, float& t, Vector3& point, Vector3& normal) const
+{
+    if (!(segment.direction.z <= -0.0001f)) {
+        return false;
+    }
+    float hs = 0.0f;
+    Vector3 ns;
+    GetHeight(segment.origin.x, segment.origin.y, hs, ns);
+    if (hs > segment.origin.z) {
+        return false;
+    }
+    const Vector3 end = segment.origin + segment.direction;
+    float he = 0.0f;
+    Vector3 ne;
+    GetHeight(end.x, end.y, he, ne);
+    if (he < end.z) {
+        return false;
+    }
+    const float a = segment.origin.z - hs;
+    const float b = he - end.z;
+    const float wa = 1.0f / (a + 0.001f);
+    const float wb = 1.0f / (b + 0.001f);
+    normal = (ns * wa + ne * wb) * (1.0f / (wa + wb));
+    t = a / (a + b + 1e-5f);
+    point = segment.origin + segment.direction * t;
+    return true;
+}

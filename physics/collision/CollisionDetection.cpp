@@ -1,0 +1,263 @@
+#include "physics/collision/CollisionDetection.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "physics/BodyCollisionData.h"
+#include "physics/CollisionRecord.h"
+#include "physics/Heightmap.h"
+#include "physics/PhysicsSettings.h"
+#include "physics/PhysicsWorld.h"
+#include "physics/RigidBody.h"
+#include "physics/collision/PlayerContact.h"
+#include "physics/collision/RowVector.h"
+
+namespace {
+
+// The sweep's axis, chosen from the spread of the last pass's boxes.
+int gSweepAxis = 0;
+
+bool IsAwakeMovable(const RigidBody* owner)
+{
+    return !owner->immovable && owner->freezeState == 0;
+}
+
+// Copies the owner's pose when something moved it since the last copy and
+// tells whether it did.
+bool SyncPose(BodyCollisionData* data)
+{
+    const RigidBody* owner = data->owner;
+    if (owner == nullptr ||
+        (data->position == owner->position && data->orientation == owner->orientation)) {
+        return false;
+    }
+    data->position = owner->position;
+    data->orientation = owner->orientation;
+    data->orientationTranspose = owner->orientationTranspose;
+    return true;
+}
+
+// The same as BodyCollisionData::UpdateWorldPoints, inline: this runs over
+// every point of every awake body twice per sub-step.
+void ToWorldPoints(const std::vector<Vector3>& body, std::vector<Vector3>& world, const Matrix3& R, const Vector3& p)
+{
+    world.resize(body.size());
+    for (size_t i = 0; i < body.size(); ++i) {
+        const Vector3 w = RowTimes(body[i], R);
+        world[i] = Vector3(w.x + p.x, w.y + p.y, w.z + p.z);
+    }
+}
+
+void ComputeWorldPoints(BodyCollisionData* data)
+{
+    ToWorldPoints(data->samplePoints, data->worldSamplePoints, data->orientation, data->position);
+    ToWorldPoints(data->vertexPoints, data->worldVertexPoints, data->orientation, data->position);
+}
+
+void TerrainPass(const std::vector<BodyCollisionData*>& bodies, const std::vector<Heightmap*>& heightmaps,
+                 std::vector<CollisionRecord>& records)
+{
+    for (BodyCollisionData* data : bodies) {
+        if (!IsAwakeMovable(data->owner)) {
+            continue;
+        }
+        for (Heightmap* heightmap : heightmaps) {
+            CollideBodyHeightmap(data, heightmap, records);
+        }
+    }
+}
+
+// The ignore list, the bounding spheres and each centre against the other's
+// grid box: every test that needs no sample point.
+bool AreClose(const BodyCollisionData* a, const BodyCollisionData* b)
+{
+    if (!IsNotIgnored(b, a->ignoreList)) {
+        return false;
+    }
+    const float ra = a->mesh.GetBoundingRadius();
+    const float rb = b->mesh.GetBoundingRadius();
+    const Vector3 offset = a->position - b->position;
+    if (!(offset.LengthSquared() < (ra + rb) * (ra + rb))) {
+        return false;
+    }
+    Vector3 aInB;
+    Vector3::TimesMatrix3(aInB, b->orientationTranspose, offset);
+    if (!(b->mesh.GetBoxDistanceSquared(aInB) < ra * ra)) {
+        return false;
+    }
+    Vector3 bInA;
+    Vector3::TimesMatrix3(bInA, a->orientationTranspose, -offset);
+    return a->mesh.GetBoxDistanceSquared(bInA) < rb * rb;
+}
+
+void TestPair(BodyCollisionData* a, BodyCollisionData* b, std::vector<CollisionRecord>& records)
+{
+    const RigidBody* ownerA = a->owner;
+    const RigidBody* ownerB = b->owner;
+    if (ownerA->immovable && ownerB->immovable) {
+        return;
+    }
+    // Resting bodies leave each other alone, except that the player's frozen
+    // body still learns what it stands on.
+    if (ownerA->IsFrozen() && ownerB->IsFrozen() && ownerA->GetType() != kPlayerBodyType &&
+        ownerB->GetType() != kPlayerBodyType) {
+        return;
+    }
+    if (!AreClose(a, b)) {
+        return;
+    }
+    NotifyPlayerContact(a, b);
+    CollideBodies(a, b, records);
+    CollideBodies(b, a, records);
+}
+
+float SortKey(const BodyCollisionData* data, int axis)
+{
+    const float key = data->bounds.minimum[axis];
+    return std::isnan(key) ? std::numeric_limits<float>::infinity() : key;
+}
+
+// Spread of the box centres per axis; a blown-up body (NaN or infinite box)
+// is left out so that it cannot pin the axis.
+struct CentreSpread
+{
+    float sum[3] = {0.0f, 0.0f, 0.0f};
+    float sumSquares[3] = {0.0f, 0.0f, 0.0f};
+    int count[3] = {0, 0, 0};
+
+    void Add(const Bounds& box)
+    {
+        for (int k = 0; k < 3; ++k) {
+            const float c = 0.5f * (box.minimum[k] + box.maximum[k]);
+            if (std::isfinite(c)) {
+                sum[k] += c;
+                sumSquares[k] += c * c;
+                ++count[k];
+            }
+        }
+    }
+};
+
+void ChooseNextAxis(const CentreSpread& spread)
+{
+    float variance[3];
+    for (int k = 0; k < 3; ++k) {
+        if (spread.count[k] == 0) {
+            return;
+        }
+        variance[k] = spread.sumSquares[k] - spread.sum[k] * spread.sum[k] / static_cast<float>(spread.count[k]);
+    }
+    int axis = 0;
+    if (variance[0] < variance[1]) {
+        axis = 1;
+    }
+    if (variance[axis] < variance[2]) {
+        axis = 2;
+    }
+    gSweepAxis = axis;
+}
+
+} // namespace
+
+void InstallCollisionDetection(PhysicsWorld& world)
+{
+    world.SetCollisionSystem(CollideSelectedSystem, CollideOneBody);
+}
+
+void CollideSelectedSystem(std::vector<BodyCollisionData*>& bodies, const std::vector<Heightmap*>& heightmaps,
+                           std::vector<CollisionRecord>& records)
+{
+    if (gPhysicsSettings.collisionSystem == 0) {
+        CollideAllPairs(bodies, heightmaps, records);
+    } else {
+        CollideSweepAndPrune(bodies, heightmaps, records);
+    }
+}
+
+void RefreshCollisionPoints(const std::vector<BodyCollisionData*>& bodies)
+{
+    for (BodyCollisionData* data : bodies) {
+        const bool moved = SyncPose(data);
+        if (moved || IsAwakeMovable(data->owner)) {
+            ComputeWorldPoints(data);
+        }
+    }
+}
+
+void CollideAllPairs(std::vector<BodyCollisionData*>& bodies, const std::vector<Heightmap*>& heightmaps,
+                     std::vector<CollisionRecord>& records)
+{
+    RefreshCollisionPoints(bodies);
+    TerrainPass(bodies, heightmaps, records);
+    for (size_t i = 0; i < bodies.size(); ++i) {
+        for (size_t j = 0; j < i; ++j) {
+            TestPair(bodies[i], bodies[j], records);
+        }
+    }
+}
+
+void CollideSweepAndPrune(std::vector<BodyCollisionData*>& bodies, const std::vector<Heightmap*>& heightmaps,
+                          std::vector<CollisionRecord>& records)
+{
+    RefreshCollisionPoints(bodies);
+    TerrainPass(bodies, heightmaps, records);
+    // Stable, so equal minima keep the list order and the records come out
+    // the same on every run.
+    std::stable_sort(bodies.begin(), bodies.end(), [](const BodyCollisionData* a, const BodyCollisionData* b) {
+        return CompareBoundsMinimum(a, b) < 0;
+    });
+    CentreSpread spread;
+    for (size_t i = 0; i < bodies.size(); ++i) {
+        spread.Add(bodies[i]->bounds);
+        for (size_t j = i + 1; j < bodies.size(); ++j) {
+            TestPair(bodies[i], bodies[j], records);
+        }
+    }
+    ChooseNextAxis(spread);
+}
+
+void CollideOneBody(BodyCollisionData* data, std::vector<BodyCollisionData*>& bodies,
+                    const std::vector<Heightmap*>& heightmaps, std::vector<CollisionRecord>& records)
+{
+    if (data == nullptr || data->owner == nullptr || data->owner->immovable) {
+        return;
+    }
+    SyncPose(data);
+    ComputeWorldPoints(data);
+    for (Heightmap* heightmap : heightmaps) {
+        CollideBodyHeightmap(data, heightmap, records);
+    }
+    for (BodyCollisionData* other : bodies) {
+        if (other->owner == data->owner || (other->owner->immovable && other->owner->freezeState == 0)) {
+            continue;
+        }
+        if (!AreClose(data, other)) {
+            continue;
+        }
+        CollideBodies(data, other, records);
+        CollideBodies(other, data, records);
+    }
+}
+
+bool IsNotIgnored(const BodyCollisionData* other, const std::vector<BodyCollisionData*>& ignoreList)
+{
+    return std::find(ignoreList.begin(), ignoreList.end(), other) == ignoreList.end();
+}
+
+int CompareBoundsMinimum(const BodyCollisionData* a, const BodyCollisionData* b)
+{
+    const float ka = SortKey(a, gSweepAxis);
+    const float kb = SortKey(b, gSweepAxis);
+    return ka < kb ? -1 : (kb < ka ? 1 : 0);
+}
+
+int GetSweepAxis()
+{
+    return gSweepAxis;
+}
+
+void SetSweepAxis(int axis)
+{
+    gSweepAxis = axis >= 0 && axis <= 2 ? axis : 0;
+}

@@ -1,0 +1,3 @@
+#include "physics/collision/PlayerContact.h"
+
+PlayerContactListener* gPlayerContactListener = nullptr;
