@@ -59,6 +59,13 @@ struct Matrix3
     static Matrix3& FromAxisAngle(Matrix3& out, float degrees, const Vector3& axis);
 };
 
+inline Vector3& Vector3::TimesMatrix3(Vector3& out, const Matrix3& m, const Vector3& v)
+{
+    return out = Vector3(v.x * m.m[0][0] + v.y * m.m[1][0] + v.z * m.m[2][0],
+                         v.x * m.m[0][1] + v.y * m.m[1][1] + v.z * m.m[2][1],
+                         v.x * m.m[0][2] + v.y * m.m[1][2] + v.z * m.m[2][2]);
+}
+
 // out = s * a (element-wise).
 Matrix3& MultiplyScalarMatrix3(Matrix3& out, float s, const Matrix3& a);
 

@@ -29,6 +29,7 @@
 #include "particles/fPartFactory.h"
 #include "particles/fPartManager.h"
 #include "physics/ObjectController.h"
+#include "physics/collision/CollisionDetection.h"
 #include "physics/PhysicsWorld.h"
 #include "render/Renderer.h"
 #include "ui/HUDManager.h"
@@ -134,7 +135,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     Clock::Init();
 
     gPhysicsWorld = new (std::nothrow) PhysicsWorld();
-    if (gPhysicsWorld) gPhysicsWorld->LoadConfig();
+    if (gPhysicsWorld) {
+        gPhysicsWorld->LoadConfig();
+        InstallCollisionDetection(*gPhysicsWorld);
+    }
 
     gAudioSystem = new (std::nothrow) AudioSystem();
     if (gAudioSystem) {

@@ -9,9 +9,10 @@
 #include <d3dx9mesh.h>
 
 #include "core/ErrorReport.h"
-#include "render/Renderer.h"
 
 namespace {
+
+IDirect3DDevice9* currentDevice = nullptr;
 
 // Mesh coordinates are node positions in world units after scaling by DIFF;
 // anything beyond this is a broken file, not a stage.
@@ -115,6 +116,16 @@ void HeightGrid::GetHeight(float x, float y, float& height, Vector3& normal) con
     const Vector3& n = cellNormals[v < u ? cell : cell + 1];
     normal = n;
     height = h00 - (n.x * (x - x0) + n.y * (y - y0)) / n.z;
+}
+
+void Heightmap::SetDevice(IDirect3DDevice9* device)
+{
+    currentDevice = device;
+}
+
+IDirect3DDevice9* Heightmap::GetDevice()
+{
+    return currentDevice;
 }
 
 Heightmap::Heightmap() = default;
@@ -233,7 +244,7 @@ bool Heightmap::Load(const std::string& meshFile)
     for (const char c : meshFile) {
         wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
     }
-    IDirect3DDevice9* device = gRenderer != nullptr ? gRenderer->GetDevice() : nullptr;
+    IDirect3DDevice9* device = currentDevice;
     LPD3DXBUFFER adjacency = nullptr;
     LPD3DXBUFFER materials = nullptr;
     ID3DXMesh* mesh = nullptr;
@@ -380,8 +391,8 @@ bool Heightmap::BuildFromArrays(const TerrainSourceVertex* source, int vertexCou
     vertices = std::move(nextVertices);
     indices.assign(sourceIndices, sourceIndices + indexCount);
     ReleaseTangentMeshBuffers(buffers);
-    if (gRenderer != nullptr && gRenderer->GetDevice() != nullptr) {
-        CreateDeviceBuffers(gRenderer->GetDevice());
+    if (currentDevice != nullptr) {
+        CreateDeviceBuffers(currentDevice);
     }
     return true;
 }

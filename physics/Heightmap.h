@@ -90,8 +90,13 @@ public:
     // meshes. Uses ROWS, COLUMNS and DIFF as set.
     bool BuildFromHeights(const std::vector<float>& meshHeights, float x0, float y0);
 
-    // Device buffers from the CPU geometry. Load calls it when the renderer has
-    // a device; the renderer calls it again after creating one.
+    // The device terrains are loaded and drawn on. The renderer sets it when
+    // it has one (and null when it lets it go); until then terrains are
+    // headless: height field and CPU geometry only.
+    static void SetDevice(IDirect3DDevice9* device);
+    static IDirect3DDevice9* GetDevice();
+    // Device buffers from the CPU geometry. A build calls it when a device is
+    // set; the renderer calls it for terrains built before it had one.
     bool CreateDeviceBuffers(IDirect3DDevice9* device);
 
     void GetHeight(float x, float y, float& height, Vector3& normal) const;

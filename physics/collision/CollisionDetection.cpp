@@ -81,14 +81,10 @@ bool AreClose(const BodyCollisionData* a, const BodyCollisionData* b)
     if (!(offset.LengthSquared() < (ra + rb) * (ra + rb))) {
         return false;
     }
-    Vector3 aInB;
-    Vector3::TimesMatrix3(aInB, b->orientationTranspose, offset);
-    if (!(b->mesh.GetBoxDistanceSquared(aInB) < ra * ra)) {
+    if (!(b->mesh.GetBoxDistanceSquared(RowTimes(offset, b->orientationTranspose)) < ra * ra)) {
         return false;
     }
-    Vector3 bInA;
-    Vector3::TimesMatrix3(bInA, a->orientationTranspose, -offset);
-    return a->mesh.GetBoxDistanceSquared(bInA) < rb * rb;
+    return a->mesh.GetBoxDistanceSquared(RowTimes(-offset, a->orientationTranspose)) < rb * rb;
 }
 
 void TestPair(BodyCollisionData* a, BodyCollisionData* b, std::vector<CollisionRecord>& records)

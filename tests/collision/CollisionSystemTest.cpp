@@ -116,7 +116,6 @@ TEST(CollisionSystems, AllPairsAndSweepFindTheSameRecordsOnARandomScene)
     Records sweep;
     CollideSweepAndPrune(sweepOrder, terrain, sweep);
     ASSERT_GT(allPairs.size(), 100u);
-    EXPECT_GT(CountWith(allPairs, nullptr, nullptr), -1);
     EXPECT_EQ(SortedKeys(allPairs), SortedKeys(sweep));
     for (size_t k = 0; k < bodies.size(); ++k) {
         EXPECT_EQ(bodies[k]->recordIndices.size(), indexCounts[k]) << "body " << k;
@@ -125,17 +124,18 @@ TEST(CollisionSystems, AllPairsAndSweepFindTheSameRecordsOnARandomScene)
             EXPECT_TRUE(r.dataA == bodies[k] || r.dataB == bodies[k]);
         }
     }
-    // The sweep really reordered the list, and a second pass repeats itself.
+    // The sweep really reordered the list, and a second pass from the same
+    // start repeats itself record for record.
     EXPECT_NE(sweepOrder, bodies);
     ClearIndices(bodies);
-    Bodies again = bodies;
-    Records repeat;
     SetSweepAxis(0);
     Bodies first = bodies;
     Records firstRecords;
     CollideSweepAndPrune(first, terrain, firstRecords);
     ClearIndices(bodies);
     SetSweepAxis(0);
+    Bodies again = bodies;
+    Records repeat;
     CollideSweepAndPrune(again, terrain, repeat);
     ASSERT_EQ(firstRecords.size(), repeat.size());
     for (size_t k = 0; k < repeat.size(); ++k) {
@@ -301,4 +301,32 @@ TEST(CollisionSystems, OneEdgeTerrainSwitchKeepsOnlyTheDeepestSample)
     int samplesPerEdge = data->edges.front().count;
     EXPECT_EQ(perSample - perEdge, 4 * (samplesPerEdge - 1));
     EXPECT_GT(perEdge, 4);
+}
+
+TEST(CollisionSystems, SingleBodyPassSkipsAwakeImmovableBodiesAndImmovableCallers)
+{
+    PhysicsWorld world;
+    auto ground = MakeFlatTerrain(0.0f);
+    std::vector<Heightmap*> terrain{ground.get()};
+    Box body(&world, 2.0f, 2.0f, 2.0f, 10.0f);
+    Box wall(&world, 2.0f, 2.0f, 2.0f, 10.0f);
+    Box resting(&world, 2.0f, 2.0f, 2.0f, 10.0f);
+    Place(body, Vector3(0.0f, 0.0f, 0.95f));
+    Place(wall, Vector3(1.9f, 0.0f, 0.95f));
+    Place(resting, Vector3(-1.9f, 0.0f, 0.95f));
+    wall.SetImmovable(true);
+    resting.SetFreezeState(1, 1.0f);
+    Bodies bodies{body.GetCollisionData(), wall.GetCollisionData(), resting.GetCollisionData()};
+    Records records;
+    CollideOneBody(body.GetCollisionData(), bodies, terrain, records);
+    EXPECT_GT(CountWith(records, body.GetCollisionData(), resting.GetCollisionData()), 0);
+    EXPECT_EQ(CountWith(records, body.GetCollisionData(), wall.GetCollisionData()), 0);
+    int terrainRecords = 0;
+    for (const CollisionRecord& r : records) terrainRecords += r.heightmap == ground.get() ? 1 : 0;
+    EXPECT_GT(terrainRecords, 0);
+
+    Records none;
+    ClearIndices(bodies);
+    CollideOneBody(wall.GetCollisionData(), bodies, terrain, none);
+    EXPECT_TRUE(none.empty());
 }

@@ -44,13 +44,11 @@ TEST(Tangents, CollinearTextureCoordinatesGiveZeroAndTheLastTriangleWins)
         EXPECT_EQ(a.tangent[k], 0.0f);
         EXPECT_EQ(c.binormal[k], 0.0f);
     }
-    TangentVertex d = Vertex(0, 0, 0, 0, 0);
     TangentVertex e = Vertex(1, 0, 0, 1, 0);
     TangentVertex f = Vertex(0, 1, 0, 0, 1);
     ComputeTriangleTangent(a, e, f); // a is shared with the first triangle
     EXPECT_FLOAT_EQ(a.tangent[0], 1.0f);
     EXPECT_EQ(b.tangent[0], 0.0f);
-    (void)d;
 }
 
 TEST(UnitQuad, TableIndicesAndAHeadlessBuild)
