@@ -12,7 +12,6 @@
 #include "d3dfont.h"
 #include "audio/Audio.h"
 #include "core/Clock.h"
-#include "core/ConfigFile.h"
 #include "core/DebugPrint.h"
 #include "core/ErrorReport.h"
 #include "core/EventDispatcher.h"
@@ -45,13 +44,13 @@ int sFramesPerSecond = 0;
 
 bool sShutdownDone = false;
 
-// The player's push controller reads its force factor from "Physics.cfg";
-// without the key it keeps the controller's own default.
+// The player's push controller takes its force factor from the key
+// "physics_force_per_vel_per_mass" of "Physics.cfg". The physics world has
+// read that key already and replaced an unusable value (zero, negative,
+// absurd) by its default with a report, so the controller takes the checked
+// value rather than reading the raw one again.
 void ApplyForceFactor(ObjectController* controller) {
-    float factor = 0.0f;
-    ConfigFile* config = gWorld ? gWorld->GetPhysicsConfig() : nullptr;
-    if (config && config->GetValue<float>("physics_force_per_vel_per_mass", factor))
-        controller->SetStrength(factor);
+    if (gPhysicsWorld) controller->SetStrength(gPhysicsWorld->GetPushStrength());
 }
 
 void CountFrame(float elapsedTime) {
