@@ -304,14 +304,16 @@ bool CollisionBodyMesh::GetInterpolatedContact(const Vector3& u, Vector3& normal
     }
     normal = Vector3();
     depth = 0.0f;
+    // base and next are clamped already, so the corners index the cells directly.
+    const GridCell* data = cells->data();
     for (int corner = 0; corner < 8; ++corner) {
         const int bit[3] = {corner & 1, (corner >> 1) & 1, (corner >> 2) & 1};
         float weight = 1.0f;
         for (int axis = 0; axis < 3; ++axis) {
             weight *= bit[axis] ? f[axis] : 1.0f - f[axis];
         }
-        const GridCell& cell = GetCell(bit[0] ? next[0] : base[0], bit[1] ? next[1] : base[1],
-                                       bit[2] ? next[2] : base[2]);
+        const GridCell& cell = data[Index(bit[0] ? next[0] : base[0], bit[1] ? next[1] : base[1],
+                                          bit[2] ? next[2] : base[2])];
         normal += cell.direction * weight;
         depth += cell.distance * weight;
     }
