@@ -127,16 +127,63 @@ RunFigures RunBulletQuarry(const QuarryTerrain& terrain, const std::vector<Quarr
         btVector3(px, py, QuarryHeight(terrain, px, py) + 0.5f * QuarryPusher::kLength + 0.1f));
     pusher->setActivationState(DISABLE_DEACTIVATION);
 
+    // The bridge: fixed end boxes (mass 0), hinges about x limited to +-45 degrees.
+    const float* size = QuarryBridge::kSize;
+    const float centreZ = QuarryBridge::CentreZ(terrain);
+    std::vector<btRigidBody*> bridge;
+    for (int i = 0; i < QuarryBridge::kBoxes; ++i) {
+        const bool end = i == 0 || i == QuarryBridge::kBoxes - 1;
+        bridge.push_back(addBody(new btBoxShape(btVector3(0.5f * size[0], 0.5f * size[1], 0.5f * size[2])),
+                                 end ? 0.0f : QuarryBridge::kMass,
+                                 btVector3(QuarryBridge::kStart[0], QuarryBridge::BoxY(i), centreZ)));
+        bridge.back()->setFriction(0.85f);
+        bridge.back()->setRestitution(0.0f);
+    }
+    const btVector3 endStart[2] = {bridge.front()->getWorldTransform().getOrigin(),
+                                   bridge.back()->getWorldTransform().getOrigin()};
+    const btVector3 pivotA(0, 0.5f * size[1], 0);
+    const btVector3 pivotB(0, -0.5f * size[1], 0);
+    for (int i = 0; i + 1 < QuarryBridge::kBoxes; ++i) {
+        auto* hinge = new btHingeConstraint(*bridge[i], *bridge[i + 1], pivotA, pivotB, btVector3(1, 0, 0),
+                                            btVector3(1, 0, 0));
+        hinge->setLimit(-0.25f * SIMD_PI, 0.25f * SIMD_PI);
+        joints.emplace_back(hinge);
+        world.addConstraint(hinge, true);
+    }
+    std::vector<btRigidBody*> dropped;
+    auto drop = [&]() {
+        const float half = 0.5f * QuarryBridge::kDropEdge;
+        for (int k = 0; k < QuarryBridge::kDropped; ++k) {
+            float at[3];
+            QuarryBridge::DropPosition(k, centreZ, at);
+            dropped.push_back(addBody(new btBoxShape(btVector3(half, half, half)), QuarryBridge::kDropMass,
+                                      btVector3(at[0], at[1], at[2])));
+        }
+    };
+    auto countAwake = [&]() {
+        int awake = 0;
+        for (const auto& b : rigid) {
+            if (b.get() != pusher && !b->isStaticObject() && b->isActive()) ++awake;
+        }
+        return awake;
+    };
+
     RunFigures figures;
+    const float frame = plan.frameSeconds;
     const int total = plan.warmupSteps + plan.timedSteps;
     for (int step = 0; step < total; ++step) {
-        const float t = 0.01f * static_cast<float>(step);
+        const float t = frame * static_cast<float>(step);
+        if (dropped.empty() && t >= QuarryBridge::kDropTime - 1e-4f) drop();
         pusher->applyCentralForce(btVector3(std::cos(t), std::sin(t), 0.0f) *
                                   (QuarryPusher::kStrength * QuarryPusher::kMass));
         const Clock::time_point start = Clock::now();
-        world.stepSimulation(0.01f, 1, 0.01f);
+        world.stepSimulation(frame, 1, frame);
         const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
         if (step >= plan.warmupSteps) figures.stepMs.push_back(ms);
+        const float after = frame * static_cast<float>(step + 1);
+        for (int k = 0; k < RunFigures::kAwakeSamples; ++k) {
+            if (figures.awakeAt[k] < 0 && after >= RunFigures::kAwakeTimes[k] - 1e-4f) figures.awakeAt[k] = countAwake();
+        }
         double energy = 0.0;
         for (size_t k = 0; k < bodies.size(); ++k) {
             energy += 0.5 * rigid[k]->getMass() * rigid[k]->getLinearVelocity().length2();
@@ -144,8 +191,9 @@ RunFigures RunBulletQuarry(const QuarryTerrain& terrain, const std::vector<Quarr
         figures.peakEnergy = std::fmax(figures.peakEnergy, energy);
         figures.endEnergy = energy;
     }
-    // The sanity figures cover the pile and the tower, as on the engine side.
-    for (size_t k = 0; k < bodies.size(); ++k) {
+    // Every body counts for NaN and terrain; the awake figure at the end
+    // covers the pile and the tower, as on the engine side.
+    for (size_t k = 0; k < rigid.size(); ++k) {
         const btRigidBody* b = rigid[k].get();
         const btVector3 p = b->getCenterOfMassPosition();
         if (!std::isfinite(p.x()) || !std::isfinite(p.y()) || !std::isfinite(p.z())) {
@@ -153,7 +201,24 @@ RunFigures RunBulletQuarry(const QuarryTerrain& terrain, const std::vector<Quarr
             continue;
         }
         if (p.z() < QuarryHeight(terrain, p.x(), p.y()) - 0.1f) ++figures.belowTerrain;
-        if (b->isActive()) ++figures.awakeAtEnd;
+        if (k < bodies.size() && b->isActive()) ++figures.awakeAtEnd;
+    }
+    figures.bridgeEndMove = std::fmax((bridge.front()->getWorldTransform().getOrigin() - endStart[0]).length(),
+                                      (bridge.back()->getWorldTransform().getOrigin() - endStart[1]).length());
+    for (const btRigidBody* b : bridge) {
+        figures.bridgeSag = std::fmax(figures.bridgeSag, centreZ - b->getWorldTransform().getOrigin().z());
+    }
+    if (!dropped.empty()) {
+        figures.droppedOnBridge = 0;
+        for (const btRigidBody* b : dropped) {
+            const btVector3 p = b->getWorldTransform().getOrigin();
+            if (QuarryBridge::IsOnBridge(p.x(), p.z(), centreZ)) ++figures.droppedOnBridge;
+        }
+    }
+    for (size_t i = 0; i + 1 < bridge.size(); ++i) {
+        const btVector3 a = bridge[i]->getWorldTransform() * pivotA;
+        const btVector3 b = bridge[i + 1]->getWorldTransform() * pivotB;
+        figures.bridgePivotGap = std::fmax(figures.bridgePivotGap, (a - b).length());
     }
     const btVector3 top = rigid[bodies.size() - 1]->getCenterOfMassPosition();
     figures.towerDrift = std::hypot(top.x() - bodies.back().position[0], top.y() - bodies.back().position[1]);

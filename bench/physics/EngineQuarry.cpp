@@ -1,13 +1,17 @@
 #include "EngineQuarry.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 
 #include "physics/CollisionRecord.h"
 #include "physics/ConstraintPoint.h"
 #include "physics/ConstraintWorldPoint.h"
+#include "core/ConfigFile.h"
 #include "physics/Heightmap.h"
+#include "physics/HingeJoint.h"
 #include "physics/ObjectController.h"
 #include "physics/PhysicsSettings.h"
 #include "physics/PhysicsWorld.h"
@@ -73,12 +77,117 @@ void SetMaterial(RigidBody& body)
     body.dynamicFriction = QuarryMaterial::kDynamicFriction;
 }
 
-Vector3 WorldPin(const RigidBody& body, float x)
+Vector3 WorldPoint(const RigidBody& body, const Vector3& local)
 {
     Vector3 w;
-    Vector3::TimesMatrix3(w, body.orientation, Vector3(x, 0.0f, 0.0f));
+    Vector3::TimesMatrix3(w, body.orientation, local);
     return w + body.position;
 }
+
+Vector3 WorldPin(const RigidBody& body, float x)
+{
+    return WorldPoint(body, Vector3(x, 0.0f, 0.0f));
+}
+
+bool IsFinite(const Vector3& p)
+{
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
+
+// The hinged bridge as the game's box bridge builds it, and the boxes that
+// drop onto it later.
+struct EngineBridge
+{
+    std::vector<std::unique_ptr<Box>> boxes;
+    std::vector<std::unique_ptr<HingeJoint>> hinges;
+    std::vector<std::unique_ptr<Box>> dropped;
+    Vector3 endStart[2];
+    float centreZ = 0.0f;
+
+    void Build(PhysicsWorld& world, const QuarryTerrain& terrain)
+    {
+        const float* size = QuarryBridge::kSize;
+        centreZ = QuarryBridge::CentreZ(terrain);
+        for (int i = 0; i < QuarryBridge::kBoxes; ++i) {
+            boxes.push_back(std::make_unique<Box>(nullptr, size[0], size[1], size[2], QuarryBridge::kMass));
+            Box& b = *boxes.back();
+            b.SetPosition(Vector3(QuarryBridge::kStart[0], QuarryBridge::BoxY(i), centreZ));
+            if (i == 0 || i == QuarryBridge::kBoxes - 1) {
+                b.immovable = true;
+                b.SetInverseMass(0.0f);
+                b.SetInverseInertia(0.0f, 0.0f, 0.0f);
+            }
+            b.elasticity = 0.0f;
+            b.staticFriction = 1.0f;
+            b.dynamicFriction = 0.7f;
+            b.SetFreezeThresholds(0.7f, 15.0f);
+            b.SetRestScale(2.0f);
+            b.UpdateBounds();
+            world.AddBody(&b);
+        }
+        endStart[0] = boxes.front()->position;
+        endStart[1] = boxes.back()->position;
+        const float armLength = Vector3(size[0], size[1], size[2]).Length();
+        for (int i = 0; i + 1 < QuarryBridge::kBoxes; ++i) {
+            BodyCollisionData* a = boxes[i]->GetCollisionData();
+            BodyCollisionData* b = boxes[i + 1]->GetCollisionData();
+            a->ignoreList.push_back(b);
+            b->ignoreList.push_back(a);
+            hinges.push_back(std::make_unique<HingeJoint>());
+            hinges.back()->Setup(&world, boxes[i].get(), boxes[i + 1].get(), Vector3(1.0f, 0.0f, 0.0f),
+                                 Vector3(0.0f, 0.5f * size[1], 0.0f), 90.0f, 90.0f, armLength, 0.1f, 0.0f);
+        }
+    }
+
+    void Drop(PhysicsWorld& world)
+    {
+        const float e = QuarryBridge::kDropEdge;
+        for (int k = 0; k < QuarryBridge::kDropped; ++k) {
+            float at[3];
+            QuarryBridge::DropPosition(k, centreZ, at);
+            dropped.push_back(std::make_unique<Box>(nullptr, e, e, e, QuarryBridge::kDropMass));
+            dropped.back()->SetPosition(Vector3(at[0], at[1], at[2]));
+            SetMaterial(*dropped.back());
+            dropped.back()->UpdateBounds();
+            world.AddBody(dropped.back().get());
+        }
+    }
+
+    double EndMove() const
+    {
+        return std::fmax((boxes.front()->position - endStart[0]).Length(),
+                         (boxes.back()->position - endStart[1]).Length());
+    }
+
+    double Sag() const
+    {
+        double sag = 0.0;
+        for (const auto& b : boxes) sag = std::fmax(sag, centreZ - b->position.z);
+        return sag;
+    }
+
+    int OnBridge() const
+    {
+        if (dropped.empty()) return -1;
+        int on = 0;
+        for (const auto& b : dropped) {
+            if (QuarryBridge::IsOnBridge(b->position.x, b->position.z, centreZ)) ++on;
+        }
+        return on;
+    }
+
+    double PivotGap() const
+    {
+        const float half = 0.5f * QuarryBridge::kSize[1];
+        double gap = 0.0;
+        for (size_t i = 0; i + 1 < boxes.size(); ++i) {
+            const Vector3 a = WorldPoint(*boxes[i], Vector3(0.0f, half, 0.0f));
+            const Vector3 b = WorldPoint(*boxes[i + 1], Vector3(0.0f, -half, 0.0f));
+            gap = std::fmax(gap, (a - b).Length());
+        }
+        return gap;
+    }
+};
 
 // The chain, its pins and ignore entries, and the pushed capsule.
 struct EngineExtras
@@ -87,6 +196,7 @@ struct EngineExtras
     std::vector<std::unique_ptr<Constraint>> joints;
     std::unique_ptr<Capsule> pusher;
     std::unique_ptr<ObjectController> controller;
+    EngineBridge bridge;
 
     void Build(PhysicsWorld& world, const QuarryTerrain& terrain)
     {
@@ -122,6 +232,7 @@ struct EngineExtras
         controller->SetStrength(QuarryPusher::kStrength);
         controller->SetEnabled(true);
         world.AddController(controller.get());
+        bridge.Build(world, terrain);
     }
 
     void Push(float t) { controller->AddDirection(Vector3(std::cos(t), std::sin(t), 0.0f)); }
@@ -143,14 +254,61 @@ double KineticEnergy(const RigidBody& b)
     return 0.5 * b.mass * b.linearVelocity.LengthSquared();
 }
 
+// The world's own config reader is the only way in for the reuse switch: hand
+// it a file that repeats the constructor's tuning with that one key changed.
+void LoadReuseConfig(PhysicsWorld& world)
+{
+    const char* path = "bench_physics_reuse.cfg";
+    std::FILE* file = std::fopen(path, "w");
+    if (file == nullptr) {
+        std::fprintf(stderr, "bench_physics: cannot write %s; collisions are not reused\n", path);
+        return;
+    }
+    std::fputs("physics_gravity 9.81\nphysics_freq 50\nphysics_time_scale 1.0\nuse_smaller_timestep true\n"
+               "use_one_edge_collision_for_heightmap true\nuse_one_edge_collision_for_body false\n"
+               "physics_collision_system 1\nphysics_collision_iterations 5\nphysics_reuse_collisions true\n"
+               "physics_contact_iterations 10\nphysics_penetration_iterations 10\n"
+               "physics_penetration_resolve_fraction 0.008\ninterpolate_collision_mesh true\n"
+               "physics_enable_freezing true\nphysics_force_per_vel_per_mass 15.0\n",
+               file);
+    std::fclose(file);
+    {
+        bool opened = false;
+        ConfigFile config(path, &opened);
+        if (opened) world.LoadConfig(config);
+    }
+    std::remove(path);
+    if (!world.ReusesCollisions()) {
+        std::fprintf(stderr, "bench_physics: the world did not take physics_reuse_collisions\n");
+    }
+}
+
+// Awake bodies among everything the scene adds but the pusher.
+int CountAwake(const PhysicsWorld& world, const RigidBody* pusher)
+{
+    int awake = 0;
+    for (const RigidBody* b : world.GetBodies()) {
+        if (b != pusher && !b->immovable && !b->IsFrozen()) ++awake;
+    }
+    return awake;
+}
+
+void SampleAwake(RunFigures& figures, float t, int awake)
+{
+    for (int k = 0; k < RunFigures::kAwakeSamples; ++k) {
+        if (figures.awakeAt[k] < 0 && t >= RunFigures::kAwakeTimes[k] - 1e-4f) figures.awakeAt[k] = awake;
+    }
+}
+
 } // namespace
 
 RunFigures RunEngineQuarry(const QuarryTerrain& terrain, const std::vector<QuarryBody>& bodies, const RunPlan& plan,
                            const EngineOptions& options, double* buildMs)
 {
-    gPhysicsSettings.collisionSystem = options.collisionSystem;
     SetSweepAxis(0);
     PhysicsWorld world;
+    if (options.reuseCollisions) LoadReuseConfig(world);
+    gPhysicsSettings.collisionSystem = options.collisionSystem;
     InstallCollisionDetection(world);
     world.SetFreezing(plan.freezing);
     auto map = BuildTerrain(terrain);
@@ -183,15 +341,23 @@ RunFigures RunEngineQuarry(const QuarryTerrain& terrain, const std::vector<Quarr
     RunFigures figures;
     Fnv hash;
     long long records = 0;
+    int timedSubSteps = 0;
+    const float frame = plan.frameSeconds;
     const int total = plan.warmupSteps + plan.timedSteps;
     for (int step = 0; step < total; ++step) {
-        extras.Push(0.01f * static_cast<float>(step));
+        const float t = frame * static_cast<float>(step);
+        if (extras.bridge.dropped.empty() && t >= QuarryBridge::kDropTime - 1e-4f) extras.bridge.Drop(world);
+        extras.Push(t);
         const Clock::time_point start = Clock::now();
-        world.Update(0.01f);
+        world.Update(frame);
         const double ms = MsSince(start);
-        if (step >= plan.warmupSteps) {
-            figures.stepMs.push_back(ms);
-            records += static_cast<long long>(world.GetRecords().size());
+        const int subSteps = world.GetLastSubStepCount();
+        const long long stepRecords = static_cast<long long>(world.GetRecords().size());
+        if (step >= plan.warmupSteps && subSteps > 0) {
+            figures.stepMs.push_back(ms / subSteps);
+            timedSubSteps += subSteps;
+            records += stepRecords;
+            figures.recordsPeak = std::max(figures.recordsPeak, stepRecords);
         }
         for (const CollisionRecord& r : world.GetRecords()) {
             hash.Add(r.point);
@@ -202,17 +368,27 @@ RunFigures RunEngineQuarry(const QuarryTerrain& terrain, const std::vector<Quarr
         for (const auto& s : shapes) energy += KineticEnergy(*s);
         figures.peakEnergy = std::fmax(figures.peakEnergy, energy);
         figures.endEnergy = energy;
+        SampleAwake(figures, frame * static_cast<float>(step + 1), CountAwake(world, extras.pusher.get()));
     }
-    figures.recordsPerStep = plan.timedSteps > 0 ? static_cast<double>(records) / plan.timedSteps : 0.0;
+    // Records are those of each call's last sub-step; with one sub-step per
+    // call (every plan here) that is every sub-step's.
+    figures.recordsPerStep = timedSubSteps > 0 ? static_cast<double>(records) / timedSubSteps : 0.0;
     for (const auto& s : shapes) {
         hash.Add(s->position);
         hash.Add(&s->orientation, sizeof(s->orientation));
     }
     figures.stateHash = hash.value;
     figures.chainGap = extras.ChainGap();
+    figures.bridgeEndMove = extras.bridge.EndMove();
+    figures.bridgePivotGap = extras.bridge.PivotGap();
+    figures.bridgeSag = extras.bridge.Sag();
+    figures.droppedOnBridge = extras.bridge.OnBridge();
     for (const auto& s : shapes) {
-        const Vector3& p = s->position;
-        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
+        if (!s->IsFrozen()) ++figures.awakeAtEnd;
+    }
+    for (const RigidBody* b : world.GetBodies()) {
+        const Vector3& p = b->position;
+        if (!IsFinite(p)) {
             figures.anyNaN = true;
             continue;
         }
@@ -220,7 +396,6 @@ RunFigures RunEngineQuarry(const QuarryTerrain& terrain, const std::vector<Quarr
         Vector3 n;
         map->GetHeight(p.x, p.y, h, n);
         if (p.z < h - 0.1f) ++figures.belowTerrain;
-        if (!s->IsFrozen()) ++figures.awakeAtEnd;
     }
     const ShapeObject& top = *shapes.back();
     const QuarryBody& topStart = bodies.back();

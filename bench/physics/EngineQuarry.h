@@ -6,6 +6,7 @@
 struct EngineOptions
 {
     unsigned collisionSystem = 1;
+    bool reuseCollisions = false; // "physics_reuse_collisions", read through the world's config reader
 };
 
 RunFigures RunEngineQuarry(const QuarryTerrain& terrain, const std::vector<QuarryBody>& bodies, const RunPlan& plan,

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <string>
 
 namespace {
 
@@ -27,6 +28,11 @@ float BaseHeight(float x, float y)
     // A flat plateau in one corner for the tower.
     if (x >= 56.0f && y >= 56.0f && x <= 96.0f && y <= 96.0f) {
         h = 10.0f;
+    }
+    // The trench the bridge spans.
+    if (x >= QuarryBridge::kTrenchX[0] && x <= QuarryBridge::kTrenchX[1] && y >= QuarryBridge::kTrenchY[0] &&
+        y <= QuarryBridge::kTrenchY[1]) {
+        h -= QuarryBridge::kTrenchDepth;
     }
     return h;
 }
@@ -141,13 +147,55 @@ std::vector<QuarryBody> MakeQuarryBodies(const QuarryTerrain& terrain, int pileC
     return bodies;
 }
 
+float QuarryBridge::CentreZ(const QuarryTerrain& terrain)
+{
+    // The highest terrain point under either end box, so neither sinks in.
+    float rim = -1e9f;
+    for (int end : {0, kBoxes - 1}) {
+        for (float dx = -0.5f; dx <= 0.5f; dx += 0.25f) {
+            for (float dy = -0.5f; dy <= 0.5f; dy += 0.25f) {
+                rim = std::fmax(rim, QuarryHeight(terrain, kStart[0] + dx * kSize[0], BoxY(end) + dy * kSize[1]));
+            }
+        }
+    }
+    return rim + 0.5f * kSize[2] + 0.02f;
+}
+
+void QuarryBridge::DropPosition(int k, float centreZ, float out[3])
+{
+    const float middle = 0.5f * (BoxY(0) + BoxY(kBoxes - 1));
+    out[0] = kStart[0] + (k % 2 == 0 ? -0.9f : 0.9f);
+    out[1] = middle + kSize[1] * (static_cast<float>(k) - 0.5f * (kDropped - 1));
+    out[2] = centreZ + 0.5f * kSize[2] + 1.0f + 0.5f * kDropEdge * static_cast<float>(k % 3);
+}
+
+RunPlan ProtocolPlan(float frameSeconds)
+{
+    return RunPlan{0, static_cast<int>(20.0f / frameSeconds + 0.5f), true, frameSeconds};
+}
+
+SanityVerdict JudgeSanity(const RunFigures& f)
+{
+    SanityVerdict v;
+    auto fail = [&v](const std::string& what) {
+        v.failures += (v.ok ? "" : "; ") + what;
+        v.ok = false;
+    };
+    if (f.anyNaN) fail("NaN pose");
+    if (f.belowTerrain > 0) fail(std::to_string(f.belowTerrain) + " body centres below terrain - 0.1");
+    if (!(f.chainGap < 0.1)) fail("chain link gap " + std::to_string(f.chainGap));
+    if (!(f.bridgeEndMove < 1e-4)) fail("bridge end box moved " + std::to_string(f.bridgeEndMove));
+    if (!(f.bridgePivotGap < 0.1)) fail("bridge pivot gap " + std::to_string(f.bridgePivotGap));
+    return v;
+}
+
 RunPlan PlanFor(Regime regime, bool quick)
 {
     const int scale = quick ? 5 : 1;
     switch (regime) {
-    case Regime::FallingPile: return RunPlan{0, 300 / scale, false};
-    case Regime::Settled: return RunPlan{1000 / scale, 200 / scale, true};
-    case Regime::Scattered: return RunPlan{0, 200 / scale, false};
+    case Regime::FallingPile: return RunPlan{0, 300 / scale, false, 0.01f};
+    case Regime::Settled: return RunPlan{1000 / scale, 200 / scale, true, 0.01f};
+    case Regime::Scattered: return RunPlan{0, 200 / scale, false, 0.01f};
     }
-    return RunPlan{0, 100, false};
+    return RunPlan{0, 100, false, 0.01f};
 }

@@ -3,6 +3,7 @@
 // tower of boxes on the plateau.
 #pragma once
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,39 @@ struct QuarryPusher
     static constexpr float kMass = 50.0f;
     static constexpr float kStrength = 6.67f; // force = direction * strength * mass
     static constexpr float kStart[2] = {20.0f, 0.0f};
+};
+
+struct QuarryTerrain;
+
+// A bridge of boxes across a trench at the bowl's west rim, joined by hinges
+// like the game's box bridge, both end boxes fixed; a handful of small boxes
+// drop onto it at kDropTime. The boxes lie side by side along y, centred on
+// kStart, resting on the rim.
+struct QuarryBridge
+{
+    static constexpr int kBoxes = 16;
+    static constexpr float kSize[3] = {4.0f, 2.5f, 1.0f};
+    static constexpr float kMass = 50.0f;
+    static constexpr float kStart[2] = {-88.0f, -40.0f};
+    // The trench: the terrain drops by kTrenchDepth inside these bounds.
+    static constexpr float kTrenchX[2] = {-96.0f, -80.0f};
+    static constexpr float kTrenchY[2] = {-56.0f, -26.0f};
+    static constexpr float kTrenchDepth = 6.0f;
+    static constexpr int kDropped = 10;
+    static constexpr float kDropEdge = 1.5f;
+    static constexpr float kDropMass = 5.0f;
+    static constexpr float kDropTime = 2.0f; // simulated seconds
+    static float BoxY(int i) { return kStart[1] + kSize[1] * static_cast<float>(i) - kSize[1] * kBoxes / 2.0f; }
+    // Every box's centre height: the rim under both end boxes, plus half a box.
+    static float CentreZ(const QuarryTerrain& terrain);
+    // Where dropped box k starts (above the middle of the bridge).
+    static void DropPosition(int k, float centreZ, float out[3]);
+    // Whether a dropped box's centre is over the deck and above the trench
+    // floor's side of the bridge (it did not fall off into the trench).
+    static bool IsOnBridge(float x, float z, float centreZ)
+    {
+        return std::fabs(x - kStart[0]) < 0.5f * kSize[0] && z > centreZ - 3.0f;
+    }
 };
 
 enum class Regime
@@ -91,7 +125,17 @@ struct RunFigures
     double endEnergy = 0.0;
     double towerDrift = 0.0;
     double chainGap = 0.0; // largest distance between joined pins, the wall pin included
-    double recordsPerStep = 0.0; // this engine only
+    double bridgeEndMove = 0.0;  // largest displacement of a bridge end box
+    double bridgePivotGap = 0.0; // largest distance between the two sides of a bridge hinge
+    double bridgeSag = 0.0;      // largest drop of a bridge box centre below where it started
+    int droppedOnBridge = -1;    // dropped boxes resting above the bridge at the end, -1 before the drop
+    // Awake bodies (pile, tower, chain, bridge, dropped boxes; not the pusher)
+    // at kAwakeTimes, -1 where the run ends earlier.
+    static constexpr int kAwakeSamples = 4;
+    static constexpr float kAwakeTimes[kAwakeSamples] = {2.0f, 5.0f, 10.0f, 20.0f};
+    int awakeAt[kAwakeSamples] = {-1, -1, -1, -1};
+    double recordsPerStep = 0.0; // this engine only, mean per sub-step over the timed part
+    long long recordsPeak = 0;
     // FNV-1a over every record's contents and every final pose, bit for bit:
     // an optimisation that keeps the simulation identical keeps this value.
     unsigned long long stateHash = 0;
@@ -99,9 +143,21 @@ struct RunFigures
 
 struct RunPlan
 {
-    int warmupSteps; // untimed, before timing
+    int warmupSteps; // untimed, before timing (calls of Update / stepSimulation)
     int timedSteps;
     bool freezing;
+    float frameSeconds = 0.01f; // handed to every Update call
 };
 
 RunPlan PlanFor(Regime regime, bool quick);
+// The full protocol: 20 simulated seconds of the falling pile, freezing on.
+RunPlan ProtocolPlan(float frameSeconds);
+
+// Sanity of one run, as the smoke test judges this engine. Tower drift is a
+// tuning figure and never makes a run fail.
+struct SanityVerdict
+{
+    bool ok = true;
+    std::string failures; // "; "-separated
+};
+SanityVerdict JudgeSanity(const RunFigures& figures);
