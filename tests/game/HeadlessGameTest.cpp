@@ -1,0 +1,51 @@
+// The whole start-up, frame loop and shutdown of the game, run by the
+// framework's headless host with scripted keys: what the framework delivers
+// reaches the developer keys and the Escape rule through the real WinMain.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "DXUTHeadless.h"
+#include "core/SpineTrace.h"
+#include "game/Lumveran.h"
+#include "ui/MenuMan.h"
+
+namespace {
+
+int CountOf(const std::vector<std::string>& calls, const std::string& call) {
+    return static_cast<int>(std::count(calls.begin(), calls.end(), call));
+}
+
+// One run of WinMain per process: it registers the exit routine.
+TEST(HeadlessGame, KeysReachTheGameThroughTheFrameworkAndTheRunEndsCleanly) {
+    SpineTrace::Enable(true);
+    DXUTHeadlessEnable(1.0 / 60.0, 12);
+    // The splash screens are open at first, so this Escape does nothing.
+    DXUTHeadlessScheduleKey(1, VK_ESCAPE, true);
+    DXUTHeadlessScheduleKey(1, VK_ESCAPE, false);
+    // Key 2 loads stage 2 and closes every menu; Escape then pauses.
+    DXUTHeadlessScheduleKey(3, '2', true);
+    DXUTHeadlessScheduleKey(3, '2', false);
+    DXUTHeadlessScheduleKey(5, VK_ESCAPE, true);
+    DXUTHeadlessScheduleKey(5, VK_ESCAPE, false);
+
+    EXPECT_EQ(WinMain(nullptr, nullptr, nullptr, 0), 0);
+
+    const std::vector<std::string>& calls = SpineTrace::Calls();
+    EXPECT_EQ(CountOf(calls, "LevelLoader::LoadLevel stage1.qvl"), 1);
+    EXPECT_EQ(CountOf(calls, "LevelLoader::LoadLevel stage2.qvl"), 1);
+    EXPECT_EQ(CountOf(calls, "MenuMan::OpenMenu 7"), 1);
+    ASSERT_NE(gMenuMan, nullptr);
+    EXPECT_EQ(gMenuMan->GetCurrentMenuId(), 7);
+    EXPECT_EQ(CountOf(calls, "Player::Update"), 12);
+    EXPECT_EQ(CountOf(calls, "Renderer::RenderFrame"), 12);
+    // The menus were built before the first stage was loaded.
+    const auto init = std::find(calls.begin(), calls.end(), "MenuMan::Init");
+    const auto firstStage = std::find(calls.begin(), calls.end(), "LevelLoader::LoadLevel stage1.qvl");
+    EXPECT_LT(init, firstStage);
+    SpineTrace::Enable(false);
+}
+
+}  // namespace
