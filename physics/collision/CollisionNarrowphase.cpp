@@ -63,7 +63,8 @@ bool FindGridContact(const BodyCollisionData* grid, const Vector3& p, float radi
     }
     Vector3 localNormal;
     float depth = 0.0f;
-    if (!grid->mesh.GetContact(local, localNormal, depth, false)) {
+    // The bounds were tested just above, with the same comparisons.
+    if (!grid->mesh.GetContact(local, localNormal, depth, true)) {
         return false;
     }
     out.normal = RowTimes(localNormal, grid->orientation);
