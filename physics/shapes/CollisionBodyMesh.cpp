@@ -291,31 +291,33 @@ bool CollisionBodyMesh::GetNearestContact(const Vector3& u, Vector3& normal, flo
 bool CollisionBodyMesh::GetInterpolatedContact(const Vector3& u, Vector3& normal, float& depth) const
 {
     const int counts[3] = {nx, ny, nz};
-    int base[3];
-    int next[3];
-    float f[3];
+    int node[3][2];
+    float weights[3][2];
     for (int axis = 0; axis < 3; ++axis) {
         const float lower = std::floor(u[axis]);
         // The fraction is taken before clamping, as the blend weights expect.
-        f[axis] = u[axis] - lower;
+        const float f = u[axis] - lower;
         const float limit = static_cast<float>(counts[axis] - 1);
-        base[axis] = static_cast<int>(std::max(0.0f, std::min(limit, lower)));
-        next[axis] = static_cast<int>(std::max(0.0f, std::min(limit, lower + 1.0f)));
+        node[axis][0] = static_cast<int>(std::max(0.0f, std::min(limit, lower)));
+        node[axis][1] = static_cast<int>(std::max(0.0f, std::min(limit, lower + 1.0f)));
+        weights[axis][0] = 1.0f - f;
+        weights[axis][1] = f;
     }
     normal = Vector3();
     depth = 0.0f;
-    // base and next are clamped already, so the corners index the cells directly.
+    // The eight corners in the order x fastest, then y, then z; the nodes are
+    // clamped already, so they index the cells directly.
     const GridCell* data = cells->data();
-    for (int corner = 0; corner < 8; ++corner) {
-        const int bit[3] = {corner & 1, (corner >> 1) & 1, (corner >> 2) & 1};
-        float weight = 1.0f;
-        for (int axis = 0; axis < 3; ++axis) {
-            weight *= bit[axis] ? f[axis] : 1.0f - f[axis];
+    for (int bz = 0; bz < 2; ++bz) {
+        for (int by = 0; by < 2; ++by) {
+            const float weightYZ = weights[1][by];
+            for (int bx = 0; bx < 2; ++bx) {
+                const float weight = weights[0][bx] * weightYZ * weights[2][bz];
+                const GridCell& cell = data[Index(node[0][bx], node[1][by], node[2][bz])];
+                normal += cell.direction * weight;
+                depth += cell.distance * weight;
+            }
         }
-        const GridCell& cell = data[Index(bit[0] ? next[0] : base[0], bit[1] ? next[1] : base[1],
-                                          bit[2] ? next[2] : base[2])];
-        normal += cell.direction * weight;
-        depth += cell.distance * weight;
     }
     normal.Normalize();
     if (depth > 0.0f) {
