@@ -60,42 +60,16 @@ RunFigures RunBulletQuarry(const QuarryTerrain& terrain, const std::vector<Quarr
     std::vector<std::unique_ptr<btCollisionShape>> shapes;
     std::vector<std::unique_ptr<btDefaultMotionState>> states;
     std::vector<std::unique_ptr<btRigidBody>> rigid;
-    const Clock::time_point buildStart = Clock::now();
-    for (const QuarryBody& q : bodies) {
-        shapes.emplace_back(MakeShape(q.shape));
-        const float mass = BodyMass(q.shape);
-        btVector3 inertia(0, 0, 0);
-        shapes.back()->calculateLocalInertia(mass, inertia);
-        btTransform pose;
-        pose.setIdentity();
-        pose.setOrigin(btVector3(q.position[0], q.position[1], q.position[2]));
-        // This engine's orientation rows are body axes (row vectors): the
-        // column-vector rotation is the same axis and angle.
-        pose.setRotation(btQuaternion(btVector3(q.axis[0], q.axis[1], q.axis[2]),
-                                      q.angleDegrees * 3.14159265f / 180.0f));
-        states.emplace_back(new btDefaultMotionState(pose));
-        btRigidBody::btRigidBodyConstructionInfo info(mass, states.back().get(), shapes.back().get(), inertia);
-        rigid.emplace_back(new btRigidBody(info));
-        btRigidBody& body = *rigid.back();
-        body.setFriction(0.5f * (QuarryMaterial::kStaticFriction + QuarryMaterial::kDynamicFriction));
-        body.setRestitution(QuarryMaterial::kElasticity * QuarryMaterial::kElasticity);
-        body.setSleepingThresholds(0.3f, 0.349f);
-        if (!plan.freezing) body.setActivationState(DISABLE_DEACTIVATION);
-        world.addRigidBody(&body);
-    }
-    if (buildMs != nullptr) {
-        *buildMs = std::chrono::duration<double, std::milli>(Clock::now() - buildStart).count();
-    }
-
-    // The chain and the pushed capsule.
-    const float half = 0.5f * QuarryChain::kPitch;
-    auto addBody = [&](btCollisionShape* shape, float mass, const btVector3& at) {
+    // Every dynamic body gets the same material and sleep settings.
+    auto addBody = [&](btCollisionShape* shape, float mass, const btVector3& origin,
+                       const btQuaternion& rotation = btQuaternion::getIdentity()) {
         shapes.emplace_back(shape);
         btVector3 inertia(0, 0, 0);
         shape->calculateLocalInertia(mass, inertia);
         btTransform pose;
         pose.setIdentity();
-        pose.setOrigin(at);
+        pose.setOrigin(origin);
+        pose.setRotation(rotation);
         states.emplace_back(new btDefaultMotionState(pose));
         btRigidBody::btRigidBodyConstructionInfo info(mass, states.back().get(), shape, inertia);
         rigid.emplace_back(new btRigidBody(info));
@@ -107,6 +81,20 @@ RunFigures RunBulletQuarry(const QuarryTerrain& terrain, const std::vector<Quarr
         world.addRigidBody(&body);
         return &body;
     };
+
+    const Clock::time_point buildStart = Clock::now();
+    for (const QuarryBody& q : bodies) {
+        // This engine's orientation rows are body axes (row vectors): the
+        // column-vector rotation is the same axis and angle.
+        addBody(MakeShape(q.shape), BodyMass(q.shape), btVector3(q.position[0], q.position[1], q.position[2]),
+                btQuaternion(btVector3(q.axis[0], q.axis[1], q.axis[2]), q.angleDegrees * 3.14159265f / 180.0f));
+    }
+    if (buildMs != nullptr) {
+        *buildMs = std::chrono::duration<double, std::milli>(Clock::now() - buildStart).count();
+    }
+
+    // The chain and the pushed capsule.
+    const float half = 0.5f * QuarryChain::kPitch;
     std::vector<btRigidBody*> links;
     for (int k = 0; k < QuarryChain::kLinks; ++k) {
         links.push_back(addBody(new btSphereShape(0.5f * QuarryChain::kDiameter), QuarryChain::kMass,

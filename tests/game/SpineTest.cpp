@@ -25,6 +25,7 @@
 #include "render/Renderer.h"
 #include "ui/HUDManager.h"
 #include "ui/MenuMan.h"
+#include "tests/game/BitmapWriter.h"
 #include "ui/ReplaySystem.h"
 
 namespace {
@@ -200,31 +201,10 @@ TEST_F(SpineTest, EscapeOpensPauseMenuOnlyWhenNoMenuIsOpen) {
     EXPECT_EQ(gMenuMan->GetCurrentMenuId(), 5);
 }
 
-// Writes a w x h 24-bit bitmap filled with one grey level.
-void WriteBitmap(const std::string& path, int w, int h, unsigned char level) {
-    const int rowBytes = w * 3 + w % 4;
-    const int dataSize = rowBytes * h;
-    std::vector<unsigned char> file(54 + dataSize, 0);
-    auto put32 = [&](int at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) file[at + i] = (v >> (8 * i)) & 0xFF;
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put32(2, 54 + dataSize);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, w);
-    put32(22, h);
-    file[26] = 1;
-    file[28] = 24;
-    for (int r = 0; r < h; ++r)
-        for (int c = 0; c < w * 3; ++c) file[54 + r * rowBytes + c] = level;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), file.size());
-}
 
 TEST_F(SpineTest, DroppedBitmapBecomesTheTerrainEvenWithTheEditorOff) {
     const std::string bitmap = testing::TempDir() + "dropped.bmp";
-    WriteBitmap(bitmap, 3, 2, 255);
+    WriteBitmap(bitmap, 3, {std::vector<uint8_t>(9, 255), std::vector<uint8_t>(9, 255)});
     ASSERT_FALSE(gInGameLevelEditor->IsEnabled());
 
     bool stop = true;
