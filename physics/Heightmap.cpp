@@ -2,7 +2,9 @@
 
 #include <cmath>
 #include <cstring>
+#include <algorithm>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <utility>
 
@@ -17,19 +19,6 @@ IDirect3DDevice9* currentDevice = nullptr;
 // Mesh coordinates are node positions in world units after scaling by DIFF;
 // anything beyond this is a broken file, not a stage.
 constexpr float kMaxWorldCoordinate = 1.0e7f;
-
-float Clamp(float value, float low, float high)
-{
-    return value < low ? low : (value > high ? high : value);
-}
-
-// Index of the cell under a world coordinate, clamped before the conversion so
-// far-away or broken inputs never reach an undefined float-to-int cast.
-int CellIndex(float offset, float diff, int count)
-{
-    const float cell = Clamp(offset / diff, 0.0f, static_cast<float>(count - 1));
-    return static_cast<int>(cell);
-}
 
 bool IsFiniteWorld(float meshCoordinate, float diff)
 {
@@ -95,27 +84,38 @@ void HeightGrid::BuildCellNormals()
 
 void HeightGrid::GetHeight(float x, float y, float& height, Vector3& normal) const
 {
-    height = 0.0f;
-    normal = Vector3(0.0f, 0.0f, 1.0f);
-    if (!IsBuilt() || !std::isfinite(x) || !std::isfinite(y)) {
+    if (!IsBuilt()) {
+        height = 0.0f;
+        normal = Vector3(0.0f, 0.0f, 1.0f);
         return;
     }
-    const int i = CellIndex(x - originX, diff, rows);
-    const int j = CellIndex(y - originY, diff, columns);
-    const float h00 = nodes[static_cast<size_t>(j) * rows + i].height;
-    // On the last line of nodes (or beyond it) the edge height holds.
-    if (i + 1 >= rows || j + 1 >= columns) {
-        height = h00;
-        return;
+    GetHeightOfBuilt(x, y, height, normal);
+}
+
+float HeightGrid::GetCeilingOver(float x0, float x1, float y0, float y1) const
+{
+    const float none = std::numeric_limits<float>::infinity();
+    if (!(x0 >= originX && y0 >= originY && x1 >= x0 && y1 >= y0) || !std::isfinite(x1) || !std::isfinite(y1)) {
+        return none;
     }
-    const float x0 = originX + static_cast<float>(i) * diff;
-    const float y0 = originY + static_cast<float>(j) * diff;
-    const float u = Clamp((x - x0) / diff, 0.0f, 1.0f);
-    const float v = Clamp((y - y0) / diff, 0.0f, 1.0f);
-    const size_t cell = 2 * (static_cast<size_t>(j) * (rows - 1) + i);
-    const Vector3& n = cellNormals[v < u ? cell : cell + 1];
-    normal = n;
-    height = h00 - (n.x * (x - x0) + n.y * (y - y0)) / n.z;
+    // The cell index grows with the coordinate, so every point of the
+    // rectangle lies in a cell from the first range to the last.
+    const int iLast = std::min(CellIndex(x1 - originX, diff, rows) + 1, rows - 1);
+    const int jLast = std::min(CellIndex(y1 - originY, diff, columns) + 1, columns - 1);
+    float highest = -none;
+    float lowest = none;
+    for (int j = CellIndex(y0 - originY, diff, columns); j <= jLast; ++j) {
+        for (int i = CellIndex(x0 - originX, diff, rows); i <= iLast; ++i) {
+            const float h = nodes[static_cast<size_t>(j) * rows + i].height;
+            highest = std::max(highest, h);
+            lowest = std::min(lowest, h);
+        }
+    }
+    // Within a cell the plane lies between its nodes; what the formula adds
+    // is rounding, a few float steps of the heights and of the rise across
+    // the cell, which this allowance exceeds by orders of magnitude.
+    const float ceiling = highest + 1.0f + 1.0e-3f * (std::fabs(highest) + (highest - lowest));
+    return std::isfinite(ceiling) ? ceiling : none;
 }
 
 void Heightmap::SetDevice(IDirect3DDevice9* device)

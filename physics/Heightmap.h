@@ -5,6 +5,7 @@
 // flat ground at height 0; a failed rebuild leaves the previous ground as it was.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -43,7 +44,54 @@ struct HeightGrid
     void BuildCellNormals();
     // Plane height and unit upward normal of the triangle under (x, y).
     void GetHeight(float x, float y, float& height, Vector3& normal) const;
+    // The same on a grid the caller has found built: the terrain pass asks
+    // this for every sample point of every body, so it is inline and checks
+    // the grid once per body instead of once per point.
+    inline void GetHeightOfBuilt(float x, float y, float& height, Vector3& normal) const;
+    // A height that GetHeight never exceeds over the rectangle [x0, x1] x
+    // [y0, y1] of a built grid: the highest node of the cells it covers, with
+    // an allowance far above the rounding of the plane formula. Infinity when
+    // there is no such bound (the rectangle reaches below the grid's origin,
+    // where the edge planes are extended, or it is not finite).
+    float GetCeilingOver(float x0, float x1, float y0, float y1) const;
+
+private:
+    static float ClampUnit(float value, float low, float high)
+    {
+        return value < low ? low : (value > high ? high : value);
+    }
+    // Index of the cell under a world coordinate, clamped before the
+    // conversion so far-away inputs never reach an undefined float-to-int cast.
+    static int CellIndex(float offset, float cellSize, int count)
+    {
+        return static_cast<int>(ClampUnit(offset / cellSize, 0.0f, static_cast<float>(count - 1)));
+    }
 };
+
+void HeightGrid::GetHeightOfBuilt(float x, float y, float& height, Vector3& normal) const
+{
+    height = 0.0f;
+    normal = Vector3(0.0f, 0.0f, 1.0f);
+    if (!std::isfinite(x) || !std::isfinite(y)) {
+        return;
+    }
+    const int i = CellIndex(x - originX, diff, rows);
+    const int j = CellIndex(y - originY, diff, columns);
+    const float h00 = nodes[static_cast<size_t>(j) * rows + i].height;
+    // On the last line of nodes (or beyond it) the edge height holds.
+    if (i + 1 >= rows || j + 1 >= columns) {
+        height = h00;
+        return;
+    }
+    const float x0 = originX + static_cast<float>(i) * diff;
+    const float y0 = originY + static_cast<float>(j) * diff;
+    const float u = ClampUnit((x - x0) / diff, 0.0f, 1.0f);
+    const float v = ClampUnit((y - y0) / diff, 0.0f, 1.0f);
+    const size_t cell = 2 * (static_cast<size_t>(j) * (rows - 1) + i);
+    const Vector3& n = cellNormals[v < u ? cell : cell + 1];
+    normal = n;
+    height = h00 - (n.x * (x - x0) + n.y * (y - y0)) / n.z;
+}
 
 // A terrain mesh as the loader hands it over: position, normal, texture
 // coordinate per vertex (in file order) and 16-bit triangle indices.

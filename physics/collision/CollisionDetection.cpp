@@ -154,6 +154,49 @@ void ChooseNextAxis(const CentreSpread& spread)
     gSweepAxis = axis;
 }
 
+// What lets the sweep end a row early. Two bodies whose centres lie further
+// apart along one axis than their two bounding radii fail the sphere test of
+// AreClose, so the pair makes no record and tells nobody. Once even the lowest
+// centre among the bodies still ahead in the sorted list is that far above
+// body i's, the rest of the row is skipped: the pairs that are tested, and so
+// the records and their order, are the ones a full row would give. The test
+// is conservative in float: a skipped pair's computed offset squared is never
+// below its computed radius sum squared.
+struct SweepReach
+{
+    bool usable = true;
+    float largestRadius = 0.0f;
+    // lowestCentreFrom[j]: the lowest centre along the axis of bodies j and on.
+    std::vector<float> lowestCentreFrom;
+
+    float Of(const BodyCollisionData* data) const { return data->mesh.GetBoundingRadius() + largestRadius; }
+};
+
+SweepReach& MeasureSweepReach(const std::vector<BodyCollisionData*>& bodies, int axis)
+{
+    // Kept between passes, so that a steady scene allocates nothing here.
+    static SweepReach reach;
+    reach.usable = true;
+    reach.largestRadius = 0.0f;
+    reach.lowestCentreFrom.resize(bodies.size());
+    float lowest = std::numeric_limits<float>::infinity();
+    for (size_t k = bodies.size(); k-- > 0;) {
+        const float radius = bodies[k]->mesh.GetBoundingRadius();
+        if (!(radius >= 0.0f) || !std::isfinite(radius)) {
+            reach.usable = false;
+        } else if (radius > reach.largestRadius) {
+            reach.largestRadius = radius;
+        }
+        // A body with no number for a centre passes no sphere test.
+        const float centre = bodies[k]->position[axis];
+        if (centre < lowest) {
+            lowest = centre;
+        }
+        reach.lowestCentreFrom[k] = lowest;
+    }
+    return reach;
+}
+
 } // namespace
 
 void InstallCollisionDetection(PhysicsWorld& world)
@@ -203,10 +246,16 @@ void CollideSweepAndPrune(std::vector<BodyCollisionData*>& bodies, const std::ve
     std::stable_sort(bodies.begin(), bodies.end(), [](const BodyCollisionData* a, const BodyCollisionData* b) {
         return CompareBoundsMinimum(a, b) < 0;
     });
+    const SweepReach& reach = MeasureSweepReach(bodies, gSweepAxis);
     CentreSpread spread;
     for (size_t i = 0; i < bodies.size(); ++i) {
         spread.Add(bodies[i]->bounds);
+        const float ahead = reach.Of(bodies[i]);
+        const float centre = bodies[i]->position[gSweepAxis];
         for (size_t j = i + 1; j < bodies.size(); ++j) {
+            if (reach.usable && reach.lowestCentreFrom[j] - centre > ahead) {
+                break;
+            }
             TestPair(bodies[i], bodies[j], records);
         }
     }

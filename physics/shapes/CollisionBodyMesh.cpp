@@ -250,28 +250,6 @@ void CollisionBodyMesh::FillFromTriangles(CellArray& out, const TriangleList& tr
     }
 }
 
-bool CollisionBodyMesh::GetContact(const Vector3& p, Vector3& normal, float& depth, bool skipBoundsTest) const
-{
-    if (IsEmpty()) {
-        return false;
-    }
-    Vector3 u;
-    for (int axis = 0; axis < 3; ++axis) {
-        // Written so that NaN fails as well.
-        if (!skipBoundsTest && !(p[axis] >= minimum[axis] && p[axis] <= maximum[axis])) {
-            return false;
-        }
-        u[axis] = (p[axis] - minimum[axis]) / cellSize[axis];
-        if (!std::isfinite(u[axis])) {
-            return false;
-        }
-    }
-    if (!gPhysicsSettings.interpolateCollisionMesh) {
-        return GetNearestContact(u, normal, depth, p);
-    }
-    return GetInterpolatedContact(u, normal, depth);
-}
-
 bool CollisionBodyMesh::GetNearestContact(const Vector3& u, Vector3& normal, float& depth, const Vector3& p) const
 {
     const int counts[3] = {nx, ny, nz};
@@ -286,45 +264,6 @@ bool CollisionBodyMesh::GetNearestContact(const Vector3& u, Vector3& normal, flo
     normal = cell.direction;
     depth = cell.distance - Vector3::Dot(p - GetNodePosition(node[0], node[1], node[2]), cell.direction);
     return depth > 0.0f;
-}
-
-bool CollisionBodyMesh::GetInterpolatedContact(const Vector3& u, Vector3& normal, float& depth) const
-{
-    const int counts[3] = {nx, ny, nz};
-    int node[3][2];
-    float weights[3][2];
-    for (int axis = 0; axis < 3; ++axis) {
-        const float lower = std::floor(u[axis]);
-        // The fraction is taken before clamping, as the blend weights expect.
-        const float f = u[axis] - lower;
-        const float limit = static_cast<float>(counts[axis] - 1);
-        node[axis][0] = static_cast<int>(std::max(0.0f, std::min(limit, lower)));
-        node[axis][1] = static_cast<int>(std::max(0.0f, std::min(limit, lower + 1.0f)));
-        weights[axis][0] = 1.0f - f;
-        weights[axis][1] = f;
-    }
-    normal = Vector3();
-    depth = 0.0f;
-    // The eight corners in the order x fastest, then y, then z; the nodes are
-    // clamped already, so they index the cells directly.
-    const GridCell* data = cells->data();
-    for (int bz = 0; bz < 2; ++bz) {
-        for (int by = 0; by < 2; ++by) {
-            const float weightYZ = weights[1][by];
-            for (int bx = 0; bx < 2; ++bx) {
-                const float weight = weights[0][bx] * weightYZ * weights[2][bz];
-                const GridCell& cell = data[Index(node[0][bx], node[1][by], node[2][bz])];
-                normal += cell.direction * weight;
-                depth += cell.distance * weight;
-            }
-        }
-    }
-    normal.Normalize();
-    if (depth > 0.0f) {
-        return true;
-    }
-    depth = -depth;
-    return false;
 }
 
 float CollisionBodyMesh::GetBoxDistanceSquared(const Vector3& p) const

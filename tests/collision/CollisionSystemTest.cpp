@@ -61,6 +61,17 @@ void ClearIndices(const Bodies& bodies)
     }
 }
 
+// One sweep pass over a copy of the list, from a fresh start on axis x.
+Records SweepFromAxisX(Bodies& bodies, const std::vector<Heightmap*>& terrain)
+{
+    ClearIndices(bodies);
+    SetSweepAxis(0);
+    Bodies order = bodies;
+    Records records;
+    CollideSweepAndPrune(order, terrain, records);
+    return records;
+}
+
 class RecordingListener : public PlayerContactListener
 {
 public:
@@ -127,21 +138,41 @@ TEST(CollisionSystems, AllPairsAndSweepFindTheSameRecordsOnARandomScene)
     // The sweep really reordered the list, and a second pass from the same
     // start repeats itself record for record.
     EXPECT_NE(sweepOrder, bodies);
-    ClearIndices(bodies);
-    SetSweepAxis(0);
-    Bodies first = bodies;
-    Records firstRecords;
-    CollideSweepAndPrune(first, terrain, firstRecords);
-    ClearIndices(bodies);
-    SetSweepAxis(0);
-    Bodies again = bodies;
-    Records repeat;
-    CollideSweepAndPrune(again, terrain, repeat);
+    const Records firstRecords = SweepFromAxisX(bodies, terrain);
+    const Records repeat = SweepFromAxisX(bodies, terrain);
     ASSERT_EQ(firstRecords.size(), repeat.size());
     for (size_t k = 0; k < repeat.size(); ++k) {
         EXPECT_EQ(firstRecords[k].dataA, repeat[k].dataA);
         EXPECT_EQ(firstRecords[k].point, repeat[k].point);
     }
+}
+
+TEST(CollisionSystems, SweepKeepsPairsThatTouchAtTheFarthestReach)
+{
+    // Long capsules end to end along the sweep axis: their centres lie almost
+    // as far apart as their two bounding radii, the farthest a touching pair
+    // can be, with small boxes between them in the sorted list.
+    PhysicsWorld world;
+    std::vector<Heightmap*> noTerrain;
+    std::vector<std::unique_ptr<ShapeObject>> shapes;
+    const float length = 8.0f;
+    for (int k = 0; k < 6; ++k) {
+        shapes.push_back(std::make_unique<Capsule>(&world, 0.5f, length, 5.0f, 0));
+        Place(*shapes.back(), Vector3(static_cast<float>(k) * (length - 0.1f), 0.0f, 10.0f));
+        shapes.push_back(std::make_unique<Box>(&world, 0.5f, 0.5f, 0.5f, 1.0f));
+        Place(*shapes.back(), Vector3(static_cast<float>(k) * (length - 0.1f) + 1.0f, 3.0f, 10.0f));
+    }
+    Bodies bodies;
+    for (auto& s : shapes) bodies.push_back(s->GetCollisionData());
+    Bodies pairsOrder = bodies;
+    Records allPairs;
+    CollideAllPairs(pairsOrder, noTerrain, allPairs);
+    const Records sweep = SweepFromAxisX(bodies, noTerrain);
+    // Every neighbouring pair of capsules touches at its tips.
+    for (int k = 0; k + 1 < 6; ++k) {
+        EXPECT_GT(CountWith(allPairs, bodies[2 * k], bodies[2 * k + 2]), 0) << k;
+    }
+    EXPECT_EQ(SortedKeys(allPairs), SortedKeys(sweep));
 }
 
 TEST(CollisionSystems, FrozenImmovableAndIgnoredPairsFollowThePairRules)
@@ -301,6 +332,97 @@ TEST(CollisionSystems, OneEdgeTerrainSwitchKeepsOnlyTheDeepestSample)
     int samplesPerEdge = data->edges.front().count;
     EXPECT_EQ(perSample - perEdge, 4 * (samplesPerEdge - 1));
     EXPECT_GT(perEdge, 4);
+}
+
+namespace {
+
+// What the terrain pass must find, point by point, with every height looked up.
+Records ReferenceTerrainRecords(BodyCollisionData* data, Heightmap* ground)
+{
+    Records expected;
+    float h = 0.0f;
+    Vector3 n;
+    for (const Vector3& p : data->worldSamplePoints) {
+        ground->GetHeight(p.x, p.y, h, n);
+        if (p.z < h) {
+            CollisionRecord r;
+            r.point = p;
+            r.normal = n;
+            r.depth = (h - p.z) * n.z;
+            expected.push_back(r);
+        }
+    }
+    for (const SampledEdge& edge : data->edges) {
+        const Vector3& a = data->worldVertexPoints[static_cast<size_t>(edge.first)];
+        const Vector3 e = data->worldVertexPoints[static_cast<size_t>(edge.second)] - a;
+        CollisionRecord best;
+        best.depth = -1000.0f;
+        for (int i = 0; i < edge.count; ++i) {
+            const Vector3 q = a + e * (static_cast<float>(i) / static_cast<float>(edge.count));
+            ground->GetHeight(q.x, q.y, h, n);
+            const float depth = (h - q.z) * n.z;
+            if (depth > best.depth) {
+                best.point = q;
+                best.normal = n;
+                best.depth = depth;
+            }
+        }
+        if (best.depth >= 0.0f) expected.push_back(best);
+    }
+    return expected;
+}
+
+} // namespace
+
+TEST(CollisionSystems, TerrainPassOnRoughGroundMatchesALookupAtEveryPoint)
+{
+    PhysicsWorld world;
+    auto rough = MakeTerrain(33, 33, 1.0f, -16.0f, -16.0f, [](int i, int j) {
+        return 0.6f * std::sin(0.9f * static_cast<float>(i)) + 0.8f * std::cos(1.3f * static_cast<float>(j)) +
+               static_cast<float>((i * 5 + j * 3) % 4) * 0.7f;
+    });
+    ASSERT_TRUE(gPhysicsSettings.useOneEdgeCollisionForHeightmap);
+    std::mt19937 random(5);
+    std::uniform_real_distribution<float> spread(-12.0f, 12.0f);
+    std::uniform_real_distribution<float> angle(0.0f, 360.0f);
+    std::vector<std::unique_ptr<ShapeObject>> shapes;
+    shapes.push_back(std::make_unique<Box>(&world, 2.0f, 3.0f, 1.0f, 10.0f));
+    shapes.push_back(std::make_unique<Capsule>(&world, 0.5f, 3.0f, 5.0f, 2));
+    shapes.push_back(std::make_unique<Ellipsoid>(&world, 1.5f, 1.0f, 2.0f, 10, 9, 3.0f));
+    int withRecords = 0;
+    int withoutRecords = 0;
+    for (int trial = 0; trial < 120; ++trial) {
+        ShapeObject& s = *shapes[static_cast<size_t>(trial) % shapes.size()];
+        const float x = spread(random);
+        const float y = spread(random);
+        float h = 0.0f;
+        Vector3 n;
+        rough->GetHeight(x, y, h, n);
+        Matrix3 r;
+        Matrix3::FromAxisAngle(r, angle(random), Vector3(0.2f, 0.7f, 0.4f));
+        // From deep in the ground to just clear of it.
+        Place(s, Vector3(x, y, h + spread(random) * 0.15f), r);
+        BodyCollisionData* data = s.GetCollisionData();
+        data->position = s.position;
+        data->orientation = s.orientation;
+        data->orientationTranspose = s.orientationTranspose;
+        data->UpdateWorldPoints();
+        data->recordIndices.clear();
+        Records records;
+        CollideBodyHeightmap(data, rough.get(), records);
+        const Records expected = ReferenceTerrainRecords(data, rough.get());
+        ASSERT_EQ(records.size(), expected.size()) << "trial " << trial;
+        for (size_t k = 0; k < records.size(); ++k) {
+            EXPECT_EQ(records[k].point, expected[k].point);
+            EXPECT_EQ(records[k].normal, expected[k].normal);
+            EXPECT_EQ(records[k].depth, expected[k].depth);
+            EXPECT_EQ(records[k].heightmap, rough.get());
+        }
+        (records.empty() ? withoutRecords : withRecords) += 1;
+    }
+    // Both kinds of placement were met.
+    EXPECT_GT(withRecords, 40);
+    EXPECT_GT(withoutRecords, 5);
 }
 
 TEST(CollisionSystems, SingleBodyPassSkipsAwakeImmovableBodiesAndImmovableCallers)

@@ -1,7 +1,9 @@
 // The height field built in memory: queries and the validation of what a
 // build is given.
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -90,6 +92,51 @@ TEST(HeightmapQuery, UnbuiltGridsAndBrokenInputsGiveFlatGroundWithoutReadingOuts
     EXPECT_FLOAT_EQ(h, 7.0f);
     terrain->GetHeight(-3.0e38f, 1.0f, h, n);
     EXPECT_TRUE(std::isfinite(n.x));
+}
+
+TEST(HeightmapQuery, TheCeilingOverARectangleBoundsEveryHeightInIt)
+{
+    // Steep and rough: cliffs of 40 units across a 1.5-unit cell.
+    auto cliffs = [](int i, int j) {
+        return static_cast<float>(((i * 37 + j * 91) % 11) * 4) - 0.01f * static_cast<float>(i * j);
+    };
+    const float d = 1.5f;
+    auto terrain = MakeTerrain(21, 17, d, -4.0f, -6.0f, cliffs);
+    const HeightGrid& grid = terrain->GetGrid();
+    ASSERT_TRUE(grid.IsBuilt());
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    const float width = grid.farX - grid.originX;
+    const float depth = grid.farY - grid.originY;
+    float h = 0.0f;
+    Vector3 n;
+    for (int r = 0; r < 300; ++r) {
+        // Rectangles inside the grid and reaching past its far edges.
+        const float x0 = grid.originX + unit(random) * width;
+        const float y0 = grid.originY + unit(random) * depth;
+        const float x1 = x0 + unit(random) * 6.0f;
+        const float y1 = y0 + unit(random) * 6.0f;
+        const float ceiling = grid.GetCeilingOver(x0, x1, y0, y1);
+        ASSERT_TRUE(std::isfinite(ceiling));
+        float highest = -1e30f;
+        for (int k = 0; k < 60; ++k) {
+            const float x = k == 0 ? x0 : (k == 1 ? x1 : x0 + unit(random) * (x1 - x0));
+            const float y = k == 0 ? y0 : (k == 1 ? y1 : y0 + unit(random) * (y1 - y0));
+            terrain->GetHeight(x, y, h, n);
+            ASSERT_LE(h, ceiling) << x << "," << y;
+            highest = std::max(highest, h);
+        }
+        // A bound, not a guess: no more than the allowance over the cells' nodes.
+        EXPECT_LT(ceiling, 4.0f * d * 10.0f + 2.0f);
+    }
+    const float inf = std::numeric_limits<float>::infinity();
+    // Before the origin the edge planes are extended: no bound there.
+    EXPECT_EQ(grid.GetCeilingOver(grid.originX - 0.1f, grid.originX + 1.0f, grid.originY, grid.originY + 1.0f), inf);
+    EXPECT_EQ(grid.GetCeilingOver(grid.originX, grid.originX + 1.0f, grid.originY - 0.1f, grid.originY), inf);
+    EXPECT_EQ(grid.GetCeilingOver(grid.originX, inf, grid.originY, grid.originY + 1.0f), inf);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_EQ(grid.GetCeilingOver(nan, grid.originX + 1.0f, grid.originY, grid.originY + 1.0f), inf);
+    EXPECT_EQ(grid.GetCeilingOver(grid.originX + 2.0f, grid.originX + 1.0f, grid.originY, grid.originY + 1.0f), inf);
 }
 
 TEST(HeightmapQuery, SegmentsHitOnlyGoingDownThroughTheSurface)
