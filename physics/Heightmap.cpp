@@ -28,16 +28,6 @@ bool IsFiniteWorld(float meshCoordinate, float diff)
 
 } // namespace
 
-bool HeightGrid::IsBuilt() const
-{
-    if (rows < 1 || columns < 1 || !(diff > 0.0f) ||
-        nodes.size() != static_cast<size_t>(rows) * static_cast<size_t>(columns)) {
-        return false;
-    }
-    const size_t cells = static_cast<size_t>(rows - 1) * static_cast<size_t>(columns - 1);
-    return cellNormals.size() == 2 * cells;
-}
-
 namespace {
 
 // Unit normal of a triangle of a cell whose corner (i, j) is at height h00:
@@ -82,20 +72,11 @@ void HeightGrid::BuildCellNormals()
     }
 }
 
-void HeightGrid::GetHeight(float x, float y, float& height, Vector3& normal) const
-{
-    if (!IsBuilt()) {
-        height = 0.0f;
-        normal = Vector3(0.0f, 0.0f, 1.0f);
-        return;
-    }
-    GetHeightOfBuilt(x, y, height, normal);
-}
-
 float HeightGrid::GetCeilingOver(float x0, float x1, float y0, float y1) const
 {
     const float none = std::numeric_limits<float>::infinity();
-    if (!(x0 >= originX && y0 >= originY && x1 >= x0 && y1 >= y0) || !std::isfinite(x1) || !std::isfinite(y1)) {
+    if (!IsBuilt() || !(x0 >= originX && y0 >= originY && x1 >= x0 && y1 >= y0) || !std::isfinite(x1) ||
+        !std::isfinite(y1)) {
         return none;
     }
     // The cell index grows with the coordinate, so every point of the
@@ -112,9 +93,10 @@ float HeightGrid::GetCeilingOver(float x0, float x1, float y0, float y1) const
         }
     }
     // Within a cell the plane lies between its nodes; what the formula adds
-    // is rounding, a few float steps of the heights and of the rise across
-    // the cell, which this allowance exceeds by orders of magnitude.
-    const float ceiling = highest + 1.0f + 1.0e-3f * (std::fabs(highest) + (highest - lowest));
+    // is rounding: a few float steps of the heights, and of the cell's width
+    // over the normal's upward part (at most its width plus its rise), which
+    // this allowance exceeds by orders of magnitude.
+    const float ceiling = highest + 1.0e-3f * (1.0f + std::fabs(highest) + (highest - lowest) + 2.0f * diff);
     return std::isfinite(ceiling) ? ceiling : none;
 }
 
@@ -458,11 +440,6 @@ bool Heightmap::CreateDeviceBuffers(IDirect3DDevice9* device)
         REPORT_ERROR("could not create the new index buffer for mesh");
     }
     return result == BufferResult::Created;
-}
-
-void Heightmap::GetHeight(float x, float y, float& height, Vector3& normal) const
-{
-    grid.GetHeight(x, y, height, normal);
 }
 
 bool Heightmap::IntersectSegment(const Segment& segment, float& t, Vector3& point, Vector3& normal) const

@@ -39,24 +39,27 @@ struct HeightGrid
     // diagonal (v < u), the next one the triangle above it.
     std::vector<Vector3> cellNormals;
 
-    bool IsBuilt() const;
+    bool IsBuilt() const
+    {
+        return rows >= 1 && columns >= 1 && diff > 0.0f &&
+               nodes.size() == static_cast<size_t>(rows) * static_cast<size_t>(columns) &&
+               cellNormals.size() == 2 * static_cast<size_t>(rows - 1) * static_cast<size_t>(columns - 1);
+    }
     // Fills cellNormals from the node heights.
     void BuildCellNormals();
-    // Plane height and unit upward normal of the triangle under (x, y).
-    void GetHeight(float x, float y, float& height, Vector3& normal) const;
-    // The same on a grid the caller has found built: the terrain pass asks
-    // this for every sample point of every body, so it is inline and checks
-    // the grid once per body instead of once per point.
-    inline void GetHeightOfBuilt(float x, float y, float& height, Vector3& normal) const;
+    // Plane height and unit upward normal of the triangle under (x, y); flat
+    // ground at 0 on a grid that is not built. Inline: the terrain pass asks
+    // this for every sample point of every body near the ground.
+    inline void GetHeight(float x, float y, float& height, Vector3& normal) const;
     // A height that GetHeight never exceeds over the rectangle [x0, x1] x
-    // [y0, y1] of a built grid: the highest node of the cells it covers, with
-    // an allowance far above the rounding of the plane formula. Infinity when
-    // there is no such bound (the rectangle reaches below the grid's origin,
-    // where the edge planes are extended, or it is not finite).
+    // [y0, y1]: the highest node of the cells it covers, with an allowance
+    // far above the rounding of the plane formula. Infinity when there is no
+    // such bound (a grid not built, a rectangle reaching below the grid's
+    // origin, where the edge planes are extended, or one not finite).
     float GetCeilingOver(float x0, float x1, float y0, float y1) const;
 
 private:
-    static float ClampUnit(float value, float low, float high)
+    static float Clamp(float value, float low, float high)
     {
         return value < low ? low : (value > high ? high : value);
     }
@@ -64,15 +67,15 @@ private:
     // conversion so far-away inputs never reach an undefined float-to-int cast.
     static int CellIndex(float offset, float cellSize, int count)
     {
-        return static_cast<int>(ClampUnit(offset / cellSize, 0.0f, static_cast<float>(count - 1)));
+        return static_cast<int>(Clamp(offset / cellSize, 0.0f, static_cast<float>(count - 1)));
     }
 };
 
-void HeightGrid::GetHeightOfBuilt(float x, float y, float& height, Vector3& normal) const
+void HeightGrid::GetHeight(float x, float y, float& height, Vector3& normal) const
 {
     height = 0.0f;
     normal = Vector3(0.0f, 0.0f, 1.0f);
-    if (!std::isfinite(x) || !std::isfinite(y)) {
+    if (!IsBuilt() || !std::isfinite(x) || !std::isfinite(y)) {
         return;
     }
     const int i = CellIndex(x - originX, diff, rows);
@@ -85,8 +88,8 @@ void HeightGrid::GetHeightOfBuilt(float x, float y, float& height, Vector3& norm
     }
     const float x0 = originX + static_cast<float>(i) * diff;
     const float y0 = originY + static_cast<float>(j) * diff;
-    const float u = ClampUnit((x - x0) / diff, 0.0f, 1.0f);
-    const float v = ClampUnit((y - y0) / diff, 0.0f, 1.0f);
+    const float u = Clamp((x - x0) / diff, 0.0f, 1.0f);
+    const float v = Clamp((y - y0) / diff, 0.0f, 1.0f);
     const size_t cell = 2 * (static_cast<size_t>(j) * (rows - 1) + i);
     const Vector3& n = cellNormals[v < u ? cell : cell + 1];
     normal = n;
@@ -147,7 +150,7 @@ public:
     // set; the renderer calls it for terrains built before it had one.
     bool CreateDeviceBuffers(IDirect3DDevice9* device);
 
-    void GetHeight(float x, float y, float& height, Vector3& normal) const;
+    void GetHeight(float x, float y, float& height, Vector3& normal) const { grid.GetHeight(x, y, height, normal); }
     // A downward probe (the cart's wheels): t along the segment's direction.
     bool IntersectSegment(const Segment& segment, float& t, Vector3& point, Vector3& normal) const;
 

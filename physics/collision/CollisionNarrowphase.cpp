@@ -103,71 +103,53 @@ void AppendCollisionRecord(const CollisionRecord& record, std::vector<CollisionR
 
 namespace {
 
-// A ground that was never built reads flat at height 0 everywhere.
-struct FlatGround
+// How high the ground can reach under the body's points. A point above it
+// cannot touch the ground, so its height is not looked up. The edge samples
+// lie between the vertices, up to rounding, which the margin on the
+// rectangle covers.
+float GroundCeiling(const BodyCollisionData* data, const HeightGrid& grid)
 {
-    void operator()(float, float, float& height, Vector3& normal) const
-    {
-        height = 0.0f;
-        normal = Vector3(0.0f, 0.0f, 1.0f);
-    }
-    float Ceiling(const BodyCollisionData*) const { return 0.0f; }
-};
-
-struct BuiltGround
-{
-    const HeightGrid& grid;
-    void operator()(float x, float y, float& height, Vector3& normal) const
-    {
-        grid.GetHeightOfBuilt(x, y, height, normal);
-    }
-    // How high the ground can reach under the body's points. A point above it
-    // cannot touch the ground, so its height is not looked up. The edge
-    // samples lie between the vertices, up to rounding, which the margin on
-    // the rectangle covers.
-    float Ceiling(const BodyCollisionData* data) const
-    {
-        float x0 = std::numeric_limits<float>::infinity();
-        float y0 = x0;
-        float x1 = -x0;
-        float y1 = -x0;
-        for (const std::vector<Vector3>* points : {&data->worldSamplePoints, &data->worldVertexPoints}) {
-            for (const Vector3& p : *points) {
-                // A point off the map reads flat ground at 0 wherever it is.
-                if (!std::isfinite(p.x) || !std::isfinite(p.y)) {
-                    return std::numeric_limits<float>::infinity();
-                }
-                x0 = std::min(x0, p.x);
-                x1 = std::max(x1, p.x);
-                y0 = std::min(y0, p.y);
-                y1 = std::max(y1, p.y);
+    float x0 = std::numeric_limits<float>::infinity();
+    float y0 = x0;
+    float x1 = -x0;
+    float y1 = -x0;
+    for (const std::vector<Vector3>* points : {&data->worldSamplePoints, &data->worldVertexPoints}) {
+        for (const Vector3& p : *points) {
+            // A point off the map reads flat ground at 0 wherever it is.
+            if (!std::isfinite(p.x) || !std::isfinite(p.y)) {
+                return std::numeric_limits<float>::infinity();
             }
+            x0 = std::min(x0, p.x);
+            x1 = std::max(x1, p.x);
+            y0 = std::min(y0, p.y);
+            y1 = std::max(y1, p.y);
         }
-        const float margin = 1.0e-3f * (1.0f + std::max(std::max(std::fabs(x0), std::fabs(x1)),
-                                                        std::max(std::fabs(y0), std::fabs(y1))));
-        return grid.GetCeilingOver(x0 - margin, x1 + margin, y0 - margin, y1 + margin);
     }
-};
+    const float margin =
+        1.0e-3f * (1.0f + std::max(std::max(std::fabs(x0), std::fabs(x1)), std::max(std::fabs(y0), std::fabs(y1))));
+    return grid.GetCeilingOver(x0 - margin, x1 + margin, y0 - margin, y1 + margin);
+}
 
-template <typename Ground>
-void CollideBodyGround(BodyCollisionData* data, Heightmap* heightmap, const Ground& ground,
-                       std::vector<CollisionRecord>& records)
+} // namespace
+
+void CollideBodyHeightmap(BodyCollisionData* data, Heightmap* heightmap, std::vector<CollisionRecord>& records)
 {
+    const HeightGrid& ground = heightmap->GetGrid();
     float h = 0.0f;
     Vector3 n;
-    ground(data->position.x, data->position.y, h, n);
+    ground.GetHeight(data->position.x, data->position.y, h, n);
     if (!(data->position.z - h <= data->mesh.GetBoundingRadius() / n.z)) {
         return;
     }
     // A point above the ceiling is above the ground: no record, and on an
     // edge a depth below zero, which never beats a record-making one.
-    const float ceiling = ground.Ceiling(data);
+    const float ceiling = GroundCeiling(data, ground);
     const bool isPlayerBody = data->owner != nullptr && data->owner->GetType() == kPlayerBodyType;
     for (const Vector3& p : data->worldSamplePoints) {
         if (p.z > ceiling) {
             continue;
         }
-        ground(p.x, p.y, h, n);
+        ground.GetHeight(p.x, p.y, h, n);
         if (p.z < h) {
             AppendCollisionRecord(TerrainRecord(data, heightmap, n, p, (h - p.z) * n.z), records);
             if (isPlayerBody && gPlayerContactListener != nullptr) {
@@ -191,7 +173,7 @@ void CollideBodyGround(BodyCollisionData* data, Heightmap* heightmap, const Grou
             if (q.z > ceiling) {
                 continue;
             }
-            ground(q.x, q.y, h, n);
+            ground.GetHeight(q.x, q.y, h, n);
             const float depth = (h - q.z) * n.z;
             if (!oneRecordPerEdge) {
                 if (depth >= 0.0f) {
@@ -206,18 +188,6 @@ void CollideBodyGround(BodyCollisionData* data, Heightmap* heightmap, const Grou
         if (oneRecordPerEdge && bestDepth >= 0.0f) {
             AppendCollisionRecord(TerrainRecord(data, heightmap, bestNormal, bestPoint, bestDepth), records);
         }
-    }
-}
-
-} // namespace
-
-void CollideBodyHeightmap(BodyCollisionData* data, Heightmap* heightmap, std::vector<CollisionRecord>& records)
-{
-    const HeightGrid& grid = heightmap->GetGrid();
-    if (grid.IsBuilt()) {
-        CollideBodyGround(data, heightmap, BuiltGround{grid}, records);
-    } else {
-        CollideBodyGround(data, heightmap, FlatGround{}, records);
     }
 }
 

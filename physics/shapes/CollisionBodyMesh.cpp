@@ -68,7 +68,21 @@ CollisionBodyMesh& CollisionBodyMesh::operator=(CollisionBodyMesh&& other) noexc
     if (this == &other) {
         return *this;
     }
-    cells = std::move(other.cells);
+    CopyFrom(other);
+    other.Clear();
+    return *this;
+}
+
+CollisionBodyMesh CollisionBodyMesh::Share() const
+{
+    CollisionBodyMesh mesh;
+    mesh.CopyFrom(*this);
+    return mesh;
+}
+
+void CollisionBodyMesh::CopyFrom(const CollisionBodyMesh& other)
+{
+    cells = other.cells;
     nx = other.nx;
     ny = other.ny;
     nz = other.nz;
@@ -79,25 +93,6 @@ CollisionBodyMesh& CollisionBodyMesh::operator=(CollisionBodyMesh&& other) noexc
     minimum = other.minimum;
     maximum = other.maximum;
     boundingRadius = other.boundingRadius;
-    other.Clear();
-    return *this;
-}
-
-CollisionBodyMesh CollisionBodyMesh::Share() const
-{
-    CollisionBodyMesh mesh;
-    mesh.cells = cells;
-    mesh.nx = nx;
-    mesh.ny = ny;
-    mesh.nz = nz;
-    mesh.requestedX = requestedX;
-    mesh.requestedY = requestedY;
-    mesh.requestedZ = requestedZ;
-    mesh.cellSize = cellSize;
-    mesh.minimum = minimum;
-    mesh.maximum = maximum;
-    mesh.boundingRadius = boundingRadius;
-    return mesh;
 }
 
 void CollisionBodyMesh::Clear()

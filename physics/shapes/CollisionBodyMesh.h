@@ -74,6 +74,8 @@ private:
     typedef std::vector<GridCell> CellArray;
 
     void Clear();
+    // Everything but ownership: the cells are held by both afterwards.
+    void CopyFrom(const CollisionBodyMesh& other);
     void SetBounds(float margin, const TriangleList& triangles);
     void FillFromShape(CellArray& out, const CollisionMeshObject& shape) const;
     void FillFromTriangles(CellArray& out, const TriangleList& triangles) const;
