@@ -35,12 +35,8 @@ void AdvanceTime(DXUTState& state)
 
 void PumpScheduled(DXUTState& state)
 {
-    // Take the due messages out first: a callback may schedule more.
-    std::vector<DXUTScheduledMessage> due;
-    std::vector<DXUTScheduledMessage> later;
-    for (DXUTScheduledMessage& m : state.scheduled) (m.frame <= state.frame ? due : later).push_back(m);
-    state.scheduled.swap(later);
-    for (const DXUTScheduledMessage& m : due) {
+    DXUTApplyScheduledInput(state);
+    for (const DXUTScheduledMessage& m : DXUTTakeDue(state.scheduled, state.frame)) {
         WPARAM wParam = m.wParam;
         if (m.message == WM_DROPFILES && !m.dropName.empty()) {
             wParam = reinterpret_cast<WPARAM>(Win32CreateDrop({ m.dropName }));
@@ -104,6 +100,12 @@ void DXUTRunOneFrame(DXUTState& state)
     if (c.frameRender) c.frameRender(device, state.time, state.elapsed, c.frameRenderContext);
     DXUTDevicePresent(state, state.frame + 1);
     ++state.frame;
+    // The hook may read the game between frames, schedule more, replace
+    // itself or ask to quit; it runs from a copy so replacing it is safe.
+    if (state.frameHook) {
+        const DXUTHeadlessFrameHook hook = state.frameHook;
+        hook(state.frame - 1);
+    }
     QuitAfter(state.switches.quitAfterFrame, state);
     QuitAfter(state.headlessMaxFrames, state);
 }

@@ -45,6 +45,7 @@ HRESULT DXUTInit(bool parseCommandLine, bool handleDefaultHotkeys, bool showMsgB
     if (parseCommandLine) DXUTParseSwitches(Win32GetArguments(), state.switches);
     if (state.switches.headless && !state.headless) {
         state.headless = true;
+        DXUTHeadlessFocusInput();
         if (state.switches.constantFrameTime <= 0.0) state.switches.constantFrameTime = 1.0 / 60.0;
     }
     // Fixed frame times drive the counter too, so the game's clock agrees with

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "DXUT.h"
+#include "DXUTHeadless.h"
 
 #include <string>
 #include <vector>
@@ -49,6 +50,17 @@ struct DXUTScheduledMessage {
     std::string dropName; // non-empty: a WM_DROPFILES made at delivery
 };
 
+// One change to what the DirectInput stand-in reports, made before a frame.
+enum class DXUTInputKind { Key, MouseMotion, MouseButton, Focus };
+
+struct DXUTScheduledInput {
+    int frame;
+    DXUTInputKind kind;
+    int a; // DIK code, dx, button index
+    int b; // down flag, dy, down flag, focused flag
+    int c; // dz
+};
+
 struct DXUTState {
     DXUTCallbacks callbacks;
     DXUTSwitches switches;
@@ -61,6 +73,8 @@ struct DXUTState {
     bool headless = false;
     int headlessMaxFrames = 0;
     std::vector<DXUTScheduledMessage> scheduled;
+    std::vector<DXUTScheduledInput> scheduledInput;
+    DXUTHeadlessFrameHook frameHook;
 
     SDL_Window* window = nullptr;
     bool windowCreated = false;
@@ -115,6 +129,23 @@ void DXUTOnClientResized(DXUTState& state, int width, int height);
 // Frames and messages (DXUTMainLoop.cpp, DXUTPump.cpp).
 void DXUTRunOneFrame(DXUTState& state);
 void DXUTPumpMessages(DXUTState& state);
+// Removes and returns the entries scheduled for the given frame or earlier,
+// in the order they were scheduled. Taken out before delivery, because what
+// they reach may schedule more.
+template <typename Scheduled>
+std::vector<Scheduled> DXUTTakeDue(std::vector<Scheduled>& scheduled, int frame)
+{
+    std::vector<Scheduled> due;
+    std::vector<Scheduled> later;
+    for (Scheduled& entry : scheduled) (entry.frame <= frame ? due : later).push_back(entry);
+    scheduled.swap(later);
+    return due;
+}
+// Headless: hands the due scheduled input to the DirectInput stand-in, in the
+// order it was scheduled (DXUTHeadless.cpp).
+void DXUTApplyScheduledInput(DXUTState& state);
+// Headless runs count the window as focused for DirectInput.
+void DXUTHeadlessFocusInput();
 
 // Teardown of everything the framework made; safe to call more than once.
 void DXUTTeardown();
