@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 #include <set>
 
 #include "Character.h"
@@ -42,25 +43,35 @@ TEST(Character, BindPoseMatchesTheRagdollLayout) {
   std::vector<Mat4> locals;
   for (const FrameNode& f : m.frames) locals.push_back(f.local);
   const auto bind = Combine(m, locals);
-  auto at = [&](const char* name) { return ToCharacter(bind[FrameIndex(m, name)].GetTranslation()); };
-  auto mid = [&](const char* name) {
+  auto at = [&](const std::string& name) { return ToCharacter(bind[FrameIndex(m, name)].GetTranslation()); };
+  auto mid = [&](const std::string& name) {
     const int f = FrameIndex(m, name);
-    return (ToCharacter(bind[f].GetTranslation()) + ToCharacter(bind[m.frames[f].children[0]].GetTranslation())) * 0.5f;
+    return (at(name) + ToCharacter(bind[m.frames[f].children[0]].GetTranslation())) * 0.5f;
   };
-  // Limb midpoints = the ragdoll's start positions + 4.5 in z above the soles; L limbs on
-  // the left (+y). The spine's midpoint is where the ragdoll keeps limb 0: 5.5 above the
-  // model's origin, one above the walking capsule's centre.
-  const float sole = kSoleHeight;
-  EXPECT_NEAR(mid("Bip01_Spine").z, 5.5f, 0.02f);
-  EXPECT_NEAR(mid("Bip01_L_UpperArm").y, 1.3f, 0.02f);
-  EXPECT_NEAR(mid("Bip01_R_Forearm").y, -2.5f, 0.02f);
-  EXPECT_NEAR(mid("Bip01_L_Hand").y, 3.25f, 0.02f);
-  EXPECT_NEAR(mid("Bip01_L_Thigh").z, sole + 2.5f, 0.02f);
-  EXPECT_NEAR(mid("Bip01_R_Calf").z, sole + 1.0f, 0.02f);
-  EXPECT_NEAR(mid("Bip01_L_Foot").x, 0.5f, 0.02f);
-  EXPECT_NEAR(mid("Bip01_Head").z, sole + 6.5f, 0.02f);
-  EXPECT_NEAR(at("Bip01_Spine").z, sole + 3.4f, 1e-4f);
-  EXPECT_NEAR(at("Bip01_L_Foot").z, sole + 0.25f, 1e-4f);
+  // The ragdoll's start positions around limb 0, in its limb order (L limbs on +y).
+  const Vec3 kLimbStarts[] = {{0, 0, 0},        {0.03f, 0, 2.0f},   {0, 1.3f, 1.25f},   {0, -1.3f, 1.25f},
+                              {0, 0.6f, -2.0f}, {0, -0.6f, -2.0f},  {0, 2.5f, 1.25f},   {0, -2.5f, 1.25f},
+                              {0, 0.6f, -3.5f}, {0, -0.6f, -3.5f},  {0, 3.25f, 1.25f},  {0, -3.25f, 1.25f},
+                              {0.5f, 0.6f, -4.25f}, {0.5f, -0.6f, -4.25f}};
+  const std::vector<std::string>& bones = RagdollBoneNames();
+  ASSERT_EQ(bones.size(), std::size(kLimbStarts));
+  // The drawn model hangs 4.5 below limb 0, which stands 1.0 above the walking capsule's
+  // centre: limb 0 (the spine's midpoint) is 4.5 above the origin, the capsule's bottom.
+  const Vec3 spine = mid(bones[0]);
+  EXPECT_NEAR(spine.z, 4.5f, 0.02f);
+  // Heights and forward offsets match closely; sideways the legs lean a few hundredths
+  // to the left and the spine a little to the right, so no bone is ever vertical.
+  for (size_t i = 0; i < bones.size(); ++i) {
+    const Vec3 d = mid(bones[i]) - spine - kLimbStarts[i];
+    EXPECT_LT(std::fabs(d.x), 0.02f) << bones[i];
+    EXPECT_LT(std::fabs(d.y), 0.07f) << bones[i];
+    EXPECT_LT(std::fabs(d.z), 0.02f) << bones[i];
+  }
+  // The soles are at the origin: the feet's lowest vertices touch z = 0.
+  float lowest = 1e9f;
+  for (const Vertex& v : m.mesh.verts) lowest = std::min(lowest, ToCharacter(v.p).z);
+  EXPECT_NEAR(lowest, 0.0f, 0.02f);
+  EXPECT_NEAR(at("Bip01_L_Foot").z, 0.25f, 1e-4f);
 }
 
 TEST(Character, SkinWeightsAreSoundAndFitThePalette) {
@@ -147,10 +158,10 @@ TEST(Character, WalkSwingsTheLegsAndStaysInPlace) {
   EXPECT_LT(Length(foot("Bip01_Pelvis", 0) - foot("Bip01_Pelvis", 5000)), 1e-4f);
   // One foot is always on the ground while walking.
   for (int t = 0; t <= 5000; t += 125)
-    EXPECT_LT(std::min(foot("Bip01_L_Foot", t).z, foot("Bip01_R_Foot", t).z), kSoleHeight + 0.3f) << t;
+    EXPECT_LT(std::min(foot("Bip01_L_Foot", t).z, foot("Bip01_R_Foot", t).z), 0.3f) << t;
   // Standing: idle keeps the hands below the shoulders, on their own side.
   const auto idle = Combine(m, SampleLocals(m, kIdleSet, 0));
-  EXPECT_LT(ToCharacter(idle[FrameIndex(m, "Bip01_L_Hand")].GetTranslation()).z, kSoleHeight + 4.0f);
+  EXPECT_LT(ToCharacter(idle[FrameIndex(m, "Bip01_L_Hand")].GetTranslation()).z, 4.0f);
   EXPECT_GT(ToCharacter(idle[FrameIndex(m, "Bip01_L_Hand")].GetTranslation()).y, 0.6f);  // left is +y
 }
 

@@ -56,8 +56,6 @@ int JointIndex(const std::string& name) {
 Vec3 LocalOffset(int i) {
   const int p = kJoints[i].parent ? JointIndex(kJoints[i].parent) : -1;
   if (p < 0) return kJoints[i].pos;
-  // The root and the mesh frame stay at the origin; the skeleton stands on the soles.
-  if (p == 0 && std::string(kJoints[i].name) != "Body") return kJoints[i].pos + Vec3(0, 0, kSoleHeight);
   return kJoints[i].pos - kJoints[p].pos;
 }
 
@@ -280,7 +278,7 @@ SkinnedModel BuildCharacter() {
     SkinBone b;
     b.name = name;
     // Bind frames only translate, so the offset is the inverse translation.
-    b.offset = Mat4::Translation(-CharacterToModel(J(name.c_str()) + Vec3(0, 0, kSoleHeight)));
+    b.offset = Mat4::Translation(-CharacterToModel(J(name.c_str())));
     model.bones.push_back(b);
     boneIndex[name] = static_cast<int>(model.bones.size() - 1);
     return boneIndex[name];
@@ -310,7 +308,7 @@ SkinnedModel BuildCharacter() {
       model.bones[main].vertices.push_back(base + i);
       model.bones[main].weights.push_back(w);
     }
-    part.mesh.Transform(Mat4::Translation({0, 0, kSoleHeight}) * toModel);
+    part.mesh.Transform(toModel);
     model.mesh.Append(part.mesh);
   }
   // The most distinct bones any one face is influenced by.

@@ -13,10 +13,10 @@ namespace gen {
 // so the model faces -Z, stands on +Y and keeps its left side at -X.
 Vec3 CharacterToModel(const Vec3& p);
 
-// The instance is drawn 4.5 below the walking capsule's centre, whose bottom is 3.5
-// below it: the soles stand this high above the model's origin so the feet meet the
-// ground the capsule rests on.
-constexpr float kSoleHeight = 1.0f;
+// The soles are at the model's origin. The instance is drawn 4.5 below the spine limb,
+// which the ragdoll keeps 1.0 above the walking capsule's centre: the origin is the
+// capsule's bottom, where the ground is, and the spine's midpoint (4.5 up) is the
+// spine limb, so every bind-pose limb midpoint sits on the ragdoll's limb layout.
 
 constexpr int kWalkSet = 4;
 constexpr int kIdleSet = 11;

@@ -177,7 +177,7 @@ bool CharacterSheet(const std::string& root, const std::string& out) {
       const float ticks = walk ? kWalkPeriod * k / float(cols) : kIdlePeriod * k / float(cols);
       // Row 0: walking seen from the character's left; row 1: three-quarter front; row 2: idle.
       const Vec3 eye = row == 0 ? Vec3(0, 14, 4.8f) : Vec3(10, 8, 6.5f);
-      vp.LookAt(eye, {0, 0, 3.6f + kSoleHeight}, {0, 0, 1}, 40);
+      vp.LookAt(eye, {0, 0, 3.6f}, {0, 0, 1}, 40);
       DrawCharacter(vp, model, atlas, walk ? kWalkSet : kIdleSet, ticks);
       char label[64];
       snprintf(label, sizeof label, "%s t=%d", walk ? "walk" : "idle", static_cast<int>(ticks));
