@@ -372,7 +372,7 @@ int main(int argc, char** argv)
     std::printf("layer growth exponent %d -> %d: %.2f\n\n", sizes.front(), sizes.back(), exponent);
 
     std::printf("shipped effects (layer and physics per frame)\n");
-    std::printf("%-34s %10s %10s %10s %12s\n", "scene", "peak ms", "mean ms", "peak quads", "expl. quads");
+    std::printf("%-50s %10s %10s %10s %12s\n", "scene", "peak ms", "mean ms", "peak quads", "expl. quads");
     const char* names[] = {"explosion alone", "stage 1: bridge, torches, mist, spout, explosion"};
     for (int s = 0; s < 2; ++s) {
         EffectFigures best;
@@ -382,7 +382,7 @@ int main(int argc, char** argv)
                 best = f;
             }
         }
-        std::printf("%-34s %10.3f %10.3f %10d %12d\n", names[s], best.peakMs, best.meanMs, best.peakQuads,
+        std::printf("%-50s %10.3f %10.3f %10d %12d\n", names[s], best.peakMs, best.meanMs, best.peakQuads,
                     best.peakExplosionQuads);
     }
     return 0;
