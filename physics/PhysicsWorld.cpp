@@ -131,6 +131,10 @@ void PhysicsWorld::RemoveBody(RigidBody* body)
         return;
     }
     bodies.erase(found);
+    // Only bodies with collision data are ever touched (particles are not).
+    if (body->GetCollisionData() == nullptr) {
+        return;
+    }
     // The body is about to be deleted: no touch list may keep it.
     for (RigidBody* other : bodies) {
         std::vector<RigidBody*>& touched = other->touchedFrozen;
