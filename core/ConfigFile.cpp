@@ -4,6 +4,7 @@
 
 #include "core/ConfigSyntax.h"
 #include "core/DebugPrint.h"
+#include "core/GameFiles.h"
 
 const char* const ConfigFile::CommentChars = kConfigCommentChars;
 const char* const ConfigFile::Delimiters = kConfigDelimiters;
@@ -11,8 +12,9 @@ const char* const ConfigFile::NumberChars = kConfigNumberChars;
 
 ConfigFile::ConfigFile(const std::string& path_, bool* ok)
     : path(path_),
-      stream(new std::ifstream(path_)),
-      lookupStream(new std::ifstream(path_))
+      openPath(ResolveGamePath(path_)),
+      stream(new std::ifstream(openPath)),
+      lookupStream(new std::ifstream(openPath))
 {
     bool opened = true;
     for (const std::ifstream* s : {stream.get(), lookupStream.get()}) {
@@ -30,7 +32,7 @@ ConfigFile::~ConfigFile() = default;
 
 bool ConfigFile::Rewind()
 {
-    lookupStream.reset(new std::ifstream(path));
+    lookupStream.reset(new std::ifstream(openPath));
     return lookupStream->is_open();
 }
 

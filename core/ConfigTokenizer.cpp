@@ -1,14 +1,16 @@
 #include "core/ConfigTokenizer.h"
 
 #include "core/ConfigSyntax.h"
+#include "core/GameFiles.h"
 
 ConfigTokenizer::ConfigTokenizer(const std::string& path_, bool* ok)
     : path(path_),
       commentChars(kConfigCommentChars),
       delimiters(kConfigDelimiters),
       numberChars(kConfigNumberChars),
-      stream(new std::ifstream(path_)),
-      lookupStream(new std::ifstream(path_))
+      openPath(ResolveGamePath(path_)),
+      stream(new std::ifstream(openPath)),
+      lookupStream(new std::ifstream(openPath))
 {
     if (ok) {
         *ok = stream->is_open() && lookupStream->is_open();

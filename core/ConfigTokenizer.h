@@ -29,10 +29,11 @@ public:
     const std::string& GetPath() const { return path; }
 
 private:
-    std::string path;
+    std::string path; // as the game names it
     std::string commentChars;
     std::string delimiters;
     std::string numberChars;
+    std::string openPath; // the same file on this file system
     std::unique_ptr<std::ifstream> stream;
     std::unique_ptr<std::ifstream> lookupStream;
 };

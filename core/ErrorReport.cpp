@@ -1,15 +1,15 @@
+// The game's failure reports go to the platform's one error sink, which owns
+// the report's form.
 #include "core/ErrorReport.h"
 
-#include <iostream>
+#include "Win32Error.h"
 
 void ReportError(const char* message, const char* file, int line)
 {
-    std::cerr << (message ? message : "") << std::endl;
-    std::cerr << "Failed in file: " << (file ? file : "") << std::endl;
-    std::cerr << "On line: " << line << std::endl;
+    Win32ReportError(message, file, line);
 }
 
 void ReportError(const std::string& message, const char* file, int line)
 {
-    ReportError(message.c_str(), file, line);
+    Win32ReportError(message.c_str(), file, line);
 }

@@ -1,6 +1,7 @@
 // The failure report every subsystem writes to the error stream: the message
-// line, then "Failed in file: <source>", then "On line: <n>", each line
-// flushed so a crash right after still leaves the report in the log.
+// with the reporting source file and line, in the three-line form of the
+// platform's error sink (Win32ReportError), each line flushed so a crash right
+// after still leaves the report in the log.
 #pragma once
 
 #include <string>

@@ -9,7 +9,8 @@
 #include "core/Matrix3.h"
 #include "core/Vector3.h"
 
-// The game's internal protocol: every id that is posted, sent or subscribed to.
+// The game's internal protocol: every id that is posted, sent or subscribed to,
+// and the editor dialog's actions, which share the editor's numbers.
 enum MessageId : int
 {
     kMsgCreateSystem = 0,        // fCreateSystem -> particle manager
@@ -48,13 +49,16 @@ enum MessageId : int
     kMsgEditorRotateXMinus = 38,
     kMsgEditorRotateYMinus = 39,
     kMsgEditorRotateZMinus = 40,
+    kMsgEditorSmallRotateZ = 41, // editor dialog action only, never posted
+    kMsgEditorSmallRotateZMinus = 42, // editor dialog action only, never posted
     kMsgEditorStopObject = 43,   // numeric pad 5
-    kMsgEditorPrevious = 44,
+    kMsgEditorPrevious = 44,     // editor dialog action only, never posted
     kMsgEditorNext = 45,         // N
     kMsgEditorNothing = 46,
     kMsgEditorGravity = 47,      // G
     kMsgEditorImmovable = 48,
     kMsgEditorNextMode = 49,
+    kMsgEditorSaveLevel = 50,    // editor dialog action only, never posted
     kMsgMouseMove = 51,          // fMouseMoveState
     kMsgMouseButton = 52,        // fMouseButtonState
     kMsgMouseWheel = 53,         // fMouseWheelState

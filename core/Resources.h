@@ -28,11 +28,15 @@ constexpr ResourceDirectory TexturesDirectory{"../Textures/"};
 
 constexpr int kMeshFileCount = 25;
 // Generated primitive meshes follow the files; the first is the unit quad.
-constexpr int kScreenQuadMeshId = 25;
+constexpr int kScreenQuadMeshId = kMeshFileCount;
 constexpr int kAnimatedMeshFileCount = 1;
 constexpr int kTextureFileCount = 86;
 // A stored texture id of one past the end means "no texture".
-constexpr int kNoTexture = 86;
+constexpr int kNoTexture = kTextureFileCount;
+// Rows of the renderer's material table; a stored material id of one past
+// the end means "no material" (the draw loops then set no colours).
+constexpr int kMaterialCount = 14;
+constexpr int kNoMaterial = kMaterialCount;
 
 extern const char* const MeshFileNames[kMeshFileCount];
 extern const char* const AnimatedMeshFileNames[kAnimatedMeshFileCount];

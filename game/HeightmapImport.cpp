@@ -7,6 +7,7 @@
 
 #include "core/ConfigFile.h"
 #include "core/ErrorReport.h"
+#include "core/GameFiles.h"
 #include "game/World.h"
 
 namespace {
@@ -26,10 +27,13 @@ const int32_t kMaxBitmapSide = 4096;
 }  // namespace
 
 std::string World::ConvertBitmapToHeightmap(const std::string& bitmapName) {
-    std::string outName = bitmapName.size() < 3 ? bitmapName + "hmp"
-                                                : bitmapName.substr(0, bitmapName.size() - 3) + "hmp";
+    // The heightmap lands beside the bitmap as it was found on disk, and
+    // replaces one there whose name differs only in letter case.
+    const std::string bitmapPath = ResolveGamePath(bitmapName);
+    const std::string outName = ResolveGamePath(
+        bitmapPath.size() < 3 ? bitmapPath + "hmp" : bitmapPath.substr(0, bitmapPath.size() - 3) + "hmp");
 
-    std::ifstream in(bitmapName, std::ios::binary);
+    std::ifstream in(bitmapPath, std::ios::binary);
     if (!in) {
         REPORT_ERROR("Could not open bitmap " + bitmapName);
         return "";
@@ -59,28 +63,21 @@ std::string World::ConvertBitmapToHeightmap(const std::string& bitmapName) {
         return "";
     }
 
-    // Write beside the final name and rename, so a failure never leaves a
-    // half-written heightmap in place of a good one.
-    const std::string tempName = outName + ".tmp";
-    FILE* out = std::fopen(tempName.c_str(), "w");
-    if (!out) {
-        REPORT_ERROR("Could not write heightmap " + outName);
-        return "";
-    }
-    std::fprintf(out, "%s\n", kNoticeLine);
-    std::fprintf(out, "TECHNIQUE PhongNoSpecOpaque\nMATERIAL 1\nTEXTURE 3\n\n");
-    std::fprintf(out, "ELASTIC 1\nSTATIC_FRIC .5\nDYNAMIC_FRIC .5\n\n");
-    std::fprintf(out, "ROWS %d\nCOLUMNS %d\nDIFF 4\nBEGIN (0,0)\nHEIGHTS ", int(rows), int(width));
-    for (int32_t r = 0; r < rows; ++r) {
-        const unsigned char* row = pixels.data() + size_t(r) * rowBytes;
-        for (int32_t c = 0; c < width; ++c) {
-            const unsigned char* px = row + size_t(c) * 3;
-            std::fprintf(out, "%f\n", (px[0] + px[1] + px[2]) / 3.0f);
+    const bool written = WriteGameFile(outName, [&](FILE* out) {
+        std::fprintf(out, "%s\n", kNoticeLine);
+        std::fprintf(out, "TECHNIQUE PhongNoSpecOpaque\nMATERIAL 1\nTEXTURE 3\n\n");
+        std::fprintf(out, "ELASTIC 1\nSTATIC_FRIC .5\nDYNAMIC_FRIC .5\n\n");
+        std::fprintf(out, "ROWS %d\nCOLUMNS %d\nDIFF 4\nBEGIN (0,0)\nHEIGHTS ", int(rows), int(width));
+        for (int32_t r = 0; r < rows; ++r) {
+            const unsigned char* row = pixels.data() + size_t(r) * rowBytes;
+            for (int32_t c = 0; c < width; ++c) {
+                const unsigned char* px = row + size_t(c) * 3;
+                std::fprintf(out, "%f\n", (px[0] + px[1] + px[2]) / 3.0f);
+            }
         }
-    }
-    const bool written = std::ferror(out) == 0;
-    if (std::fclose(out) != 0 || !written || std::rename(tempName.c_str(), outName.c_str()) != 0) {
-        std::remove(tempName.c_str());
+        return true;
+    });
+    if (!written) {
         REPORT_ERROR("Could not write heightmap " + outName);
         return "";
     }
@@ -88,11 +85,11 @@ std::string World::ConvertBitmapToHeightmap(const std::string& bitmapName) {
 }
 
 ConfigFile* WriteDefaultVideoConfig(const std::string& path, bool* ok) {
-    const std::string tempName = path + ".tmp";
-    FILE* out = std::fopen(tempName.c_str(), "w");
-    if (out) {
+    // Only called when no readable file is there, so after a failed write the
+    // reader below finds none and reports ok false.
+    WriteGameFile(path, [](FILE* out) {
         std::fprintf(out, "%s\nFullscreen 1\nFullscreenWidth 640\nFullscreenHeight 480\n", kNoticeLine);
-        if (std::fclose(out) != 0 || std::rename(tempName.c_str(), path.c_str()) != 0) std::remove(tempName.c_str());
-    }
+        return true;
+    });
     return new ConfigFile(path, ok);
 }

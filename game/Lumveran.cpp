@@ -186,9 +186,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
         gMenuMan = new (std::nothrow) MenuMan();
         if (gMenuMan) {
             gMenuMan->Init();
-            gMenuMan->OpenMenu(1);
-            gMenuMan->OpenMenu(4);
-            gMenuMan->OpenMenu(3);
+            gMenuMan->OpenMenu(kMenuMain);
+            gMenuMan->OpenMenu(kMenuImageSplash);
+            gMenuMan->OpenMenu(kMenuLogoSplash);
             if (Menu* top = gMenuMan->GetCurrentMenu()) top->StartTimer();
         }
         if (gRenderer) gRenderer->GetCamera()->LoadOptions();
@@ -264,7 +264,8 @@ void CALLBACK OnKeyboard(UINT key, bool keyDown, bool altDown, void* userContext
             Vector3 position(173.0f, -181.0f, 12.0f);
             Vector3 velocity(0.0f, 0.0f, 0.0f);
             float scale = 1.0f;
-            EventDispatcher::SendMessage(gPartManager, 0, new fCreateSystem("Explosion", &position, &velocity, &scale));
+            EventDispatcher::SendMessage(gPartManager, kMsgCreateSystem,
+                                         new fCreateSystem("Explosion", &position, &velocity, &scale));
             break;
         }
         case 'T':
@@ -295,7 +296,7 @@ LRESULT CALLBACK MsgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 }
 
 void CALLBACK FrameworkWindowProcEscape(void* userContext) {
-    if (gMenuMan && gMenuMan->GetCurrentMenuId() == 0) gMenuMan->OpenMenu(7);
+    if (gMenuMan && gMenuMan->GetCurrentMenuId() == kMenuNone) gMenuMan->OpenMenu(kMenuPause);
 }
 
 template <typename T>

@@ -1,8 +1,5 @@
 #include "game/World.h"
 
-#include <cstdio>
-#include <iostream>
-
 #include "core/ConfigFile.h"
 #include "core/Resources.h"
 #include "core/ErrorReport.h"
@@ -15,7 +12,7 @@ World::World() {
     bool ok = false;
     physicsConfig = new ConfigFile(ConfigDirectory + "Physics.cfg", &ok);
     if (!ok) {
-        std::cerr << "Could Not Load Physics config file" << std::endl;
+        REPORT_ERROR("Could Not Load Physics config file");
     }
     // The shapes read their collision-mesh and material keys through this reader.
     SetShapeConfig(physicsConfig);
@@ -24,7 +21,7 @@ World::World() {
     if (!ok) {
         delete vidConfig;
         vidConfig = WriteDefaultVideoConfig(vidPath, &ok);
-        if (!ok) std::cerr << "Could Not Load Video config file" << std::endl;
+        if (!ok) REPORT_ERROR("Could Not Load Video config file");
     }
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "physics/BodyCollisionData.h"
+#include "physics/BodyTypes.h"
 #include "physics/Constraint.h"
 #include "physics/Heightmap.h"
 #include "physics/PhysicsWorld.h"
@@ -14,8 +15,6 @@ const float kBiasStepFactor = 5.0f;
 const float kMaxBiasVelocity = 30.0f;
 const float kMinNormalMass = 1e-4f;
 const float kMinPenetration = 1e-4f;
-// The player's walking body: it takes no doubled impulse from frozen bodies.
-const int kPlayerBodyType = 22;
 
 RigidBody* BodyA(const CollisionRecord& record)
 {
@@ -62,7 +61,8 @@ void ApplyContactImpulse(const CollisionRecord& record, const Vector3& impulse)
 }
 
 // A frozen body that the impulse does not set moving stays put, and the body
-// that hit it takes the impulse twice, as from an immovable partner.
+// that hit it takes the impulse twice, as from an immovable partner; the
+// player's walking body never takes the second one.
 void TakeBackFromFrozen(const CollisionRecord& record, const Vector3& impulse, bool aFrozen, bool bFrozen)
 {
     RigidBody* a = BodyA(record);

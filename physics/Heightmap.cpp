@@ -11,6 +11,7 @@
 #include <d3dx9mesh.h>
 
 #include "core/ErrorReport.h"
+#include "core/GameFiles.h"
 
 namespace {
 
@@ -174,7 +175,7 @@ void Heightmap::Release()
 
 bool Heightmap::LoadConfig(const char* path)
 {
-    std::ifstream in(path != nullptr ? path : "");
+    std::ifstream in(ResolveGamePath(path != nullptr ? path : ""));
     if (!in) {
         REPORT_ERROR(std::string("Could not open heightmap file: ") + (path != nullptr ? path : "(null)"));
         return false;

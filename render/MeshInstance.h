@@ -7,15 +7,13 @@
 #include <d3dx9math.h>
 
 #include "core/Matrix3.h"
+#include "core/Resources.h" // kNoMaterial, kNoTexture
 #include "core/Vector3.h"
 
 // Technique names are string constants; the render lists compare them by
 // address, so instances naming the same constant share it.
 extern const char* const kTechniqueNoTexture;        // "FixedFunctionNoTexture"
 extern const char* const kTechniqueSkinnedNoTexture; // "SkinnedNoTex"
-
-const int kNoMaterial = 14;
-const int kNoTexture = 86;
 
 struct MeshInstance
 {

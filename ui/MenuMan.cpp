@@ -9,12 +9,12 @@ void Menu::StartTimer() { SpineTrace::Record("Menu::StartTimer " + std::to_strin
 void MenuMan::Init() {
     SpineTrace::Record("MenuMan::Init");
     menus.clear();
-    for (int id = 1; id <= 7; ++id) menus.emplace_back(id);
+    for (int id = kMenuMain; id <= kMenuPause; ++id) menus.emplace_back(static_cast<MenuId>(id));
 }
 
-void MenuMan::OpenMenu(int id) {
+void MenuMan::OpenMenu(MenuId id) {
     SpineTrace::Record("MenuMan::OpenMenu " + std::to_string(id));
-    if (id >= 1 && id <= static_cast<int>(menus.size())) open.push_back(id);
+    if (id >= kMenuMain && id <= static_cast<int>(menus.size())) open.push_back(id);
 }
 
 void MenuMan::CloseAllMenus() {
@@ -27,6 +27,6 @@ Menu* MenuMan::GetCurrentMenu() {
     return &menus[open.back() - 1];
 }
 
-int MenuMan::GetCurrentMenuId() const { return open.empty() ? 0 : open.back(); }
+MenuId MenuMan::GetCurrentMenuId() const { return open.empty() ? kMenuNone : open.back(); }
 
 void MenuMan::Update() { SpineTrace::Record("MenuMan::Update"); }

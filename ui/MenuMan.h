@@ -6,16 +6,17 @@
 #include <vector>
 
 #include "core/EventObj.h"
+#include "core/MenuId.h"
 
 class Menu {
 public:
-    explicit Menu(int id) : id(id) {}
-    int GetId() const { return id; }
+    explicit Menu(MenuId id) : id(id) {}
+    MenuId GetId() const { return id; }
     // Starts the menu's countdown (the splash screens close themselves).
     void StartTimer();
 
 private:
-    int id;
+    MenuId id;
 };
 
 class MenuMan : public fEventObj {
@@ -23,19 +24,19 @@ public:
     void SubscribeMessages() override {}
     void HandleMessage(int id, fMessage* msg) override {}
 
-    // Subscribes and builds menus 1 to 7.
+    // Subscribes and builds the menus in id order.
     void Init();
-    void OpenMenu(int id);
+    void OpenMenu(MenuId id);
     void CloseAllMenus();
     Menu* GetCurrentMenu();
-    // 0 when no menu is open.
-    int GetCurrentMenuId() const;
+    // kMenuNone when no menu is open.
+    MenuId GetCurrentMenuId() const;
     // Counts down the top menu's timer.
     void Update();
 
 private:
     std::vector<Menu> menus;
-    std::vector<int> open;
+    std::vector<MenuId> open;
 };
 
 extern MenuMan* gMenuMan;

@@ -3,10 +3,9 @@
 // here when it exists; without one (headless runs, tools) nothing is told.
 #pragma once
 
-class RigidBody;
+#include "physics/BodyTypes.h" // kPlayerBodyType: the walking body
 
-// Object type of the walking body the player controls.
-constexpr int kPlayerBodyType = 22;
+class RigidBody;
 
 class PlayerContactListener
 {

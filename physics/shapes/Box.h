@@ -9,7 +9,7 @@ class PhysicsWorld;
 class Box : public ShapeObject, public CollisionMeshObject
 {
 public:
-    static constexpr int kType = 1;
+    static constexpr int kType = kBoxBodyType;
 
     Box(PhysicsWorld* world, float sizeX, float sizeY, float sizeZ, float mass);
 

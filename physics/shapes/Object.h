@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/EventObj.h"
+#include "physics/BodyTypes.h"
 #include "physics/RigidBody.h"
 
 class AudioController;
@@ -14,7 +15,7 @@ struct MeshInstance;
 class Object : public RigidBody, public fEventObj
 {
 public:
-    static constexpr int kDefaultType = 20;
+    static constexpr int kDefaultType = kObjectBodyType;
 
     Object();
     explicit Object(int typeId_);

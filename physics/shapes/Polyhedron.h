@@ -45,7 +45,7 @@ protected:
 class Prism : public PolyhedronObject
 {
 public:
-    static constexpr int kType = 31;
+    static constexpr int kType = kPrismBodyType;
 
     // Full extents along body x, y and z; the slope runs from the top of the
     // face y = +E1/2 down to the bottom edge at y = -E1/2.
@@ -64,7 +64,7 @@ private:
 class Pyramid : public PolyhedronObject
 {
 public:
-    static constexpr int kType = 17;
+    static constexpr int kType = kPyramidBodyType;
 
     // Square base of side e0, height e1; the origin is the centroid, a quarter
     // of the height above the base.

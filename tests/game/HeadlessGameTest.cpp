@@ -38,7 +38,7 @@ TEST(HeadlessGame, KeysReachTheGameThroughTheFrameworkAndTheRunEndsCleanly) {
     EXPECT_EQ(CountOf(calls, "LevelLoader::LoadLevel stage2.qvl"), 1);
     EXPECT_EQ(CountOf(calls, "MenuMan::OpenMenu 7"), 1);
     ASSERT_NE(gMenuMan, nullptr);
-    EXPECT_EQ(gMenuMan->GetCurrentMenuId(), 7);
+    EXPECT_EQ(gMenuMan->GetCurrentMenuId(), kMenuPause);
     EXPECT_EQ(CountOf(calls, "Player::Update"), 12);
     EXPECT_EQ(CountOf(calls, "Renderer::RenderFrame"), 12);
     // The menus were built before the first stage was loaded.

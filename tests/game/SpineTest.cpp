@@ -178,18 +178,18 @@ TEST_F(SpineTest, FramesPerSecondUpdatesOnlyAboveOneSecond) {
 }
 
 TEST_F(SpineTest, DeveloperKeysLoadStagesAndCloseMenusOnKeyDownOnly) {
-    gMenuMan->OpenMenu(1);
-    gMenuMan->OpenMenu(4);
+    gMenuMan->OpenMenu(kMenuMain);
+    gMenuMan->OpenMenu(kMenuImageSplash);
     SpineTrace::Clear();
 
     OnKeyboard('3', false, false, nullptr);
     EXPECT_TRUE(SpineTrace::Calls().empty());
-    EXPECT_EQ(gMenuMan->GetCurrentMenuId(), 4);
+    EXPECT_EQ(gMenuMan->GetCurrentMenuId(), kMenuImageSplash);
 
     OnKeyboard('3', true, false, nullptr);
     EXPECT_EQ(SpineTrace::Calls(),
               (std::vector<std::string>{"LevelLoader::LoadLevel stage3.qvl", "MenuMan::CloseAllMenus"}));
-    EXPECT_EQ(gMenuMan->GetCurrentMenuId(), 0);
+    EXPECT_EQ(gMenuMan->GetCurrentMenuId(), kMenuNone);
 
     const std::vector<std::pair<UINT, std::string>> keys = {
         {'1', "stage1.qvl"}, {'R', "stage1.qvl"}, {'2', "stage2.qvl"}, {'4', "stage4.qvl"}};
@@ -220,13 +220,13 @@ TEST_F(SpineTest, ExplosionKeyWithoutParticleManagerDoesNothing) {
 
 TEST_F(SpineTest, EscapeOpensPauseMenuOnlyWhenNoMenuIsOpen) {
     FrameworkWindowProcEscape(nullptr);
-    EXPECT_EQ(gMenuMan->GetCurrentMenuId(), 7);
+    EXPECT_EQ(gMenuMan->GetCurrentMenuId(), kMenuPause);
     FrameworkWindowProcEscape(nullptr);
-    EXPECT_EQ(gMenuMan->GetCurrentMenuId(), 7);
+    EXPECT_EQ(gMenuMan->GetCurrentMenuId(), kMenuPause);
     gMenuMan->CloseAllMenus();
-    gMenuMan->OpenMenu(5);
+    gMenuMan->OpenMenu(kMenuOptions);
     FrameworkWindowProcEscape(nullptr);
-    EXPECT_EQ(gMenuMan->GetCurrentMenuId(), 5);
+    EXPECT_EQ(gMenuMan->GetCurrentMenuId(), kMenuOptions);
 }
 
 

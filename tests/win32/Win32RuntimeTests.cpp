@@ -1,6 +1,8 @@
-// Random sequence, performance counter, drops, wide strings, settings, quit.
+// Random sequence, performance counter, drops, wide strings, settings, quit,
+// the error report.
 #include <windows.h>
 #include <shellapi.h>
+#include "Win32Error.h"
 #include "Win32Host.h"
 #include "Win32String.h"
 
@@ -10,6 +12,30 @@
 #include <string>
 
 namespace {
+
+TEST(Win32ReportError, WritesTheThreeLinesForAnyInput)
+{
+    struct Case {
+        const char* message;
+        const char* file;
+        int line;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"Could not load mesh", "Heightmap.cpp", 42, "Could not load mesh\nFailed in file: Heightmap.cpp\nOn line: 42\n"},
+        {nullptr, nullptr, 0, "\nFailed in file: \nOn line: 0\n"},
+        {"", "../Maps/a b.x", -1, "\nFailed in file: ../Maps/a b.x\nOn line: -1\n"},
+        {"100% done %s", "%d", 7, "100% done %s\nFailed in file: %d\nOn line: 7\n"},
+    };
+    for (const Case& c : cases) {
+        testing::internal::CaptureStderr();
+        Win32ReportError(c.message, c.file, c.line);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.expected);
+    }
+    testing::internal::CaptureStderr();
+    Win32ReportError(std::string("Bad effect"), std::string("fx/a.fx"), 3);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Bad effect\nFailed in file: fx/a.fx\nOn line: 3\n");
+}
 
 TEST(Win32Rand, FollowsTheWindowsSequenceEverywhere)
 {

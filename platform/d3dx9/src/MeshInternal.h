@@ -6,9 +6,6 @@
 #include <string>
 #include <vector>
 
-// Reports a bad input file on the error stream in the game's three-line form.
-void LvReportFileError(const std::string& message, const std::string& file, int line);
-
 // Three neighbours per face (UINT_MAX for an open edge) from shared vertex indices.
 std::vector<DWORD> LvComputeAdjacency(const void* indices, bool indices32, DWORD numFaces);
 

@@ -1,6 +1,7 @@
 // Creating effects from files or memory, with the error text D3DX gives.
 #include "effect_object.h"
 
+#include "Win32Error.h"
 #include "Win32Path.h"
 #include "Win32String.h"
 
@@ -26,7 +27,7 @@ void Report(const std::vector<EffectError>& errors, LPD3DXBUFFER* buffer)
     }
     for (size_t i = 0; i < errors.size() && i < 4; ++i) {
         const EffectError& e = errors[i];
-        ReportError("Effect error: " + e.file + "(" + std::to_string(e.line) + "): " + e.message, __FILE__, __LINE__);
+        Win32ReportError("Effect error: " + e.file + "(" + std::to_string(e.line) + "): " + e.message, __FILE__, __LINE__);
     }
     if (!buffer) return;
     *buffer = nullptr;

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -360,16 +359,6 @@ void EffectSource::Fail(std::vector<EffectError>& errors, size_t offset, const s
     } else {
         errors.push_back({files.empty() ? std::string() : files[0], line + 1, message});
     }
-}
-
-void ReportError(const std::string& message, const char* sourceFile, int sourceLine)
-{
-    std::fprintf(stderr, "%s\n", message.c_str());
-    std::fflush(stderr);
-    std::fprintf(stderr, "Failed in file: %s\n", sourceFile);
-    std::fflush(stderr);
-    std::fprintf(stderr, "On line: %d\n", sourceLine);
-    std::fflush(stderr);
 }
 
 bool ReadTextFile(const std::string& path, std::string& text, size_t maxBytes)

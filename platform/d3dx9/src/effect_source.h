@@ -44,10 +44,6 @@ struct EffectSource {
 bool Preprocess(const std::string& text, const std::string& fileName, const std::string& folder,
                 const D3DXMACRO* defines, EffectSource& out, std::vector<EffectError>& errors);
 
-// A failure on the error stream in the game's form: the message, then the
-// reporting source file and line, each line flushed.
-void ReportError(const std::string& message, const char* sourceFile, int sourceLine);
-
 // Reads a whole file (at most maxBytes); false when missing or too large.
 bool ReadTextFile(const std::string& path, std::string& text, size_t maxBytes = 4u << 20);
 

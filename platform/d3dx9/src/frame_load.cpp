@@ -4,6 +4,7 @@
 #include "AnimInternal.h"
 #include "MeshFromX.h"
 #include "MeshInternal.h"
+#include "Win32Error.h"
 #include "Win32String.h"
 #include "xfile/XFileLoad.h"
 
@@ -25,7 +26,7 @@ struct HierarchyBuilder {
     HRESULT Container(const XMeshData& data, LPD3DXMESHCONTAINER* out) {
         *out = nullptr;
         if (data.attributes.empty()) {
-            LvReportFileError("Mesh file unreadable: mesh \"" + data.name + "\" has no faces", path, data.line);
+            Win32ReportError("Mesh file unreadable: mesh \"" + data.name + "\" has no faces", path, data.line);
             return E_FAIL;
         }
         ID3DXMesh* mesh = nullptr;
@@ -52,7 +53,7 @@ struct HierarchyBuilder {
         }
         if (mesh) mesh->Release();
         if (skin) skin->Release();
-        if (FAILED(hr)) LvReportFileError("Could not build mesh \"" + data.name + "\"", path, data.line);
+        if (FAILED(hr)) Win32ReportError("Could not build mesh \"" + data.name + "\"", path, data.line);
         return hr;
     }
 
@@ -120,7 +121,7 @@ HRESULT LoadHierarchy(const std::string& path, DWORD options, LPDIRECT3DDEVICE9 
     XSceneData scene;
     if (!XLoadSceneFile(path, &scene)) return E_FAIL;
     if (scene.roots.empty()) {
-        LvReportFileError("Mesh file unreadable: the file holds no frame or mesh", path, 0);
+        Win32ReportError("Mesh file unreadable: the file holds no frame or mesh", path, 0);
         return E_FAIL;
     }
     HierarchyBuilder builder{path, options, device, allocator};

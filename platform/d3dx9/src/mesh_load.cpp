@@ -3,6 +3,7 @@
 #include "MeshFromX.h"
 
 #include "MeshInternal.h"
+#include "Win32Error.h"
 #include "Win32String.h"
 #include "xfile/XFileLoad.h"
 
@@ -98,11 +99,11 @@ static HRESULT LoadMesh(const std::string& path, DWORD options, LPDIRECT3DDEVICE
     XMeshData data;
     XLoadError error;
     if (!XCollapseScene(scene, &data, &error)) {
-        LvReportFileError("Mesh file unreadable: " + error.message, path, error.line);
+        Win32ReportError("Mesh file unreadable: " + error.message, path, error.line);
         return E_FAIL;
     }
     if (data.attributes.empty()) {
-        LvReportFileError("Mesh file unreadable: the mesh has no faces", path, data.line);
+        Win32ReportError("Mesh file unreadable: the mesh has no faces", path, data.line);
         return E_FAIL;
     }
     ID3DXMesh* m = nullptr;
@@ -116,7 +117,7 @@ static HRESULT LoadMesh(const std::string& path, DWORD options, LPDIRECT3DDEVICE
         ReleaseAndNull(adj);
         ReleaseAndNull(mat);
         ReleaseAndNull(fx);
-        LvReportFileError("Could not create the mesh's buffers", path, 0);
+        Win32ReportError("Could not create the mesh's buffers", path, 0);
         return hr;
     }
     *mesh = m;

@@ -1,15 +1,8 @@
-// Vertex copying between layouts, adjacency, normals and error reports.
+// Vertex copying between layouts, adjacency and normals.
 #include "MeshInternal.h"
 
 #include <cstring>
-#include <iostream>
 #include <unordered_map>
-
-void LvReportFileError(const std::string& message, const std::string& file, int line) {
-    std::cerr << message << std::endl;
-    std::cerr << "Failed in file: " << file << std::endl;
-    std::cerr << "On line: " << line << std::endl;
-}
 
 int LvFindElement(const D3DVERTEXELEMENT9* decl, BYTE usage, BYTE usageIndex, BYTE* type) {
     for (UINT i = 0, n = D3DXGetDeclLength(decl); i < n; ++i) {

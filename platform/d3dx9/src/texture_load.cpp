@@ -1,9 +1,10 @@
 // D3DXCreateTextureFromFile and friends over stb_image and the dds reader.
 #include "d3dx9tex.h"
+#include "d3dx9effect.h" // D3DXERR_INVALIDDATA
 
-#include "effect_source.h"
 #include "texture_image.h"
 
+#include "Win32Error.h"
 #include "Win32Path.h"
 #include "Win32String.h"
 
@@ -41,7 +42,7 @@ bool Load(const std::wstring& wideName, Image& image)
     } else if (DecodeImage(bytes, image, reason)) {
         return true;
     }
-    lvfx::ReportError("Could not load the texture " + name + ": " + reason, __FILE__, __LINE__);
+    Win32ReportError("Could not load the texture " + name + ": " + reason, __FILE__, __LINE__);
     return false;
 }
 

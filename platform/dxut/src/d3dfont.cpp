@@ -2,11 +2,12 @@
 // pre-transformed stage.
 #include "d3dfont.h"
 
+#include "Win32Error.h"
+
 #define STB_TRUETYPE_IMPLEMENTATION
 #define STBTT_STATIC
 #include <stb_truetype.h>
 
-#include <cstdio>
 #include <cwctype>
 #include <fstream>
 #include <string>
@@ -46,16 +47,6 @@ bool ReadAll(const std::string& path, std::vector<unsigned char>& bytes)
     return !bytes.empty();
 }
 
-void Report(const std::string& message)
-{
-    std::fprintf(stderr, "%s\n", message.c_str());
-    std::fflush(stderr);
-    std::fprintf(stderr, "Failed in file: %s\n", __FILE__);
-    std::fflush(stderr);
-    std::fprintf(stderr, "On line: %d\n", __LINE__);
-    std::fflush(stderr);
-}
-
 } // namespace
 
 CD3DFont::CD3DFont(const wchar_t* face, DWORD height, DWORD flags)
@@ -75,7 +66,7 @@ bool CD3DFont::Rasterise(std::vector<uint8_t>& alpha)
     std::vector<unsigned char> ttf;
     stbtt_fontinfo info;
     if (!ReadAll(path, ttf) || !stbtt_InitFont(&info, ttf.data(), stbtt_GetFontOffsetForIndex(ttf.data(), 0))) {
-        Report("Could not read the font " + path);
+        Win32ReportError("Could not read the font " + path, __FILE__, __LINE__);
         return false;
     }
     const int count = int(kLast - kFirst + 1);
@@ -88,7 +79,7 @@ bool CD3DFont::Rasterise(std::vector<uint8_t>& alpha)
         }
     }
     if (atlasSize_ > 2048) {
-        Report("The font does not fit a texture at this size");
+        Win32ReportError("The font does not fit a texture at this size", __FILE__, __LINE__);
         return false;
     }
     int ascent = 0, descent = 0, gap = 0;

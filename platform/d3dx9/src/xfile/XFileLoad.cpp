@@ -1,6 +1,7 @@
 #include "xfile/XFileLoad.h"
 
 #include "MeshInternal.h"
+#include "Win32Error.h"
 #include "Win32Path.h"
 #include "xfile/XDocument.h"
 
@@ -35,12 +36,12 @@ bool ReadWholeFile(const std::string& path, std::string* text, std::string* erro
 bool XLoadSceneText(std::string text, const std::string& name, XSceneData* scene) {
     XDocument doc;
     if (!doc.Parse(std::move(text))) {
-        LvReportFileError("Mesh file unreadable: " + doc.Error(), name, doc.ErrorLine());
+        Win32ReportError("Mesh file unreadable: " + doc.Error(), name, doc.ErrorLine());
         return false;
     }
     XLoadError error;
     if (!XReadScene(doc, scene, &error)) {
-        LvReportFileError("Mesh file unreadable: " + error.message, name, error.line);
+        Win32ReportError("Mesh file unreadable: " + error.message, name, error.line);
         return false;
     }
     return true;
@@ -50,7 +51,7 @@ bool XLoadSceneFile(const std::string& windowsPath, XSceneData* scene) {
     const std::string path = Win32ResolvePath(windowsPath);
     std::string text, error;
     if (!ReadWholeFile(path, &text, &error)) {
-        LvReportFileError("Mesh file unreadable: " + error, windowsPath, 0);
+        Win32ReportError("Mesh file unreadable: " + error, windowsPath, 0);
         return false;
     }
     return XLoadSceneText(std::move(text), windowsPath, scene);
