@@ -92,3 +92,22 @@ TEST(CartMends, CartsSharingTheHullGridSurviveEitherDestructionOrder)
     }
     EXPECT_EQ(MineCart::GetMeshTemplate(), nullptr);
 }
+
+TEST(CartMends, AFrozenCartWakesWhenGivenAThrottle)
+{
+    CollisionTestWorld scene;
+    auto ground = MakeFlatTerrain(0.0f);
+    scene.world.AddHeightmap(ground.get());
+    Object::ResetIdCounter();
+    Object character; // object 0, which never freezes; the cart may
+    MineCart cart(&scene.world, true, false);
+    cart.SetPosition(Vector3(0.0f, 0.0f, 2.0f));
+    scene.world.AddBody(&cart);
+    scene.Run(2000);
+    ASSERT_TRUE(cart.IsFrozen());
+    cart.SetThrottle(1.0f);
+    scene.Run(200);
+    EXPECT_FALSE(cart.IsFrozen());
+    EXPECT_GT(cart.position.x, 0.5f);
+    scene.world.Clear();
+}
