@@ -1,39 +1,27 @@
 #include "audio/AudioController.h"
 
-#include <cstdio>
-
-#include "fmod_errors.h"
+#include "audio/AudioSystem.h"
+#include "audio/FmodErrCheck.h"
 
 namespace {
 
-SoundLookup soundLookup = nullptr;
-
+// Effects fade out linearly from their minimum distance to this one.
 const float kMaxDistance = 10000.0f;
 
-void PrintFmodError(FMOD_RESULT result)
-{
-    if (result != FMOD_OK) {
-        std::printf("FMOD error! (%d) %s\n", static_cast<int>(result), FMOD_ErrorString(result));
-    }
-}
-
 // A channel that ended or was taken back is not worth a message.
-void PrintUnlessGone(FMOD_RESULT result)
+void ReportUnlessGone(FMOD_RESULT result)
 {
     if (result != FMOD_ERR_INVALID_HANDLE) {
-        PrintFmodError(result);
+        FmodErrCheck(result);
     }
 }
 
 } // namespace
 
-void SetSoundLookup(SoundLookup lookup)
-{
-    soundLookup = lookup;
-}
-
 AudioController::AudioController(bool ownedBySystem_) : ownedBySystem(ownedBySystem_) {}
 
+// The sounds belong to the sound system and the channels to FMOD: nothing to
+// release here, and nothing that needs the system still to exist.
 AudioController::~AudioController() = default;
 
 void AudioController::Init(FMOD::System** system_)
@@ -44,7 +32,10 @@ void AudioController::Init(FMOD::System** system_)
 void AudioController::AddSound(const std::string& name, bool isSfx, float minDistance, const Vector3* position,
                                const Vector3* velocity)
 {
-    FMOD::Sound* sound = soundLookup ? soundLookup(name, isSfx) : nullptr;
+    if (gAudioSystem == nullptr) {
+        return;
+    }
+    FMOD::Sound* sound = isSfx ? gAudioSystem->FindSfx(name) : gAudioSystem->FindBgm(name);
     if (sound == nullptr) {
         return;
     }
@@ -58,9 +49,12 @@ void AudioController::AddSound(const std::string& name, bool isSfx, float minDis
     }
 }
 
-SoundSlot* AudioController::FindPlayedSlot(const std::string& name)
+const SoundSlot* AudioController::PlayedSlot(const std::string& name) const
 {
-    auto it = slots.find(name);
+    if (!HasSystem()) {
+        return nullptr;
+    }
+    const auto it = slots.find(name);
     if (it == slots.end() || it->second.channel == nullptr) {
         return nullptr;
     }
@@ -69,29 +63,38 @@ SoundSlot* AudioController::FindPlayedSlot(const std::string& name)
 
 void AudioController::Play(const std::string& name)
 {
-    auto it = slots.find(name);
-    if (it == slots.end() || system == nullptr || *system == nullptr) {
+    const auto it = slots.find(name);
+    if (it == slots.end() || !HasSystem()) {
         return;
     }
-    PrintFmodError((*system)->playSound(FMOD_CHANNEL_FREE, it->second.sound, false, &it->second.channel));
+    SoundSlot& slot = it->second;
+    // A failed play must not leave the last play's handle answering for it.
+    slot.channel = nullptr;
+    FMOD::Channel* channel = nullptr;
+    const FMOD_RESULT result = (*system)->playSound(FMOD_CHANNEL_FREE, slot.sound, false, &channel);
+    if (result != FMOD_OK) {
+        FmodErrCheck(result);
+        return;
+    }
+    slot.channel = channel;
 }
 
 void AudioController::Stop(const std::string& name)
 {
-    SoundSlot* slot = FindPlayedSlot(name);
+    const SoundSlot* slot = PlayedSlot(name);
     if (slot == nullptr) {
         return;
     }
     bool playing = false;
     slot->channel->isPlaying(&playing);
     if (playing) {
-        PrintUnlessGone(slot->channel->stop());
+        ReportUnlessGone(slot->channel->stop());
     }
 }
 
 void AudioController::TogglePause(const std::string& name)
 {
-    SoundSlot* slot = FindPlayedSlot(name);
+    const SoundSlot* slot = PlayedSlot(name);
     if (slot == nullptr) {
         return;
     }
@@ -102,7 +105,7 @@ void AudioController::TogglePause(const std::string& name)
 
 void AudioController::ToggleMute(const std::string& name)
 {
-    SoundSlot* slot = FindPlayedSlot(name);
+    const SoundSlot* slot = PlayedSlot(name);
     if (slot == nullptr) {
         return;
     }
@@ -113,17 +116,17 @@ void AudioController::ToggleMute(const std::string& name)
     }
     bool mute = false;
     slot->channel->getMute(&mute);
-    PrintUnlessGone(slot->channel->setMute(!mute));
+    ReportUnlessGone(slot->channel->setMute(!mute));
 }
 
 bool AudioController::IsPlaying(const std::string& name) const
 {
-    auto it = slots.find(name);
-    if (it == slots.end() || it->second.channel == nullptr) {
+    const SoundSlot* slot = PlayedSlot(name);
+    if (slot == nullptr) {
         return false;
     }
     bool playing = false;
-    if (it->second.channel->isPlaying(&playing) != FMOD_OK) {
+    if (slot->channel->isPlaying(&playing) != FMOD_OK) {
         return false;
     }
     return playing;

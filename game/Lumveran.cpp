@@ -10,7 +10,8 @@
 
 #include "DXUTgui.h"
 #include "d3dfont.h"
-#include "audio/Audio.h"
+#include "audio/AudioSystem.h"
+#include "audio/JukeBox.h"
 #include "core/Clock.h"
 #include "core/DebugPrint.h"
 #include "core/ErrorReport.h"
@@ -43,6 +44,11 @@ int sFrameCount = 0;
 int sFramesPerSecond = 0;
 
 bool sShutdownDone = false;
+
+// The listener stands where the renderer's camera stands.
+ListenerPose ReadListenerCamera(const Camera* camera) {
+    return ListenerPose{camera->GetPosition(), camera->GetForward(), camera->GetUp()};
+}
 
 // The player's push controller takes its force factor from the key
 // "physics_force_per_vel_per_mass" of "Physics.cfg". The physics world has
@@ -144,6 +150,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
         gAudioSystem->Init();
         gAudioSystem->LoadAllSounds();
         gAudioSystem->SetListenerCamera(gRenderer ? gRenderer->GetCamera() : nullptr);
+        gAudioSystem->SetCameraPoseReader(ReadListenerCamera);
     }
     gJukeBox = new (std::nothrow) cJukeBox();
     if (gJukeBox) {

@@ -6,6 +6,7 @@
 #include <d3dx9math.h>
 
 #include "core/EventObj.h"
+#include "core/Vector3.h"
 
 class Camera : public fEventObj {
 public:
@@ -17,10 +18,18 @@ public:
     void LoadOptions();
     bool IsMouseLookEnabled() const { return mouseLook; }
 
+    // The listener follows these (z up).
+    Vector3 GetPosition() const { return position; }
+    Vector3 GetForward() const { return forward; }
+    Vector3 GetUp() const { return up; }
+
     void SetProjection(const D3DXMATRIX& matrix) { projection = matrix; }
     const D3DXMATRIX& GetProjection() const { return projection; }
 
 private:
     bool mouseLook = false;
+    Vector3 position{0.0f, 0.0f, 0.0f};
+    Vector3 forward{1.0f, 0.0f, 0.0f};
+    Vector3 up{0.0f, 0.0f, 1.0f};
     D3DXMATRIX projection;
 };

@@ -1,7 +1,7 @@
 #include "physics/shapes/Object.h"
 
-#include "audio/Audio.h"
 #include "audio/AudioController.h"
+#include "audio/AudioSystem.h"
 #include "core/ErrorReport.h"
 #include "core/EventDispatcher.h"
 #include "core/Messages.h"
@@ -37,10 +37,10 @@ void Object::Construct(bool tieSoundToBody)
     if (gAudioSystem == nullptr) {
         return;
     }
-    // The object keeps its controller itself until the sound system can take
-    // one back (AudioSystem::DeleteController); registering it now would
-    // leave the system freeing a controller the object has already freed.
+    // The sound system owns the controller: the object hands it back through
+    // AudioSystem::DeleteController, and a system released first has freed it.
     audio = new AudioController(true);
+    gAudioSystem->RegisterController(audio);
     audio->AddSound(kThud, true, kThudMinDistance, tieSoundToBody ? &position : nullptr,
                     tieSoundToBody ? &linearVelocity : nullptr);
     audio->Stop(kThud);
@@ -53,7 +53,9 @@ Object::~Object()
             mesh->MarkForRemoval();
         }
     }
-    delete audio;
+    if (gAudioSystem != nullptr) {
+        gAudioSystem->DeleteController(audio);
+    }
     audio = nullptr;
 }
 

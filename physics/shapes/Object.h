@@ -40,7 +40,7 @@ public:
     static int GetIdCounter();
 
     int objectId;
-    AudioController* audio; // null when there is no sound system
+    AudioController* audio; // owned by the sound system once registered; null when there is none
     int typeId;
     std::vector<MeshInstance*> meshes;
 

@@ -59,6 +59,16 @@ TEST_F(SoundSystem, FailedLoadsGiveErrorsAndNullHandles) {
     EXPECT_EQ(sound, nullptr);
     EXPECT_EQ(system->createStream(folder.Path().c_str(), kMusicMode, nullptr, &sound), FMOD_ERR_FILE_NOTFOUND)
         << "a folder is no sound";
+    // Music that is not MPEG, bare or behind a tag, is refused without a word
+    // on the error stream (the game's error log).
+    std::ofstream(folder.File("text.mp3")) << "no frames here";
+    std::ofstream(folder.File("tagged.mp3"), std::ios::binary) << std::string("ID3\3\0\0\0\0\0\4", 10) << "junkjunk";
+    for (const char* name : {"text.mp3", "tagged.mp3"}) {
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(system->createStream(folder.File(name).c_str(), kMusicMode, nullptr, &sound), FMOD_ERR_FORMAT);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << name;
+        EXPECT_EQ(sound, nullptr);
+    }
 
     // Playing a sound that failed to load reports an error and hands out no channel.
     FMOD::Channel* channel = reinterpret_cast<FMOD::Channel*>(0x10);

@@ -7,8 +7,8 @@
 
 #include "../fmod/SoundFixtures.h"
 #include "ShapeTestSupport.h"
-#include "audio/Audio.h"
 #include "audio/AudioController.h"
+#include "audio/AudioSystem.h"
 #include "core/EventDispatcher.h"
 #include "core/Messages.h"
 #include "fmod_test.h"
@@ -40,39 +40,26 @@ public:
     {
         FMODTest::CaptureConfig config;
         FMODTest::SetCaptureConfig(config);
-        FMOD_System_Create(&system);
-        system->init(1000, 0, nullptr);
+        audioSystem.Init();
         soundtest::WriteTone(folder.File("thud.wav"), soundtest::FileKind::Wav, 440.0, 1.0, 1);
-        system->createSound(folder.File("thud.wav").c_str(), 0x200031, nullptr, &thud);
-        loaded = thud;
-        SetSoundLookup(&SoundFixture::Find);
+        audioSystem.LoadSfx(folder.File("thud.wav"));
+        system = audioSystem.system;
         gAudioSystem = &audioSystem;
     }
     ~SoundFixture()
     {
         gAudioSystem = nullptr;
-        SetSoundLookup(nullptr);
-        loaded = nullptr;
-        thud->release();
-        system->close();
-        system->release();
         FMODTest::CaptureConfig off;
         off.enabled = false;
         FMODTest::SetCaptureConfig(off);
     }
 
-    static FMOD::Sound* Find(const std::string& name, bool isSfx) { return isSfx && name == "thud" ? loaded : nullptr; }
-
     FMOD::System* system = nullptr;
-    FMOD::Sound* thud = nullptr;
 
 private:
-    static FMOD::Sound* loaded;
     soundtest::TempFolder folder;
-    AudioSystem audioSystem;
+    AudioSystem audioSystem; // released before the folder goes
 };
-
-FMOD::Sound* SoundFixture::loaded = nullptr;
 
 } // namespace
 
@@ -158,8 +145,6 @@ TEST(Object, ThudPlaysOnlyForAFastFallOfAnObjectOtherThanTheFirst)
     EXPECT_EQ(crate.audio->slots["thud"].velocity, &crate.linearVelocity);
     Object untied; // the constructor without a type ties the sound to nothing
     EXPECT_EQ(untied.audio->slots["thud"].position, nullptr);
-    crate.audio->Init(&sound.system);
-    character.audio->Init(&sound.system);
     EXPECT_FALSE(crate.audio->IsPlaying("thud"));
 
     fPlaySound request("thud");

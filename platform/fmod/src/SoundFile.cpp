@@ -5,6 +5,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
 
 namespace fmodal {
 namespace {
@@ -46,6 +49,48 @@ int ReadMixed(SNDFILE* file, const SF_INFO& info, int outChannels, int frames, s
     return static_cast<int>(got);
 }
 
+bool EndsWithNoCase(const std::string& text, const char* end) {
+    const std::size_t length = std::strlen(end);
+    if (text.size() < length) {
+        return false;
+    }
+    for (std::size_t i = 0; i < length; ++i) {
+        if (std::tolower(static_cast<unsigned char>(text[text.size() - length + i])) != end[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// An MPEG audio frame header: sync, a defined version, layer, bit rate and rate.
+bool IsFrameHeader(const unsigned char* h) {
+    return h[0] == 0xFF && (h[1] & 0xE0) == 0xE0 && ((h[1] >> 3) & 3) != 1 && ((h[1] >> 1) & 3) != 0 &&
+           (h[2] >> 4) != 15 && ((h[2] >> 2) & 3) != 3;
+}
+
+// Whether an ".mp3" file starts with a frame, after its ID3 tag if it has one.
+// libsndfile hands any file so named to its MPEG decoder, which writes its
+// complaints about junk straight to the error stream; a file that is not MPEG
+// is turned away here instead, with nothing said.
+bool StartsLikeMpeg(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        return false;
+    }
+    unsigned char header[10] = {};
+    long frameAt = 0;
+    if (std::fread(header, 1, sizeof header, file) == sizeof header && std::memcmp(header, "ID3", 3) == 0) {
+        // The tag's size is four 7-bit bytes, not counting its 10-byte header.
+        frameAt = 10 + ((header[6] & 0x7F) << 21 | (header[7] & 0x7F) << 14 | (header[8] & 0x7F) << 7 |
+                        (header[9] & 0x7F));
+    }
+    unsigned char frame[4] = {};
+    const bool found = std::fseek(file, frameAt, SEEK_SET) == 0 && std::fread(frame, 1, sizeof frame, file) == 4 &&
+                       IsFrameHeader(frame);
+    std::fclose(file);
+    return found;
+}
+
 }  // namespace
 
 FMOD_RESULT OpenSoundFile(const char* name, SNDFILE** file, SF_INFO* info) {
@@ -57,6 +102,9 @@ FMOD_RESULT OpenSoundFile(const char* name, SNDFILE** file, SF_INFO* info) {
     struct stat st;
     if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
         return FMOD_ERR_FILE_NOTFOUND;
+    }
+    if (EndsWithNoCase(path, ".mp3") && !StartsLikeMpeg(path)) {
+        return FMOD_ERR_FORMAT;
     }
     *info = SF_INFO{};
     *file = sf_open(path.c_str(), SFM_READ, info);
