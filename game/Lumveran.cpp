@@ -129,7 +129,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     std::cout << "Last Compiled: " << __DATE__ << " " << __TIME__ << std::endl;
 
     gWorld = new (std::nothrow) World();
-    gRenderer = new (std::nothrow) Renderer();
+    gRenderer = new (std::nothrow) Renderer(ReadVideoSettings(gWorld ? gWorld->GetVidConfig() : nullptr));
     gHUDManager = new (std::nothrow) HUDManager();
     Clock::Init();
 
