@@ -1,10 +1,10 @@
-#include "physics/shapes/Box.h"
+#include "objects/Box.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "core/DebugPrint.h"
-#include "physics/shapes/ShapeSettings.h"
+#include "objects/ShapeSettings.h"
 
 namespace {
 

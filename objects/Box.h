@@ -1,8 +1,8 @@
 // A solid box of full side lengths (x, y, z) centred on the body origin.
 #pragma once
 
+#include "objects/ShapeObject.h"
 #include "physics/shapes/CollisionMeshObject.h"
-#include "physics/shapes/ShapeObject.h"
 
 class PhysicsWorld;
 

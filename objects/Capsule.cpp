@@ -1,11 +1,11 @@
-#include "physics/shapes/Capsule.h"
+#include "objects/Capsule.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "core/DebugPrint.h"
+#include "objects/ShapeSettings.h"
 #include "physics/shapes/RoundHull.h"
-#include "physics/shapes/ShapeSettings.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "core/Geometry.h"
+#include "objects/ShapeObject.h"
 #include "physics/shapes/CollisionMeshObject.h"
-#include "physics/shapes/ShapeObject.h"
 
 class PhysicsWorld;
 

@@ -1,11 +1,11 @@
-#include "physics/shapes/Cylinder.h"
+#include "objects/Cylinder.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "core/DebugPrint.h"
+#include "objects/ShapeSettings.h"
 #include "physics/shapes/RoundHull.h"
-#include "physics/shapes/ShapeSettings.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // the body origin.
 #pragma once
 
+#include "objects/ShapeObject.h"
 #include "physics/shapes/CollisionMeshObject.h"
-#include "physics/shapes/ShapeObject.h"
 
 class PhysicsWorld;
 

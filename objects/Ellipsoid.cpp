@@ -1,12 +1,12 @@
-#include "physics/shapes/Ellipsoid.h"
+#include "objects/Ellipsoid.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "core/DebugPrint.h"
 #include "core/Geometry.h"
+#include "objects/ShapeSettings.h"
 #include "physics/shapes/RoundHull.h"
-#include "physics/shapes/ShapeSettings.h"
 
 namespace {
 

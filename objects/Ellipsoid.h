@@ -1,8 +1,8 @@
 // A solid ellipsoid with semi-axes (a, b, c) along body x, y, z.
 #pragma once
 
+#include "objects/ShapeObject.h"
 #include "physics/shapes/CollisionMeshObject.h"
-#include "physics/shapes/ShapeObject.h"
 
 class PhysicsWorld;
 

@@ -1,4 +1,4 @@
-#include "physics/shapes/Object.h"
+#include "objects/Object.h"
 
 #include "audio/Audio.h"
 #include "audio/AudioController.h"

@@ -1,10 +1,10 @@
-#include "physics/shapes/Polyhedron.h"
+#include "objects/Polyhedron.h"
 
 #include <algorithm>
 
 #include "core/DebugPrint.h"
+#include "objects/ShapeSettings.h"
 #include "physics/shapes/PolyhedronMass.h"
-#include "physics/shapes/ShapeSettings.h"
 
 namespace {
 

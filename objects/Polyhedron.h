@@ -3,7 +3,7 @@
 // their hulls by ray parity, and their segment test clips against every face.
 #pragma once
 
-#include "physics/shapes/ShapeObject.h"
+#include "objects/ShapeObject.h"
 
 class PhysicsWorld;
 

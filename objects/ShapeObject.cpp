@@ -1,4 +1,4 @@
-#include "physics/shapes/ShapeObject.h"
+#include "objects/ShapeObject.h"
 
 ShapeObject::ShapeObject() : collisionData(this) {}
 

@@ -3,8 +3,8 @@
 // point query (CollisionMeshObject); the polyhedra do without.
 #pragma once
 
+#include "objects/Object.h"
 #include "physics/BodyCollisionData.h"
-#include "physics/shapes/Object.h"
 #include "physics/shapes/SurfaceTriangle.h"
 
 class ShapeObject : public Object

@@ -1,4 +1,4 @@
-#include "physics/shapes/ShapeSettings.h"
+#include "objects/ShapeSettings.h"
 
 #include <algorithm>
 

@@ -6,20 +6,20 @@
 #include <cstdio>
 #include <memory>
 
+#include "core/ConfigFile.h"
+#include "objects/Box.h"
+#include "objects/Capsule.h"
+#include "objects/Cylinder.h"
+#include "objects/Ellipsoid.h"
 #include "physics/CollisionRecord.h"
 #include "physics/ConstraintPoint.h"
 #include "physics/ConstraintWorldPoint.h"
-#include "core/ConfigFile.h"
 #include "physics/Heightmap.h"
 #include "physics/HingeJoint.h"
 #include "physics/ObjectController.h"
 #include "physics/PhysicsSettings.h"
 #include "physics/PhysicsWorld.h"
 #include "physics/collision/CollisionDetection.h"
-#include "physics/shapes/Box.h"
-#include "physics/shapes/Capsule.h"
-#include "physics/shapes/Cylinder.h"
-#include "physics/shapes/Ellipsoid.h"
 
 namespace {
 

@@ -9,14 +9,14 @@
 
 #include <gtest/gtest.h>
 
-#include "CollisionTestSupport.h"
+#include "objects/Box.h"
+#include "objects/Capsule.h"
+#include "objects/Ellipsoid.h"
 #include "physics/BodyCollisionData.h"
 #include "physics/PhysicsSettings.h"
 #include "physics/collision/CollisionDetection.h"
 #include "physics/collision/PlayerContact.h"
-#include "physics/shapes/Box.h"
-#include "physics/shapes/Capsule.h"
-#include "physics/shapes/Ellipsoid.h"
+#include "tests/collision/CollisionTestSupport.h"
 
 namespace {
 

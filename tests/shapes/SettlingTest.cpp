@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "CollisionTestSupport.h"
-#include "physics/shapes/Box.h"
-#include "physics/shapes/Ellipsoid.h"
+#include "objects/Box.h"
+#include "objects/Ellipsoid.h"
+#include "tests/collision/CollisionTestSupport.h"
 
 namespace {
 

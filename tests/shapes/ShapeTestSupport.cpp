@@ -5,8 +5,8 @@
 #include <fstream>
 #include <unistd.h>
 
+#include "objects/ShapeSettings.h"
 #include "physics/RigidBody.h"
-#include "physics/shapes/ShapeSettings.h"
 
 Vector3 PointSource::Next(const Vector3& extent)
 {
