@@ -16,8 +16,6 @@ bool AudioSystem::Init() {
 
 void AudioSystem::LoadAllSounds() { SpineTrace::Record("AudioSystem::LoadAllSounds"); }
 
-void AudioSystem::SetListenerCamera(Camera* camera) { listener = camera; }
-
 void AudioSystem::RegisterController(AudioUpdatable* controller) {
     if (controller) controllers.push_back(controller);
 }

@@ -5,8 +5,6 @@
 
 #include "core/EventObj.h"
 
-class Camera;
-
 // Anything the sound system updates once a frame and owns once registered.
 class AudioUpdatable {
 public:
@@ -26,7 +24,6 @@ public:
     ~AudioSystem();
     bool Init();
     void LoadAllSounds();
-    void SetListenerCamera(Camera* camera);
     // The system owns registered controllers and deletes them when released.
     void RegisterController(AudioUpdatable* controller);
     void Update();
@@ -34,7 +31,7 @@ public:
 
 private:
     std::vector<AudioUpdatable*> controllers;
-    Camera* listener = nullptr;
+    // The listener is the camera's, found through audio/ListenerHooks.h.
 };
 
 extern AudioSystem* gAudioSystem;

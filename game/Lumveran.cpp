@@ -20,6 +20,7 @@
 #include "core/ScreenText.h"
 #include "game/DebugCaption.h"
 #include "game/EditorDialog.h"
+#include "game/GameHooks.h"
 #include "game/InGameLevelEditor.h"
 #include "game/Input.h"
 #include "game/LevelLoader.h"
@@ -120,6 +121,9 @@ void LoadFirstStage() {
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand) {
+    // The hooks answer from the singletons at each call, so they can go in
+    // before any of them exists.
+    InstallGameHooks();
     gEventDispatcher = new (std::nothrow) EventDispatcher();
 
     AllocConsole();
@@ -143,7 +147,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     if (gAudioSystem) {
         gAudioSystem->Init();
         gAudioSystem->LoadAllSounds();
-        gAudioSystem->SetListenerCamera(gRenderer ? gRenderer->GetCamera() : nullptr);
     }
     gJukeBox = new (std::nothrow) cJukeBox();
     if (gJukeBox) {
@@ -319,6 +322,7 @@ void DestroyGameObjects() {
 void Shutdown() {
     if (sShutdownDone) return;
     sShutdownDone = true;
+    RemoveGameHooks();
 
     DeleteSingleton(gPartManager);
     DeleteSingleton(gPartFactory);
