@@ -88,7 +88,7 @@ void Box::SetMass(float m)
 
 void Box::UpdateBounds()
 {
-    GetBoxBounds(ResetBounds(), position, orientation, size);
+    GetBoxBounds(ResetBounds(), position, GetOrientation(), size);
 }
 
 bool Box::IntersectSegment(const Vector3& start, const Vector3& end, float& tEnter, float& tExit, Vector3& point)

@@ -93,7 +93,7 @@ void Capsule::BuildHull(std::vector<Vector3>& samplePoints)
 
 void Capsule::UpdateBounds()
 {
-    GetCapsuleBounds(ResetBounds(), position, orientation, radius, length, axis);
+    GetCapsuleBounds(ResetBounds(), position, GetOrientation(), radius, length, axis);
 }
 
 bool Capsule::GetMeshInfo(const Vector3& p, bool& inside, Vector3& toSurface) const

@@ -67,7 +67,7 @@ void Cylinder::BuildHull(int slices, int stacks, std::vector<Vector3>& samplePoi
 
 void Cylinder::UpdateBounds()
 {
-    GetCylinderBounds(ResetBounds(), position, orientation, radius, length);
+    GetCylinderBounds(ResetBounds(), position, GetOrientation(), radius, length);
 }
 
 bool Cylinder::GetMeshInfo(const Vector3& p, bool& inside, Vector3& toSurface) const
@@ -140,7 +140,7 @@ bool Cylinder::IntersectSegment(const Vector3& start, const Vector3& end, float&
                                 Vector3& point)
 {
     Vector3 direction;
-    Vector3::TimesMatrix3(direction, orientationTranspose, end - start);
+    Vector3::TimesMatrix3(direction, GetOrientationTranspose(), end - start);
     float t[2];
     const int found = IntersectLineCylinder(ToBody(start), direction, radius, 0.5f * length, t);
     int hits = 0;

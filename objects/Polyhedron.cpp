@@ -113,7 +113,7 @@ Prism::Prism(PhysicsWorld*, float e0, float e1, float e2, float mass) : Polyhedr
 
 void Prism::UpdateBounds()
 {
-    GetPrismBounds(ResetBounds(), position, orientation, extents);
+    GetPrismBounds(ResetBounds(), position, GetOrientation(), extents);
 }
 
 bool Prism::IntersectSegment(const Vector3& start, const Vector3& end, float& tEnter, float& tExit, Vector3& point)
@@ -144,7 +144,7 @@ Pyramid::Pyramid(PhysicsWorld*, float e0, float e1, float mass) : PolyhedronObje
 
 void Pyramid::UpdateBounds()
 {
-    GetPyramidBounds(ResetBounds(), position, orientation, Vector3(baseSide, height, 0.0f));
+    GetPyramidBounds(ResetBounds(), position, GetOrientation(), Vector3(baseSide, height, 0.0f));
 }
 
 Tetrahedron::Tetrahedron(PhysicsWorld*, float size_, float mass) : size(size_)
@@ -176,7 +176,7 @@ Tetrahedron::Tetrahedron(PhysicsWorld*, float size_, float mass) : size(size_)
 void Tetrahedron::UpdateBounds()
 {
     Bounds& box = ResetBounds();
-    for (const Vector3& v : GetTetrahedronVertexList(position, orientation, size)) {
+    for (const Vector3& v : GetTetrahedronVertexList(position, GetOrientation(), size)) {
         GrowBounds(box, v);
     }
 }

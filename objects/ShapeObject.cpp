@@ -13,14 +13,14 @@ Bounds& ShapeObject::ResetBounds()
 Vector3 ShapeObject::ToWorld(const Vector3& bodyPoint) const
 {
     Vector3 w;
-    Vector3::TimesMatrix3(w, orientation, bodyPoint);
+    Vector3::TimesMatrix3(w, GetOrientation(), bodyPoint);
     return w + position;
 }
 
 Vector3 ShapeObject::ToBody(const Vector3& worldPoint) const
 {
     Vector3 b;
-    Vector3::TimesMatrix3(b, orientationTranspose, worldPoint - position);
+    Vector3::TimesMatrix3(b, GetOrientationTranspose(), worldPoint - position);
     return b;
 }
 
@@ -29,7 +29,7 @@ namespace {
 Vector3 CornerToWorld(const Vector3& corner, const RigidBody& body)
 {
     Vector3 w;
-    Vector3::TimesMatrix3(w, body.orientation, corner);
+    Vector3::TimesMatrix3(w, body.GetOrientation(), corner);
     return w + body.position;
 }
 

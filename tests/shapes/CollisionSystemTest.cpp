@@ -404,8 +404,8 @@ TEST(CollisionSystems, TerrainPassOnRoughGroundMatchesALookupAtEveryPoint)
         Place(s, Vector3(x, y, h + spread(random) * 0.15f), r);
         BodyCollisionData* data = s.GetCollisionData();
         data->position = s.position;
-        data->orientation = s.orientation;
-        data->orientationTranspose = s.orientationTranspose;
+        data->orientation = s.GetOrientation();
+        data->orientationTranspose = s.GetOrientationTranspose();
         data->UpdateWorldPoints();
         data->recordIndices.clear();
         Records records;

@@ -24,7 +24,7 @@ void Place(RigidBody& body, PhysicsWorld& world, const Vector3& position, float 
 float UprightCosine(const RigidBody& body)
 {
     // Row 2 of the orientation is the body's z axis in world space.
-    return body.orientation(2, 2);
+    return body.GetOrientation()(2, 2);
 }
 
 } // namespace

@@ -68,6 +68,6 @@ float DistanceToHull(const TriangleList& triangles, const Vector3& p)
 Vector3 BodyToWorld(const RigidBody& body, const Vector3& p)
 {
     Vector3 w;
-    Vector3::TimesMatrix3(w, body.orientation, p);
+    Vector3::TimesMatrix3(w, body.GetOrientation(), p);
     return w + body.position;
 }
