@@ -9,7 +9,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "core/Geometry.h"
