@@ -9,13 +9,19 @@ if(LV_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# Helper for subsystem and platform libraries: sources of a folder plus the
-# project root on the include path, so game code includes "core/Vector3.h".
+# Helper for subsystem and platform libraries: the folder's sources, listed
+# one by one, plus the project root on the include path, so game code includes
+# "core/Vector3.h". PUBLIC_LIBS are those whose headers the library's own
+# headers include; everything its sources alone include goes in PRIVATE_LIBS,
+# so a library never hands its users more than its interface shows.
 function(lv_add_library name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;INCLUDES" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;PUBLIC_LIBS;PRIVATE_LIBS;INCLUDES" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR} ${ARG_INCLUDES})
-  if(ARG_LIBS)
-    target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+  if(ARG_PUBLIC_LIBS)
+    target_link_libraries(${name} PUBLIC ${ARG_PUBLIC_LIBS})
+  endif()
+  if(ARG_PRIVATE_LIBS)
+    target_link_libraries(${name} PRIVATE ${ARG_PRIVATE_LIBS})
   endif()
 endfunction()

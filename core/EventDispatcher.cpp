@@ -7,6 +7,27 @@
 
 EventDispatcher* gEventDispatcher = nullptr;
 
+namespace {
+
+EventDispatcher::DeliveryObserver sDeliveryObserver = nullptr;
+void* sDeliveryObserverUser = nullptr;
+
+void Deliver(fEventObj* receiver, int id, fMessage* msg)
+{
+    if (sDeliveryObserver) {
+        sDeliveryObserver(id, receiver, sDeliveryObserverUser);
+    }
+    receiver->HandleMessage(id, msg);
+}
+
+} // namespace
+
+void EventDispatcher::SetDeliveryObserver(DeliveryObserver observer, void* user)
+{
+    sDeliveryObserver = observer;
+    sDeliveryObserverUser = user;
+}
+
 fEventObj::~fEventObj()
 {
     // Receivers destroyed after the dispatcher (at exit) have nothing to leave.
@@ -34,7 +55,7 @@ void EventDispatcher::PostMessage(int id, fMessage* msg)
 void EventDispatcher::SendMessage(fEventObj* target, int id, fMessage* msg)
 {
     if (target) {
-        target->HandleMessage(id, msg);
+        Deliver(target, id, msg);
     }
     delete msg;
 }
@@ -59,7 +80,7 @@ void EventDispatcher::ProcessQueue()
         }
         for (std::size_t i = 0; i < receivers.size(); ++i) {
             if (receivers[i]) {
-                receivers[i]->HandleMessage(posted.id, posted.msg);
+                Deliver(receivers[i], posted.id, posted.msg);
             }
         }
         delete posted.msg;

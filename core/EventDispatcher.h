@@ -37,6 +37,12 @@ public:
     // receiver removed before its turn is not called.
     void UnsubscribeAll(fEventObj* receiver);
 
+    // Test seam: told of every delivery, posted or sent, just before the
+    // receiver's HandleMessage, so a test sees the whole delivery order (the
+    // frame-order checks, DEVELOPERS.md). Null, the default, tells nobody.
+    typedef void (*DeliveryObserver)(int id, const fEventObj* receiver, void* user);
+    static void SetDeliveryObserver(DeliveryObserver observer, void* user);
+
 private:
     struct Posted
     {

@@ -21,6 +21,7 @@
 #include "core/ScreenText.h"
 #include "game/DebugCaption.h"
 #include "game/EditorDialog.h"
+#include "game/GameHooks.h"
 #include "game/InGameLevelEditor.h"
 #include "game/Input.h"
 #include "game/LevelLoader.h"
@@ -126,6 +127,9 @@ void LoadFirstStage() {
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand) {
+    // The hooks answer from the singletons at each call, so they can go in
+    // before any of them exists.
+    InstallGameHooks();
     gEventDispatcher = new (std::nothrow) EventDispatcher();
 
     AllocConsole();
@@ -135,7 +139,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     std::cout << "Last Compiled: " << __DATE__ << " " << __TIME__ << std::endl;
 
     gWorld = new (std::nothrow) World();
-    gRenderer = new (std::nothrow) Renderer();
+    gRenderer = new (std::nothrow) Renderer(ReadVideoSettings(gWorld ? gWorld->GetVidConfig() : nullptr));
     gHUDManager = new (std::nothrow) HUDManager();
     Clock::Init();
 
@@ -327,6 +331,7 @@ void DestroyGameObjects() {
 void Shutdown() {
     if (sShutdownDone) return;
     sShutdownDone = true;
+    RemoveGameHooks();
 
     DeleteSingleton(gPartManager);
     DeleteSingleton(gPartFactory);

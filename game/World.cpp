@@ -4,7 +4,7 @@
 #include "core/Resources.h"
 #include "core/ErrorReport.h"
 #include "core/SpineTrace.h"
-#include "physics/shapes/ShapeSettings.h"
+#include "objects/ShapeSettings.h"
 
 World* gWorld = nullptr;
 

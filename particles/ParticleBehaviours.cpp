@@ -63,13 +63,13 @@ void GroundCollision(fParticle* particle, const float* dt)
     }
     Vector3& v = particle->linearVelocity;
     const float impulse = (-(1.0f + particle->elasticity) * Vector3::Dot(v, normal) + bias) /
-                          (normalSquared * particle->inverseMass);
-    v += normal * (impulse * particle->inverseMass);
+                          (normalSquared * particle->GetInverseMass());
+    v += normal * (impulse * particle->GetInverseMass());
 }
 
 void UpdateOnPlayerMove(fParticle* particle, const float*)
 {
-    ParticleHooks& hooks = GetParticleHooks();
+    ParticleHooks& hooks = ParticleHookSlot::Get();
     ParticlePlayerState player;
     if (!hooks.GetPlayerState(player)) {
         return;
@@ -96,7 +96,7 @@ void OrbitParent(fParticle* particle, const float* dt)
     Vector3 towards = parent->position - particle->position;
     towards.Normalize();
     const float step = dt ? *dt : 0.0f;
-    particle->linearVelocity += towards * (kOrbitPull * step * particle->inverseMass);
+    particle->linearVelocity += towards * (kOrbitPull * step * particle->GetInverseMass());
 }
 
 void SpoutOppositeDirParent(fParticle* particle, const float*) { SpoutAlongParent(particle, -1.0f); }

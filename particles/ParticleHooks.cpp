@@ -6,23 +6,16 @@ namespace {
 // origin looking along +y with z up.
 constexpr Vector3 kDefaultCameraForward(0.0f, 1.0f, 0.0f);
 
-ParticleHooks sDefaultHooks;
-ParticleHooks* sInstalledHooks = nullptr;
-
 } // namespace
 
 bool ParticleHooks::GetPlayerState(ParticlePlayerState&) const { return false; }
 
 bool ParticleHooks::IsPlayerOnGround() const { return false; }
 
-int ParticleHooks::GetStage() const { return 0; }
+int ParticleHooks::GetStage() const { return -1; }
 
 Vector3 ParticleHooks::GetCameraForward() const { return kDefaultCameraForward; }
 
 bool ParticleHooks::QueueInstance(MeshInstance*) { return false; }
 
 const char* ParticleHooks::InternTechnique(const std::string& name) { return name.c_str(); }
-
-void SetParticleHooks(ParticleHooks* hooks) { sInstalledHooks = hooks; }
-
-ParticleHooks& GetParticleHooks() { return sInstalledHooks ? *sInstalledHooks : sDefaultHooks; }

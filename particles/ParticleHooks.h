@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "core/HookSlot.h"
 #include "core/Vector3.h"
 
 struct MeshInstance;
@@ -32,7 +33,8 @@ public:
     // Asked only after GetPlayerState succeeded and touching was clear; must
     // answer false when the player has no walking body.
     virtual bool IsPlayerOnGround() const;
-    // The current stage number as the level loader counts it.
+    // The current stage number as the level loader counts it; -1 before the
+    // first load.
     virtual int GetStage() const;
     // Camera::GetForward: the view direction, unit length.
     virtual Vector3 GetCameraForward() const;
@@ -46,7 +48,4 @@ public:
     virtual const char* InternTechnique(const std::string& name);
 };
 
-// Installs the game's hooks (not owned); null goes back to the defaults.
-void SetParticleHooks(ParticleHooks* hooks);
-// The installed hooks, or the defaults.
-ParticleHooks& GetParticleHooks();
+using ParticleHookSlot = HookSlot<ParticleHooks>;

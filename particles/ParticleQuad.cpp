@@ -19,7 +19,7 @@ MeshInstance* CreateParticleQuad(int meshId, const char* technique, int textureI
     return quad;
 }
 
-bool QueueParticleQuad(MeshInstance* quad) { return quad && GetParticleHooks().QueueInstance(quad); }
+bool QueueParticleQuad(MeshInstance* quad) { return quad && ParticleHookSlot::Get().QueueInstance(quad); }
 
 void ReleaseParticleQuad(MeshInstance* quad, bool queued)
 {

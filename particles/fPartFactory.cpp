@@ -6,7 +6,7 @@
 #include <tinyxml2.h>
 #include <windows.h>
 
-#include "Win32Path.h"
+#include "core/GameFiles.h"
 #include "core/ErrorReport.h"
 #include "core/Resources.h"
 #include "core/XmlHelpers.h"
@@ -131,7 +131,7 @@ bool fPartFactory::LoadDefinitionsFrom(const std::string& folder)
 fPartFactory::FileResult fPartFactory::LoadFile(const std::string& path)
 {
     tinyxml2::XMLDocument document(true, tinyxml2::COLLAPSE_WHITESPACE);
-    if (document.LoadFile(Win32ResolvePath(path).c_str()) != tinyxml2::XML_SUCCESS) {
+    if (document.LoadFile(ResolveGamePath(path).c_str()) != tinyxml2::XML_SUCCESS) {
         return kFileSkipped;
     }
     const tinyxml2::XMLElement* root = document.FirstChildElement("DEFINITIONS");

@@ -112,7 +112,7 @@ void fPartManager::Update(const float* dt)
 void fPartManager::SpawnLavaSystems(const float* dt)
 {
     lava_timer += dt ? *dt : 0.0f;
-    if (GetParticleHooks().GetStage() != kLavaStage || lava_timer < kLavaInterval) {
+    if (ParticleHookSlot::Get().GetStage() != kLavaStage || lava_timer < kLavaInterval) {
         return;
     }
     const float r1 = ParticleRandom();

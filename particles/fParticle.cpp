@@ -20,7 +20,7 @@ const float kRadiansToDegrees = 57.295779513082320876f;
 // The axis quads turn about: towards the viewer.
 Vector3 ViewAxis()
 {
-    Vector3 axis = -GetParticleHooks().GetCameraForward();
+    Vector3 axis = -ParticleHookSlot::Get().GetCameraForward();
     return axis.Normalize();
 }
 
@@ -117,8 +117,8 @@ void fParticle::InitFromDef(const ParticleSystemDef& def, const float* scale)
         start_tex = static_cast<int>(appearance.start_tex);
         end_tex = static_cast<int>(appearance.end_tex);
         const int texture = appearance.random_start_tex ? PickTexture() : start_tex;
-        quad = CreateParticleQuad(kScreenQuadMeshId, GetParticleHooks().InternTechnique(appearance.technique),
-                                  texture, appearance.blendmode, &position, &orientation);
+        quad = CreateParticleQuad(kScreenQuadMeshId, ParticleHookSlot::Get().InternTechnique(appearance.technique),
+                                  texture, appearance.blendmode, &position, &GetOrientation());
         cycle_tex = appearance.cycle_tex;
         random_cycle = appearance.random_cycle;
         tex_interval = appearance.tex_interval;
@@ -301,7 +301,7 @@ void fParticle::AlignToMotion()
     const float speedSquared = linearVelocity.LengthSquared();
     if (speedSquared > 0.0f) {
         Vector3 row1;
-        orientation.GetRow1(row1);
+        GetOrientation().GetRow1(row1);
         const Vector3 direction = linearVelocity * (1.0f / std::sqrt(speedSquared));
         cosine = std::min(std::max(Vector3::Dot(row1, direction), -1.0f), 1.0f);
     }

@@ -5,7 +5,7 @@
 Vector3 WorldAnchor(const RigidBody& body, const Vector3& anchor)
 {
     Vector3 out;
-    return Vector3::TimesMatrix3(out, body.orientation, anchor);
+    return Vector3::TimesMatrix3(out, body.GetOrientation(), anchor);
 }
 
 float AngularEffectiveMass(const RigidBody& body, const Vector3& r, const Vector3& n)
@@ -13,7 +13,7 @@ float AngularEffectiveMass(const RigidBody& body, const Vector3& r, const Vector
     Vector3 rn;
     Vector3::Cross(rn, r, n);
     Vector3 turned;
-    Vector3::TimesMatrix3(turned, body.worldInverseInertia, rn);
+    Vector3::TimesMatrix3(turned, body.GetWorldInverseInertia(), rn);
     Vector3 back;
     Vector3::Cross(back, turned, r);
     return Vector3::Dot(n, back);
@@ -60,7 +60,7 @@ Vector3 Constraint::RelativeVelocity(const Vector3& worldAnchorA, const Vector3&
 
 float Constraint::EffectiveMass(const Vector3& n, const Vector3& worldAnchorA, const Vector3& worldAnchorB) const
 {
-    return bodyA->inverseMass + bodyB->inverseMass + AngularEffectiveMass(*bodyA, worldAnchorA, n) +
+    return bodyA->GetInverseMass() + bodyB->GetInverseMass() + AngularEffectiveMass(*bodyA, worldAnchorA, n) +
            AngularEffectiveMass(*bodyB, worldAnchorB, n);
 }
 

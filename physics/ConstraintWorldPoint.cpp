@@ -39,7 +39,7 @@ bool ConstraintWorldPoint::Solve(float h)
         return false;
     }
     const Vector3 n = d * (1.0f / m);
-    const float K = body.inverseMass + AngularEffectiveMass(body, r, n);
+    const float K = body.GetInverseMass() + AngularEffectiveMass(body, r, n);
     if (K < kMinEffectiveMass) {
         return false;
     }

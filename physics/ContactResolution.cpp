@@ -44,9 +44,9 @@ Vector3 ContactRelativeVelocity(const CollisionRecord& record)
 float ContactEffectiveMass(const CollisionRecord& record, const Vector3& direction)
 {
     const RigidBody* a = BodyA(record);
-    float K = a->inverseMass + AngularEffectiveMass(*a, record.armA, direction);
+    float K = a->GetInverseMass() + AngularEffectiveMass(*a, record.armA, direction);
     if (const RigidBody* b = BodyB(record)) {
-        K += b->inverseMass + AngularEffectiveMass(*b, record.armB, direction);
+        K += b->GetInverseMass() + AngularEffectiveMass(*b, record.armB, direction);
     }
     return K;
 }
@@ -204,7 +204,7 @@ void PhysicsWorld::CollisionStage(float h)
     snapshots.resize(bodies.size());
     for (size_t i = 0; i < bodies.size(); ++i) {
         const RigidBody* body = bodies[i];
-        snapshots[i] = {body->position, body->orientation, body->linearVelocity, body->angularVelocity};
+        snapshots[i] = {body->position, body->GetOrientation(), body->linearVelocity, body->angularVelocity};
     }
 
     for (RigidBody* body : bodies) {

@@ -1,21 +1,14 @@
 #include "physics/Heightmap.h"
 
-#include <cmath>
-#include <cstring>
 #include <algorithm>
-#include <fstream>
+#include <cmath>
 #include <limits>
 #include <sstream>
 #include <utility>
 
-#include <d3dx9mesh.h>
-
 #include "core/ErrorReport.h"
-#include "core/GameFiles.h"
 
 namespace {
-
-IDirect3DDevice9* currentDevice = nullptr;
 
 // Mesh coordinates are node positions in world units after scaling by DIFF;
 // anything beyond this is a broken file, not a stage.
@@ -101,196 +94,6 @@ float HeightGrid::GetCeilingOver(float x0, float x1, float y0, float y1) const
     return std::isfinite(ceiling) ? ceiling : none;
 }
 
-void Heightmap::SetDevice(IDirect3DDevice9* device)
-{
-    currentDevice = device;
-}
-
-IDirect3DDevice9* Heightmap::GetDevice()
-{
-    return currentDevice;
-}
-
-Heightmap::Heightmap() = default;
-
-Heightmap::Heightmap(const std::string& hmpFile, const std::string& meshFile)
-{
-    LoadConfig(hmpFile.c_str());
-    Load(meshFile);
-}
-
-Heightmap::Heightmap(const char* meshFile, int rows, int columns, const char* technique_, int texture,
-                     int material, float diff, float elasticity_, float staticFriction_, float dynamicFriction_)
-    : elasticity(elasticity_),
-      staticFriction(staticFriction_),
-      dynamicFriction(dynamicFriction_),
-      ROWS(rows),
-      COLUMNS(columns),
-      DIFF(diff),
-      technique(technique_ != nullptr ? technique_ : ""),
-      materialId(material),
-      textureId(texture)
-{
-    Load(meshFile != nullptr ? meshFile : "");
-}
-
-Heightmap::~Heightmap()
-{
-    Release();
-}
-
-Heightmap::Heightmap(Heightmap&& other) noexcept
-{
-    *this = std::move(other);
-}
-
-Heightmap& Heightmap::operator=(Heightmap&& other) noexcept
-{
-    if (this != &other) {
-        Release();
-        elasticity = other.elasticity;
-        staticFriction = other.staticFriction;
-        dynamicFriction = other.dynamicFriction;
-        ROWS = other.ROWS;
-        COLUMNS = other.COLUMNS;
-        DIFF = other.DIFF;
-        technique = std::move(other.technique);
-        materialId = other.materialId;
-        textureId = other.textureId;
-        grid = std::move(other.grid);
-        centreX = other.centreX;
-        centreY = other.centreY;
-        vertices = std::move(other.vertices);
-        indices = std::move(other.indices);
-        buffers = other.buffers;
-        other.buffers = TangentMeshBuffers();
-    }
-    return *this;
-}
-
-void Heightmap::Release()
-{
-    ReleaseTangentMeshBuffers(buffers);
-}
-
-bool Heightmap::LoadConfig(const char* path)
-{
-    std::ifstream in(ResolveGamePath(path != nullptr ? path : ""));
-    if (!in) {
-        REPORT_ERROR(std::string("Could not open heightmap file: ") + (path != nullptr ? path : "(null)"));
-        return false;
-    }
-    // Each key is searched for after the previous one; a key that is not found
-    // (or has no readable value) leaves it and all later keys as they were.
-    const char* missing = nullptr;
-    auto seek = [&in, &missing](const char* key) {
-        if (missing != nullptr) {
-            return false;
-        }
-        std::string word;
-        while (in >> word) {
-            if (word == key) {
-                return true;
-            }
-        }
-        missing = key;
-        return false;
-    };
-    auto read = [&in, &missing](const char* key, auto& field) {
-        auto value = field;
-        if (!(in >> value)) {
-            missing = key;
-            return;
-        }
-        field = value;
-    };
-    if (seek("TECHNIQUE")) read("TECHNIQUE", technique);
-    if (seek("MATERIAL")) read("MATERIAL", materialId);
-    if (seek("TEXTURE")) read("TEXTURE", textureId);
-    if (seek("ELASTIC")) read("ELASTIC", elasticity);
-    if (seek("STATIC_FRIC")) read("STATIC_FRIC", staticFriction);
-    if (seek("DYNAMIC_FRIC")) read("DYNAMIC_FRIC", dynamicFriction);
-    if (seek("ROWS")) read("ROWS", ROWS);
-    if (seek("COLUMNS")) read("COLUMNS", COLUMNS);
-    if (seek("DIFF")) read("DIFF", DIFF);
-    if (missing != nullptr) {
-        REPORT_ERROR(std::string("Heightmap file ") + path + " has no readable value for " + missing);
-        return false;
-    }
-    return true;
-}
-
-bool Heightmap::Load(const std::string& meshFile)
-{
-    // Paths are plain ASCII here; each byte widens to one character.
-    std::wstring wide;
-    for (const char c : meshFile) {
-        wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
-    }
-    IDirect3DDevice9* device = currentDevice;
-    LPD3DXBUFFER adjacency = nullptr;
-    LPD3DXBUFFER materials = nullptr;
-    ID3DXMesh* mesh = nullptr;
-    const HRESULT hr =
-        D3DXLoadMeshFromXW(wide.c_str(), D3DXMESH_MANAGED, device, &adjacency, &materials, nullptr, nullptr, &mesh);
-    bool built = false;
-    if (FAILED(hr) || mesh == nullptr) {
-        REPORT_ERROR("Could not load mesh: " + meshFile);
-    } else {
-        built = BuildBuffers(mesh);
-        if (!built) {
-            REPORT_ERROR("The terrain in " + meshFile + " was not used; the ground stays as it was");
-        }
-    }
-    if (mesh != nullptr) mesh->Release();
-    if (adjacency != nullptr) adjacency->Release();
-    if (materials != nullptr) materials->Release();
-    return built;
-}
-
-bool Heightmap::BuildBuffers(ID3DXMesh* mesh)
-{
-    if (mesh == nullptr) {
-        REPORT_ERROR("heightmap mesh is missing");
-        return false;
-    }
-    const DWORD stride = mesh->GetNumBytesPerVertex();
-    const DWORD vertexCount = mesh->GetNumVertices();
-    const DWORD faceCount = mesh->GetNumFaces();
-    if (stride < sizeof(TerrainSourceVertex) || (mesh->GetOptions() & D3DXMESH_32BIT) != 0) {
-        REPORT_ERROR("heightmap mesh needs position, normal and texture coordinates with 16-bit indices");
-        return false;
-    }
-    if (vertexCount > static_cast<DWORD>(kMaxVertices) || faceCount > static_cast<DWORD>(kMaxVertices) * 4u) {
-        std::ostringstream message;
-        message << "heightmap mesh has " << vertexCount << " vertices and " << faceCount
-                << " faces; at most " << kMaxVertices << " vertices fit 16-bit indices";
-        REPORT_ERROR(message.str());
-        return false;
-    }
-    void* vertexData = nullptr;
-    void* indexData = nullptr;
-    if (FAILED(mesh->LockVertexBuffer(0, &vertexData)) || vertexData == nullptr) {
-        REPORT_ERROR("could not read the heightmap mesh's vertices");
-        return false;
-    }
-    if (FAILED(mesh->LockIndexBuffer(0, &indexData)) || indexData == nullptr) {
-        mesh->UnlockVertexBuffer();
-        REPORT_ERROR("could not read the heightmap mesh's indices");
-        return false;
-    }
-    std::vector<TerrainSourceVertex> source(vertexCount);
-    for (DWORD v = 0; v < vertexCount; ++v) {
-        std::memcpy(&source[v], static_cast<const unsigned char*>(vertexData) + static_cast<size_t>(v) * stride,
-                    sizeof(TerrainSourceVertex));
-    }
-    const bool built = BuildFromArrays(source.data(), static_cast<int>(vertexCount),
-                                       static_cast<const uint16_t*>(indexData), static_cast<int>(faceCount * 3));
-    mesh->UnlockIndexBuffer();
-    mesh->UnlockVertexBuffer();
-    return built;
-}
-
 bool Heightmap::CheckGridKeys(int vertexCount) const
 {
     std::ostringstream message;
@@ -340,27 +143,18 @@ bool Heightmap::BuildFromArrays(const TerrainSourceVertex* source, int vertexCou
         }
     }
 
-    // Everything is checked: build the new ground beside the old one.
+    // Everything is checked: build the new ground beside the old one. Only
+    // the vertices the faces use become nodes; the others stay at height 0.
     HeightGrid next;
     next.rows = ROWS;
     next.columns = COLUMNS;
     next.diff = DIFF;
     next.nodes.assign(static_cast<size_t>(vertexCount), HeightCell());
-    std::vector<TangentVertex> nextVertices(static_cast<size_t>(vertexCount));
-    for (int k = 0; k < indexCount; k += 3) {
-        TangentVertex* corner[3];
-        for (int c = 0; c < 3; ++c) {
-            const uint16_t v = sourceIndices[k + c];
-            const TerrainSourceVertex& s = source[v];
-            corner[c] = &nextVertices[v];
-            std::memcpy(corner[c]->position, s.position, sizeof(s.position));
-            std::memcpy(corner[c]->normal, s.normal, sizeof(s.normal));
-            corner[c]->u = s.u;
-            corner[c]->v = s.v;
-            next.nodes[v].height = s.position[2] * DIFF;
-            next.nodes[v].normal = Vector3(s.normal[0], s.normal[1], s.normal[2]);
-        }
-        ComputeTriangleTangent(*corner[0], *corner[1], *corner[2]);
+    for (int k = 0; k < indexCount; ++k) {
+        const uint16_t v = sourceIndices[k];
+        const TerrainSourceVertex& s = source[v];
+        next.nodes[v].height = s.position[2] * DIFF;
+        next.nodes[v].normal = Vector3(s.normal[0], s.normal[1], s.normal[2]);
     }
     next.originX = DIFF * source[0].position[0];
     next.originY = DIFF * source[0].position[1];
@@ -371,34 +165,30 @@ bool Heightmap::BuildFromArrays(const TerrainSourceVertex* source, int vertexCou
     grid = std::move(next);
     centreX = 0.5f * (grid.originX + grid.farX);
     centreY = 0.5f * (grid.originY + grid.farY);
-    vertices = std::move(nextVertices);
-    indices.assign(sourceIndices, sourceIndices + indexCount);
-    ReleaseTangentMeshBuffers(buffers);
-    if (currentDevice != nullptr) {
-        CreateDeviceBuffers(currentDevice);
-    }
     return true;
 }
 
-bool Heightmap::BuildFromHeights(const std::vector<float>& meshHeights, float x0, float y0)
+bool MakeGridArrays(const std::vector<float>& meshHeights, int rows, int columns, float x0, float y0,
+                    std::vector<TerrainSourceVertex>& source, std::vector<uint16_t>& faces)
 {
-    const long long count = static_cast<long long>(ROWS) * static_cast<long long>(COLUMNS);
-    if (ROWS < 2 || COLUMNS < 2 || count > kMaxVertices || meshHeights.size() != static_cast<size_t>(count)) {
+    const long long count = static_cast<long long>(rows) * static_cast<long long>(columns);
+    if (rows < 2 || columns < 2 || count > Heightmap::kMaxVertices ||
+        meshHeights.size() != static_cast<size_t>(count)) {
         std::ostringstream message;
-        message << "height array of " << meshHeights.size() << " values does not fill a " << ROWS << " x "
-                << COLUMNS << " grid";
+        message << "height array of " << meshHeights.size() << " values does not fill a " << rows << " x "
+                << columns << " grid";
         REPORT_ERROR(message.str());
         return false;
     }
-    std::vector<TerrainSourceVertex> source(static_cast<size_t>(count));
+    source.assign(static_cast<size_t>(count), TerrainSourceVertex());
     auto at = [&](int i, int j) {
-        i = i < 0 ? 0 : (i >= ROWS ? ROWS - 1 : i);
-        j = j < 0 ? 0 : (j >= COLUMNS ? COLUMNS - 1 : j);
-        return meshHeights[static_cast<size_t>(j) * ROWS + i];
+        i = i < 0 ? 0 : (i >= rows ? rows - 1 : i);
+        j = j < 0 ? 0 : (j >= columns ? columns - 1 : j);
+        return meshHeights[static_cast<size_t>(j) * rows + i];
     };
-    for (int j = 0; j < COLUMNS; ++j) {
-        for (int i = 0; i < ROWS; ++i) {
-            TerrainSourceVertex& s = source[static_cast<size_t>(j) * ROWS + i];
+    for (int j = 0; j < columns; ++j) {
+        for (int i = 0; i < rows; ++i) {
+            TerrainSourceVertex& s = source[static_cast<size_t>(j) * rows + i];
             s.position[0] = x0 + static_cast<float>(i);
             s.position[1] = y0 + static_cast<float>(j);
             s.position[2] = at(i, j);
@@ -411,36 +201,30 @@ bool Heightmap::BuildFromHeights(const std::vector<float>& meshHeights, float x0
             s.v = 0.25f * static_cast<float>(j);
         }
     }
-    std::vector<uint16_t> faces;
-    faces.reserve(static_cast<size_t>(ROWS - 1) * (COLUMNS - 1) * 6);
-    for (int j = 0; j + 1 < COLUMNS; ++j) {
-        for (int i = 0; i + 1 < ROWS; ++i) {
-            const int v00 = j * ROWS + i;
+    faces.clear();
+    faces.reserve(static_cast<size_t>(rows - 1) * (columns - 1) * 6);
+    for (int j = 0; j + 1 < columns; ++j) {
+        for (int i = 0; i + 1 < rows; ++i) {
+            const int v00 = j * rows + i;
             const int v10 = v00 + 1;
-            const int v11 = v00 + ROWS + 1;
-            const int v01 = v00 + ROWS;
+            const int v11 = v00 + rows + 1;
+            const int v01 = v00 + rows;
             for (const int v : {v00, v10, v11, v00, v11, v01}) {
                 faces.push_back(static_cast<uint16_t>(v));
             }
         }
     }
-    return BuildFromArrays(source.data(), static_cast<int>(count), faces.data(), static_cast<int>(faces.size()));
+    return true;
 }
 
-bool Heightmap::CreateDeviceBuffers(IDirect3DDevice9* device)
+bool Heightmap::BuildFromHeights(const std::vector<float>& meshHeights, float x0, float y0)
 {
-    if (vertices.empty() || indices.empty() || device == nullptr) {
+    std::vector<TerrainSourceVertex> source;
+    std::vector<uint16_t> faces;
+    if (!MakeGridArrays(meshHeights, ROWS, COLUMNS, x0, y0, source, faces)) {
         return false;
     }
-    const BufferResult result =
-        CreateTangentMeshBuffers(device, vertices.data(), static_cast<int>(vertices.size()), indices.data(),
-                                 static_cast<int>(indices.size()), 0, buffers, nullptr);
-    if (result == BufferResult::VertexBufferFailed) {
-        REPORT_ERROR("could not create the proper vertex buffer for mesh");
-    } else if (result == BufferResult::IndexBufferFailed) {
-        REPORT_ERROR("could not create the new index buffer for mesh");
-    }
-    return result == BufferResult::Created;
+    return BuildFromArrays(source.data(), static_cast<int>(source.size()), faces.data(), static_cast<int>(faces.size()));
 }
 
 bool Heightmap::IntersectSegment(const Segment& segment, float& t, Vector3& point, Vector3& normal) const

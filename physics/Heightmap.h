@@ -1,21 +1,18 @@
-// A stage's ground: a regular height field read from the stage's grid mesh,
-// with the terrain's contact material and the geometry the renderer draws
-// scaled by DIFF. Node (i, j), i along x and j along y, is mesh vertex
-// j * ROWS + i. A heightmap that was never built, or whose build failed, is
-// flat ground at height 0; a failed rebuild leaves the previous ground as it was.
+// A stage's ground as the simulation sees it: a regular height field built
+// from the vertices of the stage's grid mesh, with the terrain's contact
+// material. Node (i, j), i along x and j along y, is mesh vertex j * ROWS + i.
+// A heightmap that was never built, or whose build failed, is flat ground at
+// height 0; a failed rebuild leaves the previous ground as it was. Reading the
+// ".hmp" file and the mesh, and the drawn geometry, belong to the renderer's
+// Terrain, which owns one of these.
 #pragma once
 
 #include <cmath>
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "core/Geometry.h"
 #include "core/Vector3.h"
-#include "render/QuadTangents.h"
-
-struct ID3DXMesh;
-struct IDirect3DDevice9;
 
 struct HeightCell
 {
@@ -106,49 +103,35 @@ struct TerrainSourceVertex
     float v;
 };
 
+// The grid arrays of a rows x columns height array (mesh units, row-major, i
+// fastest) at unit mesh spacing from mesh (x0, y0), wound like the stage
+// meshes, with normals from the neighbouring heights and texture coordinates
+// a quarter per node. False (and a report) when the array does not fill the grid.
+bool MakeGridArrays(const std::vector<float>& meshHeights, int rows, int columns, float x0, float y0,
+                    std::vector<TerrainSourceVertex>& vertices, std::vector<uint16_t>& indices);
+
 class Heightmap
 {
 public:
     // The largest grid 16-bit indices can address.
     static constexpr int kMaxVertices = 65536;
 
-    // Flat ground at height 0, no material, nothing to draw.
-    Heightmap();
-    // Material and grid keys from the .hmp file, then the grid mesh.
-    Heightmap(const std::string& hmpFile, const std::string& meshFile);
-    // The values given directly, then the grid mesh.
-    Heightmap(const char* meshFile, int rows, int columns, const char* technique, int texture, int material,
-              float diff, float elasticity, float staticFriction, float dynamicFriction);
-    ~Heightmap();
+    // Flat ground at height 0 and no material.
+    Heightmap() = default;
 
     Heightmap(const Heightmap&) = delete;
     Heightmap& operator=(const Heightmap&) = delete;
-    Heightmap(Heightmap&& other) noexcept;
-    Heightmap& operator=(Heightmap&& other) noexcept;
+    Heightmap(Heightmap&&) = default;
+    Heightmap& operator=(Heightmap&&) = default;
 
-    // Reads TECHNIQUE .. DIFF in order; a missing key leaves it and every later
-    // key unassigned. False when the file cannot be opened or a key is missing.
-    bool LoadConfig(const char* path);
-    // Loads the grid mesh and rebuilds the height field and geometry from it.
-    bool Load(const std::string& meshFile);
-    // The same from a mesh already in memory (ROWS x COLUMNS vertices).
-    bool BuildBuffers(ID3DXMesh* mesh);
-    // Builds from vertex and index arrays, the form tests and tools have.
+    // Checks the arrays against ROWS, COLUMNS and DIFF and builds the height
+    // field from them (ROWS x COLUMNS vertices). On failure the report names
+    // the fault and the ground stays as it was.
     bool BuildFromArrays(const TerrainSourceVertex* vertices, int vertexCount, const uint16_t* indices,
                          int indexCount);
-    // A ROWS x COLUMNS grid at unit mesh spacing from mesh-unit heights
-    // (row-major, i fastest) starting at mesh (x0, y0), wound like the stage
-    // meshes. Uses ROWS, COLUMNS and DIFF as set.
+    // The same from a height array (MakeGridArrays), the form tests and tools
+    // have. Uses ROWS, COLUMNS and DIFF as set.
     bool BuildFromHeights(const std::vector<float>& meshHeights, float x0, float y0);
-
-    // The device terrains are loaded and drawn on. The renderer sets it when
-    // it has one (and null when it lets it go); until then terrains are
-    // headless: height field and CPU geometry only.
-    static void SetDevice(IDirect3DDevice9* device);
-    static IDirect3DDevice9* GetDevice();
-    // Device buffers from the CPU geometry. A build calls it when a device is
-    // set; the renderer calls it for terrains built before it had one.
-    bool CreateDeviceBuffers(IDirect3DDevice9* device);
 
     void GetHeight(float x, float y, float& height, Vector3& normal) const { grid.GetHeight(x, y, height, normal); }
     // A downward probe (the cart's wheels): t along the segment's direction.
@@ -157,9 +140,6 @@ public:
     const HeightGrid& GetGrid() const { return grid; }
     float GetCentreX() const { return centreX; }
     float GetCentreY() const { return centreY; }
-    const std::vector<TangentVertex>& GetVertices() const { return vertices; }
-    const std::vector<uint16_t>& GetIndices() const { return indices; }
-    const TangentMeshBuffers& GetBuffers() const { return buffers; }
 
     float elasticity = 0.0f;
     float staticFriction = 0.0f;
@@ -167,18 +147,11 @@ public:
     int ROWS = 0;
     int COLUMNS = 0;
     float DIFF = 0.0f;
-    std::string technique;
-    int materialId = 0;
-    int textureId = 0;
 
 private:
     bool CheckGridKeys(int vertexCount) const;
-    void Release();
 
     HeightGrid grid;
     float centreX = 0.0f;
     float centreY = 0.0f;
-    std::vector<TangentVertex> vertices; // the drawn geometry, kept for device resets
-    std::vector<uint16_t> indices;
-    TangentMeshBuffers buffers;
 };

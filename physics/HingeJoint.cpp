@@ -17,13 +17,13 @@ const float kArmEndFactor = 10.0f;
 Vector3 ToBodyFrame(const RigidBody& body, const Vector3& worldOffset)
 {
     Vector3 out;
-    return Vector3::TimesMatrix3(out, body.orientationTranspose, worldOffset);
+    return Vector3::TimesMatrix3(out, body.GetOrientationTranspose(), worldOffset);
 }
 
 Vector3 ToWorldAxes(const RigidBody& body, const Vector3& bodyVector)
 {
     Vector3 out;
-    return Vector3::TimesMatrix3(out, body.orientation, bodyVector);
+    return Vector3::TimesMatrix3(out, body.GetOrientation(), bodyVector);
 }
 
 } // namespace
@@ -100,8 +100,8 @@ void HingeJoint::Update(float)
     }
     const Vector3 a = ToWorldAxes(*bodyA, axis);
     Vector3 LA, LB;
-    Vector3::TimesMatrix3(LA, bodyA->worldInertia, bodyA->angularVelocity);
-    Vector3::TimesMatrix3(LB, bodyB->worldInertia, bodyB->angularVelocity);
+    Vector3::TimesMatrix3(LA, bodyA->GetWorldInertia(), bodyA->angularVelocity);
+    Vector3::TimesMatrix3(LB, bodyB->GetWorldInertia(), bodyB->angularVelocity);
     const Vector3 T = a * (damping * (Vector3::Dot(LB, a) - Vector3::Dot(LA, a)));
     if (IsVectorValid(T)) {
         bodyA->torque += T;

@@ -16,7 +16,7 @@ void ObjectController::Update(float)
         if (world != nullptr) {
             world->WakeBody(body);
         }
-        body->force += direction * strength * body->mass;
+        body->force += direction * strength * body->GetMass();
     }
     direction = Vector3();
 }

@@ -61,15 +61,11 @@ public:
     void WakeBody(RigidBody* body);
     void DetectCollisions();
 
-    // Contact resolution; public so the collision code and tests can drive it.
+    // One record's resolution (ContactResolution.cpp), and the freezing
+    // stages Step runs, open to the tests that drive them one at a time.
     void PrepareCollision(CollisionRecord& record, float h);
     bool ResolveContact(CollisionRecord& record, float h, bool contactMode, float contactElasticity);
     void ResolvePenetration(CollisionRecord& record, float fraction);
-    void CollisionStage(float h);
-    void ContactStage(float h);
-
-    void UpdateRestTimers(float h);
-    void UpdateRestTimer(RigidBody* body, float h);
     void FreezeStage();
     void UpdateFrozenBodies();
 
@@ -80,8 +76,10 @@ public:
     const std::vector<RigidBody*>& GetBodies() const { return bodies; }
     const std::vector<PhysicsController*>& GetControllers() const { return controllers; }
     const std::vector<Constraint*>& GetConstraints() const { return constraints; }
-    std::vector<CollisionRecord>& GetRecords() { return records; }
-    std::vector<BodyCollisionData*>& GetCollisionDataList() { return collisionDataList; }
+    const std::vector<CollisionRecord>& GetRecords() const { return records; }
+    const std::vector<BodyCollisionData*>& GetCollisionDataList() const { return collisionDataList; }
+    // Test seam: the resolver tests plant records by hand.
+    std::vector<CollisionRecord>& GetRecordsForTest() { return records; }
 
     float GetTimeScale() const { return timeScale; }
     float GetStep() const { return step; }
@@ -103,6 +101,10 @@ public:
 private:
     void ReadConfig(ConfigFile& config, bool reportMissing);
     void ApplyForces(float h);
+    void CollisionStage(float h);
+    void ContactStage(float h);
+    void UpdateRestTimers(float h);
+    void UpdateRestTimer(RigidBody* body, float h);
     void PrepareActiveConstraints(float h);
     bool SolveActiveConstraints(float h);
     bool ResolvePass(float h, bool contactMode);

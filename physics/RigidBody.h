@@ -57,22 +57,47 @@ public:
 
     bool IsFrozen() const { return freezeState == 1; }
 
+    const Matrix3& GetOrientation() const { return orientation; }
+    const Matrix3& GetOrientationTranspose() const { return orientationTranspose; }
+    float GetMass() const { return mass; }
+    float GetInverseMass() const { return inverseMass; }
+    const Matrix3& GetInertia() const { return inertia; }
+    const Matrix3& GetInverseInertia() const { return inverseInertia; }
+    const Matrix3& GetWorldInertia() const { return worldInertia; }
+    const Matrix3& GetWorldInverseInertia() const { return worldInverseInertia; }
+
+    // The fields keep the body record's order. The pairs that must agree
+    // (orientation and its transpose with the world tensors derived from
+    // them, mass and its reciprocal, each tensor and its inverse) are private:
+    // they change only through the setters above and the integration.
     Vector3 position;
+
+private:
     Matrix3 orientation;
     Matrix3 orientationTranspose;
+
+public:
     Vector3 linearVelocity;
     Vector3 angularVelocity;
+
+private:
     float mass;
     float inverseMass;
+
+public:
     float elasticity;
     float staticFriction;
     float dynamicFriction;
     Vector3 force;
     Vector3 torque;
+
+private:
     Matrix3 inertia;
     Matrix3 inverseInertia;
     Matrix3 worldInertia;
     Matrix3 worldInverseInertia;
+
+public:
     int freezeState; // 0 awake, 1 frozen
     bool immovable;
     float restScale; // stored squared

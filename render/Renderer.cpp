@@ -2,10 +2,8 @@
 
 #include <string>
 
-#include "core/SpineTrace.h"
-#include "core/ConfigFile.h"
 #include "core/ScreenTextDrawer.h"
-#include "game/World.h"
+#include "core/SpineTrace.h"
 #include "d3dfont.h"
 
 Renderer* gRenderer = nullptr;
@@ -19,10 +17,7 @@ void DrawWithDebugFont(const wchar_t* text, float x, float y, unsigned int colou
 }
 }  // namespace
 
-Renderer::Renderer() {
-    bool on = false;
-    ConfigFile* vid = gWorld ? gWorld->GetVidConfig() : nullptr;
-    if (vid && vid->GetValue<bool>("Fullscreen", on)) fullscreen = on;
+Renderer::Renderer(const VideoSettings& video_) : video(video_), fullscreen(video_.fullscreen) {
     SetScreenTextDrawer(&DrawWithDebugFont);
 }
 

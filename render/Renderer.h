@@ -7,13 +7,15 @@
 #include <d3dx9math.h>
 
 #include "render/Camera.h"
+#include "render/VideoSettings.h"
 
 struct DXUTDeviceSettings;
 class CD3DFont;
 
 class Renderer {
 public:
-    Renderer();
+    // The video settings the game read from "Vid.cfg".
+    explicit Renderer(const VideoSettings& video);
     ~Renderer();
     Renderer(const Renderer&) = delete;
     Renderer& operator=(const Renderer&) = delete;
@@ -43,9 +45,8 @@ public:
     float GetAspect() const { return aspect; }
 
 private:
-    int ReadVideoInt(const char* key, int fallback) const;
-
     Camera camera;
+    VideoSettings video;
     HWND window = nullptr;
     HINSTANCE instance = nullptr;
     const wchar_t* windowClass = L"DLumveran";

@@ -6,8 +6,8 @@
 #include "DXUT.h"
 #include "core/ConfigFile.h"
 #include "core/ErrorReport.h"
-#include "game/World.h"
 #include "render/Renderer.h"
+#include "render/VideoSettings.h"
 
 namespace {
 const float kPi = 3.14159265358979323846f;
@@ -15,11 +15,14 @@ const float kNearPlane = 1.0f;
 const float kFarPlane = 1000.0f;
 }  // namespace
 
-int Renderer::ReadVideoInt(const char* key, int fallback) const {
-    int value = fallback;
-    ConfigFile* vid = gWorld ? gWorld->GetVidConfig() : nullptr;
-    if (vid) vid->GetValue<int>(key, value);
-    return value;
+VideoSettings ReadVideoSettings(ConfigFile* videoConfig) {
+    VideoSettings settings;
+    if (videoConfig) {
+        videoConfig->GetValue<bool>("Fullscreen", settings.fullscreen);
+        videoConfig->GetValue<int>("FullscreenWidth", settings.fullscreenWidth);
+        videoConfig->GetValue<int>("FullscreenHeight", settings.fullscreenHeight);
+    }
+    return settings;
 }
 
 bool Renderer::InitDirectX() {
@@ -27,8 +30,8 @@ bool Renderer::InitDirectX() {
         REPORT_ERROR("Could not initialize DirectX");
         return false;
     }
-    const int width = ReadVideoInt("FullscreenWidth", 640);
-    const int height = ReadVideoInt("FullscreenHeight", 480);
+    const int width = video.fullscreenWidth;
+    const int height = video.fullscreenHeight;
     if (FAILED(DXUTCreateWindow(L"Quorvalith", nullptr, nullptr, nullptr, CW_USEDEFAULT, CW_USEDEFAULT, width,
                                 height))) {
         REPORT_ERROR("Could not create a window");
@@ -76,8 +79,8 @@ void Renderer::CreateD3DInterface(DXUTDeviceSettings* settings) {
     pp.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
     if (fullscreen) {
         pp.Windowed = FALSE;
-        pp.BackBufferWidth = static_cast<UINT>(ReadVideoInt("FullscreenWidth", 640));
-        pp.BackBufferHeight = static_cast<UINT>(ReadVideoInt("FullscreenHeight", 480));
+        pp.BackBufferWidth = static_cast<UINT>(video.fullscreenWidth);
+        pp.BackBufferHeight = static_cast<UINT>(video.fullscreenHeight);
         pp.FullScreen_RefreshRateInHz = mode.RefreshRate;
     } else {
         pp.Windowed = TRUE;
@@ -97,8 +100,8 @@ void Renderer::UpdateFullscreenSize(DXUTDeviceSettings* settings) {
         pp.BackBufferHeight = static_cast<UINT>(client.bottom);
         fullscreen = false;
     } else {
-        pp.BackBufferHeight = static_cast<UINT>(ReadVideoInt("FullscreenHeight", 480));
-        pp.BackBufferWidth = static_cast<UINT>(ReadVideoInt("FullscreenWidth", 640));
+        pp.BackBufferHeight = static_cast<UINT>(video.fullscreenHeight);
+        pp.BackBufferWidth = static_cast<UINT>(video.fullscreenWidth);
         pp.FullScreen_RefreshRateInHz = 0;
         fullscreen = true;
     }

@@ -21,11 +21,12 @@
 
 #include "core/ConfigFile.h"
 #include "physics/Heightmap.h"
+#include "render/Terrain.h"
 #include "physics/PhysicsWorld.h"
 #include "physics/collision/CollisionDetection.h"
-#include "physics/shapes/Box.h"
-#include "physics/shapes/MineCart.h"
-#include "physics/shapes/ShapeSettings.h"
+#include "objects/Box.h"
+#include "objects/MineCart.h"
+#include "objects/ShapeSettings.h"
 
 namespace {
 
@@ -97,7 +98,8 @@ std::unique_ptr<Heightmap> LoadTrack(bool& stage)
     stage = std::ifstream(hmp).good() && std::ifstream(mesh).good();
     std::unique_ptr<Heightmap> terrain;
     if (stage) {
-        terrain = std::make_unique<Heightmap>(hmp, mesh);
+        Terrain loaded(hmp, mesh);
+        terrain = std::make_unique<Heightmap>(std::move(loaded.GetGround()));
         stage = terrain->GetGrid().IsBuilt();
     }
     if (!stage) {

@@ -123,14 +123,14 @@ struct Game
         gPartFactory->RegisterBehaviours();
         gPartFactory->LoadDefinitions();
         gPartManager = new fPartManager();
-        SetParticleHooks(&hooks);
+        ParticleHookSlot::Install(&hooks);
         terrain = MakeStageTerrain();
     }
     ~Game()
     {
         delete gPartManager;
         gPartManager = nullptr;
-        SetParticleHooks(nullptr);
+        ParticleHookSlot::Install(nullptr);
         delete gPartFactory;
         gPartFactory = nullptr;
         delete gEventDispatcher;

@@ -6,20 +6,20 @@
 #include <cstdio>
 #include <memory>
 
+#include "core/ConfigFile.h"
+#include "objects/Box.h"
+#include "objects/Capsule.h"
+#include "objects/Cylinder.h"
+#include "objects/Ellipsoid.h"
 #include "physics/CollisionRecord.h"
 #include "physics/ConstraintPoint.h"
 #include "physics/ConstraintWorldPoint.h"
-#include "core/ConfigFile.h"
 #include "physics/Heightmap.h"
 #include "physics/HingeJoint.h"
 #include "physics/ObjectController.h"
 #include "physics/PhysicsSettings.h"
 #include "physics/PhysicsWorld.h"
 #include "physics/collision/CollisionDetection.h"
-#include "physics/shapes/Box.h"
-#include "physics/shapes/Capsule.h"
-#include "physics/shapes/Cylinder.h"
-#include "physics/shapes/Ellipsoid.h"
 
 namespace {
 
@@ -80,7 +80,7 @@ void SetMaterial(RigidBody& body)
 Vector3 WorldPoint(const RigidBody& body, const Vector3& local)
 {
     Vector3 w;
-    Vector3::TimesMatrix3(w, body.orientation, local);
+    Vector3::TimesMatrix3(w, body.GetOrientation(), local);
     return w + body.position;
 }
 
@@ -251,7 +251,7 @@ struct EngineExtras
 
 double KineticEnergy(const RigidBody& b)
 {
-    return 0.5 * b.mass * b.linearVelocity.LengthSquared();
+    return 0.5 * b.GetMass() * b.linearVelocity.LengthSquared();
 }
 
 // The world's own config reader is the only way in for the reuse switch: hand
@@ -375,7 +375,7 @@ RunFigures RunEngineQuarry(const QuarryTerrain& terrain, const std::vector<Quarr
     figures.recordsPerStep = timedSubSteps > 0 ? static_cast<double>(records) / timedSubSteps : 0.0;
     for (const auto& s : shapes) {
         hash.Add(s->position);
-        hash.Add(&s->orientation, sizeof(s->orientation));
+        hash.Add(&s->GetOrientation(), sizeof(s->GetOrientation()));
     }
     figures.stateHash = hash.value;
     figures.chainGap = extras.ChainGap();

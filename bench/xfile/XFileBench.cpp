@@ -3,6 +3,7 @@
 // converts every number of the file with strtod (no structure at all).
 #include <d3dx9anim.h>
 
+#include "TestHierarchyAllocator.h"
 #include "XTestWriter.h"
 
 #include <chrono>
@@ -13,33 +14,6 @@
 #include <string>
 
 namespace {
-
-class Allocator : public ID3DXAllocateHierarchy {
-public:
-    HRESULT CreateFrame(LPCSTR, LPD3DXFRAME* f) override {
-        *f = new D3DXFRAME();
-        return S_OK;
-    }
-    HRESULT CreateMeshContainer(LPCSTR, const D3DXMESHDATA* d, const D3DXMATERIAL*, const D3DXEFFECTINSTANCE*, DWORD,
-                                const DWORD*, LPD3DXSKININFO skin, LPD3DXMESHCONTAINER* mc) override {
-        *mc = new D3DXMESHCONTAINER();
-        (*mc)->MeshData = *d;
-        d->pMesh->AddRef();
-        (*mc)->pSkinInfo = skin;
-        if (skin) skin->AddRef();
-        return S_OK;
-    }
-    HRESULT DestroyFrame(LPD3DXFRAME f) override {
-        delete f;
-        return S_OK;
-    }
-    HRESULT DestroyMeshContainer(LPD3DXMESHCONTAINER mc) override {
-        mc->MeshData.pMesh->Release();
-        if (mc->pSkinInfo) mc->pSkinInfo->Release();
-        delete mc;
-        return S_OK;
-    }
-};
 
 // Best of several rounds, in seconds per call.
 double Time(const std::function<void()>& f) {
@@ -95,7 +69,7 @@ int main() {
         mesh->Release();
     });
     const double figureTime = Time([&] {
-        Allocator alloc;
+        TestHierarchyAllocator alloc;
         D3DXFRAME* root = nullptr;
         ID3DXAnimationController* ac = nullptr;
         if (FAILED(D3DXLoadMeshHierarchyFromXA(figurePath.c_str(), 0, nullptr, &alloc, nullptr, &root, &ac))) std::abort();

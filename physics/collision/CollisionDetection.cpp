@@ -29,12 +29,12 @@ bool SyncPose(BodyCollisionData* data)
 {
     const RigidBody* owner = data->owner;
     if (owner == nullptr ||
-        (data->position == owner->position && data->orientation == owner->orientation)) {
+        (data->position == owner->position && data->orientation == owner->GetOrientation())) {
         return false;
     }
     data->position = owner->position;
-    data->orientation = owner->orientation;
-    data->orientationTranspose = owner->orientationTranspose;
+    data->orientation = owner->GetOrientation();
+    data->orientationTranspose = owner->GetOrientationTranspose();
     return true;
 }
 

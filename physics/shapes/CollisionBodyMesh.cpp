@@ -57,42 +57,23 @@ CollisionBodyMesh::CollisionBodyMesh()
 
 CollisionBodyMesh::~CollisionBodyMesh() = default;
 
-CollisionBodyMesh::CollisionBodyMesh(CollisionBodyMesh&& other) noexcept
+CollisionBodyMesh::CollisionBodyMesh(CollisionBodyMesh&& other) noexcept : CollisionBodyMesh(other)
 {
-    Clear();
-    *this = std::move(other);
+    other.Clear();
 }
 
 CollisionBodyMesh& CollisionBodyMesh::operator=(CollisionBodyMesh&& other) noexcept
 {
-    if (this == &other) {
-        return *this;
+    if (this != &other) {
+        *this = other;
+        other.Clear();
     }
-    CopyFrom(other);
-    other.Clear();
     return *this;
 }
 
 CollisionBodyMesh CollisionBodyMesh::Share() const
 {
-    CollisionBodyMesh mesh;
-    mesh.CopyFrom(*this);
-    return mesh;
-}
-
-void CollisionBodyMesh::CopyFrom(const CollisionBodyMesh& other)
-{
-    cells = other.cells;
-    nx = other.nx;
-    ny = other.ny;
-    nz = other.nz;
-    requestedX = other.requestedX;
-    requestedY = other.requestedY;
-    requestedZ = other.requestedZ;
-    cellSize = other.cellSize;
-    minimum = other.minimum;
-    maximum = other.maximum;
-    boundingRadius = other.boundingRadius;
+    return CollisionBodyMesh(*this);
 }
 
 void CollisionBodyMesh::Clear()

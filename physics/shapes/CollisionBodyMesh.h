@@ -36,8 +36,8 @@ public:
     CollisionBodyMesh();
     virtual ~CollisionBodyMesh();
 
-    CollisionBodyMesh(const CollisionBodyMesh&) = delete;
-    CollisionBodyMesh& operator=(const CollisionBodyMesh&) = delete;
+    // A plain copy would share the cells unnoticed: Share says so, and a
+    // move leaves the source empty.
     CollisionBodyMesh(CollisionBodyMesh&& other) noexcept;
     CollisionBodyMesh& operator=(CollisionBodyMesh&& other) noexcept;
 
@@ -73,9 +73,11 @@ public:
 private:
     typedef std::vector<GridCell> CellArray;
 
+    // Everything, the cells held by both afterwards.
+    CollisionBodyMesh(const CollisionBodyMesh&) = default;
+    CollisionBodyMesh& operator=(const CollisionBodyMesh&) = default;
+
     void Clear();
-    // Everything but ownership: the cells are held by both afterwards.
-    void CopyFrom(const CollisionBodyMesh& other);
     void SetBounds(float margin, const TriangleList& triangles);
     void FillFromShape(CellArray& out, const CollisionMeshObject& shape) const;
     void FillFromTriangles(CellArray& out, const TriangleList& triangles) const;

@@ -6,7 +6,7 @@
 #include "AudioRig.h"
 #include "audio/AudioController.h"
 #include "core/Messages.h"
-#include "physics/shapes/Object.h"
+#include "objects/Object.h"
 
 namespace audiotest {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "CollisionTestSupport.h"
 #include "ShapeTestSupport.h"
-#include "physics/shapes/MineCart.h"
+#include "objects/MineCart.h"
 
 // Component by component, within the tolerance.
 void ExpectNear(const Vector3& actual, const Vector3& expected, float tolerance);

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "physics/PhysicsWorld.h"
-#include "physics/shapes/MineCart.h"
+#include "objects/MineCart.h"
 
 namespace {
 

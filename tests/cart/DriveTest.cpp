@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "CartTestSupport.h"
+#include "render/Terrain.h"
 
 namespace {
 
@@ -60,7 +61,8 @@ std::unique_ptr<Heightmap> LoadStage4Terrain()
     if (!std::ifstream(hmp).good() || !std::ifstream(mesh).good()) {
         return nullptr;
     }
-    auto terrain = std::make_unique<Heightmap>(hmp, mesh);
+    Terrain loaded(hmp, mesh);
+    auto terrain = std::make_unique<Heightmap>(std::move(loaded.GetGround()));
     return terrain->GetGrid().IsBuilt() ? std::move(terrain) : nullptr;
 }
 
@@ -77,12 +79,12 @@ void OnEachGround(F test)
 float ForwardSpeed(const RigidBody& body)
 {
     Vector3 forward;
-    return Vector3::Dot(body.linearVelocity, body.orientation.GetRow0(forward));
+    return Vector3::Dot(body.linearVelocity, body.GetOrientation().GetRow0(forward));
 }
 
 float HeadingDegrees(const RigidBody& body)
 {
-    return static_cast<float>(std::atan2(body.orientation(0, 1), body.orientation(0, 0)) * 57.29577951308232);
+    return static_cast<float>(std::atan2(body.GetOrientation()(0, 1), body.GetOrientation()(0, 0)) * 57.29577951308232);
 }
 
 } // namespace

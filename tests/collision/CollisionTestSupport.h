@@ -1,5 +1,6 @@
-// Helpers of the collision tests: terrains built in memory or written as
-// grid files, a world with detection installed, and scratch files.
+// Helpers of the collision tests (and of the shape and terrain tests that
+// build on them): terrains built in memory, a world with detection installed,
+// scratch files and the error stream.
 #pragma once
 
 #include <functional>
@@ -18,11 +19,6 @@ std::unique_ptr<Heightmap> MakeTerrain(int rows, int columns, float diff, float 
                                        const MeshHeightFunction& height);
 // Flat ground at world height z over [-extent, extent]^2 (DIFF 4).
 std::unique_ptr<Heightmap> MakeFlatTerrain(float z, float extent = 64.0f);
-
-// Text of a grid .x file in the stage layout (vertex j * rows + i at
-// (x0 + i, y0 + j, height)), with normals and texture coordinates.
-std::string GridMeshText(int rows, int columns, float x0, float y0, const MeshHeightFunction& height);
-std::string HmpText(int rows, int columns, float diff);
 
 // A file in a per-process scratch folder; returns its path.
 std::string WriteScratchFile(const std::string& name, const std::string& text);

@@ -197,6 +197,34 @@ TEST_F(DispatcherTest, SendMessageDeliversAtOnceAndDeletes)
     EXPECT_EQ(gLog.back(), "manager:1:null");
 }
 
+// The observer sees every delivery, sent or posted, in order and before the
+// receiver acts; receivers skipped in a pass are not reported.
+TEST_F(DispatcherTest, DeliveryObserverSeesEveryDeliveryInOrder)
+{
+    Recorder a("a"), b("b");
+    std::vector<std::string> seen;
+    EventDispatcher::SetDeliveryObserver(
+        [](int id, const fEventObj* receiver, void* user) {
+            auto* log = static_cast<std::vector<std::string>*>(user);
+            log->push_back(static_cast<const Recorder*>(receiver)->name + ":" + std::to_string(id) + " after " +
+                           std::to_string(gLog.size()));
+        },
+        &seen);
+    gEventDispatcher->Subscribe(9, &a);
+    gEventDispatcher->Subscribe(9, &b);
+    gEventDispatcher->PostMessage(9, nullptr);
+    EventDispatcher::SendMessage(&b, 1, nullptr);
+    EventDispatcher::SendMessage(nullptr, 1, nullptr);
+    gEventDispatcher->ProcessQueue();
+    EventDispatcher::SetDeliveryObserver(nullptr, nullptr);
+    gEventDispatcher->PostMessage(9, nullptr);
+    gEventDispatcher->ProcessQueue();
+
+    const std::vector<std::string> expected = {"b:1 after 0", "a:9 after 1", "b:9 after 2"};
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(gLog.size(), 5u);
+}
+
 TEST_F(DispatcherTest, ClearQueueAndDestructorDeleteUndelivered)
 {
     Recorder a("a");

@@ -3,6 +3,7 @@
 #include <d3dx9anim.h>
 
 #include "TestFiles.h"
+#include "TestHierarchyAllocator.h"
 #include "d3d9_egl.h"
 #include "d3d9_host.h"
 
@@ -64,35 +65,6 @@ protected:
 };
 LvEglContext* DeviceMesh::sContext = nullptr;
 
-class Allocator : public ID3DXAllocateHierarchy {
-public:
-    HRESULT CreateFrame(LPCSTR name, LPD3DXFRAME* f) override {
-        *f = new D3DXFRAME();
-        (*f)->Name = name ? strdup(name) : nullptr;
-        return S_OK;
-    }
-    HRESULT CreateMeshContainer(LPCSTR, const D3DXMESHDATA* d, const D3DXMATERIAL*, const D3DXEFFECTINSTANCE*, DWORD,
-                                const DWORD*, LPD3DXSKININFO skin, LPD3DXMESHCONTAINER* mc) override {
-        *mc = new D3DXMESHCONTAINER();
-        (*mc)->MeshData = *d;
-        d->pMesh->AddRef();
-        (*mc)->pSkinInfo = skin;
-        if (skin) skin->AddRef();
-        return S_OK;
-    }
-    HRESULT DestroyFrame(LPD3DXFRAME f) override {
-        free(f->Name);
-        delete f;
-        return S_OK;
-    }
-    HRESULT DestroyMeshContainer(LPD3DXMESHCONTAINER mc) override {
-        mc->MeshData.pMesh->Release();
-        if (mc->pSkinInfo) mc->pSkinInfo->Release();
-        delete mc;
-        return S_OK;
-    }
-};
-
 }  // namespace
 
 TEST_F(DeviceMesh, LoadedMeshUploadsAndKeepsEdits) {
@@ -118,7 +90,7 @@ TEST_F(DeviceMesh, LoadedMeshUploadsAndKeepsEdits) {
 
 TEST_F(DeviceMesh, BlendedMeshDrawsOneCallPerGroup) {
     const std::string path = WriteScratch("devfigure.x", xtest::Write(xtest::MakeSkinnedFigure(1)));
-    Allocator alloc;
+    TestHierarchyAllocator alloc;
     D3DXFRAME* root = nullptr;
     ID3DXAnimationController* ac = nullptr;
     ASSERT_EQ(D3DXLoadMeshHierarchyFromXW(Wide(path).c_str(), D3DXMESH_MANAGED, device, &alloc, nullptr, &root, &ac), S_OK);

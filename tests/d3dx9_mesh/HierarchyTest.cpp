@@ -2,79 +2,15 @@
 #include <d3dx9anim.h>
 
 #include "TestFiles.h"
+#include "TestHierarchyAllocator.h"
 
 #include <cstring>
 #include <map>
 
 namespace {
 
-char* Copy(LPCSTR s) {
-    if (!s) return nullptr;
-    char* out = new char[std::strlen(s) + 1];
-    std::strcpy(out, s);
-    return out;
-}
-
-// Keeps what a game allocator keeps and counts what is still alive.
-class TestAllocator : public ID3DXAllocateHierarchy {
-public:
-    int liveFrames = 0, liveContainers = 0;
-    std::vector<DWORD> adjacencySizes;
-
-    HRESULT CreateFrame(LPCSTR name, LPD3DXFRAME* out) override {
-        D3DXFRAME* f = new D3DXFRAME();
-        f->Name = Copy(name);
-        D3DXMatrixIdentity(&f->TransformationMatrix);
-        ++liveFrames;
-        *out = f;
-        return S_OK;
-    }
-    HRESULT CreateMeshContainer(LPCSTR name, const D3DXMESHDATA* data, const D3DXMATERIAL* materials,
-                                const D3DXEFFECTINSTANCE*, DWORD numMaterials, const DWORD* adjacency,
-                                LPD3DXSKININFO skin, LPD3DXMESHCONTAINER* out) override {
-        if (failContainers) return E_OUTOFMEMORY;
-        D3DXMESHCONTAINER* mc = new D3DXMESHCONTAINER();
-        mc->Name = Copy(name);
-        mc->MeshData.Type = data->Type;
-        mc->MeshData.pMesh = data->pMesh;
-        data->pMesh->AddRef();
-        mc->NumMaterials = numMaterials;
-        mc->pMaterials = new D3DXMATERIAL[numMaterials ? numMaterials : 1];
-        for (DWORD i = 0; i < numMaterials; ++i) {
-            mc->pMaterials[i] = materials[i];
-            mc->pMaterials[i].pTextureFilename = Copy(materials[i].pTextureFilename);
-        }
-        const DWORD faces = data->pMesh->GetNumFaces();
-        mc->pAdjacency = new DWORD[faces * 3];
-        std::memcpy(mc->pAdjacency, adjacency, faces * 3 * sizeof(DWORD));
-        mc->pSkinInfo = skin;
-        if (skin) skin->AddRef();
-        ++liveContainers;
-        *out = mc;
-        return S_OK;
-    }
-    HRESULT DestroyFrame(LPD3DXFRAME f) override {
-        delete[] f->Name;
-        delete f;
-        --liveFrames;
-        return S_OK;
-    }
-    HRESULT DestroyMeshContainer(LPD3DXMESHCONTAINER mc) override {
-        delete[] mc->Name;
-        for (DWORD i = 0; i < mc->NumMaterials; ++i) delete[] mc->pMaterials[i].pTextureFilename;
-        delete[] mc->pMaterials;
-        delete[] mc->pAdjacency;
-        if (mc->pSkinInfo) mc->pSkinInfo->Release();
-        mc->MeshData.pMesh->Release();
-        delete mc;
-        --liveContainers;
-        return S_OK;
-    }
-    bool failContainers = false;
-};
-
 struct Loaded {
-    TestAllocator alloc;
+    TestHierarchyAllocator alloc;
     D3DXFRAME* root = nullptr;
     ID3DXAnimationController* controller = nullptr;
     HRESULT hr = E_FAIL;

@@ -3,6 +3,7 @@
 #include <d3dx9anim.h>
 
 #include "TestFiles.h"
+#include "TestHierarchyAllocator.h"
 
 namespace {
 
@@ -26,35 +27,9 @@ std::string LoadFails(const std::string& name, const std::string& text) {
 
 std::string Quad(const std::string& body) { return std::string(kHeader) + "Mesh q {\n" + body + "}\n"; }
 
-class NullAllocator : public ID3DXAllocateHierarchy {
-public:
-    int live = 0;
-    HRESULT CreateFrame(LPCSTR, LPD3DXFRAME* f) override {
-        *f = new D3DXFRAME();
-        ++live;
-        return S_OK;
-    }
-    HRESULT CreateMeshContainer(LPCSTR, const D3DXMESHDATA*, const D3DXMATERIAL*, const D3DXEFFECTINSTANCE*, DWORD,
-                                const DWORD*, LPD3DXSKININFO, LPD3DXMESHCONTAINER* mc) override {
-        *mc = new D3DXMESHCONTAINER();
-        ++live;
-        return S_OK;
-    }
-    HRESULT DestroyFrame(LPD3DXFRAME f) override {
-        delete f;
-        --live;
-        return S_OK;
-    }
-    HRESULT DestroyMeshContainer(LPD3DXMESHCONTAINER mc) override {
-        delete mc;
-        --live;
-        return S_OK;
-    }
-};
-
 std::string HierarchyFails(const std::string& name, const std::string& text) {
     const std::string path = WriteScratch(name, text);
-    NullAllocator alloc;
+    TestHierarchyAllocator alloc;
     D3DXFRAME* root = reinterpret_cast<D3DXFRAME*>(1);
     ID3DXAnimationController* ac = reinterpret_cast<ID3DXAnimationController*>(1);
     testing::internal::CaptureStderr();
@@ -63,7 +38,7 @@ std::string HierarchyFails(const std::string& name, const std::string& text) {
     EXPECT_TRUE(FAILED(hr)) << name;
     EXPECT_EQ(root, nullptr);
     EXPECT_EQ(ac, nullptr);
-    EXPECT_EQ(alloc.live, 0);
+    EXPECT_EQ(alloc.liveFrames + alloc.liveContainers, 0);
     EXPECT_NE(err.find("Failed in file: " + path), std::string::npos) << name << ": " << err;
     return err;
 }

@@ -14,6 +14,7 @@
 #include "core/ConfigTokenizer.h"
 #include "game/World.h"
 #include "physics/Heightmap.h"
+#include "render/Terrain.h"
 #include "tests/game/BitmapWriter.h"
 
 namespace {
@@ -67,10 +68,12 @@ TEST(GameFileNames, EveryReaderOpensBackslashedMixedCaseNames) {
          "TECHNIQUE Phong1Opaque\nMATERIAL 2\nTEXTURE 3\nELASTIC 1\nSTATIC_FRIC .5\nDYNAMIC_FRIC .5\n"
          "ROWS 3\nCOLUMNS 4\nDIFF 2\n",
          [](const std::string& name, World&) {
-             Heightmap terrain;
+             Terrain terrain;
              const bool ok = terrain.LoadConfig(name.c_str());
-             return std::to_string(ok) + " " + terrain.technique + " " + std::to_string(terrain.textureId) + " " +
-                    std::to_string(terrain.ROWS) + "x" + std::to_string(terrain.COLUMNS);
+             const Heightmap& ground = terrain.GetGround();
+             return std::to_string(ok) + " " + terrain.GetMesh().technique + " " +
+                    std::to_string(terrain.GetMesh().textureId) + " " + std::to_string(ground.ROWS) + "x" +
+                    std::to_string(ground.COLUMNS);
          },
          "1 Phong1Opaque 3 3x4"},
         // The importer reads the bitmap and replaces the heightmap beside it

@@ -51,7 +51,7 @@ protected:
         Win32UseVirtualCounter(Win32ReadRealCounter());
         gEventDispatcher = new EventDispatcher();
         gWorld = new World();
-        gRenderer = new Renderer();
+        gRenderer = new Renderer(ReadVideoSettings(gWorld->GetVidConfig()));
         gHUDManager = new HUDManager();
         Clock::Init();
         gPhysicsWorld = new PhysicsWorld();

@@ -321,7 +321,7 @@ TEST_F(FactoryManagerTest, QuadsTurnToTheirMotionOrSpinAboutTheViewAxis)
     spinning->Update(&dt);
     Matrix3 expected;
     Matrix3::FromAxisAngle(expected, 45.0f, viewAxis);
-    EXPECT_EQ(spinning->orientation, expected);
+    EXPECT_EQ(spinning->GetOrientation(), expected);
 
     // Moving fast along z, square to the quad's y axis: a quarter turn. The
     // cosine comes from the direction, so speed cannot push it out of range.
@@ -333,7 +333,7 @@ TEST_F(FactoryManagerTest, QuadsTurnToTheirMotionOrSpinAboutTheViewAxis)
         aligned->Update(&dt);
         Matrix3::FromAxisAngle(expected, degrees[i], viewAxis);
         for (int k = 0; k < 9; ++k) {
-            EXPECT_NEAR(aligned->orientation[k], expected[k], 1e-5f) << i;
+            EXPECT_NEAR(aligned->GetOrientation()[k], expected[k], 1e-5f) << i;
         }
     }
 }

@@ -68,7 +68,7 @@ void ParticleTest::SetUp()
     gPartFactory = new fPartFactory();
     gPartFactory->RegisterBehaviours();
     gPartManager = new fPartManager();
-    SetParticleHooks(&hooks);
+    ParticleHookSlot::Install(&hooks);
 }
 
 void ParticleTest::TearDown()
@@ -81,7 +81,7 @@ void ParticleTest::TearDown()
     gPhysicsWorld = nullptr;
     delete gEventDispatcher;
     gEventDispatcher = nullptr;
-    SetParticleHooks(nullptr);
+    ParticleHookSlot::Install(nullptr);
 }
 
 void ParticleTest::Define(const std::string& systems)

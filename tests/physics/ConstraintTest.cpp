@@ -213,7 +213,7 @@ float FurthestHingeAngle(float spin, float maxAngle, float minAngle, bool* limit
     for (int frame = 0; frame < 300; ++frame) {
         world.Update(0.01f);
         Vector3 row1;
-        limb.orientation.GetRow1(row1);
+        limb.GetOrientation().GetRow1(row1);
         const float angle = std::atan2(row1.z, row1.y) * kDegrees;
         if (std::fabs(angle) > std::fabs(furthest)) {
             furthest = angle;

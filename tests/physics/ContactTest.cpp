@@ -166,7 +166,7 @@ TEST(Contact, PenetrationMovesOnlyAnAwakeBodyAgainstSomethingThatStays)
     PhysicsWorld world;
     TestBall a(0.5f, 1.0f, Vector3(0.0f, 0.0f, 0.3f));
     TestBall b(0.5f, 1.0f, Vector3(-0.9f, 0.0f, 0.3f));
-    std::vector<CollisionRecord>& records = world.GetRecords();
+    std::vector<CollisionRecord>& records = world.GetRecordsForTest();
     records.push_back(GroundRecord(a, 0.2f));
     records.push_back(PairRecord(a, b));
     records[1].depth = 0.1f;

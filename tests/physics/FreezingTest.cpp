@@ -112,7 +112,7 @@ TEST(Freezing, LongWakeChainsSurviveTheRecordListGrowing)
     }
     world.DetectCollisions();
     // No spare room: every wake below reallocates the list being walked.
-    world.GetRecords().shrink_to_fit();
+    world.GetRecordsForTest().shrink_to_fit();
     world.WakeBody(tower[0].get());
     for (const auto& ball : tower) {
         EXPECT_FALSE(ball->IsFrozen());

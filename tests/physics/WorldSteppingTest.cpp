@@ -183,7 +183,7 @@ TEST(WorldStepping, ListsAndStageClear)
     world.RemoveBody(nullptr);
     EXPECT_EQ(world.GetBodies().size(), 2u);
 
-    world.GetRecords().push_back(CollisionRecord());
+    world.GetRecordsForTest().push_back(CollisionRecord());
     world.Clear();
     EXPECT_TRUE(world.GetBodies().empty());
     EXPECT_TRUE(world.GetConstraints().empty());
@@ -224,7 +224,7 @@ TEST(WorldStepping, SameInputsGiveBitIdenticalStates)
         for (const auto& ball : balls) {
             const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&ball->position);
             state.insert(state.end(), bytes, bytes + sizeof(Vector3));
-            bytes = reinterpret_cast<const unsigned char*>(&ball->orientation);
+            bytes = reinterpret_cast<const unsigned char*>(&ball->GetOrientation());
             state.insert(state.end(), bytes, bytes + sizeof(Matrix3));
             bytes = reinterpret_cast<const unsigned char*>(&ball->linearVelocity);
             state.insert(state.end(), bytes, bytes + sizeof(Vector3));

@@ -9,12 +9,12 @@
 #include <type_traits>
 
 #include "ShapeTestSupport.h"
+#include "objects/Box.h"
+#include "objects/Capsule.h"
+#include "objects/Cylinder.h"
+#include "objects/Ellipsoid.h"
+#include "objects/Polyhedron.h"
 #include "physics/PhysicsSettings.h"
-#include "physics/shapes/Box.h"
-#include "physics/shapes/Capsule.h"
-#include "physics/shapes/Cylinder.h"
-#include "physics/shapes/Ellipsoid.h"
-#include "physics/shapes/Polyhedron.h"
 
 namespace {
 

@@ -5,22 +5,22 @@
 #include <cmath>
 
 #include "ShapeTestSupport.h"
-#include "physics/shapes/Box.h"
-#include "physics/shapes/Capsule.h"
-#include "physics/shapes/Cylinder.h"
-#include "physics/shapes/Ellipsoid.h"
-#include "physics/shapes/Polyhedron.h"
+#include "objects/Box.h"
+#include "objects/Capsule.h"
+#include "objects/Cylinder.h"
+#include "objects/Ellipsoid.h"
+#include "objects/Polyhedron.h"
 #include "physics/shapes/PolyhedronMass.h"
 
 namespace {
 
 void ExpectDiagonal(const RigidBody& body, float ix, float iy, float iz, float tolerance)
 {
-    EXPECT_NEAR(body.inertia(0, 0), ix, tolerance);
-    EXPECT_NEAR(body.inertia(1, 1), iy, tolerance);
-    EXPECT_NEAR(body.inertia(2, 2), iz, tolerance);
-    EXPECT_EQ(body.inertia(0, 1), 0.0f);
-    EXPECT_NEAR(body.inverseInertia(0, 0) * ix, 1.0f, 1e-5f);
+    EXPECT_NEAR(body.GetInertia()(0, 0), ix, tolerance);
+    EXPECT_NEAR(body.GetInertia()(1, 1), iy, tolerance);
+    EXPECT_NEAR(body.GetInertia()(2, 2), iz, tolerance);
+    EXPECT_EQ(body.GetInertia()(0, 1), 0.0f);
+    EXPECT_NEAR(body.GetInverseInertia()(0, 0) * ix, 1.0f, 1e-5f);
 }
 
 struct NumericMass
@@ -96,7 +96,7 @@ void ExpectHullMatchesIntegration(const TriangleList& hull, double volume)
 TEST(Mass, BoxInertiaFollowsEveryMassChange)
 {
     Box box(nullptr, 2.0f, 4.0f, 6.0f, 12.0f);
-    EXPECT_EQ(box.mass, 12.0f);
+    EXPECT_EQ(box.GetMass(), 12.0f);
     ExpectDiagonal(box, 52.0f, 40.0f, 20.0f, 1e-4f);
     box.SetMass(24.0f);
     ExpectDiagonal(box, 104.0f, 80.0f, 40.0f, 1e-4f);
@@ -152,7 +152,7 @@ TEST(Mass, PolyhedronInertiaIsDensityOneAndTetrahedronUsesItsFormula)
     ExpectDiagonal(light, inertia(0, 0), inertia(1, 1), inertia(2, 2), 1e-5f);
     ExpectDiagonal(heavy, inertia(0, 0), inertia(1, 1), inertia(2, 2), 1e-5f);
     heavy.SetMass(7.0f);
-    EXPECT_EQ(heavy.inertia(0, 0), inertia(0, 0));
+    EXPECT_EQ(heavy.GetInertia()(0, 0), inertia(0, 0));
 
     Tetrahedron tetrahedron(nullptr, 2.5f, 100.0f);
     ExpectDiagonal(tetrahedron, 250.0f, 250.0f, 250.0f, 1e-3f);
@@ -164,10 +164,10 @@ TEST(Mass, DegenerateHullsStayFinite)
     Pyramid line(nullptr, 0.0f, 2.0f, 5.0f);
     for (const RigidBody* body : {static_cast<const RigidBody*>(&flat), static_cast<const RigidBody*>(&line)}) {
         for (int i = 0; i < 9; ++i) {
-            ASSERT_TRUE(std::isfinite(body->inertia[i]));
-            ASSERT_TRUE(std::isfinite(body->inverseInertia[i]));
+            ASSERT_TRUE(std::isfinite(body->GetInertia()[i]));
+            ASSERT_TRUE(std::isfinite(body->GetInverseInertia()[i]));
         }
-        EXPECT_GT(body->inertia(0, 0), 0.0f);
+        EXPECT_GT(body->GetInertia()(0, 0), 0.0f);
     }
     float volume = 1.0f;
     Vector3 centre(1.0f, 1.0f, 1.0f);

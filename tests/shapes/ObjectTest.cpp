@@ -12,9 +12,9 @@
 #include "core/EventDispatcher.h"
 #include "core/Messages.h"
 #include "fmod_test.h"
-#include "physics/shapes/Box.h"
-#include "physics/shapes/Object.h"
-#include "physics/shapes/Polyhedron.h"
+#include "objects/Box.h"
+#include "objects/Object.h"
+#include "objects/Polyhedron.h"
 #include "render/MeshInstance.h"
 
 namespace {

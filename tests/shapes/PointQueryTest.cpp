@@ -8,10 +8,10 @@
 
 #include "ShapeTestSupport.h"
 #include "core/Geometry.h"
-#include "physics/shapes/Box.h"
-#include "physics/shapes/Capsule.h"
-#include "physics/shapes/Cylinder.h"
-#include "physics/shapes/Ellipsoid.h"
+#include "objects/Box.h"
+#include "objects/Capsule.h"
+#include "objects/Cylinder.h"
+#include "objects/Ellipsoid.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <unistd.h>
 
+#include "objects/ShapeSettings.h"
 #include "physics/RigidBody.h"
-#include "physics/shapes/ShapeSettings.h"
 
 Vector3 PointSource::Next(const Vector3& extent)
 {
@@ -68,6 +68,6 @@ float DistanceToHull(const TriangleList& triangles, const Vector3& p)
 Vector3 BodyToWorld(const RigidBody& body, const Vector3& p)
 {
     Vector3 w;
-    Vector3::TimesMatrix3(w, body.orientation, p);
+    Vector3::TimesMatrix3(w, body.GetOrientation(), p);
     return w + body.position;
 }

@@ -16,6 +16,7 @@
 #include "StaticMeshes.h"
 #include "Terrain.h"
 #include "Textures.h"
+#include "TestHierarchyAllocator.h"
 #include "XText.h"
 
 namespace {
@@ -76,47 +77,6 @@ void ExpectSameMesh(ID3DXMesh* loaded, const gen::Mesh& written) {
   loaded->UnlockIndexBuffer();
 }
 
-class Allocator : public ID3DXAllocateHierarchy {
- public:
-  HRESULT CreateFrame(LPCSTR name, LPD3DXFRAME* out) override {
-    D3DXFRAME* f = new D3DXFRAME();
-    f->Name = Copy(name);
-    *out = f;
-    return S_OK;
-  }
-  HRESULT CreateMeshContainer(LPCSTR name, const D3DXMESHDATA* data, const D3DXMATERIAL*, const D3DXEFFECTINSTANCE*,
-                              DWORD, const DWORD*, LPD3DXSKININFO skin, LPD3DXMESHCONTAINER* out) override {
-    D3DXMESHCONTAINER* mc = new D3DXMESHCONTAINER();
-    mc->Name = Copy(name);
-    mc->MeshData = *data;
-    data->pMesh->AddRef();
-    mc->pSkinInfo = skin;
-    if (skin) skin->AddRef();
-    *out = mc;
-    return S_OK;
-  }
-  HRESULT DestroyFrame(LPD3DXFRAME f) override {
-    delete[] f->Name;
-    delete f;
-    return S_OK;
-  }
-  HRESULT DestroyMeshContainer(LPD3DXMESHCONTAINER mc) override {
-    delete[] mc->Name;
-    if (mc->pSkinInfo) mc->pSkinInfo->Release();
-    mc->MeshData.pMesh->Release();
-    delete mc;
-    return S_OK;
-  }
-
- private:
-  static char* Copy(LPCSTR s) {
-    if (!s) return nullptr;
-    char* out = new char[std::strlen(s) + 1];
-    std::strcpy(out, s);
-    return out;
-  }
-};
-
 const D3DXMESHCONTAINER* FindContainer(const D3DXFRAME* f) {
   if (!f) return nullptr;
   if (f->pMeshContainer) return f->pMeshContainer;
@@ -152,7 +112,7 @@ TEST_F(ReadBack, TerrainGridsLoadInLineOrder) {
 
 TEST_F(ReadBack, CharacterFramesSkinAndSets) {
   const gen::SkinnedModel model = gen::BuildCharacter();
-  Allocator alloc;
+  TestHierarchyAllocator alloc;
   D3DXFRAME* root = nullptr;
   ID3DXAnimationController* controller = nullptr;
   ASSERT_TRUE(SUCCEEDED(D3DXLoadMeshHierarchyFromXW(Wide(root_ + "/Meshes/male.x").c_str(), 0, nullptr, &alloc,

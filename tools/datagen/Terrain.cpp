@@ -131,26 +131,19 @@ float StageHeight(int stage, float x, float y) {
   }
 }
 
-Mesh BuildTerrainMesh(const TerrainSpec& s) {
+Mesh BuildGridMesh(int rows, int columns, float x0, float y0, const std::function<float(int, int)>& meshHeight) {
   Mesh m;
-  const int R = s.rows, C = s.columns;
-  std::vector<float> z(static_cast<size_t>(R) * C);
-  for (int j = 0; j < C; ++j)
-    for (int i = 0; i < R; ++i) {
-      // Quantised to what the file keeps, so the normals match the stored heights.
-      const float world = StageHeight(s.stage, (s.x0 + i) * s.diff, (s.y0 + j) * s.diff);
-      z[static_cast<size_t>(j) * R + i] = std::round(world / s.diff * 1e6f) / 1e6f;
-    }
+  const int R = rows, C = columns;
   auto at = [&](int i, int j) {
     i = std::min(R - 1, std::max(0, i));
     j = std::min(C - 1, std::max(0, j));
-    return z[static_cast<size_t>(j) * R + i];
+    return meshHeight(i, j);
   };
   for (int j = 0; j < C; ++j)
     for (int i = 0; i < R; ++i) {
       const float dx = 0.5f * (at(i + 1, j) - at(i - 1, j));
       const float dy = 0.5f * (at(i, j + 1) - at(i, j - 1));
-      m.AddVertex({s.x0 + i, s.y0 + j, at(i, j)}, Normalize({-dx, -dy, 1.0f}), 0.25f * i, 0.25f * j);
+      m.AddVertex({x0 + i, y0 + j, at(i, j)}, Normalize({-dx, -dy, 1.0f}), 0.25f * i, 0.25f * j);
     }
   for (int j = 0; j + 1 < C; ++j)
     for (int i = 0; i + 1 < R; ++i) {
@@ -159,6 +152,18 @@ Mesh BuildTerrainMesh(const TerrainSpec& s) {
       m.AddTri(v00, v11, v01);
     }
   return m;
+}
+
+Mesh BuildTerrainMesh(const TerrainSpec& s) {
+  const int R = s.rows, C = s.columns;
+  std::vector<float> z(static_cast<size_t>(R) * C);
+  for (int j = 0; j < C; ++j)
+    for (int i = 0; i < R; ++i) {
+      // Quantised to what the file keeps, so the normals match the stored heights.
+      const float world = StageHeight(s.stage, (s.x0 + i) * s.diff, (s.y0 + j) * s.diff);
+      z[static_cast<size_t>(j) * R + i] = std::round(world / s.diff * 1e6f) / 1e6f;
+    }
+  return BuildGridMesh(R, C, s.x0, s.y0, [&](int i, int j) { return z[static_cast<size_t>(j) * R + i]; });
 }
 
 std::string HmpText(const TerrainSpec& s) {

@@ -2,6 +2,7 @@
 // whose vertex j*rows + i sits at mesh (x0 + i, y0 + j, height / diff).
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "Mesh.h"
@@ -28,6 +29,10 @@ const TerrainSpec* TerrainSpecs(int* count);
 // World height (z) of a stage's terrain at world (x, y).
 float StageHeight(int stage, float x, float y);
 
+// A rows x columns grid, vertex j*rows + i at mesh (x0 + i, y0 + j, meshHeight(i, j)),
+// normals from the neighbouring heights, texture coordinates a quarter per node and
+// two triangles per cell split along the diagonal the physics uses.
+Mesh BuildGridMesh(int rows, int columns, float x0, float y0, const std::function<float(int, int)>& meshHeight);
 Mesh BuildTerrainMesh(const TerrainSpec& spec);
 std::string HmpText(const TerrainSpec& spec);
 

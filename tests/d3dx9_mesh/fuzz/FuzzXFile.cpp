@@ -1,5 +1,7 @@
 #include "FuzzXFile.h"
 
+#include "TestHierarchyAllocator.h"
+
 #include <d3dx9anim.h>
 
 #include <cstdio>
@@ -9,43 +11,6 @@
 #include <unistd.h>
 
 namespace {
-
-class FuzzAllocator : public ID3DXAllocateHierarchy {
-public:
-    HRESULT CreateFrame(LPCSTR name, LPD3DXFRAME* out) override {
-        D3DXFRAME* f = new D3DXFRAME();
-        if (name) f->Name = strdup(name);
-        *out = f;
-        return S_OK;
-    }
-    HRESULT CreateMeshContainer(LPCSTR, const D3DXMESHDATA* data, const D3DXMATERIAL* materials, const D3DXEFFECTINSTANCE*,
-                                DWORD numMaterials, const DWORD* adjacency, LPD3DXSKININFO skin,
-                                LPD3DXMESHCONTAINER* out) override {
-        D3DXMESHCONTAINER* mc = new D3DXMESHCONTAINER();
-        mc->MeshData = *data;
-        data->pMesh->AddRef();
-        // Touch everything the loader handed over, as a game allocator copies it.
-        for (DWORD i = 0; i < numMaterials; ++i)
-            if (materials[i].pTextureFilename) checksum += std::strlen(materials[i].pTextureFilename);
-        for (DWORD i = 0; i < data->pMesh->GetNumFaces() * 3; ++i) checksum += adjacency[i];
-        mc->pSkinInfo = skin;
-        if (skin) skin->AddRef();
-        *out = mc;
-        return S_OK;
-    }
-    HRESULT DestroyFrame(LPD3DXFRAME f) override {
-        free(f->Name);
-        delete f;
-        return S_OK;
-    }
-    HRESULT DestroyMeshContainer(LPD3DXMESHCONTAINER mc) override {
-        if (mc->pSkinInfo) mc->pSkinInfo->Release();
-        mc->MeshData.pMesh->Release();
-        delete mc;
-        return S_OK;
-    }
-    size_t checksum = 0;
-};
 
 void ExerciseSkin(const D3DXFRAME* frame) {
     for (; frame; frame = frame->pFrameSibling) {
@@ -107,7 +72,7 @@ int LvFuzzXFile(const uint8_t* data, size_t size) {
         }
         mesh->Release();
     }
-    FuzzAllocator alloc;
+    TestHierarchyAllocator alloc;
     D3DXFRAME* root = nullptr;
     ID3DXAnimationController* ac = nullptr;
     if (SUCCEEDED(D3DXLoadMeshHierarchyFromXA(ScratchPath().c_str(), 0, nullptr, &alloc, nullptr, &root, &ac))) {

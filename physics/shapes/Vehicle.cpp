@@ -1,4 +1,0 @@
-#include "physics/shapes/Vehicle.h"
-
-// Out of line so the class's virtual table has one home.
-Vehicle::~Vehicle() = default;

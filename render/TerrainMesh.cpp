@@ -1,0 +1,57 @@
+#include "render/TerrainMesh.h"
+
+#include <cstring>
+#include <utility>
+
+#include "core/ErrorReport.h"
+
+TerrainMesh::~TerrainMesh()
+{
+    ReleaseDeviceBuffers();
+}
+
+void TerrainMesh::Build(const TerrainSourceVertex* source, int vertexCount, const uint16_t* sourceIndices,
+                        int indexCount, IDirect3DDevice9* device)
+{
+    std::vector<TangentVertex> next(static_cast<size_t>(vertexCount));
+    for (int k = 0; k + 2 < indexCount; k += 3) {
+        TangentVertex* corner[3];
+        for (int c = 0; c < 3; ++c) {
+            const uint16_t v = sourceIndices[k + c];
+            const TerrainSourceVertex& s = source[v];
+            corner[c] = &next[v];
+            std::memcpy(corner[c]->position, s.position, sizeof(s.position));
+            std::memcpy(corner[c]->normal, s.normal, sizeof(s.normal));
+            corner[c]->u = s.u;
+            corner[c]->v = s.v;
+        }
+        ComputeTriangleTangent(*corner[0], *corner[1], *corner[2]);
+    }
+    vertices = std::move(next);
+    indices.assign(sourceIndices, sourceIndices + indexCount);
+    ReleaseDeviceBuffers();
+    if (device != nullptr) {
+        CreateDeviceBuffers(device);
+    }
+}
+
+bool TerrainMesh::CreateDeviceBuffers(IDirect3DDevice9* device)
+{
+    if (vertices.empty() || indices.empty() || device == nullptr) {
+        return false;
+    }
+    const BufferResult result =
+        CreateTangentMeshBuffers(device, vertices.data(), static_cast<int>(vertices.size()), indices.data(),
+                                 static_cast<int>(indices.size()), 0, buffers, nullptr);
+    if (result == BufferResult::VertexBufferFailed) {
+        REPORT_ERROR("could not create the proper vertex buffer for mesh");
+    } else if (result == BufferResult::IndexBufferFailed) {
+        REPORT_ERROR("could not create the new index buffer for mesh");
+    }
+    return result == BufferResult::Created;
+}
+
+void TerrainMesh::ReleaseDeviceBuffers()
+{
+    ReleaseTangentMeshBuffers(buffers);
+}

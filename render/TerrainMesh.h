@@ -1,0 +1,49 @@
+// The drawn half of a stage's ground: the grid mesh's vertices as lit
+// vertices with their tangent frames, its 16-bit indices, the device buffers
+// made from them, and what the renderer draws them with (technique, material,
+// texture). The vertices are kept so the buffers can be made again for a new
+// device; the buffers live in the managed pool and survive a device reset.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "physics/Heightmap.h"
+#include "render/QuadTangents.h"
+
+class TerrainMesh
+{
+public:
+    TerrainMesh() = default;
+    // Releases the device buffers.
+    ~TerrainMesh();
+
+    // Owns device buffers: a copy would release them twice.
+    TerrainMesh(const TerrainMesh&) = delete;
+    TerrainMesh& operator=(const TerrainMesh&) = delete;
+
+    // Copies the grid mesh into lit vertices, each with the tangent frame of
+    // the last triangle that uses it (vertices no face uses stay zero), and
+    // keeps the indices. The arrays are the ones the ground accepted; the old
+    // device buffers are released, and new ones made when a device is given.
+    void Build(const TerrainSourceVertex* source, int vertexCount, const uint16_t* sourceIndices, int indexCount,
+               IDirect3DDevice9* device);
+    // Device buffers from the kept vertices; false (and a report) when there
+    // is nothing to upload or the device refuses a buffer.
+    bool CreateDeviceBuffers(IDirect3DDevice9* device);
+    void ReleaseDeviceBuffers();
+
+    const std::vector<TangentVertex>& GetVertices() const { return vertices; }
+    const std::vector<uint16_t>& GetIndices() const { return indices; }
+    const TangentMeshBuffers& GetBuffers() const { return buffers; }
+
+    std::string technique;
+    int materialId = 0;
+    int textureId = 0;
+
+private:
+    std::vector<TangentVertex> vertices;
+    std::vector<uint16_t> indices;
+    TangentMeshBuffers buffers;
+};
