@@ -181,8 +181,8 @@ private:
     // The frame of a "DrawList" or "GEDL" step: its target for the step's
     // length (the home target stays current), states before and after. A
     // target whose slot holds no texture skips the step.
-    template <class Pass, class Body>
-    void RunListStep(const Pass& pass, Body body)
+    template <class Body>
+    void RunListStep(const SceneStepStates& pass, Body body)
     {
         SurfacePtr remembered;
         if (pass.target != currentTarget) {

@@ -171,61 +171,60 @@ private:
 
     // ---- single-line fields; false at the end of the file
 
-    bool TextField(std::string& out)
+    // Makes the next line current, lets `read` take its values, reports its problem.
+    template <class Read>
+    bool Field(Read read)
     {
         if (!Peek()) return false;
         Consume();
-        out = Text(1);
+        read();
         Finish();
         return true;
+    }
+
+    bool TextField(std::string& out)
+    {
+        return Field([&] { out = Text(1); });
     }
 
     template <class T>
     bool NumberField(T& out)
     {
-        if (!Peek()) return false;
-        Consume();
-        out = Number<T>(1);
-        Finish();
-        return true;
+        return Field([&] { out = Number<T>(1); });
     }
 
     bool FilterField(SampleFilter& filter)
     {
-        if (!Peek()) return false;
-        Consume();
-        const std::string word = Text(1);
-        bool known = word.empty();
-        for (const FilterKeyword& k : kFilterKeywords) {
-            if (word == k.word) {
-                filter.kind = k.kind;
-                known = true;
+        return Field([&] {
+            const std::string word = Text(1);
+            bool known = word.empty();
+            for (const FilterKeyword& k : kFilterKeywords) {
+                if (word == k.word) {
+                    filter.kind = k.kind;
+                    known = true;
+                }
             }
-        }
-        if (!known) Problem("unknown filter \"" + word + "\"; no filter used");
-        if (filter.kind == SampleFilter::kGauss5) filter.multiplier = Number<float>(2);
-        if (filter.kind == SampleFilter::kBloomW || filter.kind == SampleFilter::kBloomH) {
-            filter.deviation = Number<float>(2);
-            filter.multiplier = Number<float>(3);
-            if (!(filter.deviation > 0.0f)) {
-                Problem("a bloom deviation must be above 0; 1.0 used");
-                filter.deviation = kDefaultBloomDeviation;
+            if (!known) Problem("unknown filter \"" + word + "\"; no filter used");
+            if (filter.kind == SampleFilter::kGauss5) filter.multiplier = Number<float>(2);
+            if (filter.kind == SampleFilter::kBloomW || filter.kind == SampleFilter::kBloomH) {
+                filter.deviation = Number<float>(2);
+                filter.multiplier = Number<float>(3);
+                if (!(filter.deviation > 0.0f)) {
+                    Problem("a bloom deviation must be above 0; 1.0 used");
+                    filter.deviation = kDefaultBloomDeviation;
+                }
             }
-        }
-        Finish();
-        return true;
+        });
     }
 
     bool RectField(RectMode& rect)
     {
-        if (!Peek()) return false;
-        Consume();
-        const std::string word = Text(1);
-        for (const RectKeyword& k : kRectKeywords) {
-            if (word == k.word) rect.mode = k.mode;
-        }
-        Finish();
-        return true;
+        return Field([&] {
+            const std::string word = Text(1);
+            for (const RectKeyword& k : kRectKeywords) {
+                if (word == k.word) rect.mode = k.mode;
+            }
+        });
     }
 
     // ---- lists
@@ -367,20 +366,29 @@ private:
         return ok;
     }
 
-    bool ReadRenderListPass(DrawListGroup& group)
+    // The lists every scene step has, then its checked indices.
+    void ReadSceneStepStates(SceneStepStates& p)
     {
-        RenderListPass p;
-        if (!(NameField(p.name) && NumberField(p.renderList) && NumberField(p.target))) return Truncated();
         ReadClears(p.clears);
         ReadRenderStates(p.renderStatesBefore);
         ReadRenderStates(p.renderStatesAfter);
         ReadSamplerStates(p.samplerStatesBefore);
         ReadSamplerStates(p.samplerStatesAfter);
+    }
+
+    bool SceneStepIndicesOk(const SceneStepStates& p)
+    {
+        return StepIndexOk(IsDrawListRenderList(p.renderList), "render list", p.renderList) &&
+               StepIndexOk(IsDrawListTarget(p.target), "target", p.target);
+    }
+
+    bool ReadRenderListPass(DrawListGroup& group)
+    {
+        RenderListPass p;
+        if (!(NameField(p.name) && NumberField(p.renderList) && NumberField(p.target))) return Truncated();
+        ReadSceneStepStates(p);
         ReadBindings(p.textureBindings, BindingTable::kNone);
-        if (!StepIndexOk(IsDrawListRenderList(p.renderList), "render list", p.renderList) ||
-            !StepIndexOk(IsDrawListTarget(p.target), "target", p.target)) {
-            return false;
-        }
+        if (!SceneStepIndicesOk(p)) return false;
         group.renderListPasses.push_back(std::move(p));
         return true;
     }
@@ -413,16 +421,9 @@ private:
               NumberField(p.withHeightmaps))) {
             return Truncated();
         }
-        ReadClears(p.clears);
-        ReadRenderStates(p.renderStatesBefore);
-        ReadRenderStates(p.renderStatesAfter);
-        ReadSamplerStates(p.samplerStatesBefore);
-        ReadSamplerStates(p.samplerStatesAfter);
+        ReadSceneStepStates(p);
         ReadBindings(p.textureBindings, BindingTable::kLoadedTextures);
-        if (!StepIndexOk(IsDrawListRenderList(p.renderList), "render list", p.renderList) ||
-            !StepIndexOk(IsDrawListTarget(p.target), "target", p.target)) {
-            return false;
-        }
+        if (!SceneStepIndicesOk(p)) return false;
         group.geometryPasses.push_back(std::move(p));
         return true;
     }

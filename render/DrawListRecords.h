@@ -71,8 +71,9 @@ struct ClearRecord
     D3DCOLOR Colour() const;
 };
 
-// "DrawList": one render list drawn into one target with the instances' own techniques.
-struct RenderListPass
+// What a step that draws the scene's geometry does around its drawing: the
+// target it draws into, clears, then states before and after.
+struct SceneStepStates
 {
     std::string name;
     int renderList = 0;
@@ -82,6 +83,11 @@ struct RenderListPass
     std::vector<RenderStateRecord> renderStatesAfter;
     std::vector<SamplerStateRecord> samplerStatesBefore;
     std::vector<SamplerStateRecord> samplerStatesAfter;
+};
+
+// "DrawList": one render list drawn into one target with the instances' own techniques.
+struct RenderListPass : SceneStepStates
+{
     std::vector<TextureBinding> textureBindings;  // read, never drawn with
 };
 
@@ -103,18 +109,10 @@ struct PostProcessPass
 };
 
 // "GEDL": one render list, and optionally the heightmaps, drawn with one technique.
-struct GeometryPass
+struct GeometryPass : SceneStepStates
 {
-    std::string name;
     std::string technique;
-    int renderList = 0;
-    int target = 0;
     int withHeightmaps = 0;
-    std::vector<ClearRecord> clears;
-    std::vector<RenderStateRecord> renderStatesBefore;
-    std::vector<RenderStateRecord> renderStatesAfter;
-    std::vector<SamplerStateRecord> samplerStatesBefore;
-    std::vector<SamplerStateRecord> samplerStatesAfter;
     std::vector<TextureBinding> textureBindings;  // loaded textures
 };
 
