@@ -2,8 +2,6 @@
 // resolver, drawing through the executor, and the permanent target swaps.
 #include "render/DrawList.h"
 
-#include <Win32Path.h>
-
 #include "core/ConfigTokenizer.h"
 #include "core/ErrorReport.h"
 #include "render/DrawListExecute.h"
@@ -18,7 +16,7 @@ bool DrawList::Load(const std::string& path)
 {
     *this = DrawList();
     bool ok = false;
-    ConfigTokenizer input(Win32ResolvePath(path), &ok);
+    ConfigTokenizer input(path, &ok);
     if (!ok) {
         REPORT_ERROR("Could not open draw-list file: " + path);
         return false;
