@@ -91,8 +91,8 @@ public:
 private:
     typedef void (AudioSystem::*FileLoader)(const std::string& path);
     void LoadFolder(const char* folder, const char* pattern, FileLoader load);
-    void LoadInto(std::map<std::string, FMOD::Sound*>& table, std::vector<std::string>& names,
-                  const std::string& path, FMOD_MODE mode, bool stream);
+    void LoadInto(std::map<std::string, FMOD::Sound*>& table, std::vector<std::string>& names, const std::string& path,
+                  FMOD_MODE mode, bool stream);
     void ReleaseSounds(std::map<std::string, FMOD::Sound*>& table);
     void PlaceListener();
 

@@ -42,8 +42,8 @@ void cJukeBox::SubscribeMessages()
     if (gEventDispatcher == nullptr) {
         return;
     }
-    static const int kIds[] = {kMsgJukeBoxNext,  kMsgJukeBoxPrevious, kMsgJukeBoxPlay,
-                               kMsgJukeBoxStop,  kMsgJukeBoxPause,    kMsgJukeBoxMute};
+    static const int kIds[] = {kMsgJukeBoxNext, kMsgJukeBoxPrevious, kMsgJukeBoxPlay,
+                               kMsgJukeBoxStop, kMsgJukeBoxPause,    kMsgJukeBoxMute};
     for (int id : kIds) {
         gEventDispatcher->Subscribe(id, this);
     }

@@ -2,12 +2,11 @@
 
 #include <cmath>
 
-namespace
-{
+namespace {
 // Beyond this a whole-turn subtraction loop gets long, and far beyond it
 // subtracting 2 pi no longer changes a float at all.
 constexpr float kDirectWrapLimit = 1.0e4f;
-}
+} // namespace
 
 float Angle::Wrap(float radians)
 {

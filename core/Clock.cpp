@@ -2,8 +2,7 @@
 
 #include <windows.h>
 
-namespace
-{
+namespace {
 long long frequency = 0;
 long long lastCount = 0;
 long long currentCount = 0;
@@ -20,10 +19,9 @@ float CountsToMs(long long from, long long to, long long countsPerSecond)
     const __int128 product = (static_cast<__int128>(to) - from) * 1000;
     return static_cast<float>(static_cast<double>(product) / static_cast<double>(countsPerSecond));
 }
-}
+} // namespace
 
-namespace Clock
-{
+namespace Clock {
 bool Init()
 {
     if (initialised) {
@@ -96,4 +94,4 @@ void SetTimeScale(float scale)
     timeScale = scale;
     scalingOn = scale != 0.0f;
 }
-}
+} // namespace Clock

@@ -2,8 +2,7 @@
 // the program: free functions over file-scope state.
 #pragma once
 
-namespace Clock
-{
+namespace Clock {
 constexpr float kMaxFrameMs = 66.0f;
 
 // False at once when already initialised, or when the machine has no counter.
@@ -20,4 +19,4 @@ float GetFrameTime(bool raw = false);
 float GetTotalTime();
 // A scale of exactly 0 switches scaling off.
 void SetTimeScale(float scale);
-}
+} // namespace Clock

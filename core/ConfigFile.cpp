@@ -11,9 +11,7 @@ const char* const ConfigFile::Delimiters = kConfigDelimiters;
 const char* const ConfigFile::NumberChars = kConfigNumberChars;
 
 ConfigFile::ConfigFile(const std::string& path_, bool* ok)
-    : path(path_),
-      openPath(ResolveGamePath(path_)),
-      stream(new std::ifstream(openPath)),
+    : path(path_), openPath(ResolveGamePath(path_)), stream(new std::ifstream(openPath)),
       lookupStream(new std::ifstream(openPath))
 {
     bool opened = true;

@@ -43,8 +43,8 @@ public:
     const std::string& GetPath() const { return path; }
 
 private:
-    std::string path;     // as the game names it
-    std::string openPath; // the same file on this file system
+    std::string path;                            // as the game names it
+    std::string openPath;                        // the same file on this file system
     std::unique_ptr<std::ifstream> stream;       // opened with the reader, kept for its life
     std::unique_ptr<std::ifstream> lookupStream; // reopened by every lookup
 };

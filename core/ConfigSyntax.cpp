@@ -2,8 +2,7 @@
 
 #include <cstring>
 
-namespace
-{
+namespace {
 // Stream extraction reads booleans as 1 and 0, so the words are rewritten.
 void RewriteBoolean(std::string& token)
 {
@@ -14,12 +13,7 @@ void RewriteBoolean(std::string& token)
     }
 }
 
-enum class LineRead
-{
-    Line,
-    End,
-    TooLong
-};
+enum class LineRead { Line, End, TooLong };
 
 // Reads up to the line feed, without storing more than the limit allows, so a
 // hostile file of one endless line costs no memory.
@@ -43,10 +37,10 @@ LineRead ReadBoundedLine(std::istream& in, std::size_t maxLength, std::string& l
     }
     return line.size() > maxLength ? LineRead::TooLong : LineRead::Line;
 }
-}
+} // namespace
 
-void TokenizeConfigLine(const std::string& line, std::vector<std::string>& tokens,
-                        const char* commentChars, const char* delimiters)
+void TokenizeConfigLine(const std::string& line, std::vector<std::string>& tokens, const char* commentChars,
+                        const char* delimiters)
 {
     tokens.clear();
     // The line ends at its first comment marker (or at a stray NUL, as a C

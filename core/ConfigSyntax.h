@@ -18,13 +18,11 @@ constexpr const char* kConfigNumberChars = "1234567890.-";
 // Splits one line (without its line feed) into tokens, booleans rewritten.
 // The line is cut at the first comment character.
 void TokenizeConfigLine(const std::string& line, std::vector<std::string>& tokens,
-                        const char* commentChars = kConfigCommentChars,
-                        const char* delimiters = kConfigDelimiters);
+                        const char* commentChars = kConfigCommentChars, const char* delimiters = kConfigDelimiters);
 
 // Reads lines until one has tokens and puts them into `tokens` (replacing its
 // content). False at the end of the stream or at a line longer than
 // maxLength characters, which ends the pass just like the end of the file.
 // One CR before the line feed is not counted, so CRLF files obey the same limit.
 bool ReadConfigRecord(std::istream& in, std::size_t maxLength, std::vector<std::string>& tokens,
-                      const char* commentChars = kConfigCommentChars,
-                      const char* delimiters = kConfigDelimiters);
+                      const char* commentChars = kConfigCommentChars, const char* delimiters = kConfigDelimiters);

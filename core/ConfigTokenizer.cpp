@@ -4,13 +4,8 @@
 #include "core/GameFiles.h"
 
 ConfigTokenizer::ConfigTokenizer(const std::string& path_, bool* ok)
-    : path(path_),
-      commentChars(kConfigCommentChars),
-      delimiters(kConfigDelimiters),
-      numberChars(kConfigNumberChars),
-      openPath(ResolveGamePath(path_)),
-      stream(new std::ifstream(openPath)),
-      lookupStream(new std::ifstream(openPath))
+    : path(path_), commentChars(kConfigCommentChars), delimiters(kConfigDelimiters), numberChars(kConfigNumberChars),
+      openPath(ResolveGamePath(path_)), stream(new std::ifstream(openPath)), lookupStream(new std::ifstream(openPath))
 {
     if (ok) {
         *ok = stream->is_open() && lookupStream->is_open();

@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace
-{
+namespace {
 struct EdgeResult
 {
     float param;
@@ -71,7 +70,7 @@ float DegenerateTriangleDistanceSquared(const Vector3& point, const Triangle& tr
     }
     return best;
 }
-}
+} // namespace
 
 float PointTriangleDistanceSquared(const Vector3& point, const Triangle& tri, float* sOut, float* tOut)
 {
@@ -187,8 +186,8 @@ float PointTriangleDistanceSquared(const Vector3& point, const Triangle& tri, fl
     return std::fabs(distanceSquared);
 }
 
-float ClosestPointOnTriangle(const Vector3& point, const Vector3& v0, const Vector3& v1,
-                             const Vector3& v2, Vector3& closest)
+float ClosestPointOnTriangle(const Vector3& point, const Vector3& v0, const Vector3& v1, const Vector3& v2,
+                             Vector3& closest)
 {
     const Triangle tri{v0, v1 - v0, v2 - v0};
     float s = 0.0f;
@@ -222,8 +221,7 @@ float PointSegmentDistanceSquared(const Vector3& point, const Segment& segment, 
     return distanceSquared;
 }
 
-namespace
-{
+namespace {
 // Newton's method on the sixth-degree polynomial S(T) whose largest root T
 // gives the closest point y_i a_i^2 / (T + a_i^2). Runs in tenths of a world
 // unit and in double: boulders of extent 250 (in tenths) put P^6 near 1e30.
@@ -251,8 +249,8 @@ double SolveEllipsoidRoot(const double a2[3], const double y[3], bool inside)
         if (std::fabs(S) < kEllipsoidStop) {
             break;
         }
-        const double dS = 2.0 * (P * Q * R * (Q * R + P * R + P * Q) - au * Q * R * (Q + R)
-                                 - bv * P * R * (P + R) - cw * P * Q * (P + Q));
+        const double dS = 2.0 * (P * Q * R * (Q * R + P * R + P * Q) - au * Q * R * (Q + R) - bv * P * R * (P + R) -
+                                 cw * P * Q * (P + Q));
         if (dS == 0.0 || !std::isfinite(dS)) {
             break;
         }
@@ -335,7 +333,7 @@ void SolveEllipsoidRobust(const double a2[3], const double y[3], bool inside, do
     }
     PointForRoot(a2, y, hi, x);
 }
-}
+} // namespace
 
 float PointEllipsoidDistanceSquared(const Vector3& point, const Vector3& extents, Vector3& closest)
 {

@@ -23,8 +23,8 @@ struct Segment
 float PointTriangleDistanceSquared(const Vector3& point, const Triangle& triangle, float* s, float* t);
 
 // Triangle (v0, v1 - v0, v2 - v0); writes the closest point.
-float ClosestPointOnTriangle(const Vector3& point, const Vector3& v0, const Vector3& v1,
-                             const Vector3& v2, Vector3& closest);
+float ClosestPointOnTriangle(const Vector3& point, const Vector3& v0, const Vector3& v1, const Vector3& v2,
+                             Vector3& closest);
 
 // Parameter of the closest point goes to t (may be null).
 float PointSegmentDistanceSquared(const Vector3& point, const Segment& segment, float* t);

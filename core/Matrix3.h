@@ -14,10 +14,9 @@ struct Matrix3
 
     // All zero.
     constexpr Matrix3() : m{{0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 0.0f}} {}
-    constexpr Matrix3(float m00, float m01, float m02,
-                      float m10, float m11, float m12,
-                      float m20, float m21, float m22)
-        : m{{m00, m01, m02}, {m10, m11, m12}, {m20, m21, m22}} {}
+    constexpr Matrix3(float m00, float m01, float m02, float m10, float m11, float m12, float m20, float m21, float m22)
+        : m{{m00, m01, m02}, {m10, m11, m12}, {m20, m21, m22}}
+    {}
 
     float& operator()(int row, int column) { return m[row][column]; }
     float operator()(int row, int column) const { return m[row][column]; }

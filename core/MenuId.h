@@ -4,16 +4,15 @@
 // top, so the ids live here rather than with the menus.
 #pragma once
 
-enum MenuId : int
-{
-    kMenuNone = 0,        // no menu open: the empty HUD page
-    kMenuMain = 1,        // opened at start-up under the splash screens
-    kMenuReplay = 2,      // replay controls and the try-again choice
+enum MenuId : int {
+    kMenuNone = 0,   // no menu open: the empty HUD page
+    kMenuMain = 1,   // opened at start-up under the splash screens
+    kMenuReplay = 2, // replay controls and the try-again choice
     kMenuLogoSplash = 3,
     kMenuImageSplash = 4,
     kMenuOptions = 5,
     kMenuCredits = 6,
-    kMenuPause = 7        // Escape with no menu open
+    kMenuPause = 7 // Escape with no menu open
 };
 
 constexpr int kMenuCount = kMenuPause;

@@ -2,8 +2,7 @@
 
 #include <cmath>
 
-namespace
-{
+namespace {
 // The same float operations as the D3DX builders, so the entries match a
 // matrix made with them bit for bit; done here so the core needs no D3DX code.
 D3DXMATRIX Product(const D3DXMATRIX& a, const D3DXMATRIX& b)
@@ -30,6 +29,6 @@ D3DXMATRIX BuildMeshImportTransform()
     const D3DXMATRIX rotationZ(cz, sz, 0, 0, -sz, cz, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);
     return Product(Product(scaling, rotationX), rotationZ);
 }
-}
+} // namespace
 
 const D3DXMATRIX MeshImportTransform = BuildMeshImportTransform();

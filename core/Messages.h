@@ -11,65 +11,64 @@
 
 // The game's internal protocol: every id that is posted, sent or subscribed to,
 // and the editor dialog's actions, which share the editor's numbers.
-enum MessageId : int
-{
-    kMsgCreateSystem = 0,        // fCreateSystem -> particle manager
-    kMsgAttachSystem = 1,        // fAttachSystem -> particle manager
-    kMsgSetVelocity = 2,         // fSetVelocity -> Object
-    kMsgToggleMouseLook = 5,     // key C -> Camera
-    kMsgPlaySound = 7,           // fPlaySound -> Object, Player
-    kMsgQuitGame = 8,            // quit menu items -> MenuMan
-    kMsgRetryStage = 9,          // "yes" of the try-again menu -> LevelLoader, replay
-    kMsgToggleInvertX = 10,      // options toggle -> Camera
-    kMsgToggleInvertY = 11,      // options toggle -> Camera
+enum MessageId : int {
+    kMsgCreateSystem = 0,    // fCreateSystem -> particle manager
+    kMsgAttachSystem = 1,    // fAttachSystem -> particle manager
+    kMsgSetVelocity = 2,     // fSetVelocity -> Object
+    kMsgToggleMouseLook = 5, // key C -> Camera
+    kMsgPlaySound = 7,       // fPlaySound -> Object, Player
+    kMsgQuitGame = 8,        // quit menu items -> MenuMan
+    kMsgRetryStage = 9,      // "yes" of the try-again menu -> LevelLoader, replay
+    kMsgToggleInvertX = 10,  // options toggle -> Camera
+    kMsgToggleInvertY = 11,  // options toggle -> Camera
     kMsgJukeBoxPlay = 12,
     kMsgJukeBoxNext = 13,
     kMsgJukeBoxPrevious = 14,
     kMsgJukeBoxStop = 15,
     kMsgJukeBoxPause = 16,
     kMsgJukeBoxMute = 17,
-    kMsgMoveForward = 18,        // W -> Player
-    kMsgMoveBack = 19,           // S
-    kMsgMoveLeft = 20,           // A
-    kMsgMoveRight = 21,          // D
-    kMsgJump = 22,               // Space
-    kMsgKnockOut = 24,           // K: knock out, or recover when down
+    kMsgMoveForward = 18, // W -> Player
+    kMsgMoveBack = 19,    // S
+    kMsgMoveLeft = 20,    // A
+    kMsgMoveRight = 21,   // D
+    kMsgJump = 22,        // Space
+    kMsgKnockOut = 24,    // K: knock out, or recover when down
     kMsgRecover = 25,
-    kMsgToggleMask = 26,         // L
-    kMsgEditorToggle = 28,       // 0 (released)
-    kMsgEditorRight = 29,        // numeric pad 6
-    kMsgEditorForward = 30,      // numeric pad 8
-    kMsgEditorUp = 31,           // numeric pad 9
-    kMsgEditorLeft = 32,         // numeric pad 4
-    kMsgEditorBack = 33,         // numeric pad 2
-    kMsgEditorDown = 34,         // numeric pad 7
+    kMsgToggleMask = 26,    // L
+    kMsgEditorToggle = 28,  // 0 (released)
+    kMsgEditorRight = 29,   // numeric pad 6
+    kMsgEditorForward = 30, // numeric pad 8
+    kMsgEditorUp = 31,      // numeric pad 9
+    kMsgEditorLeft = 32,    // numeric pad 4
+    kMsgEditorBack = 33,    // numeric pad 2
+    kMsgEditorDown = 34,    // numeric pad 7
     kMsgEditorRotateXPlus = 35,
     kMsgEditorRotateYPlus = 36,
     kMsgEditorRotateZPlus = 37,
     kMsgEditorRotateXMinus = 38,
     kMsgEditorRotateYMinus = 39,
     kMsgEditorRotateZMinus = 40,
-    kMsgEditorSmallRotateZ = 41, // editor dialog action only, never posted
+    kMsgEditorSmallRotateZ = 41,      // editor dialog action only, never posted
     kMsgEditorSmallRotateZMinus = 42, // editor dialog action only, never posted
-    kMsgEditorStopObject = 43,   // numeric pad 5
-    kMsgEditorPrevious = 44,     // editor dialog action only, never posted
-    kMsgEditorNext = 45,         // N
+    kMsgEditorStopObject = 43,        // numeric pad 5
+    kMsgEditorPrevious = 44,          // editor dialog action only, never posted
+    kMsgEditorNext = 45,              // N
     kMsgEditorNothing = 46,
-    kMsgEditorGravity = 47,      // G
+    kMsgEditorGravity = 47, // G
     kMsgEditorImmovable = 48,
     kMsgEditorNextMode = 49,
-    kMsgEditorSaveLevel = 50,    // editor dialog action only, never posted
-    kMsgMouseMove = 51,          // fMouseMoveState
-    kMsgMouseButton = 52,        // fMouseButtonState
-    kMsgMouseWheel = 53,         // fMouseWheelState
-    kMsgCloseMenu = 54,          // close the top menu
-    kMsgNewGame = 55,            // "no" of the try-again menu: new game on stage 1
+    kMsgEditorSaveLevel = 50, // editor dialog action only, never posted
+    kMsgMouseMove = 51,       // fMouseMoveState
+    kMsgMouseButton = 52,     // fMouseButtonState
+    kMsgMouseWheel = 53,      // fMouseWheelState
+    kMsgCloseMenu = 54,       // close the top menu
+    kMsgNewGame = 55,         // "no" of the try-again menu: new game on stage 1
     kMsgOpenOptions = 56,
     kMsgOpenCredits = 57,
-    kMsgEnterReplay = 58,        // null or fInputState
-    kMsgReplayStop = 59,         // Y
+    kMsgEnterReplay = 58, // null or fInputState
+    kMsgReplayStop = 59,  // Y
     kMsgReplayPlay = 60,
-    kMsgReplayFreeze = 61,       // I: freeze or resume
+    kMsgReplayFreeze = 61, // I: freeze or resume
     kMsgReplayForward = 62,
     kMsgReplayBack = 63,
     kMsgReplaySlowMotion = 64,
@@ -77,8 +76,7 @@ enum MessageId : int
 };
 
 // Key and button press states carried by fInputState and fMouseButtonState.
-enum PressState : int
-{
+enum PressState : int {
     kPressUp = 0,
     kPressReleased = 1,
     kPressPressed = 2, // pressed in this frame

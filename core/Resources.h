@@ -16,8 +16,14 @@ struct ResourceDirectory
     operator std::string() const { return path; }
 };
 
-inline std::string operator+(const ResourceDirectory& dir, const std::string& name) { return std::string(dir.path) + name; }
-inline std::string operator+(const ResourceDirectory& dir, const char* name) { return std::string(dir.path) + name; }
+inline std::string operator+(const ResourceDirectory& dir, const std::string& name)
+{
+    return std::string(dir.path) + name;
+}
+inline std::string operator+(const ResourceDirectory& dir, const char* name)
+{
+    return std::string(dir.path) + name;
+}
 
 constexpr ResourceDirectory LevelsDirectory{"../Levels/"};
 constexpr ResourceDirectory ConfigDirectory{"../Config/"};
@@ -54,5 +60,11 @@ extern const char* const PostProcessConfigFiles[kPostProcessStageCount][kPostPro
 const char* GetPostProcessConfigFile(int stageIndex, int column);
 
 // Mesh id and texture id range checks for ids read from files.
-inline bool IsValidMeshFileId(int id) { return id >= 0 && id < kMeshFileCount; }
-inline bool IsValidTextureId(int id) { return id >= 0 && id < kTextureFileCount; }
+inline bool IsValidMeshFileId(int id)
+{
+    return id >= 0 && id < kMeshFileCount;
+}
+inline bool IsValidTextureId(int id)
+{
+    return id >= 0 && id < kTextureFileCount;
+}

@@ -8,15 +8,14 @@
 std::vector<std::string> ScreenTextLines;
 std::list<ScreenMessage> ScreenMessages;
 
-namespace
-{
+namespace {
 ScreenTextDrawer gScreenTextDrawer = nullptr;
 
 constexpr float kLineStep = 15.0f;
 constexpr float kLinesX = 15.0f;
 constexpr float kMessagesX = 300.0f;
 constexpr float kFirstLineY = 15.0f;
-}
+} // namespace
 
 void SetScreenTextDrawer(ScreenTextDrawer drawer)
 {

@@ -1,7 +1,6 @@
 #include "core/SpineTrace.h"
 
-namespace
-{
+namespace {
 bool gEnabled = false;
 
 std::vector<std::string>& Storage()
@@ -9,10 +8,9 @@ std::vector<std::string>& Storage()
     static std::vector<std::string> calls;
     return calls;
 }
-}
+} // namespace
 
-namespace SpineTrace
-{
+namespace SpineTrace {
 void Enable(bool on)
 {
     gEnabled = on;
@@ -39,4 +37,4 @@ const std::vector<std::string>& Calls()
 {
     return Storage();
 }
-}
+} // namespace SpineTrace

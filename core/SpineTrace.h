@@ -6,11 +6,10 @@
 #include <string>
 #include <vector>
 
-namespace SpineTrace
-{
+namespace SpineTrace {
 void Enable(bool on);
 bool IsEnabled();
 void Record(const std::string& call);
 void Clear();
 const std::vector<std::string>& Calls();
-}
+} // namespace SpineTrace

@@ -66,7 +66,10 @@ struct Vector3
     float LengthSquared() const { return x * x + y * y + z * z; }
     float Length() const;
 
-    static Vector3& MultiplyScalar(Vector3& out, const Vector3& v, float s) { return out = Vector3(v.x * s, v.y * s, v.z * s); }
+    static Vector3& MultiplyScalar(Vector3& out, const Vector3& v, float s)
+    {
+        return out = Vector3(v.x * s, v.y * s, v.z * s);
+    }
     // out = v * (1 / s); the reciprocal is formed once. s = 0 is not checked.
     static Vector3& DivideScalar(Vector3& out, const Vector3& v, float s) { return MultiplyScalar(out, v, 1.0f / s); }
     static float Dot(const Vector3& a, const Vector3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
@@ -79,7 +82,10 @@ struct Vector3
     static Vector3& TimesMatrix3(Vector3& out, const Matrix3& m, const Vector3& v);
 };
 
-inline Vector3 operator*(float s, const Vector3& v) { return v * s; }
+inline Vector3 operator*(float s, const Vector3& v)
+{
+    return v * s;
+}
 
 // out = s * v.
 Vector3& MultiplyScalarVector3(Vector3& out, float s, const Vector3& v);

@@ -1,12 +1,11 @@
 #include "core/XmlHelpers.h"
 
-namespace
-{
+namespace {
 bool IsXmlSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
-}
+} // namespace
 
 const tinyxml2::XMLElement* XmlFindChildElement(const tinyxml2::XMLElement* element, const char* name)
 {

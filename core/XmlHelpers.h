@@ -11,12 +11,7 @@
 #include "core/Vector3.h"
 
 // Query results, the parser's own codes.
-enum XmlQueryResult : int
-{
-    kXmlSuccess = 0,
-    kXmlNoAttribute = 1,
-    kXmlWrongType = 2
-};
+enum XmlQueryResult : int { kXmlSuccess = 0, kXmlNoAttribute = 1, kXmlWrongType = 2 };
 
 // First child element with that name, or null (also for a null element).
 const tinyxml2::XMLElement* XmlFindChildElement(const tinyxml2::XMLElement* element, const char* name);

@@ -17,19 +17,20 @@ namespace {
 const int kGoButtonId = 7;
 const int kActionListId = 9;
 
-struct DialogAction {
+struct DialogAction
+{
     const wchar_t* text;
     int action;
 };
 
 const DialogAction kActions[] = {
-    {L"Cycle next active object (Z)", 45}, {L"Cycle prev active object (Z)", 44},
-    {L"Rotate obj about Y (Z)", 36},       {L"Rotate obj about Z (Z)", 37},
-    {L"Small rotate about Z (Z)", 41},     {L"Small -rotate about Z (Z)", 42},
+    {L"Cycle next active object (Z)", 45}, {L"Cycle prev active object (Z)", 44}, {L"Rotate obj about Y (Z)", 36},
+    {L"Rotate obj about Z (Z)", 37},       {L"Small rotate about Z (Z)", 41},     {L"Small -rotate about Z (Z)", 42},
     {L"Next active object mode (Z)", 49},  {L"Save current level (Z)", 50},
 };
 
-void CALLBACK OnEditorDialogEvent(UINT event, int controlId, CDXUTControl* control, void* userContext) {
+void CALLBACK OnEditorDialogEvent(UINT event, int controlId, CDXUTControl* control, void* userContext)
+{
     EditorDialogState* state = static_cast<EditorDialogState*>(userContext);
     if (!state) return;
     if (controlId == kActionListId && event == EVENT_COMBOBOX_SELECTION_CHANGED) {
@@ -40,9 +41,10 @@ void CALLBACK OnEditorDialogEvent(UINT event, int controlId, CDXUTControl* contr
     }
 }
 
-}  // namespace
+} // namespace
 
-void CreateEditorDialog(EditorDialogState* state) {
+void CreateEditorDialog(EditorDialogState* state)
+{
     gDialogResourceManager = new (std::nothrow) CDXUTDialogResourceManager();
     gEditorDialog = new (std::nothrow) CDXUTDialog();
     if (!gDialogResourceManager || !gEditorDialog) return;

@@ -5,7 +5,8 @@ class CDXUTDialog;
 class CDXUTDialogResourceManager;
 
 // The action chosen in the dialog's list.
-struct EditorDialogState {
+struct EditorDialogState
+{
     int action = 45;
     int reserved0 = 0;
     int reserved1 = 0;

@@ -29,31 +29,42 @@
 
 namespace {
 
-int CurrentStage() { return gLevelLoader ? gLevelLoader->GetStage() : -1; }
+int CurrentStage()
+{
+    return gLevelLoader ? gLevelLoader->GetStage() : -1;
+}
 
-bool EditorEnabled() { return gInGameLevelEditor && gInGameLevelEditor->IsEnabled(); }
+bool EditorEnabled()
+{
+    return gInGameLevelEditor && gInGameLevelEditor->IsEnabled();
+}
 
-class GameStageHooks : public StageHooks {
+class GameStageHooks : public StageHooks
+{
 public:
     int GetStage() const override { return CurrentStage(); }
     fEventObj* GetParticleManager() const override { return gPartManager; }
 };
 
-class GameFrameHooks : public FrameHooks {
+class GameFrameHooks : public FrameHooks
+{
 public:
-    void DrawEditorDialog(float elapsedSeconds) override {
+    void DrawEditorDialog(float elapsedSeconds) override
+    {
         if (EditorEnabled() && gEditorDialog) gEditorDialog->OnRender(elapsedSeconds);
     }
 };
 
-class GameCameraHooks : public CameraHooks {
+class GameCameraHooks : public CameraHooks
+{
 public:
     int GetStage() const override { return CurrentStage(); }
     bool IsEditorEnabled() const override { return EditorEnabled(); }
     int GetTopMenuId() const override { return gMenuMan ? gMenuMan->GetCurrentMenuId() : 0; }
 };
 
-class GameParticleHooks : public ParticleHooks {
+class GameParticleHooks : public ParticleHooks
+{
 public:
     int GetStage() const override { return CurrentStage(); }
 };
@@ -63,9 +74,10 @@ GameFrameHooks sFrameHooks;
 GameCameraHooks sCameraHooks;
 GameParticleHooks sParticleHooks;
 
-}  // namespace
+} // namespace
 
-void InstallGameHooks() {
+void InstallGameHooks()
+{
     StageHookSlot::Install(&sStageHooks);
     FrameHookSlot::Install(&sFrameHooks);
     CameraHookSlot::Install(&sCameraHooks);
@@ -74,7 +86,8 @@ void InstallGameHooks() {
     ReplayHookSlot::Install(nullptr);
 }
 
-void RemoveGameHooks() {
+void RemoveGameHooks()
+{
     StageHookSlot::Install(nullptr);
     FrameHookSlot::Install(nullptr);
     CameraHookSlot::Install(nullptr);

@@ -14,19 +14,24 @@ namespace {
 
 const char* const kNoticeLine = "# Written by Quorvalith; edit with care.";
 
-uint32_t ReadLE32(const unsigned char* p) {
+uint32_t ReadLE32(const unsigned char* p)
+{
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
-uint16_t ReadLE16(const unsigned char* p) { return uint16_t(p[0] | p[1] << 8); }
+uint16_t ReadLE16(const unsigned char* p)
+{
+    return uint16_t(p[0] | p[1] << 8);
+}
 
 // The largest bitmap we accept: far beyond any terrain the game can hold, but
 // small enough that a hostile header cannot make us allocate gigabytes.
 const int32_t kMaxBitmapSide = 4096;
 
-}  // namespace
+} // namespace
 
-std::string World::ConvertBitmapToHeightmap(const std::string& bitmapName) {
+std::string World::ConvertBitmapToHeightmap(const std::string& bitmapName)
+{
     // The heightmap lands beside the bitmap as it was found on disk, and
     // replaces one there whose name differs only in letter case.
     const std::string bitmapPath = ResolveGamePath(bitmapName);
@@ -84,7 +89,8 @@ std::string World::ConvertBitmapToHeightmap(const std::string& bitmapName) {
     return outName;
 }
 
-ConfigFile* WriteDefaultVideoConfig(const std::string& path, bool* ok) {
+ConfigFile* WriteDefaultVideoConfig(const std::string& path, bool* ok)
+{
     // Only called when no readable file is there, so after a failed write the
     // reader below finds none and reports ok false.
     WriteGameFile(path, [](FILE* out) {

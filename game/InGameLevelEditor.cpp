@@ -4,6 +4,12 @@
 
 InGameLevelEditor* gInGameLevelEditor = nullptr;
 
-void InGameLevelEditor::PrintHelp() { SpineTrace::Record("InGameLevelEditor::PrintHelp"); }
+void InGameLevelEditor::PrintHelp()
+{
+    SpineTrace::Record("InGameLevelEditor::PrintHelp");
+}
 
-void OnEditorGUIEvent(int action) { SpineTrace::Record("OnEditorGUIEvent " + std::to_string(action)); }
+void OnEditorGUIEvent(int action)
+{
+    SpineTrace::Record("OnEditorGUIEvent " + std::to_string(action));
+}

@@ -3,7 +3,8 @@
 
 #include "core/EventObj.h"
 
-class InGameLevelEditor : public fEventObj {
+class InGameLevelEditor : public fEventObj
+{
 public:
     void SubscribeMessages() override {}
     void HandleMessage(int id, fMessage* msg) override {}

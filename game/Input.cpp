@@ -76,8 +76,10 @@ bool AdvancePressState(int& state, bool down)
 
 void Post(int id, fMessage* msg)
 {
-    if (gEventDispatcher) gEventDispatcher->PostMessage(id, msg);
-    else delete msg;
+    if (gEventDispatcher)
+        gEventDispatcher->PostMessage(id, msg);
+    else
+        delete msg;
 }
 
 // A failed read leaves nothing held: whatever the buffer had was last frame's,
@@ -120,11 +122,14 @@ int AddSaturated(int total, LONG delta)
     return static_cast<int>(std::clamp<long long>(sum, INT_MIN, INT_MAX));
 }
 
-}  // namespace
+} // namespace
 
 Input::Input(DirectInputCreateFunction createDirectInput_) : createDirectInput(createDirectInput_) {}
 
-Input::~Input() { ReleaseDevices(); }
+Input::~Input()
+{
+    ReleaseDevices();
+}
 
 void Input::Update(int frameTimeMicroseconds)
 {
@@ -152,8 +157,9 @@ void Input::CreateDevices()
 {
     SaveAndClearAccessibility();
     void* created = nullptr;
-    if (!createDirectInput || FAILED(createDirectInput(DXUTGetHINSTANCE(), kDirectInputVersion, IID_IDirectInput8W,
-                                                      &created, nullptr)) || !created)
+    if (!createDirectInput ||
+        FAILED(createDirectInput(DXUTGetHINSTANCE(), kDirectInputVersion, IID_IDirectInput8W, &created, nullptr)) ||
+        !created)
         return;
     directInput = static_cast<IDirectInput8W*>(created);
 
@@ -168,8 +174,8 @@ void Input::CreateDevices()
 IDirectInputDevice8W* Input::OpenDevice(REFGUID guid, LPCDIDATAFORMAT format, DWORD cooperation)
 {
     IDirectInputDevice8W* device = nullptr;
-    if (FAILED(directInput->CreateDevice(guid, &device, nullptr)) || !device ||
-        FAILED(device->SetDataFormat(format)) || FAILED(device->SetCooperativeLevel(DXUTGetHWND(), cooperation))) {
+    if (FAILED(directInput->CreateDevice(guid, &device, nullptr)) || !device || FAILED(device->SetDataFormat(format)) ||
+        FAILED(device->SetCooperativeLevel(DXUTGetHWND(), cooperation))) {
         if (device) device->Release();
         return nullptr;
     }
@@ -237,9 +243,15 @@ void Input::ClampCursor(int halfWidth, int halfHeight)
     c.y = std::clamp(c.y, -h, h);
 }
 
-void Input::SetMouseShared() { ReopenMouse(kMouseShared); }
+void Input::SetMouseShared()
+{
+    ReopenMouse(kMouseShared);
+}
 
-void Input::SetMouseExclusive() { ReopenMouse(kMouseExclusive); }
+void Input::SetMouseExclusive()
+{
+    ReopenMouse(kMouseExclusive);
+}
 
 void Input::ReopenMouse(DWORD cooperation)
 {

@@ -4,4 +4,7 @@
 
 LevelLoader* gLevelLoader = nullptr;
 
-void LevelLoader::LoadLevel(const std::string& name) { SpineTrace::Record("LevelLoader::LoadLevel " + name); }
+void LevelLoader::LoadLevel(const std::string& name)
+{
+    SpineTrace::Record("LevelLoader::LoadLevel " + name);
+}

@@ -5,7 +5,8 @@
 
 #include "core/EventObj.h"
 
-class LevelLoader : public fEventObj {
+class LevelLoader : public fEventObj
+{
 public:
     void SubscribeMessages() override {}
     void HandleMessage(int id, fMessage* msg) override {}

@@ -47,7 +47,8 @@ int sFramesPerSecond = 0;
 bool sShutdownDone = false;
 
 // The listener stands where the renderer's camera stands.
-ListenerPose ReadListenerCamera(const Camera* camera) {
+ListenerPose ReadListenerCamera(const Camera* camera)
+{
     return ListenerPose{camera->GetPosition(), camera->GetForward(), camera->GetUp()};
 }
 
@@ -56,11 +57,13 @@ ListenerPose ReadListenerCamera(const Camera* camera) {
 // read that key already and replaced an unusable value (zero, negative,
 // absurd) by its default with a report, so the controller takes the checked
 // value rather than reading the raw one again.
-void ApplyForceFactor(ObjectController* controller) {
+void ApplyForceFactor(ObjectController* controller)
+{
     if (gPhysicsWorld) controller->SetStrength(gPhysicsWorld->GetPushStrength());
 }
 
-void CountFrame(float elapsedTime) {
+void CountFrame(float elapsedTime)
+{
     sAccumulatedSeconds += elapsedTime;
     ++sFrameCount;
     if (sAccumulatedSeconds > 1.0f) {
@@ -71,12 +74,14 @@ void CountFrame(float elapsedTime) {
     DebugPrint("FPS %d", sFramesPerSecond);
 }
 
-void LoadStageFromKey(const char* levelName) {
+void LoadStageFromKey(const char* levelName)
+{
     if (gLevelLoader) gLevelLoader->LoadLevel(levelName);
     if (gMenuMan) gMenuMan->CloseAllMenus();
 }
 
-void OnDroppedFile(HDROP drop) {
+void OnDroppedFile(HDROP drop)
+{
     // Ask for the length first so long paths are not cut at 255 characters.
     const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
     std::wstring wideName(length + 1, L'\0');
@@ -97,17 +102,22 @@ void OnDroppedFile(HDROP drop) {
     gWorld->AddHeightmap(heightmapName);
 }
 
-}  // namespace
+} // namespace
 
-int GetFramesPerSecond() { return sFramesPerSecond; }
+int GetFramesPerSecond()
+{
+    return sFramesPerSecond;
+}
 
-void ResetFramesPerSecond() {
+void ResetFramesPerSecond()
+{
     sAccumulatedSeconds = 0.0f;
     sFrameCount = 0;
     sFramesPerSecond = 0;
 }
 
-void CreateGameObjects() {
+void CreateGameObjects()
+{
     gInput = new (std::nothrow) Input();
     gObjectController = new (std::nothrow) ObjectController(gPhysicsWorld);
     if (gObjectController) {
@@ -121,12 +131,14 @@ void CreateGameObjects() {
     CreateEditorDialog(gEditorDialogState);
 }
 
-void LoadFirstStage() {
+void LoadFirstStage()
+{
     DebugPrint("Initialize...");
     if (gLevelLoader) gLevelLoader->LoadLevel("stage1.qvl");
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand)
+{
     // The hooks answer from the singletons at each call, so they can go in
     // before any of them exists.
     InstallGameHooks();
@@ -209,14 +221,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     return DXUTMainLoop(nullptr);
 }
 
-HRESULT CALLBACK OnCreateDevice(IDirect3DDevice9* device, const D3DSURFACE_DESC* backBuffer, void* userContext) {
+HRESULT CALLBACK OnCreateDevice(IDirect3DDevice9* device, const D3DSURFACE_DESC* backBuffer, void* userContext)
+{
     // The renderer only learns its device at the first reset, so the dialog
     // manager gets the device the framework hands us here.
     if (gDialogResourceManager) gDialogResourceManager->OnD3D9CreateDevice(device);
     return S_OK;
 }
 
-HRESULT CALLBACK OnResetDevice(IDirect3DDevice9* device, const D3DSURFACE_DESC* backBuffer, void* userContext) {
+HRESULT CALLBACK OnResetDevice(IDirect3DDevice9* device, const D3DSURFACE_DESC* backBuffer, void* userContext)
+{
     if (gRenderer) {
         gRenderer->OnDeviceReset();
         gRenderer->LoadResources();
@@ -225,7 +239,8 @@ HRESULT CALLBACK OnResetDevice(IDirect3DDevice9* device, const D3DSURFACE_DESC* 
     return S_OK;
 }
 
-void CALLBACK OnFrameMove(IDirect3DDevice9* device, double time, float elapsedTime, void* userContext) {
+void CALLBACK OnFrameMove(IDirect3DDevice9* device, double time, float elapsedTime, void* userContext)
+{
     CountFrame(elapsedTime);
     Clock::Tick();
     if (gInput) gInput->Update(static_cast<int>(Clock::GetFrameTime(true) * 1000.0f));
@@ -247,7 +262,8 @@ void CALLBACK OnFrameMove(IDirect3DDevice9* device, double time, float elapsedTi
     if (gRenderer) gRenderer->Update(dt);
 }
 
-void CALLBACK OnFrameRender(IDirect3DDevice9* device, double time, float elapsedTime, void* userContext) {
+void CALLBACK OnFrameRender(IDirect3DDevice9* device, double time, float elapsedTime, void* userContext)
+{
     if (gWorld) gWorld->Update(static_cast<float>(time));
     if (gRenderer) {
         if (gHUDManager) gHUDManager->Update();
@@ -255,39 +271,41 @@ void CALLBACK OnFrameRender(IDirect3DDevice9* device, double time, float elapsed
     }
 }
 
-void CALLBACK OnKeyboard(UINT key, bool keyDown, bool altDown, void* userContext) {
+void CALLBACK OnKeyboard(UINT key, bool keyDown, bool altDown, void* userContext)
+{
     if (!keyDown) return;
     switch (key) {
-        case '1':
-        case 'R':
-            LoadStageFromKey("stage1.qvl");
-            break;
-        case '2':
-            LoadStageFromKey("stage2.qvl");
-            break;
-        case '3':
-            LoadStageFromKey("stage3.qvl");
-            break;
-        case '4':
-            LoadStageFromKey("stage4.qvl");
-            break;
-        case 'N': {
-            Vector3 position(173.0f, -181.0f, 12.0f);
-            Vector3 velocity(0.0f, 0.0f, 0.0f);
-            float scale = 1.0f;
-            EventDispatcher::SendMessage(gPartManager, kMsgCreateSystem,
-                                         new fCreateSystem("Explosion", &position, &velocity, &scale));
-            break;
-        }
-        case 'T':
-            if (gWorld) gWorld->AddHeightmap(MapsDirectory + "Heightmap.hmp");
-            break;
-        default:
-            break;
+    case '1':
+    case 'R':
+        LoadStageFromKey("stage1.qvl");
+        break;
+    case '2':
+        LoadStageFromKey("stage2.qvl");
+        break;
+    case '3':
+        LoadStageFromKey("stage3.qvl");
+        break;
+    case '4':
+        LoadStageFromKey("stage4.qvl");
+        break;
+    case 'N': {
+        Vector3 position(173.0f, -181.0f, 12.0f);
+        Vector3 velocity(0.0f, 0.0f, 0.0f);
+        float scale = 1.0f;
+        EventDispatcher::SendMessage(gPartManager, kMsgCreateSystem,
+                                     new fCreateSystem("Explosion", &position, &velocity, &scale));
+        break;
+    }
+    case 'T':
+        if (gWorld) gWorld->AddHeightmap(MapsDirectory + "Heightmap.hmp");
+        break;
+    default:
+        break;
     }
 }
 
-bool CALLBACK ModifyDeviceSettings(DXUTDeviceSettings* settings, const D3DCAPS9* caps, void* userContext) {
+bool CALLBACK ModifyDeviceSettings(DXUTDeviceSettings* settings, const D3DCAPS9* caps, void* userContext)
+{
     if (gRenderer) {
         gRenderer->ReleaseDeviceResources();
         gRenderer->UpdateFullscreenSize(settings);
@@ -296,7 +314,8 @@ bool CALLBACK ModifyDeviceSettings(DXUTDeviceSettings* settings, const D3DCAPS9*
 }
 
 LRESULT CALLBACK MsgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool* noFurtherProcessing,
-                         void* userContext) {
+                         void* userContext)
+{
     if (message == WM_DROPFILES) OnDroppedFile(reinterpret_cast<HDROP>(wParam));
 
     bool handled = gDialogResourceManager && gDialogResourceManager->MsgProc(window, message, wParam, lParam);
@@ -306,17 +325,20 @@ LRESULT CALLBACK MsgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     return 0;
 }
 
-void CALLBACK FrameworkWindowProcEscape(void* userContext) {
+void CALLBACK FrameworkWindowProcEscape(void* userContext)
+{
     if (gMenuMan && gMenuMan->GetCurrentMenuId() == kMenuNone) gMenuMan->OpenMenu(kMenuPause);
 }
 
 template <typename T>
-static void DeleteSingleton(T*& pointer) {
+static void DeleteSingleton(T*& pointer)
+{
     delete pointer;
     pointer = nullptr;
 }
 
-void DestroyGameObjects() {
+void DestroyGameObjects()
+{
     DeleteSingleton(gInput);
     DeleteSingleton(gObjectController);
     DeleteSingleton(gDebugFont);
@@ -328,7 +350,8 @@ void DestroyGameObjects() {
     DeleteSingleton(gEventDispatcher);
 }
 
-void Shutdown() {
+void Shutdown()
+{
     if (sShutdownDone) return;
     sShutdownDone = true;
     RemoveGameHooks();

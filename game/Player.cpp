@@ -4,4 +4,7 @@
 
 Player* gPlayer = nullptr;
 
-void Player::Update() { SpineTrace::Record("Player::Update"); }
+void Player::Update()
+{
+    SpineTrace::Record("Player::Update");
+}

@@ -3,7 +3,8 @@
 
 #include "core/EventObj.h"
 
-class Player : public fEventObj {
+class Player : public fEventObj
+{
 public:
     void SubscribeMessages() override {}
     void HandleMessage(int id, fMessage* msg) override {}

@@ -8,7 +8,8 @@
 
 World* gWorld = nullptr;
 
-World::World() {
+World::World()
+{
     bool ok = false;
     physicsConfig = new ConfigFile(ConfigDirectory + "Physics.cfg", &ok);
     if (!ok) {
@@ -25,7 +26,8 @@ World::World() {
     }
 }
 
-World::~World() {
+World::~World()
+{
     SetShapeConfig(nullptr);
     delete vidConfig;
     vidConfig = nullptr;
@@ -33,8 +35,17 @@ World::~World() {
     physicsConfig = nullptr;
 }
 
-void World::Update(float time) { SpineTrace::Record("World::Update"); }
+void World::Update(float time)
+{
+    SpineTrace::Record("World::Update");
+}
 
-void World::AddHeightmap(const std::string& fileName) { SpineTrace::Record("World::AddHeightmap " + fileName); }
+void World::AddHeightmap(const std::string& fileName)
+{
+    SpineTrace::Record("World::AddHeightmap " + fileName);
+}
 
-void World::ClearHeightmaps() { SpineTrace::Record("World::ClearHeightmaps"); }
+void World::ClearHeightmaps()
+{
+    SpineTrace::Record("World::ClearHeightmaps");
+}

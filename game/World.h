@@ -8,7 +8,8 @@
 
 class ConfigFile;
 
-class World {
+class World
+{
 public:
     World();
     ~World();

@@ -41,13 +41,11 @@ Box::Box(PhysicsWorld*, float sizeX, float sizeY, float sizeZ, float mass)
     SetOrientation(Matrix3::Identity());
 }
 
-void Box::BuildHull(std::vector<Vector3>& corners, std::vector<SampledEdge>& edges,
-                    std::vector<Vector3>& facePoints)
+void Box::BuildHull(std::vector<Vector3>& corners, std::vector<SampledEdge>& edges, std::vector<Vector3>& facePoints)
 {
     const Vector3 h = size * 0.5f;
-    corners = {Vector3(h.x, h.y, h.z),   Vector3(-h.x, h.y, h.z),   Vector3(-h.x, -h.y, h.z),
-               Vector3(h.x, -h.y, h.z),  Vector3(h.x, h.y, -h.z),   Vector3(-h.x, h.y, -h.z),
-               Vector3(-h.x, -h.y, -h.z), Vector3(h.x, -h.y, -h.z)};
+    corners = {Vector3(h.x, h.y, h.z),  Vector3(-h.x, h.y, h.z),  Vector3(-h.x, -h.y, h.z),  Vector3(h.x, -h.y, h.z),
+               Vector3(h.x, h.y, -h.z), Vector3(-h.x, h.y, -h.z), Vector3(-h.x, -h.y, -h.z), Vector3(h.x, -h.y, -h.z)};
 
     int edgeSamples = ReadShapeKey("box_edge_samples", 6, 0, kMaxEdgeSamples);
     if (edgeSamples < 3) {
@@ -69,8 +67,8 @@ void Box::BuildHull(std::vector<Vector3>& corners, std::vector<SampledEdge>& edg
                 // Only taken points divide by n - 1, which is then at least 2.
                 if (IsFaceInterior(i, j, k, n)) {
                     const float step = 1.0f / static_cast<float>(n - 1);
-                    facePoints.push_back(Vector3(i * size.x * step - h.x, j * size.y * step - h.y,
-                                                 k * size.z * step - h.z));
+                    facePoints.push_back(
+                        Vector3(i * size.x * step - h.x, j * size.y * step - h.y, k * size.z * step - h.z));
                 }
             }
         }

@@ -23,8 +23,7 @@ public:
     const Vector3& GetSize() const { return size; }
 
 private:
-    void BuildHull(std::vector<Vector3>& corners, std::vector<SampledEdge>& edges,
-                   std::vector<Vector3>& facePoints);
+    void BuildHull(std::vector<Vector3>& corners, std::vector<SampledEdge>& edges, std::vector<Vector3>& facePoints);
 
     Vector3 size;
 };

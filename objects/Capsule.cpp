@@ -10,9 +10,9 @@
 namespace {
 
 const float kMargin = 1.1f;
-const int kBands = 10;       // 18 degrees each
-const int kSectors = 16;     // 24-degree passes; the last repeats the first
-const int kLowerBands = 5;   // bands below the equator go to the lower cap
+const int kBands = 10;     // 18 degrees each
+const int kSectors = 16;   // 24-degree passes; the last repeats the first
+const int kLowerBands = 5; // bands below the equator go to the lower cap
 const float kParallel = 1e-6f;
 
 float Latitude(int ring)
@@ -117,8 +117,7 @@ bool Capsule::GetMeshInfo(const Vector3& p, bool& inside, Vector3& toSurface) co
     return true;
 }
 
-bool Capsule::IntersectSegment(const Vector3& start, const Vector3& end, float& tEnter, float& tExit,
-                               Vector3& point)
+bool Capsule::IntersectSegment(const Vector3& start, const Vector3& end, float& tEnter, float& tExit, Vector3& point)
 {
     const Vector3 P = ToWorld(Vector3(-0.5f * length, 0.0f, 0.0f));
     const Vector3 Q = ToWorld(Vector3(0.5f * length, 0.0f, 0.0f));

@@ -136,8 +136,7 @@ int IntersectLineCylinder(const Vector3& o, const Vector3& d, float radius, floa
     return lo == hi ? 1 : 2;
 }
 
-bool Cylinder::IntersectSegment(const Vector3& start, const Vector3& end, float& tEnter, float& tExit,
-                                Vector3& point)
+bool Cylinder::IntersectSegment(const Vector3& start, const Vector3& end, float& tEnter, float& tExit, Vector3& point)
 {
     Vector3 direction;
     Vector3::TimesMatrix3(direction, GetOrientationTranspose(), end - start);

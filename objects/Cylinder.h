@@ -9,8 +9,7 @@ class PhysicsWorld;
 
 // Parameters along a line at which it enters and leaves a finite cylinder
 // (radius r, x in [-h, h]) in the cylinder's frame: 0, 1 or 2 of them.
-int IntersectLineCylinder(const Vector3& origin, const Vector3& direction, float radius, float halfLength,
-                          float t[2]);
+int IntersectLineCylinder(const Vector3& origin, const Vector3& direction, float radius, float halfLength, float t[2]);
 
 class Cylinder : public ShapeObject, public CollisionMeshObject
 {

@@ -110,8 +110,7 @@ bool Ellipsoid::GetMeshInfo(const Vector3& p, bool& inside, Vector3& toSurface) 
     return true;
 }
 
-bool Ellipsoid::IntersectSegment(const Vector3& start, const Vector3& end, float& tEnter, float& tExit,
-                                 Vector3& point)
+bool Ellipsoid::IntersectSegment(const Vector3& start, const Vector3& end, float& tEnter, float& tExit, Vector3& point)
 {
     const Vector3 d = end - start;
     const float segmentLength = d.Length();

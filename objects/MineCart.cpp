@@ -16,9 +16,8 @@ namespace {
 
 // The hull: x in [-8, 7.2], y in [-4, 4], z in [-0.8, 1.6]. It reaches further
 // back than forward, and its floor sits at the wheels' attachment height.
-const Vector3 kHullCorners[8] = {Vector3(7.2f, 4.0f, -0.8f),  Vector3(7.2f, 4.0f, 1.6f),
-                                 Vector3(7.2f, -4.0f, -0.8f), Vector3(7.2f, -4.0f, 1.6f),
-                                 Vector3(-8.0f, 4.0f, -0.8f), Vector3(-8.0f, 4.0f, 1.6f),
+const Vector3 kHullCorners[8] = {Vector3(7.2f, 4.0f, -0.8f),   Vector3(7.2f, 4.0f, 1.6f),   Vector3(7.2f, -4.0f, -0.8f),
+                                 Vector3(7.2f, -4.0f, 1.6f),   Vector3(-8.0f, 4.0f, -0.8f), Vector3(-8.0f, 4.0f, 1.6f),
                                  Vector3(-8.0f, -4.0f, -0.8f), Vector3(-8.0f, -4.0f, 1.6f)};
 // Front, left, right, rear, bottom, top; each face (a, b, c, d) is the
 // triangles (a, b, c) and (a, c, d), wound outward. The segment test takes
@@ -28,7 +27,7 @@ const int kHullEdges[12][2] = {{0, 2}, {1, 3}, {0, 4}, {2, 6}, {1, 5}, {3, 7},
                                {4, 6}, {5, 7}, {0, 1}, {2, 3}, {4, 5}, {6, 7}};
 // The face centres, front, left, right and rear first, then the top before
 // the bottom.
-const Vector3 kHullFaceCentres[6] = {Vector3(7.2f, 0.0f, 0.4f),  Vector3(-0.4f, 4.0f, 0.4f),
+const Vector3 kHullFaceCentres[6] = {Vector3(7.2f, 0.0f, 0.4f),   Vector3(-0.4f, 4.0f, 0.4f),
                                      Vector3(-0.4f, -4.0f, 0.4f), Vector3(-8.0f, 0.0f, 0.4f),
                                      Vector3(-0.4f, 0.0f, 1.6f),  Vector3(-0.4f, 0.0f, -0.8f)};
 const int kEdgeSamples = 6;
@@ -81,15 +80,8 @@ float StepTowards(float value, float target, float maxStep)
 } // namespace
 
 MineCart::MineCart(PhysicsWorld* world_, bool driveFront, bool driveRear)
-    : steeringTarget(0.0f),
-      throttleTarget(0.0f),
-      steering(0.0f),
-      throttle(0.0f),
-      brake(0.0f),
-      collisionData(this),
-      driveFrontAxle(driveFront),
-      driveRearAxle(driveRear),
-      world(world_)
+    : steeringTarget(0.0f), throttleTarget(0.0f), steering(0.0f), throttle(0.0f), brake(0.0f), collisionData(this),
+      driveFrontAxle(driveFront), driveRearAxle(driveRear), world(world_)
 {
     DebugPrint("Creating a mine car\n");
     if (world) {
@@ -207,8 +199,7 @@ void MineCart::SteerFrontWheels()
     outer.steerAngle = sign * static_cast<float>(outerRadians * kDegreesPerRadian);
 }
 
-bool MineCart::IntersectSegment(const Vector3& start, const Vector3& end, float& tEnter, float& tExit,
-                                Vector3& point)
+bool MineCart::IntersectSegment(const Vector3& start, const Vector3& end, float& tEnter, float& tExit, Vector3& point)
 {
     // One plane per face: the first of its two triangles.
     return ClipSegmentByFaces(triangles, 2, *this, start, end, tEnter, tExit, point, nullptr);

@@ -105,8 +105,8 @@ Prism::Prism(PhysicsWorld*, float e0, float e1, float e2, float mass) : Polyhedr
     DebugPrint("Creating a prism\n");
     SetMass(mass);
     const Vector3 h = extents * 0.5f;
-    corners = {Vector3(h.x, h.y, h.z),    Vector3(-h.x, h.y, h.z),  Vector3(h.x, h.y, -h.z),
-               Vector3(-h.x, h.y, -h.z),  Vector3(-h.x, -h.y, -h.z), Vector3(h.x, -h.y, -h.z)};
+    corners = {Vector3(h.x, h.y, h.z),   Vector3(-h.x, h.y, h.z),   Vector3(h.x, h.y, -h.z),
+               Vector3(-h.x, h.y, -h.z), Vector3(-h.x, -h.y, -h.z), Vector3(h.x, -h.y, -h.z)};
     const HullKeys keys{"prism_mesh_size", 16, "prism_edge_sampes", "prism_face_sample_points"};
     BuildHull(keys, kPrismTriangles, CountOf(kPrismTriangles), kPrismEdges, CountOf(kPrismEdges), true);
 }
@@ -136,8 +136,8 @@ Pyramid::Pyramid(PhysicsWorld*, float e0, float e1, float mass) : PolyhedronObje
     SetMass(mass);
     const float h = 0.5f * baseSide;
     const float base = -0.25f * height;
-    corners = {Vector3(0.0f, 0.0f, 0.75f * height), Vector3(h, h, base), Vector3(-h, h, base),
-               Vector3(-h, -h, base), Vector3(h, -h, base)};
+    corners = {Vector3(0.0f, 0.0f, 0.75f * height), Vector3(h, h, base), Vector3(-h, h, base), Vector3(-h, -h, base),
+               Vector3(h, -h, base)};
     const HullKeys keys{"pyramid_mesh_size", 16, "pyramid_edge_sampes", "pyramid_face_sample_points"};
     BuildHull(keys, kPyramidTriangles, CountOf(kPyramidTriangles), kPyramidEdges, CountOf(kPyramidEdges), true);
 }

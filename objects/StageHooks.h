@@ -27,16 +27,15 @@ public:
     virtual bool AddUpdatable(NPObj* sceneObject) { return false; }
     // World::AddLight with the owner's pose, a colour of four floats and the
     // light's three values; the light the World made and owns, or null.
-    virtual PointLight* AddLight(const Vector3* position, const Matrix3* orientation, const float* colour,
-                                 float range, float attenuation0, float attenuation1)
+    virtual PointLight* AddLight(const Vector3* position, const Matrix3* orientation, const float* colour, float range,
+                                 float attenuation0, float attenuation1)
     {
         return nullptr;
     }
     // World::CreateNPObject (the ragdoll's sun on stage 1).
     virtual void CreateSceneObject(int type, const Vector3* position, const Matrix3* orientation, float sx, float sy,
                                    float sz, int texture)
-    {
-    }
+    {}
     // Player::KnockOut (the spinning logs' hazard).
     virtual void KnockOutPlayer() {}
     // Player::ResetForNewLevel (a ragdoll being built).

@@ -53,29 +53,11 @@ float SlipFriction(float s)
 
 Wheel::Wheel(RigidBody* body_, PhysicsWorld* world_, const Vector3& offset_, const Vector3& axis_, float stiffness_,
              float maxCompression_, float inertia_, float radius_, float grip_, float damping_)
-    : body(body_),
-      world(world_),
-      offset(offset_),
-      axis(axis_),
-      braked(false),
-      radius(radius_),
-      grip(grip_),
-      inertia(inertia_),
-      maxCompression(maxCompression_),
-      stiffness(stiffness_),
-      damping(damping_),
-      spinRate(0.0f),
-      compressionRate(0.0f),
-      steerAngle(0.0f),
-      spinAngle(0.0f),
-      compression(0.0f),
-      previousCompression(0.0f),
-      driveTorque(0.0f),
-      frictionTorque(0.0f),
-      spinLimit(0.0f),
-      onGround(false)
-{
-}
+    : body(body_), world(world_), offset(offset_), axis(axis_), braked(false), radius(radius_), grip(grip_),
+      inertia(inertia_), maxCompression(maxCompression_), stiffness(stiffness_), damping(damping_), spinRate(0.0f),
+      compressionRate(0.0f), steerAngle(0.0f), spinAngle(0.0f), compression(0.0f), previousCompression(0.0f),
+      driveTorque(0.0f), frictionTorque(0.0f), spinLimit(0.0f), onGround(false)
+{}
 
 bool Wheel::ApplyGroundForces(float)
 {

@@ -51,7 +51,7 @@ struct Wheel
     float spinAngle;       // degrees, accumulated without wrapping
     float compression;
     float previousCompression;
-    float driveTorque;   // gathered by the cart's update, spent by the next spin update
+    float driveTorque;    // gathered by the cart's update, spent by the next spin update
     float frictionTorque; // gathered from the ground, spent by the next spin update
     float spinLimit;
     bool onGround;

@@ -99,6 +99,12 @@ void OrbitParent(fParticle* particle, const float* dt)
     particle->linearVelocity += towards * (kOrbitPull * step * particle->GetInverseMass());
 }
 
-void SpoutOppositeDirParent(fParticle* particle, const float*) { SpoutAlongParent(particle, -1.0f); }
+void SpoutOppositeDirParent(fParticle* particle, const float*)
+{
+    SpoutAlongParent(particle, -1.0f);
+}
 
-void SpoutDirParent(fParticle* particle, const float*) { SpoutAlongParent(particle, 1.0f); }
+void SpoutDirParent(fParticle* particle, const float*)
+{
+    SpoutAlongParent(particle, 1.0f);
+}

@@ -22,15 +22,7 @@ struct ParticleEmitter
 
     ParticleEmitter() = default;
     explicit ParticleEmitter(const EmissionDef& def)
-        : numemitted(def.numemitted),
-          delay(def.delay),
-          minscale(def.minscale),
-          maxscale(def.maxscale),
-          minvel(def.minvel),
-          maxvel(def.maxvel),
-          type(def.type),
-          align(def.align_to_motion),
-          emit_once(def.emit_once)
-    {
-    }
+        : numemitted(def.numemitted), delay(def.delay), minscale(def.minscale), maxscale(def.maxscale),
+          minvel(def.minvel), maxvel(def.maxvel), type(def.type), align(def.align_to_motion), emit_once(def.emit_once)
+    {}
 };

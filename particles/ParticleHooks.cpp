@@ -8,14 +8,32 @@ constexpr Vector3 kDefaultCameraForward(0.0f, 1.0f, 0.0f);
 
 } // namespace
 
-bool ParticleHooks::GetPlayerState(ParticlePlayerState&) const { return false; }
+bool ParticleHooks::GetPlayerState(ParticlePlayerState&) const
+{
+    return false;
+}
 
-bool ParticleHooks::IsPlayerOnGround() const { return false; }
+bool ParticleHooks::IsPlayerOnGround() const
+{
+    return false;
+}
 
-int ParticleHooks::GetStage() const { return -1; }
+int ParticleHooks::GetStage() const
+{
+    return -1;
+}
 
-Vector3 ParticleHooks::GetCameraForward() const { return kDefaultCameraForward; }
+Vector3 ParticleHooks::GetCameraForward() const
+{
+    return kDefaultCameraForward;
+}
 
-bool ParticleHooks::QueueInstance(MeshInstance*) { return false; }
+bool ParticleHooks::QueueInstance(MeshInstance*)
+{
+    return false;
+}
 
-const char* ParticleHooks::InternTechnique(const std::string& name) { return name.c_str(); }
+const char* ParticleHooks::InternTechnique(const std::string& name)
+{
+    return name.c_str();
+}

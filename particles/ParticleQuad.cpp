@@ -8,8 +8,8 @@
 MeshInstance* CreateParticleQuad(int meshId, const char* technique, int textureId, int blendmode,
                                  const Vector3* position, const Matrix3* orientation)
 {
-    MeshInstance* quad = new (std::nothrow) MeshInstance(true, false, meshId, technique, 0, textureId, true, false,
-                                                         false);
+    MeshInstance* quad =
+        new (std::nothrow) MeshInstance(true, false, meshId, technique, 0, textureId, true, false, false);
     if (!quad) {
         return nullptr;
     }
@@ -19,7 +19,10 @@ MeshInstance* CreateParticleQuad(int meshId, const char* technique, int textureI
     return quad;
 }
 
-bool QueueParticleQuad(MeshInstance* quad) { return quad && ParticleHookSlot::Get().QueueInstance(quad); }
+bool QueueParticleQuad(MeshInstance* quad)
+{
+    return quad && ParticleHookSlot::Get().QueueInstance(quad);
+}
 
 void ReleaseParticleQuad(MeshInstance* quad, bool queued)
 {
@@ -68,4 +71,7 @@ void SetParticleQuadTexture(MeshInstance* quad, int textureId)
     }
 }
 
-int GetParticleQuadTexture(const MeshInstance* quad) { return quad ? quad->textureId : 0; }
+int GetParticleQuadTexture(const MeshInstance* quad)
+{
+    return quad ? quad->textureId : 0;
+}

@@ -39,8 +39,7 @@ const unsigned int kLastTextureId = kTextureFileCount - 1;
 
 // Calls read(element) for prefix0, prefix1, ... up to the first missing index.
 template <typename ReadFn>
-void ForEachIndexed(const tinyxml2::XMLElement* parent, const char* prefix, const std::string& systemName,
-                    ReadFn read)
+void ForEachIndexed(const tinyxml2::XMLElement* parent, const char* prefix, const std::string& systemName, ReadFn read)
 {
     for (int n = 0;; ++n) {
         const std::string elementName = prefix + std::to_string(n);
@@ -98,7 +97,10 @@ void fPartFactory::RegisterBehaviours()
     behaviours["SpoutDirParent"] = SpoutDirParent;
 }
 
-bool fPartFactory::LoadDefinitions() { return LoadDefinitionsFrom(kParticleFolder); }
+bool fPartFactory::LoadDefinitions()
+{
+    return LoadDefinitionsFrom(kParticleFolder);
+}
 
 bool fPartFactory::LoadDefinitionsFrom(const std::string& folder)
 {
@@ -169,8 +171,7 @@ void fPartFactory::ParseSystem(const tinyxml2::XMLNode* node)
     definitions[name] = def;
 }
 
-void fPartFactory::ReadAppearance(const tinyxml2::XMLElement* system, const std::string& name,
-                                  ParticleSystemDef& def)
+void fPartFactory::ReadAppearance(const tinyxml2::XMLElement* system, const std::string& name, ParticleSystemDef& def)
 {
     const tinyxml2::XMLElement* element = XmlFindChildElement(system, "APPEARANCE");
     if (!element) {
@@ -199,8 +200,7 @@ void fPartFactory::ReadAppearance(const tinyxml2::XMLElement* system, const std:
     ReadColours(element, name, def);
 }
 
-void fPartFactory::ReadColours(const tinyxml2::XMLElement* appearance, const std::string& name,
-                               ParticleSystemDef& def)
+void fPartFactory::ReadColours(const tinyxml2::XMLElement* appearance, const std::string& name, ParticleSystemDef& def)
 {
     ForEachIndexed(appearance, "COLOUR", name, [&def](const tinyxml2::XMLElement* element) {
         ColourKey key;
@@ -213,8 +213,7 @@ void fPartFactory::ReadColours(const tinyxml2::XMLElement* appearance, const std
     });
 }
 
-void fPartFactory::ReadEmissions(const tinyxml2::XMLElement* system, const std::string& name,
-                                 ParticleSystemDef& def)
+void fPartFactory::ReadEmissions(const tinyxml2::XMLElement* system, const std::string& name, ParticleSystemDef& def)
 {
     ForEachIndexed(system, "EMISSION", name, [&def, &name](const tinyxml2::XMLElement* element) {
         EmissionDef emission;
@@ -249,8 +248,7 @@ void fPartFactory::ReadStatus(const tinyxml2::XMLElement* system, ParticleSystem
     ReadFloatAttribute(status, "angles_per_sec", def.angles_per_sec);
 }
 
-void fPartFactory::ReadBehaviours(const tinyxml2::XMLElement* system, const std::string& name,
-                                  ParticleSystemDef& def)
+void fPartFactory::ReadBehaviours(const tinyxml2::XMLElement* system, const std::string& name, ParticleSystemDef& def)
 {
     ForEachIndexed(system, "BEHAVIOUR", name, [this, &def](const tinyxml2::XMLElement* element) {
         std::string func;

@@ -52,12 +52,7 @@ public:
     const std::map<std::string, ParticleSystemDef>& GetDefinitions() const { return definitions; }
 
 private:
-    enum FileResult
-    {
-        kFileRead,
-        kFileSkipped,
-        kFileWithoutRoot
-    };
+    enum FileResult { kFileRead, kFileSkipped, kFileWithoutRoot };
 
     FileResult LoadFile(const std::string& path);
     // Each reads its part of one "system" element; name is the type's, for reports.

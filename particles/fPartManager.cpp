@@ -38,7 +38,10 @@ fPartManager::fPartManager() : limit(kDefaultSystemLimit), conservation(0), lava
     SubscribeMessages();
 }
 
-fPartManager::~fPartManager() { DestroyAll(); }
+fPartManager::~fPartManager()
+{
+    DestroyAll();
+}
 
 void fPartManager::SubscribeMessages()
 {
@@ -54,8 +57,8 @@ void fPartManager::HandleMessage(int id, fMessage* msg)
     case kMsgCreateSystem:
         if (const fCreateSystem* create = dynamic_cast<const fCreateSystem*>(msg)) {
             if (gPartFactory) {
-                AddSystem(gPartFactory->CreateSystem(create->name, &create->position, &create->scale,
-                                                     &create->velocity));
+                AddSystem(
+                    gPartFactory->CreateSystem(create->name, &create->position, &create->scale, &create->velocity));
             }
         }
         break;

@@ -27,40 +27,12 @@ Vector3 ViewAxis()
 } // namespace
 
 fParticle::fParticle()
-    : align(0),
-      attached(0),
-      has_appearance(0),
-      aging(0),
-      resting(0),
-      has_emitters(0),
-      gravity(0),
-      finished(0),
-      cycle_tex(0),
-      random_cycle(0),
-      colour_on(0),
-      scale_in_on(0),
-      rotating(0),
-      hidden(0),
-      angle(0.0f),
-      angles_per_sec(0.0f),
-      tex_interval(0.0f),
-      tex_timer(0.0f),
-      age(0.0f),
-      lifetime(0.0f),
-      scale_in_life(0.0f),
-      current_scale(0.0f),
-      target_scale(0.0f),
-      life_fraction(0.0f),
-      parent_position(nullptr),
-      parent_orientation(nullptr),
-      parent_velocity(nullptr),
-      start_tex(0),
-      end_tex(0),
-      colour_keys(nullptr),
-      key_index(0),
-      emitter_parent(nullptr),
-      quad(nullptr),
-      quadQueued(false)
+    : align(0), attached(0), has_appearance(0), aging(0), resting(0), has_emitters(0), gravity(0), finished(0),
+      cycle_tex(0), random_cycle(0), colour_on(0), scale_in_on(0), rotating(0), hidden(0), angle(0.0f),
+      angles_per_sec(0.0f), tex_interval(0.0f), tex_timer(0.0f), age(0.0f), lifetime(0.0f), scale_in_life(0.0f),
+      current_scale(0.0f), target_scale(0.0f), life_fraction(0.0f), parent_position(nullptr),
+      parent_orientation(nullptr), parent_velocity(nullptr), start_tex(0), end_tex(0), colour_keys(nullptr),
+      key_index(0), emitter_parent(nullptr), quad(nullptr), quadQueued(false)
 {
     // The rest pass leaves id 0 alone, so a particle never freezes by resting:
     // a slow drift would otherwise stop dead after a second. Resting types

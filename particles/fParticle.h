@@ -36,8 +36,7 @@ public:
     void Emit(float dt);
     // Follows a parent from now on: the pointers are kept, not owned, and must
     // stay valid while this particle lives. Any of them may be null.
-    void AttachTo(const Vector3& offset, const Vector3* position, const Matrix3* orientation,
-                  const Vector3* velocity);
+    void AttachTo(const Vector3& offset, const Vector3* position, const Matrix3* orientation, const Vector3* velocity);
     // Stops (starts) emission of the whole subtree.
     void Hide();
     void Show();

@@ -71,8 +71,8 @@ void GetBoxCorners(const Vector3& p, const Matrix3& R, const Vector3& extents, V
     const Vector3 X = Row(R, 0) * extents.x;
     const Vector3 Y = Row(R, 1) * extents.y;
     const Vector3 Z = Row(R, 2) * extents.z;
-    const Vector3 c0 = p - (Row(R, 0) * (extents.x * 0.5f) + Row(R, 1) * (extents.y * 0.5f) +
-                            Row(R, 2) * (extents.z * 0.5f));
+    const Vector3 c0 =
+        p - (Row(R, 0) * (extents.x * 0.5f) + Row(R, 1) * (extents.y * 0.5f) + Row(R, 2) * (extents.z * 0.5f));
     corners[0] = c0;
     corners[1] = c0 + Z;
     corners[2] = c0 + Y;

@@ -4,8 +4,7 @@
 
 BodyCollisionData::BodyCollisionData(RigidBody* owner_)
     : owner(owner_), orientation(Matrix3::Identity()), orientationTranspose(Matrix3::Identity())
-{
-}
+{}
 
 void BodyCollisionData::Build(int nx, int ny, int nz, float margin, const TriangleList& triangles,
                               const std::vector<Vector3>& samples, const std::vector<Vector3>& vertices,

@@ -17,7 +17,6 @@ using CollisionSystemFunction = void (*)(std::vector<BodyCollisionData*>& bodies
                                          std::vector<CollisionRecord>& records);
 
 // Contacts of one body with the terrain and every other body (the wake walk).
-using SingleBodyCollisionFunction = void (*)(BodyCollisionData* data,
-                                             std::vector<BodyCollisionData*>& bodies,
+using SingleBodyCollisionFunction = void (*)(BodyCollisionData* data, std::vector<BodyCollisionData*>& bodies,
                                              const std::vector<Heightmap*>& heightmaps,
                                              std::vector<CollisionRecord>& records);

@@ -30,8 +30,7 @@ Constraint::Constraint() : active(true), bodyA(nullptr), bodyB(nullptr), paramet
 
 Constraint::Constraint(RigidBody* a, const Vector3& anchorA_, RigidBody* b, const Vector3& anchorB_, float parameter_)
     : active(true), bodyA(a), anchorA(anchorA_), bodyB(b), anchorB(anchorB_), parameter(parameter_)
-{
-}
+{}
 
 void Constraint::Prepare(float) {}
 

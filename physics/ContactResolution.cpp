@@ -99,8 +99,8 @@ void ApplyFriction(const CollisionRecord& record, float normalImpulse)
         return;
     }
     const float stopping = s / Kt;
-    const float f = record.staticFriction * normalImpulse > stopping ? stopping
-                                                                     : record.dynamicFriction * normalImpulse;
+    const float f =
+        record.staticFriction * normalImpulse > stopping ? stopping : record.dynamicFriction * normalImpulse;
     ApplyContactImpulse(record, t * f);
 }
 

@@ -136,8 +136,7 @@ bool Heightmap::BuildFromArrays(const TerrainSourceVertex* source, int vertexCou
     for (int k = 0; k < indexCount; ++k) {
         if (sourceIndices[k] >= vertexCount) {
             std::ostringstream message;
-            message << "heightmap mesh face " << k / 3 << " uses vertex " << sourceIndices[k] << " of "
-                    << vertexCount;
+            message << "heightmap mesh face " << k / 3 << " uses vertex " << sourceIndices[k] << " of " << vertexCount;
             REPORT_ERROR(message.str());
             return false;
         }
@@ -175,8 +174,8 @@ bool MakeGridArrays(const std::vector<float>& meshHeights, int rows, int columns
     if (rows < 2 || columns < 2 || count > Heightmap::kMaxVertices ||
         meshHeights.size() != static_cast<size_t>(count)) {
         std::ostringstream message;
-        message << "height array of " << meshHeights.size() << " values does not fill a " << rows << " x "
-                << columns << " grid";
+        message << "height array of " << meshHeights.size() << " values does not fill a " << rows << " x " << columns
+                << " grid";
         REPORT_ERROR(message.str());
         return false;
     }
@@ -224,7 +223,8 @@ bool Heightmap::BuildFromHeights(const std::vector<float>& meshHeights, float x0
     if (!MakeGridArrays(meshHeights, ROWS, COLUMNS, x0, y0, source, faces)) {
         return false;
     }
-    return BuildFromArrays(source.data(), static_cast<int>(source.size()), faces.data(), static_cast<int>(faces.size()));
+    return BuildFromArrays(source.data(), static_cast<int>(source.size()), faces.data(),
+                           static_cast<int>(faces.size()));
 }
 
 bool Heightmap::IntersectSegment(const Segment& segment, float& t, Vector3& point, Vector3& normal) const

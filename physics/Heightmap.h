@@ -56,10 +56,7 @@ struct HeightGrid
     float GetCeilingOver(float x0, float x1, float y0, float y1) const;
 
 private:
-    static float Clamp(float value, float low, float high)
-    {
-        return value < low ? low : (value > high ? high : value);
-    }
+    static float Clamp(float value, float low, float high) { return value < low ? low : (value > high ? high : value); }
     // Index of the cell under a world coordinate, clamped before the
     // conversion so far-away inputs never reach an undefined float-to-int cast.
     static int CellIndex(float offset, float cellSize, int count)
@@ -127,8 +124,7 @@ public:
     // Checks the arrays against ROWS, COLUMNS and DIFF and builds the height
     // field from them (ROWS x COLUMNS vertices). On failure the report names
     // the fault and the ground stays as it was.
-    bool BuildFromArrays(const TerrainSourceVertex* vertices, int vertexCount, const uint16_t* indices,
-                         int indexCount);
+    bool BuildFromArrays(const TerrainSourceVertex* vertices, int vertexCount, const uint16_t* indices, int indexCount);
     // The same from a height array (MakeGridArrays), the form tests and tools
     // have. Uses ROWS, COLUMNS and DIFF as set.
     bool BuildFromHeights(const std::vector<float>& meshHeights, float x0, float y0);

@@ -28,10 +28,7 @@ Vector3 ToWorldAxes(const RigidBody& body, const Vector3& bodyVector)
 
 } // namespace
 
-HingeJoint::HingeJoint()
-    : active(true), bodyA(nullptr), bodyB(nullptr), damping(0.0f), angleLimitUsed(false)
-{
-}
+HingeJoint::HingeJoint() : active(true), bodyA(nullptr), bodyB(nullptr), damping(0.0f), angleLimitUsed(false) {}
 
 // The anchors are converted from world offsets into each body's frame, so the
 // hinge is right whatever the bodies' orientations are when it is set up (for

@@ -21,9 +21,8 @@ public:
     // A's position, in world axes. Angles in degrees; the angle limit exists
     // only when maxAngle is at most 150. Registers the constraints and the
     // joint itself with the world.
-    void Setup(PhysicsWorld* world, RigidBody* bodyA, RigidBody* bodyB, const Vector3& axis,
-               const Vector3& hingeOffset, float maxAngle, float minAngle, float armLength, float armSlackFactor,
-               float damping);
+    void Setup(PhysicsWorld* world, RigidBody* bodyA, RigidBody* bodyB, const Vector3& axis, const Vector3& hingeOffset,
+               float maxAngle, float minAngle, float armLength, float armSlackFactor, float damping);
 
     void Update(float h) override;
 

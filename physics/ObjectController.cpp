@@ -5,10 +5,8 @@
 
 ObjectController* gObjectController = nullptr;
 
-ObjectController::ObjectController(PhysicsWorld* world_)
-    : world(world_), body(nullptr), strength(15.0f), enabled(false)
-{
-}
+ObjectController::ObjectController(PhysicsWorld* world_) : world(world_), body(nullptr), strength(15.0f), enabled(false)
+{}
 
 void ObjectController::Update(float)
 {

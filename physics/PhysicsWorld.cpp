@@ -27,24 +27,11 @@ const float kMinSimulatedSeconds = 1e-5f;
 } // namespace
 
 PhysicsWorld::PhysicsWorld()
-    : timeScale(1.0f),
-      step(0.02f),
-      leftover(0.0f),
-      simulatedTime(0.0f),
-      useSmallerTimestep(true),
-      sweepForward(0),
-      collisionIterations(5),
-      contactIterations(10),
-      penetrationIterations(10),
-      reuseCollisions(false),
-      penetrationResolveFraction(0.008f),
-      freezingEnabled(true),
-      collisionSystem(nullptr),
-      singleBodyCollision(nullptr),
-      pushStrength(15.0f),
-      lastSubStepCount(0)
-{
-}
+    : timeScale(1.0f), step(0.02f), leftover(0.0f), simulatedTime(0.0f), useSmallerTimestep(true), sweepForward(0),
+      collisionIterations(5), contactIterations(10), penetrationIterations(10), reuseCollisions(false),
+      penetrationResolveFraction(0.008f), freezingEnabled(true), collisionSystem(nullptr), singleBodyCollision(nullptr),
+      pushStrength(15.0f), lastSubStepCount(0)
+{}
 
 void PhysicsWorld::Update(float frameSeconds)
 {

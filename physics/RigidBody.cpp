@@ -57,26 +57,11 @@ bool IsMatrixValid(const Matrix3& m)
 }
 
 RigidBody::RigidBody()
-    : orientation(Matrix3::Identity()),
-      orientationTranspose(Matrix3::Identity()),
-      mass(kNoReciprocal),
-      inverseMass(0.0f),
-      elasticity(0.0f),
-      staticFriction(0.0f),
-      dynamicFriction(0.0f),
-      inertia(Diagonal(kNoReciprocal, kNoReciprocal, kNoReciprocal)),
-      freezeState(0),
-      immovable(false),
-      restScale(1.0f),
-      linearRestThreshold(0.09f),
-      angularRestThreshold(0.12184696f),
-      mayFreeze(true),
-      restTimer(0.0f),
-      freezeDelay(1.0f),
-      gravityEnabled(true),
-      id(-1),
-      movableMass(kNoReciprocal),
-      movableInverseMass(0.0f),
+    : orientation(Matrix3::Identity()), orientationTranspose(Matrix3::Identity()), mass(kNoReciprocal),
+      inverseMass(0.0f), elasticity(0.0f), staticFriction(0.0f), dynamicFriction(0.0f),
+      inertia(Diagonal(kNoReciprocal, kNoReciprocal, kNoReciprocal)), freezeState(0), immovable(false), restScale(1.0f),
+      linearRestThreshold(0.09f), angularRestThreshold(0.12184696f), mayFreeze(true), restTimer(0.0f),
+      freezeDelay(1.0f), gravityEnabled(true), id(-1), movableMass(kNoReciprocal), movableInverseMass(0.0f),
       movableInertia(inertia)
 {
     DeriveWorldTensors();

@@ -100,7 +100,7 @@ private:
 public:
     int freezeState; // 0 awake, 1 frozen
     bool immovable;
-    float restScale; // stored squared
+    float restScale;            // stored squared
     float linearRestThreshold;  // squared speed
     float angularRestThreshold; // squared angular speed, radians
     bool mayFreeze;

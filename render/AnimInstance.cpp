@@ -9,13 +9,20 @@ namespace {
 // A bone id of the all-ones value names no bone.
 const DWORD kNoBone = 0xFFFFFFFFu;
 
-}  // namespace
+} // namespace
 
-AnimInstance::AnimInstance(MultiAnim* owner) : multiAnim(owner) { D3DXMatrixIdentity(&world); }
+AnimInstance::AnimInstance(MultiAnim* owner) : multiAnim(owner)
+{
+    D3DXMatrixIdentity(&world);
+}
 
-AnimInstance::~AnimInstance() { Cleanup(); }
+AnimInstance::~AnimInstance()
+{
+    Cleanup();
+}
 
-HRESULT AnimInstance::Setup(ID3DXAnimationController* newController) {
+HRESULT AnimInstance::Setup(ID3DXAnimationController* newController)
+{
     if (newController) newController->AddRef();
     Cleanup();
     controller = newController;
@@ -24,22 +31,26 @@ HRESULT AnimInstance::Setup(ID3DXAnimationController* newController) {
     return S_OK;
 }
 
-void AnimInstance::UpdateFrames(D3DXFRAME* frame, const D3DXMATRIX* parent) {
+void AnimInstance::UpdateFrames(D3DXFRAME* frame, const D3DXMATRIX* parent)
+{
     for (; frame; frame = frame->pFrameSibling) {
         D3DXMatrixMultiply(&frame->TransformationMatrix, &frame->TransformationMatrix, parent);
         UpdateFrames(frame->pFrameFirstChild, &frame->TransformationMatrix);
     }
 }
 
-void AnimInstance::DrawFrames(D3DXFRAME* frame) {
+void AnimInstance::DrawFrames(D3DXFRAME* frame)
+{
     for (; frame; frame = frame->pFrameSibling) {
         if (frame->pMeshContainer) DrawMeshFrame(frame);
         DrawFrames(frame->pFrameFirstChild);
     }
 }
 
-void FillBonePalette(const MultiAnimMeshContainer& mc, DWORD group, D3DXMATRIX* palette) {
-    const D3DXBONECOMBINATION* combos = static_cast<const D3DXBONECOMBINATION*>(mc.boneCombinations->GetBufferPointer());
+void FillBonePalette(const MultiAnimMeshContainer& mc, DWORD group, D3DXMATRIX* palette)
+{
+    const D3DXBONECOMBINATION* combos =
+        static_cast<const D3DXBONECOMBINATION*>(mc.boneCombinations->GetBufferPointer());
     const DWORD bones = mc.pSkinInfo->GetNumBones();
     for (DWORD i = 0; i < mc.paletteEntries; ++i) {
         const DWORD bone = combos[group].BoneId[i];
@@ -48,7 +59,8 @@ void FillBonePalette(const MultiAnimMeshContainer& mc, DWORD group, D3DXMATRIX* 
     }
 }
 
-void AnimInstance::DrawMeshFrame(D3DXFRAME* frame) {
+void AnimInstance::DrawMeshFrame(D3DXFRAME* frame)
+{
     ID3DXEffect* effect = multiAnim->GetEffect();
     D3DXMATRIX* palette = multiAnim->GetWorkingPalette();
     for (D3DXMESHCONTAINER* base = frame->pMeshContainer; base; base = base->pNextMeshContainer) {
@@ -72,12 +84,14 @@ void AnimInstance::DrawMeshFrame(D3DXFRAME* frame) {
     }
 }
 
-void AnimInstance::Cleanup() {
+void AnimInstance::Cleanup()
+{
     if (controller) controller->Release();
     controller = nullptr;
 }
 
-HRESULT AnimInstance::AdvanceTime(double dt, ID3DXAnimationCallbackHandler*) {
+HRESULT AnimInstance::AdvanceTime(double dt, ID3DXAnimationCallbackHandler*)
+{
     D3DXFRAME* root = multiAnim->GetFrameRoot();
     if (!root) return S_OK;
     // The last step left combined matrices in the frames; every frame starts
@@ -88,18 +102,24 @@ HRESULT AnimInstance::AdvanceTime(double dt, ID3DXAnimationCallbackHandler*) {
     return S_OK;
 }
 
-HRESULT AnimInstance::ResetTime() { return controller ? controller->ResetTime() : S_OK; }
+HRESULT AnimInstance::ResetTime()
+{
+    return controller ? controller->ResetTime() : S_OK;
+}
 
-HRESULT AnimInstance::Draw() {
+HRESULT AnimInstance::Draw()
+{
     DrawFrames(multiAnim->GetFrameRoot());
     return S_OK;
 }
 
-ID3DXAnimationController* AnimInstance::GetAnimController() {
+ID3DXAnimationController* AnimInstance::GetAnimController()
+{
     if (controller) controller->AddRef();
     return controller;
 }
 
-void AnimInstance::SetWorldTransform(const D3DXMATRIX* newWorld) {
+void AnimInstance::SetWorldTransform(const D3DXMATRIX* newWorld)
+{
     if (newWorld) world = *newWorld;
 }

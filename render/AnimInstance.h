@@ -10,7 +10,8 @@
 class MultiAnim;
 struct MultiAnimMeshContainer;
 
-class AnimInstance {
+class AnimInstance
+{
 public:
     // Made by MultiAnim::CreateNewInstance, owned by that MultiAnim's instance
     // vector; a Model gives it back with MultiAnim::DestroyInstance.

@@ -2,4 +2,7 @@
 
 #include "core/SpineTrace.h"
 
-void Camera::LoadOptions() { SpineTrace::Record("Camera::LoadOptions"); }
+void Camera::LoadOptions()
+{
+    SpineTrace::Record("Camera::LoadOptions");
+}

@@ -8,7 +8,8 @@
 #include "core/EventObj.h"
 #include "core/Vector3.h"
 
-class Camera : public fEventObj {
+class Camera : public fEventObj
+{
 public:
     Camera() = default;
     void SubscribeMessages() override {}

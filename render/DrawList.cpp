@@ -10,7 +10,10 @@
 
 const char* const kBlurDrawListName = "Blur";
 
-DrawList::DrawList(const std::string& path) { Load(path); }
+DrawList::DrawList(const std::string& path)
+{
+    Load(path);
+}
 
 bool DrawList::Load(const std::string& path)
 {
@@ -25,7 +28,10 @@ bool DrawList::Load(const std::string& path)
     return true;
 }
 
-void DrawList::Execute(DrawListFrame& frame) { ExecuteDrawList(*this, frame); }
+void DrawList::Execute(DrawListFrame& frame)
+{
+    ExecuteDrawList(*this, frame);
+}
 
 void DrawList::SwapRenderTargets(const TargetSwap& swap, RenderTargetTable& targets)
 {

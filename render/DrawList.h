@@ -41,6 +41,6 @@ public:
     std::string closingTechnique;
     int sceneTarget = 0;
     std::vector<DrawListGroup> steps;
-    std::vector<SamplerStateRecord> samplerStates;  // the closing pass's samplers
-    std::vector<TextureBinding> textureBindings;    // the closing pass's render targets
+    std::vector<SamplerStateRecord> samplerStates; // the closing pass's samplers
+    std::vector<TextureBinding> textureBindings;   // the closing pass's render targets
 };

@@ -42,7 +42,10 @@ SurfacePtr CurrentRenderTarget(IDirect3DDevice9* device)
     return SurfacePtr(surface);
 }
 
-RenderStateRecord State(D3DRENDERSTATETYPE type, DWORD value) { return {unsigned(type), unsigned(value)}; }
+RenderStateRecord State(D3DRENDERSTATETYPE type, DWORD value)
+{
+    return {unsigned(type), unsigned(value)};
+}
 
 RenderListPass StraightPass(int list, std::vector<RenderStateRecord> before, std::vector<RenderStateRecord> after)
 {
@@ -76,8 +79,7 @@ class Executor
 public:
     explicit Executor(DrawListFrame& frame)
         : frame(frame), device(frame.GetDevice()), effect(frame.GetEffect()), targets(frame.GetRenderTargets())
-    {
-    }
+    {}
 
     bool Ready() const { return device && effect; }
 
@@ -116,7 +118,8 @@ public:
         device->SetRenderTarget(0, backBuffer.get());
         effect->CommitChanges();
         ForEachPass([&] { DrawQuad(kWholeImage); });
-        for (const TextureBinding& binding : list.textureBindings) effect->SetTexture(binding.parameter.c_str(), nullptr);
+        for (const TextureBinding& binding : list.textureBindings)
+            effect->SetTexture(binding.parameter.c_str(), nullptr);
         SetDepth(TRUE);
     }
 
@@ -149,7 +152,8 @@ private:
 
     void ApplySamplerStates(const std::vector<SamplerStateRecord>& states)
     {
-        for (const SamplerStateRecord& s : states) device->SetSamplerState(s.sampler, D3DSAMPLERSTATETYPE(s.type), s.value);
+        for (const SamplerStateRecord& s : states)
+            device->SetSamplerState(s.sampler, D3DSAMPLERSTATETYPE(s.type), s.value);
     }
 
     // An empty slot binds null, so a pass never samples a stale texture.
@@ -160,7 +164,8 @@ private:
 
     void BindTextures(const std::vector<TextureBinding>& bindings)
     {
-        for (const TextureBinding& b : bindings) effect->SetTexture(b.parameter.c_str(), frame.GetLoadedTexture(b.index));
+        for (const TextureBinding& b : bindings)
+            effect->SetTexture(b.parameter.c_str(), frame.GetLoadedTexture(b.index));
     }
 
     template <class Draw>

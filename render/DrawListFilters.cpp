@@ -12,7 +12,10 @@ constexpr float kPi = 3.14159265358979323846f;
 constexpr int kGaussRadius = 2;
 constexpr int kBloomTaps = 8;
 
-float TexelSize(UINT extent) { return 1.0f / float(extent ? extent : 1u); }
+float TexelSize(UINT extent)
+{
+    return 1.0f / float(extent ? extent : 1u);
+}
 
 void SetWeight(SampleFilter& filter, int i, float rgb, float alpha)
 {
@@ -65,9 +68,15 @@ float GaussianDistribution(float x, float y, float rho)
 
 void SampleOffsetsNone(SampleFilter&, UINT, UINT) {}
 
-void SampleOffsetsDownScale2x2(SampleFilter& filter, UINT width, UINT height) { BoxOffsets(filter, width, height, 2); }
+void SampleOffsetsDownScale2x2(SampleFilter& filter, UINT width, UINT height)
+{
+    BoxOffsets(filter, width, height, 2);
+}
 
-void SampleOffsetsDownScale4x4(SampleFilter& filter, UINT width, UINT height) { BoxOffsets(filter, width, height, 4); }
+void SampleOffsetsDownScale4x4(SampleFilter& filter, UINT width, UINT height)
+{
+    BoxOffsets(filter, width, height, 4);
+}
 
 void SampleOffsetsGauss5(SampleFilter& filter, UINT width, UINT height)
 {
@@ -90,13 +99,19 @@ void SampleOffsetsGauss5(SampleFilter& filter, UINT width, UINT height)
     }
 }
 
-void SampleOffsetsBloomW(SampleFilter& filter, UINT width, UINT) { BloomOffsets(filter, TexelSize(width), 0); }
+void SampleOffsetsBloomW(SampleFilter& filter, UINT width, UINT)
+{
+    BloomOffsets(filter, TexelSize(width), 0);
+}
 
-void SampleOffsetsBloomH(SampleFilter& filter, UINT, UINT height) { BloomOffsets(filter, TexelSize(height), 1); }
+void SampleOffsetsBloomH(SampleFilter& filter, UINT, UINT height)
+{
+    BloomOffsets(filter, TexelSize(height), 1);
+}
 
 const SampleFilterBuilder kSampleFilterBuilders[SampleFilter::kKindCount] = {
-    SampleOffsetsNone, SampleOffsetsDownScale2x2, SampleOffsetsDownScale4x4,
-    SampleOffsetsGauss5, SampleOffsetsBloomW, SampleOffsetsBloomH,
+    SampleOffsetsNone,   SampleOffsetsDownScale2x2, SampleOffsetsDownScale4x4,
+    SampleOffsetsGauss5, SampleOffsetsBloomW,       SampleOffsetsBloomH,
 };
 
 void SampleFilter::Build(UINT width, UINT height)

@@ -37,8 +37,8 @@ struct FilterKeyword
     int kind;
 };
 const FilterKeyword kFilterKeywords[] = {
-    {"None", SampleFilter::kNone},     {"2", SampleFilter::kDownScale2x2},  {"4", SampleFilter::kDownScale4x4},
-    {"Gauss5", SampleFilter::kGauss5}, {"BloomW", SampleFilter::kBloomW}, {"BloomH", SampleFilter::kBloomH},
+    {"None", SampleFilter::kNone},     {"2", SampleFilter::kDownScale2x2}, {"4", SampleFilter::kDownScale4x4},
+    {"Gauss5", SampleFilter::kGauss5}, {"BloomW", SampleFilter::kBloomW},  {"BloomH", SampleFilter::kBloomH},
 };
 
 struct RectKeyword
@@ -249,7 +249,8 @@ private:
             Consume();
             if (line[1] == kEndToken) return;
             if (out.size() >= kMaxListRecords) {
-                if (!overflowReported) Report("more than " + std::to_string(kMaxListRecords) + " records; the rest are ignored");
+                if (!overflowReported)
+                    Report("more than " + std::to_string(kMaxListRecords) + " records; the rest are ignored");
                 overflowReported = true;
                 continue;
             }
@@ -338,7 +339,7 @@ private:
             Consume();
             listsClosed = false;
             DrawListGroup group;
-            const bool keep = kind == kRenderListStep   ? ReadRenderListPass(group)
+            const bool keep = kind == kRenderListStep    ? ReadRenderListPass(group)
                               : kind == kPostProcessStep ? ReadPostProcessPass(group)
                                                          : ReadGeometryPass(group);
             if (keep) steps.push_back(std::move(group));

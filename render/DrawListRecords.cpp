@@ -9,7 +9,7 @@ constexpr float kFirstMeshScale = 0.01f;
 
 DWORD Channel(float x)
 {
-    if (!(x > 0.0f)) return 0;  // also NaN
+    if (!(x > 0.0f)) return 0; // also NaN
     if (x >= 1.0f) return 255;
     return DWORD(x * 255.0f + 0.5f);
 }

@@ -26,8 +26,14 @@ inline bool IsDrawListTarget(long long index)
     return index >= 0 && index < kRenderTargetSlotCount &&
            (index < kFirstUnusedTargetSlot || index > kLastUnusedTargetSlot);
 }
-inline bool IsDrawListRenderList(long long index) { return index >= 0 && index < kRenderListCount; }
-inline bool IsDrawListTexture(long long index) { return index >= 0 && index < kLoadedTextureCount; }
+inline bool IsDrawListRenderList(long long index)
+{
+    return index >= 0 && index < kRenderListCount;
+}
+inline bool IsDrawListTexture(long long index)
+{
+    return index >= 0 && index < kLoadedTextureCount;
+}
 
 // An effect parameter and the render target or loaded texture it samples.
 struct TextureBinding
@@ -39,13 +45,13 @@ struct TextureBinding
 struct SamplerStateRecord
 {
     unsigned sampler = 0;
-    unsigned type = 0;  // D3DSAMPLERSTATETYPE
+    unsigned type = 0; // D3DSAMPLERSTATETYPE
     unsigned value = 0;
 };
 
 struct RenderStateRecord
 {
-    unsigned type = 0;  // D3DRENDERSTATETYPE
+    unsigned type = 0; // D3DRENDERSTATETYPE
     unsigned value = 0;
 };
 
@@ -58,7 +64,7 @@ struct TargetSwap
 
 struct ClearRecord
 {
-    unsigned flags = 0;  // D3DCLEAR_* bits
+    unsigned flags = 0; // D3DCLEAR_* bits
     float red = 0.0f;
     float green = 0.0f;
     float blue = 0.0f;
@@ -88,7 +94,7 @@ struct SceneStepStates
 // "DrawList": one render list drawn into one target with the instances' own techniques.
 struct RenderListPass : SceneStepStates
 {
-    std::vector<TextureBinding> textureBindings;  // read, never drawn with
+    std::vector<TextureBinding> textureBindings; // read, never drawn with
 };
 
 // "FSE": a full-screen effect from one target into another.
@@ -103,8 +109,8 @@ struct PostProcessPass
     std::vector<ClearRecord> clears;
     std::vector<SamplerStateRecord> samplerStatesBefore;
     std::vector<SamplerStateRecord> samplerStatesAfter;
-    std::vector<TextureBinding> textureBindings;  // loaded textures
-    std::vector<TextureBinding> targetBindings;   // render targets
+    std::vector<TextureBinding> textureBindings; // loaded textures
+    std::vector<TextureBinding> targetBindings;  // render targets
     std::vector<TargetSwap> swaps;
 };
 
@@ -113,7 +119,7 @@ struct GeometryPass : SceneStepStates
 {
     std::string technique;
     int withHeightmaps = 0;
-    std::vector<TextureBinding> textureBindings;  // loaded textures
+    std::vector<TextureBinding> textureBindings; // loaded textures
 };
 
 // One step of a chain: exactly one of the three vectors holds one entry.

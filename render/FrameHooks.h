@@ -18,10 +18,10 @@ struct MeshInstance;
 // Object 0 of the World as the animated model follows it.
 struct FrameCharacter
 {
-    const Vector3* position = nullptr;     // the object's own position
-    Vector3 linearVelocity;                // turned into the model's facing
-    MeshInstance* instance = nullptr;      // the object's first mesh instance
-    bool idleAnimation = false;            // the Player's flag: keep the last facing
+    const Vector3* position = nullptr; // the object's own position
+    Vector3 linearVelocity;            // turned into the model's facing
+    MeshInstance* instance = nullptr;  // the object's first mesh instance
+    bool idleAnimation = false;        // the Player's flag: keep the last facing
 };
 
 class FrameHooks

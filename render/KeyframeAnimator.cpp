@@ -15,7 +15,8 @@ const unsigned kMaxKeysPerKind = 65536;
 KeyframeAnimator gAnimatorInstance;
 
 // Two keys and the blend between them.
-struct KeyPair {
+struct KeyPair
+{
     size_t from, to;
     float t;
 };
@@ -24,7 +25,8 @@ struct KeyPair {
 // last key is held; before the first key t goes negative, as the search has
 // always done. A single key is held; keys at equal times blend with t = 0.
 template <class Key>
-KeyPair FindKeys(const std::vector<Key>& keys, float p) {
+KeyPair FindKeys(const std::vector<Key>& keys, float p)
+{
     const size_t last = keys.size() - 1;
     if (p > keys[last].Time) return {last, last, 0.0f};
     size_t i = 0;
@@ -34,7 +36,8 @@ KeyPair FindKeys(const std::vector<Key>& keys, float p) {
     return {i, j, span != 0.0f ? (p - keys[i].Time) / span : 0.0f};
 }
 
-D3DXVECTOR3 BlendKeys(const std::vector<D3DXKEY_VECTOR3>& keys, float p, const D3DXVECTOR3& none) {
+D3DXVECTOR3 BlendKeys(const std::vector<D3DXKEY_VECTOR3>& keys, float p, const D3DXVECTOR3& none)
+{
     if (keys.empty()) return none;
     const KeyPair k = FindKeys(keys, p);
     const D3DXVECTOR3& a = keys[k.from].Value;
@@ -43,7 +46,8 @@ D3DXVECTOR3 BlendKeys(const std::vector<D3DXKEY_VECTOR3>& keys, float p, const D
 }
 
 // The frame's local matrix S x R x T, written straight into the frame.
-void SampleTrack(const AnimationTrack& track, float p) {
+void SampleTrack(const AnimationTrack& track, float p)
+{
     if (!track.frame) return;
     D3DXQUATERNION q(0.0f, 0.0f, 0.0f, 1.0f);
     if (!track.rotationKeys.empty()) {
@@ -66,7 +70,8 @@ void SampleTrack(const AnimationTrack& track, float p) {
 
 // The play position after a step: an entry without a positive period stays
 // at 0; past the period it wraps (a position exactly on the period stays).
-float WrapPosition(float p, float period) {
+float WrapPosition(float p, float period)
+{
     if (!(period > 0.0f) || !std::isfinite(p)) return 0.0f;
     if (p > period) {
         p = std::fmod(p, period);
@@ -76,13 +81,15 @@ float WrapPosition(float p, float period) {
 }
 
 template <class Key>
-float LastTime(const std::vector<Key>& keys) {
+float LastTime(const std::vector<Key>& keys)
+{
     return keys.empty() ? 0.0f : keys.back().Time;
 }
 
 // The loop length: the last scale key of track 0, or, when there is none,
 // the latest key of the entry.
-float EntryPeriod(const AnimationEntry& entry) {
+float EntryPeriod(const AnimationEntry& entry)
+{
     if (!entry.tracks.empty() && !entry.tracks[0].scaleKeys.empty()) return entry.tracks[0].scaleKeys.back().Time;
     float latest = 0.0f;
     for (const AnimationTrack& t : entry.tracks)
@@ -92,7 +99,8 @@ float EntryPeriod(const AnimationEntry& entry) {
 
 // Copies one animation's keys. False when a kind holds more keys than the
 // limit: the track is then left out.
-bool CopyTrack(ID3DXKeyframedAnimationSet* set, UINT animation, AnimationTrack* track) {
+bool CopyTrack(ID3DXKeyframedAnimationSet* set, UINT animation, AnimationTrack* track)
+{
     const UINT rotations = set->GetNumRotationKeys(animation);
     const UINT translations = set->GetNumTranslationKeys(animation);
     const UINT scales = set->GetNumScaleKeys(animation);
@@ -107,7 +115,8 @@ bool CopyTrack(ID3DXKeyframedAnimationSet* set, UINT animation, AnimationTrack* 
     return true;
 }
 
-void BuildEntry(ID3DXAnimationController* controller, UINT index, D3DXFRAME* frameRoot, AnimationEntry* entry) {
+void BuildEntry(ID3DXAnimationController* controller, UINT index, D3DXFRAME* frameRoot, AnimationEntry* entry)
+{
     ID3DXAnimationSet* set = nullptr;
     ID3DXKeyframedAnimationSet* keyed = nullptr;
     if (SUCCEEDED(controller->GetAnimationSet(index, &set)) && set)
@@ -130,11 +139,12 @@ void BuildEntry(ID3DXAnimationController* controller, UINT index, D3DXFRAME* fra
     entry->period = EntryPeriod(*entry);
 }
 
-}  // namespace
+} // namespace
 
 KeyframeAnimator* const gKeyframeAnimator = &gAnimatorInstance;
 
-void KeyframeAnimator::Build(ID3DXAnimationController* controller, D3DXFRAME* root) {
+void KeyframeAnimator::Build(ID3DXAnimationController* controller, D3DXFRAME* root)
+{
     Clear();
     if (!controller) return;
     frameRoot = root;
@@ -142,32 +152,37 @@ void KeyframeAnimator::Build(ID3DXAnimationController* controller, D3DXFRAME* ro
     for (UINT s = 0; s < entries.size(); ++s) BuildEntry(controller, s, root, &entries[s]);
 }
 
-void KeyframeAnimator::Clear() {
+void KeyframeAnimator::Clear()
+{
     entries.clear();
     current = 0;
     frameRoot = nullptr;
 }
 
-void KeyframeAnimator::Advance(float dt) {
+void KeyframeAnimator::Advance(float dt)
+{
     if (current >= entries.size()) return;
     AnimationEntry& e = entries[current];
     e.position = WrapPosition(e.position + dt * kTicksPerSecond, e.period);
     for (const AnimationTrack& track : e.tracks) SampleTrack(track, e.position);
 }
 
-void KeyframeAnimator::SwitchTo(unsigned index) {
+void KeyframeAnimator::SwitchTo(unsigned index)
+{
     if (index >= entries.size()) return;
     entries[current].position = 0.0f;
     current = index;
 }
 
-void KeyframeAnimator::SetCurrent(unsigned index, float position) {
+void KeyframeAnimator::SetCurrent(unsigned index, float position)
+{
     if (index >= entries.size()) return;
     SwitchTo(index);
     entries[current].position = WrapPosition(position, entries[current].period);
 }
 
-void KeyframeAnimator::GetCurrent(unsigned* index, float* position) const {
+void KeyframeAnimator::GetCurrent(unsigned* index, float* position) const
+{
     if (index) *index = current;
     if (position) *position = current < entries.size() ? entries[current].position : 0.0f;
 }

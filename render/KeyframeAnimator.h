@@ -10,8 +10,9 @@
 
 #include <vector>
 
-struct AnimationTrack {
-    std::vector<D3DXKEY_QUATERNION> rotationKeys;  // as stored: the sampler inverts them
+struct AnimationTrack
+{
+    std::vector<D3DXKEY_QUATERNION> rotationKeys; // as stored: the sampler inverts them
     std::vector<D3DXKEY_VECTOR3> translationKeys;
     std::vector<D3DXKEY_VECTOR3> scaleKeys;
     // The frame whose matrix the track writes. Not owned: it lives in the
@@ -20,13 +21,15 @@ struct AnimationTrack {
     D3DXFRAME* frame = nullptr;
 };
 
-struct AnimationEntry {
+struct AnimationEntry
+{
     std::vector<AnimationTrack> tracks;
-    float position = 0.0f;  // play position in key ticks
-    float period = 0.0f;    // loop length in key ticks; an entry without a positive period holds position 0
+    float position = 0.0f; // play position in key ticks
+    float period = 0.0f;   // loop length in key ticks; an entry without a positive period holds position 0
 };
 
-class KeyframeAnimator {
+class KeyframeAnimator
+{
 public:
     // The game plays key ticks at this rate whatever the file declares.
     static constexpr float kTicksPerSecond = 5000.0f;

@@ -4,23 +4,12 @@ const char* const kTechniqueNoTexture = "FixedFunctionNoTexture";
 const char* const kTechniqueSkinnedNoTexture = "SkinnedNoTex";
 
 MeshInstance::MeshInstance(bool transparent_, bool skinned_, int meshOrAnimatedMesh, const char* technique_,
-                           int materialId_, int textureId_, bool faceCamera_, bool queueByTechnique_,
-                           bool overlay_)
-    : queueByTechnique(queueByTechnique_ ? 1 : 0),
-      transparent(transparent_),
-      skinned(skinned_),
-      removeFlag(false),
-      wireframe(false),
-      faceCamera(faceCamera_),
-      overlay(overlay_),
-      ownTechnique(technique_),
-      technique(textureId_ == kNoTexture ? kTechniqueNoTexture : technique_),
-      materialId(materialId_),
-      textureId(textureId_),
-      position(nullptr),
-      orientation(nullptr),
-      worldOverride(nullptr),
-      colour{0.0f, 0.0f, 0.0f, 0.0f},
+                           int materialId_, int textureId_, bool faceCamera_, bool queueByTechnique_, bool overlay_)
+    : queueByTechnique(queueByTechnique_ ? 1 : 0), transparent(transparent_), skinned(skinned_), removeFlag(false),
+      wireframe(false), faceCamera(faceCamera_), overlay(overlay_), ownTechnique(technique_),
+      technique(textureId_ == kNoTexture ? kTechniqueNoTexture : technique_), materialId(materialId_),
+      textureId(textureId_), position(nullptr), orientation(nullptr),
+      worldOverride(nullptr), colour{0.0f, 0.0f, 0.0f, 0.0f},
       // A skinned instance's id becomes its model's index once the renderer
       // makes models (Renderer::AddAnimatedModel).
       meshId(meshOrAnimatedMesh)

@@ -19,8 +19,8 @@ struct MeshInstance
 {
     // meshOrAnimatedMesh is the static mesh id, or for a skinned instance the
     // animated mesh the renderer makes its model from.
-    MeshInstance(bool transparent_, bool skinned_, int meshOrAnimatedMesh, const char* technique_,
-                 int materialId_, int textureId_, bool faceCamera_, bool queueByTechnique_, bool overlay_);
+    MeshInstance(bool transparent_, bool skinned_, int meshOrAnimatedMesh, const char* technique_, int materialId_,
+                 int textureId_, bool faceCamera_, bool queueByTechnique_, bool overlay_);
 
     // The renderer deletes the instance at its next frame; the owner must not.
     void MarkForRemoval() { removeFlag = true; }

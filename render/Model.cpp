@@ -9,15 +9,20 @@ namespace {
 // The model is scaled to a seventh of its bounding radius.
 const float kRadiusDivisor = 7.0f;
 
-}  // namespace
+} // namespace
 
-Model::Model() { D3DXMatrixIdentity(&scale); }
+Model::Model()
+{
+    D3DXMatrixIdentity(&scale);
+}
 
-Model::~Model() {
+Model::~Model()
+{
     if (multiAnim && instance) multiAnim->DestroyInstance(instance);
 }
 
-HRESULT Model::Setup(MultiAnim* ma, double startTime) {
+HRESULT Model::Setup(MultiAnim* ma, double startTime)
+{
     previousTime = currentTime = startTime;
     if (multiAnim && instance) multiAnim->DestroyInstance(instance);
     instance = nullptr;
@@ -53,7 +58,8 @@ HRESULT Model::Setup(MultiAnim* ma, double startTime) {
     return S_OK;
 }
 
-void Model::AdvanceTime(double dt) {
+void Model::AdvanceTime(double dt)
+{
     previousTime = currentTime;
     currentTime += dt;
     if (instance) instance->AdvanceTime(dt, nullptr);

@@ -13,7 +13,8 @@
 class AnimInstance;
 class MultiAnim;
 
-class Model {
+class Model
+{
 public:
     Model();
     ~Model();
@@ -44,7 +45,7 @@ public:
 private:
     D3DXMATRIX scale;
     MultiAnim* multiAnim = nullptr;
-    AnimInstance* instance = nullptr;  // owned by the MultiAnim; handed back by the destructor
+    AnimInstance* instance = nullptr; // owned by the MultiAnim; handed back by the destructor
     double previousTime = 0.0;
     double currentTime = 0.0;
     int animatedMesh = 0;

@@ -18,21 +18,24 @@ const DWORD kWorkingMeshOptions = D3DXMESH_MANAGED | D3DXMESHOPT_VERTEXCACHE;
 // The character's skin is grey until the renderer's material and texture go on.
 const D3DCOLORVALUE kSkinGrey = {0.5f, 0.5f, 0.5f, 0.0f};
 
-char* CopyName(const std::string& name) {
+char* CopyName(const std::string& name)
+{
     char* copy = new (std::nothrow) char[name.size() + 1];
     if (copy) std::memcpy(copy, name.c_str(), name.size() + 1);
     return copy;
 }
 
 template <class T>
-void ReleaseAndNull(T*& p) {
+void ReleaseAndNull(T*& p)
+{
     if (p) p->Release();
     p = nullptr;
 }
 
 // The working mesh in the layout the skinned techniques read: position with
 // blend weights, packed indices, a normal and one texture set.
-HRESULT MatchSkinnedLayout(MultiAnimMeshContainer* mc) {
+HRESULT MatchSkinnedLayout(MultiAnimMeshContainer* mc)
+{
     const DWORD oldFVF = mc->workingMesh->GetFVF();
     const DWORD wanted = (oldFVF & D3DFVF_POSITION_MASK) | D3DFVF_NORMAL | D3DFVF_TEX1 | D3DFVF_LASTBETA_UBYTE4;
     if (oldFVF != wanted) {
@@ -55,8 +58,9 @@ HRESULT MatchSkinnedLayout(MultiAnimMeshContainer* mc) {
     return mc->workingMesh->UpdateSemantics(decl);
 }
 
-HRESULT FillSkinnedContainer(MultiAnimMeshContainer* mc, LPCSTR name, const D3DXMESHDATA* meshData,
-                             DWORD numMaterials, const DWORD* adjacency, LPD3DXSKININFO skinInfo, MultiAnim* multiAnim) {
+HRESULT FillSkinnedContainer(MultiAnimMeshContainer* mc, LPCSTR name, const D3DXMESHDATA* meshData, DWORD numMaterials,
+                             const DWORD* adjacency, LPD3DXSKININFO skinInfo, MultiAnim* multiAnim)
+{
     if (!meshData || meshData->Type != D3DXMESHTYPE_MESH || !meshData->pMesh) return E_FAIL;
     mc->Name = CopyName(name ? std::string(name) : "mc_" + std::to_string(gUnnamedContainers++));
     if (!mc->Name) return E_OUTOFMEMORY;
@@ -88,9 +92,10 @@ HRESULT FillSkinnedContainer(MultiAnimMeshContainer* mc, LPCSTR name, const D3DX
     return MultiAnimAllocateHierarchy::BuildWorkingMesh(mc, multiAnim);
 }
 
-}  // namespace
+} // namespace
 
-HRESULT MultiAnimAllocateHierarchy::CreateFrame(LPCSTR name, LPD3DXFRAME* newFrame) {
+HRESULT MultiAnimAllocateHierarchy::CreateFrame(LPCSTR name, LPD3DXFRAME* newFrame)
+{
     if (!newFrame) return D3DERR_INVALIDCALL;
     *newFrame = nullptr;
     D3DXFRAME* frame = new (std::nothrow) D3DXFRAME();
@@ -108,7 +113,8 @@ HRESULT MultiAnimAllocateHierarchy::CreateFrame(LPCSTR name, LPD3DXFRAME* newFra
 HRESULT MultiAnimAllocateHierarchy::CreateMeshContainer(LPCSTR name, const D3DXMESHDATA* meshData, const D3DXMATERIAL*,
                                                         const D3DXEFFECTINSTANCE*, DWORD numMaterials,
                                                         const DWORD* adjacency, LPD3DXSKININFO skinInfo,
-                                                        LPD3DXMESHCONTAINER* newMeshContainer) {
+                                                        LPD3DXMESHCONTAINER* newMeshContainer)
+{
     if (!newMeshContainer) return D3DERR_INVALIDCALL;
     *newMeshContainer = nullptr;
     MultiAnimMeshContainer* mc = new (std::nothrow) MultiAnimMeshContainer();
@@ -125,14 +131,16 @@ HRESULT MultiAnimAllocateHierarchy::CreateMeshContainer(LPCSTR name, const D3DXM
     return S_OK;
 }
 
-HRESULT MultiAnimAllocateHierarchy::DestroyFrame(LPD3DXFRAME frame) {
+HRESULT MultiAnimAllocateHierarchy::DestroyFrame(LPD3DXFRAME frame)
+{
     if (!frame) return D3DERR_INVALIDCALL;
     delete[] frame->Name;
     delete frame;
     return S_OK;
 }
 
-HRESULT MultiAnimAllocateHierarchy::DestroyMeshContainer(LPD3DXMESHCONTAINER base) {
+HRESULT MultiAnimAllocateHierarchy::DestroyMeshContainer(LPD3DXMESHCONTAINER base)
+{
     if (!base) return D3DERR_INVALIDCALL;
     MultiAnimMeshContainer* mc = static_cast<MultiAnimMeshContainer*>(base);
     delete[] mc->Name;
@@ -151,12 +159,14 @@ HRESULT MultiAnimAllocateHierarchy::DestroyMeshContainer(LPD3DXMESHCONTAINER bas
     return S_OK;
 }
 
-HRESULT MultiAnimAllocateHierarchy::SetMA(MultiAnim* ma) {
+HRESULT MultiAnimAllocateHierarchy::SetMA(MultiAnim* ma)
+{
     multiAnim = ma;
     return S_OK;
 }
 
-HRESULT MultiAnimAllocateHierarchy::BuildWorkingMesh(MultiAnimMeshContainer* mc, MultiAnim* multiAnim) {
+HRESULT MultiAnimAllocateHierarchy::BuildWorkingMesh(MultiAnimMeshContainer* mc, MultiAnim* multiAnim)
+{
     if (!mc || !mc->pSkinInfo || !mc->MeshData.pMesh) return D3DERR_INVALIDCALL;
     ReleaseAndNull(mc->workingMesh);
     ReleaseAndNull(mc->boneCombinations);

@@ -10,21 +10,23 @@ class MultiAnim;
 
 // A mesh container with what the palette draw needs behind the library's
 // fields. Made and freed only by MultiAnimAllocateHierarchy.
-struct MultiAnimMeshContainer : public D3DXMESHCONTAINER {
-    IDirect3DTexture9** textures;       // one slot per material, never filled
-    ID3DXMesh* workingMesh;             // the indexed blended copy that is drawn
-    D3DXMATRIX* boneOffsets;            // one per bone
-    D3DXMATRIX** boneMatrices;          // one per bone: the bone frame's matrix (set by MultiAnim)
-    DWORD paletteEntries;               // palette matrices one attribute group uses
+struct MultiAnimMeshContainer : public D3DXMESHCONTAINER
+{
+    IDirect3DTexture9** textures; // one slot per material, never filled
+    ID3DXMesh* workingMesh;       // the indexed blended copy that is drawn
+    D3DXMATRIX* boneOffsets;      // one per bone
+    D3DXMATRIX** boneMatrices;    // one per bone: the bone frame's matrix (set by MultiAnim)
+    DWORD paletteEntries;         // palette matrices one attribute group uses
     DWORD maxFaceInfluences;
     DWORD numAttributeGroups;
-    ID3DXBuffer* boneCombinations;      // numAttributeGroups D3DXBONECOMBINATION records
+    ID3DXBuffer* boneCombinations; // numAttributeGroups D3DXBONECOMBINATION records
 };
 
 // The palette size a container gets when the effect does not say.
 constexpr DWORD kDefaultPaletteSize = 35;
 
-class MultiAnimAllocateHierarchy : public ID3DXAllocateHierarchy {
+class MultiAnimAllocateHierarchy : public ID3DXAllocateHierarchy
+{
 public:
     MultiAnimAllocateHierarchy() = default;
     virtual ~MultiAnimAllocateHierarchy() = default;

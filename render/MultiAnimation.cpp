@@ -23,7 +23,8 @@ const wchar_t kNoAnimationText[] =
     L"The sample is attempting to load a mesh without animation or incompatible animation.  The program will now exit.";
 
 template <class T>
-void ReleaseAndNull(T*& p) {
+void ReleaseAndNull(T*& p)
+{
     if (p) p->Release();
     p = nullptr;
 }
@@ -31,7 +32,8 @@ void ReleaseAndNull(T*& p) {
 // Visits every frame: the frame, its children, then its siblings. Stops at
 // the first failure. Siblings are walked in a loop so a long chain costs no stack.
 template <class Visit>
-HRESULT ForEachFrame(D3DXFRAME* frame, Visit&& visit) {
+HRESULT ForEachFrame(D3DXFRAME* frame, Visit&& visit)
+{
     for (; frame; frame = frame->pFrameSibling) {
         HRESULT hr = visit(frame);
         if (SUCCEEDED(hr)) hr = ForEachFrame(frame->pFrameFirstChild, visit);
@@ -41,7 +43,8 @@ HRESULT ForEachFrame(D3DXFRAME* frame, Visit&& visit) {
 }
 
 template <class Visit>
-HRESULT ForEachSkinnedContainer(D3DXFRAME* root, Visit&& visit) {
+HRESULT ForEachSkinnedContainer(D3DXFRAME* root, Visit&& visit)
+{
     return ForEachFrame(root, [&](D3DXFRAME* frame) {
         for (D3DXMESHCONTAINER* mc = frame->pMeshContainer; mc; mc = mc->pNextMeshContainer) {
             if (!mc->pSkinInfo) continue;
@@ -53,7 +56,8 @@ HRESULT ForEachSkinnedContainer(D3DXFRAME* root, Visit&& visit) {
 }
 
 // The container's mesh and working mesh rebuilt on another device.
-HRESULT MoveContainer(MultiAnimMeshContainer* mc, IDirect3DDevice9* device, MultiAnim* multiAnim) {
+HRESULT MoveContainer(MultiAnimMeshContainer* mc, IDirect3DDevice9* device, MultiAnim* multiAnim)
+{
     IDirect3DDevice9* meshDevice = nullptr;
     mc->MeshData.pMesh->GetDevice(&meshDevice);
     if (meshDevice) meshDevice->Release();
@@ -72,18 +76,21 @@ HRESULT MoveContainer(MultiAnimMeshContainer* mc, IDirect3DDevice9* device, Mult
     return MultiAnimAllocateHierarchy::BuildWorkingMesh(mc, multiAnim);
 }
 
-}  // namespace
+} // namespace
 
 MultiAnim::MultiAnim() = default;
 
-MultiAnim::~MultiAnim() {
+MultiAnim::~MultiAnim()
+{
     for (AnimInstance* instance : instances) delete instance;
     instances.clear();
     Cleanup(nullptr);
 }
 
 HRESULT MultiAnim::Setup(IDirect3DDevice9* newDevice, ULONG_PTR newSetupValue, const char* fileName,
-                         ID3DXEffect* newEffect, MultiAnimAllocateHierarchy* allocator, ID3DXLoadUserData* userDataLoader) {
+                         ID3DXEffect* newEffect, MultiAnimAllocateHierarchy* allocator,
+                         ID3DXLoadUserData* userDataLoader)
+{
     const bool fresh = frameRoot == nullptr;
     const HRESULT hr = Prepare(newDevice, newSetupValue, fileName, newEffect, allocator, userDataLoader);
     if (FAILED(hr) || !fresh) return hr;
@@ -94,7 +101,8 @@ HRESULT MultiAnim::Setup(IDirect3DDevice9* newDevice, ULONG_PTR newSetupValue, c
 
 HRESULT MultiAnim::SetupWithCheck(IDirect3DDevice9* newDevice, ULONG_PTR newSetupValue, const char* fileName,
                                   ID3DXEffect* newEffect, MultiAnimAllocateHierarchy* allocator,
-                                  ID3DXLoadUserData* userDataLoader) {
+                                  ID3DXLoadUserData* userDataLoader)
+{
     const HRESULT hr = Prepare(newDevice, newSetupValue, fileName, newEffect, allocator, userDataLoader);
     if (FAILED(hr)) return hr;
     if (!controller) {
@@ -116,7 +124,8 @@ HRESULT MultiAnim::SetupWithCheck(IDirect3DDevice9* newDevice, ULONG_PTR newSetu
 
 HRESULT MultiAnim::Prepare(IDirect3DDevice9* newDevice, ULONG_PTR newSetupValue, const char* fileName,
                            ID3DXEffect* newEffect, MultiAnimAllocateHierarchy* allocator,
-                           ID3DXLoadUserData* userDataLoader) {
+                           ID3DXLoadUserData* userDataLoader)
+{
     setupValue = newSetupValue;
     if (!allocator || !fileName) return D3DERR_INVALIDCALL;
     allocator->SetMA(this);
@@ -124,7 +133,9 @@ HRESULT MultiAnim::Prepare(IDirect3DDevice9* newDevice, ULONG_PTR newSetupValue,
     if (device) device->Release();
     device = newDevice;
     effect = newEffect;
-    if (frameRoot) return ForEachSkinnedContainer(frameRoot, [&](MultiAnimMeshContainer* mc) { return MoveContainer(mc, device, this); });
+    if (frameRoot)
+        return ForEachSkinnedContainer(frameRoot,
+                                       [&](MultiAnimMeshContainer* mc) { return MoveContainer(mc, device, this); });
 
     const std::wstring path = Win32Utf8ToWide(MeshesDirectory + fileName);
     HRESULT hr = D3DXLoadMeshHierarchyFromXW(path.c_str(), kHierarchyOptions, device, allocator, userDataLoader,
@@ -146,7 +157,8 @@ HRESULT MultiAnim::Prepare(IDirect3DDevice9* newDevice, ULONG_PTR newSetupValue,
 
 // Every skinned container's bone pointers aimed at the matrices of the frames
 // its bones name. A bone without a frame fails the load.
-HRESULT MultiAnim::SetupBoneMatrixPointers() {
+HRESULT MultiAnim::SetupBoneMatrixPointers()
+{
     return ForEachSkinnedContainer(frameRoot, [&](MultiAnimMeshContainer* mc) -> HRESULT {
         const DWORD bones = mc->pSkinInfo->GetNumBones();
         delete[] mc->boneMatrices;
@@ -161,7 +173,8 @@ HRESULT MultiAnim::SetupBoneMatrixPointers() {
     });
 }
 
-HRESULT MultiAnim::Cleanup(MultiAnimAllocateHierarchy* allocator) {
+HRESULT MultiAnim::Cleanup(MultiAnimAllocateHierarchy* allocator)
+{
     delete[] workingPalette;
     workingPalette = nullptr;
     workingPaletteSize = 0;
@@ -181,12 +194,14 @@ HRESULT MultiAnim::Cleanup(MultiAnimAllocateHierarchy* allocator) {
     return S_OK;
 }
 
-HRESULT MultiAnim::SetValue(ULONG_PTR newValue) {
+HRESULT MultiAnim::SetValue(ULONG_PTR newValue)
+{
     value = newValue;
     return S_OK;
 }
 
-HRESULT MultiAnim::DrawAll() {
+HRESULT MultiAnim::DrawAll()
+{
     HRESULT result = S_OK;
     for (AnimInstance* instance : instances) {
         const HRESULT hr = instance->Draw();
@@ -195,7 +210,8 @@ HRESULT MultiAnim::DrawAll() {
     return result;
 }
 
-HRESULT MultiAnim::CreateNewInstance(DWORD* index) {
+HRESULT MultiAnim::CreateNewInstance(DWORD* index)
+{
     if (!index) return D3DERR_INVALIDCALL;
     if (!frameRoot) return E_FAIL;
     ID3DXAnimationController* clone = nullptr;
@@ -221,7 +237,8 @@ HRESULT MultiAnim::CreateNewInstance(DWORD* index) {
     return S_OK;
 }
 
-HRESULT MultiAnim::DestroyInstance(AnimInstance* instance) {
+HRESULT MultiAnim::DestroyInstance(AnimInstance* instance)
+{
     const auto it = std::find(instances.begin(), instances.end(), instance);
     if (it == instances.end()) return D3DERR_INVALIDCALL;
     instances.erase(it);
@@ -229,21 +246,25 @@ HRESULT MultiAnim::DestroyInstance(AnimInstance* instance) {
     return S_OK;
 }
 
-D3DXFRAME* MultiAnim::FindFrame(const char* name) const {
+D3DXFRAME* MultiAnim::FindFrame(const char* name) const
+{
     return frameRoot && name ? D3DXFrameFind(frameRoot, name) : nullptr;
 }
 
-void MultiAnim::RestoreBindPose() {
+void MultiAnim::RestoreBindPose()
+{
     for (const auto& entry : bindPose) entry.first->TransformationMatrix = entry.second;
 }
 
-DWORD MultiAnim::GetPaletteSizeSetting() const {
+DWORD MultiAnim::GetPaletteSizeSetting() const
+{
     INT size = 0;
     if (effect && SUCCEEDED(effect->GetInt("MATRIX_PALETTE_SIZE", &size)) && size > 0) return static_cast<DWORD>(size);
     return kDefaultPaletteSize;
 }
 
-HRESULT MultiAnim::GrowWorkingPalette(DWORD entries) {
+HRESULT MultiAnim::GrowWorkingPalette(DWORD entries)
+{
     if (entries <= workingPaletteSize) return S_OK;
     delete[] workingPalette;
     workingPalette = new (std::nothrow) D3DXMATRIX[entries];
@@ -252,7 +273,8 @@ HRESULT MultiAnim::GrowWorkingPalette(DWORD entries) {
 }
 
 HRESULT LoadAnimatedModelFile(MultiAnim* multiAnim, MultiAnimAllocateHierarchy* allocator, IDirect3DDevice9* device,
-                              const char* fileName, ID3DXEffect* effect) {
+                              const char* fileName, ID3DXEffect* effect)
+{
     HRESULT hr = D3DERR_INVALIDCALL;
     if (multiAnim && allocator) {
         allocator->SetMA(multiAnim);
@@ -260,7 +282,9 @@ HRESULT LoadAnimatedModelFile(MultiAnim* multiAnim, MultiAnimAllocateHierarchy* 
     }
     if (FAILED(hr)) {
         REPORT_ERROR(std::string("Could not load model: ") + (fileName ? fileName : ""));
-        REPORT_ERROR(hr == D3DERR_INVALIDCALL ? "Invalid call" : hr == E_OUTOFMEMORY ? "Out of memory" : "Unknown Error!!!");
+        REPORT_ERROR(hr == D3DERR_INVALIDCALL ? "Invalid call"
+                     : hr == E_OUTOFMEMORY    ? "Out of memory"
+                                              : "Unknown Error!!!");
     }
     return hr;
 }

@@ -17,7 +17,8 @@
 #include "render/AnimInstance.h"
 #include "render/MultiAnimAllocateHierarchy.h"
 
-class MultiAnim {
+class MultiAnim
+{
 public:
     MultiAnim();
     // Deletes every instance still held and unloads the hierarchy. Models
@@ -87,12 +88,12 @@ private:
                     MultiAnimAllocateHierarchy* allocator, ID3DXLoadUserData* userDataLoader);
     HRESULT SetupBoneMatrixPointers();
 
-    IDirect3DDevice9* device = nullptr;  // one reference held
-    ID3DXEffect* effect = nullptr;       // the renderer's active effect, not referenced
-    ULONG_PTR value = 0;                 // settable, read nowhere
+    IDirect3DDevice9* device = nullptr; // one reference held
+    ID3DXEffect* effect = nullptr;      // the renderer's active effect, not referenced
+    ULONG_PTR value = 0;                // settable, read nowhere
     DWORD workingPaletteSize = 0;
     D3DXMATRIX* workingPalette = nullptr;
-    std::vector<AnimInstance*> instances;  // owned
+    std::vector<AnimInstance*> instances; // owned
     D3DXFRAME* frameRoot = nullptr;
     ID3DXAnimationController* controller = nullptr;
     float boundingRadius = 0.0f;

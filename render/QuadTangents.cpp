@@ -51,8 +51,8 @@ HRESULT CopyInto(Buffer* buffer, const void* data, size_t bytes)
 } // namespace
 
 BufferResult CreateTangentMeshBuffers(IDirect3DDevice9* device, const TangentVertex* vertices, int vertexCount,
-                              const uint16_t* indices, int indexCount, DWORD vertexUsage,
-                              TangentMeshBuffers& out, HRESULT* lastResult)
+                                      const uint16_t* indices, int indexCount, DWORD vertexUsage,
+                                      TangentMeshBuffers& out, HRESULT* lastResult)
 {
     ReleaseTangentMeshBuffers(out);
     HRESULT hr = E_FAIL;

@@ -39,8 +39,7 @@ struct TangentMeshBuffers
     int triangleCount = 0;
 };
 
-enum class BufferResult
-{
+enum class BufferResult {
     Created,
     VertexBufferFailed, // also without a device or without geometry
     IndexBufferFailed,
@@ -50,8 +49,8 @@ enum class BufferResult
 // failure both buffers are released and the record stays empty; the device's
 // last result goes to lastResult when given.
 BufferResult CreateTangentMeshBuffers(IDirect3DDevice9* device, const TangentVertex* vertices, int vertexCount,
-                              const uint16_t* indices, int indexCount, DWORD vertexUsage,
-                              TangentMeshBuffers& out, HRESULT* lastResult);
+                                      const uint16_t* indices, int indexCount, DWORD vertexUsage,
+                                      TangentMeshBuffers& out, HRESULT* lastResult);
 void ReleaseTangentMeshBuffers(TangentMeshBuffers& buffers);
 
 constexpr int kUnitQuadVertexCount = 4;

@@ -12,23 +12,30 @@ CD3DFont* gDebugFont = nullptr;
 namespace {
 // Debug text goes through the font made at every device reset; without one
 // (headless, or between a release and the next reset) nothing is drawn.
-void DrawWithDebugFont(const wchar_t* text, float x, float y, unsigned int colour) {
+void DrawWithDebugFont(const wchar_t* text, float x, float y, unsigned int colour)
+{
     if (gDebugFont) gDebugFont->DrawText(x, y, colour, text, 0);
 }
-}  // namespace
+} // namespace
 
-Renderer::Renderer(const VideoSettings& video_) : video(video_), fullscreen(video_.fullscreen) {
+Renderer::Renderer(const VideoSettings& video_) : video(video_), fullscreen(video_.fullscreen)
+{
     SetScreenTextDrawer(&DrawWithDebugFont);
 }
 
-Renderer::~Renderer() {
+Renderer::~Renderer()
+{
     ReleaseDeviceResources();
     SetScreenTextDrawer(nullptr);
 }
 
-void Renderer::LoadResources() { SpineTrace::Record("Renderer::LoadResources"); }
+void Renderer::LoadResources()
+{
+    SpineTrace::Record("Renderer::LoadResources");
+}
 
-void Renderer::ReleaseDeviceResources() {
+void Renderer::ReleaseDeviceResources()
+{
     if (gDebugFont) {
         gDebugFont->InvalidateDeviceObjects();
         gDebugFont->DeleteDeviceObjects();
@@ -41,9 +48,13 @@ void Renderer::ReleaseDeviceResources() {
     }
 }
 
-void Renderer::Update(float dt) { SpineTrace::Record("Renderer::Update " + std::to_string(dt)); }
+void Renderer::Update(float dt)
+{
+    SpineTrace::Record("Renderer::Update " + std::to_string(dt));
+}
 
-void Renderer::RenderFrame() {
+void Renderer::RenderFrame()
+{
     SpineTrace::Record("Renderer::RenderFrame");
     if (!device) return;
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);

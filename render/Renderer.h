@@ -12,7 +12,8 @@
 struct DXUTDeviceSettings;
 class CD3DFont;
 
-class Renderer {
+class Renderer
+{
 public:
     // The video settings the game read from "Vid.cfg".
     explicit Renderer(const VideoSettings& video);

@@ -12,16 +12,14 @@
 
 Terrain::Terrain(IDirect3DDevice9* device_) : device(device_) {}
 
-Terrain::Terrain(const std::string& hmpFile, const std::string& meshFile, IDirect3DDevice9* device_)
-    : device(device_)
+Terrain::Terrain(const std::string& hmpFile, const std::string& meshFile, IDirect3DDevice9* device_) : device(device_)
 {
     LoadConfig(hmpFile.c_str());
     Load(meshFile);
 }
 
 Terrain::Terrain(const char* meshFile, int rows, int columns, const char* technique, int texture, int material,
-                 float diff, float elasticity, float staticFriction, float dynamicFriction,
-                 IDirect3DDevice9* device_)
+                 float diff, float elasticity, float staticFriction, float dynamicFriction, IDirect3DDevice9* device_)
     : device(device_)
 {
     ground.ROWS = rows;

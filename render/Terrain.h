@@ -20,9 +20,8 @@ public:
     // device the mesh loads headless: height field and kept vertices only.
     Terrain(const std::string& hmpFile, const std::string& meshFile, IDirect3DDevice9* device = nullptr);
     // The values given directly, then the grid mesh.
-    Terrain(const char* meshFile, int rows, int columns, const char* technique, int texture, int material,
-            float diff, float elasticity, float staticFriction, float dynamicFriction,
-            IDirect3DDevice9* device = nullptr);
+    Terrain(const char* meshFile, int rows, int columns, const char* technique, int texture, int material, float diff,
+            float elasticity, float staticFriction, float dynamicFriction, IDirect3DDevice9* device = nullptr);
     // Flat ground, nothing to draw; LoadConfig and Load fill it.
     explicit Terrain(IDirect3DDevice9* device = nullptr);
 
@@ -38,8 +37,7 @@ public:
     bool BuildBuffers(ID3DXMesh* mesh);
     // Both halves from vertex and index arrays; the drawn mesh changes only
     // when the ground accepted them.
-    bool BuildFromArrays(const TerrainSourceVertex* vertices, int vertexCount, const uint16_t* indices,
-                         int indexCount);
+    bool BuildFromArrays(const TerrainSourceVertex* vertices, int vertexCount, const uint16_t* indices, int indexCount);
 
     Heightmap& GetGround() { return ground; }
     const Heightmap& GetGround() const { return ground; }

@@ -13,9 +13,10 @@ namespace {
 const float kPi = 3.14159265358979323846f;
 const float kNearPlane = 1.0f;
 const float kFarPlane = 1000.0f;
-}  // namespace
+} // namespace
 
-VideoSettings ReadVideoSettings(ConfigFile* videoConfig) {
+VideoSettings ReadVideoSettings(ConfigFile* videoConfig)
+{
     VideoSettings settings;
     if (videoConfig) {
         videoConfig->GetValue<bool>("Fullscreen", settings.fullscreen);
@@ -25,15 +26,16 @@ VideoSettings ReadVideoSettings(ConfigFile* videoConfig) {
     return settings;
 }
 
-bool Renderer::InitDirectX() {
+bool Renderer::InitDirectX()
+{
     if (FAILED(DXUTInit(true, true, true, true))) {
         REPORT_ERROR("Could not initialize DirectX");
         return false;
     }
     const int width = video.fullscreenWidth;
     const int height = video.fullscreenHeight;
-    if (FAILED(DXUTCreateWindow(L"Quorvalith", nullptr, nullptr, nullptr, CW_USEDEFAULT, CW_USEDEFAULT, width,
-                                height))) {
+    if (FAILED(
+            DXUTCreateWindow(L"Quorvalith", nullptr, nullptr, nullptr, CW_USEDEFAULT, CW_USEDEFAULT, width, height))) {
         REPORT_ERROR("Could not create a window");
         return false;
     }
@@ -49,7 +51,8 @@ bool Renderer::InitDirectX() {
     return true;
 }
 
-void Renderer::CreateD3DInterface(DXUTDeviceSettings* settings) {
+void Renderer::CreateD3DInterface(DXUTDeviceSettings* settings)
+{
     d3d = Direct3DCreate9(D3D_SDK_VERSION);
     if (!d3d) {
         REPORT_ERROR("D3D interface Could not be acquired");
@@ -90,7 +93,8 @@ void Renderer::CreateD3DInterface(DXUTDeviceSettings* settings) {
     }
 }
 
-void Renderer::UpdateFullscreenSize(DXUTDeviceSettings* settings) {
+void Renderer::UpdateFullscreenSize(DXUTDeviceSettings* settings)
+{
     if (!settings) return;
     D3DPRESENT_PARAMETERS& pp = settings->pp;
     if (pp.Windowed) {
@@ -107,7 +111,8 @@ void Renderer::UpdateFullscreenSize(DXUTDeviceSettings* settings) {
     }
 }
 
-void Renderer::SelectShaderLevel() {
+void Renderer::SelectShaderLevel()
+{
     // Pixel shaders 2.0 and up take the full effect file with the skinning
     // palette macro; older hardware the reduced one.
     if (caps.PixelShaderVersion >= D3DPS_VERSION(2, 0)) {
@@ -119,7 +124,8 @@ void Renderer::SelectShaderLevel() {
     }
 }
 
-void Renderer::OnDeviceReset() {
+void Renderer::OnDeviceReset()
+{
     redraw = true;
     device = DXUTGetD3DDevice();
     if (!device) return;

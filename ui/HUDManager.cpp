@@ -4,4 +4,7 @@
 
 HUDManager* gHUDManager = nullptr;
 
-void HUDManager::Update() { SpineTrace::Record("HUDManager::Update"); }
+void HUDManager::Update()
+{
+    SpineTrace::Record("HUDManager::Update");
+}

@@ -8,7 +8,8 @@
 #include "core/EventObj.h"
 #include "core/MenuId.h"
 
-class Menu {
+class Menu
+{
 public:
     explicit Menu(MenuId id) : id(id) {}
     MenuId GetId() const { return id; }
@@ -19,7 +20,8 @@ private:
     MenuId id;
 };
 
-class MenuMan : public fEventObj {
+class MenuMan : public fEventObj
+{
 public:
     void SubscribeMessages() override {}
     void HandleMessage(int id, fMessage* msg) override {}

@@ -4,4 +4,7 @@
 
 cReplaySystem* gReplaySystem = nullptr;
 
-void cReplaySystem::Update() { SpineTrace::Record("cReplaySystem::Update"); }
+void cReplaySystem::Update()
+{
+    SpineTrace::Record("cReplaySystem::Update");
+}

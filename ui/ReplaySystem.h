@@ -4,7 +4,8 @@
 
 #include "core/EventObj.h"
 
-class cReplaySystem : public fEventObj {
+class cReplaySystem : public fEventObj
+{
 public:
     explicit cReplaySystem(float seconds) : length(seconds) {}
     void SubscribeMessages() override {}

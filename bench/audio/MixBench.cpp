@@ -15,7 +15,8 @@
 
 namespace {
 
-std::string WriteTone(const char* name, int format, double frequency, double seconds, int channels) {
+std::string WriteTone(const char* name, int format, double frequency, double seconds, int channels)
+{
     const std::string path = std::string("/tmp/") + name;
     SF_INFO info = {};
     info.samplerate = 44100;
@@ -26,7 +27,8 @@ std::string WriteTone(const char* name, int format, double frequency, double sec
     std::vector<float> samples(static_cast<std::size_t>(frames) * channels);
     for (int f = 0; f < frames; ++f) {
         for (int c = 0; c < channels; ++c) {
-            samples[static_cast<std::size_t>(f) * channels + c] = 0.3f * std::sin(6.2831853f * frequency * f / 44100.0f);
+            samples[static_cast<std::size_t>(f) * channels + c] =
+                0.3f * std::sin(6.2831853f * frequency * f / 44100.0f);
         }
     }
     sf_writef_float(file, samples.data(), frames);
@@ -34,7 +36,8 @@ std::string WriteTone(const char* name, int format, double frequency, double sec
     return path;
 }
 
-void BM_Update(benchmark::State& state) {
+void BM_Update(benchmark::State& state)
+{
     const int voices = static_cast<int>(state.range(0));
     static const std::string effect = WriteTone("lv_bench_thud.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 220, 1.0, 1);
     static const std::string music =
@@ -70,6 +73,6 @@ void BM_Update(benchmark::State& state) {
 }
 BENCHMARK(BM_Update)->Arg(0)->Arg(16)->Arg(64)->Arg(200)->Unit(benchmark::kMicrosecond);
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

@@ -37,7 +37,8 @@ const int kStepsPerRound = 2000;
 const int kRounds = 7;
 
 // Best of several rounds, in microseconds per step.
-double MicrosPerStep(const std::function<void()>& step) {
+double MicrosPerStep(const std::function<void()>& step)
+{
     double best = 1e30;
     for (int round = 0; round < kRounds; ++round) {
         const auto t0 = std::chrono::steady_clock::now();
@@ -50,17 +51,25 @@ double MicrosPerStep(const std::function<void()>& step) {
 
 volatile float gSink;
 
-}  // namespace
+} // namespace
 
-void* operator new(std::size_t size) {
+void* operator new(std::size_t size)
+{
     ++gAllocations;
     if (void* p = std::malloc(size ? size : 1)) return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept
+{
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
 
-int main() {
+int main()
+{
     // A scratch run tree: the game opens "../Meshes/male.x" from its bin folder.
     char pattern[] = "/tmp/bench_character_XXXXXX";
     if (!mkdtemp(pattern)) return 1;
@@ -82,7 +91,7 @@ int main() {
         if (status == 0) {
             gKeyframeAnimator->SwitchTo(gen::kWalkSet);
             const AnimationEntry* walk = gKeyframeAnimator->GetEntry(gen::kWalkSet);
-            model.AdvanceTime(kSubStep);  // warm up
+            model.AdvanceTime(kSubStep); // warm up
 
             const long before = gAllocations.load();
             const double game = MicrosPerStep([&] { model.AdvanceTime(kSubStep); });
@@ -99,7 +108,8 @@ int main() {
             const long steps = long(kRounds) * kStepsPerRound;
             std::printf("character animation per sub-step (male.x, walk: %zu tracks sampled, %zu frames combined)\n",
                         walk ? walk->tracks.size() : size_t(0), character.frames.size());
-            std::printf("  game sampler            %8.3f us/step  %ld allocations in %ld steps\n", game, allocations, steps);
+            std::printf("  game sampler            %8.3f us/step  %ld allocations in %ld steps\n", game, allocations,
+                        steps);
             std::printf("  generator's sampler     %8.3f us/step  (baseline; ratio game/baseline %.2f)\n", generator,
                         game / generator);
             std::printf("  ragdoll limb layout     not built yet: it comes with the ragdoll\n");

@@ -27,11 +27,13 @@ constexpr int kInstances = 300;
 constexpr int kPasses = 10;
 constexpr int kFrames = 150;
 
-struct Vertex {
+struct Vertex
+{
     float x, y, z, nx, ny, nz;
 };
 
-struct Mesh {
+struct Mesh
+{
     std::vector<Vertex> vertices;
     std::vector<uint16_t> indices;
 };
@@ -99,14 +101,16 @@ std::string StandInEffect()
 
 using Clock = std::chrono::steady_clock;
 
-struct Timing {
-    double submitMs = 0;  // issuing the frame's commands
-    double frameMs = 0;   // until the frame is finished
+struct Timing
+{
+    double submitMs = 0; // issuing the frame's commands
+    double frameMs = 0;  // until the frame is finished
 };
 
 // ------------------------------------------------------------------ stand-in
 
-class StandInFrame {
+class StandInFrame
+{
 public:
     bool Init()
     {
@@ -116,7 +120,8 @@ public:
         LPD3DXBUFFER errors = nullptr;
         if (FAILED(D3DXCreateEffect(device_, text.data(), UINT(text.size()), nullptr, nullptr, 0, nullptr, &effect_,
                                     &errors))) {
-            std::fprintf(stderr, "%s\n", errors ? static_cast<const char*>(errors->GetBufferPointer()) : "effect failed");
+            std::fprintf(stderr, "%s\n",
+                         errors ? static_cast<const char*>(errors->GetBufferPointer()) : "effect failed");
             return false;
         }
         const Mesh mesh = Cube();
@@ -176,12 +181,15 @@ public:
             effect_->SetFloat("Gain", pass == kPasses - 1 ? 1.5f : 1.f);
             effect_->Begin(&passes, 0);
             effect_->BeginPass(0);
-            struct Quad {
+            struct Quad
+            {
                 float x, y, z, rhw, u, v;
             };
             const float w = float(kWidth), h = float(kHeight);
-            const Quad q[4] = {{-0.5f, -0.5f, 0.5f, 1, 0, 0}, {w - 0.5f, -0.5f, 0.5f, 1, 1, 0},
-                               {-0.5f, h - 0.5f, 0.5f, 1, 0, 1}, {w - 0.5f, h - 0.5f, 0.5f, 1, 1, 1}};
+            const Quad q[4] = {{-0.5f, -0.5f, 0.5f, 1, 0, 0},
+                               {w - 0.5f, -0.5f, 0.5f, 1, 1, 0},
+                               {-0.5f, h - 0.5f, 0.5f, 1, 0, 1},
+                               {w - 0.5f, h - 0.5f, 0.5f, 1, 1, 1}};
             device_->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX1);
             device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, q, sizeof(Quad));
             effect_->EndPass();
@@ -248,7 +256,8 @@ GLuint Link(const std::string& vertex, const std::string& fragment)
     return p;
 }
 
-class DirectFrame {
+class DirectFrame
+{
 public:
     void Init()
     {
@@ -256,17 +265,17 @@ public:
         const std::string uniforms =
             "uniform mat4 mWorld; uniform mat4 mViewProjection; uniform vec4 DiffCol; uniform vec3 LightDir;\n"
             "uniform vec2 g_avSampleOffsets[4]; uniform float Gain; uniform sampler2D Source;\n";
-        meshProgram_ = Link(header + uniforms +
-                                "layout(location = 0) in vec4 iPosition; layout(location = 1) in vec3 iNormal;\n" +
-                                kMeshVertex,
-                            header + uniforms + "out vec4 oColor;\n" + kMeshFragment);
-        filterProgram_ = Link(header +
-                                  "layout(location = 0) in vec4 iPosition; layout(location = 2) in vec4 iTexCoord0;\n"
-                                  "uniform vec4 lvViewport; out vec2 uv;\n"
-                                  "void main() { gl_Position = vec4((iPosition.x + 0.5) * 2.0 / lvViewport.z - 1.0,"
-                                  " (iPosition.y + 0.5) * 2.0 / lvViewport.w - 1.0, iPosition.z, 1.0);"
-                                  " uv = iTexCoord0.xy; }\n",
-                              header + uniforms + "in vec2 uv; out vec4 oColor;\n" + kPassFragment);
+        meshProgram_ =
+            Link(header + uniforms + "layout(location = 0) in vec4 iPosition; layout(location = 1) in vec3 iNormal;\n" +
+                     kMeshVertex,
+                 header + uniforms + "out vec4 oColor;\n" + kMeshFragment);
+        filterProgram_ =
+            Link(header + "layout(location = 0) in vec4 iPosition; layout(location = 2) in vec4 iTexCoord0;\n"
+                          "uniform vec4 lvViewport; out vec2 uv;\n"
+                          "void main() { gl_Position = vec4((iPosition.x + 0.5) * 2.0 / lvViewport.z - 1.0,"
+                          " (iPosition.y + 0.5) * 2.0 / lvViewport.w - 1.0, iPosition.z, 1.0);"
+                          " uv = iTexCoord0.xy; }\n",
+                 header + uniforms + "in vec2 uv; out vec4 oColor;\n" + kPassFragment);
         worldLocation_ = glGetUniformLocation(meshProgram_, "mWorld");
         glUseProgram(meshProgram_);
         const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
@@ -288,7 +297,8 @@ public:
         glGenBuffers(1, &ib_);
         glGenBuffers(1, &quadBuffer_);
         glBindBuffer(GL_ARRAY_BUFFER, vb_);
-        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(mesh.vertices.size() * sizeof(Vertex)), mesh.vertices.data(), GL_STATIC_DRAW);
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(mesh.vertices.size() * sizeof(Vertex)), mesh.vertices.data(),
+                     GL_STATIC_DRAW);
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ib_);
         glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(mesh.indices.size() * 2), mesh.indices.data(), GL_STATIC_DRAW);
         glGenRenderbuffers(1, &depth_);
@@ -297,7 +307,8 @@ public:
         for (int i = 0; i < 3; ++i) {
             glGenTextures(1, &textures_[i]);
             glBindTexture(GL_TEXTURE_2D, textures_[i]);
-            glTexImage2D(GL_TEXTURE_2D, 0, i == 2 ? GL_RGBA8 : GL_RGBA16F, kWidth, kHeight, 0, GL_RGBA, GL_FLOAT, nullptr);
+            glTexImage2D(GL_TEXTURE_2D, 0, i == 2 ? GL_RGBA8 : GL_RGBA16F, kWidth, kHeight, 0, GL_RGBA, GL_FLOAT,
+                         nullptr);
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
             glGenFramebuffers(1, &framebuffers_[i]);
@@ -338,7 +349,7 @@ public:
             glBindTexture(GL_TEXTURE_2D, textures_[from]);
             glUniform1f(gainLocation_, pass == kPasses - 1 ? 1.5f : 1.f);
             const float w = float(kWidth), h = float(kHeight);
-            const float q[24] = {-0.5f, -0.5f, 0.5f, 1, 0, 0, w - 0.5f, -0.5f, 0.5f, 1, 1, 0,
+            const float q[24] = {-0.5f, -0.5f,    0.5f, 1, 0, 0, w - 0.5f, -0.5f,    0.5f, 1, 1, 0,
                                  -0.5f, h - 0.5f, 0.5f, 1, 0, 1, w - 0.5f, h - 0.5f, 0.5f, 1, 1, 1};
             glBindBuffer(GL_ARRAY_BUFFER, quadBuffer_);
             glBufferData(GL_ARRAY_BUFFER, sizeof q, nullptr, GL_STREAM_DRAW);
@@ -415,7 +426,7 @@ int main()
     if (!standIn.Init()) return 1;
     DirectFrame direct;
     direct.Init();
-    for (int i = 0; i < 10; ++i) {  // warm both paths: shader variants, buffer storage
+    for (int i = 0; i < 10; ++i) { // warm both paths: shader variants, buffer storage
         standIn.Frame();
         direct.Frame();
     }

@@ -46,7 +46,10 @@ using Clock = std::chrono::steady_clock;
 const float kFrame = 1.0f / 60.0f;
 const float kLifetime = 0.5f;
 
-double Ms(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double, std::milli>(b - a).count(); }
+double Ms(Clock::time_point a, Clock::time_point b)
+{
+    return std::chrono::duration<double, std::milli>(b - a).count();
+}
 
 // The renderer's side of a quad's life: queued on creation, freed the frame
 // after it is marked.
@@ -161,7 +164,9 @@ void DefineStream(int n)
         "<COLOUR2 life=\"1\" r=\"0.5\"/></APPEARANCE>"
         "<STATUS lifetime=\"0.5\" rotating=\"1\" angles_per_sec=\"180\"/><BEHAVIOUR0 func=\"GroundCollision\"/>"
         "</system><system><name>BenchSource</name><PHYSICS gravity=\"0\"/><STATUS aging=\"0\"/>"
-        "<EMISSION0 numemitted=\"" + std::to_string(perFrame) + "\" delay=\"0.0166\" type=\"BenchSpark\">"
+        "<EMISSION0 numemitted=\"" +
+        std::to_string(perFrame) +
+        "\" delay=\"0.0166\" type=\"BenchSpark\">"
         "<minvel x=\"-12\" y=\"-12\" z=\"-2\"/><maxvel x=\"12\" y=\"12\" z=\"6\"/></EMISSION0></system></DEFINITIONS>";
     tinyxml2::XMLDocument document;
     document.Parse(xml.c_str());
@@ -196,7 +201,8 @@ StreamFigures RunStream(Game& game, int n, int frames)
     const Vector3 source(0, 0, 12);
     const Vector3 still;
     const float scale = 1.0f;
-    EventDispatcher::SendMessage(gPartManager, kMsgCreateSystem, new fCreateSystem("BenchSource", &source, &still, &scale));
+    EventDispatcher::SendMessage(gPartManager, kMsgCreateSystem,
+                                 new fCreateSystem("BenchSource", &source, &still, &scale));
 
     const int warmUp = 60;
     std::vector<double> prune, layer, physics;
@@ -276,8 +282,10 @@ EffectFigures RunEffects(Game& game, bool stageOne)
                                          new fAttachSystem("TorchEmitter", &torchTop, &torch, &upright, nullptr, &one));
         }
         const Vector3 mist(-115, -34, 100), spout(-227, -44, 190);
-        EventDispatcher::SendMessage(gPartManager, kMsgCreateSystem, new fCreateSystem("MistEmitter", &mist, &still, &one));
-        EventDispatcher::SendMessage(gPartManager, kMsgCreateSystem, new fCreateSystem("WaterSpout", &spout, &still, &one));
+        EventDispatcher::SendMessage(gPartManager, kMsgCreateSystem,
+                                     new fCreateSystem("MistEmitter", &mist, &still, &one));
+        EventDispatcher::SendMessage(gPartManager, kMsgCreateSystem,
+                                     new fCreateSystem("WaterSpout", &spout, &still, &one));
     }
     EffectFigures f;
     std::vector<double> ms;
@@ -287,15 +295,18 @@ EffectFigures RunEffects(Game& game, bool stageOne)
         const float t = frame * kFrame;
         if (frame == 30) {
             const Vector3 at(173, -181, 12);
-            EventDispatcher::SendMessage(gPartManager, kMsgCreateSystem, new fCreateSystem("Explosion", &at, &still, &one));
+            EventDispatcher::SendMessage(gPartManager, kMsgCreateSystem,
+                                         new fCreateSystem("Explosion", &at, &still, &one));
             explosion = gPartManager->GetSystems().back();
         }
         if (stageOne && t >= 1.0f && t < 3.0f) {
             bridgeTimer += kFrame;
             while (bridgeTimer >= 0.025f) {
                 bridgeTimer -= 0.025f;
-                const Vector3 at(-150.0f + 6.0f * (rand() / 32767.0f) - 3.0f, -60.0f + 6.0f * (rand() / 32767.0f) - 3.0f, 15.0f);
-                EventDispatcher::SendMessage(gPartManager, kMsgCreateSystem, new fCreateSystem("BridgeBreak", &at, &still, &one));
+                const Vector3 at(-150.0f + 6.0f * (rand() / 32767.0f) - 3.0f,
+                                 -60.0f + 6.0f * (rand() / 32767.0f) - 3.0f, 15.0f);
+                EventDispatcher::SendMessage(gPartManager, kMsgCreateSystem,
+                                             new fCreateSystem("BridgeBreak", &at, &still, &one));
             }
         }
         const Clock::time_point t0 = Clock::now();
@@ -346,8 +357,8 @@ int main(int argc, char** argv)
     const int frames = quick ? 60 : 300;
     const std::vector<int> sizes = {500, 2000, 8000};
 
-    std::printf("particle layer against the bare physics step, 1/60 s frames, %d measured frames, best of %d\n",
-                frames, repeat);
+    std::printf("particle layer against the bare physics step, 1/60 s frames, %d measured frames, best of %d\n", frames,
+                repeat);
     std::printf("%6s %6s %10s %10s %10s %10s %12s %12s %10s\n", "N", "live", "layer ms", "prune ms", "phys ms",
                 "bare ms", "layer p/ms", "+phys p/ms", "layer/bare");
     std::vector<double> layerMs;
@@ -364,11 +375,11 @@ int main(int argc, char** argv)
         }
         layerMs.push_back(best.layerMs);
         std::printf("%6d %6d %10.3f %10.3f %10.3f %10.3f %12.0f %12.0f %10.2f\n", n, best.live, best.layerMs,
-                    best.pruneMs, best.physicsMs, best.bareMs, best.live / best.layerMs, best.live / (best.layerMs + best.physicsMs),
-                    best.layerMs / best.bareMs);
+                    best.pruneMs, best.physicsMs, best.bareMs, best.live / best.layerMs,
+                    best.live / (best.layerMs + best.physicsMs), best.layerMs / best.bareMs);
     }
-    const double exponent = std::log(layerMs.back() / layerMs.front()) /
-                            std::log(static_cast<double>(sizes.back()) / sizes.front());
+    const double exponent =
+        std::log(layerMs.back() / layerMs.front()) / std::log(static_cast<double>(sizes.back()) / sizes.front());
     std::printf("layer growth exponent %d -> %d: %.2f\n\n", sizes.front(), sizes.back(), exponent);
 
     std::printf("shipped effects (layer and physics per frame)\n");

@@ -20,10 +20,14 @@ using Clock = std::chrono::steady_clock;
 btCollisionShape* MakeShape(BodyShape shape)
 {
     switch (shape) {
-    case BodyShape::Box: return new btBoxShape(btVector3(1, 1, 1));
-    case BodyShape::Capsule: return new btCapsuleShapeZ(0.5f, 2.0f);
-    case BodyShape::Sphere: return new btSphereShape(0.75f);
-    case BodyShape::Cylinder: return new btCylinderShapeX(btVector3(1.25f, 0.6f, 0.6f));
+    case BodyShape::Box:
+        return new btBoxShape(btVector3(1, 1, 1));
+    case BodyShape::Capsule:
+        return new btCapsuleShapeZ(0.5f, 2.0f);
+    case BodyShape::Sphere:
+        return new btSphereShape(0.75f);
+    case BodyShape::Cylinder:
+        return new btCylinderShapeX(btVector3(1.25f, 0.6f, 0.6f));
     }
     return nullptr;
 }
@@ -111,8 +115,7 @@ RunFigures RunBulletQuarry(const QuarryTerrain& terrain, const std::vector<Quarr
     const float py = QuarryPusher::kStart[1];
     btRigidBody* pusher = addBody(
         new btCapsuleShapeZ(QuarryPusher::kRadius, QuarryPusher::kLength - 2.0f * QuarryPusher::kRadius),
-        QuarryPusher::kMass,
-        btVector3(px, py, QuarryHeight(terrain, px, py) + 0.5f * QuarryPusher::kLength + 0.1f));
+        QuarryPusher::kMass, btVector3(px, py, QuarryHeight(terrain, px, py) + 0.5f * QuarryPusher::kLength + 0.1f));
     pusher->setActivationState(DISABLE_DEACTIVATION);
 
     // The bridge: fixed end boxes (mass 0), hinges about x limited to +-45 degrees.
@@ -132,8 +135,8 @@ RunFigures RunBulletQuarry(const QuarryTerrain& terrain, const std::vector<Quarr
     const btVector3 pivotA(0, 0.5f * size[1], 0);
     const btVector3 pivotB(0, -0.5f * size[1], 0);
     for (int i = 0; i + 1 < QuarryBridge::kBoxes; ++i) {
-        auto* hinge = new btHingeConstraint(*bridge[i], *bridge[i + 1], pivotA, pivotB, btVector3(1, 0, 0),
-                                            btVector3(1, 0, 0));
+        auto* hinge =
+            new btHingeConstraint(*bridge[i], *bridge[i + 1], pivotA, pivotB, btVector3(1, 0, 0), btVector3(1, 0, 0));
         hinge->setLimit(-0.25f * SIMD_PI, 0.25f * SIMD_PI);
         joints.emplace_back(hinge);
         world.addConstraint(hinge, true);
@@ -170,7 +173,8 @@ RunFigures RunBulletQuarry(const QuarryTerrain& terrain, const std::vector<Quarr
         if (step >= plan.warmupSteps) figures.stepMs.push_back(ms);
         const float after = frame * static_cast<float>(step + 1);
         for (int k = 0; k < RunFigures::kAwakeSamples; ++k) {
-            if (figures.awakeAt[k] < 0 && after >= RunFigures::kAwakeTimes[k] - 1e-4f) figures.awakeAt[k] = countAwake();
+            if (figures.awakeAt[k] < 0 && after >= RunFigures::kAwakeTimes[k] - 1e-4f)
+                figures.awakeAt[k] = countAwake();
         }
         double energy = 0.0;
         for (size_t k = 0; k < bodies.size(); ++k) {

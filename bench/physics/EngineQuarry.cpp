@@ -48,10 +48,14 @@ std::unique_ptr<Heightmap> BuildTerrain(const QuarryTerrain& terrain)
 std::unique_ptr<ShapeObject> MakeShape(BodyShape shape)
 {
     switch (shape) {
-    case BodyShape::Box: return std::make_unique<Box>(nullptr, 2.0f, 2.0f, 2.0f, 10.0f);
-    case BodyShape::Capsule: return std::make_unique<Capsule>(nullptr, 0.5f, 3.0f, 5.0f, 2);
-    case BodyShape::Sphere: return std::make_unique<Ellipsoid>(nullptr, 1.5f, 1.5f, 1.5f, 10, 9, 3.0f);
-    case BodyShape::Cylinder: return std::make_unique<Cylinder>(nullptr, 0.6f, 2.5f, 32, 16, 6.0f);
+    case BodyShape::Box:
+        return std::make_unique<Box>(nullptr, 2.0f, 2.0f, 2.0f, 10.0f);
+    case BodyShape::Capsule:
+        return std::make_unique<Capsule>(nullptr, 0.5f, 3.0f, 5.0f, 2);
+    case BodyShape::Sphere:
+        return std::make_unique<Ellipsoid>(nullptr, 1.5f, 1.5f, 1.5f, 10, 9, 3.0f);
+    case BodyShape::Cylinder:
+        return std::make_unique<Cylinder>(nullptr, 0.6f, 2.5f, 32, 16, 6.0f);
     }
     return nullptr;
 }
@@ -213,14 +217,15 @@ struct EngineExtras
         joints.push_back(std::make_unique<ConstraintWorldPoint>(links[0].get(), Vector3(-half, 0.0f, 0.0f), pin));
         for (int k = 0; k + 1 < QuarryChain::kLinks; ++k) {
             joints.push_back(std::make_unique<ConstraintPoint>(links[k].get(), Vector3(half, 0.0f, 0.0f),
-                                                               links[k + 1].get(), Vector3(-half, 0.0f, 0.0f),
-                                                               0.0f, -3.0f));
+                                                               links[k + 1].get(), Vector3(-half, 0.0f, 0.0f), 0.0f,
+                                                               -3.0f));
             links[k]->GetCollisionData()->ignoreList.push_back(links[k + 1]->GetCollisionData());
             links[k + 1]->GetCollisionData()->ignoreList.push_back(links[k]->GetCollisionData());
         }
         for (auto& j : joints) world.AddConstraint(j.get());
 
-        pusher = std::make_unique<Capsule>(nullptr, QuarryPusher::kRadius, QuarryPusher::kLength, QuarryPusher::kMass, 2);
+        pusher =
+            std::make_unique<Capsule>(nullptr, QuarryPusher::kRadius, QuarryPusher::kLength, QuarryPusher::kMass, 2);
         const float x = QuarryPusher::kStart[0];
         const float y = QuarryPusher::kStart[1];
         pusher->SetPosition(Vector3(x, y, QuarryHeight(terrain, x, y) + 0.5f * QuarryPusher::kLength + 0.1f));

@@ -61,8 +61,8 @@ void PrintSanity(const char* who, const RunFigures& f)
     const double decay = f.peakEnergy > 0.0 ? f.endEnergy / f.peakEnergy : 0.0;
     std::printf("      %-7s awake %3d  below-terrain %d  NaN %s  KE end/peak %.4f  tower drift %.3f  chain gap %.3f\n",
                 who, f.awakeAtEnd, f.belowTerrain, f.anyNaN ? "YES" : "no", decay, f.towerDrift, f.chainGap);
-    std::printf("      %-7s bridge end moved %.2g  pivot gap %.3f  sag %.2f  dropped boxes on it ", who, f.bridgeEndMove,
-                f.bridgePivotGap, f.bridgeSag);
+    std::printf("      %-7s bridge end moved %.2g  pivot gap %.3f  sag %.2f  dropped boxes on it ", who,
+                f.bridgeEndMove, f.bridgePivotGap, f.bridgeSag);
     if (f.droppedOnBridge >= 0) {
         std::printf("%d/%d  awake at", f.droppedOnBridge, QuarryBridge::kDropped);
     } else {
@@ -154,8 +154,8 @@ void PrintRow(const char* regime, int n, const RunFigures& engine, const RunFigu
 {
     const Stats e = Summarise(engine.stepMs);
     const Stats b = Summarise(bullet.stepMs);
-    std::printf("%-15s %5d | %8.3f %8.3f %8.3f | %8.3f %8.3f %8.3f | %6.2f | %8.0f\n", regime, n, e.mean, e.p50,
-                e.p95, b.mean, b.p50, b.p95, b.mean > 0.0 ? e.mean / b.mean : 0.0, engine.recordsPerStep);
+    std::printf("%-15s %5d | %8.3f %8.3f %8.3f | %8.3f %8.3f %8.3f | %6.2f | %8.0f\n", regime, n, e.mean, e.p50, e.p95,
+                b.mean, b.p50, b.p95, b.mean > 0.0 ? e.mean / b.mean : 0.0, engine.recordsPerStep);
 }
 
 void PrintHeader(const char* first)
@@ -168,10 +168,8 @@ void PrintHeader(const char* first)
 void RunProtocol(const QuarryTerrain& terrain, const Options& o)
 {
     const ProtocolConfig configs[] = {
-        {"default", 0.01f, true, 1, false},
-        {"frame 1/60", 1.0f / 60.0f, true, 1, false},
-        {"freezing off", 0.01f, false, 1, false},
-        {"all-pairs (0)", 0.01f, true, 0, false},
+        {"default", 0.01f, true, 1, false},       {"frame 1/60", 1.0f / 60.0f, true, 1, false},
+        {"freezing off", 0.01f, false, 1, false}, {"all-pairs (0)", 0.01f, true, 0, false},
         {"reuse records", 0.01f, true, 1, true},
     };
     std::printf("\nprotocol: falling pile, 20 simulated seconds per configuration\n");
@@ -195,8 +193,8 @@ void RunProtocol(const QuarryTerrain& terrain, const Options& o)
             std::printf("      engine records and poses hash %016llx\n", engine.stateHash);
             if (bulletIsNew) PrintSanity("bullet", bullet);
             if (o.json) {
-                PrintJson(JsonRun{"this", "protocol", c.name, n, &plan, c.collisionSystem, c.reuseCollisions,
-                                  &engine, true});
+                PrintJson(
+                    JsonRun{"this", "protocol", c.name, n, &plan, c.collisionSystem, c.reuseCollisions, &engine, true});
                 if (bulletIsNew) {
                     PrintJson(JsonRun{"bullet", "protocol", c.name, n, &plan, c.collisionSystem, c.reuseCollisions,
                                       &bullet, false});
@@ -318,8 +316,10 @@ int main(int argc, char** argv)
             for (int r = 0; r < o.repeat; ++r) {
                 RunFigures run = RunEngineQuarry(terrain, bodies, plan, EngineOptions{1}, &engineBuild);
                 if (r > 0 && run.stateHash != engine.stateHash) {
-                    std::fprintf(stderr, "bench_physics: %s %d: this engine's repeated run differs (hash %016llx, "
-                                 "then %016llx)\n", RegimeName(regime), n, engine.stateHash, run.stateHash);
+                    std::fprintf(stderr,
+                                 "bench_physics: %s %d: this engine's repeated run differs (hash %016llx, "
+                                 "then %016llx)\n",
+                                 RegimeName(regime), n, engine.stateHash, run.stateHash);
                     deterministic = false;
                 }
                 KeepLeastDisturbed(engine, std::move(run), r == 0);

@@ -40,16 +40,21 @@ float BaseHeight(float x, float y)
 BodyShape ShapeOf(int k)
 {
     const int slot = k % 10;
-    return slot < 5 ? BodyShape::Box : (slot < 7 ? BodyShape::Capsule : (slot < 9 ? BodyShape::Sphere : BodyShape::Cylinder));
+    return slot < 5 ? BodyShape::Box
+                    : (slot < 7 ? BodyShape::Capsule : (slot < 9 ? BodyShape::Sphere : BodyShape::Cylinder));
 }
 
 float HalfHeight(BodyShape shape)
 {
     switch (shape) {
-    case BodyShape::Box: return 1.0f;
-    case BodyShape::Capsule: return 1.5f;
-    case BodyShape::Sphere: return 0.75f;
-    case BodyShape::Cylinder: return 0.6f;
+    case BodyShape::Box:
+        return 1.0f;
+    case BodyShape::Capsule:
+        return 1.5f;
+    case BodyShape::Sphere:
+        return 0.75f;
+    case BodyShape::Cylinder:
+        return 0.6f;
     }
     return 1.0f;
 }
@@ -59,9 +64,12 @@ float HalfHeight(BodyShape shape)
 const char* RegimeName(Regime regime)
 {
     switch (regime) {
-    case Regime::FallingPile: return "falling pile";
-    case Regime::Settled: return "settled+frozen";
-    case Regime::Scattered: return "scattered";
+    case Regime::FallingPile:
+        return "falling pile";
+    case Regime::Settled:
+        return "settled+frozen";
+    case Regime::Scattered:
+        return "scattered";
     }
     return "?";
 }
@@ -69,10 +77,14 @@ const char* RegimeName(Regime regime)
 float BodyMass(BodyShape shape)
 {
     switch (shape) {
-    case BodyShape::Box: return 10.0f;
-    case BodyShape::Capsule: return 5.0f;
-    case BodyShape::Sphere: return 3.0f;
-    case BodyShape::Cylinder: return 6.0f;
+    case BodyShape::Box:
+        return 10.0f;
+    case BodyShape::Capsule:
+        return 5.0f;
+    case BodyShape::Sphere:
+        return 3.0f;
+    case BodyShape::Cylinder:
+        return 6.0f;
     }
     return 1.0f;
 }
@@ -141,8 +153,8 @@ std::vector<QuarryBody> MakeQuarryBodies(const QuarryTerrain& terrain, int pileC
         bodies.push_back(b);
     }
     for (int k = 0; k < kTowerBoxes; ++k) {
-        bodies.push_back(QuarryBody{BodyShape::Box, {76.0f, 76.0f, 11.0f + 2.0f * static_cast<float>(k) + 0.01f},
-                                    {0.0f, 0.0f, 1.0f}, 0.0f});
+        bodies.push_back(QuarryBody{
+            BodyShape::Box, {76.0f, 76.0f, 11.0f + 2.0f * static_cast<float>(k) + 0.01f}, {0.0f, 0.0f, 1.0f}, 0.0f});
     }
     return bodies;
 }
@@ -193,9 +205,12 @@ RunPlan PlanFor(Regime regime, bool quick)
 {
     const int scale = quick ? 5 : 1;
     switch (regime) {
-    case Regime::FallingPile: return RunPlan{0, 300 / scale, false, 0.01f};
-    case Regime::Settled: return RunPlan{1000 / scale, 200 / scale, true, 0.01f};
-    case Regime::Scattered: return RunPlan{0, 200 / scale, false, 0.01f};
+    case Regime::FallingPile:
+        return RunPlan{0, 300 / scale, false, 0.01f};
+    case Regime::Settled:
+        return RunPlan{1000 / scale, 200 / scale, true, 0.01f};
+    case Regime::Scattered:
+        return RunPlan{0, 200 / scale, false, 0.01f};
     }
     return RunPlan{0, 100, false, 0.01f};
 }

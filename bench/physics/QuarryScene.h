@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-enum class BodyShape
-{
+enum class BodyShape {
     Box,      // 2 x 2 x 2, mass 10
     Capsule,  // r 0.5, 3 long end to end, axis z, mass 5
     Sphere,   // diameter 1.5, mass 3
@@ -79,8 +78,7 @@ struct QuarryBridge
     }
 };
 
-enum class Regime
-{
+enum class Regime {
     FallingPile, // dropped from above, freezing off
     Settled,     // the pile after it came to rest, freezing on
     Scattered,   // spread over the bowl, resting on the ground, not touching
@@ -90,7 +88,7 @@ const char* RegimeName(Regime regime);
 
 struct QuarryTerrain
 {
-    static constexpr int kNodes = 101;  // per side
+    static constexpr int kNodes = 101;   // per side
     static constexpr float kDiff = 2.0f; // world units between nodes
     float originX = -100.0f;
     float originY = -100.0f;
@@ -124,7 +122,7 @@ struct RunFigures
     double peakEnergy = 0.0;
     double endEnergy = 0.0;
     double towerDrift = 0.0;
-    double chainGap = 0.0; // largest distance between joined pins, the wall pin included
+    double chainGap = 0.0;       // largest distance between joined pins, the wall pin included
     double bridgeEndMove = 0.0;  // largest displacement of a bridge end box
     double bridgePivotGap = 0.0; // largest distance between the two sides of a bridge hinge
     double bridgeSag = 0.0;      // largest drop of a bridge box centre below where it started

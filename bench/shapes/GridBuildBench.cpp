@@ -26,8 +26,8 @@ void Run(benchmark::State& state, Make make)
     }
     state.counters["nodes"] = nodes;
     // Seconds per grid node (shown with an SI prefix: u = microseconds).
-    state.counters["s/node"] = benchmark::Counter(
-        nodes, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["s/node"] =
+        benchmark::Counter(nodes, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void BM_Box(benchmark::State& state)

@@ -16,7 +16,8 @@
 namespace {
 
 // Best of several rounds, in seconds per call.
-double Time(const std::function<void()>& f) {
+double Time(const std::function<void()>& f)
+{
     double best = 1e30;
     for (int round = 0; round < 5; ++round) {
         const int reps = 10;
@@ -30,7 +31,8 @@ double Time(const std::function<void()>& f) {
 
 volatile double gSink;
 
-void StrtodBaseline(const std::string& text) {
+void StrtodBaseline(const std::string& text)
+{
     double sum = 0;
     const char* p = text.c_str();
     while (*p) {
@@ -45,15 +47,17 @@ void StrtodBaseline(const std::string& text) {
     gSink = sum;
 }
 
-void Report(const char* name, const std::string& text, double seconds, double baseline) {
+void Report(const char* name, const std::string& text, double seconds, double baseline)
+{
     const double mb = text.size() / 1e6;
     std::printf("%-34s %8.2f KB  %8.3f ms/file  %7.1f MB/s  (strtod-only scan %7.1f MB/s, ratio %.2f)\n", name,
                 text.size() / 1e3, seconds * 1e3, mb / seconds, mb / baseline, baseline / seconds);
 }
 
-}  // namespace
+} // namespace
 
-int main() {
+int main()
+{
     const std::string dir = "/tmp/lv_bench_xfile_" + std::to_string(std::rand() % 100000);
     if (std::system(("mkdir -p " + dir).c_str()) != 0) return 1;
     const std::string gridText = xtest::WriteMesh(xtest::MakeGrid(129, 129, -64, -64));
@@ -64,7 +68,8 @@ int main() {
 
     const double gridTime = Time([&] {
         ID3DXMesh* mesh = nullptr;
-        if (FAILED(D3DXLoadMeshFromXA(gridPath.c_str(), D3DXMESH_MANAGED, nullptr, nullptr, nullptr, nullptr, nullptr, &mesh)))
+        if (FAILED(D3DXLoadMeshFromXA(gridPath.c_str(), D3DXMESH_MANAGED, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                      &mesh)))
             std::abort();
         mesh->Release();
     });
@@ -72,7 +77,8 @@ int main() {
         TestHierarchyAllocator alloc;
         D3DXFRAME* root = nullptr;
         ID3DXAnimationController* ac = nullptr;
-        if (FAILED(D3DXLoadMeshHierarchyFromXA(figurePath.c_str(), 0, nullptr, &alloc, nullptr, &root, &ac))) std::abort();
+        if (FAILED(D3DXLoadMeshHierarchyFromXA(figurePath.c_str(), 0, nullptr, &alloc, nullptr, &root, &ac)))
+            std::abort();
         ac->Release();
         D3DXFrameDestroy(root, &alloc);
     });

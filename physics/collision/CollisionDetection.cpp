@@ -28,8 +28,7 @@ bool IsAwakeMovable(const RigidBody* owner)
 bool SyncPose(BodyCollisionData* data)
 {
     const RigidBody* owner = data->owner;
-    if (owner == nullptr ||
-        (data->position == owner->position && data->orientation == owner->GetOrientation())) {
+    if (owner == nullptr || (data->position == owner->position && data->orientation == owner->GetOrientation())) {
         return false;
     }
     data->position = owner->position;

@@ -45,8 +45,7 @@ void SetSweepAxis(int axis);
 // Narrowphase (CollisionNarrowphase.cpp).
 void CollideBodyHeightmap(BodyCollisionData* data, Heightmap* heightmap, std::vector<CollisionRecord>& records);
 // The sample points and edges of sampleOwner against the grid of gridOwner.
-void CollideBodies(BodyCollisionData* gridOwner, BodyCollisionData* sampleOwner,
-                   std::vector<CollisionRecord>& records);
+void CollideBodies(BodyCollisionData* gridOwner, BodyCollisionData* sampleOwner, std::vector<CollisionRecord>& records);
 // Appends the record and files its index with A (and B).
 void AppendCollisionRecord(const CollisionRecord& record, std::vector<CollisionRecord>& records);
 // Tells the player listener about a pair that passed the cheap tests.

@@ -83,8 +83,8 @@ bool PolyhedronMassProperties(const TriangleList& triangles, bool aboutCentre, f
         xz += m * cz * cx;
     }
     centre = Vector3(static_cast<float>(cx), static_cast<float>(cy), static_cast<float>(cz));
-    inertia = Matrix3(static_cast<float>(xx), static_cast<float>(xy), static_cast<float>(xz),
-                      static_cast<float>(xy), static_cast<float>(yy), static_cast<float>(yz),
-                      static_cast<float>(xz), static_cast<float>(yz), static_cast<float>(zz));
+    inertia = Matrix3(static_cast<float>(xx), static_cast<float>(xy), static_cast<float>(xz), static_cast<float>(xy),
+                      static_cast<float>(yy), static_cast<float>(yz), static_cast<float>(xz), static_cast<float>(yz),
+                      static_cast<float>(zz));
     return true;
 }

@@ -7,7 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
-ScratchRunTree::ScratchRunTree() {
+ScratchRunTree::ScratchRunTree()
+{
     std::string pattern = testing::TempDir() + "animation_XXXXXX";
     const char* made = mkdtemp(&pattern[0]);
     EXPECT_NE(made, nullptr);
@@ -18,22 +19,26 @@ ScratchRunTree::ScratchRunTree() {
     std::filesystem::current_path(root + "/bin");
 }
 
-ScratchRunTree::~ScratchRunTree() {
+ScratchRunTree::~ScratchRunTree()
+{
     std::error_code ignored;
     std::filesystem::current_path(previous, ignored);
     std::filesystem::remove_all(root, ignored);
 }
 
-void ScratchRunTree::WriteMesh(const std::string& name, const std::string& text) const {
+void ScratchRunTree::WriteMesh(const std::string& name, const std::string& text) const
+{
     xtest::WriteFile(root + "/Meshes/" + name, text);
 }
 
-const gen::SkinnedModel& Character() {
+const gen::SkinnedModel& Character()
+{
     static const gen::SkinnedModel model = gen::BuildCharacter();
     return model;
 }
 
-MultiAnimMeshContainer* FirstSkinnedContainer(D3DXFRAME* frame) {
+MultiAnimMeshContainer* FirstSkinnedContainer(D3DXFRAME* frame)
+{
     for (; frame; frame = frame->pFrameSibling) {
         for (D3DXMESHCONTAINER* mc = frame->pMeshContainer; mc; mc = mc->pNextMeshContainer)
             if (mc->pSkinInfo) return static_cast<MultiAnimMeshContainer*>(mc);
@@ -42,13 +47,18 @@ MultiAnimMeshContainer* FirstSkinnedContainer(D3DXFRAME* frame) {
     return nullptr;
 }
 
-xtest::QuatKey RotationKey(DWORD time, const D3DXQUATERNION& q) {
+xtest::QuatKey RotationKey(DWORD time, const D3DXQUATERNION& q)
+{
     return xtest::QuatKey{time, D3DXQUATERNION(-q.x, -q.y, -q.z, q.w)};
 }
 
-xtest::Vec3Key VectorKey(DWORD time, float x, float y, float z) { return xtest::Vec3Key{time, D3DXVECTOR3(x, y, z)}; }
+xtest::Vec3Key VectorKey(DWORD time, float x, float y, float z)
+{
+    return xtest::Vec3Key{time, D3DXVECTOR3(x, y, z)};
+}
 
-xtest::Scene BoneScene(const std::vector<xtest::Animation>& animations) {
+xtest::Scene BoneScene(const std::vector<xtest::Animation>& animations)
+{
     D3DXMATRIX identity, tip;
     D3DXMatrixIdentity(&identity);
     D3DXMatrixTranslation(&tip, 0, 5, 0);
@@ -58,20 +68,23 @@ xtest::Scene BoneScene(const std::vector<xtest::Animation>& animations) {
     return scene;
 }
 
-D3DXQUATERNION AxisRotation(float x, float y, float z, float radians) {
+D3DXQUATERNION AxisRotation(float x, float y, float z, float radians)
+{
     D3DXQUATERNION q;
     const D3DXVECTOR3 axis(x, y, z);
     D3DXQuaternionRotationAxis(&q, &axis, radians);
     return q;
 }
 
-float MatrixDistance(const D3DXMATRIX& a, const D3DXMATRIX& b) {
+float MatrixDistance(const D3DXMATRIX& a, const D3DXMATRIX& b)
+{
     float worst = 0.0f;
     for (int i = 0; i < 16; ++i) worst = std::fmax(worst, std::fabs((&a._11)[i] - (&b._11)[i]));
     return worst;
 }
 
-bool AllFinite(const D3DXMATRIX& m) {
+bool AllFinite(const D3DXMATRIX& m)
+{
     for (int i = 0; i < 16; ++i)
         if (!std::isfinite((&m._11)[i])) return false;
     return true;

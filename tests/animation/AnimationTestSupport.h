@@ -17,7 +17,8 @@
 
 // A temporary <root>/bin working directory beside <root>/Meshes for one test;
 // the previous working directory comes back when it goes.
-class ScratchRunTree {
+class ScratchRunTree
+{
 public:
     ScratchRunTree();
     ~ScratchRunTree();
@@ -37,37 +38,44 @@ private:
 const gen::SkinnedModel& Character();
 
 // A scratch tree holding the character (or a variant of it) as "male.x".
-struct CharacterTree {
+struct CharacterTree
+{
     ScratchRunTree tree;
-    explicit CharacterTree(const gen::SkinnedModel& character = Character()) {
+    explicit CharacterTree(const gen::SkinnedModel& character = Character())
+    {
         tree.WriteMesh("male.x", gen::SkinnedModelText(character));
     }
 };
 
 // A MultiAnim with its allocator, unloaded when the test ends.
-struct LoadedModel {
+struct LoadedModel
+{
     MultiAnimAllocateHierarchy allocator;
     MultiAnim anim;
     HRESULT hr = E_FAIL;
 
     LoadedModel() = default;
-    LoadedModel(const std::string& fileName, IDirect3DDevice9* device = nullptr, ID3DXEffect* effect = nullptr) {
+    LoadedModel(const std::string& fileName, IDirect3DDevice9* device = nullptr, ID3DXEffect* effect = nullptr)
+    {
         Load(fileName, device, effect);
     }
     ~LoadedModel() { anim.Cleanup(&allocator); }
-    HRESULT Load(const std::string& fileName, IDirect3DDevice9* device = nullptr, ID3DXEffect* effect = nullptr) {
+    HRESULT Load(const std::string& fileName, IDirect3DDevice9* device = nullptr, ID3DXEffect* effect = nullptr)
+    {
         hr = anim.Setup(device, 0, fileName.c_str(), effect, &allocator);
         return hr;
     }
 };
 
 // "male.x" of the current scratch tree loaded, with one Model drawing it.
-struct LoadedCharacter {
+struct LoadedCharacter
+{
     LoadedModel model;
     Model drawn;
 
     explicit LoadedCharacter(IDirect3DDevice9* device = nullptr, ID3DXEffect* effect = nullptr)
-        : model("male.x", device, effect) {
+        : model("male.x", device, effect)
+    {
         if (SUCCEEDED(model.hr)) drawn.Setup(&model.anim, 0.0);
     }
     bool Ready() const { return SUCCEEDED(model.hr) && drawn.GetInstance(); }

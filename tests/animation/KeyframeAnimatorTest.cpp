@@ -17,7 +17,8 @@ const float kHalfPi = 1.57079632679f;
 
 // One track on "Bone": identity at 0 turning to a quarter turn about z at the
 // period, sliding 10 along x, unit scale.
-xtest::Animation QuarterTurn(DWORD period) {
+xtest::Animation QuarterTurn(DWORD period)
+{
     xtest::Animation a;
     a.frame = "Bone";
     a.rotations = {RotationKey(0, AxisRotation(0, 0, 1, 0)), RotationKey(period, AxisRotation(0, 0, 1, kHalfPi))};
@@ -27,7 +28,8 @@ xtest::Animation QuarterTurn(DWORD period) {
 }
 
 // The pose QuarterTurn gives at fraction t of the period.
-D3DXMATRIX QuarterTurnAt(float t) {
+D3DXMATRIX QuarterTurnAt(float t)
+{
     D3DXMATRIX r, tr;
     D3DXMatrixRotationZ(&r, kHalfPi * t);
     D3DXMatrixTranslation(&tr, 10 * t, 0, 0);
@@ -35,22 +37,26 @@ D3DXMATRIX QuarterTurnAt(float t) {
 }
 
 // Loads the scene from a scratch tree and poses it at identity world.
-struct BoneFixture {
+struct BoneFixture
+{
     ScratchRunTree tree;
     LoadedModel model;
     Model instance;
 
-    explicit BoneFixture(const xtest::Scene& scene) {
+    explicit BoneFixture(const xtest::Scene& scene)
+    {
         tree.WriteMesh("bone.x", xtest::Write(scene));
         EXPECT_EQ(model.Load("bone.x"), S_OK);
         EXPECT_EQ(instance.Setup(&model.anim, 0.0), S_OK);
     }
     // Advances through the model, so the frames are reset, sampled and combined.
-    const D3DXMATRIX& Step(float dt) {
+    const D3DXMATRIX& Step(float dt)
+    {
         instance.AdvanceTime(dt);
         return model.anim.FindFrame("Bone")->TransformationMatrix;
     }
-    float Position() const {
+    float Position() const
+    {
         unsigned entry = 99;
         float position = -1;
         gKeyframeAnimator->GetCurrent(&entry, &position);
@@ -59,19 +65,20 @@ struct BoneFixture {
     }
 };
 
-}  // namespace
+} // namespace
 
-TEST(KeyframeAnimator, AdvanceWrapsByThePeriodAndSamplesThePosition) {
-    struct Case {
+TEST(KeyframeAnimator, AdvanceWrapsByThePeriodAndSamplesThePosition)
+{
+    struct Case
+    {
         DWORD period;
         float start, dt, expected;
     } cases[] = {
-        {4800, 0, 1.0f, 200},     // 5000 ticks a second whatever the file says
-        {5000, 0, 1.0f, 5000},    // exactly on the period it stays there
-        {5000, 0, 2.0f, 5000},    // and past a whole multiple too: only a longer run wraps
-        {5000, 1234, 0.0f, 1234}, // dt 0 changes nothing
-        {5000, 4000, 0.5f, 1500},
-        {4800, 0, 1e4f, 3200},    // a huge step wraps at once
+        {4800, 0, 1.0f, 200},                            // 5000 ticks a second whatever the file says
+        {5000, 0, 1.0f, 5000},                           // exactly on the period it stays there
+        {5000, 0, 2.0f, 5000},                           // and past a whole multiple too: only a longer run wraps
+        {5000, 1234, 0.0f, 1234},                        // dt 0 changes nothing
+        {5000, 4000, 0.5f, 1500}, {4800, 0, 1e4f, 3200}, // a huge step wraps at once
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "period " << c.period << " start " << c.start << " dt " << c.dt);
@@ -88,7 +95,8 @@ TEST(KeyframeAnimator, AdvanceWrapsByThePeriodAndSamplesThePosition) {
     }
 }
 
-TEST(KeyframeAnimator, StoredInverseRotationsGiveScaleRotationTranslationEndToEnd) {
+TEST(KeyframeAnimator, StoredInverseRotationsGiveScaleRotationTranslationEndToEnd)
+{
     // The intended local transform at the second key: scale (2, 3, 4), then
     // 120 degrees about (1, 2, 3), then a move to (5, -6, 7).
     const D3DXQUATERNION turn = AxisRotation(1, 2, 3, 2.0943951f);
@@ -99,7 +107,7 @@ TEST(KeyframeAnimator, StoredInverseRotationsGiveScaleRotationTranslationEndToEn
     a.translations = {VectorKey(0, 0, 0, 0), VectorKey(1000, 5, -6, 7)};
     BoneFixture f(BoneScene({a}));
 
-    const D3DXMATRIX& end = f.Step(0.2f);  // 1000 ticks: the second key exactly
+    const D3DXMATRIX& end = f.Step(0.2f); // 1000 ticks: the second key exactly
     D3DXMATRIX s, r, t;
     D3DXMatrixScaling(&s, 2, 3, 4);
     D3DXMatrixRotationQuaternion(&r, &turn);
@@ -123,7 +131,8 @@ TEST(KeyframeAnimator, StoredInverseRotationsGiveScaleRotationTranslationEndToEn
     EXPECT_LT(MatrixDistance(half, s * r * t), 1e-5f);
 }
 
-TEST(KeyframeAnimator, LimitsOfBrokenKeysAreHeldSafely) {
+TEST(KeyframeAnimator, LimitsOfBrokenKeysAreHeldSafely)
+{
     const D3DXQUATERNION none = AxisRotation(0, 0, 1, 0), quarter = AxisRotation(0, 0, 1, kHalfPi);
     D3DXMATRIX identity, quarterTurn;
     D3DXMatrixIdentity(&identity);
@@ -131,7 +140,8 @@ TEST(KeyframeAnimator, LimitsOfBrokenKeysAreHeldSafely) {
     xtest::Animation unitScale;
     unitScale.scales = {VectorKey(0, 1, 1, 1), VectorKey(1000, 1, 1, 1)};
 
-    struct Case {
+    struct Case
+    {
         const char* what;
         std::function<void(xtest::Animation&)> keys;
         float dt, position;
@@ -146,8 +156,10 @@ TEST(KeyframeAnimator, LimitsOfBrokenKeysAreHeldSafely) {
         {"a single key is held", [&](xtest::Animation& a) { a.rotations = {RotationKey(0, quarter)}; }, 0.1f, 500,
          quarterTurn},
         {"keys ending before the period hold the last",
-         [&](xtest::Animation& a) { a.rotations = {RotationKey(0, none), RotationKey(500, quarter)}; }, 0.16f, 800,
-         quarterTurn},
+         [&](xtest::Animation& a) {
+             a.rotations = {RotationKey(0, none), RotationKey(500, quarter)};
+         },
+         0.16f, 800, quarterTurn},
         {"equal key times blend with t = 0",
          [&](xtest::Animation& a) {
              a.rotations = {RotationKey(0, quarter), RotationKey(0, none), RotationKey(1000, none)};
@@ -168,7 +180,8 @@ TEST(KeyframeAnimator, LimitsOfBrokenKeysAreHeldSafely) {
     }
 }
 
-TEST(KeyframeAnimator, TracksWithoutFramesSwitchesOutOfRangeAndEmptyAnimatorAreHarmless) {
+TEST(KeyframeAnimator, TracksWithoutFramesSwitchesOutOfRangeAndEmptyAnimatorAreHarmless)
+{
     // Track 0 names no frame and has no scale keys: it is skipped, and the
     // period falls back to the latest key of the entry.
     xtest::Animation ghost;
@@ -203,7 +216,8 @@ TEST(KeyframeAnimator, TracksWithoutFramesSwitchesOutOfRangeAndEmptyAnimatorAreH
     EXPECT_EQ(position, 0.0f);
 }
 
-TEST(KeyframeAnimator, SwitchingRestartsAndSetCurrentPutsAStateBack) {
+TEST(KeyframeAnimator, SwitchingRestartsAndSetCurrentPutsAStateBack)
+{
     CharacterTree files;
     LoadedModel model("male.x");
     ASSERT_EQ(model.hr, S_OK);
@@ -219,7 +233,7 @@ TEST(KeyframeAnimator, SwitchingRestartsAndSetCurrentPutsAStateBack) {
     gKeyframeAnimator->Advance(0.1f);
     EXPECT_EQ(gKeyframeAnimator->GetEntry(4)->position, 0.0f) << "the entry left starts again next time";
     EXPECT_EQ(gKeyframeAnimator->GetEntry(11)->position, 500.0f);
-    gKeyframeAnimator->SwitchTo(11);  // switching to the entry playing restarts it
+    gKeyframeAnimator->SwitchTo(11); // switching to the entry playing restarts it
     gKeyframeAnimator->GetCurrent(&entry, &position);
     EXPECT_EQ(entry, 11u);
     EXPECT_EQ(position, 0.0f);
@@ -233,7 +247,8 @@ TEST(KeyframeAnimator, SwitchingRestartsAndSetCurrentPutsAStateBack) {
     EXPECT_EQ(gKeyframeAnimator->GetEntry(11)->position, 0.0f);
 }
 
-TEST(KeyframeAnimator, PosesTheCharacterAsTheGeneratorsSamplerDoes) {
+TEST(KeyframeAnimator, PosesTheCharacterAsTheGeneratorsSamplerDoes)
+{
     const gen::SkinnedModel& character = Character();
     CharacterTree files;
     LoadedCharacter loaded;
@@ -247,8 +262,7 @@ TEST(KeyframeAnimator, PosesTheCharacterAsTheGeneratorsSamplerDoes) {
             const float ticks = period * fraction;
             gKeyframeAnimator->SetCurrent(set, ticks);
             drawn.AdvanceTime(0.0);
-            const std::vector<gen::Mat4> expected =
-                gen::Combine(character, gen::SampleLocals(character, set, ticks));
+            const std::vector<gen::Mat4> expected = gen::Combine(character, gen::SampleLocals(character, set, ticks));
             for (size_t i = 0; i < character.frames.size(); ++i) {
                 const D3DXFRAME* frame = model.anim.FindFrame(character.frames[i].name.c_str());
                 ASSERT_NE(frame, nullptr) << character.frames[i].name;

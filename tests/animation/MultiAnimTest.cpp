@@ -17,15 +17,17 @@
 namespace {
 
 // The number after a prefix of a generated name, or -1.
-long Counter(const char* name, const char* prefix) {
+long Counter(const char* name, const char* prefix)
+{
     const size_t n = std::strlen(prefix);
     if (!name || std::strncmp(name, prefix, n) != 0) return -1;
     return std::strtol(name + n, nullptr, 10);
 }
 
-}  // namespace
+} // namespace
 
-TEST(MultiAnim, LoadsTheCharacterWithoutADevice) {
+TEST(MultiAnim, LoadsTheCharacterWithoutADevice)
+{
     CharacterTree files;
     LoadedModel model("male.x");
     ASSERT_EQ(model.hr, S_OK);
@@ -61,7 +63,8 @@ TEST(MultiAnim, LoadsTheCharacterWithoutADevice) {
     EXPECT_EQ(drawn.GetTime(), 2.5);
 }
 
-TEST(MultiAnim, BindPoseAtIdentityWorldGivesIdentityPalette) {
+TEST(MultiAnim, BindPoseAtIdentityWorldGivesIdentityPalette)
+{
     CharacterTree files;
     LoadedCharacter loaded;
     ASSERT_TRUE(loaded.Ready());
@@ -83,11 +86,12 @@ TEST(MultiAnim, BindPoseAtIdentityWorldGivesIdentityPalette) {
     }
 }
 
-TEST(MultiAnim, UnnamedFramesAndMeshesAreNumberedAcrossLoads) {
+TEST(MultiAnim, UnnamedFramesAndMeshesAreNumberedAcrossLoads)
+{
     xtest::Scene scene = xtest::MakeSkinnedFigure(1);
     ASSERT_FALSE(scene.frames[0].children.back().meshes.empty());
-    scene.frames[0].name.clear();                            // the root
-    scene.frames[0].children.back().meshes[0].name.clear();  // the skinned body mesh
+    scene.frames[0].name.clear();                           // the root
+    scene.frames[0].children.back().meshes[0].name.clear(); // the skinned body mesh
     ScratchRunTree tree;
     tree.WriteMesh("figure.x", xtest::Write(scene));
 
@@ -111,7 +115,8 @@ TEST(MultiAnim, UnnamedFramesAndMeshesAreNumberedAcrossLoads) {
     }
 }
 
-TEST(MultiAnim, HierarchyAnimatorAndBonesLiveUntilCleanup) {
+TEST(MultiAnim, HierarchyAnimatorAndBonesLiveUntilCleanup)
+{
     CharacterTree files;
     LoadedModel model("male.x");
     ASSERT_EQ(model.hr, S_OK);
@@ -141,20 +146,22 @@ TEST(MultiAnim, HierarchyAnimatorAndBonesLiveUntilCleanup) {
     EXPECT_EQ(model.anim.FindFrame("Bip01_Spine"), nullptr);
     EXPECT_EQ(gKeyframeAnimator->GetEntryCount(), 0u);
     EXPECT_EQ(model.anim.GetWorkingPaletteSize(), 0u);
-    drawn.AdvanceTime(0.1);  // an instance of an unloaded hierarchy does nothing
+    drawn.AdvanceTime(0.1); // an instance of an unloaded hierarchy does nothing
     ASSERT_EQ(model.Load("male.x"), S_OK);
     gKeyframeAnimator->GetCurrent(&entry, &position);
     EXPECT_EQ(entry, 11u);
     EXPECT_EQ(gKeyframeAnimator->GetEntryCount(), 12u);
 }
 
-TEST(MultiAnim, FramesNoTrackWritesDoNotPileUp) {
+TEST(MultiAnim, FramesNoTrackWritesDoNotPileUp)
+{
     // Drop the tracks of the mesh frame and the head's nub: nothing rewrites them.
     gen::SkinnedModel character = Character();
     for (gen::AnimSet& set : character.sets)
-        set.tracks.erase(std::remove_if(set.tracks.begin(), set.tracks.end(),
-                                        [](const gen::AnimTrack& t) { return t.frame == "Body" || t.frame == "Bip01_HeadNub"; }),
-                         set.tracks.end());
+        set.tracks.erase(
+            std::remove_if(set.tracks.begin(), set.tracks.end(),
+                           [](const gen::AnimTrack& t) { return t.frame == "Body" || t.frame == "Bip01_HeadNub"; }),
+            set.tracks.end());
     CharacterTree files(character);
     LoadedCharacter loaded;
     ASSERT_TRUE(loaded.Ready());
@@ -167,7 +174,7 @@ TEST(MultiAnim, FramesNoTrackWritesDoNotPileUp) {
     drawn.AdvanceTime(0.01);
     const D3DXMATRIX body = anim.FindFrame("Body")->TransformationMatrix;
     const D3DXMATRIX nub = anim.FindFrame("Bip01_HeadNub")->TransformationMatrix;
-    gKeyframeAnimator->SwitchTo(11);  // back to the same position: same pose
+    gKeyframeAnimator->SwitchTo(11); // back to the same position: same pose
     for (int step = 0; step < 50; ++step) drawn.AdvanceTime(0.0);
     drawn.AdvanceTime(0.01);
     EXPECT_LT(MatrixDistance(anim.FindFrame("Body")->TransformationMatrix, body), 1e-5f);
@@ -175,7 +182,8 @@ TEST(MultiAnim, FramesNoTrackWritesDoNotPileUp) {
     EXPECT_LT(MatrixDistance(body, world), 1e-6f) << "the mesh frame sits at the instance's world matrix";
 }
 
-TEST(MultiAnim, ModelsGiveTheirInstancesBack) {
+TEST(MultiAnim, ModelsGiveTheirInstancesBack)
+{
     CharacterTree files;
     LoadedModel model("male.x");
     ASSERT_EQ(model.hr, S_OK);
@@ -191,20 +199,22 @@ TEST(MultiAnim, ModelsGiveTheirInstancesBack) {
         EXPECT_EQ(model.anim.GetInstance(0), current->GetInstance());
     }
     EXPECT_EQ(model.anim.DestroyInstance(nullptr), D3DERR_INVALIDCALL);
-    EXPECT_EQ(model.anim.DrawAll(), S_OK);  // no device, no effect: nothing drawn, nothing failed
+    EXPECT_EQ(model.anim.DrawAll(), S_OK); // no device, no effect: nothing drawn, nothing failed
 }
 
-TEST(MultiAnim, BrokenCharacterFilesAreReportedAndSurvived) {
+TEST(MultiAnim, BrokenCharacterFilesAreReportedAndSurvived)
+{
     auto variant = [](const std::function<void(gen::SkinnedModel&)>& change) {
         gen::SkinnedModel c = Character();
         change(c);
         return gen::SkinnedModelText(c);
     };
     const std::string whole = gen::SkinnedModelText(Character());
-    struct Case {
+    struct Case
+    {
         const char* what;
-        std::string text;  // empty: no file at all
-        unsigned entries;  // 0: the load fails
+        std::string text; // empty: no file at all
+        unsigned entries; // 0: the load fails
     } cases[] = {
         {"missing", "", 0},
         {"truncated", whole.substr(0, whole.size() / 2), 0},
@@ -213,12 +223,14 @@ TEST(MultiAnim, BrokenCharacterFilesAreReportedAndSurvived) {
         {"one key per track", variant([](gen::SkinnedModel& c) {
              for (gen::AnimSet& s : c.sets)
                  for (gen::AnimTrack& t : s.tracks) t.keys.resize(1);
-         }), 12},
+         }),
+         12},
         {"a zero period", variant([](gen::SkinnedModel& c) {
              for (gen::AnimSet& s : c.sets)
                  for (gen::AnimTrack& t : s.tracks)
                      for (gen::PosKey& k : t.keys) k.time = 0;
-         }), 12},
+         }),
+         12},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

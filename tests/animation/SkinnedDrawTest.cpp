@@ -71,7 +71,8 @@ const int kWidth = kCell * kColumns, kHeight = kCell * kRows;
 using Mask = std::vector<char>;
 
 // Pixels set in a with no set pixel of b within one pixel.
-size_t Uncovered(const Mask& a, const Mask& b) {
+size_t Uncovered(const Mask& a, const Mask& b)
+{
     size_t count = 0;
     for (int y = 0; y < kCell; ++y)
         for (int x = 0; x < kCell; ++x) {
@@ -87,15 +88,21 @@ size_t Uncovered(const Mask& a, const Mask& b) {
     return count;
 }
 
-float Period(int set) { return float(Character().sets[set].tracks[0].keys.back().time); }
+float Period(int set)
+{
+    return float(Character().sets[set].tracks[0].keys.back().time);
+}
 
-class SkinnedDraw : public ::testing::Test {
+class SkinnedDraw : public ::testing::Test
+{
 protected:
-    static void SetUpTestSuite() {
+    static void SetUpTestSuite()
+    {
         if (!context()) context() = LvEgl_Create(true);
     }
 
-    void SetUp() override {
+    void SetUp() override
+    {
         if (!context()) GTEST_SKIP() << "no OpenGL 3.3 context on this machine";
         device = LvD3D9_CreateDevice(kWidth, kHeight);
         ASSERT_NE(device, nullptr);
@@ -109,13 +116,15 @@ protected:
         viewProjection = view * projection;
     }
 
-    void TearDown() override {
+    void TearDown() override
+    {
         if (device) {
             EXPECT_EQ(device->Release(), 0u);
         }
     }
 
-    ID3DXEffect* MakeEffect(const char* paletteSize) {
+    ID3DXEffect* MakeEffect(const char* paletteSize)
+    {
         const D3DXMACRO macros[] = {{"MATRIX_PALETTE_SIZE_DEFAULT", paletteSize}, {nullptr, nullptr}};
         ID3DXEffect* effect = nullptr;
         EXPECT_EQ(D3DXCreateEffectFromFileA(device, "../Effects/skinned_test.fx", macros, nullptr, D3DXFX_NOT_CLONEABLE,
@@ -128,7 +137,8 @@ protected:
     static float CellTicks(int row, int column) { return Period(CellSet(row)) * column / kColumns; }
 
     // Every pose of the sheet in its cell, posed through the Model, then read back.
-    void DrawSheet(Model& drawn, ID3DXEffect* effect) {
+    void DrawSheet(Model& drawn, ID3DXEffect* effect)
+    {
         device->SetViewport(nullptr);
         device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, D3DCOLOR_XRGB(30, 34, 40), 1.0f, 0);
         ASSERT_EQ(device->BeginScene(), D3D_OK);
@@ -150,17 +160,20 @@ protected:
         ASSERT_TRUE(LvD3D9_ReadBackBuffer(device, pixels, &w, &h));
     }
 
-    Mask Drawn(int row, int column) const {
+    Mask Drawn(int row, int column) const
+    {
         Mask lit(kCell * kCell);
         for (int y = 0; y < kCell; ++y)
             for (int x = 0; x < kCell; ++x)
-                lit[size_t(y) * kCell + x] = pixels[(size_t(row * kCell + y) * kWidth + column * kCell + x) * 4 + 1] > 60;
+                lit[size_t(y) * kCell + x] =
+                    pixels[(size_t(row * kCell + y) * kWidth + column * kCell + x) * 4 + 1] > 60;
         return lit;
     }
 
     // The generator's own skinning of the cell's pose, its triangles
     // rasterised (pixel centres inside).
-    Mask Expected(int row, int column) const {
+    Mask Expected(int row, int column) const
+    {
         const gen::SkinnedModel& character = Character();
         const std::vector<gen::Vec3> skinned = gen::SkinPositions(
             character, gen::Combine(character, gen::SampleLocals(character, CellSet(row), CellTicks(row, column))));
@@ -176,8 +189,10 @@ protected:
             const D3DXVECTOR2 &a = screen[tri[0]], &b = screen[tri[1]], &c = screen[tri[2]];
             const float area = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
             if (area == 0.0f) continue;
-            for (int y = std::max(0, int(std::min({a.y, b.y, c.y}))); y <= std::min(kCell - 1, int(std::max({a.y, b.y, c.y}))); ++y)
-                for (int x = std::max(0, int(std::min({a.x, b.x, c.x}))); x <= std::min(kCell - 1, int(std::max({a.x, b.x, c.x}))); ++x) {
+            for (int y = std::max(0, int(std::min({a.y, b.y, c.y})));
+                 y <= std::min(kCell - 1, int(std::max({a.y, b.y, c.y}))); ++y)
+                for (int x = std::max(0, int(std::min({a.x, b.x, c.x})));
+                     x <= std::min(kCell - 1, int(std::max({a.x, b.x, c.x}))); ++x) {
                     const float px = x + 0.5f, py = y + 0.5f;
                     const float u = ((b.x - px) * (c.y - py) - (b.y - py) * (c.x - px)) / area;
                     const float v = ((c.x - px) * (a.y - py) - (c.y - py) * (a.x - px)) / area;
@@ -189,7 +204,8 @@ protected:
 
     // Every drawn cell against the generator's silhouette of its pose: only
     // the outline may differ, by a pixel.
-    void ExpectSheetMatchesTheGenerator() {
+    void ExpectSheetMatchesTheGenerator()
+    {
         for (int row = 0; row < kRows; ++row)
             for (int column = 0; column < kColumns; ++column) {
                 SCOPED_TRACE(testing::Message() << "set " << CellSet(row) << " at " << CellTicks(row, column));
@@ -201,7 +217,8 @@ protected:
             }
     }
 
-    static LvEglContext*& context() {
+    static LvEglContext*& context()
+    {
         static LvEglContext* c = nullptr;
         return c;
     }
@@ -212,14 +229,16 @@ protected:
     std::vector<uint8_t> pixels;
 };
 
-}  // namespace
+} // namespace
 
-TEST_F(SkinnedDraw, PosesDrawWhereTheGeneratorSkinsThem) {
+TEST_F(SkinnedDraw, PosesDrawWhereTheGeneratorSkinsThem)
+{
     // The effect's palette size decides how many bones one draw can use: 35
     // holds all 16 in one group, 6 splits the mesh into several. A hierarchy
     // first loaded without a device moves onto it, its bones staying put.
     const DWORD bones = static_cast<DWORD>(Character().bones.size());
-    struct Case {
+    struct Case
+    {
         const char* paletteSize;
         DWORD entries;
         bool headlessFirst;
@@ -243,7 +262,8 @@ TEST_F(SkinnedDraw, PosesDrawWhereTheGeneratorSkinsThem) {
             effect->GetInt("CurNumBones", &curNumBones);
             EXPECT_EQ(curNumBones, Character().maxWeightsPerVertex - 1);
             const char* dir = std::getenv("LV_PICTURE_DIR");
-            if (dir && &c == cases) LvD3D9_SaveBackBufferPNG(device, (std::string(dir) + "/character_poses.png").c_str());
+            if (dir && &c == cases)
+                LvD3D9_SaveBackBufferPNG(device, (std::string(dir) + "/character_poses.png").c_str());
 
             // A reset with the hierarchy loaded: its buffers are managed, so the
             // reset goes through, and a set-up with the reset device draws the same.

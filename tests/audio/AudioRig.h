@@ -16,8 +16,8 @@
 
 namespace audiotest {
 
-constexpr int kStep = 735;           // frames rendered per update: 1/60 s
-constexpr double kThreshold = 0.01;  // RMS above this is sound
+constexpr int kStep = 735;          // frames rendered per update: 1/60 s
+constexpr double kThreshold = 0.01; // RMS above this is sound
 constexpr double kTrackPitch[] = {220.0, 330.0, 440.0};
 
 // <tmp>/bin as the working directory with <tmp>/sounds/{sfx,bgm} beside it;
@@ -57,7 +57,7 @@ protected:
 
     // track1.mp3, track2.mp3, ... at the given pitches.
     void WriteTracks(const std::vector<double>& pitches, double seconds);
-    void StartAudio(); // Init and LoadAllSounds, from the run tree
+    void StartAudio();   // Init and LoadAllSounds, from the run tree
     void ReplaceAudio(); // a fresh, unstarted system in place of the current one
     // Frames as the spine runs them: deliver the queue, then the sound update.
     std::vector<float> Frames(int count);

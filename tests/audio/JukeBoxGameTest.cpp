@@ -77,7 +77,8 @@ TEST(JukeBoxInTheGame, StartsSilentPlaysInOrderWrapsAndQuitsWithACompleteCapture
     EXPECT_EQ(sf_readf_float(file, heard.data(), info.frames), info.frames);
     sf_close(file);
     EXPECT_TRUE(QuietFor(heard, kPlayFrame));
-    EXPECT_EQ(Listen(heard).tracks, (std::vector<double>{kTrackPitch[0], kTrackPitch[1], kTrackPitch[2], kTrackPitch[0]}));
+    EXPECT_EQ(Listen(heard).tracks,
+              (std::vector<double>{kTrackPitch[0], kTrackPitch[1], kTrackPitch[2], kTrackPitch[0]}));
 }
 
 } // namespace

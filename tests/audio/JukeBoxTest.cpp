@@ -65,7 +65,11 @@ TEST_F(JukeBoxRig, KeysPlayMoveStopPauseAndMuteTheTracksInPlaylistOrder)
         {"silent after start-up", {}, 40, {}, 40, -1},
         {"tracks end, advance in order and wrap", {{0, play, 1}}, 3 * kTrack + 20, {a, b, c, a}, 0, -1},
         {"a held key waits for its release",
-         {{0, play, kPressPressed}, {1, play, kPressHeld}, {20, play, kPressReleased}}, 40, {a}, 20, 20},
+         {{0, play, kPressPressed}, {1, play, kPressHeld}, {20, play, kPressReleased}},
+         40,
+         {a},
+         20,
+         20},
         {"next while stopped moves silently", {{0, next, 1}, {20, play, 1}}, 50, {b}, 20, 0},
         {"previous on the first track selects the last", {{0, play, 1}, {10, previous, 1}}, 60, {a, c, a}, 0, -1},
         // Paused counts as playing, so no advance; the rest follows the resume.

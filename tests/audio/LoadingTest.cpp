@@ -48,9 +48,8 @@ TEST_F(AudioRig, NamesComeWholeInWindowsOrderAndFailedFilesKeepTheirNames)
     testing::internal::CaptureStderr();
     StartAudio();
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "FMOD error! (5) Unsupported or unreadable sound file format.\n"
-              "FMOD error! (5) Unsupported or unreadable sound file format.\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "FMOD error! (5) Unsupported or unreadable sound file format.\n"
+                                                      "FMOD error! (5) Unsupported or unreadable sound file format.\n");
     EXPECT_EQ(audio->sfxNames, (std::vector<std::string>{"bad", longName}));
     EXPECT_EQ(audio->bgmNames, (std::vector<std::string>{"A", "b", "c"}));
     EXPECT_NE(audio->FindSfx(longName), nullptr);

@@ -67,7 +67,7 @@ TEST_F(NamedSounds, IsPlayingFollowsTheSoundThroughPauseMuteAndItsEnd)
     {
         const char* name;
         std::vector<int> toggleFrames;
-        bool pause; // else mute
+        bool pause;        // else mute
         int sounding, end; // blocks heard; first update after which it is over
     };
     const Timeline timelines[] = {
@@ -105,8 +105,10 @@ TEST_F(NamedSounds, ObjectsRegisterAndAFastFallOfAnyButObjectZeroIsHeardOnce)
         bool heard;
     };
     const Fall falls[] = {
-        {"a fast fall", false, -5.1f, true}, {"exactly 5", false, -5.0f, false},
-        {"rising", false, 3.0f, false},      {"object 0", true, -20.0f, false},
+        {"a fast fall", false, -5.1f, true},
+        {"exactly 5", false, -5.0f, false},
+        {"rising", false, 3.0f, false},
+        {"object 0", true, -20.0f, false},
     };
     for (const Fall& fall : falls) {
         SCOPED_TRACE(fall.name);
@@ -180,8 +182,7 @@ TEST_F(NamedSounds, ControllersSurviveTheSystemTheirOwnersOutlive)
     own->AddSound("ow", true, 1.0f, nullptr, nullptr);
     own->Play("ow");
     const std::vector<float> heard = Frames(10);
-    EXPECT_NEAR(soundtest::ZeroCrossingFrequency(heard, 0, 2 * kStep, 10 * kStep, FMODTest::kCaptureRate), 330.0,
-                20.0);
+    EXPECT_NEAR(soundtest::ZeroCrossingFrequency(heard, 0, 2 * kStep, 10 * kStep, FMODTest::kCaptureRate), 330.0, 20.0);
     std::unique_ptr<Object> released(new Object(1));
     audio->Release();
     EXPECT_FALSE(own->IsPlaying("ow"));

@@ -26,8 +26,10 @@ TEST(CartControls, ThrottleAndSteeringEaseTowardsTheirTargetsAtFourPerSecond)
         float from, target, h;
         int steps; // sub-steps until the target is reached
     };
-    const Case cases[] = {{false, 0.0f, 1.0f, 0.01f, 25}, {false, 1.0f, -1.0f, 0.01f, 50},
-                          {false, 0.0f, 1.0f, 0.02f, 13}, {true, 0.3f, -0.3f, 0.01f, 15}};
+    const Case cases[] = {{false, 0.0f, 1.0f, 0.01f, 25},
+                          {false, 1.0f, -1.0f, 0.01f, 50},
+                          {false, 0.0f, 1.0f, 0.02f, 13},
+                          {true, 0.3f, -0.3f, 0.01f, 15}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.steer << ": " << c.from << " -> " << c.target << " at " << c.h);
         PhysicsWorld world;

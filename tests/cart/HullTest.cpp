@@ -26,8 +26,8 @@ TEST(CartHull, TwelveOutwardTrianglesSixFaceCentresAndTwelveSampledEdges)
     }
 
     const BodyCollisionData& data = *cart.GetCollisionData();
-    const Vector3 facePoints[6] = {Vector3(7.2f, 0, 0.4f),  Vector3(-0.4f, 4, 0.4f), Vector3(-0.4f, -4, 0.4f),
-                                   Vector3(-8, 0, 0.4f),    Vector3(-0.4f, 0, 1.6f), Vector3(-0.4f, 0, -0.8f)};
+    const Vector3 facePoints[6] = {Vector3(7.2f, 0, 0.4f), Vector3(-0.4f, 4, 0.4f), Vector3(-0.4f, -4, 0.4f),
+                                   Vector3(-8, 0, 0.4f),   Vector3(-0.4f, 0, 1.6f), Vector3(-0.4f, 0, -0.8f)};
     ASSERT_EQ(data.samplePoints.size(), 6u);
     for (int i = 0; i < 6; ++i) {
         ExpectNear(data.samplePoints[i], facePoints[i], 1e-5f);
@@ -47,9 +47,9 @@ TEST(CartHull, TwelveOutwardTrianglesSixFaceCentresAndTwelveSampledEdges)
     EXPECT_EQ(seen.size(), 12u);
 
     // The grid knows inside from outside, also within its margin around the hull.
-    const std::pair<Vector3, bool> probes[] = {
-        {Vector3(-0.4f, 0, 0.4f), true}, {Vector3(6.5f, 3.5f, 1.2f), true}, {Vector3(-7.5f, -3.5f, -0.5f), true},
-        {Vector3(0, 0, 1.68f), false},   {Vector3(7.6f, 0, 0.4f), false},   {Vector3(0, -4.3f, 0.4f), false}};
+    const std::pair<Vector3, bool> probes[] = {{Vector3(-0.4f, 0, 0.4f), true},      {Vector3(6.5f, 3.5f, 1.2f), true},
+                                               {Vector3(-7.5f, -3.5f, -0.5f), true}, {Vector3(0, 0, 1.68f), false},
+                                               {Vector3(7.6f, 0, 0.4f), false},      {Vector3(0, -4.3f, 0.4f), false}};
     for (const auto& p : probes) {
         Vector3 normal;
         float depth = 0.0f;

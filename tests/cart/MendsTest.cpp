@@ -25,9 +25,9 @@ TEST(CartMends, GridCountsDefaultTo16AndStayWithinTwoTo64)
         bool config;
         const char* values[3]; // null: the key is missing
         int counts[3];
-    } cases[] = {{true, {"16", "10", "6"}, {16, 10, 6}},   {true, {nullptr, "abc", "7"}, {16, 16, 7}},
-                 {true, {"", "12", "-"}, {16, 12, 16}},    {true, {"1", "100", "-3"}, {2, 64, 2}},
-                 {true, {"0", "2", "64"}, {16, 2, 64}},     {false, {}, {16, 16, 16}}};
+    } cases[] = {{true, {"16", "10", "6"}, {16, 10, 6}}, {true, {nullptr, "abc", "7"}, {16, 16, 7}},
+                 {true, {"", "12", "-"}, {16, 12, 16}},  {true, {"1", "100", "-3"}, {2, 64, 2}},
+                 {true, {"0", "2", "64"}, {16, 2, 64}},  {false, {}, {16, 16, 16}}};
     const char* const keys[3] = {"vehicle_mesh_size_x", "vehicle_mesh_size_y", "vehicle_mesh_size_z"};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "case " << (&c - cases));
@@ -75,7 +75,8 @@ TEST(CartMends, CartsSharingTheHullGridSurviveEitherDestructionOrder)
         auto first = std::make_unique<MineCart>(&world, true, false);
         auto second = std::make_unique<MineCart>(&world, true, false);
         EXPECT_EQ(MineCart::GetMeshTemplate(), first.get());
-        EXPECT_EQ(&first->GetCollisionData()->mesh.GetCell(3, 3, 3), &second->GetCollisionData()->mesh.GetCell(3, 3, 3));
+        EXPECT_EQ(&first->GetCollisionData()->mesh.GetCell(3, 3, 3),
+                  &second->GetCollisionData()->mesh.GetCell(3, 3, 3));
 
         (templateFirst ? first : second).reset();
         MineCart& survivor = *(templateFirst ? second : first);

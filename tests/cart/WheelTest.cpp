@@ -29,8 +29,8 @@ TEST(WheelGround, SpringDamperAndTireFrictionOverFlatGround)
         {"a damper pulling harder than the spring", 1.2f, 0, none, none, 0, 0, -20, true, 0.4f, none, 0, 0},
         {"rolling on a still wheel", 1.2f, 0, Vector3(2, 0, 0), none, 0, 0, 0, true, 0.4f, Vector3(-lon2, 0, 1500),
          1.6f * lon2, 1.25f},
-        {"rolling at the wheel's own speed", 1.2f, 0, Vector3(8, 0, 0), none, 5, 0, 0, true, 0.4f,
-         Vector3(0, 0, 1500), 0, 0},
+        {"rolling at the wheel's own speed", 1.2f, 0, Vector3(8, 0, 0), none, 5, 0, 0, true, 0.4f, Vector3(0, 0, 1500),
+         0, 0},
         {"sliding sideways", 1.2f, 0, Vector3(0, 1, 0), none, 0, 0, 0, true, 0.4f, Vector3(0, -lat1, 1500), 0, 0},
         {"steered a quarter turn", 1.2f, 0, Vector3(0, 2, 0), none, 0, 90, 0, true, 0.4f, Vector3(0, -lon2, 1500),
          1.6f * lon2, 1.25f},
@@ -104,9 +104,10 @@ TEST(WheelGround, NoWheelTouchesWithoutTerrainOrOnItsRoof)
 
 TEST(WheelGround, SlipFunctionRisesToAPeakThenSlides)
 {
-    const float cases[][2] = {{0.0f, 0.0f},   {0.1f, 0.1f / 3},       {0.2f, 0.2f / 3},  {0.3f, 0.85f * 0.1f},
-                              {-0.3f, -0.085f}, {0.4f, 0.7f * 0.4f / 3}, {-1.0f, -0.7f / 3}, {2.9f, 0.7f * 2.9f / 3},
-                              {3.0f, 0.7f},   {5.0f, 0.7f},            {-1e6f, -0.7f}};
+    const float cases[][2] = {{0.0f, 0.0f},         {0.1f, 0.1f / 3},        {0.2f, 0.2f / 3},
+                              {0.3f, 0.85f * 0.1f}, {-0.3f, -0.085f},        {0.4f, 0.7f * 0.4f / 3},
+                              {-1.0f, -0.7f / 3},   {2.9f, 0.7f * 2.9f / 3}, {3.0f, 0.7f},
+                              {5.0f, 0.7f},         {-1e6f, -0.7f}};
     for (const auto& c : cases) {
         EXPECT_NEAR(SlipFriction(c[0]), c[1], 1e-6f) << "s = " << c[0];
     }

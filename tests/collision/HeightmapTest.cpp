@@ -143,19 +143,19 @@ TEST(HeightmapQuery, SegmentsHitOnlyGoingDownThroughTheSurface)
     float t = 0.0f;
     Vector3 point;
     Vector3 normal;
-    EXPECT_TRUE(terrain->IntersectSegment(Segment{Vector3(0.0f, 0.0f, 3.0f), Vector3(0.0f, 0.0f, -4.0f)}, t, point,
-                                          normal));
+    EXPECT_TRUE(
+        terrain->IntersectSegment(Segment{Vector3(0.0f, 0.0f, 3.0f), Vector3(0.0f, 0.0f, -4.0f)}, t, point, normal));
     EXPECT_NEAR(t, 0.5f, 1e-3f);
     EXPECT_NEAR(point.z, 1.0f, 1e-2f);
     EXPECT_NEAR(normal.z, 1.0f, 1e-5f);
-    EXPECT_FALSE(terrain->IntersectSegment(Segment{Vector3(0.0f, 0.0f, 3.0f), Vector3(1.0f, 0.0f, 0.0f)}, t, point,
-                                           normal));
-    EXPECT_FALSE(terrain->IntersectSegment(Segment{Vector3(0.0f, 0.0f, 0.5f), Vector3(0.0f, 0.0f, -1.0f)}, t, point,
-                                           normal));
-    EXPECT_FALSE(terrain->IntersectSegment(Segment{Vector3(0.0f, 0.0f, 3.0f), Vector3(0.0f, 0.0f, -1.0f)}, t, point,
-                                           normal));
-    EXPECT_TRUE(terrain->IntersectSegment(Segment{Vector3(0.0f, 0.0f, 1.0f), Vector3(0.0f, 0.0f, -1.0f)}, t, point,
-                                          normal));
+    EXPECT_FALSE(
+        terrain->IntersectSegment(Segment{Vector3(0.0f, 0.0f, 3.0f), Vector3(1.0f, 0.0f, 0.0f)}, t, point, normal));
+    EXPECT_FALSE(
+        terrain->IntersectSegment(Segment{Vector3(0.0f, 0.0f, 0.5f), Vector3(0.0f, 0.0f, -1.0f)}, t, point, normal));
+    EXPECT_FALSE(
+        terrain->IntersectSegment(Segment{Vector3(0.0f, 0.0f, 3.0f), Vector3(0.0f, 0.0f, -1.0f)}, t, point, normal));
+    EXPECT_TRUE(
+        terrain->IntersectSegment(Segment{Vector3(0.0f, 0.0f, 1.0f), Vector3(0.0f, 0.0f, -1.0f)}, t, point, normal));
     EXPECT_EQ(t, 0.0f);
 }
 
@@ -171,8 +171,8 @@ GridArrays Grid(int rows, int columns, float z)
 {
     GridArrays g;
     for (int v = 0; v < rows * columns; ++v) {
-        g.vertices.push_back(TerrainSourceVertex{{static_cast<float>(v % rows), static_cast<float>(v / rows), z},
-                                                 {0.0f, 0.0f, 1.0f}, 0.0f, 0.0f});
+        g.vertices.push_back(TerrainSourceVertex{
+            {static_cast<float>(v % rows), static_cast<float>(v / rows), z}, {0.0f, 0.0f, 1.0f}, 0.0f, 0.0f});
     }
     for (int j = 0; j + 1 < columns; ++j) {
         for (int i = 0; i + 1 < rows; ++i) {
@@ -202,8 +202,8 @@ void ExpectRejected(const char* expectedText, const std::function<bool(Heightmap
     terrain.COLUMNS = 3;
     terrain.DIFF = 1.0f;
     GridArrays good = Grid(3, 3, 2.0f);
-    ASSERT_TRUE(terrain.BuildFromArrays(good.vertices.data(), 9, good.indices.data(),
-                                        static_cast<int>(good.indices.size())));
+    ASSERT_TRUE(
+        terrain.BuildFromArrays(good.vertices.data(), 9, good.indices.data(), static_cast<int>(good.indices.size())));
     ErrorCapture errors;
     EXPECT_FALSE(badBuild(terrain)) << expectedText;
     EXPECT_NE(errors.Text().find(expectedText), std::string::npos) << errors.Text();

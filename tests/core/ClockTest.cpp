@@ -3,8 +3,7 @@
 #include "Win32Host.h"
 #include "core/Clock.h"
 
-namespace
-{
+namespace {
 constexpr long long kTicksPerMs = kWin32CounterFrequency / 1000;
 
 class ClockTest : public ::testing::Test
@@ -27,7 +26,7 @@ protected:
         Clock::Tick();
     }
 };
-}
+} // namespace
 
 TEST_F(ClockTest, InitMeasuresTheWholeCounterAndCaps)
 {

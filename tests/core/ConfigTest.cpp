@@ -8,8 +8,7 @@
 #include "core/ConfigSyntax.h"
 #include "core/ConfigTokenizer.h"
 
-namespace
-{
+namespace {
 std::vector<std::string> Tokens(const std::string& line)
 {
     std::vector<std::string> tokens{"stale"};
@@ -18,7 +17,7 @@ std::vector<std::string> Tokens(const std::string& line)
 }
 
 typedef std::vector<std::string> Strings;
-}
+} // namespace
 
 TEST(ConfigSyntax, TokenisingRules)
 {
@@ -57,7 +56,7 @@ TEST(ConfigFileReader, LookupsFollowTheFirstRecordRule)
 
     std::vector<float> gravity{7.0f};
     EXPECT_FALSE(config.GetValues("physics_gravity", gravity)); // the first record has no values
-    EXPECT_TRUE(gravity.empty()); // found: cleared
+    EXPECT_TRUE(gravity.empty());                               // found: cleared
 
     std::vector<float> missing{7.0f};
     EXPECT_FALSE(config.GetValues("physics_nothing", missing));
@@ -143,8 +142,8 @@ TEST(ConfigTokenizerReader, ReadsRecordsInOrderUpTo999)
     for (const std::string eol : {"\n", "\r\n"}) {
         const std::string line999 = "label " + std::string(993, 'v');
         ASSERT_EQ(line999.size(), 999u);
-        TempFile file("Header Blur" + eol + "# comment" + eol + eol + "Technique (T1, 0)" + eol + line999 + eol
-                      + "Last END" + eol + line999 + "v" + eol + "Hidden 1" + eol);
+        TempFile file("Header Blur" + eol + "# comment" + eol + eol + "Technique (T1, 0)" + eol + line999 + eol +
+                      "Last END" + eol + line999 + "v" + eol + "Hidden 1" + eol);
         bool ok = false;
         ConfigTokenizer tokenizer(file.Path(), &ok);
         ASSERT_TRUE(ok);

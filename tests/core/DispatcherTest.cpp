@@ -8,8 +8,7 @@
 #include "core/EventObj.h"
 #include "core/Messages.h"
 
-namespace
-{
+namespace {
 std::vector<std::string> gLog;
 
 // A message that records its own deletion.
@@ -57,7 +56,7 @@ protected:
         gEventDispatcher = nullptr;
     }
 };
-}
+} // namespace
 
 TEST_F(DispatcherTest, DeliversInSubscriptionOrderAndQueueOrder)
 {

@@ -11,9 +11,8 @@ TEST(ErrorReport, WritesTheThreeLineFailureForm)
     ReportError("Unknown message sent to object", "Object", 145);
     ReportError(std::string("Could not open x"), "World", 7);
     const std::string written = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(written,
-              "Unknown message sent to object\nFailed in file: Object\nOn line: 145\n"
-              "Could not open x\nFailed in file: World\nOn line: 7\n");
+    EXPECT_EQ(written, "Unknown message sent to object\nFailed in file: Object\nOn line: 145\n"
+                       "Could not open x\nFailed in file: World\nOn line: 7\n");
 
     testing::internal::CaptureStderr();
     const int line = __LINE__ + 1;

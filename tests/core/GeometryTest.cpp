@@ -5,8 +5,7 @@
 
 #include "core/Geometry.h"
 
-namespace
-{
+namespace {
 float DistanceSquared(const Vector3& a, const Vector3& b)
 {
     const Vector3 d = a - b;
@@ -84,7 +83,7 @@ void ExpectMatchesBruteTriangle(const Vector3& p, const Triangle& tri)
     // The reported parameters give the reported distance.
     EXPECT_NEAR(DistanceSquared(p, tri.origin + tri.e0 * s + tri.e1 * t), d, 1e-3f * (1.0f + d));
 }
-}
+} // namespace
 
 TEST(GeometryQueries, TriangleAgainstBruteForce)
 {
@@ -114,8 +113,8 @@ TEST(GeometryQueries, TriangleRegionsOfTheEdgeCases)
     EXPECT_FLOAT_EQ(PointTriangleDistanceSquared(Vector3(-1.0f, -1.0f, 0.0f), tri, nullptr, nullptr), 2.0f);
 
     Vector3 closest;
-    EXPECT_FLOAT_EQ(ClosestPointOnTriangle(Vector3(3, 3, 1), Vector3(0, 0, 0), Vector3(2, 0, 0), Vector3(0, 2, 0), closest),
-                    9.0f);
+    EXPECT_FLOAT_EQ(
+        ClosestPointOnTriangle(Vector3(3, 3, 1), Vector3(0, 0, 0), Vector3(2, 0, 0), Vector3(0, 2, 0), closest), 9.0f);
     EXPECT_FLOAT_EQ(closest.x, 1.0f);
     EXPECT_FLOAT_EQ(closest.y, 1.0f);
     EXPECT_FLOAT_EQ(closest.z, 0.0f);
@@ -163,7 +162,8 @@ TEST(GeometryQueries, SegmentAgainstBruteForceAndEnds)
     EXPECT_EQ(t, 1.0f);
     EXPECT_FLOAT_EQ(PointSegmentDistanceSquared(Vector3(-1, 0, 0), Segment{Vector3(), Vector3(2, 0, 0)}, &t), 1.0f);
     EXPECT_EQ(t, 0.0f);
-    EXPECT_FLOAT_EQ(PointSegmentDistanceSquared(Vector3(0.5f, 1, 0), Segment{Vector3(), Vector3(2, 0, 0)}, nullptr), 1.0f);
+    EXPECT_FLOAT_EQ(PointSegmentDistanceSquared(Vector3(0.5f, 1, 0), Segment{Vector3(), Vector3(2, 0, 0)}, nullptr),
+                    1.0f);
 }
 
 TEST(GeometryQueries, EllipsoidSimpleCases)
@@ -231,8 +231,8 @@ TEST(GeometryQueries, EllipsoidAgainstBruteForce)
             const double brute = BruteEllipsoid(p, e);
             EXPECT_LE(std::sqrt(d), std::sqrt(brute) + 1e-3) << p.x << " " << p.y << " " << p.z;
             EXPECT_GE(std::sqrt(d), std::sqrt(brute) - 0.01) << p.x << " " << p.y << " " << p.z;
-            const float level = (closest.x / e.x) * (closest.x / e.x) + (closest.y / e.y) * (closest.y / e.y)
-                                + (closest.z / e.z) * (closest.z / e.z);
+            const float level = (closest.x / e.x) * (closest.x / e.x) + (closest.y / e.y) * (closest.y / e.y) +
+                                (closest.z / e.z) * (closest.z / e.z);
             EXPECT_NEAR(level, 1.0f, 1e-3f);
             EXPECT_NEAR(DistanceSquared(closest, p), d, 1e-3f * (1.0f + d));
         }

@@ -7,8 +7,7 @@
 #include "core/Matrix3.h"
 #include "core/Vector3.h"
 
-namespace
-{
+namespace {
 void ExpectNear(const Vector3& actual, const Vector3& expected, float tolerance = 1e-6f)
 {
     EXPECT_NEAR(actual.x, expected.x, tolerance);
@@ -18,7 +17,7 @@ void ExpectNear(const Vector3& actual, const Vector3& expected, float tolerance 
 
 const Matrix3 kA(1, 2, 3, 4, 5, 6, 7, 8, 10);
 const Matrix3 kB(0, 1, 0, -1, 0, 2, 3, 0, 1);
-}
+} // namespace
 
 TEST(Vector3Math, NormalizeIncludingZeroVector)
 {

@@ -64,16 +64,15 @@ TEST(Resources, PostProcessPresetsByStageRecord)
     EXPECT_EQ(GetPostProcessConfigFile(0, -1), nullptr);
 }
 
-namespace
-{
+namespace {
 void Transform(float x, float y, float z, float out[3])
 {
     for (int j = 0; j < 3; ++j) {
-        out[j] = x * MeshImportTransform.m[0][j] + y * MeshImportTransform.m[1][j] + z * MeshImportTransform.m[2][j]
-                 + MeshImportTransform.m[3][j];
+        out[j] = x * MeshImportTransform.m[0][j] + y * MeshImportTransform.m[1][j] + z * MeshImportTransform.m[2][j] +
+                 MeshImportTransform.m[3][j];
     }
 }
-}
+} // namespace
 
 TEST(Resources, MeshImportTransformScalesAndTurns)
 {

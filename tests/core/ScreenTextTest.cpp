@@ -8,8 +8,7 @@
 #include "core/ScreenText.h"
 #include "core/ScreenTextDrawer.h"
 
-namespace
-{
+namespace {
 struct Drawn
 {
     std::wstring text;
@@ -54,7 +53,7 @@ protected:
         DrawScreenMessages();
     }
 };
-}
+} // namespace
 
 TEST_F(ScreenTextTest, LinesAreDrawnForOneFrame)
 {

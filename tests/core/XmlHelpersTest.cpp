@@ -3,8 +3,7 @@
 #include "TempFile.h"
 #include "core/XmlHelpers.h"
 
-namespace
-{
+namespace {
 const char* kParticles = R"(<?xml version="1.0"?>
 <PARTICLES>
   <SYSTEM name="Explosion">
@@ -66,8 +65,8 @@ TEST(XmlHelpers, BrokenFilesAreRefusedWithoutHarm)
 {
     const char* broken[] = {
         "<PARTICLES><SYSTEM name=\"x\"><EMISSION></SYSTEM>", // mismatched tags
-        "<PARTICLES",                                          // truncated
-        "",                                                    // empty
+        "<PARTICLES",                                        // truncated
+        "",                                                  // empty
         "\x01\x02\x03 not xml",
     };
     for (const char* text : broken) {

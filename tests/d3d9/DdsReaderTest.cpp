@@ -21,7 +21,7 @@ TEST(DdsReaderTest, ReadsArgbLuminanceAndVolumesTopRowFirst)
 {
     const std::string path = ScratchPath("reader.dds");
     std::vector<uint8_t> pixels = Quadrants(4);
-    pixels[3] = 17;  // alpha of the first texel
+    pixels[3] = 17; // alpha of the first texel
     WriteDds(path, 4, 4, 1, pixels);
     lvtex::Image image;
     std::string reason;
@@ -31,7 +31,7 @@ TEST(DdsReaderTest, ReadsArgbLuminanceAndVolumesTopRowFirst)
     EXPECT_EQ(image.rgba, pixels);
 
     std::vector<uint8_t> volume(4 * 4 * 3 * 4, 0);
-    for (size_t i = 0; i < volume.size(); i += 4) volume[i] = uint8_t(i / 64);  // red = slice index
+    for (size_t i = 0; i < volume.size(); i += 4) volume[i] = uint8_t(i / 64); // red = slice index
     for (size_t i = 3; i < volume.size(); i += 4) volume[i] = 255;
     WriteDds(path, 4, 4, 3, volume);
     ASSERT_TRUE(lvtex::DecodeDds(Bytes(path), image, reason)) << reason;
@@ -57,26 +57,26 @@ TEST(DdsReaderTest, RefusesWhatItCannotReadSafely)
     lvtex::Image image;
     std::string reason;
 
-    std::vector<uint8_t> bad(good.begin(), good.end() - 1);  // one byte short
+    std::vector<uint8_t> bad(good.begin(), good.end() - 1); // one byte short
     EXPECT_FALSE(lvtex::DecodeDds(bad, image, reason));
     EXPECT_NE(reason.find("truncated"), std::string::npos);
 
     bad = good;
-    bad[4 + 12] = 0xFF;  // height 4 -> 0xFF000004... in the high byte
+    bad[4 + 12] = 0xFF; // height 4 -> 0xFF000004... in the high byte
     bad[4 + 15] = 0x7F;
     EXPECT_FALSE(lvtex::DecodeDds(bad, image, reason));
 
     bad = good;
-    bad[4 + 76] = 0x04;  // a fourCC (compressed) format
+    bad[4 + 76] = 0x04; // a fourCC (compressed) format
     EXPECT_FALSE(lvtex::DecodeDds(bad, image, reason));
     EXPECT_NE(reason.find("compressed"), std::string::npos);
 
     bad = good;
-    bad[4 + 84] = 12;  // 12 bits per pixel
+    bad[4 + 84] = 12; // 12 bits per pixel
     EXPECT_FALSE(lvtex::DecodeDds(bad, image, reason));
 
     bad = good;
-    bad[4 + 108 + 2] = 0x20;  // marked as a volume with a huge depth
+    bad[4 + 108 + 2] = 0x20; // marked as a volume with a huge depth
     bad[4 + 20] = 0xFF;
     bad[4 + 23] = 0x7F;
     EXPECT_FALSE(lvtex::DecodeDds(bad, image, reason));

@@ -11,7 +11,7 @@ TEST_F(GlTest, ClearWritesTheQuantisedArgbColour)
     ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, D3DCOLOR_ARGB(200, 1, 128, 254), 1.f, 0),
               D3D_OK);
     Drew();
-    EXPECT_TRUE(Near(Pixel(0, 0), {1, 128, 254, 255}, 0)) << Pixel(0, 0);  // X8R8G8B8: alpha reads as one
+    EXPECT_TRUE(Near(Pixel(0, 0), {1, 128, 254, 255}, 0)) << Pixel(0, 0); // X8R8G8B8: alpha reads as one
     EXPECT_TRUE(Near(Pixel(63, 63), {1, 128, 254, 255}, 0)) << Pixel(63, 63);
 }
 
@@ -38,13 +38,14 @@ namespace {
 // Two triangles side by side: the left one clockwise on screen, the right one counter-clockwise.
 void DrawWindingPair(IDirect3DDevice9* device)
 {
-    struct V {
+    struct V
+    {
         float x, y, z, rhw;
         D3DCOLOR c;
     };
     const D3DCOLOR white = D3DCOLOR_XRGB(255, 255, 255);
-    const V v[6] = {{2, 2, 0.5f, 1, white}, {30, 2, 0.5f, 1, white}, {2, 30, 0.5f, 1, white},     // clockwise
-                    {34, 2, 0.5f, 1, white}, {34, 30, 0.5f, 1, white}, {62, 2, 0.5f, 1, white}};  // counter-clockwise
+    const V v[6] = {{2, 2, 0.5f, 1, white},  {30, 2, 0.5f, 1, white},  {2, 30, 0.5f, 1, white},  // clockwise
+                    {34, 2, 0.5f, 1, white}, {34, 30, 0.5f, 1, white}, {62, 2, 0.5f, 1, white}}; // counter-clockwise
     device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
     device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, v, sizeof(V));
 }
@@ -154,7 +155,7 @@ TEST_F(GlTest, StatesPersistAndResetRestoresDefaults)
     EXPECT_EQ(value, DWORD(D3DZB_TRUE));
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     device->SetSamplerState(3, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-    device->SetRenderState(D3DRS_POINTSIZE, 0x40000000u);  // stored though not drawn
+    device->SetRenderState(D3DRS_POINTSIZE, 0x40000000u); // stored though not drawn
     FillRect(0, 0, 4, 4, 0xFFFFFFFFu);
     device->GetRenderState(D3DRS_CULLMODE, &value);
     EXPECT_EQ(value, DWORD(D3DCULL_NONE));

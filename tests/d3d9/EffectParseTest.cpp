@@ -15,7 +15,8 @@ using lvfx::EffectDesc;
 using lvfx::EffectError;
 using lvfx::EffectSource;
 
-struct Parsed {
+struct Parsed
+{
     EffectSource source;
     EffectDesc desc;
     std::vector<EffectError> errors;
@@ -77,7 +78,7 @@ TEST(EffectParseTest, ParametersKeepTypesSizesDefaultsAndRegisters)
     ASSERT_EQ(params.size(), 8u);
     EXPECT_EQ(params[0].Bytes(), 26u * 64u);
     EXPECT_EQ(params[0].GlslType(), "mat4");
-    EXPECT_EQ(params[1].Bytes(), 96u);  // the tightly packed float3 array the game sets
+    EXPECT_EQ(params[1].Bytes(), 96u); // the tightly packed float3 array the game sets
     EXPECT_EQ(params[1].GlslType(), "vec3");
     float diffuse[4];
     std::memcpy(diffuse, params[2].defaults.data(), 16);
@@ -98,21 +99,22 @@ TEST(EffectParseTest, ParametersKeepTypesSizesDefaultsAndRegisters)
 
 TEST(EffectParseTest, PassesRecordStatesAndShaders)
 {
-    const Parsed p = Parse("vertex V { void main() { gl_Position = iPosition; } }\n"
-                           "fragment F { void main() { oColor = vec4(X); } }\n"
-                           "technique Glow {\n"
-                           "  pass A { AlphaBlendEnable = TRUE; SrcBlend = srcalpha; DestBlend = InvSrcAlpha;\n"
-                           "           BlendOp = RevSubtract; CullMode = None; ZFunc = Always; ColorWriteEnable = 0x7;\n"
-                           "           vertex = V; fragment = F(X = 0.5, Y); }\n"
-                           "  pass { fragment = F(X=1); }\n"
-                           "}\n");
+    const Parsed p =
+        Parse("vertex V { void main() { gl_Position = iPosition; } }\n"
+              "fragment F { void main() { oColor = vec4(X); } }\n"
+              "technique Glow {\n"
+              "  pass A { AlphaBlendEnable = TRUE; SrcBlend = srcalpha; DestBlend = InvSrcAlpha;\n"
+              "           BlendOp = RevSubtract; CullMode = None; ZFunc = Always; ColorWriteEnable = 0x7;\n"
+              "           vertex = V; fragment = F(X = 0.5, Y); }\n"
+              "  pass { fragment = F(X=1); }\n"
+              "}\n");
     ASSERT_TRUE(p.ok) << (p.errors.empty() ? "" : p.errors[0].message);
     ASSERT_EQ(p.desc.techniques.size(), 1u);
     const auto& passes = p.desc.techniques[0].passes;
     ASSERT_EQ(passes.size(), 2u);
     const std::vector<std::pair<D3DRENDERSTATETYPE, DWORD>> expected = {
-        {D3DRS_ALPHABLENDENABLE, 1}, {D3DRS_SRCBLEND, 5}, {D3DRS_DESTBLEND, 6}, {D3DRS_BLENDOP, 3},
-        {D3DRS_CULLMODE, 1}, {D3DRS_ZFUNC, 8}, {D3DRS_COLORWRITEENABLE, 7}};
+        {D3DRS_ALPHABLENDENABLE, 1}, {D3DRS_SRCBLEND, 5}, {D3DRS_DESTBLEND, 6},       {D3DRS_BLENDOP, 3},
+        {D3DRS_CULLMODE, 1},         {D3DRS_ZFUNC, 8},    {D3DRS_COLORWRITEENABLE, 7}};
     EXPECT_EQ(passes[0].states, expected);
     EXPECT_EQ(passes[0].fragment.defines.size(), 2u);
     EXPECT_EQ(passes[1].name, "P1");
@@ -162,7 +164,8 @@ TEST(EffectParseTest, ErrorsNameTheFileAndLineIncludingIncludedFiles)
     p = Parse("#include \"absent.fxh\"\n", nullptr, folder);
     EXPECT_NE(p.errors[0].message.find("cannot open"), std::string::npos);
 
-    const struct {
+    const struct
+    {
         const char* text;
         const char* message;
     } cases[] = {

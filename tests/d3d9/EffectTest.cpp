@@ -75,7 +75,8 @@ technique Placed {
 
 const D3DXMACRO kMacros[] = {{"MATRIX_PALETTE_SIZE_DEFAULT", "35"}, {nullptr, nullptr}};
 
-class EffectTest : public GlTest {
+class EffectTest : public GlTest
+{
 protected:
     void SetUp() override
     {
@@ -124,7 +125,7 @@ TEST_F(EffectTest, MacrosAndDefaultsReachParametersAndShaders)
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.f, 0);
     ASSERT_EQ(effect->SetTechnique("Halved"), D3D_OK);
     DrawTechnique();
-    EXPECT_TRUE(Near(Pixel(5, 5), {128, 0, 0, 255})) << Pixel(5, 5);  // default DiffCol, file macro HALF, pass macro
+    EXPECT_TRUE(Near(Pixel(5, 5), {128, 0, 0, 255})) << Pixel(5, 5); // default DiffCol, file macro HALF, pass macro
 }
 
 TEST_F(EffectTest, ValuesSetBeforeBeginOrCommitReachTheNextDraw)
@@ -170,7 +171,7 @@ TEST_F(EffectTest, BeginSavesAndEndRestoresThePassStates)
     TexturedRect(0, 0, 64, 64);
     effect->EndPass();
     effect->End();
-    EXPECT_TRUE(Near(Pixel(5, 5), {255, 0, 100, 255}, 0)) << Pixel(5, 5);  // additive: ONE, ONE
+    EXPECT_TRUE(Near(Pixel(5, 5), {255, 0, 100, 255}, 0)) << Pixel(5, 5); // additive: ONE, ONE
     device->GetRenderState(D3DRS_ALPHABLENDENABLE, &value);
     EXPECT_EQ(value, DWORD(FALSE));
     device->GetRenderState(D3DRS_CULLMODE, &value);
@@ -202,10 +203,10 @@ TEST_F(EffectTest, TexturesAndArraysReachTheShader)
     row1[1] = D3DCOLOR_XRGB(255, 255, 255);
     texture->UnlockRect(0);
     ASSERT_EQ(effect->SetTexture("MeshTexture", texture), D3D_OK);
-    texture->Release();  // the effect holds it
+    texture->Release(); // the effect holds it
     effect->SetTechnique("Copy");
     DrawTechnique(0, 0, 2, 2);
-    EXPECT_TRUE(Near(Pixel(0, 0), {255, 0, 0, 255}, 0)) << Pixel(0, 0);  // v = 0 is the top row
+    EXPECT_TRUE(Near(Pixel(0, 0), {255, 0, 0, 255}, 0)) << Pixel(0, 0); // v = 0 is the top row
     EXPECT_TRUE(Near(Pixel(1, 0), {0, 255, 0, 255}, 0)) << Pixel(1, 0);
     EXPECT_TRUE(Near(Pixel(0, 1), {0, 0, 255, 255}, 0)) << Pixel(0, 1);
     // Offsets array: element 1 shifts the lookup by one texel; the pass's clamp keeps the edge.
@@ -227,7 +228,8 @@ TEST_F(EffectTest, RowVectorMatricesPlaceGeometryAsDirect3DDoes)
     float lights[24] = {};
     lights[6] = 0.25f;
     ASSERT_EQ(effect->SetValue("LightPos", lights, 96), D3D_OK);
-    struct V {
+    struct V
+    {
         float x, y, z;
     };
     const V quad[4] = {{-0.5f, 0.5f, 0.5f}, {0.5f, 0.5f, 0.5f}, {-0.5f, -0.5f, 0.5f}, {0.5f, -0.5f, 0.5f}};
@@ -255,21 +257,21 @@ TEST_F(EffectTest, AlphaTestedPassesSeeTheCurrentValues)
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.f, 0);
     const float opaqueBlue[4] = {0, 0, 1, 1};
     effect->SetValue("DiffCol", opaqueBlue, 16);
-    effect->SetTechnique("Halved");  // no alpha test: the plain program
+    effect->SetTechnique("Halved"); // no alpha test: the plain program
     DrawTechnique(0, 0, 64, 8);
     EXPECT_TRUE(Near(Pixel(2, 2), {0, 0, 128, 255})) << Pixel(2, 2);
     effect->SetTechnique("Cutout");
     const float faint[4] = {1, 0, 0, 0.4f}, strong[4] = {0, 1, 0, 0.6f};
     effect->SetValue("DiffCol", faint, 16);
     DrawTechnique(0, 8, 64, 16);
-    EXPECT_TRUE(Near(Pixel(2, 10), {0, 0, 0, 255}, 0)) << Pixel(2, 10);  // alpha 102 < 128: discarded
+    EXPECT_TRUE(Near(Pixel(2, 10), {0, 0, 0, 255}, 0)) << Pixel(2, 10); // alpha 102 < 128: discarded
     UINT passes = 0;
     effect->Begin(&passes, 0);
     effect->BeginPass(0);
     effect->SetValue("DiffCol", strong, 16);
     effect->CommitChanges();
     TexturedRect(0, 16, 64, 24);
-    effect->SetFloat("Scale", 0.5f);  // alpha 0.3 now: the next draw is cut
+    effect->SetFloat("Scale", 0.5f); // alpha 0.3 now: the next draw is cut
     effect->CommitChanges();
     TexturedRect(0, 24, 64, 32);
     effect->EndPass();
@@ -313,8 +315,8 @@ std::string ErrorsOf(IDirect3DDevice9* device, const std::string& text, HRESULT*
 {
     LPD3DXEFFECT effect = reinterpret_cast<LPD3DXEFFECT>(1);
     LPD3DXBUFFER errors = nullptr;
-    const HRESULT hr = D3DXCreateEffect(device, text.data(), UINT(text.size()), nullptr, nullptr, 0, nullptr, &effect,
-                                        &errors);
+    const HRESULT hr =
+        D3DXCreateEffect(device, text.data(), UINT(text.size()), nullptr, nullptr, 0, nullptr, &effect, &errors);
     if (result) *result = hr;
     EXPECT_TRUE(FAILED(hr));
     EXPECT_EQ(effect, nullptr);
@@ -333,16 +335,15 @@ TEST_F(EffectTest, BrokenEffectsGiveAClearErrorWithTheLine)
                   .find("(memory)(3): error: expected ';'"),
               std::string::npos);
     // A GLSL mistake is reported on its line in the effect file.
-    const std::string glsl = ErrorsOf(device, head +
-                                                  "technique T {\n"
-                                                  "  pass P {\n"
-                                                  "    fragment {\n"
-                                                  "      void main() {\n"
-                                                  "        oColor = DiffCol * undefinedThing;\n"
-                                                  "      }\n"
-                                                  "    }\n"
-                                                  "  }\n"
-                                                  "}\n");
+    const std::string glsl = ErrorsOf(device, head + "technique T {\n"
+                                                     "  pass P {\n"
+                                                     "    fragment {\n"
+                                                     "      void main() {\n"
+                                                     "        oColor = DiffCol * undefinedThing;\n"
+                                                     "      }\n"
+                                                     "    }\n"
+                                                     "  }\n"
+                                                     "}\n");
     EXPECT_NE(glsl.find("(memory)(6): error:"), std::string::npos) << glsl;
     EXPECT_NE(glsl.find("undefinedThing"), std::string::npos) << glsl;
     EXPECT_NE(ErrorsOf(device, "#if 1\nfloat x;\n").find("#if without #endif"), std::string::npos);
@@ -358,15 +359,17 @@ TEST_F(EffectTest, FilesIncludeTheirNeighboursAndMissingFilesFail)
     const std::string folder = ScratchPath("effects");
     std::string command = "mkdir -p '" + folder + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
-    std::ofstream(folder + "/Shared.fxh") << "float4 DiffCol = {0, 0, 1, 1};\nglsl { vec4 Shade() { return DiffCol; } }\n";
-    std::ofstream(folder + "/Main.fx") << "#include \"shared.FXH\"\n"  // letter case as Windows forgives it
-                                          "technique T { pass P { ZEnable = false; fragment { void main() { oColor = Shade(); } } } }\n";
+    std::ofstream(folder + "/Shared.fxh")
+        << "float4 DiffCol = {0, 0, 1, 1};\nglsl { vec4 Shade() { return DiffCol; } }\n";
+    std::ofstream(folder + "/Main.fx")
+        << "#include \"shared.FXH\"\n" // letter case as Windows forgives it
+           "technique T { pass P { ZEnable = false; fragment { void main() { oColor = Shade(); } } } }\n";
     const std::wstring path(folder.begin(), folder.end());
     LPD3DXEFFECT fx = nullptr;
     LPD3DXBUFFER errors = nullptr;
-    ASSERT_EQ(D3DXCreateEffectFromFileW(device, (path + L"\\Main.fx").c_str(), nullptr, nullptr, 0, nullptr, &fx,
-                                        &errors),
-              D3D_OK)
+    ASSERT_EQ(
+        D3DXCreateEffectFromFileW(device, (path + L"\\Main.fx").c_str(), nullptr, nullptr, 0, nullptr, &fx, &errors),
+        D3D_OK)
         << (errors ? static_cast<const char*>(errors->GetBufferPointer()) : "");
     fx->SetTechnique("T");
     UINT passes = 0;
@@ -377,9 +380,9 @@ TEST_F(EffectTest, FilesIncludeTheirNeighboursAndMissingFilesFail)
     fx->End();
     EXPECT_TRUE(Near(Pixel(1, 1), {0, 0, 255, 255}, 0)) << Pixel(1, 1);
     fx->Release();
-    EXPECT_EQ(D3DXCreateEffectFromFileW(device, (path + L"/Nothing.fx").c_str(), nullptr, nullptr, 0, nullptr, &fx,
-                                        &errors),
-              D3DERR_NOTFOUND);
+    EXPECT_EQ(
+        D3DXCreateEffectFromFileW(device, (path + L"/Nothing.fx").c_str(), nullptr, nullptr, 0, nullptr, &fx, &errors),
+        D3DERR_NOTFOUND);
     EXPECT_EQ(fx, nullptr);
     ASSERT_NE(errors, nullptr);
     errors->Release();

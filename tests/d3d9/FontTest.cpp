@@ -6,7 +6,8 @@
 
 namespace {
 
-class FontTest : public GlTest {
+class FontTest : public GlTest
+{
 protected:
     // Pixels in the rectangle whose colour is close to the given one.
     int Count(int x0, int y0, int x1, int y1, Rgba colour)
@@ -30,7 +31,7 @@ TEST_F(FontTest, DrawsTextAndRestoresTheStates)
     ASSERT_EQ(font.DrawText(2, 2, D3DCOLOR_XRGB(255, 0, 255), L"Hi!"), S_OK);
     Drew();
     EXPECT_GT(Count(0, 0, 40, 20, {255, 0, 255, 255}), 20);
-    EXPECT_EQ(Count(0, 24, 64, 64, {255, 0, 255, 255}), 0);  // nothing below the line
+    EXPECT_EQ(Count(0, 24, 64, 64, {255, 0, 255, 255}), 0); // nothing below the line
     DWORD value = 0;
     device->GetRenderState(D3DRS_ALPHABLENDENABLE, &value);
     EXPECT_EQ(value, DWORD(FALSE));

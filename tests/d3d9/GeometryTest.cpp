@@ -5,7 +5,8 @@
 
 namespace {
 
-struct MeshVertex {  // the game's 56-byte vertex
+struct MeshVertex
+{ // the game's 56-byte vertex
     float x, y, z;
     float nx, ny, nz;
     float u, v;
@@ -13,23 +14,24 @@ struct MeshVertex {  // the game's 56-byte vertex
     float b[3];
 };
 
-const D3DVERTEXELEMENT9 kMeshElements[] = {
-    {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
-    {0, 12, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_NORMAL, 0},
-    {0, 24, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0},
-    {0, 32, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 1},
-    {0, 44, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 2},
-    D3DDECL_END()};
+const D3DVERTEXELEMENT9 kMeshElements[] = {{0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
+                                           {0, 12, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_NORMAL, 0},
+                                           {0, 24, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0},
+                                           {0, 32, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 1},
+                                           {0, 44, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 2},
+                                           D3DDECL_END()};
 
-class GeometryTest : public GlTest {
+class GeometryTest : public GlTest
+{
 protected:
     // A row of `cells` quads across the top 8 rows, in clip space, two triangles each.
     void MakeStrip(int cells, IDirect3DVertexBuffer9** vb, IDirect3DIndexBuffer9** ib)
     {
-        ASSERT_EQ(device->CreateVertexBuffer(UINT(sizeof(MeshVertex) * 4 * cells), 0, 0x312, D3DPOOL_MANAGED, vb, nullptr),
-                  D3D_OK);
-        ASSERT_EQ(device->CreateIndexBuffer(UINT(2 * 6 * cells), D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED, ib,
-                                            nullptr),
+        ASSERT_EQ(
+            device->CreateVertexBuffer(UINT(sizeof(MeshVertex) * 4 * cells), 0, 0x312, D3DPOOL_MANAGED, vb, nullptr),
+            D3D_OK);
+        ASSERT_EQ(device->CreateIndexBuffer(UINT(2 * 6 * cells), D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED,
+                                            ib, nullptr),
                   D3D_OK);
         MeshVertex* v = nullptr;
         ASSERT_EQ((*vb)->Lock(0, 0, reinterpret_cast<void**>(&v), 0), D3D_OK);
@@ -38,9 +40,11 @@ protected:
         const float cellWidth = 2.f / float(cells);
         for (int c = 0; c < cells; ++c) {
             const float x0 = -1.f + cellWidth * float(c), x1 = x0 + cellWidth;
-            const float y0 = 1.f, y1 = 0.75f;  // Direct3D clip space: +y is up, the top 8 rows of 64
-            const MeshVertex corners[4] = {{x0, y0, 0.5f, 0, 0, 1, 0, 0, {}, {}}, {x1, y0, 0.5f, 0, 0, 1, 1, 0, {}, {}},
-                                           {x0, y1, 0.5f, 0, 0, 1, 0, 1, {}, {}}, {x1, y1, 0.5f, 0, 0, 1, 1, 1, {}, {}}};
+            const float y0 = 1.f, y1 = 0.75f; // Direct3D clip space: +y is up, the top 8 rows of 64
+            const MeshVertex corners[4] = {{x0, y0, 0.5f, 0, 0, 1, 0, 0, {}, {}},
+                                           {x1, y0, 0.5f, 0, 0, 1, 1, 0, {}, {}},
+                                           {x0, y1, 0.5f, 0, 0, 1, 0, 1, {}, {}},
+                                           {x1, y1, 0.5f, 0, 0, 1, 1, 1, {}, {}}};
             std::memcpy(&v[c * 4], corners, sizeof corners);
             const WORD base = WORD(c * 4);
             const WORD tri[6] = {base, WORD(base + 1), WORD(base + 2), WORD(base + 1), WORD(base + 3), WORD(base + 2)};
@@ -79,8 +83,8 @@ TEST_F(GeometryTest, BuffersHoldWhatWasWritten)
 
 TEST_F(GeometryTest, IndexedDrawingRespectsThePrimitiveLimitInChunks)
 {
-    constexpr int kCells = 8;  // 16 triangles
-    IDirect3DVertexBuffer9 *vb = nullptr;
+    constexpr int kCells = 8; // 16 triangles
+    IDirect3DVertexBuffer9* vb = nullptr;
     IDirect3DIndexBuffer9* ib = nullptr;
     MakeStrip(kCells, &vb, &ib);
     IDirect3DVertexDeclaration9* decl = nullptr;
@@ -97,7 +101,7 @@ TEST_F(GeometryTest, IndexedDrawingRespectsThePrimitiveLimitInChunks)
     const UINT total = kCells * 2;
     EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, kCells * 4, 0, total), D3DERR_INVALIDCALL);
     Drew();
-    EXPECT_EQ(Pixel(60, 2).r, 0);  // the refused draw drew nothing
+    EXPECT_EQ(Pixel(60, 2).r, 0); // the refused draw drew nothing
     for (UINT first = 0; first < total; first += caps.MaxPrimitiveCount) {
         const UINT count = total - first < caps.MaxPrimitiveCount ? total - first : caps.MaxPrimitiveCount;
         EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, kCells * 4, first * 3, count), D3D_OK);
@@ -146,19 +150,20 @@ TEST_F(GeometryTest, ResetKeepsManagedResourcesAndNeedsDefaultOnesGone)
     pp.BackBufferHeight = kHeight;
     pp.Windowed = TRUE;
     pp.EnableAutoDepthStencil = TRUE;
-    EXPECT_EQ(device->Reset(&pp), D3DERR_INVALIDCALL);  // a default-pool target is still alive
+    EXPECT_EQ(device->Reset(&pp), D3DERR_INVALIDCALL); // a default-pool target is still alive
     target->Release();
     IDirect3DSurface9* backBuffer = nullptr;
     device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer);
-    EXPECT_EQ(device->Reset(&pp), D3DERR_INVALIDCALL);  // so is a reference to the back buffer
+    EXPECT_EQ(device->Reset(&pp), D3DERR_INVALIDCALL); // so is a reference to the back buffer
     backBuffer->Release();
     const int before = LvD3D9_LiveResourceCount();
     for (int i = 0; i < 3; ++i) {
         ASSERT_EQ(device->Reset(&pp), D3D_OK);
-        device->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A16B16G16R16F, D3DPOOL_DEFAULT, &target, nullptr);
+        device->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A16B16G16R16F, D3DPOOL_DEFAULT, &target,
+                              nullptr);
         target->Release();
     }
-    EXPECT_EQ(LvD3D9_LiveResourceCount(), before);  // rebuilt, not piled up
+    EXPECT_EQ(LvD3D9_LiveResourceCount(), before); // rebuilt, not piled up
     // The managed buffers still draw after the resets.
     device->SetRenderState(D3DRS_ZENABLE, FALSE);
     device->SetFVF(0x312);
@@ -180,8 +185,8 @@ TEST_F(GeometryTest, DeviceOutlivesItsCallerUntilTheLastResourceGoes)
     EXPECT_EQ(texture->GetLevelCount(), 3u);
     EXPECT_EQ(device->Release(), 0u);
     IDirect3DDevice9* owner = nullptr;
-    ASSERT_EQ(texture->GetDevice(&owner), D3D_OK);  // still alive through its texture
-    device = owner;                                  // the fixture releases it again
+    ASSERT_EQ(texture->GetDevice(&owner), D3D_OK); // still alive through its texture
+    device = owner;                                // the fixture releases it again
     texture->Release();
 }
 
@@ -196,7 +201,7 @@ TEST_F(GeometryTest, ABackBufferHeldPastTheDeviceStaysSafe)
     EXPECT_EQ(desc.Width, kWidth);
     IDirect3DDevice9* owner = reinterpret_cast<IDirect3DDevice9*>(1);
     EXPECT_EQ(backBuffer->GetDevice(&owner), D3DERR_INVALIDCALL);
-    backBuffer->Release();  // the sanitiser build checks that nothing touches the gone device
+    backBuffer->Release(); // the sanitiser build checks that nothing touches the gone device
 }
 
 TEST_F(GeometryTest, CallLogNamesTheCallsInOrder)

@@ -11,11 +11,13 @@
 #include <cstdint>
 #include <vector>
 
-struct Rgba {
+struct Rgba
+{
     int r, g, b, a;
 };
 
-class GlTest : public ::testing::Test {
+class GlTest : public ::testing::Test
+{
 protected:
     static constexpr UINT kWidth = 64;
     static constexpr UINT kHeight = 64;
@@ -62,12 +64,14 @@ protected:
     // Marks the read-back stale after drawing.
     void Drew() { frameStale_ = true; }
 
-    struct ScreenVertex {
+    struct ScreenVertex
+    {
         float x, y, z, rhw;
         D3DCOLOR colour;
     };
 
-    struct TexturedVertex {
+    struct TexturedVertex
+    {
         float x, y, z, rhw;
         float u, v;
     };

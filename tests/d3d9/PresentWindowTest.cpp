@@ -16,15 +16,19 @@
 // The X11, D-Bus and driver libraries behind an SDL window keep allocations to
 // process exit, which leak checking would report; the device's own leaks are
 // checked by the windowless test binaries.
-extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
+extern "C" const char* __asan_default_options()
+{
+    return "detect_leaks=0";
+}
 
 namespace {
 
 constexpr int kWindowW = 96, kWindowH = 64;
 
-struct Capture {
+struct Capture
+{
     SDL_Window* window = nullptr;
-    std::vector<uint8_t> pixels;  // the window's framebuffer, bottom row first as GL reads it
+    std::vector<uint8_t> pixels; // the window's framebuffer, bottom row first as GL reads it
     int presents = 0;
 };
 
@@ -59,15 +63,18 @@ TEST(PresentWindowTest, BackBufferReachesTheWindowUprightAndScaled)
 
     LvD3D9_SetDrawableSize(UINT(drawableW), UINT(drawableH));
     LvD3D9_SetPresentHook(CaptureAndSwap, &capture);
-    IDirect3DDevice9* device = LvD3D9_CreateDevice(kWindowW / 2, kWindowH / 2);  // scaled up 2x at present
+    IDirect3DDevice9* device = LvD3D9_CreateDevice(kWindowW / 2, kWindowH / 2); // scaled up 2x at present
     ASSERT_NE(device, nullptr);
-    struct V {
+    struct V
+    {
         float x, y, z, rhw;
         D3DCOLOR c;
     };
     const D3DCOLOR red = D3DCOLOR_XRGB(255, 0, 0);
-    const V quad[4] = {{-0.5f, -0.5f, 0.5f, 1, red}, {7.5f, -0.5f, 0.5f, 1, red},
-                       {-0.5f, 3.5f, 0.5f, 1, red}, {7.5f, 3.5f, 0.5f, 1, red}};  // the top-left 8x4 pixels
+    const V quad[4] = {{-0.5f, -0.5f, 0.5f, 1, red},
+                       {7.5f, -0.5f, 0.5f, 1, red},
+                       {-0.5f, 3.5f, 0.5f, 1, red},
+                       {7.5f, 3.5f, 0.5f, 1, red}}; // the top-left 8x4 pixels
     device->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(0, 0, 255), 1.f, 0);
     device->SetRenderState(D3DRS_ZENABLE, FALSE);
     device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
@@ -78,11 +85,11 @@ TEST(PresentWindowTest, BackBufferReachesTheWindowUprightAndScaled)
     auto windowPixel = [&](int x, int yFromTop) {
         return &capture.pixels[(size_t(kWindowH - 1 - yFromTop) * kWindowW + size_t(x)) * 4];
     };
-    EXPECT_EQ(windowPixel(2, 2)[0], 255);     // red at the top left of the window
-    EXPECT_EQ(windowPixel(14, 6)[0], 255);    // 8x4 pixels became 16x8
+    EXPECT_EQ(windowPixel(2, 2)[0], 255);  // red at the top left of the window
+    EXPECT_EQ(windowPixel(14, 6)[0], 255); // 8x4 pixels became 16x8
     EXPECT_EQ(windowPixel(18, 2)[0], 0);
-    EXPECT_EQ(windowPixel(2, 10)[2], 255);    // blue below
-    EXPECT_EQ(windowPixel(2, kWindowH - 3)[0], 0);  // and not at the bottom left
+    EXPECT_EQ(windowPixel(2, 10)[2], 255);         // blue below
+    EXPECT_EQ(windowPixel(2, kWindowH - 3)[0], 0); // and not at the bottom left
 
     std::vector<uint8_t> upright(capture.pixels.size());
     for (int y = 0; y < kWindowH; ++y) {

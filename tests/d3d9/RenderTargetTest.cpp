@@ -9,7 +9,8 @@
 
 namespace {
 
-class RenderTargetTest : public GlTest {
+class RenderTargetTest : public GlTest
+{
 protected:
     IDirect3DTexture9* MakeTarget(UINT w, UINT h, D3DFORMAT format)
     {
@@ -37,9 +38,8 @@ TEST_F(RenderTargetTest, FloatTargetKeepsValuesAboveOneForTheNextPass)
     ASSERT_EQ(device->GetRenderTarget(0, &backBuffer), D3D_OK);
 
     LvProgram* bright = Program("void main() { oColor = vec4(2.5, 0.5, uv.x, 1.0); }");
-    LvProgram* quarter = Program(
-        "uniform sampler2D source;\n"
-        "void main() { oColor = texture(source, uv) * 0.25; }");
+    LvProgram* quarter = Program("uniform sampler2D source;\n"
+                                 "void main() { oColor = texture(source, uv) * 0.25; }");
     ASSERT_TRUE(bright && quarter);
 
     device->SetRenderState(D3DRS_ZENABLE, FALSE);
@@ -59,7 +59,7 @@ TEST_F(RenderTargetTest, FloatTargetKeepsValuesAboveOneForTheNextPass)
     device->SetTexture(0, target);
     device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
     device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-    device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_LINEAR);  // one level: must not sample black
+    device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_LINEAR); // one level: must not sample black
     TexturedRect(0, 0, 16, 16);
     LvD3D9_UseProgram(device, nullptr);
     // 2.5 / 4 * 255 = 159.4; blue carries u = 3.5 / 16 of the first pass; X8 alpha reads one
@@ -83,11 +83,11 @@ TEST_F(RenderTargetTest, EightBitTargetRoundTripsExactlyWithTopRowFirst)
     device->SetRenderState(D3DRS_ZENABLE, FALSE);
     device->SetRenderTarget(0, surface);
     device->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_ARGB(255, 10, 20, 30), 1.f, 0);
-    FillRect(0, 0, 8, 2, D3DCOLOR_ARGB(255, 200, 0, 0));  // the top two rows
+    FillRect(0, 0, 8, 2, D3DCOLOR_ARGB(255, 200, 0, 0)); // the top two rows
     device->SetRenderTarget(0, backBuffer);
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.f, 0);
     device->SetTexture(0, target);
-    TexturedRect(0, 0, 8, 8);  // texel-exact copy through the pre-transformed stage
+    TexturedRect(0, 0, 8, 8); // texel-exact copy through the pre-transformed stage
     EXPECT_TRUE(Near(Pixel(0, 0), {200, 0, 0, 255}, 0)) << Pixel(0, 0);
     EXPECT_TRUE(Near(Pixel(7, 1), {200, 0, 0, 255}, 0)) << Pixel(7, 1);
     EXPECT_TRUE(Near(Pixel(0, 2), {10, 20, 30, 255}, 0)) << Pixel(0, 2);

@@ -65,7 +65,8 @@ technique Composite {
 }
 )";
 
-struct CubeVertex {
+struct CubeVertex
+{
     float x, y, z, nx, ny, nz;
 };
 
@@ -123,7 +124,8 @@ TEST(SceneTest, DrawsTheTestSceneAndSavesIt)
     IDirect3DTexture9* scene = nullptr;
     IDirect3DTexture9* blurred = nullptr;
     device->CreateTexture(kW, kH, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A16B16G16R16F, D3DPOOL_DEFAULT, &scene, nullptr);
-    device->CreateTexture(kW / 2, kH / 2, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &blurred, nullptr);
+    device->CreateTexture(kW / 2, kH / 2, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &blurred,
+                          nullptr);
     IDirect3DSurface9 *sceneSurface = nullptr, *blurSurface = nullptr, *backBuffer = nullptr;
     scene->GetSurfaceLevel(0, &sceneSurface);
     blurred->GetSurfaceLevel(0, &blurSurface);
@@ -161,21 +163,26 @@ TEST(SceneTest, DrawsTheTestSceneAndSavesIt)
 
     const float offsets[8] = {-1.f / kW, -1.f / kH, 1.f / kW, -1.f / kH, -1.f / kW, 1.f / kH, 1.f / kW, 1.f / kH};
     effect->SetValue("g_avSampleOffsets", offsets, sizeof offsets);
-    struct Quad {
+    struct Quad
+    {
         float x, y, z, rhw, u, v;
     };
     auto screenQuad = [&](float w, float h) {
-        const Quad q[4] = {{-0.5f, -0.5f, 0.5f, 1, 0, 0}, {w - 0.5f, -0.5f, 0.5f, 1, 1, 0},
-                           {-0.5f, h - 0.5f, 0.5f, 1, 0, 1}, {w - 0.5f, h - 0.5f, 0.5f, 1, 1, 1}};
+        const Quad q[4] = {{-0.5f, -0.5f, 0.5f, 1, 0, 0},
+                           {w - 0.5f, -0.5f, 0.5f, 1, 1, 0},
+                           {-0.5f, h - 0.5f, 0.5f, 1, 0, 1},
+                           {w - 0.5f, h - 0.5f, 0.5f, 1, 1, 1}};
         device->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX1);
         device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, q, sizeof(Quad));
     };
-    const struct {
+    const struct
+    {
         const char* technique;
         IDirect3DSurface9* target;
         IDirect3DTexture9* source;
         float w, h;
-    } chain[] = {{"Blur", blurSurface, scene, kW / 2.f, kH / 2.f}, {"Composite", backBuffer, blurred, float(kW), float(kH)}};
+    } chain[] = {{"Blur", blurSurface, scene, kW / 2.f, kH / 2.f},
+                 {"Composite", backBuffer, blurred, float(kW), float(kH)}};
     for (const auto& step : chain) {
         device->SetRenderTarget(0, step.target);
         effect->SetTechnique(step.technique);

@@ -14,7 +14,8 @@
 
 namespace {
 
-class TextureLoadTest : public GlTest {
+class TextureLoadTest : public GlTest
+{
 protected:
     void SetUp() override
     {
@@ -66,7 +67,8 @@ TEST_F(TextureLoadTest, EachFormatLoadsTopRowFirstWithMipmaps)
     ASSERT_TRUE(stbi_write_bmp(File("quads.bmp").c_str(), 8, 8, 4, small.data()));
     ASSERT_TRUE(stbi_write_jpg(File("quads.jpg").c_str(), 32, 32, 4, large.data(), 95));
     WriteDds(File("quads.dds"), 8, 8, 1, small);
-    const struct {
+    const struct
+    {
         const char* name;
         unsigned size;
         int tolerance;
@@ -92,7 +94,7 @@ TEST_F(TextureLoadTest, MipmapsAreBuiltAndSampled)
     device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_POINT);
     device->SetRenderState(D3DRS_ZENABLE, FALSE);
     device->SetTexture(0, texture);
-    TexturedRect(0, 0, 1, 1);  // 8 texels into one pixel: the 1x1 level, the mean of the four colours
+    TexturedRect(0, 0, 1, 1); // 8 texels into one pixel: the 1x1 level, the mean of the four colours
     device->SetTexture(0, nullptr);
     EXPECT_TRUE(Near(Pixel(0, 0), {128, 128, 128, 255}, 2)) << Pixel(0, 0);
     texture->Release();
@@ -102,9 +104,9 @@ TEST_F(TextureLoadTest, VolumeDdsGivesItsFirstSliceIn2DAndAllOfItIn3D)
 {
     std::vector<uint8_t> slices(4 * 4 * 2 * 4, 0);
     for (size_t i = 0; i < 16; ++i) {
-        slices[i * 4 + 0] = 200;  // slice 0 red
+        slices[i * 4 + 0] = 200; // slice 0 red
         slices[i * 4 + 3] = 255;
-        slices[64 + i * 4 + 1] = 150;  // slice 1 green
+        slices[64 + i * 4 + 1] = 150; // slice 1 green
         slices[64 + i * 4 + 3] = 255;
     }
     WriteDds(File("Noise.dds"), 4, 4, 2, slices);
@@ -158,7 +160,8 @@ TEST_F(TextureLoadTest, FailedLoadsLeaveNoTexture)
     {
         std::vector<char> whole(4 + 124 + 100);
         std::ifstream(File("cut.dds"), std::ios::binary).read(whole.data(), std::streamsize(whole.size()));
-        std::ofstream(File("cut.dds"), std::ios::binary | std::ios::trunc).write(whole.data(), std::streamsize(whole.size()));
+        std::ofstream(File("cut.dds"), std::ios::binary | std::ios::trunc)
+            .write(whole.data(), std::streamsize(whole.size()));
     }
     const char* names[] = {"missing.png", "broken.png", "short.dds", "cut.dds"};
     for (const char* name : names) {

@@ -10,27 +10,32 @@ namespace {
 
 TEST_F(GlTest, BlendIndicesArriveAsTheBytesWritten)
 {
-    struct V {
+    struct V
+    {
         float x, y, z;
         BYTE indices[4];
     };
     const D3DVERTEXELEMENT9 colourElements[] = {
         {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
-        {0, 12, D3DDECLTYPE_D3DCOLOR, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_BLENDINDICES, 0}, D3DDECL_END()};
+        {0, 12, D3DDECLTYPE_D3DCOLOR, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_BLENDINDICES, 0},
+        D3DDECL_END()};
     const D3DVERTEXELEMENT9 byteElements[] = {
         {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
-        {0, 12, D3DDECLTYPE_UBYTE4, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_BLENDINDICES, 0}, D3DDECL_END()};
+        {0, 12, D3DDECLTYPE_UBYTE4, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_BLENDINDICES, 0},
+        D3DDECL_END()};
     std::string log;
-    LvProgram* program = LvD3D9_CreateProgram(
-        device,
-        "flat out ivec4 vIndices;\n"
-        "void main() { vIndices = iBlendIndices; gl_Position = vec4(iPosition.xyz, 1.0); }\n",
-        "flat in ivec4 vIndices;\n"
-        "void main() { oColor = vec4(vec3(vIndices.xyz) * 10.0 / 255.0, 1.0); }\n",
-        log);
+    LvProgram* program =
+        LvD3D9_CreateProgram(device,
+                             "flat out ivec4 vIndices;\n"
+                             "void main() { vIndices = iBlendIndices; gl_Position = vec4(iPosition.xyz, 1.0); }\n",
+                             "flat in ivec4 vIndices;\n"
+                             "void main() { oColor = vec4(vec3(vIndices.xyz) * 10.0 / 255.0, 1.0); }\n",
+                             log);
     ASSERT_NE(program, nullptr) << log;
-    const V quad[4] = {{-1, 1, 0.5f, {3, 1, 2, 0}}, {1, 1, 0.5f, {3, 1, 2, 0}},
-                       {-1, -1, 0.5f, {3, 1, 2, 0}}, {1, -1, 0.5f, {3, 1, 2, 0}}};
+    const V quad[4] = {{-1, 1, 0.5f, {3, 1, 2, 0}},
+                       {1, 1, 0.5f, {3, 1, 2, 0}},
+                       {-1, -1, 0.5f, {3, 1, 2, 0}},
+                       {1, -1, 0.5f, {3, 1, 2, 0}}};
     device->SetRenderState(D3DRS_ZENABLE, FALSE);
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     for (const D3DVERTEXELEMENT9* elements : {colourElements, byteElements}) {
@@ -53,7 +58,8 @@ TEST_F(GlTest, BlendIndicesArriveAsTheBytesWritten)
 
 TEST_F(GlTest, FixedFunctionTransformsAndIndexedUserPointerDraws)
 {
-    struct V {
+    struct V
+    {
         float x, y, z;
         D3DCOLOR colour;
     };
@@ -63,8 +69,10 @@ TEST_F(GlTest, FixedFunctionTransformsAndIndexedUserPointerDraws)
     world._44 = 1.f;
     world._41 = 0.5f;
     device->SetTransform(D3DTS_WORLD, &world);
-    const V v[4] = {{-1, 1, 0.5f, D3DCOLOR_XRGB(0, 255, 0)}, {1, 1, 0.5f, D3DCOLOR_XRGB(0, 255, 0)},
-                    {-1, -1, 0.5f, D3DCOLOR_XRGB(0, 255, 0)}, {1, -1, 0.5f, D3DCOLOR_XRGB(0, 255, 0)}};
+    const V v[4] = {{-1, 1, 0.5f, D3DCOLOR_XRGB(0, 255, 0)},
+                    {1, 1, 0.5f, D3DCOLOR_XRGB(0, 255, 0)},
+                    {-1, -1, 0.5f, D3DCOLOR_XRGB(0, 255, 0)},
+                    {1, -1, 0.5f, D3DCOLOR_XRGB(0, 255, 0)}};
     const WORD indices[6] = {0, 1, 2, 1, 3, 2};
     device->SetRenderState(D3DRS_ZENABLE, FALSE);
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.f, 0);
@@ -79,7 +87,7 @@ TEST_F(GlTest, FixedFunctionTransformsAndIndexedUserPointerDraws)
     EXPECT_EQ(Pixel(60, 14).g, 0);
     IDirect3DIndexBuffer9* bound = reinterpret_cast<IDirect3DIndexBuffer9*>(1);
     device->GetIndices(&bound);
-    EXPECT_EQ(bound, nullptr);  // a user-pointer draw leaves no index buffer set, as in Direct3D
+    EXPECT_EQ(bound, nullptr); // a user-pointer draw leaves no index buffer set, as in Direct3D
     EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, nullptr, sizeof(V)), D3DERR_INVALIDCALL);
 }
 

@@ -11,18 +11,22 @@
 
 namespace {
 
-class DeviceMesh : public ::testing::Test {
+class DeviceMesh : public ::testing::Test
+{
 protected:
-    static void SetUpTestSuite() {
+    static void SetUpTestSuite()
+    {
         if (!sContext) sContext = LvEgl_Create(true);
     }
-    void SetUp() override {
+    void SetUp() override
+    {
         if (!sContext) GTEST_SKIP() << "no OpenGL 3.3 context on this machine";
         baseline = LvD3D9_LiveResourceCount();
         device = LvD3D9_CreateDevice(64, 64);
         ASSERT_NE(device, nullptr);
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         if (!device) return;
         LvD3D9_EnableCallLog(false);
         LvD3D9_ClearCallLog();
@@ -31,7 +35,8 @@ protected:
     }
 
     // The device copy of a mesh's buffers equals its CPU copy.
-    void ExpectBuffersMirrored(ID3DXMesh* mesh) {
+    void ExpectBuffersMirrored(ID3DXMesh* mesh)
+    {
         IDirect3DVertexBuffer9* vb = nullptr;
         IDirect3DIndexBuffer9* ib = nullptr;
         ASSERT_EQ(mesh->GetVertexBuffer(&vb), S_OK);
@@ -65,12 +70,15 @@ protected:
 };
 LvEglContext* DeviceMesh::sContext = nullptr;
 
-}  // namespace
+} // namespace
 
-TEST_F(DeviceMesh, LoadedMeshUploadsAndKeepsEdits) {
+TEST_F(DeviceMesh, LoadedMeshUploadsAndKeepsEdits)
+{
     const std::string path = WriteScratch("devgrid.x", xtest::WriteMesh(xtest::MakeGrid(9, 7, 0, 0)));
     ID3DXMesh* mesh = nullptr;
-    ASSERT_EQ(D3DXLoadMeshFromXW(Wide(path).c_str(), D3DXMESH_MANAGED, device, nullptr, nullptr, nullptr, nullptr, &mesh), S_OK);
+    ASSERT_EQ(
+        D3DXLoadMeshFromXW(Wide(path).c_str(), D3DXMESH_MANAGED, device, nullptr, nullptr, nullptr, nullptr, &mesh),
+        S_OK);
     IDirect3DDevice9* got = nullptr;
     ASSERT_EQ(mesh->GetDevice(&got), S_OK);
     EXPECT_EQ(got, device);
@@ -78,7 +86,7 @@ TEST_F(DeviceMesh, LoadedMeshUploadsAndKeepsEdits) {
     ExpectBuffersMirrored(mesh);
     float* v = nullptr;
     mesh->LockVertexBuffer(0, (LPVOID*)&v);
-    v[2] = 42.0f;  // vertex 0's height
+    v[2] = 42.0f; // vertex 0's height
     mesh->UnlockVertexBuffer();
     ExpectBuffersMirrored(mesh);
     ID3DXMesh* clone = nullptr;
@@ -88,12 +96,14 @@ TEST_F(DeviceMesh, LoadedMeshUploadsAndKeepsEdits) {
     mesh->Release();
 }
 
-TEST_F(DeviceMesh, BlendedMeshDrawsOneCallPerGroup) {
+TEST_F(DeviceMesh, BlendedMeshDrawsOneCallPerGroup)
+{
     const std::string path = WriteScratch("devfigure.x", xtest::Write(xtest::MakeSkinnedFigure(1)));
     TestHierarchyAllocator alloc;
     D3DXFRAME* root = nullptr;
     ID3DXAnimationController* ac = nullptr;
-    ASSERT_EQ(D3DXLoadMeshHierarchyFromXW(Wide(path).c_str(), D3DXMESH_MANAGED, device, &alloc, nullptr, &root, &ac), S_OK);
+    ASSERT_EQ(D3DXLoadMeshHierarchyFromXW(Wide(path).c_str(), D3DXMESH_MANAGED, device, &alloc, nullptr, &root, &ac),
+              S_OK);
     const D3DXFRAME* body = D3DXFrameFind(root, "Body");
     ASSERT_NE(body, nullptr);
     const D3DXMESHCONTAINER* mc = body->pMeshContainer;
@@ -101,8 +111,9 @@ TEST_F(DeviceMesh, BlendedMeshDrawsOneCallPerGroup) {
     ID3DXMesh* blended = nullptr;
     ID3DXBuffer* combos = nullptr;
     DWORD groups = 0, maxInfl = 0;
-    ASSERT_EQ(mc->pSkinInfo->ConvertToIndexedBlendedMesh(mc->MeshData.pMesh, D3DXMESH_MANAGED, 5, nullptr, nullptr, nullptr,
-                                                         nullptr, &maxInfl, &groups, &combos, &blended), S_OK);
+    ASSERT_EQ(mc->pSkinInfo->ConvertToIndexedBlendedMesh(mc->MeshData.pMesh, D3DXMESH_MANAGED, 5, nullptr, nullptr,
+                                                         nullptr, nullptr, &maxInfl, &groups, &combos, &blended),
+              S_OK);
     ExpectBuffersMirrored(blended);
     LvD3D9_ClearCallLog();
     LvD3D9_EnableCallLog(true);

@@ -9,17 +9,20 @@
 
 namespace {
 
-struct Loaded {
+struct Loaded
+{
     TestHierarchyAllocator alloc;
     D3DXFRAME* root = nullptr;
     ID3DXAnimationController* controller = nullptr;
     HRESULT hr = E_FAIL;
 
-    explicit Loaded(const std::string& path, bool failContainers = false) {
+    explicit Loaded(const std::string& path, bool failContainers = false)
+    {
         alloc.failContainers = failContainers;
         hr = D3DXLoadMeshHierarchyFromXW(Wide(path).c_str(), 0, nullptr, &alloc, nullptr, &root, &controller);
     }
-    ~Loaded() {
+    ~Loaded()
+    {
         if (controller) controller->Release();
         if (root) D3DXFrameDestroy(root, &alloc);
         EXPECT_EQ(alloc.liveFrames, 0);
@@ -27,7 +30,8 @@ struct Loaded {
     }
 };
 
-void ExpectFramesMatch(const D3DXFRAME* loaded, const xtest::Frame& written) {
+void ExpectFramesMatch(const D3DXFRAME* loaded, const xtest::Frame& written)
+{
     ASSERT_NE(loaded, nullptr);
     ASSERT_NE(loaded->Name, nullptr);
     EXPECT_STREQ(loaded->Name, written.name.c_str());
@@ -42,19 +46,22 @@ void ExpectFramesMatch(const D3DXFRAME* loaded, const xtest::Frame& written) {
     EXPECT_EQ(loaded->pMeshContainer != nullptr, !written.meshes.empty());
 }
 
-const xtest::Scene& Figure() {
+const xtest::Scene& Figure()
+{
     static const xtest::Scene scene = xtest::MakeSkinnedFigure(12);
     return scene;
 }
 
-const std::string& FigurePath() {
+const std::string& FigurePath()
+{
     static const std::string path = WriteScratch("figure.x", xtest::Write(Figure()));
     return path;
 }
 
-}  // namespace
+} // namespace
 
-TEST(Hierarchy, FramesKeepNamesMatricesAndChildOrder) {
+TEST(Hierarchy, FramesKeepNamesMatricesAndChildOrder)
+{
     Loaded l(FigurePath());
     ASSERT_EQ(l.hr, S_OK);
     ExpectFramesMatch(l.root, Figure().frames[0]);
@@ -65,7 +72,7 @@ TEST(Hierarchy, FramesKeepNamesMatricesAndChildOrder) {
     ASSERT_NE(head, nullptr);
     EXPECT_STREQ(head->pFrameFirstChild->Name, "Bip01_HeadNub");
     EXPECT_EQ(head->TransformationMatrix._42, 6.0f);
-    EXPECT_EQ(D3DXFrameFind(l.root, "bip01_head"), nullptr);  // case-sensitive
+    EXPECT_EQ(D3DXFrameFind(l.root, "bip01_head"), nullptr); // case-sensitive
     EXPECT_EQ(D3DXFrameFind(l.root, "Missing"), nullptr);
     EXPECT_STREQ(D3DXFrameFind(l.root, "Bip01_R_Toe")->Name, "Bip01_R_Toe");
     // Siblings in file order: spine, then the left and the right thigh.
@@ -82,7 +89,8 @@ TEST(Hierarchy, FramesKeepNamesMatricesAndChildOrder) {
     EXPECT_NEAR(radius, sqrtf(81.0f + 4.0f), 1e-4f);
 }
 
-TEST(Hierarchy, SkinInfoHoldsBonesOffsetsAndWeights) {
+TEST(Hierarchy, SkinInfoHoldsBonesOffsetsAndWeights)
+{
     Loaded l(FigurePath());
     ASSERT_EQ(l.hr, S_OK);
     const D3DXFRAME* body = D3DXFrameFind(l.root, "Body");
@@ -127,13 +135,16 @@ namespace {
 
 // Checks one conversion: every group within the palette, every vertex's
 // blended position equal to what the skin weights say.
-void CheckBlendedMesh(ID3DXSkinInfo* skin, ID3DXMesh* source, DWORD paletteSize, DWORD* groupsOut) {
+void CheckBlendedMesh(ID3DXSkinInfo* skin, ID3DXMesh* source, DWORD paletteSize, DWORD* groupsOut)
+{
     DWORD maxInfl = 0, groups = 0;
     ID3DXBuffer* combos = nullptr;
     ID3DXMesh* blended = nullptr;
     ID3DXBuffer* remap = nullptr;
-    ASSERT_EQ(skin->ConvertToIndexedBlendedMesh(source, D3DXMESH_MANAGED | D3DXMESHOPT_VERTEXCACHE, paletteSize, nullptr,
-                                                nullptr, nullptr, &remap, &maxInfl, &groups, &combos, &blended), S_OK);
+    ASSERT_EQ(skin->ConvertToIndexedBlendedMesh(source, D3DXMESH_MANAGED | D3DXMESHOPT_VERTEXCACHE, paletteSize,
+                                                nullptr, nullptr, nullptr, &remap, &maxInfl, &groups, &combos,
+                                                &blended),
+              S_OK);
     *groupsOut = groups;
     EXPECT_EQ(maxInfl, 3u);
     const DWORD wanted = D3DFVF_XYZB3 | D3DFVF_LASTBETA_UBYTE4 | D3DFVF_NORMAL | D3DFVF_TEX1;
@@ -205,25 +216,27 @@ void CheckBlendedMesh(ID3DXSkinInfo* skin, ID3DXMesh* source, DWORD paletteSize,
     blended->Release();
 }
 
-}  // namespace
+} // namespace
 
-TEST(Hierarchy, IndexedBlendedMeshRespectsThePaletteSize) {
+TEST(Hierarchy, IndexedBlendedMeshRespectsThePaletteSize)
+{
     Loaded l(FigurePath());
     ASSERT_EQ(l.hr, S_OK);
     const D3DXMESHCONTAINER* mc = D3DXFrameFind(l.root, "Body")->pMeshContainer;
     DWORD groups = 0;
     CheckBlendedMesh(mc->pSkinInfo, mc->MeshData.pMesh, 35, &groups);
-    EXPECT_EQ(groups, 1u);  // seven bones fit one palette
+    EXPECT_EQ(groups, 1u); // seven bones fit one palette
     CheckBlendedMesh(mc->pSkinInfo, mc->MeshData.pMesh, 5, &groups);
     EXPECT_GT(groups, 1u);
     // A face whose vertices name more bones than the palette holds cannot be drawn.
     ID3DXMesh* out = nullptr;
-    EXPECT_TRUE(FAILED(mc->pSkinInfo->ConvertToIndexedBlendedMesh(mc->MeshData.pMesh, D3DXMESH_MANAGED, 2, nullptr,
-                                                                  nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &out)));
+    EXPECT_TRUE(FAILED(mc->pSkinInfo->ConvertToIndexedBlendedMesh(
+        mc->MeshData.pMesh, D3DXMESH_MANAGED, 2, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &out)));
     EXPECT_EQ(out, nullptr);
 }
 
-TEST(Hierarchy, AnimationSetsInFileOrderWithKeysAsWritten) {
+TEST(Hierarchy, AnimationSetsInFileOrderWithKeysAsWritten)
+{
     Loaded l(FigurePath());
     ASSERT_EQ(l.hr, S_OK);
     ID3DXAnimationController* ac = l.controller;
@@ -231,7 +244,7 @@ TEST(Hierarchy, AnimationSetsInFileOrderWithKeysAsWritten) {
     const xtest::Scene& scene = Figure();
     ASSERT_EQ(ac->GetNumAnimationSets(), 12u);
     EXPECT_EQ(ac->GetMaxNumAnimationSets(), 12u);
-    EXPECT_EQ(ac->GetMaxNumAnimationOutputs(), 12u);  // one per frame
+    EXPECT_EQ(ac->GetMaxNumAnimationOutputs(), 12u); // one per frame
     EXPECT_GE(ac->GetMaxNumTracks(), 1u);
     for (UINT s = 0; s < 12; ++s) {
         ID3DXAnimationSet* set = nullptr;
@@ -280,18 +293,20 @@ TEST(Hierarchy, AnimationSetsInFileOrderWithKeysAsWritten) {
     EXPECT_TRUE(FAILED(ac->GetAnimationSet(12, &none)));
 }
 
-TEST(Hierarchy, ControllerTracksAndClones) {
+TEST(Hierarchy, ControllerTracksAndClones)
+{
     Loaded l(FigurePath());
     ASSERT_EQ(l.hr, S_OK);
     ID3DXAnimationController* ac = l.controller;
     ID3DXAnimationController* clone = nullptr;
     ASSERT_EQ(ac->CloneAnimationController(ac->GetMaxNumAnimationOutputs(), ac->GetMaxNumAnimationSets(),
-                                           ac->GetMaxNumTracks(), ac->GetMaxNumEvents(), &clone), S_OK);
+                                           ac->GetMaxNumTracks(), ac->GetMaxNumEvents(), &clone),
+              S_OK);
     ASSERT_EQ(clone->GetNumAnimationSets(), 12u);
     ID3DXAnimationSet *a = nullptr, *b = nullptr;
     ac->GetAnimationSet(4, &a);
     clone->GetAnimationSet(4, &b);
-    EXPECT_EQ(a, b);  // sets are shared, not copied
+    EXPECT_EQ(a, b); // sets are shared, not copied
     a->Release();
     b->Release();
     for (UINT t = 0; t < clone->GetMaxNumTracks(); ++t) EXPECT_EQ(clone->SetTrackEnable(t, FALSE), S_OK);
@@ -316,11 +331,12 @@ TEST(Hierarchy, ControllerTracksAndClones) {
     EXPECT_EQ(clone->ResetTime(), S_OK);
     EXPECT_EQ(clone->GetTime(), 0.0);
     EXPECT_TRUE(FAILED(clone->SetTrackEnable(99, TRUE)));
-    EXPECT_EQ(ac->GetTime(), 0.0);  // the original is untouched
+    EXPECT_EQ(ac->GetTime(), 0.0); // the original is untouched
     EXPECT_EQ(clone->Release(), 0u);
 }
 
-TEST(Hierarchy, StaticFileGivesFramesWithoutController) {
+TEST(Hierarchy, StaticFileGivesFramesWithoutController)
+{
     xtest::Scene scene;
     scene.topMeshes.push_back(xtest::MakeBox());
     D3DXMATRIX m;
@@ -340,7 +356,8 @@ TEST(Hierarchy, StaticFileGivesFramesWithoutController) {
     EXPECT_EQ(l.root->pFrameSibling->TransformationMatrix._43, 3.0f);
 }
 
-TEST(Hierarchy, AllocatorFailureFreesEverythingBuilt) {
+TEST(Hierarchy, AllocatorFailureFreesEverythingBuilt)
+{
     Loaded l(FigurePath(), true);
     EXPECT_EQ(l.hr, E_OUTOFMEMORY);
     EXPECT_EQ(l.root, nullptr);

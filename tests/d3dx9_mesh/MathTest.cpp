@@ -4,20 +4,23 @@
 
 namespace {
 
-void ExpectMatrixNear(const D3DXMATRIX& a, const D3DXMATRIX& b, float tol = 1e-5f) {
+void ExpectMatrixNear(const D3DXMATRIX& a, const D3DXMATRIX& b, float tol = 1e-5f)
+{
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c) EXPECT_NEAR(a(r, c), b(r, c), tol) << "element " << r << "," << c;
 }
 
-D3DXVECTOR3 Transform(const D3DXVECTOR3& p, const D3DXMATRIX& m) {
+D3DXVECTOR3 Transform(const D3DXVECTOR3& p, const D3DXMATRIX& m)
+{
     D3DXVECTOR3 r;
     D3DXVec3TransformCoord(&r, &p, &m);
     return r;
 }
 
-}  // namespace
+} // namespace
 
-TEST(D3DXMath, LayoutAndProductOrder) {
+TEST(D3DXMath, LayoutAndProductOrder)
+{
     static_assert(sizeof(D3DXMATRIX) == 64, "matrix is 16 floats");
     static_assert(sizeof(D3DXVECTOR3) == 12 && sizeof(D3DXQUATERNION) == 16, "packed vectors");
     D3DXMATRIX t, s;
@@ -34,11 +37,12 @@ TEST(D3DXMath, LayoutAndProductOrder) {
     const D3DXVECTOR3 q = Transform(D3DXVECTOR3(1, 1, 1), t * s);
     EXPECT_FLOAT_EQ(q.x, 4);
     D3DXMATRIX a = s;
-    a *= t;  // aliasing output and input
+    a *= t; // aliasing output and input
     ExpectMatrixNear(a, s * t, 0);
 }
 
-TEST(D3DXMath, RotationsFollowPublishedRows) {
+TEST(D3DXMath, RotationsFollowPublishedRows)
+{
     const float ang = 0.7f, c = cosf(ang), s = sinf(ang);
     D3DXMATRIX rx, ry, rz;
     D3DXMatrixRotationX(&rx, ang);
@@ -52,7 +56,7 @@ TEST(D3DXMath, RotationsFollowPublishedRows) {
     const D3DXVECTOR3 v = Transform(D3DXVECTOR3(1, 0, 0), rz);
     EXPECT_NEAR(v.y, 1.0f, 1e-6f);
 
-    const D3DXVECTOR3 axis(0, 0, 5);  // normalised by the function
+    const D3DXVECTOR3 axis(0, 0, 5); // normalised by the function
     D3DXMATRIX ra;
     D3DXMatrixRotationAxis(&ra, &axis, ang);
     D3DXMatrixRotationZ(&rz, ang);
@@ -76,7 +80,8 @@ TEST(D3DXMath, RotationsFollowPublishedRows) {
     ExpectMatrixNear(ypr, rq);
 }
 
-TEST(D3DXMath, QuaternionMatrixFormulaAndRoundTrip) {
+TEST(D3DXMath, QuaternionMatrixFormulaAndRoundTrip)
+{
     D3DXQUATERNION q(0.1f, 0.2f, 0.3f, 0.9f);
     D3DXQuaternionNormalize(&q, &q);
     const float x = q.x, y = q.y, z = q.z, w = q.w;
@@ -84,8 +89,7 @@ TEST(D3DXMath, QuaternionMatrixFormulaAndRoundTrip) {
     D3DXMatrixRotationQuaternion(&m, &q);
     ExpectMatrixNear(m, D3DXMATRIX(1 - 2 * (y * y + z * z), 2 * (x * y + w * z), 2 * (x * z - w * y), 0,
                                    2 * (x * y - w * z), 1 - 2 * (x * x + z * z), 2 * (y * z + w * x), 0,
-                                   2 * (x * z + w * y), 2 * (y * z - w * x), 1 - 2 * (x * x + y * y), 0,
-                                   0, 0, 0, 1));
+                                   2 * (x * z + w * y), 2 * (y * z - w * x), 1 - 2 * (x * x + y * y), 0, 0, 0, 0, 1));
     // Every branch of the matrix-to-quaternion conversion.
     const D3DXQUATERNION samples[] = {q, {0.9f, 0.1f, 0.1f, 0.1f}, {0.1f, 0.9f, 0.2f, 0.1f}, {0.1f, 0.2f, 0.9f, 0.1f}};
     for (D3DXQUATERNION s : samples) {
@@ -112,7 +116,8 @@ TEST(D3DXMath, QuaternionMatrixFormulaAndRoundTrip) {
     ExpectMatrixNear(mab, ma * mb);
 }
 
-TEST(D3DXMath, QuaternionInverseAndSlerp) {
+TEST(D3DXMath, QuaternionInverseAndSlerp)
+{
     const D3DXQUATERNION q(1, 2, 3, 4);
     D3DXQUATERNION inv;
     D3DXQuaternionInverse(&inv, &q);
@@ -147,7 +152,8 @@ TEST(D3DXMath, QuaternionInverseAndSlerp) {
     EXPECT_NEAR(r.w, a.w, 1e-6f);
 }
 
-TEST(D3DXMath, InverseTransposeDeterminantDecompose) {
+TEST(D3DXMath, InverseTransposeDeterminantDecompose)
+{
     D3DXMATRIX s, r, t;
     D3DXMatrixScaling(&s, 2, 3, 4);
     D3DXMatrixRotationYawPitchRoll(&r, 0.3f, -0.4f, 1.1f);
@@ -182,7 +188,8 @@ TEST(D3DXMath, InverseTransposeDeterminantDecompose) {
     EXPECT_TRUE(FAILED(D3DXMatrixDecompose(&scale, &rot, &trans, &singular)));
 }
 
-TEST(D3DXMath, CameraMatrices) {
+TEST(D3DXMath, CameraMatrices)
+{
     const D3DXVECTOR3 eye(1, 2, -5), at(1, 2, 0), up(0, 1, 0);
     D3DXMATRIX view;
     D3DXMatrixLookAtLH(&view, &eye, &at, &up);
@@ -192,7 +199,7 @@ TEST(D3DXMath, CameraMatrices) {
     EXPECT_NEAR(p.y, 0, 1e-6f);
     EXPECT_NEAR(p.z, 5, 1e-6f);
     const D3DXVECTOR3 right = Transform(D3DXVECTOR3(2, 2, 0), view);
-    EXPECT_NEAR(right.x, 1, 1e-6f);  // +x stays to the right in a left-handed view
+    EXPECT_NEAR(right.x, 1, 1e-6f); // +x stays to the right in a left-handed view
 
     D3DXMATRIX proj;
     const float fov = D3DX_PI / 4, aspect = 4.0f / 3, zn = 1, zf = 100;
@@ -216,7 +223,8 @@ TEST(D3DXMath, CameraMatrices) {
     EXPECT_NEAR(Transform(D3DXVECTOR3(400, -300, 10), ortho).z, 1, 1e-6f);
 }
 
-TEST(D3DXMath, VectorHelpers) {
+TEST(D3DXMath, VectorHelpers)
+{
     D3DXVECTOR3 n;
     const D3DXVECTOR3 zero(0, 0, 0), v(3, 0, 4);
     D3DXVec3Normalize(&n, &zero);
@@ -232,7 +240,7 @@ TEST(D3DXMath, VectorHelpers) {
 
     D3DXMATRIX m;
     D3DXMatrixTranslation(&m, 1, 2, 3);
-    m._14 = 1;  // w picks up x, so TransformCoord divides
+    m._14 = 1; // w picks up x, so TransformCoord divides
     D3DXVECTOR4 h;
     D3DXVec3Transform(&h, &ax, &m);
     EXPECT_EQ(h, D3DXVECTOR4(2, 2, 3, 2));
@@ -240,7 +248,7 @@ TEST(D3DXMath, VectorHelpers) {
     D3DXVec3TransformCoord(&coord, &ax, &m);
     EXPECT_EQ(coord, D3DXVECTOR3(1, 1, 1.5f));
     D3DXVec3TransformNormal(&coord, &ax, &m);
-    EXPECT_EQ(coord, ax);  // no translation for directions
+    EXPECT_EQ(coord, ax); // no translation for directions
     const D3DXVECTOR4 v4(1, 2, 3, 0);
     D3DXVec4Transform(&h, &v4, &m);
     EXPECT_EQ(h, D3DXVECTOR4(1, 2, 3, 1));

@@ -7,13 +7,15 @@
 
 namespace {
 
-struct Vertex32 {
+struct Vertex32
+{
     D3DXVECTOR3 p, n;
     D3DXVECTOR2 uv;
 };
 
 ID3DXMesh* Load(const std::string& path, DWORD* numMaterials = nullptr, ID3DXBuffer** materials = nullptr,
-                ID3DXBuffer** adjacency = nullptr) {
+                ID3DXBuffer** adjacency = nullptr)
+{
     ID3DXMesh* mesh = nullptr;
     const HRESULT hr = D3DXLoadMeshFromXW(Wide(path).c_str(), D3DXMESH_MANAGED, nullptr, adjacency, materials, nullptr,
                                           numMaterials, &mesh);
@@ -21,7 +23,8 @@ ID3DXMesh* Load(const std::string& path, DWORD* numMaterials = nullptr, ID3DXBuf
     return mesh;
 }
 
-void ExpectMeshEquals(ID3DXMesh* mesh, const xtest::Mesh& m) {
+void ExpectMeshEquals(ID3DXMesh* mesh, const xtest::Mesh& m)
+{
     ASSERT_EQ(mesh->GetNumVertices(), m.positions.size());
     ASSERT_EQ(mesh->GetNumFaces(), m.faces.size());
     EXPECT_EQ(mesh->GetFVF(), (DWORD)(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1));
@@ -44,9 +47,10 @@ void ExpectMeshEquals(ID3DXMesh* mesh, const xtest::Mesh& m) {
     mesh->UnlockIndexBuffer();
 }
 
-}  // namespace
+} // namespace
 
-TEST(MeshLoad, GridRoundTripKeepsFileOrder) {
+TEST(MeshLoad, GridRoundTripKeepsFileOrder)
+{
     const xtest::Mesh grid = xtest::MakeGrid(17, 13, -8.0f, -6.0f);
     ID3DXMesh* mesh = Load(WriteScratch("grid.x", xtest::WriteMesh(grid)));
     ASSERT_NE(mesh, nullptr);
@@ -70,7 +74,8 @@ TEST(MeshLoad, GridRoundTripKeepsFileOrder) {
     EXPECT_EQ(mesh->Release(), 0u);
 }
 
-TEST(MeshLoad, BoxMaterialsAttributesAndAdjacency) {
+TEST(MeshLoad, BoxMaterialsAttributesAndAdjacency)
+{
     const xtest::Mesh box = xtest::MakeBox();
     DWORD numMaterials = 0;
     ID3DXBuffer *materials = nullptr, *adjacency = nullptr;
@@ -122,23 +127,23 @@ TEST(MeshLoad, BoxMaterialsAttributesAndAdjacency) {
     mesh->Release();
 }
 
-TEST(MeshLoad, SyntaxVariantsTemplatesCommentsAndReferences) {
+TEST(MeshLoad, SyntaxVariantsTemplatesCommentsAndReferences)
+{
     // Version 0302, a template declaration, both comment styles, an unknown
     // object, a material given by reference, a quad (fanned into two
     // triangles), no normals or texture coordinates.
-    const std::string text =
-        "xof 0302txt 0032\n"
-        "template Foo { <12345678-1234-1234-1234-123456789abc> DWORD x; [...] }\n"
-        "// a comment { with braces\n"
-        "# another comment\n"
-        "Material Red { 1.0;0.0;0.0;1.0;; 5.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; }\n"
-        "Header { 1; 0; 1; }\n"
-        "Mesh quad {\n"
-        " 4; 0;0;0;, 1;0;0;, 1;1;0;, 0;1;0;;\n"
-        " 1; 4;0,1,2,3;;\n"
-        " UnknownThing { 1; 2; 3; Nested { \"text\"; } }\n"
-        " MeshMaterialList { 1; 1; 0;; { Red } }\n"
-        "}\n";
+    const std::string text = "xof 0302txt 0032\n"
+                             "template Foo { <12345678-1234-1234-1234-123456789abc> DWORD x; [...] }\n"
+                             "// a comment { with braces\n"
+                             "# another comment\n"
+                             "Material Red { 1.0;0.0;0.0;1.0;; 5.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; }\n"
+                             "Header { 1; 0; 1; }\n"
+                             "Mesh quad {\n"
+                             " 4; 0;0;0;, 1;0;0;, 1;1;0;, 0;1;0;;\n"
+                             " 1; 4;0,1,2,3;;\n"
+                             " UnknownThing { 1; 2; 3; Nested { \"text\"; } }\n"
+                             " MeshMaterialList { 1; 1; 0;; { Red } }\n"
+                             "}\n";
     DWORD numMaterials = 0;
     ID3DXBuffer* materials = nullptr;
     ID3DXMesh* mesh = Load(WriteScratch("quad.x", text), &numMaterials, &materials);
@@ -153,8 +158,8 @@ TEST(MeshLoad, SyntaxVariantsTemplatesCommentsAndReferences) {
     Vertex32* v = nullptr;
     mesh->LockVertexBuffer(0, (LPVOID*)&v);
     EXPECT_EQ(v[2].p, D3DXVECTOR3(1, 1, 0));
-    EXPECT_EQ(v[2].n, D3DXVECTOR3(0, 0, 1));  // default normal
-    EXPECT_EQ(v[2].uv, D3DXVECTOR2(0, 0));     // default texture coordinate
+    EXPECT_EQ(v[2].n, D3DXVECTOR3(0, 0, 1)); // default normal
+    EXPECT_EQ(v[2].uv, D3DXVECTOR2(0, 0));   // default texture coordinate
     mesh->UnlockVertexBuffer();
     ASSERT_EQ(numMaterials, 1u);
     EXPECT_EQ(static_cast<const D3DXMATERIAL*>(materials->GetBufferPointer())->MatD3D.Diffuse.r, 1.0f);
@@ -162,7 +167,8 @@ TEST(MeshLoad, SyntaxVariantsTemplatesCommentsAndReferences) {
     mesh->Release();
 }
 
-TEST(MeshLoad, FramesAreCollapsedWithTheirTransforms) {
+TEST(MeshLoad, FramesAreCollapsedWithTheirTransforms)
+{
     xtest::Mesh box = xtest::MakeBox();
     box.materials.clear();
     box.faceMaterials.clear();
@@ -192,16 +198,16 @@ TEST(MeshLoad, FramesAreCollapsedWithTheirTransforms) {
     mesh->Release();
 }
 
-TEST(MeshLoad, DifferentNormalIndicesRepeatVerticesAfterTheFileOnes) {
-    const std::string text =
-        "xof 0303txt 0032\n"
-        "Mesh {\n 4; 0;0;0;, 1;0;0;, 1;1;0;, 0;1;0;;\n 2; 3;0,1,2;, 3;0,2,3;;\n"
-        " MeshNormals { 2; 0;0;1;, 0;1;0;; 2; 3;0,0,0;, 3;1,1,1;; }\n"
-        " MeshTextureCoords { 4; 0;0;, 1;0;, 1;1;, 0;1;; }\n"
-        " XSkinMeshHeader { 1; 1; 1; }\n"
-        " SkinWeights { \"B\"; 2; 0, 2; 0.5, 1.0; 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; }\n"
-        "}\n"
-        "Frame B { FrameTransformMatrix { 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;; } }\n";
+TEST(MeshLoad, DifferentNormalIndicesRepeatVerticesAfterTheFileOnes)
+{
+    const std::string text = "xof 0303txt 0032\n"
+                             "Mesh {\n 4; 0;0;0;, 1;0;0;, 1;1;0;, 0;1;0;;\n 2; 3;0,1,2;, 3;0,2,3;;\n"
+                             " MeshNormals { 2; 0;0;1;, 0;1;0;; 2; 3;0,0,0;, 3;1,1,1;; }\n"
+                             " MeshTextureCoords { 4; 0;0;, 1;0;, 1;1;, 0;1;; }\n"
+                             " XSkinMeshHeader { 1; 1; 1; }\n"
+                             " SkinWeights { \"B\"; 2; 0, 2; 0.5, 1.0; 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; }\n"
+                             "}\n"
+                             "Frame B { FrameTransformMatrix { 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;; } }\n";
     ID3DXMesh* mesh = Load(WriteScratch("split.x", text));
     ASSERT_NE(mesh, nullptr);
     // Vertices 0 and 2 appear with both normals: two repeats at the end.
@@ -224,7 +230,8 @@ TEST(MeshLoad, DifferentNormalIndicesRepeatVerticesAfterTheFileOnes) {
     mesh->Release();
 }
 
-TEST(MeshLoad, WindowsPathsMapToTheFileSystem) {
+TEST(MeshLoad, WindowsPathsMapToTheFileSystem)
+{
     const xtest::Mesh box = xtest::MakeBox();
     const std::string folder = ScratchDir() + "Meshes";
     ASSERT_EQ(system(("mkdir -p '" + folder + "'").c_str()), 0);
@@ -232,12 +239,14 @@ TEST(MeshLoad, WindowsPathsMapToTheFileSystem) {
     const std::string windowsPath = ScratchDir() + "MESHES\\cube.X";
     ID3DXMesh* mesh = nullptr;
     ASSERT_EQ(D3DXLoadMeshFromXW(Wide(windowsPath).c_str(), D3DXMESH_MANAGED, nullptr, nullptr, nullptr, nullptr,
-                                 nullptr, &mesh), S_OK);
+                                 nullptr, &mesh),
+              S_OK);
     EXPECT_EQ(mesh->GetNumFaces(), 12u);
     mesh->Release();
 }
 
-TEST(MeshLoad, CloneToTheRendererLayoutAndComputeNormals) {
+TEST(MeshLoad, CloneToTheRendererLayoutAndComputeNormals)
+{
     const xtest::Mesh box = xtest::MakeBox();
     ID3DXMesh* mesh = Load(WriteScratch("box2.x", xtest::WriteMesh(box)));
     ASSERT_NE(mesh, nullptr);
@@ -302,15 +311,16 @@ TEST(MeshLoad, CloneToTheRendererLayoutAndComputeNormals) {
     renderer[3].Usage = D3DDECLUSAGE_TANGENT;
     renderer[3].UsageIndex = 0;
     EXPECT_EQ(clone2->UpdateSemantics(renderer), S_OK);
-    EXPECT_EQ(clone2->GetFVF(), 0u);  // a tangent has no flexible-format bit
-    renderer[4].Type = D3DDECLTYPE_FLOAT4;  // a different vertex size is refused
+    EXPECT_EQ(clone2->GetFVF(), 0u);       // a tangent has no flexible-format bit
+    renderer[4].Type = D3DDECLTYPE_FLOAT4; // a different vertex size is refused
     EXPECT_TRUE(FAILED(clone2->UpdateSemantics(renderer)));
     clone2->Release();
     clone->Release();
     mesh->Release();
 }
 
-TEST(MeshLoad, FlexibleFormatsAndDeclarationsConvertBothWays) {
+TEST(MeshLoad, FlexibleFormatsAndDeclarationsConvertBothWays)
+{
     const DWORD formats[] = {D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1,
                              D3DFVF_XYZB4 | D3DFVF_LASTBETA_UBYTE4 | D3DFVF_NORMAL | D3DFVF_TEX1,
                              D3DFVF_XYZB1 | D3DFVF_LASTBETA_UBYTE4 | D3DFVF_NORMAL | D3DFVF_TEX1,
@@ -332,14 +342,14 @@ TEST(MeshLoad, FlexibleFormatsAndDeclarationsConvertBothWays) {
     EXPECT_EQ(decl[2].Offset, 24);
 }
 
-TEST(MeshLoad, NumberFormatsOfExporters) {
+TEST(MeshLoad, NumberFormatsOfExporters)
+{
     // Exponents, a bare leading or trailing point, a plus sign, CRLF line ends,
     // commas or semicolons or plain spaces between values.
-    const std::string text =
-        "xof 0303txt 0032\r\n"
-        "Mesh {\r\n 3;\r\n 1.000000e+000;-.5;+2.;,\r\n .25 1E-2 -0;\r\n 3.5,4.5,5.5;;\r\n"
-        " 1;\r\n 3;0,1,2;;\r\n"
-        " MeshTextureCoords { 3; 0.5;1.;, 1e0;0.;, -1.5e+1;.125;; }\r\n}\r\n";
+    const std::string text = "xof 0303txt 0032\r\n"
+                             "Mesh {\r\n 3;\r\n 1.000000e+000;-.5;+2.;,\r\n .25 1E-2 -0;\r\n 3.5,4.5,5.5;;\r\n"
+                             " 1;\r\n 3;0,1,2;;\r\n"
+                             " MeshTextureCoords { 3; 0.5;1.;, 1e0;0.;, -1.5e+1;.125;; }\r\n}\r\n";
     ID3DXMesh* mesh = Load(WriteScratch("numbers.x", text));
     ASSERT_NE(mesh, nullptr);
     Vertex32* v = nullptr;

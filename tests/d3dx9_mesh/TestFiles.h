@@ -9,7 +9,8 @@
 
 #include "XTestWriter.h"
 
-inline const std::string& ScratchDir() {
+inline const std::string& ScratchDir()
+{
     // Never destroyed, so the exit handler can still read it.
     static const std::string& dir = *new std::string([] {
         std::string pattern = testing::TempDir() + "d3dx9_mesh_XXXXXX";
@@ -25,10 +26,14 @@ inline const std::string& ScratchDir() {
 }
 
 // Writes text into the scratch folder and returns its full path.
-inline std::string WriteScratch(const std::string& name, const std::string& text) {
+inline std::string WriteScratch(const std::string& name, const std::string& text)
+{
     const std::string path = ScratchDir() + name;
     xtest::WriteFile(path, text);
     return path;
 }
 
-inline std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+inline std::wstring Wide(const std::string& s)
+{
+    return std::wstring(s.begin(), s.end());
+}

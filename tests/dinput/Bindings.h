@@ -5,7 +5,8 @@
 #include <SDL.h>
 #include <dinput.h>
 
-struct BoundKey {
+struct BoundKey
+{
     int dik;
     SDL_Scancode scancode;
     const char* keysym;
@@ -43,7 +44,13 @@ static_assert(sizeof(kDefaultBindings) / sizeof(kDefaultBindings[0]) == 25, "the
 // Keys the developer build reads through window messages; DirectInput still
 // sees them at their positions.
 inline const BoundKey kDeveloperKeys[] = {
-    {DIK_1, SDL_SCANCODE_1, "1"},           {DIK_2, SDL_SCANCODE_2, "2"}, {DIK_3, SDL_SCANCODE_3, "3"},
-    {DIK_4, SDL_SCANCODE_4, "4"},           {DIK_R, SDL_SCANCODE_R, "r"}, {DIK_T, SDL_SCANCODE_T, "t"},
-    {DIK_ESCAPE, SDL_SCANCODE_ESCAPE, "Escape"}, {DIK_X, SDL_SCANCODE_X, "x"}, {DIK_Z, SDL_SCANCODE_Z, "z"},
+    {DIK_1, SDL_SCANCODE_1, "1"},
+    {DIK_2, SDL_SCANCODE_2, "2"},
+    {DIK_3, SDL_SCANCODE_3, "3"},
+    {DIK_4, SDL_SCANCODE_4, "4"},
+    {DIK_R, SDL_SCANCODE_R, "r"},
+    {DIK_T, SDL_SCANCODE_T, "t"},
+    {DIK_ESCAPE, SDL_SCANCODE_ESCAPE, "Escape"},
+    {DIK_X, SDL_SCANCODE_X, "x"},
+    {DIK_Z, SDL_SCANCODE_Z, "z"},
 };

@@ -16,7 +16,8 @@
 
 // SDL's video start-up opens a D-Bus connection whose library keeps a buffer
 // for the life of the process; that is not ours to free.
-extern "C" const char* __lsan_default_suppressions() {
+extern "C" const char* __lsan_default_suppressions()
+{
     return "leak:libdbus-1.so\n";
 }
 
@@ -27,7 +28,8 @@ const char* kTitle = "lv-input-test";
 
 // xdotool adds the modifiers a keysym needs (NumLock for the keypad digits,
 // a Shift beside Shift_R); those may show as held beside the key itself.
-bool OnlyKeyHeld(const std::vector<BYTE>& keys, int dik) {
+bool OnlyKeyHeld(const std::vector<BYTE>& keys, int dik)
+{
     for (int code = 0; code < 256; ++code) {
         const bool helper = code == DIK_NUMLOCK || code == DIK_LSHIFT;
         if (code != dik && keys[code] != 0 && !helper) {
@@ -37,9 +39,11 @@ bool OnlyKeyHeld(const std::vector<BYTE>& keys, int dik) {
     return keys[dik] == 0x80;
 }
 
-class SdlInput : public ::testing::Test {
+class SdlInput : public ::testing::Test
+{
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         if (!Server().Running()) {
             GTEST_SKIP() << "Xvfb could not be started";
         }
@@ -64,7 +68,8 @@ protected:
         ASSERT_EQ(input->CreateDevice(GUID_SysMouse, &mouse, nullptr), DI_OK);
         ASSERT_EQ(mouse->SetDataFormat(&c_dfDIMouse2), DI_OK);
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         SAFE_RELEASE(mouse);
         SAFE_RELEASE(keyboard);
         SAFE_RELEASE(input);
@@ -74,13 +79,14 @@ protected:
         SDL_Quit();
     }
     // The host's part: the frame loop pumps events; the stand-in never does.
-    static void Pump() {
+    static void Pump()
+    {
         SDL_Event event;
-        while (SDL_PollEvent(&event)) {
-        }
+        while (SDL_PollEvent(&event)) {}
     }
     // Pumps as frames would until the condition holds, for at most two seconds.
-    static bool PumpUntil(const std::function<bool()>& condition) {
+    static bool PumpUntil(const std::function<bool()>& condition)
+    {
         for (int frame = 0; frame < 200; ++frame) {
             Pump();
             if (condition()) {
@@ -90,7 +96,8 @@ protected:
         }
         return false;
     }
-    std::vector<BYTE> Keys(HRESULT* result = nullptr) {
+    std::vector<BYTE> Keys(HRESULT* result = nullptr)
+    {
         std::vector<BYTE> keys(256, 0);
         const HRESULT hr = keyboard->GetDeviceState(256, keys.data());
         if (result) {
@@ -98,26 +105,30 @@ protected:
         }
         return keys;
     }
-    int HeldCount() {
+    int HeldCount()
+    {
         int held = 0;
         for (BYTE b : Keys()) {
             held += b != 0;
         }
         return held;
     }
-    void UseMouse(DWORD level) {
+    void UseMouse(DWORD level)
+    {
         ASSERT_TRUE(SUCCEEDED(mouse->Unacquire()));
         ASSERT_EQ(mouse->SetCooperativeLevel(nullptr, level), DI_OK);
         ASSERT_EQ(mouse->Acquire(), DI_OK);
     }
-    DIMOUSESTATE2 Mouse() {
+    DIMOUSESTATE2 Mouse()
+    {
         DIMOUSESTATE2 state = {};
         EXPECT_EQ(mouse->GetDeviceState(sizeof(state), &state), DI_OK);
         return state;
     }
 
-    static XServer& Server() {
-        static XServer server;  // started by the first test that runs, stopped at exit
+    static XServer& Server()
+    {
+        static XServer server; // started by the first test that runs, stopped at exit
         return server;
     }
     SDL_Window* window = nullptr;
@@ -126,10 +137,12 @@ protected:
     IDirectInputDevice8W* mouse = nullptr;
 };
 
-class SdlKeys : public SdlInput {
+class SdlKeys : public SdlInput
+{
 protected:
     // Holds the key the keysym types, checks it alone is down at its code, releases it.
-    void TypeAndCheck(int dik, const std::string& keysym) {
+    void TypeAndCheck(int dik, const std::string& keysym)
+    {
         ASSERT_TRUE(XdoTool("keydown " + keysym)) << keysym;
         EXPECT_TRUE(PumpUntil([&] { return Keys()[dik] == 0x80; })) << keysym;
         EXPECT_TRUE(OnlyKeyHeld(Keys(), dik)) << keysym;
@@ -138,7 +151,8 @@ protected:
     }
 };
 
-TEST_F(SdlKeys, EveryDefaultBindingArrivesFromTheWindowSystem) {
+TEST_F(SdlKeys, EveryDefaultBindingArrivesFromTheWindowSystem)
+{
     EXPECT_EQ(HeldCount(), 0);
     for (const BoundKey& key : kDefaultBindings) {
         TypeAndCheck(key.dik, key.keysym);
@@ -156,11 +170,13 @@ TEST_F(SdlKeys, EveryDefaultBindingArrivesFromTheWindowSystem) {
     }
 }
 
-TEST_F(SdlKeys, KeysKeepTheirPositionsOnAnotherLayout) {
+TEST_F(SdlKeys, KeysKeepTheirPositionsOnAnotherLayout)
+{
     if (std::system("setxkbmap fr >/dev/null 2>&1") != 0) {
         GTEST_SKIP() << "setxkbmap is not available";
     }
-    struct RestoreLayout {
+    struct RestoreLayout
+    {
         ~RestoreLayout() { EXPECT_EQ(std::system("setxkbmap us >/dev/null 2>&1"), 0); }
     } restore;
     Pump();
@@ -171,7 +187,8 @@ TEST_F(SdlKeys, KeysKeepTheirPositionsOnAnotherLayout) {
     TypeAndCheck(DIK_0, "agrave");
 }
 
-TEST_F(SdlInput, MouseMotionWheelAndButtonsSumExactly) {
+TEST_F(SdlInput, MouseMotionWheelAndButtonsSumExactly)
+{
     UseMouse(DISCL_NONEXCLUSIVE | DISCL_FOREGROUND);
     EXPECT_FALSE(TestInput::MouseIsExclusive());
     EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
@@ -200,7 +217,8 @@ TEST_F(SdlInput, MouseMotionWheelAndButtonsSumExactly) {
     EXPECT_TRUE(PumpUntil([&] { return Mouse().rgbButtons[1] == 0; }));
 }
 
-TEST_F(SdlInput, ExclusiveMouseHidesTheCursorUntilReleased) {
+TEST_F(SdlInput, ExclusiveMouseHidesTheCursorUntilReleased)
+{
     UseMouse(DISCL_EXCLUSIVE | DISCL_FOREGROUND);
     EXPECT_TRUE(TestInput::MouseIsExclusive());
     EXPECT_TRUE(SDL_GetRelativeMouseMode());
@@ -223,7 +241,8 @@ TEST_F(SdlInput, ExclusiveMouseHidesTheCursorUntilReleased) {
     EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
 }
 
-TEST_F(SdlInput, LosingFocusReleasesEveryHeldKey) {
+TEST_F(SdlInput, LosingFocusReleasesEveryHeldKey)
+{
     for (const char* keysym : {"w", "a", "space", "Shift_R", "KP_8"}) {
         ASSERT_TRUE(XdoTool(std::string("keydown ") + keysym));
     }
@@ -235,7 +254,7 @@ TEST_F(SdlInput, LosingFocusReleasesEveryHeldKey) {
     UseMouse(DISCL_EXCLUSIVE | DISCL_FOREGROUND);
     ASSERT_TRUE(SDL_GetRelativeMouseMode());
 
-    SDL_HideWindow(window);  // the window system moves focus away
+    SDL_HideWindow(window); // the window system moves focus away
     HRESULT result = DI_OK;
     ASSERT_TRUE(PumpUntil([&] {
         std::vector<BYTE> keys = Keys(&result);
@@ -266,5 +285,5 @@ TEST_F(SdlInput, LosingFocusReleasesEveryHeldKey) {
     EXPECT_TRUE(SDL_GetRelativeMouseMode()) << "re-acquiring takes the pointer again";
 }
 
-}  // namespace
-}  // namespace inputtest
+} // namespace
+} // namespace inputtest

@@ -12,15 +12,18 @@
 
 namespace {
 
-struct Devices {
+struct Devices
+{
     IDirectInput8W* input = nullptr;
     IDirectInputDevice8W* keyboard = nullptr;
     IDirectInputDevice8W* mouse = nullptr;
 
-    explicit Devices(DWORD mouseLevel = DISCL_EXCLUSIVE | DISCL_FOREGROUND) {
+    explicit Devices(DWORD mouseLevel = DISCL_EXCLUSIVE | DISCL_FOREGROUND)
+    {
         TestInput::SetAlwaysFocused(false);
         TestInput::Reset();
-        EXPECT_EQ(DirectInput8Create(nullptr, 0x0800, IID_IDirectInput8W, reinterpret_cast<void**>(&input), nullptr), DI_OK);
+        EXPECT_EQ(DirectInput8Create(nullptr, 0x0800, IID_IDirectInput8W, reinterpret_cast<void**>(&input), nullptr),
+                  DI_OK);
         EXPECT_EQ(input->CreateDevice(GUID_SysKeyboard, &keyboard, nullptr), DI_OK);
         EXPECT_EQ(keyboard->SetDataFormat(&c_dfDIKeyboard), DI_OK);
         EXPECT_EQ(keyboard->SetCooperativeLevel(nullptr, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND), DI_OK);
@@ -30,18 +33,21 @@ struct Devices {
         EXPECT_EQ(mouse->SetCooperativeLevel(nullptr, mouseLevel), DI_OK);
         EXPECT_EQ(mouse->Acquire(), DI_OK);
     }
-    ~Devices() {
+    ~Devices()
+    {
         SAFE_RELEASE(mouse);
         SAFE_RELEASE(keyboard);
         SAFE_RELEASE(input);
         TestInput::Reset();
     }
-    std::vector<BYTE> Keys(HRESULT expected = DI_OK) {
+    std::vector<BYTE> Keys(HRESULT expected = DI_OK)
+    {
         std::vector<BYTE> keys(256, 0xCD);
         EXPECT_EQ(keyboard->GetDeviceState(256, keys.data()), expected);
         return keys;
     }
-    DIMOUSESTATE2 Mouse(HRESULT expected = DI_OK) {
+    DIMOUSESTATE2 Mouse(HRESULT expected = DI_OK)
+    {
         DIMOUSESTATE2 state;
         std::memset(&state, 0xCD, sizeof(state));
         EXPECT_EQ(mouse->GetDeviceState(sizeof(state), &state), expected);
@@ -49,7 +55,8 @@ struct Devices {
     }
 };
 
-int HeldCount(const std::vector<BYTE>& keys) {
+int HeldCount(const std::vector<BYTE>& keys)
+{
     int held = 0;
     for (BYTE b : keys) {
         held += b != 0;
@@ -57,7 +64,8 @@ int HeldCount(const std::vector<BYTE>& keys) {
     return held;
 }
 
-TEST(DInputSeam, CreationRejectsWhatWindowsRejects) {
+TEST(DInputSeam, CreationRejectsWhatWindowsRejects)
+{
     IDirectInput8W* input = nullptr;
     EXPECT_EQ(DirectInput8Create(nullptr, 0x0700, IID_IDirectInput8W, reinterpret_cast<void**>(&input), nullptr),
               DIERR_OLDDIRECTINPUTVERSION);
@@ -97,7 +105,8 @@ TEST(DInputSeam, CreationRejectsWhatWindowsRejects) {
     EXPECT_EQ(input->Release(), 0u);
 }
 
-TEST(DInputSeam, EveryDefaultBindingReachesItsCode) {
+TEST(DInputSeam, EveryDefaultBindingReachesItsCode)
+{
     Devices devices;
     EXPECT_EQ(HeldCount(devices.Keys()), 0);
     for (const BoundKey& key : kDefaultBindings) {
@@ -117,7 +126,8 @@ TEST(DInputSeam, EveryDefaultBindingReachesItsCode) {
     EXPECT_EQ(keys[DIK_W] & keys[DIK_A] & keys[DIK_SPACE], 0x80);
 }
 
-TEST(DInputSeam, ScancodeTableMatchesPhysicalKeys) {
+TEST(DInputSeam, ScancodeTableMatchesPhysicalKeys)
+{
     for (const BoundKey& key : kDefaultBindings) {
         EXPECT_EQ(TestInput::DikFromScancode(key.scancode), key.dik) << key.keysym;
     }
@@ -150,7 +160,8 @@ TEST(DInputSeam, ScancodeTableMatchesPhysicalKeys) {
     EXPECT_GE(mapped, 100);
 }
 
-TEST(DInputSeam, MouseDeltasAndWheelSumExactlyUntilRead) {
+TEST(DInputSeam, MouseDeltasAndWheelSumExactlyUntilRead)
+{
     Devices devices;
     TestInput::MoveMouse(3, -4, 0);
     TestInput::MoveMouse(-10, 7, 120);
@@ -187,7 +198,8 @@ TEST(DInputSeam, MouseDeltasAndWheelSumExactlyUntilRead) {
     EXPECT_EQ(state.lZ, 0);
 }
 
-TEST(DInputSeam, FocusLossReleasesEveryKeyAndReacquires) {
+TEST(DInputSeam, FocusLossReleasesEveryKeyAndReacquires)
+{
     Devices devices;
     for (const BoundKey& key : kDefaultBindings) {
         TestInput::SetKey(key.dik, true);
@@ -225,7 +237,8 @@ TEST(DInputSeam, FocusLossReleasesEveryKeyAndReacquires) {
     EXPECT_EQ(devices.Keys()[DIK_K], 0x80);
 }
 
-TEST(DInputSeam, BackgroundDevicesAndAlwaysFocusedSwitchIgnoreFocus) {
+TEST(DInputSeam, BackgroundDevicesAndAlwaysFocusedSwitchIgnoreFocus)
+{
     Devices devices(DISCL_NONEXCLUSIVE | DISCL_BACKGROUND);
     EXPECT_FALSE(TestInput::MouseIsExclusive()) << "a shared mouse keeps the cursor";
     TestInput::SetFocus(false);
@@ -242,7 +255,8 @@ TEST(DInputSeam, BackgroundDevicesAndAlwaysFocusedSwitchIgnoreFocus) {
     TestInput::SetAlwaysFocused(false);
 }
 
-TEST(DInputSeam, EditorSwapsTheMouseBetweenExclusiveAndShared) {
+TEST(DInputSeam, EditorSwapsTheMouseBetweenExclusiveAndShared)
+{
     Devices devices;
     EXPECT_TRUE(TestInput::MouseIsExclusive());
     // As the editor does: unacquire, create anew, shared.
@@ -260,4 +274,4 @@ TEST(DInputSeam, EditorSwapsTheMouseBetweenExclusiveAndShared) {
     EXPECT_EQ(state.lY, 3);
 }
 
-}  // namespace
+} // namespace

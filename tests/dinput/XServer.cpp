@@ -9,7 +9,8 @@
 
 namespace inputtest {
 
-XServer::XServer() {
+XServer::XServer()
+{
     int fds[2];
     if (pipe(fds) != 0) {
         return;
@@ -41,7 +42,8 @@ XServer::XServer() {
     }
 }
 
-XServer::~XServer() {
+XServer::~XServer()
+{
     if (pid > 0) {
         kill(pid, SIGTERM);
         int status = 0;
@@ -49,9 +51,10 @@ XServer::~XServer() {
     }
 }
 
-bool XdoTool(const std::string& arguments) {
+bool XdoTool(const std::string& arguments)
+{
     const std::string command = "xdotool " + arguments + " >/dev/null 2>&1";
     return std::system(command.c_str()) == 0;
 }
 
-}  // namespace inputtest
+} // namespace inputtest

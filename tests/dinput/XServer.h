@@ -6,7 +6,8 @@
 
 namespace inputtest {
 
-class XServer {
+class XServer
+{
 public:
     XServer();
     ~XServer();
@@ -21,4 +22,4 @@ private:
 // Runs xdotool with the given arguments on the current DISPLAY; true on success.
 bool XdoTool(const std::string& arguments);
 
-}  // namespace inputtest
+} // namespace inputtest

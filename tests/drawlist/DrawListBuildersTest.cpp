@@ -17,8 +17,8 @@ TEST(DrawListBuilders, ClearColoursQuantiseAtAndBetweenTheEnds)
         float component;
         DWORD channel;
     };
-    const Case cases[] = {{0.0f, 0},   {-1.0f, 0},  {1.0f, 255},         {7.5f, 255}, {0.5f, 128},
-                          {0.2f, 51},  {1.0f / 255.0f, 1}, {0.999f, 255}, {NAN, 0}};
+    const Case cases[] = {{0.0f, 0},  {-1.0f, 0},         {1.0f, 255},   {7.5f, 255}, {0.5f, 128},
+                          {0.2f, 51}, {1.0f / 255.0f, 1}, {0.999f, 255}, {NAN, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.component);
         ClearRecord r;
@@ -30,7 +30,7 @@ TEST(DrawListBuilders, ClearColoursQuantiseAtAndBetweenTheEnds)
     mixed.green = 0.0f;
     mixed.blue = 0.25f;
     mixed.alpha = 0.5f;
-    EXPECT_EQ(mixed.Colour(), 0x80FF0040u);  // alpha in the top byte, then red, green, blue
+    EXPECT_EQ(mixed.Colour(), 0x80FF0040u); // alpha in the top byte, then red, green, blue
 }
 
 constexpr float kUntouched = 7.0f;
@@ -52,12 +52,13 @@ TEST(DrawListBuilders, DownScaleOffsetsCentreOnThePixelInRowOrder)
     const float tu = 1.0f / w, tv = 1.0f / h;
     SampleFilter two = FilterOf(SampleFilter::kDownScale2x2);
     two.Build(w, h);
-    const float expected2[4][2] = {{-0.5f * tu, -0.5f * tv}, {0.5f * tu, -0.5f * tv}, {-0.5f * tu, 0.5f * tv}, {0.5f * tu, 0.5f * tv}};
+    const float expected2[4][2] = {
+        {-0.5f * tu, -0.5f * tv}, {0.5f * tu, -0.5f * tv}, {-0.5f * tu, 0.5f * tv}, {0.5f * tu, 0.5f * tv}};
     for (int i = 0; i < 4; ++i) {
         EXPECT_FLOAT_EQ(two.offsets[i][0], expected2[i][0]) << i;
         EXPECT_FLOAT_EQ(two.offsets[i][1], expected2[i][1]) << i;
     }
-    EXPECT_EQ(two.offsets[4][0], kUntouched);  // a builder fills only its own samples
+    EXPECT_EQ(two.offsets[4][0], kUntouched); // a builder fills only its own samples
     EXPECT_EQ(two.weights[0][0], kUntouched);
 
     SampleFilter four = FilterOf(SampleFilter::kDownScale4x4);
@@ -91,10 +92,10 @@ TEST(DrawListBuilders, Gauss5WeightsSumToTheMultiplierOverThirteenPoints)
         EXPECT_FLOAT_EQ(f.offsets[6][0], 0.0f);
         EXPECT_FLOAT_EQ(f.offsets[6][1], 0.0f);
         EXPECT_FLOAT_EQ(f.offsets[12][0], 2.0f / 64);
-        EXPECT_FLOAT_EQ(f.offsets[1][1], -1.0f / 32);  // (-1, -1)
+        EXPECT_FLOAT_EQ(f.offsets[1][1], -1.0f / 32); // (-1, -1)
         for (int i = 0; i < 13; ++i) {
             EXPECT_LE(f.weights[i][0], f.weights[6][0]);
-            EXPECT_FLOAT_EQ(f.weights[i][0], f.weights[12 - i][0]);  // the point mirrored through the centre
+            EXPECT_FLOAT_EQ(f.weights[i][0], f.weights[12 - i][0]); // the point mirrored through the centre
         }
         EXPECT_EQ(f.offsets[13][0], kUntouched);
     }
@@ -125,13 +126,13 @@ TEST(DrawListBuilders, BloomEntriesMirrorAlongTheirAxis)
             EXPECT_FLOAT_EQ(f.offsets[i][c.axis], -f.offsets[i - 7][c.axis]) << i;
             EXPECT_EQ(f.weights[i][1], f.weights[i - 7][1]) << i;
         }
-        EXPECT_FLOAT_EQ(f.offsets[15][c.axis], texel);  // the last entry lands on the first step again
+        EXPECT_FLOAT_EQ(f.offsets[15][c.axis], texel); // the last entry lands on the first step again
         EXPECT_EQ(f.weights[15][0], f.weights[1][0]);
     }
     EXPECT_FLOAT_EQ(GaussianDistribution(0, 0, 1), 0.3989423f);
     EXPECT_FLOAT_EQ(GaussianDistribution(1, 0, 1), 0.2419707f);
 
-    SampleFilter flat = FilterOf(SampleFilter::kBloomW, 1.0f, 0.0f);  // never reaches here from a file
+    SampleFilter flat = FilterOf(SampleFilter::kBloomW, 1.0f, 0.0f); // never reaches here from a file
     flat.Build(0, 0);
     for (const auto& w : flat.weights) EXPECT_TRUE(std::isfinite(w[0]));
     for (const auto& o : flat.offsets) EXPECT_TRUE(std::isfinite(o[0]));
@@ -151,11 +152,18 @@ TEST(DrawListBuilders, RectangleModesMapTheIntendedTexels)
     };
     const Case cases[] = {
         {"whole, same size", RectMode::kWhole, &screen, &screen, {0, 0, 1, 1}},
-        {"whole, both bordered", RectMode::kWhole, &bordered, &eighth,
+        {"whole, both bordered",
+         RectMode::kWhole,
+         &bordered,
+         &eighth,
          {1.f / 42 - 1.f / 22, 1.f / 32 - 1.f / 17, 1 - 1.f / 42 + 1.f / 22, 1 - 1.f / 32 + 1.f / 17}},
         {"crop", RectMode::kCrop, &screen, &quarter, {2.f / 165, 1.f / 123, 1 - 3.f / 165, 1 - 2.f / 123}},
         {"source rect", RectMode::kSrcRect, &bordered, &eighth, {1.f / 42, 1.f / 32, 1 - 1.f / 42, 1 - 1.f / 32}},
-        {"destination rect", RectMode::kDestRect, &quarter, &bordered, {-1.f / 42, -1.f / 32, 1 + 1.f / 42, 1 + 1.f / 32}},
+        {"destination rect",
+         RectMode::kDestRect,
+         &quarter,
+         &bordered,
+         {-1.f / 42, -1.f / 32, 1 + 1.f / 42, 1 + 1.f / 32}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -180,7 +188,7 @@ TEST(DrawListBuilders, RectangleModesMapTheIntendedTexels)
     RectMode orphan;
     orphan.mode = RectMode::kCrop;
     orphan.coords.left = 0.3f;
-    orphan.Build(nullptr, &screen, 160, 120);  // an empty source slot: the whole image
+    orphan.Build(nullptr, &screen, 160, 120); // an empty source slot: the whole image
     EXPECT_EQ(orphan.coords.left, 0.0f);
     EXPECT_EQ(orphan.coords.right, 1.0f);
 }
@@ -208,9 +216,9 @@ TEST(DrawListBuilders, MeshTransformsAndTargetSwaps)
         EXPECT_EQ(table.At(13), frame % 2 ? &b : &a) << frame;
         DrawList::SwapRenderTargets(swap, table);
     }
-    table.Swap(13, 99);  // out of range: nothing moves
+    table.Swap(13, 99); // out of range: nothing moves
     EXPECT_EQ(table.At(13), &a);
-    EXPECT_EQ(table.Slot(14), &b);  // slots keep their textures; only the order changes
+    EXPECT_EQ(table.Slot(14), &b); // slots keep their textures; only the order changes
 }
 
 } // namespace

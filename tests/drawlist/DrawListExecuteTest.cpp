@@ -54,40 +54,42 @@ TEST_F(FrameTest, StepsSwitchTargetsClearAndBindInFileOrder)
     D3DXMatrixTranslation(&a, 1, 2, 3);
     D3DXMatrixScaling(&b, 2, 2, 2);
     frame.heightmaps = {a, b};
-    DrawList chain = Load(Head("FinalLDR", "A SceneTex 14\nA BloomTex 12\n") + ListStep("Opaque", 0, 0) +
-                          ListStep("Glass", 1, 0, " R 14 0\n", " R 14 1\n") +
-                          "Step GEDL\n N Mask\n Tech HeatMask\n L 0\n T 13\n H 1\n C 1 0 0 0 0 1 0\n C END\n RB END\n RA END\n"
-                          " SB END\n SA END\n X NoiseTex 81\n X END\n" +
-                          PostStep("Copy", "PassThrough", 0, 14, "2", "Whole", " G HeatTex 13\n") +
-                          ListStep("Skipped", 3, 12) + PostStep("Nowhere", "PassThrough", 0, 11) + ListStep("Overlay", 4, 13));
+    DrawList chain =
+        Load(Head("FinalLDR", "A SceneTex 14\nA BloomTex 12\n") + ListStep("Opaque", 0, 0) +
+             ListStep("Glass", 1, 0, " R 14 0\n", " R 14 1\n") +
+             "Step GEDL\n N Mask\n Tech HeatMask\n L 0\n T 13\n H 1\n C 1 0 0 0 0 1 0\n C END\n RB END\n RA END\n"
+             " SB END\n SA END\n X NoiseTex 81\n X END\n" +
+             PostStep("Copy", "PassThrough", 0, 14, "2", "Whole", " G HeatTex 13\n") + ListStep("Skipped", 3, 12) +
+             PostStep("Nowhere", "PassThrough", 0, 11) + ListStep("Overlay", 4, 13));
     LvD3D9_EnableCallLog(true);
     chain.Execute(frame);
     const std::vector<std::string> expected = {
-        "SetRenderTarget 32x16",  // the scene target, cleared
+        "SetRenderTarget 32x16", // the scene target, cleared
         "Clear",
         "DrawHeightmaps",
         "List 0 z=1 zw=1 blend=5/6",
         "List 1 z=1 zw=0 blend=5/6",
-        "SetRenderTarget 45x29",  // the mask's target for its step only
+        "SetRenderTarget 45x29", // the mask's target for its step only
         "Clear",
         "SetTechnique HeatMask",
         "Heightmap 0 still",
         "Heightmap 1 still",
         "StepList 0 HeatMask noise=bound",
         "SetRenderTarget 32x16",
-        "SetRenderTarget 46x30",  // the copy draws into 14 and stays there
+        "SetRenderTarget 46x30", // the copy draws into 14 and stays there
         "SetTechnique PassThrough",
         "Quad 46x30 SceneTex=null BloomTex=null HeatTex=bound",
-        "SetRenderTarget 45x29",  // empty slots 12 and 11 skipped; the overlay visits 13
+        "SetRenderTarget 45x29", // empty slots 12 and 11 skipped; the overlay visits 13
         "List 4 z=1 zw=1 blend=5/6",
         "SetRenderTarget 46x30",
         "SetTechnique FinalLDR",
         "SetRenderTarget 64x48 backbuffer",
         "Quad 64x48 SceneTex=bound BloomTex=null HeatTex=bound",
     };
-    EXPECT_EQ(Log({"SetRenderTarget", "Clear", "SetTechnique", "List", "StepList", "Heightmap", "DrawHeightmaps", "Quad"}),
-              expected);
-    EXPECT_EQ(frame.BoundTo("SceneTex"), nullptr);  // the closing bindings are let go
+    EXPECT_EQ(
+        Log({"SetRenderTarget", "Clear", "SetTechnique", "List", "StepList", "Heightmap", "DrawHeightmaps", "Quad"}),
+        expected);
+    EXPECT_EQ(frame.BoundTo("SceneTex"), nullptr); // the closing bindings are let go
     DWORD z = 0, zWrite = 0;
     frame.device->GetRenderState(D3DRS_ZENABLE, &z);
     frame.device->GetRenderState(D3DRS_ZWRITEENABLE, &zWrite);
@@ -100,7 +102,7 @@ TEST_F(FrameTest, FiltersAndRectanglesAreRebuiltOnRedrawFramesOnly)
     MakeNamedTargets(frame);
     DrawList chain = Load(Head("FinalLDR", "A SceneTex 8\n") + PostStep("Down", "DownScale2x2", 0, 8, "2", "SrcRect"));
     PostProcessPass& pass = chain.steps[0].postProcessPasses[0];
-    const float tu = 1.0f / 40, tv = 1.0f / 24;  // slot 8
+    const float tu = 1.0f / 40, tv = 1.0f / 24; // slot 8
     float sent[16][2] = {};
     struct Frame
     {
@@ -115,7 +117,7 @@ TEST_F(FrameTest, FiltersAndRectanglesAreRebuiltOnRedrawFramesOnly)
         EXPECT_FLOAT_EQ(sent[0][0], f.expectedFirstU);
         EXPECT_FLOAT_EQ(sent[3][1], 0.5f * tv);
         EXPECT_FLOAT_EQ(pass.rect.coords.left, f.redraw ? 1.0f / 32 : 0.5f);
-        pass.filter.offsets[0][0] = 0.25f;  // what a frame without a redraw must send unchanged
+        pass.filter.offsets[0][0] = 0.25f; // what a frame without a redraw must send unchanged
         pass.rect.coords.left = 0.5f;
     }
 }
@@ -128,11 +130,11 @@ TEST_F(FrameTest, SwapsAlternateSlotsFrameByFrameAndOutliveTheChain)
     DrawList chain = Load(text);
     LvD3D9_EnableCallLog(true);
     for (int i = 0; i < 4; ++i) DrawFrame(chain);
-    const std::vector<std::string> alternating = {"SetRenderTarget 46x30", "SetRenderTarget 47x31", "SetRenderTarget 46x30",
-                                                  "SetRenderTarget 47x31"};
+    const std::vector<std::string> alternating = {"SetRenderTarget 46x30", "SetRenderTarget 47x31",
+                                                  "SetRenderTarget 46x30", "SetRenderTarget 47x31"};
     EXPECT_EQ(Log({"SetRenderTarget 46", "SetRenderTarget 47"}), alternating);
     LvD3D9_ClearCallLog();
-    DrawList replacement = Load(text);  // a new chain sees the order the old one left
+    DrawList replacement = Load(text); // a new chain sees the order the old one left
     DrawFrame(chain);
     DrawFrame(replacement);
     EXPECT_EQ(Log({"SetRenderTarget 46", "SetRenderTarget 47"}),
@@ -187,7 +189,7 @@ TEST_F(FrameTest, EmptyChainsDrawTheSceneStraightOntoTheBackBuffer)
     };
     for (DrawList* chain : {&missing, &noScene}) {
         if (chain == &noScene) {
-            frame.targets.Slot(0)->Release();  // the scene target failed to be made
+            frame.targets.Slot(0)->Release(); // the scene target failed to be made
             frame.targets.Slot(0) = nullptr;
         }
         LvD3D9_ClearCallLog();
@@ -249,9 +251,9 @@ TEST_F(FrameTest, ACopyingChainShowsTheSceneUnmovedAndTheBlurSmoothsIt)
     DrawFrame(straight);
     const std::vector<uint8_t> direct = BackBuffer();
 
-    DrawList copy = Load(Head("FinalLDR", "A SceneTex 14\n") + ListStep("Opaque", 0, 0) + ListStep("Glass", 1, 0) +
-                         ListStep("Sparks", 3, 0) + PostStep("One", "PassThrough", 0, 13) +
-                         PostStep("Two", "PassThrough", 13, 14));
+    DrawList copy =
+        Load(Head("FinalLDR", "A SceneTex 14\n") + ListStep("Opaque", 0, 0) + ListStep("Glass", 1, 0) +
+             ListStep("Sparks", 3, 0) + PostStep("One", "PassThrough", 0, 13) + PostStep("Two", "PassThrough", 13, 14));
     DrawFrame(copy);
     const std::vector<uint8_t> copied = BackBuffer();
     ASSERT_EQ(copied.size(), direct.size());
@@ -309,7 +311,8 @@ TEST_F(FrameTest, ShippedChainsFindTheirTechniquesAndDrawAtEveryTier)
                 }
             }
             for (const std::string& t : techniques) EXPECT_EQ(frame.effect->ValidateTechnique(t.c_str()), D3D_OK) << t;
-            for (const std::string& p : parameters) EXPECT_NE(frame.effect->GetParameterByName(nullptr, p.c_str()), nullptr) << p;
+            for (const std::string& p : parameters)
+                EXPECT_NE(frame.effect->GetParameterByName(nullptr, p.c_str()), nullptr) << p;
 
             LvD3D9_ClearCallLog();
             LvD3D9_EnableCallLog(true);

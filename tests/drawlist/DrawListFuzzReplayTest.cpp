@@ -36,7 +36,7 @@ std::vector<std::string> SeedTexts()
 TEST(DrawListFuzzReplay, SeedsAndTheirMutationsKeepEveryIndexInItsTable)
 {
     const std::vector<std::string> seeds = SeedTexts();
-    EXPECT_GE(seeds.size(), 9u);  // six chains, two other configs, the broken seeds
+    EXPECT_GE(seeds.size(), 9u); // six chains, two other configs, the broken seeds
     const char kReplacements[] = "0 \n-#E9(x";
     testing::internal::CaptureStderr();
     for (const std::string& text : seeds) {

@@ -97,7 +97,7 @@ TEST(DrawListParse, EveryStepKindLoadsIntoItsRecords)
     EXPECT_FLOAT_EQ(c.depth, 1.0f);
     EXPECT_EQ(c.stencil, 7u);
     ASSERT_EQ(scene.renderStatesBefore.size(), 1u);
-    EXPECT_EQ(scene.renderStatesAfter[0].value, 1u);  // "TRUE" reads as 1
+    EXPECT_EQ(scene.renderStatesAfter[0].value, 1u); // "TRUE" reads as 1
     EXPECT_EQ(scene.samplerStatesAfter.size(), 2u);
     EXPECT_EQ(scene.textureBindings[0].index, 99);
 
@@ -118,7 +118,7 @@ TEST(DrawListParse, EveryStepKindLoadsIntoItsRecords)
     EXPECT_EQ(fse.swaps[0].first, 14u);
     EXPECT_EQ(fse.swaps[0].second, 15u);
     for (int i = 0; i < kFilterSampleCount; ++i) {
-        EXPECT_EQ(fse.filter.offsets[i][0], 0.0f);  // nothing built before the first redraw frame
+        EXPECT_EQ(fse.filter.offsets[i][0], 0.0f); // nothing built before the first redraw frame
         EXPECT_EQ(fse.filter.weights[i][3], 0.0f);
     }
 
@@ -173,33 +173,45 @@ struct EndingCase
 TEST(DrawListParse, ListsAndFilesEndWhereTheRulesSay)
 {
     const EndingCase cases[] = {
-        {"END on the fourth line: list A empty", Header("A END\n", "B 0 5 2\nB END\n") + Fse("F"), {"F"}, 0,
+        {"END on the fourth line: list A empty",
+         Header("A END\n", "B 0 5 2\nB END\n") + Fse("F"),
+         {"F"},
+         0,
          [](const DrawList& c) {
              EXPECT_TRUE(c.textureBindings.empty());
              EXPECT_EQ(c.samplerStates.size(), 1u);
          }},
-        {"a one-token line ends list A, list B and the file", Header("A SceneTex 0\nlonely\nB 0 5 2\nB END\n") + Fse("F"),
-         {}, 1,
+        {"a one-token line ends list A, list B and the file",
+         Header("A SceneTex 0\nlonely\nB 0 5 2\nB END\n") + Fse("F"),
+         {},
+         1,
          [](const DrawList& c) {
              EXPECT_EQ(c.textureBindings.size(), 1u);
              EXPECT_TRUE(c.samplerStates.empty());
          }},
-        {"a one-token line ends the later lists of its step", Header() + Scene("S", " RS 14 0\n") + Scene("Cut", " RS 14 0\nlonely\n") + Scene("After"),
-         {"S", "Cut"}, 1,
+        {"a one-token line ends the later lists of its step",
+         Header() + Scene("S", " RS 14 0\n") + Scene("Cut", " RS 14 0\nlonely\n") + Scene("After"),
+         {"S", "Cut"},
+         1,
          [](const DrawList& c) {
              const RenderListPass& cut = c.steps[1].renderListPasses[0];
              EXPECT_EQ(cut.renderStatesBefore.size(), 1u);
              EXPECT_TRUE(cut.renderStatesAfter.empty() && cut.samplerStatesAfter.empty());
          }},
-        {"an unknown step keyword keeps the steps before it, quietly", Header() + Fse("A") + "Step Blur\n" + Fse("B"), {"A"}, 0,
+        {"an unknown step keyword keeps the steps before it, quietly",
+         Header() + Fse("A") + "Step Blur\n" + Fse("B"),
+         {"A"},
+         0,
          nullptr},
         {"step keywords are case-sensitive", Header() + Fse("A") + "Step fse\n" + Fse("B"), {"A"}, 0, nullptr},
         {"the filter and rectangle keywords",
          Header() + Fse("Two", "2", "Crop") + Fse("Four", "4", "SrcRect") + Fse("Gauss", "Gauss5 0.5", "Other") +
              Fse("BloomH", "BloomH 2 0.25", "DestRect"),
-         {"Two", "Four", "Gauss", "BloomH"}, 0,
+         {"Two", "Four", "Gauss", "BloomH"},
+         0,
          [](const DrawList& c) {
-             const int kinds[] = {SampleFilter::kDownScale2x2, SampleFilter::kDownScale4x4, SampleFilter::kGauss5, SampleFilter::kBloomH};
+             const int kinds[] = {SampleFilter::kDownScale2x2, SampleFilter::kDownScale4x4, SampleFilter::kGauss5,
+                                  SampleFilter::kBloomH};
              const int modes[] = {RectMode::kCrop, RectMode::kSrcRect, RectMode::kWhole, RectMode::kDestRect};
              for (size_t i = 0; i < 4; ++i) {
                  EXPECT_EQ(c.steps[i].postProcessPasses[0].filter.kind, kinds[i]);
@@ -209,8 +221,11 @@ TEST(DrawListParse, ListsAndFilesEndWhereTheRulesSay)
              EXPECT_FLOAT_EQ(c.steps[3].postProcessPasses[0].filter.deviation, 2.0f);
              EXPECT_FLOAT_EQ(c.steps[3].postProcessPasses[0].filter.multiplier, 0.25f);
          }},
-        {"comments and blank lines are no records", "# top\n\nName N # trailing\n  \nClose C\nScene 0\nA END\nB END\n" + Fse("F"),
-         {"F"}, 0, [](const DrawList& c) { EXPECT_EQ(c.name, "N"); }},
+        {"comments and blank lines are no records",
+         "# top\n\nName N # trailing\n  \nClose C\nScene 0\nA END\nB END\n" + Fse("F"),
+         {"F"},
+         0,
+         [](const DrawList& c) { EXPECT_EQ(c.name, "N"); }},
     };
     for (const EndingCase& k : cases) {
         SCOPED_TRACE(k.what);
@@ -244,24 +259,41 @@ TEST(DrawListParse, HostileFilesAreReportedAndLoadWhatIsSound)
 {
     const HostileCase cases[] = {
         {"an empty file", "", {}, "three header lines", [](const DrawList& c) { EXPECT_TRUE(c.IsEmpty()); }},
-        {"a short header", "Name N\nClose", {}, "three header lines",
+        {"a short header",
+         "Name N\nClose",
+         {},
+         "three header lines",
          [](const DrawList& c) {
              EXPECT_EQ(c.name, "N");
              EXPECT_EQ(c.sceneTarget, 0);
          }},
-        {"a scene target in the empty slots", "Name N\nClose C\nScene 5\nA END\nB END\n", {}, "scene target 5",
+        {"a scene target in the empty slots",
+         "Name N\nClose C\nScene 5\nA END\nB END\n",
+         {},
+         "scene target 5",
          [](const DrawList& c) { EXPECT_EQ(c.sceneTarget, 0); }},
-        {"a huge scene target", "Name N\nClose C\nScene 99999999999\nA END\nB END\n", {}, "not a usable number",
+        {"a huge scene target",
+         "Name N\nClose C\nScene 99999999999\nA END\nB END\n",
+         {},
+         "not a usable number",
          [](const DrawList& c) { EXPECT_EQ(c.sceneTarget, 0); }},
-        {"a destination outside the table", Header() + Fse("Bad").replace(Fse("Bad").find("Dst 13"), 6, "Dst 16") + Fse("Good"), {"Good"},
-         "destination 16", nullptr},
-        {"a render list outside 0 to 4", Header() + Scene("Bad").replace(Scene("Bad").find("List 0"), 6, "List 5") + Scene("Good"),
-         {"Good"}, "render list 5", nullptr},
+        {"a destination outside the table",
+         Header() + Fse("Bad").replace(Fse("Bad").find("Dst 13"), 6, "Dst 16") + Fse("Good"),
+         {"Good"},
+         "destination 16",
+         nullptr},
+        {"a render list outside 0 to 4",
+         Header() + Scene("Bad").replace(Scene("Bad").find("List 0"), 6, "List 5") + Scene("Good"),
+         {"Good"},
+         "render list 5",
+         nullptr},
         {"bindings and swaps into empty slots and past the textures",
          Header("A SceneTex 3\nA BloomTex 11\nA END\n") +
-             "Step FSE\n N F\n T T\n S 0\n D 13\n F None\n R Whole\n C END\n SB END\n SA END\n Tex Noise 86\n Tex Noise 81\n Tex END\n"
+             "Step FSE\n N F\n T T\n S 0\n D 13\n F None\n R Whole\n C END\n SB END\n SA END\n Tex Noise 86\n Tex "
+             "Noise 81\n Tex END\n"
              " Tg HeatTex -1\n Tg END\n Sw 2 13\n Sw 13 14\n Sw END\n",
-         {"F"}, "names no render target",
+         {"F"},
+         "names no render target",
          [](const DrawList& c) {
              ASSERT_EQ(c.textureBindings.size(), 1u);
              EXPECT_EQ(c.textureBindings[0].parameter, "BloomTex");
@@ -273,8 +305,10 @@ TEST(DrawListParse, HostileFilesAreReportedAndLoadWhatIsSound)
              EXPECT_EQ(p.swaps[0].first, 13u);
          }},
         {"missing and non-numeric values become 0",
-         Header() + "Step DrawList\n N S\n L 0\n T 0\n C 1 0.5\n C 1 x 0 0 0 1 0\n C END\n RB END\n RA END\n SB 0\n SB END\n SA END\n Tex END\n",
-         {"S"}, "missing",
+         Header() + "Step DrawList\n N S\n L 0\n T 0\n C 1 0.5\n C 1 x 0 0 0 1 0\n C END\n RB END\n RA END\n SB 0\n SB "
+                    "END\n SA END\n Tex END\n",
+         {"S"},
+         "missing",
          [](const DrawList& c) {
              const RenderListPass& p = c.steps[0].renderListPasses[0];
              ASSERT_EQ(p.clears.size(), 2u);
@@ -283,25 +317,44 @@ TEST(DrawListParse, HostileFilesAreReportedAndLoadWhatIsSound)
              EXPECT_EQ(p.clears[1].red, 0.0f);
              EXPECT_EQ(p.samplerStatesBefore.size(), 1u);
          }},
-        {"NaN and infinity", Header() + Fse("G", "Gauss5 nan") + Fse("B", "BloomW inf 1e999"), {"G", "B"}, "not a usable number",
+        {"NaN and infinity",
+         Header() + Fse("G", "Gauss5 nan") + Fse("B", "BloomW inf 1e999"),
+         {"G", "B"},
+         "not a usable number",
          [](const DrawList& c) {
              EXPECT_EQ(c.steps[0].postProcessPasses[0].filter.multiplier, 0.0f);
              EXPECT_FLOAT_EQ(c.steps[1].postProcessPasses[0].filter.deviation, kDefaultBloomDeviation);
          }},
-        {"a bloom deviation of zero or below", Header() + Fse("Z", "BloomW 0 1") + Fse("N", "BloomH -2 1"), {"Z", "N"}, "deviation",
+        {"a bloom deviation of zero or below",
+         Header() + Fse("Z", "BloomW 0 1") + Fse("N", "BloomH -2 1"),
+         {"Z", "N"},
+         "deviation",
          [](const DrawList& c) {
              EXPECT_FLOAT_EQ(c.steps[0].postProcessPasses[0].filter.deviation, 1.0f);
              EXPECT_FLOAT_EQ(c.steps[1].postProcessPasses[0].filter.deviation, 1.0f);
          }},
-        {"an unknown filter", Header() + Fse("U", "Box9"), {"U"}, "unknown filter",
+        {"an unknown filter",
+         Header() + Fse("U", "Box9"),
+         {"U"},
+         "unknown filter",
          [](const DrawList& c) { EXPECT_EQ(c.steps[0].postProcessPasses[0].filter.kind, SampleFilter::kNone); }},
-        {"an over-long line ends the file", Header("A SceneTex 0\nA " + std::string(1200, 'x') + " 0\nA END\n") + Fse("F"), {},
-         "ends inside a list", [](const DrawList& c) { EXPECT_EQ(c.textureBindings.size(), 1u); }},
-        {"a file cut inside a step", Header() + Fse("Whole") + "Step FSE\n Name Cut\n Tech T\n", {"Whole"}, "inside the step",
+        {"an over-long line ends the file",
+         Header("A SceneTex 0\nA " + std::string(1200, 'x') + " 0\nA END\n") + Fse("F"),
+         {},
+         "ends inside a list",
+         [](const DrawList& c) { EXPECT_EQ(c.textureBindings.size(), 1u); }},
+        {"a file cut inside a step",
+         Header() + Fse("Whole") + "Step FSE\n Name Cut\n Tech T\n",
+         {"Whole"},
+         "inside the step",
          nullptr},
-        {"too many records", Header(Repeat("A SceneTex 0\n", 100) + "A END\n") + Fse("F"), {"F"}, "more than 64 records",
+        {"too many records",
+         Header(Repeat("A SceneTex 0\n", 100) + "A END\n") + Fse("F"),
+         {"F"},
+         "more than 64 records",
          [](const DrawList& c) { EXPECT_EQ(c.textureBindings.size(), 64u); }},
-        {"too many steps", Header() + Repeat(Fse("F"), 70), std::vector<std::string>(64, "F"), "more than 64 steps", nullptr},
+        {"too many steps", Header() + Repeat(Fse("F"), 70), std::vector<std::string>(64, "F"), "more than 64 steps",
+         nullptr},
         {"binary noise", std::string(kNoise, sizeof(kNoise) - 1), {}, "", nullptr},
     };
     for (const HostileCase& k : cases) {
@@ -341,7 +394,7 @@ TEST(DrawListParse, ShippedFilesLoadCleanlyWithTheSceneInOrder)
         const Reports r = CaptureReports([&] { EXPECT_TRUE(chain.Load(ShippedDrawList(file))); });
         EXPECT_EQ(r.count, 0) << r.text;
         const std::string stem = std::string(file).substr(0, std::string(file).size() - 4);
-        EXPECT_EQ(chain.name, stem);  // only Blur.cfg is called "Blur"
+        EXPECT_EQ(chain.name, stem); // only Blur.cfg is called "Blur"
         names.insert(chain.name);
         EXPECT_FALSE(chain.closingTechnique.empty());
         EXPECT_EQ(chain.sceneTarget, 0);

@@ -69,12 +69,12 @@ TEST(DrawListStack, TheBlurStaysInFrontAndStageChangesBehindItDoNotPileUp)
     stack.Pop();
     stack.Pop();
     stack.SetRedraw(false);
-    stack.Pop();  // nothing left: still a redraw
+    stack.Pop(); // nothing left: still a redraw
     EXPECT_TRUE(stack.IsRedraw());
     EXPECT_EQ(stack.First(), nullptr);
     stack.SetRedraw(false);
     stack.Clear();
-    EXPECT_FALSE(stack.IsRedraw());  // clearing nothing changes nothing
+    EXPECT_FALSE(stack.IsRedraw()); // clearing nothing changes nothing
 }
 
 TEST(DrawListStack, UnknownStagesAndMissingFilesKeepTheStackUsable)

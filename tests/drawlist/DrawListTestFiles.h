@@ -44,7 +44,8 @@ Reports CaptureReports(Run run)
     run();
     Reports r;
     r.text = testing::internal::GetCapturedStderr();
-    for (size_t at = r.text.find("Failed in file: "); at != std::string::npos; at = r.text.find("Failed in file: ", at + 1)) {
+    for (size_t at = r.text.find("Failed in file: "); at != std::string::npos;
+         at = r.text.find("Failed in file: ", at + 1)) {
         ++r.count;
     }
     return r;
@@ -58,6 +59,10 @@ inline Reports LoadText(const std::string& text, DrawList& out)
 }
 
 // The shipped files, relative to the run tree's bin folder the tests run in.
-inline std::string ShippedDrawList(const char* name) { return std::string("../Config/") + name; }
+inline std::string ShippedDrawList(const char* name)
+{
+    return std::string("../Config/") + name;
+}
 
-const char* const kShippedDrawLists[] = {"HDR.cfg", "HeatandHDR.cfg", "MotionBlur.cfg", "2_0.cfg", "Heat2_0.cfg", "Blur.cfg"};
+const char* const kShippedDrawLists[] = {"HDR.cfg", "HeatandHDR.cfg", "MotionBlur.cfg",
+                                         "2_0.cfg", "Heat2_0.cfg",    "Blur.cfg"};

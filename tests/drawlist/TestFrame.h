@@ -78,8 +78,8 @@ public:
     {
         D3DXTECHNIQUE_DESC desc = {};
         effect->GetTechniqueDesc(effect->GetCurrentTechnique(), &desc);
-        LvD3D9_LogCall("StepList " + std::to_string(list) + " " + (desc.Name ? desc.Name : "?") + " noise=" +
-                       (BoundTo("NoiseTex") == noise ? "bound" : "unbound"));
+        LvD3D9_LogCall("StepList " + std::to_string(list) + " " + (desc.Name ? desc.Name : "?") +
+                       " noise=" + (BoundTo("NoiseTex") == noise ? "bound" : "unbound"));
     }
 
     int GetHeightmapCount() override { return int(heightmaps.size()); }
@@ -149,7 +149,8 @@ public:
     void MakeTarget(int slot, UINT width, UINT height, D3DFORMAT format = D3DFMT_A8R8G8B8)
     {
         IDirect3DTexture9* t = nullptr;
-        ASSERT_EQ(device->CreateTexture(width, height, 1, D3DUSAGE_RENDERTARGET, format, D3DPOOL_DEFAULT, &t, nullptr), D3D_OK);
+        ASSERT_EQ(device->CreateTexture(width, height, 1, D3DUSAGE_RENDERTARGET, format, D3DPOOL_DEFAULT, &t, nullptr),
+                  D3D_OK);
         targets.Slot(slot) = t;
     }
 
@@ -181,7 +182,7 @@ public:
     bool redraw = true;
     UINT cropWidth = 0, cropHeight = 0;
     std::vector<D3DXMATRIX> heightmaps;
-    std::vector<std::vector<Rect>> scene;  // flat rectangles per render list
+    std::vector<std::vector<Rect>> scene; // flat rectangles per render list
     std::vector<const char*> quadParameters = {"SceneTex", "BloomTex", "HeatTex"};
 };
 
@@ -216,7 +217,8 @@ protected:
                                                      nullptr, &frame.effect, &errors);
         ASSERT_EQ(hr, D3D_OK) << (errors ? static_cast<const char*>(errors->GetBufferPointer()) : "");
         std::system(("rm -rf '" + folder + "'").c_str());
-        ASSERT_EQ(frame.device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &frame.noise, nullptr), D3D_OK);
+        ASSERT_EQ(frame.device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &frame.noise, nullptr),
+                  D3D_OK);
         frame.device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
         frame.device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
         frame.device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);

@@ -8,7 +8,8 @@
 
 namespace {
 
-struct Events {
+struct Events
+{
     std::vector<std::string> log;
 };
 
@@ -44,7 +45,7 @@ TEST(DXUTDialog, HotkeysClicksAndComboSelection)
 
     EXPECT_EQ(combo->GetSelectedData(), nullptr);
     combo->SetDropHeight(100);
-    int actions[] = { 45, 44, 47 };
+    int actions[] = {45, 44, 47};
     combo->AddItem(L"Cycle next active object (Z)", &actions[0]);
     combo->AddItem(L"Cycle prev active object (Z)", &actions[1]);
     combo->AddItem(L"Toggle gravity", &actions[2]);
@@ -68,7 +69,7 @@ TEST(DXUTDialog, HotkeysClicksAndComboSelection)
     dialog.MsgProc(nullptr, WM_KEYDOWN, 'Z', 0);
     EXPECT_EQ(combo->GetSelectedData(), &actions[0]);
 
-    const std::vector<std::string> expected = { "513:9", "257:7", "257:7", "513:9", "513:9" };
+    const std::vector<std::string> expected = {"513:9", "257:7", "257:7", "513:9", "513:9"};
     EXPECT_EQ(events.log, expected);
     EXPECT_EQ(dialog.OnRender(0.016f), S_OK);
 

@@ -36,7 +36,10 @@ void CALLBACK OnKeyboard(UINT key, bool down, bool alt, void*)
     if (down) std::printf("key %u%s\n", key, alt ? " (alt)" : "");
 }
 
-void CALLBACK OnEscape(void*) { std::printf("escape: the game would open its pause menu\n"); }
+void CALLBACK OnEscape(void*)
+{
+    std::printf("escape: the game would open its pause menu\n");
+}
 
 } // namespace
 

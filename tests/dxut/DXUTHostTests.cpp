@@ -91,7 +91,10 @@ LRESULT CALLBACK OnMsgProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return 0;
 }
 
-void CALLBACK OnEscape(void* user) { ++static_cast<ScriptedGame*>(user)->escapes; }
+void CALLBACK OnEscape(void* user)
+{
+    ++static_cast<ScriptedGame*>(user)->escapes;
+}
 
 } // namespace
 
@@ -139,8 +142,8 @@ TEST_F(FrameworkTest, CreationThenFramesInTheFrameworkOrder)
     ASSERT_EQ(DXUTCreateDeviceFromSettings(&settings, false, true), S_OK);
     EXPECT_EQ(DXUTHeadlessRunFrames(3), 3);
 
-    const std::vector<std::string> expected = { "modify windowed", "created 400x300", "reset 400x300",
-                                                "move", "render", "move", "render", "move", "render" };
+    const std::vector<std::string> expected = {
+        "modify windowed", "created 400x300", "reset 400x300", "move", "render", "move", "render", "move", "render"};
     EXPECT_EQ(game.log, expected);
     const RECT client = DXUTGetWindowClientRect();
     EXPECT_EQ(client.right, 400);
@@ -171,7 +174,7 @@ TEST_F(FrameworkTest, RefusedSettingsOrFailedCreationLeaveNoDevice)
     DXUTDeviceSettings settings = WindowedSettings();
     EXPECT_TRUE(FAILED(DXUTCreateDeviceFromSettings(&settings)));
     EXPECT_EQ(DXUTGetD3DDevice(), nullptr);
-    EXPECT_EQ(game.log, (std::vector<std::string>{ "modify windowed" }));
+    EXPECT_EQ(game.log, (std::vector<std::string>{"modify windowed"}));
     // No device and no quit: the loop refuses to run, with a failure status.
     EXPECT_TRUE(FAILED(DXUTMainLoop()));
     EXPECT_EQ(game.frames, 0);
@@ -180,7 +183,7 @@ TEST_F(FrameworkTest, RefusedSettingsOrFailedCreationLeaveNoDevice)
     game.acceptSettings = true;
     game.createdResult = E_OUTOFMEMORY;
     EXPECT_EQ(DXUTCreateDeviceFromSettings(&settings), E_OUTOFMEMORY);
-    EXPECT_EQ(game.log, (std::vector<std::string>{ "modify windowed", "created 640x480" }));
+    EXPECT_EQ(game.log, (std::vector<std::string>{"modify windowed", "created 640x480"}));
     EXPECT_EQ(DXUTHeadlessRunFrames(2), 0);
 }
 
@@ -211,7 +214,7 @@ TEST_F(FrameworkTest, CommandLineSwitches)
 {
     char a0[] = "Lumveran", a1[] = "-quitafterframe:5", a2[] = "-constantframetime:0.02", a3[] = "-PSVersion:2.0",
          a4[] = "-screenshot:3:/tmp/shot:1.png", a5[] = "-width:abc", a6[] = "--gtest_color=no";
-    char* argv[] = { a0, a1, a2, a3, a4, a5, a6 };
+    char* argv[] = {a0, a1, a2, a3, a4, a5, a6};
     Win32SetCommandLine(7, argv);
     DXUTHeadlessEnable(0.5);
     InstallScriptedGame(game);
@@ -230,8 +233,9 @@ TEST_F(FrameworkTest, CommandLineSwitches)
     Win32SetCommandLine(0, nullptr);
 
     DXUTSwitches switches;
-    DXUTParseSwitches({ "/windowed", "-fullscreen", "-height:0", "-quitafterframe:-3", "-psversion:3", "-screenshot:0:x",
-                        "-constantframetime:nan" }, switches);
+    DXUTParseSwitches({"/windowed", "-fullscreen", "-height:0", "-quitafterframe:-3", "-psversion:3", "-screenshot:0:x",
+                       "-constantframetime:nan"},
+                      switches);
     EXPECT_TRUE(switches.fullscreen);
     EXPECT_FALSE(switches.windowed);
     EXPECT_EQ(switches.height, 0);
@@ -258,10 +262,20 @@ TEST_F(FrameworkTest, AltEnterTogglesThroughModifyAndReset)
     EXPECT_EQ(game.clientInModify.right, 320);
     EXPECT_EQ(DXUTGetDeviceSettings().pp.BackBufferWidth, 320u);
 
-    const std::vector<std::string> expected = {
-        "msg 0x104 13 was-up", "key 13 down alt", "modify fullscreen", "reset 640x480",
-        "msg 0x104 13 was-down", "key 13 down alt", "move", "render",
-        "msg 0x104 13 was-up", "key 13 down alt", "modify windowed", "reset 320x240", "move", "render" };
+    const std::vector<std::string> expected = {"msg 0x104 13 was-up",
+                                               "key 13 down alt",
+                                               "modify fullscreen",
+                                               "reset 640x480",
+                                               "msg 0x104 13 was-down",
+                                               "key 13 down alt",
+                                               "move",
+                                               "render",
+                                               "msg 0x104 13 was-up",
+                                               "key 13 down alt",
+                                               "modify windowed",
+                                               "reset 320x240",
+                                               "move",
+                                               "render"};
     EXPECT_EQ(game.log, expected);
 }
 
@@ -272,8 +286,13 @@ TEST_F(FrameworkTest, ResizingAWindowResetsOnlyOnARealChange)
     DXUTHeadlessScheduleMessage(0, WM_SIZE, SIZE_RESTORED, MAKELPARAM(500, 400));
     DXUTHeadlessScheduleMessage(0, WM_SIZE, SIZE_MINIMIZED, 0);
     ASSERT_EQ(DXUTHeadlessRunFrames(1), 1);
-    const std::vector<std::string> expected = { "msg 0x5 0 was-up", "modify windowed", "reset 500x400",
-                                                "msg 0x5 0 was-up", "msg 0x5 1 was-up", "move", "render" };
+    const std::vector<std::string> expected = {"msg 0x5 0 was-up",
+                                               "modify windowed",
+                                               "reset 500x400",
+                                               "msg 0x5 0 was-up",
+                                               "msg 0x5 1 was-up",
+                                               "move",
+                                               "render"};
     EXPECT_EQ(game.log, expected);
     EXPECT_EQ(DXUTGetWindowClientRect().right, 500);
 }

@@ -7,7 +7,8 @@
 
 namespace {
 
-struct Poller {
+struct Poller
+{
     ScriptedGame* game;
     IDirectInput8W* input = nullptr;
     IDirectInputDevice8W* devices[2] = {};
@@ -26,7 +27,7 @@ void CALLBACK PollInFrameMove(IDirect3DDevice9*, double, float, void* user)
         poller.game->log.push_back(line + " read failed");
         return;
     }
-    for (const auto& [dik, name] : { std::pair<int, const char*>{ DIK_W, " W" }, { DIK_S, " S" }, { DIK_A, " A" } })
+    for (const auto& [dik, name] : {std::pair<int, const char*>{DIK_W, " W"}, {DIK_S, " S"}, {DIK_A, " A"}})
         if (keys[dik] & 0x80) line += name;
     if (mouse.lX || mouse.lY || mouse.lZ)
         line += " motion " + std::to_string(mouse.lX) + " " + std::to_string(mouse.lY) + " " + std::to_string(mouse.lZ);
@@ -39,11 +40,11 @@ TEST_F(FrameworkTest, ScheduledInputIsWhatEachFramesPollReadsAndResetDropsIt)
 {
     TestInput::SetFocus(false); // left so by someone else: a headless host gives it back
     StartHeadless();
-    Poller poller{ &game };
+    Poller poller{&game};
     ASSERT_EQ(DirectInput8Create(nullptr, 0x0800, IID_IDirectInput8W, reinterpret_cast<void**>(&poller.input), nullptr),
               DI_OK);
-    const std::pair<const GUID*, const DIDATAFORMAT*> kinds[] = { { &GUID_SysKeyboard, &c_dfDIKeyboard },
-                                                                  { &GUID_SysMouse, &c_dfDIMouse2 } };
+    const std::pair<const GUID*, const DIDATAFORMAT*> kinds[] = {{&GUID_SysKeyboard, &c_dfDIKeyboard},
+                                                                 {&GUID_SysMouse, &c_dfDIMouse2}};
     for (int i = 0; i < 2; ++i) {
         ASSERT_EQ(poller.input->CreateDevice(*kinds[i].first, &poller.devices[i], nullptr), DI_OK);
         poller.devices[i]->SetDataFormat(kinds[i].second);
@@ -64,19 +65,39 @@ TEST_F(FrameworkTest, ScheduledInputIsWhatEachFramesPollReadsAndResetDropsIt)
     DXUTHeadlessSetFrameHook([&](int frame) {
         game.log.push_back("hook " + std::to_string(frame));
         if (frame == 6) DXUTHeadlessScheduleInputKey(2, DIK_A, true); // a frame already run: before the next one
-        if (frame == 7) DXUTHeadlessSetFrameHook([&](int later) { game.log.push_back("next " + std::to_string(later)); });
+        if (frame == 7)
+            DXUTHeadlessSetFrameHook([&](int later) { game.log.push_back("next " + std::to_string(later)); });
     });
     ASSERT_EQ(DXUTHeadlessRunFrames(9), 9);
-    const std::vector<std::string> expected = {
-        "frame 0 S", "render", "hook 0",
-        "frame 1 W S motion 7 -2 120", "render", "hook 1",
-        "frame 2 W S button 0", "render", "hook 2",
-        "frame 3", "render", "hook 3",
-        "msg 0x1c 0 was-up", "frame 4 read failed", "render", "hook 4",
-        "msg 0x1c 1 was-up", "frame 5 read failed", "render", "hook 5",
-        "frame 6", "render", "hook 6",
-        "frame 7 A", "render", "hook 7",
-        "frame 8 A", "render", "next 8" };
+    const std::vector<std::string> expected = {"frame 0 S",
+                                               "render",
+                                               "hook 0",
+                                               "frame 1 W S motion 7 -2 120",
+                                               "render",
+                                               "hook 1",
+                                               "frame 2 W S button 0",
+                                               "render",
+                                               "hook 2",
+                                               "frame 3",
+                                               "render",
+                                               "hook 3",
+                                               "msg 0x1c 0 was-up",
+                                               "frame 4 read failed",
+                                               "render",
+                                               "hook 4",
+                                               "msg 0x1c 1 was-up",
+                                               "frame 5 read failed",
+                                               "render",
+                                               "hook 5",
+                                               "frame 6",
+                                               "render",
+                                               "hook 6",
+                                               "frame 7 A",
+                                               "render",
+                                               "hook 7",
+                                               "frame 8 A",
+                                               "render",
+                                               "next 8"};
     EXPECT_EQ(game.log, expected);
 
     // A fresh framework: no held key, no input or hook left from the last run.

@@ -18,10 +18,20 @@ TEST_F(FrameworkTest, KeysReachMsgProcThenKeyboardBeforeTheFrameMoves)
     DXUTHeadlessScheduleKey(1, 'R', true, true);
     DXUTHeadlessScheduleKey(2, 'R', false);
     ASSERT_EQ(DXUTHeadlessRunFrames(3), 3);
-    const std::vector<std::string> expected = {
-        "msg 0x100 82 was-up", "key 82 down", "move", "render",
-        "msg 0x100 82 was-down", "key 82 down", "msg 0x100 82 was-down", "key 82 down", "move", "render",
-        "msg 0x101 82 was-down", "key 82 up", "move", "render" };
+    const std::vector<std::string> expected = {"msg 0x100 82 was-up",
+                                               "key 82 down",
+                                               "move",
+                                               "render",
+                                               "msg 0x100 82 was-down",
+                                               "key 82 down",
+                                               "msg 0x100 82 was-down",
+                                               "key 82 down",
+                                               "move",
+                                               "render",
+                                               "msg 0x101 82 was-down",
+                                               "key 82 up",
+                                               "move",
+                                               "render"};
     EXPECT_EQ(game.log, expected);
     EXPECT_FALSE(DXUTIsKeyDown('R'));
 }
@@ -54,8 +64,8 @@ TEST_F(FrameworkTest, AMessageTheGameKeepsGoesNoFurther)
     DXUTHeadlessScheduleMessage(0, WM_CLOSE, 0, 0);
     ASSERT_EQ(DXUTHeadlessRunFrames(1), 1);
     EXPECT_EQ(game.escapes, 0);
-    EXPECT_EQ(game.log, (std::vector<std::string>{ "msg 0x100 27 was-up", "msg 0x100 78 was-up", "msg 0x10 0 was-up",
-                                                   "move", "render" }));
+    EXPECT_EQ(game.log, (std::vector<std::string>{"msg 0x100 27 was-up", "msg 0x100 78 was-up", "msg 0x10 0 was-up",
+                                                  "move", "render"}));
     EXPECT_FALSE(Win32QuitRequested());
 }
 
@@ -136,10 +146,10 @@ TEST(DXUTEvents, KeysBecomeVirtualKeyMessages)
     EXPECT_EQ(m[0].message, static_cast<UINT>(WM_SYSKEYUP));
     EXPECT_EQ(m[0].wParam, static_cast<WPARAM>(VK_MENU));
 
-    const std::pair<SDL_Keycode, UINT> keys[] = { { SDLK_F1, VK_F1 }, { SDLK_LEFT, VK_LEFT }, { SDLK_SPACE, VK_SPACE },
-                                                  { SDLK_KP_5, VK_NUMPAD5 }, { SDLK_RCTRL, VK_CONTROL },
-                                                  { SDLK_PAUSE, VK_PAUSE }, { SDLK_z, 'Z' }, { SDLK_0, '0' },
-                                                  { SDLK_SEMICOLON, VK_OEM_1 } };
+    const std::pair<SDL_Keycode, UINT> keys[] = {
+        {SDLK_F1, VK_F1},          {SDLK_LEFT, VK_LEFT},   {SDLK_SPACE, VK_SPACE}, {SDLK_KP_5, VK_NUMPAD5},
+        {SDLK_RCTRL, VK_CONTROL},  {SDLK_PAUSE, VK_PAUSE}, {SDLK_z, 'Z'},          {SDLK_0, '0'},
+        {SDLK_SEMICOLON, VK_OEM_1}};
     for (const auto& key : keys) {
         EXPECT_EQ(DXUTVirtualKeyFromSDL(key.first, SDL_GetScancodeFromKey(key.first)), key.second) << key.first;
     }

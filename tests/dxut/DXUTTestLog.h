@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-struct ScriptedGame {
+struct ScriptedGame
+{
     std::vector<std::string> log;
     bool acceptSettings = true;
     HRESULT createdResult = S_OK;
@@ -25,7 +26,7 @@ struct ScriptedGame {
     std::vector<double> timesInMove;
     std::vector<float> elapsedInMove;
     DWORD psVersionSeen = 0;
-    RECT clientInModify = { 0, 0, 0, 0 };
+    RECT clientInModify = {0, 0, 0, 0};
 };
 
 // Installs the seven callbacks and the Escape hook, all logging into game.
@@ -33,7 +34,8 @@ void InstallScriptedGame(ScriptedGame& game);
 // A windowed settings record as the game fills it (zero size: client size).
 DXUTDeviceSettings WindowedSettings();
 
-class FrameworkTest : public ::testing::Test {
+class FrameworkTest : public ::testing::Test
+{
 protected:
     void SetUp() override { DXUTHeadlessReset(); }
     void TearDown() override { DXUTHeadlessReset(); }
@@ -43,7 +45,8 @@ protected:
         DXUTHeadlessEnable(step);
         InstallScriptedGame(game);
         ASSERT_EQ(DXUTInit(false, true, false, true), S_OK);
-        ASSERT_EQ(DXUTCreateWindow(L"Test", nullptr, nullptr, nullptr, CW_USEDEFAULT, CW_USEDEFAULT, width, height), S_OK);
+        ASSERT_EQ(DXUTCreateWindow(L"Test", nullptr, nullptr, nullptr, CW_USEDEFAULT, CW_USEDEFAULT, width, height),
+                  S_OK);
         DXUTDeviceSettings settings = WindowedSettings();
         ASSERT_EQ(DXUTCreateDeviceFromSettings(&settings), S_OK);
         game.log.clear();

@@ -31,7 +31,10 @@ HRESULT CALLBACK OnReset(IDirect3DDevice9*, const D3DSURFACE_DESC* desc, void*)
     return S_OK;
 }
 
-void CALLBACK OnMove(IDirect3DDevice9*, double, float, void*) { ++gFrames; }
+void CALLBACK OnMove(IDirect3DDevice9*, double, float, void*)
+{
+    ++gFrames;
+}
 
 // The frame the screenshot must show: the device's back buffer cleared to a
 // known colour.
@@ -56,8 +59,8 @@ void ExitRoutineOfTheGame()
 LRESULT CALLBACK OnMsgProc(HWND, UINT message, WPARAM wParam, LPARAM lParam, bool*, void*)
 {
     if (message == WM_KEYDOWN || message == WM_LBUTTONDOWN) {
-        gMessages.push_back(std::to_string(message) + " " + std::to_string(wParam & 0xFF) + " "
-                            + std::to_string(LOWORD(lParam)) + "," + std::to_string(HIWORD(lParam)));
+        gMessages.push_back(std::to_string(message) + " " + std::to_string(wParam & 0xFF) + " " +
+                            std::to_string(LOWORD(lParam)) + "," + std::to_string(HIWORD(lParam)));
     }
     return 0;
 }
@@ -93,7 +96,8 @@ TEST(DXUTWindow, OffscreenWindowOfTheRequestedSize)
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     const std::string shot = "/tmp/lv_dxut_shot_" + std::to_string(getpid()) + ".png";
     const std::string shotSwitch = "-screenshot:2:" + shot;
-    const char* args[] = { "Lumveran", "-windowed", "-width:320", "-height:200", "-quitafterframe:3", shotSwitch.c_str() };
+    const char* args[] = {"Lumveran",    "-windowed",         "-width:320",
+                          "-height:200", "-quitafterframe:3", shotSwitch.c_str()};
     Win32SetCommandLine(6, const_cast<char**>(args));
 
     DXUTSetCallbackDeviceReset(OnReset);
@@ -129,7 +133,7 @@ TEST(DXUTWindow, OffscreenWindowOfTheRequestedSize)
     EXPECT_EQ(DXUTMainLoop(), 0);
     EXPECT_EQ(gFrames, 3);
     EXPECT_EQ(gResets, 1);
-    EXPECT_EQ(gMessages, (std::vector<std::string>{ "256 82 1,0", "513 1 160,100" }));
+    EXPECT_EQ(gMessages, (std::vector<std::string>{"256 82 1,0", "513 1 160,100"}));
 
     int w = 0, h = 0, channels = 0;
     unsigned char* pixels = stbi_load(shot.c_str(), &w, &h, &channels, 4);
@@ -160,9 +164,9 @@ TEST(DXUTWindow, OffscreenWindowOfTheRequestedSize)
     DXUTGetState().switches.quitAfterFrame = DXUTGetFrameCount() + 1;
     EXPECT_EQ(DXUTMainLoop(), 0);
     ASSERT_EQ(gMessages.size(), 2u);
-    EXPECT_EQ(gMessages[1], "513 1 " + std::to_string(320 * (width / 2) / width) + "," + std::to_string(200 * (height / 2) / height));
+    EXPECT_EQ(gMessages[1],
+              "513 1 " + std::to_string(320 * (width / 2) / width) + "," + std::to_string(200 * (height / 2) / height));
     EXPECT_EQ(width, desktop.w);
-
 }
 
 } // namespace

@@ -10,13 +10,15 @@
 
 namespace soundtest {
 
-constexpr FMOD_MODE kEffectMode = 0x200031;  // loop off, 3D, hardware, linear roll-off
-constexpr FMOD_MODE kMusicMode = 0x2a;       // loop normal, 2D, hardware
-constexpr int kStep = 735;                   // frames rendered per update
+constexpr FMOD_MODE kEffectMode = 0x200031; // loop off, 3D, hardware, linear roll-off
+constexpr FMOD_MODE kMusicMode = 0x2a;      // loop normal, 2D, hardware
+constexpr int kStep = 735;                  // frames rendered per update
 
-class CaptureSystem : public ::testing::Test {
+class CaptureSystem : public ::testing::Test
+{
 protected:
-    void StartSystem(int framesPerUpdate = kStep, const char* wavPath = nullptr) {
+    void StartSystem(int framesPerUpdate = kStep, const char* wavPath = nullptr)
+    {
         FMODTest::CaptureConfig config;
         config.framesPerUpdate = framesPerUpdate;
         config.wavPath = wavPath;
@@ -26,14 +28,16 @@ protected:
         ASSERT_EQ(system->set3DNumListeners(1), FMOD_OK);
         ASSERT_TRUE(FMODTest::IsCapturing(system));
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         if (system) {
             EXPECT_EQ(system->close(), FMOD_OK);
             EXPECT_EQ(system->release(), FMOD_OK);
         }
     }
     // Runs updates and returns what they rendered.
-    std::vector<float> Run(int updates) {
+    std::vector<float> Run(int updates)
+    {
         FMODTest::TakeCapture(system, nullptr);
         for (int i = 0; i < updates; ++i) {
             EXPECT_EQ(system->update(), FMOD_OK);
@@ -42,7 +46,8 @@ protected:
         FMODTest::TakeCapture(system, &captured);
         return captured;
     }
-    FMOD::Sound* LoadEffect(const std::string& path) {
+    FMOD::Sound* LoadEffect(const std::string& path)
+    {
         FMOD::Sound* sound = nullptr;
         EXPECT_EQ(system->createSound(path.c_str(), kEffectMode, nullptr, &sound), FMOD_OK) << path;
         if (sound) {
@@ -50,16 +55,19 @@ protected:
         }
         return sound;
     }
-    FMOD::Sound* LoadMusic(const std::string& path) {
+    FMOD::Sound* LoadMusic(const std::string& path)
+    {
         FMOD::Sound* sound = nullptr;
         EXPECT_EQ(system->createStream(path.c_str(), kMusicMode, nullptr, &sound), FMOD_OK) << path;
         return sound;
     }
-    void PlaceListener(float x, float y, float z, FMOD_VECTOR forward, FMOD_VECTOR up = {0, 1, 0}) {
+    void PlaceListener(float x, float y, float z, FMOD_VECTOR forward, FMOD_VECTOR up = {0, 1, 0})
+    {
         const FMOD_VECTOR position = {x, y, z};
         EXPECT_EQ(system->set3DListenerAttributes(0, &position, nullptr, &forward, &up), FMOD_OK);
     }
-    static bool Playing(FMOD::Channel* channel) {
+    static bool Playing(FMOD::Channel* channel)
+    {
         bool playing = true;
         channel->isPlaying(&playing);
         return playing;
@@ -69,4 +77,4 @@ protected:
     FMOD::System* system = nullptr;
 };
 
-}  // namespace soundtest
+} // namespace soundtest

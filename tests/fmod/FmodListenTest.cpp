@@ -12,14 +12,17 @@ using Listening = CaptureSystem;
 constexpr FMOD_VECTOR kAlongZ = {0, 0, 1};
 constexpr FMOD_VECTOR kAlongX = {1, 0, 0};
 
-struct Ears {
+struct Ears
+{
     double left;
     double right;
 };
 
-class Placement : public CaptureSystem {
+class Placement : public CaptureSystem
+{
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         StartSystem();
         ASSERT_TRUE(WriteTone(folder.File("thud.wav"), FileKind::Wav, 500, 0.5, 2));
         thud = LoadEffect(folder.File("thud.wav"));
@@ -27,7 +30,8 @@ protected:
         ASSERT_EQ(thud->set3DMinMaxDistance(2.0f, 20.0f), FMOD_OK);
     }
     // Effects sound from the origin; the listener moves, as in the game.
-    Ears Hear(float x, float y, float z, FMOD_VECTOR forward) {
+    Ears Hear(float x, float y, float z, FMOD_VECTOR forward)
+    {
         PlaceListener(x, y, z, forward);
         FMOD::Channel* channel = nullptr;
         EXPECT_EQ(system->playSound(FMOD_CHANNEL_FREE, thud, false, &channel), FMOD_OK);
@@ -38,7 +42,8 @@ protected:
     FMOD::Sound* thud = nullptr;
 };
 
-TEST_F(Placement, AnEffectOnTheLeftIsLouderInTheLeftEar) {
+TEST_F(Placement, AnEffectOnTheLeftIsLouderInTheLeftEar)
+{
     // Looking along +z with +x to the right: the origin lies to the left.
     Ears ears = Hear(8, 0, 0, kAlongZ);
     EXPECT_GT(ears.left, 0.02);
@@ -60,8 +65,9 @@ TEST_F(Placement, AnEffectOnTheLeftIsLouderInTheLeftEar) {
     EXPECT_GT(Rms(mix, 1), 1.5 * Rms(mix, 0));
 }
 
-TEST_F(Placement, LoudnessFallsLinearlyAndStopsAtTheMaximumDistance) {
-    const Ears inside = Hear(0, 0, 1, kAlongZ);  // within the minimum distance, straight ahead
+TEST_F(Placement, LoudnessFallsLinearlyAndStopsAtTheMaximumDistance)
+{
+    const Ears inside = Hear(0, 0, 1, kAlongZ); // within the minimum distance, straight ahead
     const Ears atMin = Hear(0, 0, 2, kAlongZ);
     const Ears halfway = Hear(0, 0, 11, kAlongZ);
     const Ears beyond = Hear(0, 0, 25, kAlongZ);
@@ -77,12 +83,13 @@ TEST_F(Placement, LoudnessFallsLinearlyAndStopsAtTheMaximumDistance) {
     EXPECT_GT(farther.left + farther.right, 0.2 * full);
 }
 
-TEST_F(Listening, AStreamPlaysPausesMutesAndEnds) {
+TEST_F(Listening, AStreamPlaysPausesMutesAndEnds)
+{
     StartSystem();
     ASSERT_TRUE(WriteTone(folder.File("track.mp3"), FileKind::Mp3, 440, 1.0, 2));
     FMOD::Sound* track = LoadMusic(folder.File("track.mp3"));
     ASSERT_NE(track, nullptr);
-    ASSERT_EQ(track->setMode(FMOD_LOOP_OFF), FMOD_OK);  // as the jukebox does
+    ASSERT_EQ(track->setMode(FMOD_LOOP_OFF), FMOD_OK); // as the jukebox does
 
     EXPECT_LT(Rms(Run(10), 0), 1e-4) << "silent until played";
     FMOD::Channel* channel = nullptr;
@@ -121,14 +128,15 @@ TEST_F(Listening, AStreamPlaysPausesMutesAndEnds) {
     EXPECT_LT(Rms(Run(10), 0), 1e-4) << "silent after the end";
 }
 
-TEST_F(Listening, ALoopingStreamGoesOnAndARestartEndsTheOldHandle) {
+TEST_F(Listening, ALoopingStreamGoesOnAndARestartEndsTheOldHandle)
+{
     StartSystem();
     ASSERT_TRUE(WriteTone(folder.File("loop.mp3"), FileKind::Mp3, 440, 0.5, 2));
     FMOD::Sound* track = LoadMusic(folder.File("loop.mp3"));
     ASSERT_NE(track, nullptr);
     FMOD::Channel* first = nullptr;
     ASSERT_EQ(system->playSound(FMOD_CHANNEL_FREE, track, false, &first), FMOD_OK);
-    const std::vector<float> mix = Run(120);  // two seconds of a half-second loop
+    const std::vector<float> mix = Run(120); // two seconds of a half-second loop
     EXPECT_TRUE(Playing(first));
     EXPECT_GT(SoundingFrames(mix, 0.1), 2 * 44100 * 9 / 10);
 
@@ -143,7 +151,8 @@ TEST_F(Listening, ALoopingStreamGoesOnAndARestartEndsTheOldHandle) {
     EXPECT_NEAR(Rms(after, 0), Rms(mix, 0, 0, 7350), 0.05);
 }
 
-TEST_F(Listening, TwoTracksAreToldApartByPitch) {
+TEST_F(Listening, TwoTracksAreToldApartByPitch)
+{
     StartSystem();
     ASSERT_TRUE(WriteTone(folder.File("low.mp3"), FileKind::Mp3, 300, 0.5, 2));
     ASSERT_TRUE(WriteTone(folder.File("high.mp3"), FileKind::Mp3, 1200, 0.5, 2));
@@ -175,7 +184,8 @@ TEST_F(Listening, TwoTracksAreToldApartByPitch) {
     EXPECT_NEAR(ZeroCrossingFrequency(mix, 1, highStart, highStart + 20 * kStep, 44100), 1200.0, 60.0);
 }
 
-TEST_F(Listening, AStreamThatRunsDryKeepsPlayingAndLosesNothing) {
+TEST_F(Listening, AStreamThatRunsDryKeepsPlayingAndLosesNothing)
+{
     // Two seconds per update, as when a long stage load holds the frame:
     // more than the stream keeps queued.
     StartSystem(2 * 44100);
@@ -204,7 +214,8 @@ TEST_F(Listening, AStreamThatRunsDryKeepsPlayingAndLosesNothing) {
     EXPECT_NEAR(heard, 5.0, 0.1);
 }
 
-TEST_F(Listening, TheCaptureFileHoldsWhatWasRendered) {
+TEST_F(Listening, TheCaptureFileHoldsWhatWasRendered)
+{
     const std::string wavPath = folder.File("capture.wav");
     StartSystem(kStep, wavPath.c_str());
     ASSERT_TRUE(WriteTone(folder.File("track.mp3"), FileKind::Mp3, 440, 1.0, 2));
@@ -214,7 +225,7 @@ TEST_F(Listening, TheCaptureFileHoldsWhatWasRendered) {
     Run(6);
     ASSERT_EQ(system->playSound(FMOD_CHANNEL_FREE, track, false, &channel), FMOD_OK);
     Run(30);
-    EXPECT_EQ(system->close(), FMOD_OK);  // finalises the file
+    EXPECT_EQ(system->close(), FMOD_OK); // finalises the file
     EXPECT_EQ(system->release(), FMOD_OK);
     system = nullptr;
 
@@ -231,5 +242,5 @@ TEST_F(Listening, TheCaptureFileHoldsWhatWasRendered) {
     EXPECT_GT(Rms(frames, 0, 7 * kStep, 36 * kStep), 0.1);
 }
 
-}  // namespace
-}  // namespace soundtest
+} // namespace
+} // namespace soundtest

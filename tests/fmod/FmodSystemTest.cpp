@@ -14,7 +14,8 @@ namespace {
 
 using SoundSystem = CaptureSystem;
 
-TEST_F(SoundSystem, SetsUpAsTheGameExpects) {
+TEST_F(SoundSystem, SetsUpAsTheGameExpects)
+{
     StartSystem();
     unsigned int version = 0;
     EXPECT_EQ(system->getVersion(&version), FMOD_OK);
@@ -33,7 +34,8 @@ TEST_F(SoundSystem, SetsUpAsTheGameExpects) {
     EXPECT_EQ(fresh->release(), FMOD_OK);
 }
 
-TEST_F(SoundSystem, FailedLoadsGiveErrorsAndNullHandles) {
+TEST_F(SoundSystem, FailedLoadsGiveErrorsAndNullHandles)
+{
     StartSystem();
     FMOD::Sound* sound = reinterpret_cast<FMOD::Sound*>(0x10);
     EXPECT_EQ(system->createSound("..\\sounds\\sfx\\missing.wav", kEffectMode, nullptr, &sound),
@@ -94,7 +96,8 @@ TEST_F(SoundSystem, FailedLoadsGiveErrorsAndNullHandles) {
     EXPECT_STRNE(FMOD_ErrorString(FMOD_ERR_INVALID_HANDLE), "Unknown error.");
 }
 
-TEST_F(SoundSystem, WindowsNamesFindTheFile) {
+TEST_F(SoundSystem, WindowsNamesFindTheFile)
+{
     StartSystem();
     std::string sfx = folder.Path() + "/Sounds";
     ASSERT_EQ(std::system(("mkdir -p " + sfx + "/SFX").c_str()), 0);
@@ -106,7 +109,8 @@ TEST_F(SoundSystem, WindowsNamesFindTheFile) {
     EXPECT_EQ(sound->release(), FMOD_OK);
 }
 
-TEST_F(SoundSystem, EveryPlayGetsItsOwnHandle) {
+TEST_F(SoundSystem, EveryPlayGetsItsOwnHandle)
+{
     StartSystem();
     ASSERT_TRUE(WriteTone(folder.File("thud.wav"), FileKind::Wav, 440, 0.25, 1));
     FMOD::Sound* thud = LoadEffect(folder.File("thud.wav"));
@@ -146,7 +150,8 @@ TEST_F(SoundSystem, EveryPlayGetsItsOwnHandle) {
     EXPECT_FALSE(Playing(first));
 }
 
-TEST_F(SoundSystem, MoreEffectsThanVoicesTakeTheOldestVoice) {
+TEST_F(SoundSystem, MoreEffectsThanVoicesTakeTheOldestVoice)
+{
     StartSystem();
     ASSERT_TRUE(WriteTone(folder.File("thud.wav"), FileKind::Wav, 440, 2.0, 1));
     ASSERT_TRUE(WriteTone(folder.File("track.mp3"), FileKind::Mp3, 330, 2.0, 2));
@@ -172,7 +177,8 @@ TEST_F(SoundSystem, MoreEffectsThanVoicesTakeTheOldestVoice) {
     EXPECT_FALSE(Playing(effects.front())) << "the oldest effect gave way";
 }
 
-TEST_F(SoundSystem, ReleasingAPlayingSoundEndsItsChannels) {
+TEST_F(SoundSystem, ReleasingAPlayingSoundEndsItsChannels)
+{
     StartSystem();
     ASSERT_TRUE(WriteTone(folder.File("thud.wav"), FileKind::Wav, 440, 1.0, 1));
     ASSERT_TRUE(WriteTone(folder.File("track.mp3"), FileKind::Mp3, 440, 1.0, 2));
@@ -195,7 +201,8 @@ TEST_F(SoundSystem, ReleasingAPlayingSoundEndsItsChannels) {
     ASSERT_NE(LoadMusic(folder.File("track.mp3")), nullptr);
 }
 
-TEST_F(SoundSystem, WithoutACaptureRequestStillRunsWithoutASoundCard) {
+TEST_F(SoundSystem, WithoutACaptureRequestStillRunsWithoutASoundCard)
+{
     FMODTest::CaptureConfig config;
     config.enabled = false;
     FMODTest::SetCaptureConfig(config);
@@ -222,5 +229,5 @@ TEST_F(SoundSystem, WithoutACaptureRequestStillRunsWithoutASoundCard) {
     EXPECT_EQ(FMODTest::TakeCapture(system, nullptr), 0u) << "nothing is kept when nobody listens";
 }
 
-}  // namespace
-}  // namespace soundtest
+} // namespace
+} // namespace soundtest

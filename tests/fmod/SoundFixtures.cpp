@@ -8,27 +8,29 @@
 
 namespace soundtest {
 
-TempFolder::TempFolder() {
+TempFolder::TempFolder()
+{
     char pattern[] = "/tmp/lv_sound_XXXXXX";
     const char* made = mkdtemp(pattern);
     path = made ? made : "/tmp";
 }
 
-TempFolder::~TempFolder() {
+TempFolder::~TempFolder()
+{
     if (path != "/tmp") {
         std::error_code ignored;
         std::filesystem::remove_all(path, ignored);
     }
 }
 
-bool WriteTone(const std::string& path, FileKind kind, double frequency, double seconds, int channels,
-               double amplitude) {
+bool WriteTone(const std::string& path, FileKind kind, double frequency, double seconds, int channels, double amplitude)
+{
     const int rate = 44100;
     SF_INFO info = {};
     info.samplerate = rate;
     info.channels = channels;
-    info.format = kind == FileKind::Wav ? (SF_FORMAT_WAV | SF_FORMAT_PCM_16)
-                                        : (SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III);
+    info.format =
+        kind == FileKind::Wav ? (SF_FORMAT_WAV | SF_FORMAT_PCM_16) : (SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III);
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (!file) {
         return false;
@@ -47,7 +49,8 @@ bool WriteTone(const std::string& path, FileKind kind, double frequency, double 
     return written == static_cast<sf_count_t>(frames);
 }
 
-double Rms(const std::vector<float>& stereo, int channel, std::size_t first, std::size_t last) {
+double Rms(const std::vector<float>& stereo, int channel, std::size_t first, std::size_t last)
+{
     last = std::min(last, stereo.size() / 2);
     if (first >= last) {
         return 0.0;
@@ -60,12 +63,14 @@ double Rms(const std::vector<float>& stereo, int channel, std::size_t first, std
     return std::sqrt(sum / static_cast<double>(last - first));
 }
 
-double Rms(const std::vector<float>& stereo, int channel) {
+double Rms(const std::vector<float>& stereo, int channel)
+{
     return Rms(stereo, channel, 0, stereo.size() / 2);
 }
 
 double ZeroCrossingFrequency(const std::vector<float>& stereo, int channel, std::size_t first, std::size_t last,
-                             int rate) {
+                             int rate)
+{
     last = std::min(last, stereo.size() / 2);
     if (last <= first + 1) {
         return 0.0;
@@ -80,7 +85,8 @@ double ZeroCrossingFrequency(const std::vector<float>& stereo, int channel, std:
     return crossings / (2.0 * seconds);
 }
 
-std::size_t SoundingFrames(const std::vector<float>& stereo, double threshold) {
+std::size_t SoundingFrames(const std::vector<float>& stereo, double threshold)
+{
     const std::size_t window = 441;
     const std::size_t frames = stereo.size() / 2;
     std::size_t sounding = 0;
@@ -92,4 +98,4 @@ std::size_t SoundingFrames(const std::vector<float>& stereo, double threshold) {
     return sounding;
 }
 
-}  // namespace soundtest
+} // namespace soundtest

@@ -8,7 +8,8 @@
 namespace soundtest {
 
 // A temporary folder removed with everything in it.
-class TempFolder {
+class TempFolder
+{
 public:
     TempFolder();
     ~TempFolder();
@@ -36,4 +37,4 @@ double ZeroCrossingFrequency(const std::vector<float>& stereo, int channel, std:
 // Frames whose 10 ms window is louder than the threshold, summed.
 std::size_t SoundingFrames(const std::vector<float>& stereo, double threshold);
 
-}  // namespace soundtest
+} // namespace soundtest

@@ -2,10 +2,11 @@
 
 #include <fstream>
 
-void WriteBitmap(const std::string& path, int w, const std::vector<std::vector<uint8_t>>& rows) {
+void WriteBitmap(const std::string& path, int w, const std::vector<std::vector<uint8_t>>& rows)
+{
     const int h = static_cast<int>(rows.size());
     const int rowBytes = w * 3 + w % 4;
-    std::vector<uint8_t> file(54 + rowBytes * h, 0xEE);  // padding bytes must be skipped
+    std::vector<uint8_t> file(54 + rowBytes * h, 0xEE); // padding bytes must be skipped
     auto put32 = [&](int at, uint32_t v) {
         for (int i = 0; i < 4; ++i) file[at + i] = (v >> (8 * i)) & 0xFF;
     };

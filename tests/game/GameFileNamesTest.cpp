@@ -19,24 +19,27 @@
 
 namespace {
 
-std::string FirstLine(const std::string& path) {
+std::string FirstLine(const std::string& path)
+{
     std::ifstream in(path);
     std::string line;
     std::getline(in, line);
     return line;
 }
 
-struct ReaderCase {
+struct ReaderCase
+{
     const char* reader;
-    const char* fileOnDisk;  // below the scratch folder, as the disk spells it
-    const char* gameName;    // the same file as the game names it
-    std::string contents;    // empty: the row writes its own file
+    const char* fileOnDisk; // below the scratch folder, as the disk spells it
+    const char* gameName;   // the same file as the game names it
+    std::string contents;   // empty: the row writes its own file
     // Reads through the game's name; returns what it read, for comparison.
     std::function<std::string(const std::string& name, World& world)> read;
     std::string expected;
 };
 
-TEST(GameFileNames, EveryReaderOpensBackslashedMixedCaseNames) {
+TEST(GameFileNames, EveryReaderOpensBackslashedMixedCaseNames)
+{
     namespace fs = std::filesystem;
     const fs::path root = fs::path(testing::TempDir()) / ("lv_names_" + std::to_string(::getpid()));
     fs::remove_all(root);
@@ -101,10 +104,10 @@ TEST(GameFileNames, EveryReaderOpensBackslashedMixedCaseNames) {
         if (entry.is_regular_file()) files.push_back(entry.path().lexically_relative(root).string());
     }
     std::sort(files.begin(), files.end());
-    EXPECT_EQ(files, (std::vector<std::string>{"Data/Config/HeatAndHDR.cfg", "Data/Config/Physics.cfg",
-                                               "Data/Drops/DUNE.hmp", "Data/Drops/Dune.bmp",
-                                               "Data/Maps/Hill Top.hmp"}));
+    EXPECT_EQ(files,
+              (std::vector<std::string>{"Data/Config/HeatAndHDR.cfg", "Data/Config/Physics.cfg", "Data/Drops/DUNE.hmp",
+                                        "Data/Drops/Dune.bmp", "Data/Maps/Hill Top.hmp"}));
     fs::remove_all(root);
 }
 
-}  // namespace
+} // namespace

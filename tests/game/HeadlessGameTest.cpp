@@ -14,12 +14,14 @@
 
 namespace {
 
-int CountOf(const std::vector<std::string>& calls, const std::string& call) {
+int CountOf(const std::vector<std::string>& calls, const std::string& call)
+{
     return static_cast<int>(std::count(calls.begin(), calls.end(), call));
 }
 
 // One run of WinMain per process: it registers the exit routine.
-TEST(HeadlessGame, KeysReachTheGameThroughTheFrameworkAndTheRunEndsCleanly) {
+TEST(HeadlessGame, KeysReachTheGameThroughTheFrameworkAndTheRunEndsCleanly)
+{
     SpineTrace::Enable(true);
     DXUTHeadlessEnable(1.0 / 60.0, 12);
     // The splash screens are open at first, so this Escape does nothing.
@@ -48,4 +50,4 @@ TEST(HeadlessGame, KeysReachTheGameThroughTheFrameworkAndTheRunEndsCleanly) {
     SpineTrace::Enable(false);
 }
 
-}  // namespace
+} // namespace

@@ -15,25 +15,26 @@
 
 namespace {
 
-std::string ReadAll(const std::string& path) {
+std::string ReadAll(const std::string& path)
+{
     std::ifstream in(path);
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
 }
 
-
-class HeightmapImportTest : public ::testing::Test {
+class HeightmapImportTest : public ::testing::Test
+{
 protected:
     World world;
     std::string dir = testing::TempDir();
 };
 
-TEST_F(HeightmapImportTest, RowsArePaddedToFourBytesAndHeightsAverageTheChannels) {
+TEST_F(HeightmapImportTest, RowsArePaddedToFourBytesAndHeightsAverageTheChannels)
+{
     // 3 pixels wide: rows of 9 bytes plus 3 of padding. Bottom row white,
     // top row black with one grey (30, 60, 90) pixel.
-    WriteBitmap(dir + "a.bmp", 3,
-                {{255, 255, 255, 255, 255, 255, 255, 255, 255}, {0, 0, 0, 30, 60, 90, 0, 0, 0}});
+    WriteBitmap(dir + "a.bmp", 3, {{255, 255, 255, 255, 255, 255, 255, 255, 255}, {0, 0, 0, 30, 60, 90, 0, 0, 0}});
     const std::string name = world.ConvertBitmapToHeightmap(dir + "a.bmp");
     ASSERT_EQ(name, dir + "a.hmp");
     const std::string text = ReadAll(name);
@@ -46,7 +47,8 @@ TEST_F(HeightmapImportTest, RowsArePaddedToFourBytesAndHeightsAverageTheChannels
     std::remove(name.c_str());
 }
 
-TEST_F(HeightmapImportTest, FourPixelRowsHaveNoPadding) {
+TEST_F(HeightmapImportTest, FourPixelRowsHaveNoPadding)
+{
     WriteBitmap(dir + "b.bmp", 4, {{3, 3, 3, 6, 6, 6, 9, 9, 9, 12, 12, 12}});
     const std::string name = world.ConvertBitmapToHeightmap(dir + "b.bmp");
     ASSERT_FALSE(name.empty());
@@ -54,7 +56,8 @@ TEST_F(HeightmapImportTest, FourPixelRowsHaveNoPadding) {
     std::remove(name.c_str());
 }
 
-TEST_F(HeightmapImportTest, BadBitmapsWriteNothingAndKeepAGoodHeightmap) {
+TEST_F(HeightmapImportTest, BadBitmapsWriteNothingAndKeepAGoodHeightmap)
+{
     // A good heightmap already beside the dropped file must survive a bad drop.
     std::ofstream(dir + "c.hmp") << "good";
     std::ofstream(dir + "c.bmp") << "BM but far too short";
@@ -74,7 +77,8 @@ TEST_F(HeightmapImportTest, BadBitmapsWriteNothingAndKeepAGoodHeightmap) {
     std::remove((dir + "c.hmp").c_str());
 }
 
-TEST_F(HeightmapImportTest, DefaultVideoConfigHasTheThreeKeys) {
+TEST_F(HeightmapImportTest, DefaultVideoConfigHasTheThreeKeys)
+{
     const std::string path = dir + "Vid.cfg";
     std::remove(path.c_str());
     bool ok = false;
@@ -93,4 +97,4 @@ TEST_F(HeightmapImportTest, DefaultVideoConfigHasTheThreeKeys) {
     delete config;
 }
 
-}  // namespace
+} // namespace

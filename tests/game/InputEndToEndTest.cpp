@@ -16,15 +16,16 @@
 namespace {
 
 // One run of WinMain per process: it registers the exit routine.
-TEST(InputEndToEnd, ScheduledKeysAndMouseArriveFrameByFrameInPostingOrder) {
+TEST(InputEndToEnd, ScheduledKeysAndMouseArriveFrameByFrameInPostingOrder)
+{
     DXUTHeadlessEnable(1.0 / 60.0, 10);
-    DXUTHeadlessScheduleInputKeyHold(2, DIK_W, 3);  // held in frames 2 to 4
+    DXUTHeadlessScheduleInputKeyHold(2, DIK_W, 3); // held in frames 2 to 4
     DXUTHeadlessScheduleMouseMotion(3, 10, -5);
     DXUTHeadlessScheduleMouseButton(3, 1, true);
     DXUTHeadlessScheduleMouseButton(5, 1, false);
     DXUTHeadlessScheduleMouseMotion(6, 0, 0, 240);
     DXUTHeadlessScheduleInputKey(7, DIK_W, true);
-    DXUTHeadlessScheduleFocus(8, false);  // while W is held
+    DXUTHeadlessScheduleFocus(8, false); // while W is held
 
     std::unique_ptr<InputRecorder> recorder;
     size_t bindings = 0;
@@ -49,16 +50,20 @@ TEST(InputEndToEnd, ScheduledKeysAndMouseArriveFrameByFrameInPostingOrder) {
     ASSERT_NE(recorder, nullptr);
     const std::vector<PostedInput> expected = {
         KeyMessage(kMsgMoveForward, 2, 2),
-        KeyMessage(kMsgMoveForward, 3, 3), MoveMessage(10, -5, 3), ButtonMessage(2, 1, 3),
-        KeyMessage(kMsgMoveForward, 3, 4), ButtonMessage(3, 1, 4),
-        KeyMessage(kMsgMoveForward, 1, 5), ButtonMessage(1, 1, 5),
+        KeyMessage(kMsgMoveForward, 3, 3),
+        MoveMessage(10, -5, 3),
+        ButtonMessage(2, 1, 3),
+        KeyMessage(kMsgMoveForward, 3, 4),
+        ButtonMessage(3, 1, 4),
+        KeyMessage(kMsgMoveForward, 1, 5),
+        ButtonMessage(1, 1, 5),
         WheelMessage(240, 6),
         KeyMessage(kMsgMoveForward, 2, 7),
-        KeyMessage(kMsgMoveForward, 1, 8),  // focus gone: one release, then nothing
+        KeyMessage(kMsgMoveForward, 1, 8), // focus gone: one release, then nothing
     };
     EXPECT_EQ(recorder->Take(), expected);
-    recorder.reset();  // while the dispatcher lives; the exit routine deletes it
+    recorder.reset(); // while the dispatcher lives; the exit routine deletes it
     DXUTHeadlessSetFrameHook(nullptr);
 }
 
-}  // namespace
+} // namespace

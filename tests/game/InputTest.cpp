@@ -25,7 +25,8 @@ enum { kCreate = 0, kFormat = 1, kCooperation = 2, kFirstAcquire = 3 };
 // Unlike the stand-in, a failed read leaves the caller's buffer as it was,
 // which Windows does not promise either. Objects live until the next test,
 // whatever their count, so an extra Release is counted, not a use after free.
-struct FakeScript {
+struct FakeScript
+{
     int failAt = kNoFailure;
     HRESULT readResult = DI_OK, acquireResult = DI_OK;
     BYTE keys[256] = {};
@@ -33,30 +34,39 @@ struct FakeScript {
     int keyboardAcquires = 0, live = 0, overReleases = 0;
 } gFake;
 
-struct FakeCount {
+struct FakeCount
+{
     ULONG refs = 1;
     FakeCount() { ++gFake.live; }
-    ULONG Drop() {
+    ULONG Drop()
+    {
         if (refs == 0) return ++gFake.overReleases, 0;
         if (--refs == 0) --gFake.live;
         return refs;
     }
 };
 
-struct FakeDevice final : IDirectInputDevice8W {
+struct FakeDevice final : IDirectInputDevice8W
+{
     explicit FakeDevice(int base_) : base(base_) {}
     ULONG AddRef() override { return ++count.refs; }
     ULONG Release() override { return count.Drop(); }
     HRESULT SetDataFormat(LPCDIDATAFORMAT) override { return Step(kFormat); }
     HRESULT SetCooperativeLevel(HWND, DWORD) override { return Step(kCooperation); }
-    HRESULT Acquire() override {
+    HRESULT Acquire() override
+    {
         if (base == kKeyboard) ++gFake.keyboardAcquires;
         if (std::exchange(firstAcquire, false) && FAILED(Step(kFirstAcquire))) return DIERR_OTHERAPPHASPRIO;
         acquired = gFake.acquireResult == DI_OK;
         return gFake.acquireResult;
     }
-    HRESULT Unacquire() override { acquired = false; return DI_OK; }
-    HRESULT GetDeviceState(DWORD size, LPVOID data) override {
+    HRESULT Unacquire() override
+    {
+        acquired = false;
+        return DI_OK;
+    }
+    HRESULT GetDeviceState(DWORD size, LPVOID data) override
+    {
         if (!acquired) return DIERR_NOTACQUIRED;
         if (gFake.readResult != DI_OK) {
             acquired = false;
@@ -76,16 +86,19 @@ struct FakeDevice final : IDirectInputDevice8W {
 std::vector<std::unique_ptr<IUnknown, void (*)(IUnknown*)>> gFakeObjects;
 
 template <typename T, typename... Args>
-T* KeepFake(Args... args) {
+T* KeepFake(Args... args)
+{
     T* made = new T(args...);
     gFakeObjects.emplace_back(made, [](IUnknown* p) { delete static_cast<T*>(p); });
     return made;
 }
 
-struct FakeInput final : IDirectInput8W {
+struct FakeInput final : IDirectInput8W
+{
     ULONG AddRef() override { return ++count.refs; }
     ULONG Release() override { return count.Drop(); }
-    HRESULT CreateDevice(REFGUID guid, LPDIRECTINPUTDEVICE8W* out, LPUNKNOWN) override {
+    HRESULT CreateDevice(REFGUID guid, LPDIRECTINPUTDEVICE8W* out, LPUNKNOWN) override
+    {
         const int base = std::memcmp(&guid, &GUID_SysKeyboard, sizeof(GUID)) == 0 ? kKeyboard : kMouse;
         *out = gFake.failAt == base + kCreate ? nullptr : KeepFake<FakeDevice>(base);
         return *out ? DI_OK : DIERR_DEVICENOTREG;
@@ -93,15 +106,18 @@ struct FakeInput final : IDirectInput8W {
     FakeCount count;
 };
 
-HRESULT CreateFakeInput(HINSTANCE, DWORD version, REFIID iid, LPVOID* out, LPUNKNOWN) {
+HRESULT CreateFakeInput(HINSTANCE, DWORD version, REFIID iid, LPVOID* out, LPUNKNOWN)
+{
     const bool asked = version == 0x0800 && std::memcmp(&iid, &IID_IDirectInput8W, sizeof(GUID)) == 0;
     *out = asked && gFake.failAt != kCreateInput ? static_cast<IDirectInput8W*>(KeepFake<FakeInput>()) : nullptr;
     return *out ? DI_OK : DIERR_INVALIDPARAM;
 }
 
-class InputTest : public ::testing::Test {
+class InputTest : public ::testing::Test
+{
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         TestInput::SetAlwaysFocused(false);
         TestInput::Reset();
         gEventDispatcher = new EventDispatcher();
@@ -110,7 +126,8 @@ protected:
         for (int id = 0; id <= 80; ++id) ids.push_back(id);
         recorder = std::make_unique<InputRecorder>(ids);
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         input.reset();
         recorder.reset();
         delete gObjectController;
@@ -122,7 +139,8 @@ protected:
         TestInput::Reset();
     }
     // One frame as the frame move runs it: the poll, then the delivery pass.
-    Posts Frame() {
+    Posts Frame()
+    {
         input->Update(16000);
         gEventDispatcher->ProcessQueue();
         return recorder->Take();
@@ -132,7 +150,8 @@ protected:
     std::unique_ptr<InputRecorder> recorder;
 };
 
-TEST_F(InputTest, DefaultBindingsInTableOrderEachPostingOnlyItsOwnId) {
+TEST_F(InputTest, DefaultBindingsInTableOrderEachPostingOnlyItsOwnId)
+{
     // Written out by number on purpose.
     const std::pair<int, int> table[] = {
         {18, DIK_W},       {19, DIK_S},       {20, DIK_A},       {21, DIK_D},       {22, DIK_SPACE},
@@ -159,7 +178,8 @@ TEST_F(InputTest, DefaultBindingsInTableOrderEachPostingOnlyItsOwnId) {
 }
 
 // What changes before one poll, and every message that poll posts.
-struct ScriptedFrame {
+struct ScriptedFrame
+{
     const char* what;
     std::vector<int> press, release, tap; // tap: down and up again before the poll
     int dx, dy, dz;
@@ -167,7 +187,8 @@ struct ScriptedFrame {
     Posts expected;
 };
 
-TEST_F(InputTest, KeyAndButtonStateMachinesPostInTheirOrder) {
+TEST_F(InputTest, KeyAndButtonStateMachinesPostInTheirOrder)
+{
     const int W = kMsgMoveForward, Y = kMsgReplayStop;
     const ScriptedFrame script[] = {
         {"first frame of a press", {DIK_W}, {}, {}, 0, 0, 0, {}, {KeyMessage(W, 2)}},
@@ -179,11 +200,32 @@ TEST_F(InputTest, KeyAndButtonStateMachinesPostInTheirOrder) {
         {"both released", {}, {DIK_W, DIK_Y}, {}, 0, 0, 0, {}, {KeyMessage(W, 1), KeyMessage(Y, 1)}},
         {"a press between two polls is never seen", {}, {}, {DIK_W}, 0, 0, 0, {}, {}},
         {"a wheel turn alone posts only the wheel", {}, {}, {}, 0, 0, 120, {}, {WheelMessage(120)}},
-        {"keys, then wheel, motion and buttons", {DIK_W}, {}, {}, 3, -4, -120, {{1, true}},
+        {"keys, then wheel, motion and buttons",
+         {DIK_W},
+         {},
+         {},
+         3,
+         -4,
+         -120,
+         {{1, true}},
          {KeyMessage(W, 2), WheelMessage(-120), MoveMessage(3, -4), ButtonMessage(2, 1)}},
-        {"buttons in index order, every frame while down", {}, {}, {}, 0, 0, 0, {{0, true}},
+        {"buttons in index order, every frame while down",
+         {},
+         {},
+         {},
+         0,
+         0,
+         0,
+         {{0, true}},
          {KeyMessage(W, 3), ButtonMessage(2, 0), ButtonMessage(3, 1)}},
-        {"motion on one axis", {}, {DIK_W}, {}, 0, 7, 0, {{7, true}, {0, false}, {1, false}},
+        {"motion on one axis",
+         {},
+         {DIK_W},
+         {},
+         0,
+         7,
+         0,
+         {{7, true}, {0, false}, {1, false}},
          {KeyMessage(W, 1), MoveMessage(0, 7), ButtonMessage(1, 0), ButtonMessage(1, 1), ButtonMessage(2, 7)}},
         {"last button released", {}, {}, {}, 0, 0, 0, {{7, false}}, {ButtonMessage(1, 7)}},
         {"quiet", {}, {}, {}, 0, 0, 0, {}, {}},
@@ -200,13 +242,14 @@ TEST_F(InputTest, KeyAndButtonStateMachinesPostInTheirOrder) {
     }
 }
 
-TEST_F(InputTest, BindKeyReplacesASlotOrAppends) {
+TEST_F(InputTest, BindKeyReplacesASlotOrAppends)
+{
     Frame();
     IDirectInputDevice8W* keyboard = input->GetKeyboard();
-    input->BindKey(18, DIK_S, false, nullptr);  // the second slot is never polled
-    input->BindKey(18, DIK_K, true, keyboard);  // two bindings on K now
-    input->BindKey(70, DIK_K, true, keyboard);  // a new id goes last
-    input->BindKey(19, DIK_A, true, nullptr);   // S no longer, and off the keyboard
+    input->BindKey(18, DIK_S, false, nullptr); // the second slot is never polled
+    input->BindKey(18, DIK_K, true, keyboard); // two bindings on K now
+    input->BindKey(70, DIK_K, true, keyboard); // a new id goes last
+    input->BindKey(19, DIK_A, true, nullptr);  // S no longer, and off the keyboard
     TestInput::SetKey(DIK_K, true);
     TestInput::SetKey(DIK_S, true);
     EXPECT_EQ(Frame(), (Posts{KeyMessage(18, 2), KeyMessage(24, 2), KeyMessage(70, 2)}));
@@ -214,7 +257,8 @@ TEST_F(InputTest, BindKeyReplacesASlotOrAppends) {
     EXPECT_EQ(input->GetBindings()[0].key2, DIK_S);
 }
 
-TEST_F(InputTest, FocusLostWhileHoldingPostsOneReleaseThenNothing) {
+TEST_F(InputTest, FocusLostWhileHoldingPostsOneReleaseThenNothing)
+{
     Frame();
     TestInput::SetKey(DIK_W, true);
     TestInput::SetButton(0, true);
@@ -230,12 +274,15 @@ TEST_F(InputTest, FocusLostWhileHoldingPostsOneReleaseThenNothing) {
     EXPECT_EQ(Frame(), Posts{KeyMessage(18, 2)});
 }
 
-TEST_F(InputTest, PushIsOffInEveryFrameWithoutMovement) {
+TEST_F(InputTest, PushIsOffInEveryFrameWithoutMovement)
+{
     // The player's part: a held movement key turns the push on.
-    struct Mover : fEventObj {
+    struct Mover : fEventObj
+    {
         Mover() { SubscribeMessages(); }
         void SubscribeMessages() override { gEventDispatcher->Subscribe(kMsgMoveForward, this); }
-        void HandleMessage(int, fMessage* msg) override {
+        void HandleMessage(int, fMessage* msg) override
+        {
             auto* key = dynamic_cast<fInputState*>(msg);
             if (key && key->state == kPressHeld) gObjectController->SetEnabled(true);
         }
@@ -243,7 +290,7 @@ TEST_F(InputTest, PushIsOffInEveryFrameWithoutMovement) {
     const bool held[] = {false, true, true, false, false};
     const bool pushOn[] = {false, false, true, false, false};
     for (int frame = 0; frame < 5; ++frame) {
-        gObjectController->SetEnabled(true);  // whatever the last frame left
+        gObjectController->SetEnabled(true); // whatever the last frame left
         TestInput::SetKey(DIK_W, held[frame]);
         Frame();
         EXPECT_EQ(gObjectController->IsEnabled(), pushOn[frame]) << frame;
@@ -255,8 +302,10 @@ TEST_F(InputTest, PushIsOffInEveryFrameWithoutMovement) {
     EXPECT_EQ(Frame(), Posts{KeyMessage(18, 2)});
 }
 
-TEST_F(InputTest, CreationStopsAtAFailedStepButNotAtARefusedAcquire) {
-    struct Case {
+TEST_F(InputTest, CreationStopsAtAFailedStepButNotAtARefusedAcquire)
+{
+    struct Case
+    {
         int failAt;
         bool keyboard, mouse;
         int framesUntilW; // 0: never
@@ -314,7 +363,8 @@ TEST_F(InputTest, CreationStopsAtAFailedStepButNotAtARefusedAcquire) {
     }
 }
 
-TEST_F(InputTest, AFailedReadReleasesWhatWasHeldAndReacquiringIsBounded) {
+TEST_F(InputTest, AFailedReadReleasesWhatWasHeldAndReacquiringIsBounded)
+{
     gFake.keys[DIK_W] = 0x80;
     gFake.mouse.rgbButtons[0] = 0x80;
     input = std::make_unique<Input>(CreateFakeInput);
@@ -336,8 +386,12 @@ TEST_F(InputTest, AFailedReadReleasesWhatWasHeldAndReacquiringIsBounded) {
     EXPECT_EQ(Frame(), (Posts{KeyMessage(18, 2), ButtonMessage(2, 0)}));
 }
 
-TEST_F(InputTest, CursorSumsTheMotionWithoutOverflowAndKeepsItsClamp) {
-    const struct { int dx, dy, half, x, y; } steps[] = {
+TEST_F(InputTest, CursorSumsTheMotionWithoutOverflowAndKeepsItsClamp)
+{
+    const struct
+    {
+        int dx, dy, half, x, y;
+    } steps[] = {
         {5, -3, 0, 5, -3},
         {100, -100, 50, 50, -50},
         {10, 10, 0, 60, -40},
@@ -352,4 +406,4 @@ TEST_F(InputTest, CursorSumsTheMotionWithoutOverflowAndKeepsItsClamp) {
     }
 }
 
-}  // namespace
+} // namespace

@@ -37,16 +37,19 @@ namespace {
 
 // Records its deliveries into the trace, so the delivery pass shows up in
 // the frame order.
-class TraceReceiver : public fEventObj {
+class TraceReceiver : public fEventObj
+{
 public:
     TraceReceiver() { SubscribeMessages(); }
     void SubscribeMessages() override { gEventDispatcher->Subscribe(kMsgMoveForward, this); }
     void HandleMessage(int id, fMessage* msg) override { SpineTrace::Record("deliver " + std::to_string(id)); }
 };
 
-class SpineTest : public ::testing::Test {
+class SpineTest : public ::testing::Test
+{
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         TestInput::Reset();
         Win32UseVirtualCounter(Win32ReadRealCounter());
         gEventDispatcher = new EventDispatcher();
@@ -68,7 +71,8 @@ protected:
         SpineTrace::Enable(true);
     }
 
-    void TearDown() override {
+    void TearDown() override
+    {
         SpineTrace::Enable(false);
         delete gMenuMan;
         gMenuMan = nullptr;
@@ -100,7 +104,8 @@ protected:
     }
 
     // A live particle that ages with the step time the frame hands it.
-    fParticle* AddAgingParticle() {
+    fParticle* AddAgingParticle()
+    {
         fParticle* particle = new fParticle();
         particle->aging = 1;
         particle->lifetime = 100.0f;
@@ -109,14 +114,16 @@ protected:
     }
 
     // Advances the virtual counter by one frame and runs frame move and render.
-    void RunFrame(double time, float elapsed) {
+    void RunFrame(double time, float elapsed)
+    {
         Win32AdvanceVirtualCounter(static_cast<LONGLONG>(elapsed * kWin32CounterFrequency));
         OnFrameMove(nullptr, time, elapsed, nullptr);
         OnFrameRender(nullptr, time, elapsed, nullptr);
     }
 };
 
-TEST_F(SpineTest, FrameMoveDeliversInputBeforeAnythingMovesAndRenderFollows) {
+TEST_F(SpineTest, FrameMoveDeliversInputBeforeAnythingMovesAndRenderFollows)
+{
     // W is down before the first poll: its message reaches the player's
     // subscription in that same frame, before anything moves.
     TraceReceiver receiver;
@@ -141,7 +148,8 @@ TEST_F(SpineTest, FrameMoveDeliversInputBeforeAnythingMovesAndRenderFollows) {
     EXPECT_EQ(SpineTrace::Calls(), expected);
 }
 
-TEST_F(SpineTest, FrozenReplayStopsTheWorldButNotInputMenusOrPlayer) {
+TEST_F(SpineTest, FrozenReplayStopsTheWorldButNotInputMenusOrPlayer)
+{
     TraceReceiver receiver;
     fParticle* particle = AddAgingParticle();
     gReplaySystem->SetFrozenForTest(true);
@@ -168,7 +176,8 @@ TEST_F(SpineTest, FrozenReplayStopsTheWorldButNotInputMenusOrPlayer) {
               SpineTrace::Calls().end());
 }
 
-TEST_F(SpineTest, FramesPerSecondUpdatesOnlyAboveOneSecond) {
+TEST_F(SpineTest, FramesPerSecondUpdatesOnlyAboveOneSecond)
+{
     // Four quarter-second frames make exactly 1.0: not yet a full second.
     ResetFramesPerSecond();
     for (int i = 0; i < 4; ++i) RunFrame(0.25 * i, 0.25f);
@@ -177,7 +186,8 @@ TEST_F(SpineTest, FramesPerSecondUpdatesOnlyAboveOneSecond) {
     EXPECT_EQ(GetFramesPerSecond(), 5);
 }
 
-TEST_F(SpineTest, DeveloperKeysLoadStagesAndCloseMenusOnKeyDownOnly) {
+TEST_F(SpineTest, DeveloperKeysLoadStagesAndCloseMenusOnKeyDownOnly)
+{
     gMenuMan->OpenMenu(kMenuMain);
     gMenuMan->OpenMenu(kMenuImageSplash);
     SpineTrace::Clear();
@@ -206,19 +216,22 @@ TEST_F(SpineTest, DeveloperKeysLoadStagesAndCloseMenusOnKeyDownOnly) {
     OnKeyboard('T', true, false, nullptr);
     OnKeyboard('Q', true, false, nullptr);
     // No particle types are defined here: the request reaches the factory, which reports it.
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("Attempted to create unknown particle system type\nExplosion\n"),
-              std::string::npos);
+    EXPECT_NE(
+        testing::internal::GetCapturedStderr().find("Attempted to create unknown particle system type\nExplosion\n"),
+        std::string::npos);
     EXPECT_EQ(SpineTrace::Calls(), (std::vector<std::string>{"World::AddHeightmap ../Maps/Heightmap.hmp"}));
 }
 
-TEST_F(SpineTest, ExplosionKeyWithoutParticleManagerDoesNothing) {
+TEST_F(SpineTest, ExplosionKeyWithoutParticleManagerDoesNothing)
+{
     delete gPartManager;
     gPartManager = nullptr;
     OnKeyboard('N', true, false, nullptr);
     EXPECT_TRUE(SpineTrace::Calls().empty());
 }
 
-TEST_F(SpineTest, EscapeOpensPauseMenuOnlyWhenNoMenuIsOpen) {
+TEST_F(SpineTest, EscapeOpensPauseMenuOnlyWhenNoMenuIsOpen)
+{
     FrameworkWindowProcEscape(nullptr);
     EXPECT_EQ(gMenuMan->GetCurrentMenuId(), kMenuPause);
     FrameworkWindowProcEscape(nullptr);
@@ -229,8 +242,8 @@ TEST_F(SpineTest, EscapeOpensPauseMenuOnlyWhenNoMenuIsOpen) {
     EXPECT_EQ(gMenuMan->GetCurrentMenuId(), kMenuOptions);
 }
 
-
-TEST_F(SpineTest, DroppedBitmapBecomesTheTerrainEvenWithTheEditorOff) {
+TEST_F(SpineTest, DroppedBitmapBecomesTheTerrainEvenWithTheEditorOff)
+{
     const std::string bitmap = testing::TempDir() + "dropped.bmp";
     WriteBitmap(bitmap, 3, {std::vector<uint8_t>(9, 255), std::vector<uint8_t>(9, 255)});
     ASSERT_FALSE(gInGameLevelEditor->IsEnabled());
@@ -238,15 +251,15 @@ TEST_F(SpineTest, DroppedBitmapBecomesTheTerrainEvenWithTheEditorOff) {
     bool stop = true;
     MsgProc(nullptr, WM_DROPFILES, reinterpret_cast<WPARAM>(Win32CreateDrop({bitmap})), 0, &stop, nullptr);
     const std::string hmp = testing::TempDir() + "dropped.hmp";
-    EXPECT_EQ(SpineTrace::Calls(),
-              (std::vector<std::string>{"World::ClearHeightmaps", "World::AddHeightmap " + hmp}));
+    EXPECT_EQ(SpineTrace::Calls(), (std::vector<std::string>{"World::ClearHeightmaps", "World::AddHeightmap " + hmp}));
     EXPECT_FALSE(stop);
     std::ifstream written(hmp);
     EXPECT_TRUE(written.good());
     std::remove(hmp.c_str());
 }
 
-TEST_F(SpineTest, FailedDropKeepsTheStageTerrain) {
+TEST_F(SpineTest, FailedDropKeepsTheStageTerrain)
+{
     const std::string notABitmap = testing::TempDir() + "notes.bmp";
     std::ofstream(notABitmap) << "plain text, not a picture";
     bool stop = false;
@@ -254,4 +267,4 @@ TEST_F(SpineTest, FailedDropKeepsTheStageTerrain) {
     EXPECT_TRUE(SpineTrace::Calls().empty());
 }
 
-}  // namespace
+} // namespace

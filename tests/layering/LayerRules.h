@@ -9,10 +9,10 @@
 
 struct LayerRules
 {
-    std::vector<std::string> folders;                         // lowest first
-    std::map<std::string, std::set<std::string>> allowed;     // folder -> folders and stand-ins
-    std::set<std::string> hostsOnly;                          // stand-in headers no game folder includes
-    std::string error;                                        // empty when the text made sense
+    std::vector<std::string> folders;                     // lowest first
+    std::map<std::string, std::set<std::string>> allowed; // folder -> folders and stand-ins
+    std::set<std::string> hostsOnly;                      // stand-in headers no game folder includes
+    std::string error;                                    // empty when the text made sense
 };
 
 // Parses the text of cmake/Layers.txt. A line naming a folder not listed

@@ -49,7 +49,8 @@ TEST(Layering, EveryIncludeOfTheGameFoldersFollowsTheLayers)
     ASSERT_EQ(headers.count("d3d9.h"), 1u);
     const LayerRules rules = ParseLayerRules(ReadFile(fs::path(root) / "cmake" / "Layers.txt"), StandIns(headers));
     ASSERT_EQ(rules.error, "");
-    const std::vector<std::string> expected = {"core", "physics", "render", "audio", "objects", "particles", "ui", "game"};
+    const std::vector<std::string> expected = {"core",    "physics",   "render", "audio",
+                                               "objects", "particles", "ui",     "game"};
     EXPECT_EQ(rules.folders, expected);
     const std::vector<std::string> violations = FindLayerViolations(root, rules, headers);
     EXPECT_TRUE(violations.empty()) << Joined(violations);
@@ -93,9 +94,8 @@ TEST(Layering, EachKindOfWrongIncludeIsFound)
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         fs::create_directories(root / cases[i].folder);
-        std::ofstream(root / cases[i].folder / ("case" + std::to_string(i) + ".cpp"))
-            << "// case\n"
-            << cases[i].include << "\n";
+        std::ofstream(root / cases[i].folder / ("case" + std::to_string(i) + ".cpp")) << "// case\n"
+                                                                                      << cases[i].include << "\n";
     }
     const std::string found = Joined(FindLayerViolations(root.string(), rules, headers));
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
@@ -114,7 +114,8 @@ TEST(Layering, EachKindOfWrongIncludeIsFound)
 TEST(Layering, MatricesThatWouldAllowACycleAreRefused)
 {
     const std::set<std::string> standIns = {"gpu"};
-    EXPECT_EQ(ParseLayerRules("low: mid\nmid: low\n", standIns).error, "low names mid, neither a stand-in nor a layer above it");
+    EXPECT_EQ(ParseLayerRules("low: mid\nmid: low\n", standIns).error,
+              "low names mid, neither a stand-in nor a layer above it");
     EXPECT_EQ(ParseLayerRules("low:\nlow: gpu\n", standIns).error, "low is listed twice");
     EXPECT_EQ(ParseLayerRules("low gpu\n", standIns).error, "line 1 has no colon");
     EXPECT_EQ(ParseLayerRules("# nothing\n", standIns).error, "no layers");

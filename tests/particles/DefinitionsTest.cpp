@@ -111,7 +111,8 @@ struct ReadingCase
 TEST_F(DefinitionsTest, ReadingRulesDefaultsAndHostileValues)
 {
     const std::vector<ReadingCase> cases = {
-        {"no optional element: every default", System("Bare", ""), "", [] {
+        {"no optional element: every default", System("Bare", ""), "",
+         [] {
              const ParticleSystemDef& d = Def("Bare");
              EXPECT_EQ(d.appearance.present, 0);
              EXPECT_EQ(d.gravity, 1);
@@ -121,16 +122,17 @@ TEST_F(DefinitionsTest, ReadingRulesDefaultsAndHostileValues)
              EXPECT_TRUE(d.emissions.empty() && d.behaviours.empty());
          }},
         {"\"true\" leaves an int, \"1.5\" reads 1, \"0\" switches off",
-         System("Ints", R"(<PHYSICS gravity="true"/><STATUS aging="0" rotating="1.5" resting=" 1"/>)"), "", [] {
+         System("Ints", R"(<PHYSICS gravity="true"/><STATUS aging="0" rotating="1.5" resting=" 1"/>)"), "",
+         [] {
              EXPECT_EQ(Def("Ints").gravity, 1);
              EXPECT_EQ(Def("Ints").aging, 0);
              EXPECT_EQ(Def("Ints").rotating, 1);
              EXPECT_EQ(Def("Ints").resting, 1);
          }},
-        {"indexed lists end at the first gap",
-         System("Gap", R"(<EMISSION0 numemitted="1"/><EMISSION2 numemitted="2"/>
+        {"indexed lists end at the first gap", System("Gap", R"(<EMISSION0 numemitted="1"/><EMISSION2 numemitted="2"/>
                           <APPEARANCE><COLOUR1 life="1"/></APPEARANCE><BEHAVIOUR1 func="OrbitParent"/>)"),
-         "", [] {
+         "",
+         [] {
              EXPECT_EQ(Def("Gap").emissions.size(), 1u);
              EXPECT_TRUE(Def("Gap").appearance.colours.empty());
              EXPECT_TRUE(Def("Gap").behaviours.empty());
@@ -140,14 +142,16 @@ TEST_F(DefinitionsTest, ReadingRulesDefaultsAndHostileValues)
          [] { EXPECT_TRUE(Def("Loose").appearance.colours.empty()); }},
         {"a later system of the same name replaces the earlier whole",
          System("Twice", R"(<PHYSICS mass="5"/><STATUS lifetime="2"/>)") + System("Twice", R"(<STATUS lifetime="3"/>)"),
-         "", [] {
+         "",
+         [] {
              EXPECT_EQ(Def("Twice").lifetime, 3.0f);
              EXPECT_EQ(Def("Twice").mass, 1.0f);
          }},
         {"missing velocities and colour attributes read 0",
          System("Partial", R"(<EMISSION0 numemitted="1"><maxvel y="2"/></EMISSION0>
                               <APPEARANCE><COLOUR0 r="1"/><COLOUR1/></APPEARANCE>)"),
-         "", [] {
+         "",
+         [] {
              EXPECT_EQ(Def("Partial").emissions[0].minvel, Vector3());
              EXPECT_EQ(Def("Partial").emissions[0].maxvel, Vector3(0, 2, 0));
              const ColourKey& k = Def("Partial").appearance.colours[0];
@@ -157,7 +161,8 @@ TEST_F(DefinitionsTest, ReadingRulesDefaultsAndHostileValues)
          System("Hostile", R"(<EMISSION0 numemitted="-1" delay="inf" minscale="nan" maxscale="1e60">
                                 <minvel x="nan" y="-inf" z="3"/></EMISSION0>
                               <APPEARANCE start_tex="-5" tex_interval="NaN"/><STATUS lifetime="inf"/>)"),
-         "", [] {
+         "",
+         [] {
              const EmissionDef& e = Def("Hostile").emissions[0];
              EXPECT_EQ(e.numemitted, 0u);
              EXPECT_EQ(e.delay, FLT_MAX);
@@ -170,13 +175,15 @@ TEST_F(DefinitionsTest, ReadingRulesDefaultsAndHostileValues)
          }},
         {"a burst above a thousand is cut to a thousand",
          System("Flood", R"(<EMISSION0 numemitted="4000000000"/><EMISSION1 numemitted="1000"/>)"),
-         "Particle burst too large, limited to 1000\nFlood\nFailed in file: fPartFactory", [] {
+         "Particle burst too large, limited to 1000\nFlood\nFailed in file: fPartFactory",
+         [] {
              EXPECT_EQ(Def("Flood").emissions[0].numemitted, 1000u);
              EXPECT_EQ(Def("Flood").emissions[1].numemitted, 1000u);
          }},
         {"texture ids past the table are brought back to its last",
          System("FarTexture", R"(<APPEARANCE start_tex="85" end_tex="4000"/>)"),
-         "Particle texture id out of range\nFarTexture", [] {
+         "Particle texture id out of range\nFarTexture",
+         [] {
              EXPECT_EQ(Def("FarTexture").appearance.start_tex, 85u);
              EXPECT_EQ(Def("FarTexture").appearance.end_tex, 85u);
          }},
@@ -195,8 +202,7 @@ TEST_F(DefinitionsTest, ReadingRulesDefaultsAndHostileValues)
         {"systems without a name, with an empty one, or a comment reading system are skipped",
          "<system><STATUS lifetime=\"1\"/></system><system><name> </name></system><!--system-->"
          "<other><name>Other</name></other>",
-         "Particle system without a name skipped",
-         [] { EXPECT_EQ(gPartFactory->GetDefinitionCount(), 0u); }},
+         "Particle system without a name skipped", [] { EXPECT_EQ(gPartFactory->GetDefinitionCount(), 0u); }},
     };
     for (const ReadingCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -220,8 +226,8 @@ class DefinitionFolder
 {
 public:
     explicit DefinitionFolder(const std::vector<std::pair<std::string, std::string>>& files)
-        : path(testing::TempDir() + "particles_" + testing::UnitTest::GetInstance()->current_test_info()->name() +
-               "_" + std::to_string(++sCount) + "/")
+        : path(testing::TempDir() + "particles_" + testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+               std::to_string(++sCount) + "/")
     {
         mkdir(path.c_str(), 0755);
         for (const auto& file : files) {
@@ -247,8 +253,7 @@ int DefinitionFolder::sCount = 0;
 
 std::string File(const std::string& systemName)
 {
-    return "<?xml version=\"1.0\"?>\n<DEFINITIONS>" + System(systemName, "<STATUS lifetime=\"1\"/>") +
-           "</DEFINITIONS>";
+    return "<?xml version=\"1.0\"?>\n<DEFINITIONS>" + System(systemName, "<STATUS lifetime=\"1\"/>") + "</DEFINITIONS>";
 }
 
 struct FolderCase
@@ -266,18 +271,32 @@ TEST_F(DefinitionsTest, LoadingAFolderInListingOrder)
     const std::string kRootless = "<?xml version=\"1.0\"?><PARTICLES><system><name>Lost</name></system></PARTICLES>";
     const std::vector<FolderCase> cases = {
         {"every *.xml is read, whatever the case of its extension",
-         {{"a.xml", File("A")}, {"B.XML", File("B")}, {"notes.txt", File("Txt")}}, true, {"A", "B"}, ""},
+         {{"a.xml", File("A")}, {"B.XML", File("B")}, {"notes.txt", File("Txt")}},
+         true,
+         {"A", "B"},
+         ""},
         {"a later file's system replaces an earlier one of that name",
          {{"b.xml", "<DEFINITIONS>" + System("Same", "<STATUS lifetime=\"2\"/>") + "</DEFINITIONS>"},
           {"A.xml", "<DEFINITIONS>" + System("Same", "<STATUS lifetime=\"1\"/>") + "</DEFINITIONS>"}},
-         true, {"Same"}, "", [] { EXPECT_EQ(Def("Same").lifetime, 2.0f); }},
+         true,
+         {"Same"},
+         "",
+         [] { EXPECT_EQ(Def("Same").lifetime, 2.0f); }},
         {"a file without a root ends the load; earlier files stay",
-         {{"1.xml", File("First")}, {"2.xml", kRootless}, {"3.xml", File("Third")}}, false, {"First"},
+         {{"1.xml", File("First")}, {"2.xml", kRootless}, {"3.xml", File("Third")}},
+         false,
+         {"First"},
          "DEFINITIONS symbol not found in particle file\nFailed in file: fPartFactory\nOn line: 88\n"},
         {"a malformed file is skipped without a word",
-         {{"1.xml", "<DEFINITIONS><system><name>Broken"}, {"2.xml", File("After")}}, true, {"After"}, ""},
+         {{"1.xml", "<DEFINITIONS><system><name>Broken"}, {"2.xml", File("After")}},
+         true,
+         {"After"},
+         ""},
         {"an empty folder",
-         {}, false, {}, "No particle systems files located\nFailed in file: fPartFactory\nOn line: 65\n"},
+         {},
+         false,
+         {},
+         "No particle systems files located\nFailed in file: fPartFactory\nOn line: 65\n"},
     };
     for (const FolderCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -307,10 +326,10 @@ TEST_F(DefinitionsTest, ShippedFilesDefineEveryRequestedTypeSoundly)
 {
     LoadShippedDefinitions();
     const std::vector<std::string> permanent = {"TorchEmitter", "SparkleEmitter", "AtomSparkleEmitter",
-                                                "DustKickup", "MistEmitter", "WaterSpout"};
-    const std::vector<std::string> inPlace = {"AtomSparkleEmitter", "DustKickupBlur", "DustEmitter", "LavaSplash",
-                                              "MistEmitter", "WaterSpout", "LavaFountain", "LavaDolphin",
-                                              "Explosion", "BridgeBreak"};
+                                                "DustKickup",   "MistEmitter",    "WaterSpout"};
+    const std::vector<std::string> inPlace = {"AtomSparkleEmitter", "DustKickupBlur", "DustEmitter",  "LavaSplash",
+                                              "MistEmitter",        "WaterSpout",     "LavaFountain", "LavaDolphin",
+                                              "Explosion",          "BridgeBreak"};
     for (const std::string& name : permanent) {
         EXPECT_EQ(Def(name).aging, 0) << name;
     }

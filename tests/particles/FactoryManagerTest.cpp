@@ -24,7 +24,10 @@ using FactoryManagerTest = ParticleTest;
 
 const char* const kLongLivedChild = R"(<system><name>Child</name><STATUS lifetime="100"/></system>)";
 
-float Fraction() { return static_cast<float>(rand()) / 32767.0f; }
+float Fraction()
+{
+    return static_cast<float>(rand()) / 32767.0f;
+}
 
 std::vector<float> Colour(const fParticle* p)
 {
@@ -184,9 +187,9 @@ TEST_F(FactoryManagerTest, AttachedParticlesSitAtTheRotatedOffsetWhateverPhysics
     Matrix3::RotationZ(parentOrientation, 90.0f);
     const Vector3 offset(1, 2, 3);
     const float scale = 1.0f;
-    EventDispatcher::SendMessage(gPartManager, kMsgAttachSystem,
-                                 new fAttachSystem("Flame", &offset, &parentPosition, &parentOrientation, nullptr,
-                                                   &scale));
+    EventDispatcher::SendMessage(
+        gPartManager, kMsgAttachSystem,
+        new fAttachSystem("Flame", &offset, &parentPosition, &parentOrientation, nullptr, &scale));
     ASSERT_EQ(gPartManager->GetSystems().size(), 1u);
     fParticle* flame = gPartManager->GetSystems()[0];
     EXPECT_EQ(flame->position, parentPosition);

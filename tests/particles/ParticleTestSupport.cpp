@@ -103,8 +103,7 @@ void ParticleTest::LoadShippedDefinitions()
     ASSERT_EQ(errors, "");
 }
 
-fParticle* ParticleTest::Spawn(const std::string& type, const Vector3& position, float scale,
-                               const Vector3& velocity)
+fParticle* ParticleTest::Spawn(const std::string& type, const Vector3& position, float scale, const Vector3& velocity)
 {
     const size_t before = gPartManager->GetSystems().size();
     EventDispatcher::SendMessage(gPartManager, kMsgCreateSystem,
@@ -121,7 +120,10 @@ void ParticleTest::RunFrame(float dt)
     gPhysicsWorld->Update(dt);
 }
 
-int ParticleTest::BodyCount() const { return static_cast<int>(gPhysicsWorld->GetBodies().size()); }
+int ParticleTest::BodyCount() const
+{
+    return static_cast<int>(gPhysicsWorld->GetBodies().size());
+}
 
 int ParticleTest::LiveParticles() const
 {
@@ -132,4 +134,7 @@ int ParticleTest::LiveParticles() const
     return count;
 }
 
-bool IsFiniteVector(const Vector3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+bool IsFiniteVector(const Vector3& v)
+{
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}

@@ -164,8 +164,8 @@ TEST(Constraint, HangingChainKeepsItsLinksTogether)
     world.AddConstraint(&pin);
     for (int i = 0; i + 1 < links; ++i) {
         joints.push_back(std::make_unique<ConstraintPoint>(bodies[i].get(), Vector3(0.5f, 0.0f, 0.0f),
-                                                           bodies[i + 1].get(), Vector3(-0.5f, 0.0f, 0.0f),
-                                                           0.005f, -3.0f));
+                                                           bodies[i + 1].get(), Vector3(-0.5f, 0.0f, 0.0f), 0.005f,
+                                                           -3.0f));
         world.AddConstraint(joints.back().get());
     }
 
@@ -205,8 +205,8 @@ float FurthestHingeAngle(float spin, float maxAngle, float minAngle, bool* limit
     world.AddBody(&torso);
     world.AddBody(&limb);
     HingeJoint hinge;
-    hinge.Setup(&world, &torso, &limb, Vector3(1.0f, 0.0f, 0.0f), Vector3(0.0f, 0.0f, -1.0f), maxAngle, minAngle,
-                4.0f, 0.3f, 0.0f);
+    hinge.Setup(&world, &torso, &limb, Vector3(1.0f, 0.0f, 0.0f), Vector3(0.0f, 0.0f, -1.0f), maxAngle, minAngle, 4.0f,
+                0.3f, 0.0f);
     *limited = hinge.HasAngleLimit();
     limb.angularVelocity = Vector3(spin, 0.0f, 0.0f);
     float furthest = 0.0f;

@@ -59,8 +59,9 @@ TEST(PointQuery, BoxMatchesSignedDistanceEverywhere)
         } else {
             const Vector3 outside(std::max(over.x, 0.0f), std::max(over.y, 0.0f), std::max(over.z, 0.0f));
             EXPECT_NEAR(q.distance, outside.Length(), 1e-5f);
-            ExpectNear(q.surface, Vector3(std::max(-h.x, std::min(h.x, p.x)), std::max(-h.y, std::min(h.y, p.y)),
-                                          std::max(-h.z, std::min(h.z, p.z))),
+            ExpectNear(q.surface,
+                       Vector3(std::max(-h.x, std::min(h.x, p.x)), std::max(-h.y, std::min(h.y, p.y)),
+                               std::max(-h.z, std::min(h.z, p.z))),
                        1e-6f);
         }
     }

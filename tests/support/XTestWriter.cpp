@@ -8,20 +8,23 @@ namespace xtest {
 
 namespace {
 
-void Num(std::string& out, float v) {
+void Num(std::string& out, float v)
+{
     char buf[32];
     std::snprintf(buf, sizeof buf, "%.9g", (double)v);
     out += buf;
 }
 
-void List(std::string& out, const float* v, int n) {
+void List(std::string& out, const float* v, int n)
+{
     for (int i = 0; i < n; ++i) {
         Num(out, v[i]);
         out += ';';
     }
 }
 
-void Matrix(std::string& out, const D3DXMATRIX& m) {
+void Matrix(std::string& out, const D3DXMATRIX& m)
+{
     for (int i = 0; i < 16; ++i) {
         Num(out, (&m._11)[i]);
         out += i == 15 ? ";;" : ",";
@@ -29,14 +32,16 @@ void Matrix(std::string& out, const D3DXMATRIX& m) {
     out += '\n';
 }
 
-void Faces(std::string& out, const std::vector<Face>& faces) {
+void Faces(std::string& out, const std::vector<Face>& faces)
+{
     out += std::to_string(faces.size()) + ";\n";
     for (size_t f = 0; f < faces.size(); ++f)
         out += "3;" + std::to_string(faces[f].a) + "," + std::to_string(faces[f].b) + "," + std::to_string(faces[f].c) +
                (f + 1 == faces.size() ? ";;\n" : ";,\n");
 }
 
-void Vectors3(std::string& out, const std::vector<D3DXVECTOR3>& v) {
+void Vectors3(std::string& out, const std::vector<D3DXVECTOR3>& v)
+{
     out += std::to_string(v.size()) + ";\n";
     for (size_t i = 0; i < v.size(); ++i) {
         List(out, &v[i].x, 3);
@@ -44,7 +49,8 @@ void Vectors3(std::string& out, const std::vector<D3DXVECTOR3>& v) {
     }
 }
 
-void MeshBody(std::string& out, const Mesh& m) {
+void MeshBody(std::string& out, const Mesh& m)
+{
     out += "Mesh " + m.name + " {\n";
     Vectors3(out, m.positions);
     Faces(out, m.faces);
@@ -63,7 +69,8 @@ void MeshBody(std::string& out, const Mesh& m) {
         out += "}\n";
     }
     if (!m.materials.empty()) {
-        out += "MeshMaterialList {\n" + std::to_string(m.materials.size()) + ";\n" + std::to_string(m.faceMaterials.size()) + ";\n";
+        out += "MeshMaterialList {\n" + std::to_string(m.materials.size()) + ";\n" +
+               std::to_string(m.faceMaterials.size()) + ";\n";
         for (size_t f = 0; f < m.faceMaterials.size(); ++f)
             out += std::to_string(m.faceMaterials[f]) + (f + 1 == m.faceMaterials.size() ? ";\n" : ",\n");
         for (const Material& mat : m.materials) {
@@ -90,7 +97,8 @@ void MeshBody(std::string& out, const Mesh& m) {
                std::to_string(m.bones.size()) + ";\n}\n";
         for (const Bone& b : m.bones) {
             out += "SkinWeights {\n\"" + b.name + "\";\n" + std::to_string(b.vertices.size()) + ";\n";
-            for (size_t i = 0; i < b.vertices.size(); ++i) out += std::to_string(b.vertices[i]) + (i + 1 == b.vertices.size() ? ";\n" : ",\n");
+            for (size_t i = 0; i < b.vertices.size(); ++i)
+                out += std::to_string(b.vertices[i]) + (i + 1 == b.vertices.size() ? ";\n" : ",\n");
             for (size_t i = 0; i < b.weights.size(); ++i) {
                 Num(out, b.weights[i]);
                 out += i + 1 == b.weights.size() ? ";\n" : ",\n";
@@ -102,7 +110,8 @@ void MeshBody(std::string& out, const Mesh& m) {
     out += "}\n";
 }
 
-void FrameBody(std::string& out, const Frame& f) {
+void FrameBody(std::string& out, const Frame& f)
+{
     out += "Frame " + f.name + " {\n FrameTransformMatrix {\n";
     Matrix(out, f.transform);
     out += " }\n";
@@ -112,7 +121,8 @@ void FrameBody(std::string& out, const Frame& f) {
 }
 
 template <class Key, class Emit>
-void Keys(std::string& out, int type, const std::vector<Key>& keys, int size, Emit emit) {
+void Keys(std::string& out, int type, const std::vector<Key>& keys, int size, Emit emit)
+{
     out += "AnimationKey {\n" + std::to_string(type) + ";\n" + std::to_string(keys.size()) + ";\n";
     for (size_t k = 0; k < keys.size(); ++k) {
         out += std::to_string(keys[k].time) + ";" + std::to_string(size) + ";";
@@ -122,15 +132,17 @@ void Keys(std::string& out, int type, const std::vector<Key>& keys, int size, Em
     out += "}\n";
 }
 
-}  // namespace
+} // namespace
 
-std::string WriteMesh(const Mesh& mesh) {
+std::string WriteMesh(const Mesh& mesh)
+{
     std::string out = "xof 0303txt 0032\n";
     MeshBody(out, mesh);
     return out;
 }
 
-std::string Write(const Scene& scene) {
+std::string Write(const Scene& scene)
+{
     std::string out = "xof 0303txt 0032\n";
     if (scene.ticksPerSecond) out += "AnimTicksPerSecond {\n" + std::to_string(scene.ticksPerSecond) + ";\n}\n";
     for (const Mesh& m : scene.topMeshes) MeshBody(out, m);
@@ -162,7 +174,8 @@ std::string Write(const Scene& scene) {
     return out;
 }
 
-Mesh MakeGrid(DWORD rows, DWORD columns, float x0, float y0) {
+Mesh MakeGrid(DWORD rows, DWORD columns, float x0, float y0)
+{
     Mesh m;
     m.name = "Terrain";
     for (DWORD j = 0; j < columns; ++j)
@@ -183,7 +196,8 @@ Mesh MakeGrid(DWORD rows, DWORD columns, float x0, float y0) {
     return m;
 }
 
-Mesh MakeBox() {
+Mesh MakeBox()
+{
     Mesh m;
     m.name = "Box";
     // Six sides, four vertices each, wound so that (b - a) x (c - a) points out.
@@ -220,25 +234,29 @@ Mesh MakeBox() {
 
 namespace {
 
-D3DXMATRIX Translation(float x, float y, float z) {
+D3DXMATRIX Translation(float x, float y, float z)
+{
     D3DXMATRIX m;
     return *D3DXMatrixTranslation(&m, x, y, z);
 }
 
-void Combined(const Frame& f, const D3DXMATRIX& parent, std::vector<std::pair<std::string, D3DXMATRIX>>* out) {
+void Combined(const Frame& f, const D3DXMATRIX& parent, std::vector<std::pair<std::string, D3DXMATRIX>>* out)
+{
     const D3DXMATRIX c = f.transform * parent;
     out->push_back({f.name, c});
     for (const Frame& child : f.children) Combined(child, c, out);
 }
 
-void AllFrames(const Frame& f, std::vector<std::string>* names) {
+void AllFrames(const Frame& f, std::vector<std::string>* names)
+{
     names->push_back(f.name);
     for (const Frame& c : f.children) AllFrames(c, names);
 }
 
-}  // namespace
+} // namespace
 
-Scene MakeSkinnedFigure(DWORD numSets) {
+Scene MakeSkinnedFigure(DWORD numSets)
+{
     Scene s;
     s.ticksPerSecond = 4800;
     Frame head{"Bip01_Head", Translation(0, 6, 0), {}, {Frame{"Bip01_HeadNub", Translation(0, 4, 0), {}, {}}}};
@@ -253,8 +271,8 @@ Scene MakeSkinnedFigure(DWORD numSets) {
     Frame body{"Body", identity, {}, {}};
 
     // A column of rings from the feet to the head, skinned by height.
-    const char* bones[] = {"Bip01_Pelvis", "Bip01_Spine", "Bip01_Head", "Bip01_L_Thigh", "Bip01_R_Thigh",
-                           "Bip01_L_Foot", "Bip01_R_Foot"};
+    const char* bones[] = {"Bip01_Pelvis",  "Bip01_Spine",  "Bip01_Head",  "Bip01_L_Thigh",
+                           "Bip01_R_Thigh", "Bip01_L_Foot", "Bip01_R_Foot"};
     const int numBones = 7;
     Mesh m;
     m.name = "BodyMesh";
@@ -286,7 +304,8 @@ Scene MakeSkinnedFigure(DWORD numSets) {
     }
     // Every vertex: two or three weights summing to one across neighbouring bones.
     for (DWORD v = 0; v < m.positions.size(); ++v) {
-        const int first = (int)(v / segments) % numBones, second = (first + 1) % numBones, third = (first + 3) % numBones;
+        const int first = (int)(v / segments) % numBones, second = (first + 1) % numBones,
+                  third = (first + 3) % numBones;
         const bool three = v % 2 == 0;
         const float w1 = three ? 0.5f : 0.75f, w2 = 0.25f, w3 = 0.25f;
         m.bones[first].vertices.push_back(v);
@@ -325,9 +344,10 @@ Scene MakeSkinnedFigure(DWORD numSets) {
     return s;
 }
 
-void WriteFile(const std::string& path, const std::string& text) {
+void WriteFile(const std::string& path, const std::string& text)
+{
     std::ofstream f(path, std::ios::binary);
     f << text;
 }
 
-}  // namespace xtest
+} // namespace xtest

@@ -10,69 +10,79 @@
 
 namespace xtest {
 
-struct Face {
+struct Face
+{
     DWORD a, b, c;
 };
 
-struct Material {
+struct Material
+{
     float rgba[4];
     float power;
     float specular[3];
     float emissive[3];
-    std::string texture;  // empty: no TextureFilename
+    std::string texture; // empty: no TextureFilename
 };
 
-struct Bone {
+struct Bone
+{
     std::string name;
     std::vector<DWORD> vertices;
     std::vector<float> weights;
     D3DXMATRIX offset;
 };
 
-struct Mesh {
+struct Mesh
+{
     std::string name;
     std::vector<D3DXVECTOR3> positions;
-    std::vector<D3DXVECTOR3> normals;  // written when not empty, indexed like the faces
-    std::vector<D3DXVECTOR2> uvs;      // written when not empty
+    std::vector<D3DXVECTOR3> normals; // written when not empty, indexed like the faces
+    std::vector<D3DXVECTOR2> uvs;     // written when not empty
     std::vector<Face> faces;
-    std::vector<DWORD> faceMaterials;  // written with the materials when materials is not empty
+    std::vector<DWORD> faceMaterials; // written with the materials when materials is not empty
     std::vector<Material> materials;
     std::vector<Bone> bones;
 };
 
-struct Frame {
+struct Frame
+{
     std::string name;
     D3DXMATRIX transform;
     std::vector<Mesh> meshes;
     std::vector<Frame> children;
 };
 
-struct QuatKey {
+struct QuatKey
+{
     DWORD time;
-    D3DXQUATERNION value;  // written as w, x, y, z
+    D3DXQUATERNION value; // written as w, x, y, z
 };
-struct Vec3Key {
+struct Vec3Key
+{
     DWORD time;
     D3DXVECTOR3 value;
 };
 
-struct Animation {
+struct Animation
+{
     std::string frame;
     std::vector<QuatKey> rotations;
     std::vector<Vec3Key> scales;
     std::vector<Vec3Key> translations;
 };
 
-struct AnimationSet {
+struct AnimationSet
+{
     std::string name;
     std::vector<Animation> animations;
 };
 
-struct Scene {
-    std::vector<Mesh> topMeshes;  // written before the frames
+struct Scene
+{
+    std::vector<Mesh> topMeshes; // written before the frames
     std::vector<Frame> frames;
     std::vector<AnimationSet> sets;
-    DWORD ticksPerSecond = 0;  // 0: no AnimTicksPerSecond
+    DWORD ticksPerSecond = 0; // 0: no AnimTicksPerSecond
 };
 
 std::string Write(const Scene& scene);
@@ -89,4 +99,4 @@ Scene MakeSkinnedFigure(DWORD numSets);
 
 void WriteFile(const std::string& path, const std::string& text);
 
-}  // namespace xtest
+} // namespace xtest

@@ -125,7 +125,8 @@ TEST(TerrainFile, KeysAreFoundInOrderPastOtherWords)
 
     Terrain outOfOrder;
     const std::string swapped = WriteScratchFile(
-        "swapped.hmp", "TECHNIQUE a MATERIAL 1 TEXTURE 1 ELASTIC 1 STATIC_FRIC 1 DYNAMIC_FRIC 1 DIFF 4 ROWS 3 COLUMNS 3");
+        "swapped.hmp",
+        "TECHNIQUE a MATERIAL 1 TEXTURE 1 ELASTIC 1 STATIC_FRIC 1 DYNAMIC_FRIC 1 DIFF 4 ROWS 3 COLUMNS 3");
     ErrorCapture errors;
     EXPECT_FALSE(outOfOrder.LoadConfig(swapped.c_str()));
     EXPECT_FLOAT_EQ(outOfOrder.GetGround().dynamicFriction, 1.0f);

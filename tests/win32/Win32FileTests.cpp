@@ -15,7 +15,8 @@
 
 namespace {
 
-class ScratchTree : public ::testing::Test {
+class ScratchTree : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -25,7 +26,7 @@ protected:
         MakeFolder("Data");
         MakeFolder("Data/Particles");
         MakeFolder("Data/Particles/Mr Sparkle");
-        for (const char* name : { "b.xml", "A.xml", "c.XML", "_x.xml", "notes.txt", "a1.xml" }) {
+        for (const char* name : {"b.xml", "A.xml", "c.XML", "_x.xml", "notes.txt", "a1.xml"}) {
             Touch("Data/Particles/" + std::string(name), 3);
         }
         Touch("Data/Particles/Mr Sparkle/Spark_0.PNG", 10);
@@ -88,10 +89,11 @@ TEST_F(ScratchTree, PathHelperMapsSeparatorsAndLetterCase)
 TEST_F(ScratchTree, FindFileListsInWindowsOrderAndEndsWithNoMoreFiles)
 {
     // Upper-cased code-point order: '.' < '1' and '_' after the letters.
-    const std::vector<std::string> expected = { "A.xml", "a1.xml", "b.xml", "c.XML", "_x.xml" };
+    const std::vector<std::string> expected = {"A.xml", "a1.xml", "b.xml", "c.XML", "_x.xml"};
     EXPECT_EQ(List(Win32Utf8ToWide(root + "\\Data\\Particles\\*.xml")), expected);
     EXPECT_EQ(List(Win32Utf8ToWide(root + "\\data\\particles\\*.XML")), expected);
-    EXPECT_EQ(List(Win32Utf8ToWide(root + "/Data/Particles/?.xml")), (std::vector<std::string>{ "A.xml", "b.xml", "c.XML" }));
+    EXPECT_EQ(List(Win32Utf8ToWide(root + "/Data/Particles/?.xml")),
+              (std::vector<std::string>{"A.xml", "b.xml", "c.XML"}));
 
     // Folders are listed too, with their attribute, and "*.*" means everything.
     WIN32_FIND_DATAW data;
@@ -113,7 +115,7 @@ TEST_F(ScratchTree, FindFileListsInWindowsOrderAndEndsWithNoMoreFiles)
         }
     } while (FindNextFileW(find, &data));
     FindClose(find);
-    EXPECT_EQ(all, (std::vector<std::string>{ ".", "..", "Spark_0.PNG" }));
+    EXPECT_EQ(all, (std::vector<std::string>{".", "..", "Spark_0.PNG"}));
 
     // No match and a missing folder fail with their own codes.
     EXPECT_EQ(FindFirstFileW(Win32Utf8ToWide(root + "\\Data\\*.wav").c_str(), &data), INVALID_HANDLE_VALUE);

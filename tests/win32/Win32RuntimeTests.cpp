@@ -15,14 +15,16 @@ namespace {
 
 TEST(Win32ReportError, WritesTheThreeLinesForAnyInput)
 {
-    struct Case {
+    struct Case
+    {
         const char* message;
         const char* file;
         int line;
         const char* expected;
     };
     const Case cases[] = {
-        {"Could not load mesh", "Heightmap.cpp", 42, "Could not load mesh\nFailed in file: Heightmap.cpp\nOn line: 42\n"},
+        {"Could not load mesh", "Heightmap.cpp", 42,
+         "Could not load mesh\nFailed in file: Heightmap.cpp\nOn line: 42\n"},
         {nullptr, nullptr, 0, "\nFailed in file: \nOn line: 0\n"},
         {"", "../Maps/a b.x", -1, "\nFailed in file: ../Maps/a b.x\nOn line: -1\n"},
         {"100% done %s", "%d", 7, "100% done %s\nFailed in file: %d\nOn line: 7\n"},
@@ -41,7 +43,7 @@ TEST(Win32Rand, FollowsTheWindowsSequenceEverywhere)
 {
     static_assert(RAND_MAX == 32767, "the Windows range");
     srand(1);
-    const int expected[] = { 41, 18467, 6334, 26500, 19169 };
+    const int expected[] = {41, 18467, 6334, 26500, 19169};
     for (int value : expected) EXPECT_EQ(rand(), value);
     // std::rand is the same generator, continuing the same sequence.
     srand(1);
@@ -81,14 +83,14 @@ TEST(Win32Counter, RealCounterIsMonotonicAndVirtualCounterIsSteered)
     // A fixed-time command line makes the very first reading virtual, so the
     // game's clock, started before the framework, sees only fixed steps.
     char a0[] = "Lumveran", a1[] = "-windowed", a2[] = "-ConstantFrameTime:0.05";
-    char* fixed[] = { a0, a1, a2 };
+    char* fixed[] = {a0, a1, a2};
     Win32SetCommandLine(3, fixed);
     ASSERT_TRUE(QueryPerformanceCounter(&first));
     ASSERT_TRUE(QueryPerformanceCounter(&second));
     EXPECT_TRUE(Win32IsCounterVirtual());
     EXPECT_EQ(first.QuadPart, 10 * kWin32CounterFrequency);
     EXPECT_EQ(second.QuadPart, first.QuadPart);
-    char* plain[] = { a0, a1 };
+    char* plain[] = {a0, a1};
     Win32UseRealCounter();
     Win32SetCommandLine(2, plain);
     EXPECT_FALSE(Win32IsCounterVirtual());
@@ -97,7 +99,7 @@ TEST(Win32Counter, RealCounterIsMonotonicAndVirtualCounterIsSteered)
 TEST(Win32Drop, QueryCountLengthAndTruncation)
 {
     const std::string longName = "/tmp/" + std::string(300, 'h') + ".bmp";
-    HDROP drop = Win32CreateDrop({ "/tmp/terr\xC3\xA4in.bmp", longName });
+    HDROP drop = Win32CreateDrop({"/tmp/terr\xC3\xA4in.bmp", longName});
     EXPECT_EQ(DragQueryFileW(drop, 0xFFFFFFFFu, nullptr, 0), 2u);
     EXPECT_EQ(DragQueryFileW(drop, 0, nullptr, 0), 16u); // "ä" is one character
     EXPECT_EQ(DragQueryFileW(drop, 1, nullptr, 0), static_cast<UINT>(longName.size()));
@@ -132,10 +134,12 @@ TEST(Win32String, WideRoundTripAndBadInput)
     EXPECT_EQ(static_cast<uint32_t>(wide[16]), 0x1D11Eu);
     EXPECT_EQ(Win32WideToUtf8(wide), text);
 
-    EXPECT_EQ(Win32Utf8ToWide("a\xFF" "b"), L"a\uFFFDb");
-    EXPECT_EQ(Win32Utf8ToWide("x\xE2\x82"), L"x\uFFFD\uFFFD");      // cut short at the end
-    EXPECT_EQ(Win32Utf8ToWide("\xC0\xAF"), L"\uFFFD");               // overlong '/'
-    EXPECT_EQ(Win32Utf8ToWide("\xED\xA0\x80"), L"\uFFFD");           // encoded surrogate
+    EXPECT_EQ(Win32Utf8ToWide("a\xFF"
+                              "b"),
+              L"a\uFFFDb");
+    EXPECT_EQ(Win32Utf8ToWide("x\xE2\x82"), L"x\uFFFD\uFFFD"); // cut short at the end
+    EXPECT_EQ(Win32Utf8ToWide("\xC0\xAF"), L"\uFFFD");         // overlong '/'
+    EXPECT_EQ(Win32Utf8ToWide("\xED\xA0\x80"), L"\uFFFD");     // encoded surrogate
     EXPECT_EQ(Win32WideToUtf8(std::wstring(1, static_cast<wchar_t>(0xD800))), "\xEF\xBF\xBD");
     EXPECT_EQ(Win32WideToUtf8(std::wstring(1, static_cast<wchar_t>(0x110000))), "\xEF\xBF\xBD");
 
@@ -152,24 +156,24 @@ TEST(Win32String, WideRoundTripAndBadInput)
 
 TEST(Win32System, SettingsRectanglesQuitAndMessageBox)
 {
-    STICKYKEYS sticky = { sizeof(STICKYKEYS), 0 };
+    STICKYKEYS sticky = {sizeof(STICKYKEYS), 0};
     ASSERT_TRUE(SystemParametersInfoW(SPI_GETSTICKYKEYS, sizeof(STICKYKEYS), &sticky, 0));
     const DWORD saved = sticky.dwFlags;
     EXPECT_NE(saved & SKF_HOTKEYACTIVE, 0u);
-    STICKYKEYS off = { sizeof(STICKYKEYS), 0 };
+    STICKYKEYS off = {sizeof(STICKYKEYS), 0};
     ASSERT_TRUE(SystemParametersInfoW(SPI_SETSTICKYKEYS, sizeof(STICKYKEYS), &off, 0));
     ASSERT_TRUE(SystemParametersInfoW(SPI_GETSTICKYKEYS, sizeof(STICKYKEYS), &sticky, 0));
     EXPECT_EQ(sticky.dwFlags, 0u);
     sticky.dwFlags = saved;
     ASSERT_TRUE(SystemParametersInfoW(SPI_SETSTICKYKEYS, sizeof(STICKYKEYS), &sticky, 0));
-    FILTERKEYS filter = { sizeof(FILTERKEYS), 0, 0, 0, 0, 0 };
+    FILTERKEYS filter = {sizeof(FILTERKEYS), 0, 0, 0, 0, 0};
     ASSERT_TRUE(SystemParametersInfoW(SPI_GETFILTERKEYS, sizeof(FILTERKEYS), &filter, 0));
     EXPECT_NE(filter.dwFlags & FKF_HOTKEYACTIVE, 0u);
-    FILTERKEYS wrongSize = { 3, 0, 0, 0, 0, 0 };
+    FILTERKEYS wrongSize = {3, 0, 0, 0, 0, 0};
     EXPECT_FALSE(SystemParametersInfoW(SPI_GETFILTERKEYS, 0, &wrongSize, 0));
     EXPECT_FALSE(SystemParametersInfoW(SPI_GETSTICKYKEYS, 0, nullptr, 0));
 
-    RECT rect = { 0, 0, 640, 480 };
+    RECT rect = {0, 0, 640, 480};
     ASSERT_TRUE(InflateRect(&rect, -1, -1));
     EXPECT_EQ(rect.left, 1);
     EXPECT_EQ(rect.top, 1);
@@ -195,7 +199,7 @@ TEST(Win32System, SettingsRectanglesQuitAndMessageBox)
     char arg0[] = "Lumveran";
     char arg1[] = "-width:800";
     char arg2[] = "two words";
-    char* argv[] = { arg0, arg1, arg2 };
+    char* argv[] = {arg0, arg1, arg2};
     Win32SetCommandLine(3, argv);
     EXPECT_EQ(Win32GetArguments().size(), 2u);
     EXPECT_EQ(std::wstring(GetCommandLineW()), L"Lumveran -width:800 \"two words\"");

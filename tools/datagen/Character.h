@@ -21,7 +21,7 @@ Vec3 CharacterToModel(const Vec3& p);
 constexpr int kWalkSet = 4;
 constexpr int kIdleSet = 11;
 constexpr int kSetCount = 12;
-constexpr int kWalkPeriod = 5000;   // ticks, one second at the sampler's 5000 per second
+constexpr int kWalkPeriod = 5000; // ticks, one second at the sampler's 5000 per second
 constexpr int kIdlePeriod = 10000;
 
 SkinnedModel BuildCharacter();
@@ -29,4 +29,4 @@ SkinnedModel BuildCharacter();
 // The 14 bones the ragdoll reads, in its limb order.
 const std::vector<std::string>& RagdollBoneNames();
 
-}  // namespace gen
+} // namespace gen

@@ -11,4 +11,4 @@ namespace gen {
 int WriteGroup(const std::string& runTree, const std::string& group);
 bool IsGroup(const std::string& group);
 
-}  // namespace gen
+} // namespace gen

@@ -7,8 +7,8 @@
 
 namespace gen {
 
-bool MakeDirectories(const std::string& path);  // mkdir -p
+bool MakeDirectories(const std::string& path); // mkdir -p
 bool WriteFileAtomic(const std::string& path, const void* data, size_t size);
 bool WriteTextFile(const std::string& path, const std::string& text);
 
-}  // namespace gen
+} // namespace gen

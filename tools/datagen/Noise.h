@@ -8,7 +8,7 @@ namespace gen {
 
 uint32_t Hash(uint32_t x);
 uint32_t Hash3(int x, int y, int z, uint32_t seed);
-float HashFloat(int x, int y, int z, uint32_t seed);  // [0, 1)
+float HashFloat(int x, int y, int z, uint32_t seed); // [0, 1)
 
 // Smooth value noise in [0, 1). Periodic variants wrap with the given period so
 // textures tile.
@@ -23,15 +23,20 @@ float Cellular2(float x, float y, uint32_t seed, int period, uint32_t* cellId = 
                 float* secondDistance = nullptr);
 
 // A small deterministic generator for scattering things.
-class Rng {
- public:
-  explicit Rng(uint32_t seed) : state_(seed * 2654435761u + 1u) {}
-  uint32_t Next() { state_ = Hash(state_ + 0x9e3779b9u); return state_; }
-  float Uniform() { return (Next() >> 8) * (1.0f / 16777216.0f); }
-  float Range(float a, float b) { return a + (b - a) * Uniform(); }
+class Rng
+{
+public:
+    explicit Rng(uint32_t seed) : state_(seed * 2654435761u + 1u) {}
+    uint32_t Next()
+    {
+        state_ = Hash(state_ + 0x9e3779b9u);
+        return state_;
+    }
+    float Uniform() { return (Next() >> 8) * (1.0f / 16777216.0f); }
+    float Range(float a, float b) { return a + (b - a) * Uniform(); }
 
- private:
-  uint32_t state_;
+private:
+    uint32_t state_;
 };
 
-}  // namespace gen
+} // namespace gen

@@ -17,4 +17,4 @@ std::vector<Mat4> Combine(const SkinnedModel& model, const std::vector<Mat4>& lo
 std::vector<Vec3> SkinPositions(const SkinnedModel& model, const std::vector<Mat4>& combined);
 int FrameIndex(const SkinnedModel& model, const std::string& name);
 
-}  // namespace gen
+} // namespace gen

@@ -9,12 +9,13 @@
 
 namespace gen {
 
-struct NamedMesh {
-  std::string file;  // exact file name in Meshes/
-  Mesh mesh;
-  bool closed;       // a solid: every edge shared by two faces, wound outward
+struct NamedMesh
+{
+    std::string file; // exact file name in Meshes/
+    Mesh mesh;
+    bool closed; // a solid: every edge shared by two faces, wound outward
 };
 
 std::vector<NamedMesh> BuildStaticMeshes();
 
-}  // namespace gen
+} // namespace gen

@@ -9,18 +9,19 @@
 
 namespace gen {
 
-struct TerrainSpec {
-  std::string meshFile;  // in Maps/
-  std::string hmpFile;   // in Maps/; empty when the mesh itself is the named file
-  std::string comment;
-  std::string technique;
-  int material;
-  int texture;
-  float elastic, staticFric, dynamicFric;
-  int rows, columns;
-  float diff;
-  float x0, y0;  // mesh coordinates of vertex 0
-  int stage;     // height function: 1-4 stages, 0 the developer key's extra heightmap
+struct TerrainSpec
+{
+    std::string meshFile; // in Maps/
+    std::string hmpFile;  // in Maps/; empty when the mesh itself is the named file
+    std::string comment;
+    std::string technique;
+    int material;
+    int texture;
+    float elastic, staticFric, dynamicFric;
+    int rows, columns;
+    float diff;
+    float x0, y0; // mesh coordinates of vertex 0
+    int stage;    // height function: 1-4 stages, 0 the developer key's extra heightmap
 };
 
 // The five terrains: stage1..stage4 and the developer key's "Heightmap.hmp" mesh.
@@ -36,4 +37,4 @@ Mesh BuildGridMesh(int rows, int columns, float x0, float y0, const std::functio
 Mesh BuildTerrainMesh(const TerrainSpec& spec);
 std::string HmpText(const TerrainSpec& spec);
 
-}  // namespace gen
+} // namespace gen

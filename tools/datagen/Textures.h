@@ -11,12 +11,13 @@
 
 namespace gen {
 
-struct TextureDef {
-  std::string name;  // exactly as in the name table
-  std::function<std::vector<Image>()> paint;  // one image, or the slices of a volume
+struct TextureDef
+{
+    std::string name;                          // exactly as in the name table
+    std::function<std::vector<Image>()> paint; // one image, or the slices of a volume
 };
 
-const std::vector<TextureDef>& TextureTable();  // 86 entries, index = texture id
+const std::vector<TextureDef>& TextureTable(); // 86 entries, index = texture id
 
 // Writes one texture under root (the Textures folder), by the name's extension.
 bool WriteTexture(const std::string& root, const TextureDef& def);
@@ -32,4 +33,4 @@ Image CharacterAtlas();
 Image FaceTexture(int w, int h);
 std::vector<Image> NoiseVolume();
 
-}  // namespace gen
+} // namespace gen

@@ -12,47 +12,53 @@ namespace gen {
 // A whole static mesh file: header and one top-level Mesh.
 std::string StaticMeshText(const Mesh& mesh, const std::string& name);
 
-struct SkinBone {
-  std::string name;                // frame name
-  std::vector<uint32_t> vertices;  // influenced vertices
-  std::vector<float> weights;
-  Mat4 offset;                     // inverse of the bone's bind-pose combined matrix
+struct SkinBone
+{
+    std::string name;               // frame name
+    std::vector<uint32_t> vertices; // influenced vertices
+    std::vector<float> weights;
+    Mat4 offset; // inverse of the bone's bind-pose combined matrix
 };
 
-struct FrameNode {
-  std::string name;
-  Mat4 local;                 // bind-pose local matrix
-  std::vector<int> children;  // indices into the frame list, first child first
-  bool holdsMesh = false;
+struct FrameNode
+{
+    std::string name;
+    Mat4 local;                // bind-pose local matrix
+    std::vector<int> children; // indices into the frame list, first child first
+    bool holdsMesh = false;
 };
 
-struct PosKey {
-  int time;
-  Quat rotation;  // the local rotation the frame should get (the file stores its inverse)
-  Vec3 translation;
-  Vec3 scale;
+struct PosKey
+{
+    int time;
+    Quat rotation; // the local rotation the frame should get (the file stores its inverse)
+    Vec3 translation;
+    Vec3 scale;
 };
 
-struct AnimTrack {
-  std::string frame;
-  std::vector<PosKey> keys;
+struct AnimTrack
+{
+    std::string frame;
+    std::vector<PosKey> keys;
 };
 
-struct AnimSet {
-  std::string name;
-  std::vector<AnimTrack> tracks;
+struct AnimSet
+{
+    std::string name;
+    std::vector<AnimTrack> tracks;
 };
 
-struct SkinnedModel {
-  std::vector<FrameNode> frames;  // frame 0 is the root
-  Mesh mesh;
-  std::vector<SkinBone> bones;
-  int maxWeightsPerVertex = 0;
-  int maxWeightsPerFace = 0;
-  std::vector<AnimSet> sets;  // controller index = file order
-  int ticksPerSecond = 5000;
+struct SkinnedModel
+{
+    std::vector<FrameNode> frames; // frame 0 is the root
+    Mesh mesh;
+    std::vector<SkinBone> bones;
+    int maxWeightsPerVertex = 0;
+    int maxWeightsPerFace = 0;
+    std::vector<AnimSet> sets; // controller index = file order
+    int ticksPerSecond = 5000;
 };
 
 std::string SkinnedModelText(const SkinnedModel& model);
 
-}  // namespace gen
+} // namespace gen

@@ -30,22 +30,33 @@ typedef IDirect3DVertexBuffer9* LPDIRECT3DVERTEXBUFFER9;
 typedef IDirect3DIndexBuffer9* LPDIRECT3DINDEXBUFFER9;
 typedef IDirect3DVertexDeclaration9* LPDIRECT3DVERTEXDECLARATION9;
 
-struct IDirect3DResource9 : public IUnknown {
+struct IDirect3DResource9 : public IUnknown
+{
     virtual HRESULT GetDevice(IDirect3DDevice9** device) = 0;
-    virtual DWORD SetPriority(DWORD priority) { (void)priority; return 0; }
+    virtual DWORD SetPriority(DWORD priority)
+    {
+        (void)priority;
+        return 0;
+    }
     virtual DWORD GetPriority() { return 0; }
     virtual void PreLoad() {}
     virtual D3DRESOURCETYPE GetType() = 0;
 };
 
-struct IDirect3DBaseTexture9 : public IDirect3DResource9 {
-    virtual DWORD SetLOD(DWORD lod) { (void)lod; return 0; }
+struct IDirect3DBaseTexture9 : public IDirect3DResource9
+{
+    virtual DWORD SetLOD(DWORD lod)
+    {
+        (void)lod;
+        return 0;
+    }
     virtual DWORD GetLOD() { return 0; }
     virtual DWORD GetLevelCount() = 0;
     virtual void GenerateMipSubLevels() = 0;
 };
 
-struct IDirect3DTexture9 : public IDirect3DBaseTexture9 {
+struct IDirect3DTexture9 : public IDirect3DBaseTexture9
+{
     virtual HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) = 0;
     virtual HRESULT GetSurfaceLevel(UINT level, IDirect3DSurface9** surface) = 0;
     // Level 0 only: the rectangle is ignored and the whole level is written back.
@@ -53,40 +64,50 @@ struct IDirect3DTexture9 : public IDirect3DBaseTexture9 {
     virtual HRESULT UnlockRect(UINT level) = 0;
 };
 
-struct IDirect3DVolumeTexture9 : public IDirect3DBaseTexture9 {
+struct IDirect3DVolumeTexture9 : public IDirect3DBaseTexture9
+{
     virtual HRESULT GetLevelDesc(UINT level, D3DVOLUME_DESC* desc) = 0;
     // Level 0 only: the box is ignored and the whole level is written back.
     virtual HRESULT LockBox(UINT level, D3DLOCKED_BOX* locked, const D3DBOX* box, DWORD flags) = 0;
     virtual HRESULT UnlockBox(UINT level) = 0;
 };
 
-struct IDirect3DSurface9 : public IDirect3DResource9 {
+struct IDirect3DSurface9 : public IDirect3DResource9
+{
     virtual HRESULT GetDesc(D3DSURFACE_DESC* desc) = 0;
 };
 
-struct IDirect3DVertexBuffer9 : public IDirect3DResource9 {
+struct IDirect3DVertexBuffer9 : public IDirect3DResource9
+{
     virtual HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags) = 0;
     virtual HRESULT Unlock() = 0;
     virtual HRESULT GetDesc(D3DVERTEXBUFFER_DESC* desc) = 0;
 };
 
-struct IDirect3DIndexBuffer9 : public IDirect3DResource9 {
+struct IDirect3DIndexBuffer9 : public IDirect3DResource9
+{
     virtual HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags) = 0;
     virtual HRESULT Unlock() = 0;
     virtual HRESULT GetDesc(D3DINDEXBUFFER_DESC* desc) = 0;
 };
 
-struct IDirect3DVertexDeclaration9 : public IUnknown {
+struct IDirect3DVertexDeclaration9 : public IUnknown
+{
     virtual HRESULT GetDevice(IDirect3DDevice9** device) = 0;
     // elements may be null to ask for the count (which includes the end marker).
     virtual HRESULT GetDeclaration(D3DVERTEXELEMENT9* elements, UINT* count) = 0;
 };
 
 // Shaders come from effect files; these exist so that unbinding compiles.
-struct IDirect3DVertexShader9 : public IUnknown {};
-struct IDirect3DPixelShader9 : public IUnknown {};
+struct IDirect3DVertexShader9 : public IUnknown
+{
+};
+struct IDirect3DPixelShader9 : public IUnknown
+{
+};
 
-struct IDirect3DDevice9 : public IUnknown {
+struct IDirect3DDevice9 : public IUnknown
+{
     // Set-up and frame.
     virtual HRESULT TestCooperativeLevel() = 0;
     virtual UINT GetAvailableTextureMem() = 0;
@@ -158,7 +179,8 @@ struct IDirect3DDevice9 : public IUnknown {
                                            UINT stride) = 0;
 };
 
-struct IDirect3D9 : public IUnknown {
+struct IDirect3D9 : public IUnknown
+{
     virtual UINT GetAdapterCount() = 0;
     virtual UINT GetAdapterModeCount(UINT adapter, D3DFORMAT format) = 0;
     virtual HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) = 0;

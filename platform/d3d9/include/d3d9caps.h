@@ -5,14 +5,16 @@
 
 #include "d3d9types.h"
 
-typedef struct _D3DVSHADERCAPS2_0 {
+typedef struct _D3DVSHADERCAPS2_0
+{
     DWORD Caps;
     INT DynamicFlowControlDepth;
     INT NumTemps;
     INT StaticFlowControlDepth;
 } D3DVSHADERCAPS2_0;
 
-typedef struct _D3DPSHADERCAPS2_0 {
+typedef struct _D3DPSHADERCAPS2_0
+{
     DWORD Caps;
     INT DynamicFlowControlDepth;
     INT NumTemps;
@@ -20,7 +22,8 @@ typedef struct _D3DPSHADERCAPS2_0 {
     INT NumInstructionSlots;
 } D3DPSHADERCAPS2_0;
 
-typedef struct _D3DCAPS9 {
+typedef struct _D3DCAPS9
+{
     D3DDEVTYPE DeviceType;
     UINT AdapterOrdinal;
     DWORD Caps;

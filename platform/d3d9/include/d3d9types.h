@@ -7,15 +7,16 @@
 typedef DWORD D3DCOLOR;
 
 // ARGB packing: the channel order is part of the data files' colour fields.
-#define D3DCOLOR_ARGB(a, r, g, b) \
-    ((D3DCOLOR)((((DWORD)(a) & 0xffu) << 24) | (((DWORD)(r) & 0xffu) << 16) | (((DWORD)(g) & 0xffu) << 8) | ((DWORD)(b) & 0xffu)))
+#define D3DCOLOR_ARGB(a, r, g, b)                                                                                      \
+    ((D3DCOLOR)((((DWORD)(a)&0xffu) << 24) | (((DWORD)(r)&0xffu) << 16) | (((DWORD)(g)&0xffu) << 8) |                  \
+                ((DWORD)(b)&0xffu)))
 #define D3DCOLOR_RGBA(r, g, b, a) D3DCOLOR_ARGB(a, r, g, b)
 #define D3DCOLOR_XRGB(r, g, b) D3DCOLOR_ARGB(0xff, r, g, b)
-#define D3DCOLOR_COLORVALUE(r, g, b, a) \
-    D3DCOLOR_RGBA((DWORD)((r) * 255.f), (DWORD)((g) * 255.f), (DWORD)((b) * 255.f), (DWORD)((a) * 255.f))
+#define D3DCOLOR_COLORVALUE(r, g, b, a)                                                                                \
+    D3DCOLOR_RGBA((DWORD)((r)*255.f), (DWORD)((g)*255.f), (DWORD)((b)*255.f), (DWORD)((a)*255.f))
 
 #ifndef MAKEFOURCC
-#define MAKEFOURCC(c0, c1, c2, c3) \
+#define MAKEFOURCC(c0, c1, c2, c3)                                                                                     \
     ((DWORD)(BYTE)(c0) | ((DWORD)(BYTE)(c1) << 8) | ((DWORD)(BYTE)(c2) << 16) | ((DWORD)(BYTE)(c3) << 24))
 #endif
 
@@ -43,7 +44,7 @@ typedef DWORD D3DCOLOR;
 #define D3DPS_VERSION(major, minor) (0xFFFF0000u | ((DWORD)(major) << 8) | (DWORD)(minor))
 #define D3DVS_VERSION(major, minor) (0xFFFE0000u | ((DWORD)(major) << 8) | (DWORD)(minor))
 #define D3DSHADER_VERSION_MAJOR(version) ((DWORD)(((version) >> 8) & 0xFF))
-#define D3DSHADER_VERSION_MINOR(version) ((DWORD)((version) & 0xFF))
+#define D3DSHADER_VERSION_MINOR(version) ((DWORD)((version)&0xFF))
 
 enum D3DFORMAT : DWORD {
     D3DFMT_UNKNOWN = 0,
@@ -129,10 +130,7 @@ enum D3DDEVTYPE : DWORD {
     D3DDEVTYPE_FORCE_DWORD = 0x7fffffff
 };
 
-enum D3DBACKBUFFER_TYPE : DWORD {
-    D3DBACKBUFFER_TYPE_MONO = 0,
-    D3DBACKBUFFER_TYPE_FORCE_DWORD = 0x7fffffff
-};
+enum D3DBACKBUFFER_TYPE : DWORD { D3DBACKBUFFER_TYPE_MONO = 0, D3DBACKBUFFER_TYPE_FORCE_DWORD = 0x7fffffff };
 
 #define D3DCREATE_FPU_PRESERVE 0x00000002u
 #define D3DCREATE_MULTITHREADED 0x00000004u
@@ -294,12 +292,7 @@ enum D3DCMPFUNC : DWORD {
     D3DCMP_FORCE_DWORD = 0x7fffffff
 };
 
-enum D3DCULL : DWORD {
-    D3DCULL_NONE = 1,
-    D3DCULL_CW = 2,
-    D3DCULL_CCW = 3,
-    D3DCULL_FORCE_DWORD = 0x7fffffff
-};
+enum D3DCULL : DWORD { D3DCULL_NONE = 1, D3DCULL_CW = 2, D3DCULL_CCW = 3, D3DCULL_FORCE_DWORD = 0x7fffffff };
 
 enum D3DFILLMODE : DWORD {
     D3DFILL_POINT = 1,
@@ -315,12 +308,7 @@ enum D3DSHADEMODE : DWORD {
     D3DSHADE_FORCE_DWORD = 0x7fffffff
 };
 
-enum D3DZBUFFERTYPE : DWORD {
-    D3DZB_FALSE = 0,
-    D3DZB_TRUE = 1,
-    D3DZB_USEW = 2,
-    D3DZB_FORCE_DWORD = 0x7fffffff
-};
+enum D3DZBUFFERTYPE : DWORD { D3DZB_FALSE = 0, D3DZB_TRUE = 1, D3DZB_USEW = 2, D3DZB_FORCE_DWORD = 0x7fffffff };
 
 #define D3DCOLORWRITEENABLE_RED (1u << 0)
 #define D3DCOLORWRITEENABLE_GREEN (1u << 1)
@@ -438,10 +426,10 @@ enum D3DTRANSFORMSTATETYPE : DWORD {
 #define D3DFVF_TEXTUREFORMAT2 0u
 #define D3DFVF_TEXTUREFORMAT3 1u
 #define D3DFVF_TEXTUREFORMAT4 2u
-#define D3DFVF_TEXCOORDSIZE1(index) (D3DFVF_TEXTUREFORMAT1 << ((index) * 2 + 16))
+#define D3DFVF_TEXCOORDSIZE1(index) (D3DFVF_TEXTUREFORMAT1 << ((index)*2 + 16))
 #define D3DFVF_TEXCOORDSIZE2(index) (D3DFVF_TEXTUREFORMAT2)
-#define D3DFVF_TEXCOORDSIZE3(index) (D3DFVF_TEXTUREFORMAT3 << ((index) * 2 + 16))
-#define D3DFVF_TEXCOORDSIZE4(index) (D3DFVF_TEXTUREFORMAT4 << ((index) * 2 + 16))
+#define D3DFVF_TEXCOORDSIZE3(index) (D3DFVF_TEXTUREFORMAT3 << ((index)*2 + 16))
+#define D3DFVF_TEXCOORDSIZE4(index) (D3DFVF_TEXTUREFORMAT4 << ((index)*2 + 16))
 
 enum D3DDECLTYPE : BYTE {
     D3DDECLTYPE_FLOAT1 = 0,
@@ -491,7 +479,8 @@ enum D3DDECLUSAGE : BYTE {
     D3DDECLUSAGE_SAMPLE = 13
 };
 
-typedef struct _D3DVERTEXELEMENT9 {
+typedef struct _D3DVERTEXELEMENT9
+{
     WORD Stream;
     WORD Offset;
     BYTE Type;
@@ -500,10 +489,14 @@ typedef struct _D3DVERTEXELEMENT9 {
     BYTE UsageIndex;
 } D3DVERTEXELEMENT9, *LPD3DVERTEXELEMENT9;
 
-#define D3DDECL_END() { 0xFF, 0, D3DDECLTYPE_UNUSED, 0, 0, 0 }
+#define D3DDECL_END()                                                                                                  \
+    {                                                                                                                  \
+        0xFF, 0, D3DDECLTYPE_UNUSED, 0, 0, 0                                                                           \
+    }
 #define MAXD3DDECLLENGTH 64
 
-typedef struct _D3DPRESENT_PARAMETERS_ {
+typedef struct _D3DPRESENT_PARAMETERS_
+{
     UINT BackBufferWidth;
     UINT BackBufferHeight;
     D3DFORMAT BackBufferFormat;
@@ -520,7 +513,8 @@ typedef struct _D3DPRESENT_PARAMETERS_ {
     UINT PresentationInterval;
 } D3DPRESENT_PARAMETERS;
 
-typedef struct _D3DSURFACE_DESC {
+typedef struct _D3DSURFACE_DESC
+{
     D3DFORMAT Format;
     D3DRESOURCETYPE Type;
     DWORD Usage;
@@ -531,7 +525,8 @@ typedef struct _D3DSURFACE_DESC {
     UINT Height;
 } D3DSURFACE_DESC;
 
-typedef struct _D3DVOLUME_DESC {
+typedef struct _D3DVOLUME_DESC
+{
     D3DFORMAT Format;
     D3DRESOURCETYPE Type;
     DWORD Usage;
@@ -541,7 +536,8 @@ typedef struct _D3DVOLUME_DESC {
     UINT Depth;
 } D3DVOLUME_DESC;
 
-typedef struct _D3DVERTEXBUFFER_DESC {
+typedef struct _D3DVERTEXBUFFER_DESC
+{
     D3DFORMAT Format;
     D3DRESOURCETYPE Type;
     DWORD Usage;
@@ -550,7 +546,8 @@ typedef struct _D3DVERTEXBUFFER_DESC {
     DWORD FVF;
 } D3DVERTEXBUFFER_DESC;
 
-typedef struct _D3DINDEXBUFFER_DESC {
+typedef struct _D3DINDEXBUFFER_DESC
+{
     D3DFORMAT Format;
     D3DRESOURCETYPE Type;
     DWORD Usage;
@@ -558,14 +555,16 @@ typedef struct _D3DINDEXBUFFER_DESC {
     UINT Size;
 } D3DINDEXBUFFER_DESC;
 
-typedef struct _D3DDISPLAYMODE {
+typedef struct _D3DDISPLAYMODE
+{
     UINT Width;
     UINT Height;
     UINT RefreshRate;
     D3DFORMAT Format;
 } D3DDISPLAYMODE;
 
-typedef struct _D3DVIEWPORT9 {
+typedef struct _D3DVIEWPORT9
+{
     DWORD X;
     DWORD Y;
     DWORD Width;
@@ -574,26 +573,31 @@ typedef struct _D3DVIEWPORT9 {
     float MaxZ;
 } D3DVIEWPORT9;
 
-typedef struct _D3DLOCKED_RECT {
+typedef struct _D3DLOCKED_RECT
+{
     INT Pitch;
     void* pBits;
 } D3DLOCKED_RECT;
 
-typedef struct _D3DRECT {
+typedef struct _D3DRECT
+{
     LONG x1, y1, x2, y2;
 } D3DRECT;
 
-typedef struct _D3DBOX {
+typedef struct _D3DBOX
+{
     UINT Left, Top, Right, Bottom, Front, Back;
 } D3DBOX;
 
-typedef struct _D3DLOCKED_BOX {
+typedef struct _D3DLOCKED_BOX
+{
     INT RowPitch;
     INT SlicePitch;
     void* pBits;
 } D3DLOCKED_BOX;
 
-typedef struct _D3DDEVICE_CREATION_PARAMETERS {
+typedef struct _D3DDEVICE_CREATION_PARAMETERS
+{
     UINT AdapterOrdinal;
     D3DDEVTYPE DeviceType;
     HWND hFocusWindow;
@@ -601,19 +605,23 @@ typedef struct _D3DDEVICE_CREATION_PARAMETERS {
 } D3DDEVICE_CREATION_PARAMETERS;
 
 // Colour values and matrices as the fixed-function interfaces take them.
-typedef struct _D3DCOLORVALUE {
+typedef struct _D3DCOLORVALUE
+{
     float r, g, b, a;
 } D3DCOLORVALUE;
 
-typedef struct _D3DVECTOR {
+typedef struct _D3DVECTOR
+{
     float x, y, z;
 } D3DVECTOR;
 
 #ifndef D3DMATRIX_DEFINED
 #define D3DMATRIX_DEFINED
-typedef struct _D3DMATRIX {
+typedef struct _D3DMATRIX
+{
     union {
-        struct {
+        struct
+        {
             float _11, _12, _13, _14;
             float _21, _22, _23, _24;
             float _31, _32, _33, _34;
@@ -624,7 +632,8 @@ typedef struct _D3DMATRIX {
 } D3DMATRIX;
 #endif
 
-typedef struct _D3DMATERIAL9 {
+typedef struct _D3DMATERIAL9
+{
     D3DCOLORVALUE Diffuse;
     D3DCOLORVALUE Ambient;
     D3DCOLORVALUE Specular;

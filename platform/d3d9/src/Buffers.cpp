@@ -65,7 +65,7 @@ VertexBuffer::~VertexBuffer()
     device->ForgetVertexBuffer(this);
     if (store_.pool == D3DPOOL_DEFAULT) device->TrackDefaultPool(-1);
     store_.Destroy();
-    device->ChildDestroyed();  // last: it may end the device
+    device->ChildDestroyed(); // last: it may end the device
 }
 
 HRESULT VertexBuffer::GetDevice(IDirect3DDevice9** device)

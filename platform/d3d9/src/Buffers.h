@@ -15,7 +15,8 @@ namespace lvd3d {
 class Device;
 
 // The part the two buffer kinds share.
-class BufferStore {
+class BufferStore
+{
 public:
     BufferStore(Device* device, UINT length, DWORD usage, D3DPOOL pool);
     // Gives the GL buffer back; called by the owner before it tells the device it is gone.
@@ -39,12 +40,16 @@ private:
     UINT dirtyEnd_ = 0;
 };
 
-class VertexBuffer final : public RefCounted<IDirect3DVertexBuffer9> {
+class VertexBuffer final : public RefCounted<IDirect3DVertexBuffer9>
+{
 public:
     VertexBuffer(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool);
     HRESULT GetDevice(IDirect3DDevice9** device) override;
     D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
-    HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags) override { return store_.Lock(offset, size, data, flags); }
+    HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags) override
+    {
+        return store_.Lock(offset, size, data, flags);
+    }
     HRESULT Unlock() override { return store_.Unlock(); }
     HRESULT GetDesc(D3DVERTEXBUFFER_DESC* desc) override;
     const BufferStore& Store() const { return store_; }
@@ -55,12 +60,16 @@ private:
     DWORD fvf_;
 };
 
-class IndexBuffer final : public RefCounted<IDirect3DIndexBuffer9> {
+class IndexBuffer final : public RefCounted<IDirect3DIndexBuffer9>
+{
 public:
     IndexBuffer(Device* device, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool);
     HRESULT GetDevice(IDirect3DDevice9** device) override;
     D3DRESOURCETYPE GetType() override { return D3DRTYPE_INDEXBUFFER; }
-    HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags) override { return store_.Lock(offset, size, data, flags); }
+    HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags) override
+    {
+        return store_.Lock(offset, size, data, flags);
+    }
     HRESULT Unlock() override { return store_.Unlock(); }
     HRESULT GetDesc(D3DINDEXBUFFER_DESC* desc) override;
     const BufferStore& Store() const { return store_; }

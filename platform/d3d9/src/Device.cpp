@@ -115,7 +115,7 @@ bool Device::Init(const D3DPRESENT_PARAMETERS& params)
     glFrontFace(GL_CCW);
     glGenVertexArrays(1, &vertexArray_);
     glBindVertexArray(vertexArray_);
-    glVertexAttrib4f(7, 1.f, 1.f, 1.f, 1.f);  // no diffuse colour in the vertex reads as white
+    glVertexAttrib4f(7, 1.f, 1.f, 1.f, 1.f); // no diffuse colour in the vertex reads as white
     glGenBuffers(1, &streamVertexBuffer_);
     glGenBuffers(1, &streamIndexBuffer_);
     CountGlObjects(3);
@@ -155,7 +155,7 @@ void Device::DestroyGl()
         }
         unit.sampler = 0;
     }
-    if (vertexArray_) {  // made together in Init
+    if (vertexArray_) { // made together in Init
         GLuint buffers[] = {streamVertexBuffer_, streamIndexBuffer_};
         glDeleteBuffers(2, buffers);
         glDeleteVertexArrays(1, &vertexArray_);
@@ -164,7 +164,10 @@ void Device::DestroyGl()
     vertexArray_ = streamVertexBuffer_ = streamIndexBuffer_ = 0;
 }
 
-ULONG Device::AddRef() { return ++refs_; }
+ULONG Device::AddRef()
+{
+    return ++refs_;
+}
 
 ULONG Device::Release()
 {
@@ -223,9 +226,9 @@ void Device::DestroyBackBuffer()
             if (renderTarget_ == backBuffer_) renderTarget_ = nullptr;
             backBufferTexture_->Release();
         } else {
-            ++children_;  // balances the child count the texture's destructor takes back
+            ++children_; // balances the child count the texture's destructor takes back
             ++defaultPoolResources_;
-            ++refs_;      // keeps this device alive through that destructor
+            ++refs_; // keeps this device alive through that destructor
             backBufferTexture_->Release();
             --refs_;
         }
@@ -255,7 +258,7 @@ void Device::ResetStates()
     rs[D3DRS_ALPHAFUNC] = D3DCMP_ALWAYS;
     rs[D3DRS_FOGDENSITY] = FloatBits(1.f);
     rs[D3DRS_FOGEND] = FloatBits(1.f);
-    rs[D3DRS_STENCILFAIL] = rs[D3DRS_STENCILZFAIL] = rs[D3DRS_STENCILPASS] = 1;  // KEEP
+    rs[D3DRS_STENCILFAIL] = rs[D3DRS_STENCILZFAIL] = rs[D3DRS_STENCILPASS] = 1; // KEEP
     rs[D3DRS_STENCILFUNC] = D3DCMP_ALWAYS;
     rs[D3DRS_STENCILMASK] = rs[D3DRS_STENCILWRITEMASK] = 0xFFFFFFFFu;
     rs[D3DRS_TEXTUREFACTOR] = 0xFFFFFFFFu;

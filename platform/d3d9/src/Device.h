@@ -43,7 +43,8 @@ enum StateGroup : uint32_t {
     kStateAll = 0xffu
 };
 
-struct StreamSource {
+struct StreamSource
+{
     VertexBuffer* buffer = nullptr;
     UINT offset = 0;
     UINT stride = 0;
@@ -51,7 +52,8 @@ struct StreamSource {
 
 // What the GL attribute pointers were last aimed at, so repeated draws of the
 // same buffer skip the set-up.
-struct VertexSetup {
+struct VertexSetup
+{
     const VertexDeclaration* declaration = nullptr;
     GLuint buffer = 0;
     size_t byteOffset = 0;
@@ -59,7 +61,8 @@ struct VertexSetup {
     bool valid = false;
 };
 
-struct SamplerUnit {
+struct SamplerUnit
+{
     DWORD state[LV_D3DSAMP_COUNT] = {};
     GLuint sampler = 0;
     bool samplerDirty = true;
@@ -68,7 +71,8 @@ struct SamplerUnit {
     GLuint boundName = 0;
 };
 
-class Device final : public IDirect3DDevice9 {
+class Device final : public IDirect3DDevice9
+{
 public:
     Device(IDirect3D9* d3d, HWND window, DWORD behaviorFlags);
     bool Init(const D3DPRESENT_PARAMETERS& params);
@@ -104,8 +108,8 @@ public:
     HRESULT SetRenderTarget(DWORD index, IDirect3DSurface9* surface) override;
     HRESULT GetRenderTarget(DWORD index, IDirect3DSurface9** surface) override;
     HRESULT ColorFill(IDirect3DSurface9* surface, const RECT* rect, D3DCOLOR color) override;
-    HRESULT StretchRect(IDirect3DSurface9* source, const RECT* sourceRect, IDirect3DSurface9* dest, const RECT* destRect,
-                        D3DTEXTUREFILTERTYPE filter) override;
+    HRESULT StretchRect(IDirect3DSurface9* source, const RECT* sourceRect, IDirect3DSurface9* dest,
+                        const RECT* destRect, D3DTEXTUREFILTERTYPE filter) override;
     HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;
     HRESULT SetViewport(const D3DVIEWPORT9* viewport) override;
     HRESULT GetViewport(D3DVIEWPORT9* viewport) override;

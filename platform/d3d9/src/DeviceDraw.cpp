@@ -13,25 +13,37 @@ namespace lvd3d {
 GLenum GlPrimitive(D3DPRIMITIVETYPE type)
 {
     switch (type) {
-    case D3DPT_POINTLIST: return GL_POINTS;
-    case D3DPT_LINELIST: return GL_LINES;
-    case D3DPT_LINESTRIP: return GL_LINE_STRIP;
-    case D3DPT_TRIANGLESTRIP: return GL_TRIANGLE_STRIP;
-    case D3DPT_TRIANGLEFAN: return GL_TRIANGLE_FAN;
-    default: return GL_TRIANGLES;
+    case D3DPT_POINTLIST:
+        return GL_POINTS;
+    case D3DPT_LINELIST:
+        return GL_LINES;
+    case D3DPT_LINESTRIP:
+        return GL_LINE_STRIP;
+    case D3DPT_TRIANGLESTRIP:
+        return GL_TRIANGLE_STRIP;
+    case D3DPT_TRIANGLEFAN:
+        return GL_TRIANGLE_FAN;
+    default:
+        return GL_TRIANGLES;
     }
 }
 
 GLsizei VertexCountFor(D3DPRIMITIVETYPE type, UINT primitiveCount)
 {
     switch (type) {
-    case D3DPT_POINTLIST: return GLsizei(primitiveCount);
-    case D3DPT_LINELIST: return GLsizei(primitiveCount * 2);
-    case D3DPT_LINESTRIP: return GLsizei(primitiveCount + 1);
-    case D3DPT_TRIANGLELIST: return GLsizei(primitiveCount * 3);
+    case D3DPT_POINTLIST:
+        return GLsizei(primitiveCount);
+    case D3DPT_LINELIST:
+        return GLsizei(primitiveCount * 2);
+    case D3DPT_LINESTRIP:
+        return GLsizei(primitiveCount + 1);
+    case D3DPT_TRIANGLELIST:
+        return GLsizei(primitiveCount * 3);
     case D3DPT_TRIANGLESTRIP:
-    case D3DPT_TRIANGLEFAN: return GLsizei(primitiveCount + 2);
-    default: return 0;
+    case D3DPT_TRIANGLEFAN:
+        return GLsizei(primitiveCount + 2);
+    default:
+        return 0;
     }
 }
 
@@ -198,7 +210,7 @@ bool Device::PrepareDraw(bool pretransformed)
     LvProgram* p = program_ ? program_ : (pretransformed ? builtinPretransformed_ : builtinTransformed_);
     LvProgramVariant* variant = &p->variants[0];
     if (renderStates_[D3DRS_ALPHATESTENABLE]) {
-        LvProgramVariant* tested = AlphaTestedVariant(p);  // binds it
+        LvProgramVariant* tested = AlphaTestedVariant(p); // binds it
         if (tested) {
             variant = tested;
             glProgram_ = tested->program;
@@ -228,8 +240,10 @@ void Device::SetupVertices(GLuint upBuffer, size_t, UINT upStride)
     const uint32_t change = mask ^ enabledAttributes_;
     for (GLuint i = 0; i < 16; ++i) {
         if (!(change & (1u << i))) continue;
-        if (mask & (1u << i)) glEnableVertexAttribArray(i);
-        else glDisableVertexAttribArray(i);
+        if (mask & (1u << i))
+            glEnableVertexAttribArray(i);
+        else
+            glDisableVertexAttribArray(i);
     }
     enabledAttributes_ = mask;
     for (const GlAttribute& a : declaration_->Attributes()) {
@@ -243,8 +257,10 @@ void Device::SetupVertices(GLuint upBuffer, size_t, UINT upStride)
         }
         glBindBuffer(GL_ARRAY_BUFFER, buffer);
         const void* pointer = reinterpret_cast<const void*>(offset + a.offset);
-        if (a.integer) glVertexAttribIPointer(a.location, a.size, a.type, GLsizei(stride), pointer);
-        else glVertexAttribPointer(a.location, a.size, a.type, a.normalized, GLsizei(stride), pointer);
+        if (a.integer)
+            glVertexAttribIPointer(a.location, a.size, a.type, GLsizei(stride), pointer);
+        else
+            glVertexAttribPointer(a.location, a.size, a.type, a.normalized, GLsizei(stride), pointer);
     }
     setup_ = {declaration_, buffer0, offset0, stride0, true};
 }
@@ -252,7 +268,7 @@ void Device::SetupVertices(GLuint upBuffer, size_t, UINT upStride)
 HRESULT Device::DrawCommon(D3DPRIMITIVETYPE type, UINT primitiveCount, GLsizei* vertexCount, GLenum* mode)
 {
     const DWORD cap = Host().maxPrimitiveCount ? Host().maxPrimitiveCount : kDefaultMaxPrimitiveCount;
-    if (primitiveCount > cap) return D3DERR_INVALIDCALL;  // the caller splits its draws
+    if (primitiveCount > cap) return D3DERR_INVALIDCALL; // the caller splits its draws
     *vertexCount = VertexCountFor(type, primitiveCount);
     *mode = GlPrimitive(type);
     if (*vertexCount == 0) return D3DERR_INVALIDCALL;
@@ -266,9 +282,10 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
     GLenum mode = 0;
     const HRESULT hr = DrawCommon(type, primitiveCount, &count, &mode);
     if (FAILED(hr)) return hr;
-    if (!declaration_ || !streams_[0].buffer) return D3D_OK;  // nothing bound: nothing drawn
+    if (!declaration_ || !streams_[0].buffer) return D3D_OK; // nothing bound: nothing drawn
     const StreamSource& s = streams_[0];
-    if (s.stride == 0 || size_t(s.offset) + (size_t(startVertex) + size_t(count)) * s.stride > s.buffer->Store().Length()) {
+    if (s.stride == 0 ||
+        size_t(s.offset) + (size_t(startVertex) + size_t(count)) * s.stride > s.buffer->Store().Length()) {
         return D3DERR_INVALIDCALL;
     }
     if (!PrepareDraw(declaration_->Pretransformed())) return D3DERR_INVALIDCALL;
@@ -299,15 +316,17 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT
     }
     const GLenum indexType = indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
     const void* first = reinterpret_cast<const void*>(size_t(startIndex) * indexSize);
-    if (baseVertex == 0) glDrawElements(mode, count, indexType, first);  // the common case
-    else glDrawElementsBaseVertex(mode, count, indexType, first, baseVertex);
+    if (baseVertex == 0)
+        glDrawElements(mode, count, indexType, first); // the common case
+    else
+        glDrawElementsBaseVertex(mode, count, indexType, first, baseVertex);
     return D3D_OK;
 }
 
 void Device::StreamUpload(GLenum target, GLuint buffer, const void* data, size_t size)
 {
     glBindBuffer(target, buffer);
-    glBufferData(target, GLsizeiptr(size), nullptr, GL_STREAM_DRAW);  // orphan: no wait on earlier draws
+    glBufferData(target, GLsizeiptr(size), nullptr, GL_STREAM_DRAW); // orphan: no wait on earlier draws
     glBufferSubData(target, 0, GLsizeiptr(size), data);
 }
 
@@ -323,7 +342,7 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, cons
     StreamUpload(GL_ARRAY_BUFFER, streamVertexBuffer_, vertices, size_t(count) * stride);
     SetupVertices(streamVertexBuffer_, 0, stride);
     glDrawArrays(mode, 0, count);
-    streams_[0] = StreamSource();  // Direct3D leaves stream 0 unset after a user-pointer draw
+    streams_[0] = StreamSource(); // Direct3D leaves stream 0 unset after a user-pointer draw
     return D3D_OK;
 }
 

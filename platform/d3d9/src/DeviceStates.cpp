@@ -21,16 +21,21 @@ uint32_t GroupOf(D3DRENDERSTATETYPE state)
     case D3DRS_SEPARATEALPHABLENDENABLE:
     case D3DRS_SRCBLENDALPHA:
     case D3DRS_DESTBLENDALPHA:
-    case D3DRS_BLENDOPALPHA: return kStateBlend;
+    case D3DRS_BLENDOPALPHA:
+        return kStateBlend;
     case D3DRS_ZENABLE:
     case D3DRS_ZWRITEENABLE:
-    case D3DRS_ZFUNC: return kStateDepth;
+    case D3DRS_ZFUNC:
+        return kStateDepth;
     case D3DRS_CULLMODE:
     case D3DRS_FILLMODE:
     case D3DRS_DEPTHBIAS:
-    case D3DRS_SLOPESCALEDEPTHBIAS: return kStateRaster;
-    case D3DRS_COLORWRITEENABLE: return kStateColorMask;
-    case D3DRS_SCISSORTESTENABLE: return kStateScissor;
+    case D3DRS_SLOPESCALEDEPTHBIAS:
+        return kStateRaster;
+    case D3DRS_COLORWRITEENABLE:
+        return kStateColorMask;
+    case D3DRS_SCISSORTESTENABLE:
+        return kStateScissor;
     case D3DRS_STENCILENABLE:
     case D3DRS_STENCILFAIL:
     case D3DRS_STENCILZFAIL:
@@ -38,78 +43,120 @@ uint32_t GroupOf(D3DRENDERSTATETYPE state)
     case D3DRS_STENCILFUNC:
     case D3DRS_STENCILREF:
     case D3DRS_STENCILMASK:
-    case D3DRS_STENCILWRITEMASK: return kStateStencil;
-    default: return 0;  // stored only: fixed-function states, and the alpha test (a uniform)
+    case D3DRS_STENCILWRITEMASK:
+        return kStateStencil;
+    default:
+        return 0; // stored only: fixed-function states, and the alpha test (a uniform)
     }
 }
 
 GLenum GlBlend(DWORD blend)
 {
     switch (blend) {
-    case D3DBLEND_ZERO: return GL_ZERO;
-    case D3DBLEND_ONE: return GL_ONE;
-    case D3DBLEND_SRCCOLOR: return GL_SRC_COLOR;
-    case D3DBLEND_INVSRCCOLOR: return GL_ONE_MINUS_SRC_COLOR;
-    case D3DBLEND_SRCALPHA: return GL_SRC_ALPHA;
-    case D3DBLEND_INVSRCALPHA: return GL_ONE_MINUS_SRC_ALPHA;
-    case D3DBLEND_DESTALPHA: return GL_DST_ALPHA;
-    case D3DBLEND_INVDESTALPHA: return GL_ONE_MINUS_DST_ALPHA;
-    case D3DBLEND_DESTCOLOR: return GL_DST_COLOR;
-    case D3DBLEND_INVDESTCOLOR: return GL_ONE_MINUS_DST_COLOR;
-    case D3DBLEND_SRCALPHASAT: return GL_SRC_ALPHA_SATURATE;
-    case D3DBLEND_BLENDFACTOR: return GL_CONSTANT_COLOR;
-    case D3DBLEND_INVBLENDFACTOR: return GL_ONE_MINUS_CONSTANT_COLOR;
-    default: return GL_ONE;
+    case D3DBLEND_ZERO:
+        return GL_ZERO;
+    case D3DBLEND_ONE:
+        return GL_ONE;
+    case D3DBLEND_SRCCOLOR:
+        return GL_SRC_COLOR;
+    case D3DBLEND_INVSRCCOLOR:
+        return GL_ONE_MINUS_SRC_COLOR;
+    case D3DBLEND_SRCALPHA:
+        return GL_SRC_ALPHA;
+    case D3DBLEND_INVSRCALPHA:
+        return GL_ONE_MINUS_SRC_ALPHA;
+    case D3DBLEND_DESTALPHA:
+        return GL_DST_ALPHA;
+    case D3DBLEND_INVDESTALPHA:
+        return GL_ONE_MINUS_DST_ALPHA;
+    case D3DBLEND_DESTCOLOR:
+        return GL_DST_COLOR;
+    case D3DBLEND_INVDESTCOLOR:
+        return GL_ONE_MINUS_DST_COLOR;
+    case D3DBLEND_SRCALPHASAT:
+        return GL_SRC_ALPHA_SATURATE;
+    case D3DBLEND_BLENDFACTOR:
+        return GL_CONSTANT_COLOR;
+    case D3DBLEND_INVBLENDFACTOR:
+        return GL_ONE_MINUS_CONSTANT_COLOR;
+    default:
+        return GL_ONE;
     }
 }
 
 GLenum GlBlendOp(DWORD op)
 {
     switch (op) {
-    case D3DBLENDOP_SUBTRACT: return GL_FUNC_SUBTRACT;
-    case D3DBLENDOP_REVSUBTRACT: return GL_FUNC_REVERSE_SUBTRACT;
-    case D3DBLENDOP_MIN: return GL_MIN;
-    case D3DBLENDOP_MAX: return GL_MAX;
-    default: return GL_FUNC_ADD;
+    case D3DBLENDOP_SUBTRACT:
+        return GL_FUNC_SUBTRACT;
+    case D3DBLENDOP_REVSUBTRACT:
+        return GL_FUNC_REVERSE_SUBTRACT;
+    case D3DBLENDOP_MIN:
+        return GL_MIN;
+    case D3DBLENDOP_MAX:
+        return GL_MAX;
+    default:
+        return GL_FUNC_ADD;
     }
 }
 
 GLenum GlCompare(DWORD func)
 {
     switch (func) {
-    case D3DCMP_NEVER: return GL_NEVER;
-    case D3DCMP_LESS: return GL_LESS;
-    case D3DCMP_EQUAL: return GL_EQUAL;
-    case D3DCMP_LESSEQUAL: return GL_LEQUAL;
-    case D3DCMP_GREATER: return GL_GREATER;
-    case D3DCMP_NOTEQUAL: return GL_NOTEQUAL;
-    case D3DCMP_GREATEREQUAL: return GL_GEQUAL;
-    default: return GL_ALWAYS;
+    case D3DCMP_NEVER:
+        return GL_NEVER;
+    case D3DCMP_LESS:
+        return GL_LESS;
+    case D3DCMP_EQUAL:
+        return GL_EQUAL;
+    case D3DCMP_LESSEQUAL:
+        return GL_LEQUAL;
+    case D3DCMP_GREATER:
+        return GL_GREATER;
+    case D3DCMP_NOTEQUAL:
+        return GL_NOTEQUAL;
+    case D3DCMP_GREATEREQUAL:
+        return GL_GEQUAL;
+    default:
+        return GL_ALWAYS;
     }
 }
 
 GLenum GlStencilOp(DWORD op)
 {
     switch (op) {
-    case 2: return GL_ZERO;
-    case 3: return GL_REPLACE;
-    case 4: return GL_INCR;
-    case 5: return GL_DECR;
-    case 6: return GL_INVERT;
-    case 7: return GL_INCR_WRAP;
-    case 8: return GL_DECR_WRAP;
-    default: return GL_KEEP;
+    case 2:
+        return GL_ZERO;
+    case 3:
+        return GL_REPLACE;
+    case 4:
+        return GL_INCR;
+    case 5:
+        return GL_DECR;
+    case 6:
+        return GL_INVERT;
+    case 7:
+        return GL_INCR_WRAP;
+    case 8:
+        return GL_DECR_WRAP;
+    default:
+        return GL_KEEP;
     }
 }
 
 GLenum GlAddress(DWORD mode)
 {
     switch (mode) {
-    case D3DTADDRESS_MIRROR: return GL_MIRRORED_REPEAT;
-    case D3DTADDRESS_CLAMP: return GL_CLAMP_TO_EDGE;
-    case D3DTADDRESS_BORDER: return GL_CLAMP_TO_BORDER;
-    case D3DTADDRESS_MIRRORONCE: return GL_MIRRORED_REPEAT;
-    default: return GL_REPEAT;
+    case D3DTADDRESS_MIRROR:
+        return GL_MIRRORED_REPEAT;
+    case D3DTADDRESS_CLAMP:
+        return GL_CLAMP_TO_EDGE;
+    case D3DTADDRESS_BORDER:
+        return GL_CLAMP_TO_BORDER;
+    case D3DTADDRESS_MIRRORONCE:
+        return GL_MIRRORED_REPEAT;
+    default:
+        return GL_REPEAT;
     }
 }
 
@@ -123,8 +170,10 @@ GLenum GlMinFilter(DWORD minFilter, DWORD mipFilter)
 
 void Toggle(GLenum capability, bool on)
 {
-    if (on) glEnable(capability);
-    else glDisable(capability);
+    if (on)
+        glEnable(capability);
+    else
+        glDisable(capability);
 }
 
 } // namespace
@@ -206,10 +255,14 @@ void Device::ForgetTexture(IDirect3DBaseTexture9* texture)
 HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix)
 {
     if (!matrix) return D3DERR_INVALIDCALL;
-    if (state == D3DTS_WORLD) world_ = *matrix;
-    else if (state == D3DTS_VIEW) view_ = *matrix;
-    else if (state == D3DTS_PROJECTION) projection_ = *matrix;
-    else return D3D_OK;  // texture transforms: fixed function only
+    if (state == D3DTS_WORLD)
+        world_ = *matrix;
+    else if (state == D3DTS_VIEW)
+        view_ = *matrix;
+    else if (state == D3DTS_PROJECTION)
+        projection_ = *matrix;
+    else
+        return D3D_OK; // texture transforms: fixed function only
     ++transformsSerial_;
     return D3D_OK;
 }
@@ -217,30 +270,50 @@ HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matri
 HRESULT Device::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix)
 {
     if (!matrix) return D3DERR_INVALIDCALL;
-    if (state == D3DTS_WORLD) *matrix = world_;
-    else if (state == D3DTS_VIEW) *matrix = view_;
-    else if (state == D3DTS_PROJECTION) *matrix = projection_;
-    else return D3DERR_INVALIDCALL;
+    if (state == D3DTS_WORLD)
+        *matrix = world_;
+    else if (state == D3DTS_VIEW)
+        *matrix = view_;
+    else if (state == D3DTS_PROJECTION)
+        *matrix = projection_;
+    else
+        return D3DERR_INVALIDCALL;
     return D3D_OK;
 }
 
-HRESULT Device::SetMaterial(const D3DMATERIAL9* material) { return material ? D3D_OK : D3DERR_INVALIDCALL; }
+HRESULT Device::SetMaterial(const D3DMATERIAL9* material)
+{
+    return material ? D3D_OK : D3DERR_INVALIDCALL;
+}
 
-HRESULT Device::SetVertexShader(IDirect3DVertexShader9* shader) { return shader ? D3DERR_INVALIDCALL : D3D_OK; }
+HRESULT Device::SetVertexShader(IDirect3DVertexShader9* shader)
+{
+    return shader ? D3DERR_INVALIDCALL : D3D_OK;
+}
 
-HRESULT Device::SetPixelShader(IDirect3DPixelShader9* shader) { return shader ? D3DERR_INVALIDCALL : D3D_OK; }
+HRESULT Device::SetPixelShader(IDirect3DPixelShader9* shader)
+{
+    return shader ? D3DERR_INVALIDCALL : D3D_OK;
+}
 
 void Device::ApplyBlend()
 {
     const DWORD* rs = renderStates_;
     Toggle(GL_BLEND, rs[D3DRS_ALPHABLENDENABLE] != 0);
     DWORD src = rs[D3DRS_SRCBLEND], dst = rs[D3DRS_DESTBLEND];
-    if (src == D3DBLEND_BOTHSRCALPHA) { src = D3DBLEND_SRCALPHA; dst = D3DBLEND_INVSRCALPHA; }
-    if (src == D3DBLEND_BOTHINVSRCALPHA) { src = D3DBLEND_INVSRCALPHA; dst = D3DBLEND_SRCALPHA; }
+    if (src == D3DBLEND_BOTHSRCALPHA) {
+        src = D3DBLEND_SRCALPHA;
+        dst = D3DBLEND_INVSRCALPHA;
+    }
+    if (src == D3DBLEND_BOTHINVSRCALPHA) {
+        src = D3DBLEND_INVSRCALPHA;
+        dst = D3DBLEND_SRCALPHA;
+    }
     const bool separate = rs[D3DRS_SEPARATEALPHABLENDENABLE] != 0;
     glBlendFuncSeparate(GlBlend(src), GlBlend(dst), GlBlend(separate ? rs[D3DRS_SRCBLENDALPHA] : src),
                         GlBlend(separate ? rs[D3DRS_DESTBLENDALPHA] : dst));
-    glBlendEquationSeparate(GlBlendOp(rs[D3DRS_BLENDOP]), GlBlendOp(separate ? rs[D3DRS_BLENDOPALPHA] : rs[D3DRS_BLENDOP]));
+    glBlendEquationSeparate(GlBlendOp(rs[D3DRS_BLENDOP]),
+                            GlBlendOp(separate ? rs[D3DRS_BLENDOPALPHA] : rs[D3DRS_BLENDOP]));
     const DWORD f = rs[D3DRS_BLENDFACTOR];
     glBlendColor(float((f >> 16) & 0xFF) / 255.f, float((f >> 8) & 0xFF) / 255.f, float(f & 0xFF) / 255.f,
                  float(f >> 24) / 255.f);
@@ -268,9 +341,17 @@ void Device::ApplyRaster()
     const DWORD* rs = renderStates_;
     // Clockwise on screen in Direct3D arrives counter-clockwise in GL (see Device.h).
     switch (rs[D3DRS_CULLMODE]) {
-    case D3DCULL_CW: glEnable(GL_CULL_FACE); glCullFace(GL_FRONT); break;
-    case D3DCULL_CCW: glEnable(GL_CULL_FACE); glCullFace(GL_BACK); break;
-    default: glDisable(GL_CULL_FACE); break;
+    case D3DCULL_CW:
+        glEnable(GL_CULL_FACE);
+        glCullFace(GL_FRONT);
+        break;
+    case D3DCULL_CCW:
+        glEnable(GL_CULL_FACE);
+        glCullFace(GL_BACK);
+        break;
+    default:
+        glDisable(GL_CULL_FACE);
+        break;
     }
     const DWORD fill = rs[D3DRS_FILLMODE];
     glPolygonMode(GL_FRONT_AND_BACK, fill == D3DFILL_POINT ? GL_POINT : fill == D3DFILL_WIREFRAME ? GL_LINE : GL_FILL);
@@ -318,14 +399,16 @@ void Device::ApplySamplers()
         if (!unit.samplerDirty) continue;
         unit.samplerDirty = false;
         const DWORD* s = unit.state;
-        glSamplerParameteri(unit.sampler, GL_TEXTURE_MIN_FILTER, GLint(GlMinFilter(s[D3DSAMP_MINFILTER], s[D3DSAMP_MIPFILTER])));
-        glSamplerParameteri(unit.sampler, GL_TEXTURE_MAG_FILTER, s[D3DSAMP_MAGFILTER] >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
+        glSamplerParameteri(unit.sampler, GL_TEXTURE_MIN_FILTER,
+                            GLint(GlMinFilter(s[D3DSAMP_MINFILTER], s[D3DSAMP_MIPFILTER])));
+        glSamplerParameteri(unit.sampler, GL_TEXTURE_MAG_FILTER,
+                            s[D3DSAMP_MAGFILTER] >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
         glSamplerParameteri(unit.sampler, GL_TEXTURE_WRAP_S, GLint(GlAddress(s[D3DSAMP_ADDRESSU])));
         glSamplerParameteri(unit.sampler, GL_TEXTURE_WRAP_T, GLint(GlAddress(s[D3DSAMP_ADDRESSV])));
         glSamplerParameteri(unit.sampler, GL_TEXTURE_WRAP_R, GLint(GlAddress(s[D3DSAMP_ADDRESSW])));
         const DWORD c = s[D3DSAMP_BORDERCOLOR];
-        const float border[4] = {float((c >> 16) & 0xFF) / 255.f, float((c >> 8) & 0xFF) / 255.f, float(c & 0xFF) / 255.f,
-                                 float(c >> 24) / 255.f};
+        const float border[4] = {float((c >> 16) & 0xFF) / 255.f, float((c >> 8) & 0xFF) / 255.f,
+                                 float(c & 0xFF) / 255.f, float(c >> 24) / 255.f};
         glSamplerParameterfv(unit.sampler, GL_TEXTURE_BORDER_COLOR, border);
     }
 }

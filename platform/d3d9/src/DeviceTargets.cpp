@@ -24,7 +24,10 @@ void Device::BindTarget(Surface* surface)
     glBindFramebuffer(GL_FRAMEBUFFER, surface ? surface->Framebuffer() : 0);
 }
 
-void Device::RestoreFramebuffer() { BindTarget(renderTarget_); }
+void Device::RestoreFramebuffer()
+{
+    BindTarget(renderTarget_);
+}
 
 void Device::ForgetSurface(Surface* surface)
 {
@@ -35,7 +38,7 @@ void Device::ForgetSurface(Surface* surface)
 
 HRESULT Device::SetRenderTarget(DWORD index, IDirect3DSurface9* surface)
 {
-    if (index != 0) return D3DERR_INVALIDCALL;  // one simultaneous target
+    if (index != 0) return D3DERR_INVALIDCALL; // one simultaneous target
     Surface* s = static_cast<Surface*>(surface);
     if (!s || !s->Framebuffer()) return D3DERR_INVALIDCALL;
     if (LvD3D9_CallLogEnabled()) {

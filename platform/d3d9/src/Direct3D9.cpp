@@ -8,7 +8,8 @@ namespace lvd3d {
 
 namespace {
 
-class Direct3D9 final : public RefCounted<IDirect3D9> {
+class Direct3D9 final : public RefCounted<IDirect3D9>
+{
 public:
     UINT GetAdapterCount() override { return 1; }
     UINT GetAdapterModeCount(UINT adapter, D3DFORMAT) override { return adapter == 0 ? 1 : 0; }

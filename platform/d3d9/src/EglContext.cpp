@@ -7,7 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-struct LvEglContext {
+struct LvEglContext
+{
     EGLDisplay display = EGL_NO_DISPLAY;
     EGLContext context = EGL_NO_CONTEXT;
 };
@@ -50,11 +51,11 @@ LvEglContext* LvEgl_Create(bool softwareOnly)
         delete c;
         return nullptr;
     }
-    const EGLint attributes[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
-                                 EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
+    const EGLint attributes[] = {
+        EGL_CONTEXT_MAJOR_VERSION,           3,       EGL_CONTEXT_MINOR_VERSION, 3, EGL_CONTEXT_OPENGL_PROFILE_MASK,
+        EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
     c->context = eglCreateContext(c->display, EGL_NO_CONFIG_KHR, EGL_NO_CONTEXT, attributes);
-    if (c->context == EGL_NO_CONTEXT ||
-        !eglMakeCurrent(c->display, EGL_NO_SURFACE, EGL_NO_SURFACE, c->context)) {
+    if (c->context == EGL_NO_CONTEXT || !eglMakeCurrent(c->display, EGL_NO_SURFACE, EGL_NO_SURFACE, c->context)) {
         Fail("no OpenGL 3.3 core context");
         if (c->context != EGL_NO_CONTEXT) eglDestroyContext(c->display, c->context);
         eglTerminate(c->display);

@@ -22,7 +22,10 @@ HostSettings& Host()
     return settings;
 }
 
-void CountGlObjects(int delta) { gLiveGlObjects += delta; }
+void CountGlObjects(int delta)
+{
+    gLiveGlObjects += delta;
+}
 
 } // namespace lvd3d
 
@@ -47,9 +50,15 @@ void LvD3D9_SetDisplayMode(UINT width, UINT height, UINT refreshRate)
     Host().displayMode.RefreshRate = refreshRate;
 }
 
-void LvD3D9_SetPixelShaderVersion(DWORD version) { Host().pixelShaderVersion = version; }
+void LvD3D9_SetPixelShaderVersion(DWORD version)
+{
+    Host().pixelShaderVersion = version;
+}
 
-void LvD3D9_SetMaxPrimitiveCount(DWORD count) { Host().maxPrimitiveCount = count; }
+void LvD3D9_SetMaxPrimitiveCount(DWORD count)
+{
+    Host().maxPrimitiveCount = count;
+}
 
 IDirect3DDevice9* LvD3D9_CreateDevice(UINT width, UINT height)
 {
@@ -68,7 +77,8 @@ IDirect3DDevice9* LvD3D9_CreateDevice(UINT width, UINT height)
     params.AutoDepthStencilFormat = D3DFMT_D16;
     params.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
     IDirect3DDevice9* device = nullptr;
-    d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &params, &device);
+    d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &params,
+                      &device);
     d3d->Release();
     return device;
 }
@@ -125,9 +135,15 @@ bool LvD3D9_SaveBackBufferPNG(IDirect3DDevice9* device, const char* path)
     return true;
 }
 
-void LvD3D9_EnableCallLog(bool enable) { gCallLogEnabled = enable; }
+void LvD3D9_EnableCallLog(bool enable)
+{
+    gCallLogEnabled = enable;
+}
 
-bool LvD3D9_CallLogEnabled() { return gCallLogEnabled; }
+bool LvD3D9_CallLogEnabled()
+{
+    return gCallLogEnabled;
+}
 
 void LvD3D9_LogCall(const std::string& entry)
 {
@@ -136,8 +152,17 @@ void LvD3D9_LogCall(const std::string& entry)
     }
 }
 
-const std::vector<std::string>& LvD3D9_GetCallLog() { return gCallLog; }
+const std::vector<std::string>& LvD3D9_GetCallLog()
+{
+    return gCallLog;
+}
 
-void LvD3D9_ClearCallLog() { gCallLog.clear(); }
+void LvD3D9_ClearCallLog()
+{
+    gCallLog.clear();
+}
 
-int LvD3D9_LiveResourceCount() { return gLiveGlObjects; }
+int LvD3D9_LiveResourceCount()
+{
+    return gLiveGlObjects;
+}

@@ -7,7 +7,8 @@
 
 namespace lvd3d {
 
-struct HostSettings {
+struct HostSettings
+{
     LvPresentHook presentHook = nullptr;
     void* presentUser = nullptr;
     UINT drawableWidth = 0;

@@ -150,8 +150,8 @@ void LocateDeviceUniforms(LvProgramVariant& v)
 
 GLuint Build(bool clipControl, const char* vertexBody, const char* fragmentBody, bool alphaTest, std::string& log)
 {
-    const std::string header = std::string("#version 330 core\n#define LV_DEPTH_ZERO_TO_ONE ") +
-                               (clipControl ? "1" : "0") + "\n";
+    const std::string header =
+        std::string("#version 330 core\n#define LV_DEPTH_ZERO_TO_ONE ") + (clipControl ? "1" : "0") + "\n";
     const bool pretransformed = vertexBody == nullptr;
     const GLuint vs = CompileStage(GL_VERTEX_SHADER, header, kVertexPrologue,
                                    pretransformed ? kPretransformedBody : vertexBody, kVertexEpilogue, "vertex", log);
@@ -193,7 +193,7 @@ void MatchUniforms(LvProgram& p)
         GLenum type = 0;
         glGetActiveUniform(from, GLuint(i), sizeof name, nullptr, &size, &type, name);
         std::string base(name);
-        if (base.compare(0, 2, "lv") == 0) continue;  // the device's own, kept per variant
+        if (base.compare(0, 2, "lv") == 0) continue; // the device's own, kept per variant
         const size_t bracket = base.find('[');
         if (bracket != std::string::npos) base.resize(bracket);
         for (GLint e = 0; e < size; ++e) {
@@ -213,16 +213,49 @@ void CopyUniforms(const LvProgram& p)
         GLfloat f[16];
         GLint n[4];
         switch (c.type) {
-        case GL_FLOAT: glGetUniformfv(from, c.from, f); glUniform1fv(c.to, 1, f); break;
-        case GL_FLOAT_VEC2: glGetUniformfv(from, c.from, f); glUniform2fv(c.to, 1, f); break;
-        case GL_FLOAT_VEC3: glGetUniformfv(from, c.from, f); glUniform3fv(c.to, 1, f); break;
-        case GL_FLOAT_VEC4: glGetUniformfv(from, c.from, f); glUniform4fv(c.to, 1, f); break;
-        case GL_FLOAT_MAT4: glGetUniformfv(from, c.from, f); glUniformMatrix4fv(c.to, 1, GL_FALSE, f); break;
-        case GL_FLOAT_MAT3: glGetUniformfv(from, c.from, f); glUniformMatrix3fv(c.to, 1, GL_FALSE, f); break;
-        case GL_INT_VEC2: case GL_BOOL_VEC2: glGetUniformiv(from, c.from, n); glUniform2iv(c.to, 1, n); break;
-        case GL_INT_VEC3: case GL_BOOL_VEC3: glGetUniformiv(from, c.from, n); glUniform3iv(c.to, 1, n); break;
-        case GL_INT_VEC4: case GL_BOOL_VEC4: glGetUniformiv(from, c.from, n); glUniform4iv(c.to, 1, n); break;
-        default: glGetUniformiv(from, c.from, n); glUniform1iv(c.to, 1, n); break;  // int, bool, samplers
+        case GL_FLOAT:
+            glGetUniformfv(from, c.from, f);
+            glUniform1fv(c.to, 1, f);
+            break;
+        case GL_FLOAT_VEC2:
+            glGetUniformfv(from, c.from, f);
+            glUniform2fv(c.to, 1, f);
+            break;
+        case GL_FLOAT_VEC3:
+            glGetUniformfv(from, c.from, f);
+            glUniform3fv(c.to, 1, f);
+            break;
+        case GL_FLOAT_VEC4:
+            glGetUniformfv(from, c.from, f);
+            glUniform4fv(c.to, 1, f);
+            break;
+        case GL_FLOAT_MAT4:
+            glGetUniformfv(from, c.from, f);
+            glUniformMatrix4fv(c.to, 1, GL_FALSE, f);
+            break;
+        case GL_FLOAT_MAT3:
+            glGetUniformfv(from, c.from, f);
+            glUniformMatrix3fv(c.to, 1, GL_FALSE, f);
+            break;
+        case GL_INT_VEC2:
+        case GL_BOOL_VEC2:
+            glGetUniformiv(from, c.from, n);
+            glUniform2iv(c.to, 1, n);
+            break;
+        case GL_INT_VEC3:
+        case GL_BOOL_VEC3:
+            glGetUniformiv(from, c.from, n);
+            glUniform3iv(c.to, 1, n);
+            break;
+        case GL_INT_VEC4:
+        case GL_BOOL_VEC4:
+            glGetUniformiv(from, c.from, n);
+            glUniform4iv(c.to, 1, n);
+            break;
+        default:
+            glGetUniformiv(from, c.from, n);
+            glUniform1iv(c.to, 1, n);
+            break; // int, bool, samplers
         }
     }
 }
@@ -310,9 +343,15 @@ LvProgram* LvD3D9_CreateProgram(IDirect3DDevice9* device, const char* vertexBody
     return lvd3d::CompileProgram(d->HasClipControl(), vertexBody, fragmentBody, log);
 }
 
-void LvD3D9_DestroyProgram(LvProgram* program) { lvd3d::DestroyProgram(program); }
+void LvD3D9_DestroyProgram(LvProgram* program)
+{
+    lvd3d::DestroyProgram(program);
+}
 
-unsigned LvD3D9_ProgramName(const LvProgram* program) { return program ? program->variants[0].program : 0; }
+unsigned LvD3D9_ProgramName(const LvProgram* program)
+{
+    return program ? program->variants[0].program : 0;
+}
 
 void LvD3D9_UseProgram(IDirect3DDevice9* device, LvProgram* program)
 {

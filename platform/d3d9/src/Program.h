@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-struct LvProgramVariant {
+struct LvProgramVariant
+{
     GLuint program = 0;
     GLint viewportLocation = -1;  // pretransformed: the viewport in pixels
     GLint alphaTestLocation = -1; // (function, reference 0..255)
@@ -23,19 +24,21 @@ struct LvProgramVariant {
 };
 
 // A uniform of the plain variant and where the same value lives in the tested one.
-struct LvUniformCopy {
+struct LvUniformCopy
+{
     GLint from;
     GLint to;
     GLenum type;
 };
 
-struct LvProgram {
-    LvProgramVariant variants[2];  // [0] plain, [1] alpha-tested
-    bool pretransformed = false;   // vertex stage is the device's XYZRHW stage
+struct LvProgram
+{
+    LvProgramVariant variants[2]; // [0] plain, [1] alpha-tested
+    bool pretransformed = false;  // vertex stage is the device's XYZRHW stage
     bool clipControl = false;
     bool testedFailed = false;
-    bool testedStale = true;       // the plain variant holds values the tested one lacks
-    std::string vertexBody;        // kept to build the tested variant later
+    bool testedStale = true; // the plain variant holds values the tested one lacks
+    std::string vertexBody;  // kept to build the tested variant later
     std::string fragmentBody;
     std::vector<LvUniformCopy> copies;
 };

@@ -6,7 +6,8 @@
 namespace lvd3d {
 
 template <class Interface>
-class RefCounted : public Interface {
+class RefCounted : public Interface
+{
 public:
     ULONG AddRef() override { return ++refs_; }
     ULONG Release() override

@@ -31,7 +31,7 @@ GLuint NewTexture(GLenum target, const FormatInfo& format, UINT width, UINT heig
 {
     GLuint name = 0;
     glGenTextures(1, &name);
-    glActiveTexture(GL_TEXTURE0 + kMaxSamplers);  // a unit the device never samples from
+    glActiveTexture(GL_TEXTURE0 + kMaxSamplers); // a unit the device never samples from
     glBindTexture(target, name);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     for (UINT level = 0; level < levels; ++level) {
@@ -106,18 +106,21 @@ GLuint GlTextureOf(IDirect3DBaseTexture9* texture, GLenum* target)
 
 Surface::Surface(Device* device, IUnknown* container, UINT width, UINT height, D3DFORMAT format, DWORD usage,
                  D3DPOOL pool)
-    : device_(device), container_(container), width_(width), height_(height), format_(format), usage_(usage), pool_(pool)
-{
-}
+    : device_(device), container_(container), width_(width), height_(height), format_(format), usage_(usage),
+      pool_(pool)
+{}
 
-ULONG Surface::AddRef() { return container_ ? container_->AddRef() : ++ownRefs_; }
+ULONG Surface::AddRef()
+{
+    return container_ ? container_->AddRef() : ++ownRefs_;
+}
 
 ULONG Surface::Release()
 {
     if (container_) {
         return container_->Release();
     }
-    return ownRefs_ > 1 ? --ownRefs_ : 1;  // the device's back buffer outlives its users
+    return ownRefs_ > 1 ? --ownRefs_ : 1; // the device's back buffer outlives its users
 }
 
 HRESULT Surface::GetDevice(IDirect3DDevice9** device)
@@ -163,7 +166,7 @@ Texture::~Texture()
     DeleteTexture(name_);
     if (!device_) return;
     if (pool_ == D3DPOOL_DEFAULT) device_->TrackDefaultPool(-1);
-    device_->ChildDestroyed();  // last: it may end the device
+    device_->ChildDestroyed(); // last: it may end the device
 }
 
 HRESULT Texture::Create(Device* device, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
@@ -241,7 +244,7 @@ HRESULT Texture::GetSurfaceLevel(UINT level, IDirect3DSurface9** surface)
 {
     if (!surface) return D3DERR_INVALIDCALL;
     *surface = nullptr;
-    if (level != 0) return D3DERR_INVALIDCALL;  // targets have one level; other levels are reached by LockRect
+    if (level != 0) return D3DERR_INVALIDCALL; // targets have one level; other levels are reached by LockRect
     surface_.AddRef();
     *surface = &surface_;
     return D3D_OK;

@@ -15,7 +15,8 @@ class Device;
 
 // How a Direct3D format lives in GL. Lock and upload use Direct3D's memory
 // layout (A8R8G8B8 is B,G,R,A bytes), so GL reads it with the matching order.
-struct FormatInfo {
+struct FormatInfo
+{
     D3DFORMAT format;
     GLenum internalFormat;
     GLenum dataFormat;
@@ -30,7 +31,8 @@ UINT FullMipCount(UINT width, UINT height, UINT depth);
 
 // One level of a texture as a render target or the back buffer. A surface
 // shares its texture's reference count; the back buffer's belongs to the device.
-class Surface final : public IDirect3DSurface9 {
+class Surface final : public IDirect3DSurface9
+{
 public:
     Surface(Device* device, IUnknown* container, UINT width, UINT height, D3DFORMAT format, DWORD usage, D3DPOOL pool);
     ULONG AddRef() override;
@@ -42,7 +44,11 @@ public:
     GLuint Framebuffer() const { return framebuffer_; }
     GLuint ColorTexture() const { return colorTexture_; }
     void Detach() { device_ = nullptr; }
-    void Attach(GLuint framebuffer, GLuint colorTexture) { framebuffer_ = framebuffer; colorTexture_ = colorTexture; }
+    void Attach(GLuint framebuffer, GLuint colorTexture)
+    {
+        framebuffer_ = framebuffer;
+        colorTexture_ = colorTexture;
+    }
     UINT Width() const { return width_; }
     UINT Height() const { return height_; }
     Device* OwnerDevice() const { return device_; }
@@ -59,7 +65,8 @@ private:
     GLuint colorTexture_ = 0;
 };
 
-class Texture final : public RefCounted<IDirect3DTexture9> {
+class Texture final : public RefCounted<IDirect3DTexture9>
+{
 public:
     static HRESULT Create(Device* device, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
                           D3DPOOL pool, Texture** texture);
@@ -99,13 +106,14 @@ private:
     GLuint name_ = 0;
     GLuint framebuffer_ = 0;
     Surface surface_;
-    std::vector<std::vector<uint8_t>> shadow_;  // managed levels, kept for locks
+    std::vector<std::vector<uint8_t>> shadow_; // managed levels, kept for locks
     std::vector<uint8_t> staging_;
     int lockedLevel_ = -1;
     bool lockReadOnly_ = false;
 };
 
-class VolumeTexture final : public RefCounted<IDirect3DVolumeTexture9> {
+class VolumeTexture final : public RefCounted<IDirect3DVolumeTexture9>
+{
 public:
     static HRESULT Create(Device* device, UINT width, UINT height, UINT depth, UINT levels, DWORD usage,
                           D3DFORMAT format, D3DPOOL pool, VolumeTexture** texture);

@@ -13,17 +13,19 @@ namespace lvd3d {
 
 class Device;
 
-struct GlAttribute {
+struct GlAttribute
+{
     GLuint location;
-    GLint size;      // components, or GL_BGRA for D3DCOLOR
+    GLint size; // components, or GL_BGRA for D3DCOLOR
     GLenum type;
     GLboolean normalized;
-    bool integer;    // blend indices reach the shader as integers
+    bool integer; // blend indices reach the shader as integers
     GLuint offset;
     WORD stream;
 };
 
-class VertexDeclaration final : public RefCounted<IDirect3DVertexDeclaration9> {
+class VertexDeclaration final : public RefCounted<IDirect3DVertexDeclaration9>
+{
 public:
     // counted: made through the device interface (false for the device's own FVF declarations).
     VertexDeclaration(Device* device, const D3DVERTEXELEMENT9* elements, bool counted);
@@ -42,7 +44,7 @@ private:
     bool valid_ = true;
     bool pretransformed_ = false;
     uint32_t locationMask_ = 0;
-    std::vector<D3DVERTEXELEMENT9> elements_;  // with the end marker
+    std::vector<D3DVERTEXELEMENT9> elements_; // with the end marker
     std::vector<GlAttribute> attributes_;
 };
 

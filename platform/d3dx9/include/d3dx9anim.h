@@ -9,7 +9,8 @@
 struct D3DXMESHCONTAINER;
 typedef D3DXMESHCONTAINER* LPD3DXMESHCONTAINER;
 
-struct D3DXFRAME {
+struct D3DXFRAME
+{
     LPSTR Name;
     D3DXMATRIX TransformationMatrix;
     LPD3DXMESHCONTAINER pMeshContainer;
@@ -18,7 +19,8 @@ struct D3DXFRAME {
 };
 typedef D3DXFRAME* LPD3DXFRAME;
 
-struct D3DXMESHCONTAINER {
+struct D3DXMESHCONTAINER
+{
     LPSTR Name;
     D3DXMESHDATA MeshData;
     LPD3DXMATERIAL pMaterials;
@@ -34,7 +36,8 @@ struct D3DXMESHCONTAINER {
 // loader copies nothing out of the arguments after the call returns: the
 // callee copies what it keeps (names, materials, adjacency) and adds a
 // reference to the mesh and skin information it keeps.
-struct ID3DXAllocateHierarchy {
+struct ID3DXAllocateHierarchy
+{
     virtual HRESULT CreateFrame(LPCSTR name, LPD3DXFRAME* newFrame) = 0;
     virtual HRESULT CreateMeshContainer(LPCSTR name, const D3DXMESHDATA* meshData, const D3DXMATERIAL* materials,
                                         const D3DXEFFECTINSTANCE* effectInstances, DWORD numMaterials,
@@ -46,19 +49,22 @@ struct ID3DXAllocateHierarchy {
 typedef ID3DXAllocateHierarchy* LPD3DXALLOCATEHIERARCHY;
 
 // Custom top-level data is not read; the parameter exists for the signature.
-struct ID3DXLoadUserData {
+struct ID3DXLoadUserData
+{
     virtual ~ID3DXLoadUserData() = default;
 };
 typedef ID3DXLoadUserData* LPD3DXLOADUSERDATA;
 
-struct D3DXKEY_VECTOR3 {
+struct D3DXKEY_VECTOR3
+{
     FLOAT Time;
     D3DXVECTOR3 Value;
 };
 typedef D3DXKEY_VECTOR3* LPD3DXKEY_VECTOR3;
 
 // Value holds the file's (w, x, y, z) as (x, y, z, w), signs unchanged.
-struct D3DXKEY_QUATERNION {
+struct D3DXKEY_QUATERNION
+{
     FLOAT Time;
     D3DXQUATERNION Value;
 };
@@ -77,13 +83,10 @@ enum D3DXTRANSITION_TYPE : DWORD {
     D3DXTRANSITION_FORCE_DWORD = 0x7fffffff
 };
 
-enum D3DXPRIORITY_TYPE : DWORD {
-    D3DXPRIORITY_LOW = 0,
-    D3DXPRIORITY_HIGH = 1,
-    D3DXPRIORITY_FORCE_DWORD = 0x7fffffff
-};
+enum D3DXPRIORITY_TYPE : DWORD { D3DXPRIORITY_LOW = 0, D3DXPRIORITY_HIGH = 1, D3DXPRIORITY_FORCE_DWORD = 0x7fffffff };
 
-struct D3DXTRACK_DESC {
+struct D3DXTRACK_DESC
+{
     D3DXPRIORITY_TYPE Priority;
     FLOAT Weight;
     FLOAT Speed;
@@ -94,12 +97,14 @@ typedef D3DXTRACK_DESC* LPD3DXTRACK_DESC;
 
 typedef DWORD D3DXEVENTHANDLE;
 
-struct ID3DXAnimationCallbackHandler {
+struct ID3DXAnimationCallbackHandler
+{
     virtual HRESULT HandleCallback(UINT track, LPVOID callbackData) = 0;
 };
 typedef ID3DXAnimationCallbackHandler* LPD3DXANIMATIONCALLBACKHANDLER;
 
-struct ID3DXAnimationSet : public IUnknown {
+struct ID3DXAnimationSet : public IUnknown
+{
     virtual LPCSTR GetName() = 0;
     // Seconds: the last key time over the ticks per second.
     virtual double GetPeriod() = 0;
@@ -111,7 +116,8 @@ struct ID3DXAnimationSet : public IUnknown {
 typedef ID3DXAnimationSet* LPD3DXANIMATIONSET;
 
 // Keys are returned exactly as the file stores them; times are the file's ticks.
-struct ID3DXKeyframedAnimationSet : public ID3DXAnimationSet {
+struct ID3DXKeyframedAnimationSet : public ID3DXAnimationSet
+{
     virtual D3DXPLAYBACK_TYPE GetPlaybackType() = 0;
     virtual double GetSourceTicksPerSecond() = 0;
     virtual UINT GetNumScaleKeys(UINT animation) = 0;
@@ -134,7 +140,8 @@ typedef ID3DXAnimationController* LPD3DXANIMATIONCONTROLLER;
 
 // Animation sets are held in the file's order: index 0 is the first
 // AnimationSet written in the file.
-struct ID3DXAnimationController : public IUnknown {
+struct ID3DXAnimationController : public IUnknown
+{
     virtual UINT GetMaxNumAnimationOutputs() = 0;
     virtual UINT GetMaxNumAnimationSets() = 0;
     virtual UINT GetMaxNumTracks() = 0;

@@ -4,7 +4,8 @@
 
 #include <windows.h>
 
-struct ID3DXBuffer : public IUnknown {
+struct ID3DXBuffer : public IUnknown
+{
     virtual LPVOID GetBufferPointer() = 0;
     virtual DWORD GetBufferSize() = 0;
 };

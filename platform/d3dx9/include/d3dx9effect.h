@@ -13,7 +13,8 @@ typedef D3DXHANDLE* LPD3DXHANDLE;
 
 #ifndef D3DXMACRO_DEFINED
 #define D3DXMACRO_DEFINED
-typedef struct _D3DXMACRO {
+typedef struct _D3DXMACRO
+{
     LPCSTR Name;
     LPCSTR Definition;
 } D3DXMACRO, *LPD3DXMACRO;
@@ -37,16 +38,20 @@ enum D3DXINCLUDE_TYPE : DWORD { D3DXINC_LOCAL = 0, D3DXINC_SYSTEM = 1, D3DXINC_F
 
 // Custom include handlers are accepted but not called: includes are read from
 // the effect file's own folder.
-struct ID3DXInclude {
+struct ID3DXInclude
+{
     virtual HRESULT Open(D3DXINCLUDE_TYPE type, LPCSTR fileName, LPCVOID parentData, LPCVOID* data, UINT* bytes) = 0;
     virtual HRESULT Close(LPCVOID data) = 0;
+
 protected:
     virtual ~ID3DXInclude() = default;
 };
 typedef ID3DXInclude* LPD3DXINCLUDE;
 
 // Effect pools are not supported; creation accepts only null.
-struct ID3DXEffectPool : public IUnknown {};
+struct ID3DXEffectPool : public IUnknown
+{
+};
 typedef ID3DXEffectPool* LPD3DXEFFECTPOOL;
 
 enum D3DXPARAMETER_CLASS : DWORD {
@@ -77,7 +82,8 @@ enum D3DXPARAMETER_TYPE : DWORD {
     D3DXPT_FORCE_DWORD = 0x7fffffff
 };
 
-typedef struct _D3DXPARAMETER_DESC {
+typedef struct _D3DXPARAMETER_DESC
+{
     LPCSTR Name;
     LPCSTR Semantic;
     D3DXPARAMETER_CLASS Class;
@@ -91,20 +97,23 @@ typedef struct _D3DXPARAMETER_DESC {
     UINT Bytes;
 } D3DXPARAMETER_DESC;
 
-typedef struct _D3DXTECHNIQUE_DESC {
+typedef struct _D3DXTECHNIQUE_DESC
+{
     LPCSTR Name;
     UINT Passes;
     UINT Annotations;
 } D3DXTECHNIQUE_DESC;
 
-typedef struct _D3DXEFFECT_DESC {
+typedef struct _D3DXEFFECT_DESC
+{
     LPCSTR Creator;
     UINT Parameters;
     UINT Techniques;
     UINT Functions;
 } D3DXEFFECT_DESC;
 
-struct ID3DXEffect : public IUnknown {
+struct ID3DXEffect : public IUnknown
+{
     // Description and look-up. Unknown names give null handles.
     virtual HRESULT GetDesc(D3DXEFFECT_DESC* desc) = 0;
     virtual HRESULT GetParameterDesc(D3DXHANDLE parameter, D3DXPARAMETER_DESC* desc) = 0;

@@ -11,7 +11,8 @@
 #define D3DXToRadian(degree) ((degree) * (D3DX_PI / 180.0f))
 #define D3DXToDegree(radian) ((radian) * (180.0f / D3DX_PI))
 
-struct D3DXVECTOR2 {
+struct D3DXVECTOR2
+{
     FLOAT x, y;
 
     D3DXVECTOR2() = default;
@@ -21,10 +22,30 @@ struct D3DXVECTOR2 {
     operator FLOAT*() { return &x; }
     operator const FLOAT*() const { return &x; }
 
-    D3DXVECTOR2& operator+=(const D3DXVECTOR2& v) { x += v.x; y += v.y; return *this; }
-    D3DXVECTOR2& operator-=(const D3DXVECTOR2& v) { x -= v.x; y -= v.y; return *this; }
-    D3DXVECTOR2& operator*=(FLOAT f) { x *= f; y *= f; return *this; }
-    D3DXVECTOR2& operator/=(FLOAT f) { x /= f; y /= f; return *this; }
+    D3DXVECTOR2& operator+=(const D3DXVECTOR2& v)
+    {
+        x += v.x;
+        y += v.y;
+        return *this;
+    }
+    D3DXVECTOR2& operator-=(const D3DXVECTOR2& v)
+    {
+        x -= v.x;
+        y -= v.y;
+        return *this;
+    }
+    D3DXVECTOR2& operator*=(FLOAT f)
+    {
+        x *= f;
+        y *= f;
+        return *this;
+    }
+    D3DXVECTOR2& operator/=(FLOAT f)
+    {
+        x /= f;
+        y /= f;
+        return *this;
+    }
     D3DXVECTOR2 operator+() const { return *this; }
     D3DXVECTOR2 operator-() const { return D3DXVECTOR2(-x, -y); }
     D3DXVECTOR2 operator+(const D3DXVECTOR2& v) const { return D3DXVECTOR2(x + v.x, y + v.y); }
@@ -37,19 +58,59 @@ struct D3DXVECTOR2 {
 };
 
 // Derives from the device's vector so it passes wherever the device takes one.
-struct D3DXVECTOR3 : public D3DVECTOR {
+struct D3DXVECTOR3 : public D3DVECTOR
+{
     D3DXVECTOR3() = default;
-    D3DXVECTOR3(const FLOAT* f) { x = f[0]; y = f[1]; z = f[2]; }
-    D3DXVECTOR3(const D3DVECTOR& v) { x = v.x; y = v.y; z = v.z; }
-    D3DXVECTOR3(FLOAT fx, FLOAT fy, FLOAT fz) { x = fx; y = fy; z = fz; }
+    D3DXVECTOR3(const FLOAT* f)
+    {
+        x = f[0];
+        y = f[1];
+        z = f[2];
+    }
+    D3DXVECTOR3(const D3DVECTOR& v)
+    {
+        x = v.x;
+        y = v.y;
+        z = v.z;
+    }
+    D3DXVECTOR3(FLOAT fx, FLOAT fy, FLOAT fz)
+    {
+        x = fx;
+        y = fy;
+        z = fz;
+    }
 
     operator FLOAT*() { return &x; }
     operator const FLOAT*() const { return &x; }
 
-    D3DXVECTOR3& operator+=(const D3DXVECTOR3& v) { x += v.x; y += v.y; z += v.z; return *this; }
-    D3DXVECTOR3& operator-=(const D3DXVECTOR3& v) { x -= v.x; y -= v.y; z -= v.z; return *this; }
-    D3DXVECTOR3& operator*=(FLOAT f) { x *= f; y *= f; z *= f; return *this; }
-    D3DXVECTOR3& operator/=(FLOAT f) { x /= f; y /= f; z /= f; return *this; }
+    D3DXVECTOR3& operator+=(const D3DXVECTOR3& v)
+    {
+        x += v.x;
+        y += v.y;
+        z += v.z;
+        return *this;
+    }
+    D3DXVECTOR3& operator-=(const D3DXVECTOR3& v)
+    {
+        x -= v.x;
+        y -= v.y;
+        z -= v.z;
+        return *this;
+    }
+    D3DXVECTOR3& operator*=(FLOAT f)
+    {
+        x *= f;
+        y *= f;
+        z *= f;
+        return *this;
+    }
+    D3DXVECTOR3& operator/=(FLOAT f)
+    {
+        x /= f;
+        y /= f;
+        z /= f;
+        return *this;
+    }
     D3DXVECTOR3 operator+() const { return *this; }
     D3DXVECTOR3 operator-() const { return D3DXVECTOR3(-x, -y, -z); }
     D3DXVECTOR3 operator+(const D3DXVECTOR3& v) const { return D3DXVECTOR3(x + v.x, y + v.y, z + v.z); }
@@ -61,7 +122,8 @@ struct D3DXVECTOR3 : public D3DVECTOR {
     bool operator!=(const D3DXVECTOR3& v) const { return !(*this == v); }
 };
 
-struct D3DXVECTOR4 {
+struct D3DXVECTOR4
+{
     FLOAT x, y, z, w;
 
     D3DXVECTOR4() = default;
@@ -72,10 +134,38 @@ struct D3DXVECTOR4 {
     operator FLOAT*() { return &x; }
     operator const FLOAT*() const { return &x; }
 
-    D3DXVECTOR4& operator+=(const D3DXVECTOR4& v) { x += v.x; y += v.y; z += v.z; w += v.w; return *this; }
-    D3DXVECTOR4& operator-=(const D3DXVECTOR4& v) { x -= v.x; y -= v.y; z -= v.z; w -= v.w; return *this; }
-    D3DXVECTOR4& operator*=(FLOAT f) { x *= f; y *= f; z *= f; w *= f; return *this; }
-    D3DXVECTOR4& operator/=(FLOAT f) { x /= f; y /= f; z /= f; w /= f; return *this; }
+    D3DXVECTOR4& operator+=(const D3DXVECTOR4& v)
+    {
+        x += v.x;
+        y += v.y;
+        z += v.z;
+        w += v.w;
+        return *this;
+    }
+    D3DXVECTOR4& operator-=(const D3DXVECTOR4& v)
+    {
+        x -= v.x;
+        y -= v.y;
+        z -= v.z;
+        w -= v.w;
+        return *this;
+    }
+    D3DXVECTOR4& operator*=(FLOAT f)
+    {
+        x *= f;
+        y *= f;
+        z *= f;
+        w *= f;
+        return *this;
+    }
+    D3DXVECTOR4& operator/=(FLOAT f)
+    {
+        x /= f;
+        y /= f;
+        z /= f;
+        w /= f;
+        return *this;
+    }
     D3DXVECTOR4 operator+() const { return *this; }
     D3DXVECTOR4 operator-() const { return D3DXVECTOR4(-x, -y, -z, -w); }
     D3DXVECTOR4 operator+(const D3DXVECTOR4& v) const { return D3DXVECTOR4(x + v.x, y + v.y, z + v.z, w + v.w); }
@@ -92,18 +182,33 @@ D3DXMATRIX* D3DXMatrixMultiply(D3DXMATRIX* out, const D3DXMATRIX* m1, const D3DX
 
 // Row-major 4x4: m[row][column], _RC with 1-based row and column. Derives from
 // the device's matrix so it passes wherever the device takes one.
-struct D3DXMATRIX : public D3DMATRIX {
+struct D3DXMATRIX : public D3DMATRIX
+{
     D3DXMATRIX() = default;
-    D3DXMATRIX(const FLOAT* f) { for (int i = 0; i < 16; ++i) (&_11)[i] = f[i]; }
+    D3DXMATRIX(const FLOAT* f)
+    {
+        for (int i = 0; i < 16; ++i) (&_11)[i] = f[i];
+    }
     D3DXMATRIX(const D3DMATRIX& o) : D3DMATRIX(o) {}
-    D3DXMATRIX(FLOAT f11, FLOAT f12, FLOAT f13, FLOAT f14,
-               FLOAT f21, FLOAT f22, FLOAT f23, FLOAT f24,
-               FLOAT f31, FLOAT f32, FLOAT f33, FLOAT f34,
-               FLOAT f41, FLOAT f42, FLOAT f43, FLOAT f44) {
-        _11 = f11; _12 = f12; _13 = f13; _14 = f14;
-        _21 = f21; _22 = f22; _23 = f23; _24 = f24;
-        _31 = f31; _32 = f32; _33 = f33; _34 = f34;
-        _41 = f41; _42 = f42; _43 = f43; _44 = f44;
+    D3DXMATRIX(FLOAT f11, FLOAT f12, FLOAT f13, FLOAT f14, FLOAT f21, FLOAT f22, FLOAT f23, FLOAT f24, FLOAT f31,
+               FLOAT f32, FLOAT f33, FLOAT f34, FLOAT f41, FLOAT f42, FLOAT f43, FLOAT f44)
+    {
+        _11 = f11;
+        _12 = f12;
+        _13 = f13;
+        _14 = f14;
+        _21 = f21;
+        _22 = f22;
+        _23 = f23;
+        _24 = f24;
+        _31 = f31;
+        _32 = f32;
+        _33 = f33;
+        _34 = f34;
+        _41 = f41;
+        _42 = f42;
+        _43 = f43;
+        _44 = f44;
     }
 
     FLOAT& operator()(UINT row, UINT col) { return m[row][col]; }
@@ -111,21 +216,76 @@ struct D3DXMATRIX : public D3DMATRIX {
     operator FLOAT*() { return &_11; }
     operator const FLOAT*() const { return &_11; }
 
-    D3DXMATRIX& operator*=(const D3DXMATRIX& o) { D3DXMatrixMultiply(this, this, &o); return *this; }
-    D3DXMATRIX& operator+=(const D3DXMATRIX& o) { for (int i = 0; i < 16; ++i) (&_11)[i] += (&o._11)[i]; return *this; }
-    D3DXMATRIX& operator-=(const D3DXMATRIX& o) { for (int i = 0; i < 16; ++i) (&_11)[i] -= (&o._11)[i]; return *this; }
-    D3DXMATRIX& operator*=(FLOAT f) { for (int i = 0; i < 16; ++i) (&_11)[i] *= f; return *this; }
-    D3DXMATRIX& operator/=(FLOAT f) { for (int i = 0; i < 16; ++i) (&_11)[i] /= f; return *this; }
+    D3DXMATRIX& operator*=(const D3DXMATRIX& o)
+    {
+        D3DXMatrixMultiply(this, this, &o);
+        return *this;
+    }
+    D3DXMATRIX& operator+=(const D3DXMATRIX& o)
+    {
+        for (int i = 0; i < 16; ++i) (&_11)[i] += (&o._11)[i];
+        return *this;
+    }
+    D3DXMATRIX& operator-=(const D3DXMATRIX& o)
+    {
+        for (int i = 0; i < 16; ++i) (&_11)[i] -= (&o._11)[i];
+        return *this;
+    }
+    D3DXMATRIX& operator*=(FLOAT f)
+    {
+        for (int i = 0; i < 16; ++i) (&_11)[i] *= f;
+        return *this;
+    }
+    D3DXMATRIX& operator/=(FLOAT f)
+    {
+        for (int i = 0; i < 16; ++i) (&_11)[i] /= f;
+        return *this;
+    }
 
     D3DXMATRIX operator+() const { return *this; }
-    D3DXMATRIX operator-() const { D3DXMATRIX r = *this; r *= -1.0f; return r; }
-    D3DXMATRIX operator*(const D3DXMATRIX& o) const { D3DXMATRIX r; D3DXMatrixMultiply(&r, this, &o); return r; }
-    D3DXMATRIX operator+(const D3DXMATRIX& o) const { D3DXMATRIX r = *this; r += o; return r; }
-    D3DXMATRIX operator-(const D3DXMATRIX& o) const { D3DXMATRIX r = *this; r -= o; return r; }
-    D3DXMATRIX operator*(FLOAT f) const { D3DXMATRIX r = *this; r *= f; return r; }
-    D3DXMATRIX operator/(FLOAT f) const { D3DXMATRIX r = *this; r /= f; return r; }
+    D3DXMATRIX operator-() const
+    {
+        D3DXMATRIX r = *this;
+        r *= -1.0f;
+        return r;
+    }
+    D3DXMATRIX operator*(const D3DXMATRIX& o) const
+    {
+        D3DXMATRIX r;
+        D3DXMatrixMultiply(&r, this, &o);
+        return r;
+    }
+    D3DXMATRIX operator+(const D3DXMATRIX& o) const
+    {
+        D3DXMATRIX r = *this;
+        r += o;
+        return r;
+    }
+    D3DXMATRIX operator-(const D3DXMATRIX& o) const
+    {
+        D3DXMATRIX r = *this;
+        r -= o;
+        return r;
+    }
+    D3DXMATRIX operator*(FLOAT f) const
+    {
+        D3DXMATRIX r = *this;
+        r *= f;
+        return r;
+    }
+    D3DXMATRIX operator/(FLOAT f) const
+    {
+        D3DXMATRIX r = *this;
+        r /= f;
+        return r;
+    }
     friend D3DXMATRIX operator*(FLOAT f, const D3DXMATRIX& o) { return o * f; }
-    bool operator==(const D3DXMATRIX& o) const { for (int i = 0; i < 16; ++i) if ((&_11)[i] != (&o._11)[i]) return false; return true; }
+    bool operator==(const D3DXMATRIX& o) const
+    {
+        for (int i = 0; i < 16; ++i)
+            if ((&_11)[i] != (&o._11)[i]) return false;
+        return true;
+    }
     bool operator!=(const D3DXMATRIX& o) const { return !(*this == o); }
 };
 typedef D3DXMATRIX* LPD3DXMATRIX;
@@ -134,7 +294,8 @@ struct D3DXQUATERNION;
 D3DXQUATERNION* D3DXQuaternionMultiply(D3DXQUATERNION* out, const D3DXQUATERNION* q1, const D3DXQUATERNION* q2);
 
 // (x, y, z) is the vector part, w the scalar part.
-struct D3DXQUATERNION {
+struct D3DXQUATERNION
+{
     FLOAT x, y, z, w;
 
     D3DXQUATERNION() = default;
@@ -144,16 +305,59 @@ struct D3DXQUATERNION {
     operator FLOAT*() { return &x; }
     operator const FLOAT*() const { return &x; }
 
-    D3DXQUATERNION& operator+=(const D3DXQUATERNION& q) { x += q.x; y += q.y; z += q.z; w += q.w; return *this; }
-    D3DXQUATERNION& operator-=(const D3DXQUATERNION& q) { x -= q.x; y -= q.y; z -= q.z; w -= q.w; return *this; }
-    D3DXQUATERNION& operator*=(const D3DXQUATERNION& q) { D3DXQuaternionMultiply(this, this, &q); return *this; }
-    D3DXQUATERNION& operator*=(FLOAT f) { x *= f; y *= f; z *= f; w *= f; return *this; }
-    D3DXQUATERNION& operator/=(FLOAT f) { x /= f; y /= f; z /= f; w /= f; return *this; }
+    D3DXQUATERNION& operator+=(const D3DXQUATERNION& q)
+    {
+        x += q.x;
+        y += q.y;
+        z += q.z;
+        w += q.w;
+        return *this;
+    }
+    D3DXQUATERNION& operator-=(const D3DXQUATERNION& q)
+    {
+        x -= q.x;
+        y -= q.y;
+        z -= q.z;
+        w -= q.w;
+        return *this;
+    }
+    D3DXQUATERNION& operator*=(const D3DXQUATERNION& q)
+    {
+        D3DXQuaternionMultiply(this, this, &q);
+        return *this;
+    }
+    D3DXQUATERNION& operator*=(FLOAT f)
+    {
+        x *= f;
+        y *= f;
+        z *= f;
+        w *= f;
+        return *this;
+    }
+    D3DXQUATERNION& operator/=(FLOAT f)
+    {
+        x /= f;
+        y /= f;
+        z /= f;
+        w /= f;
+        return *this;
+    }
     D3DXQUATERNION operator+() const { return *this; }
     D3DXQUATERNION operator-() const { return D3DXQUATERNION(-x, -y, -z, -w); }
-    D3DXQUATERNION operator+(const D3DXQUATERNION& q) const { return D3DXQUATERNION(x + q.x, y + q.y, z + q.z, w + q.w); }
-    D3DXQUATERNION operator-(const D3DXQUATERNION& q) const { return D3DXQUATERNION(x - q.x, y - q.y, z - q.z, w - q.w); }
-    D3DXQUATERNION operator*(const D3DXQUATERNION& q) const { D3DXQUATERNION r; D3DXQuaternionMultiply(&r, this, &q); return r; }
+    D3DXQUATERNION operator+(const D3DXQUATERNION& q) const
+    {
+        return D3DXQUATERNION(x + q.x, y + q.y, z + q.z, w + q.w);
+    }
+    D3DXQUATERNION operator-(const D3DXQUATERNION& q) const
+    {
+        return D3DXQUATERNION(x - q.x, y - q.y, z - q.z, w - q.w);
+    }
+    D3DXQUATERNION operator*(const D3DXQUATERNION& q) const
+    {
+        D3DXQUATERNION r;
+        D3DXQuaternionMultiply(&r, this, &q);
+        return r;
+    }
     D3DXQUATERNION operator*(FLOAT f) const { return D3DXQUATERNION(x * f, y * f, z * f, w * f); }
     D3DXQUATERNION operator/(FLOAT f) const { return D3DXQUATERNION(x / f, y / f, z / f, w / f); }
     friend D3DXQUATERNION operator*(FLOAT f, const D3DXQUATERNION& q) { return q * f; }
@@ -162,20 +366,23 @@ struct D3DXQUATERNION {
 };
 
 // Colour with float channels; converts to and from a packed ARGB DWORD.
-struct D3DXCOLOR {
+struct D3DXCOLOR
+{
     FLOAT r, g, b, a;
 
     D3DXCOLOR() = default;
     D3DXCOLOR(DWORD argb)
-        : r(((argb >> 16) & 0xFF) / 255.0f), g(((argb >> 8) & 0xFF) / 255.0f),
-          b((argb & 0xFF) / 255.0f), a(((argb >> 24) & 0xFF) / 255.0f) {}
+        : r(((argb >> 16) & 0xFF) / 255.0f), g(((argb >> 8) & 0xFF) / 255.0f), b((argb & 0xFF) / 255.0f),
+          a(((argb >> 24) & 0xFF) / 255.0f)
+    {}
     D3DXCOLOR(const FLOAT* f) : r(f[0]), g(f[1]), b(f[2]), a(f[3]) {}
     D3DXCOLOR(FLOAT fr, FLOAT fg, FLOAT fb, FLOAT fa) : r(fr), g(fg), b(fb), a(fa) {}
     D3DXCOLOR(const D3DCOLORVALUE& c) : r(c.r), g(c.g), b(c.b), a(c.a) {}
     operator D3DCOLORVALUE&() { return *reinterpret_cast<D3DCOLORVALUE*>(&r); }
     operator const D3DCOLORVALUE&() const { return *reinterpret_cast<const D3DCOLORVALUE*>(&r); }
 
-    operator DWORD() const {
+    operator DWORD() const
+    {
         auto channel = [](FLOAT v) -> DWORD {
             if (!(v > 0.0f)) return 0;
             if (v >= 1.0f) return 255;
@@ -202,34 +409,71 @@ typedef D3DXCOLOR* LPD3DXCOLOR;
 
 // ---- vectors -------------------------------------------------------------
 
-inline FLOAT D3DXVec2Length(const D3DXVECTOR2* v) { return sqrtf(v->x * v->x + v->y * v->y); }
-inline FLOAT D3DXVec2Dot(const D3DXVECTOR2* a, const D3DXVECTOR2* b) { return a->x * b->x + a->y * b->y; }
+inline FLOAT D3DXVec2Length(const D3DXVECTOR2* v)
+{
+    return sqrtf(v->x * v->x + v->y * v->y);
+}
+inline FLOAT D3DXVec2Dot(const D3DXVECTOR2* a, const D3DXVECTOR2* b)
+{
+    return a->x * b->x + a->y * b->y;
+}
 
-inline FLOAT D3DXVec3Dot(const D3DXVECTOR3* a, const D3DXVECTOR3* b) { return a->x * b->x + a->y * b->y + a->z * b->z; }
-inline FLOAT D3DXVec3LengthSq(const D3DXVECTOR3* v) { return D3DXVec3Dot(v, v); }
-inline FLOAT D3DXVec3Length(const D3DXVECTOR3* v) { return sqrtf(D3DXVec3LengthSq(v)); }
-inline D3DXVECTOR3* D3DXVec3Cross(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b) {
+inline FLOAT D3DXVec3Dot(const D3DXVECTOR3* a, const D3DXVECTOR3* b)
+{
+    return a->x * b->x + a->y * b->y + a->z * b->z;
+}
+inline FLOAT D3DXVec3LengthSq(const D3DXVECTOR3* v)
+{
+    return D3DXVec3Dot(v, v);
+}
+inline FLOAT D3DXVec3Length(const D3DXVECTOR3* v)
+{
+    return sqrtf(D3DXVec3LengthSq(v));
+}
+inline D3DXVECTOR3* D3DXVec3Cross(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b)
+{
     D3DXVECTOR3 r(a->y * b->z - a->z * b->y, a->z * b->x - a->x * b->z, a->x * b->y - a->y * b->x);
     *out = r;
     return out;
 }
-inline D3DXVECTOR3* D3DXVec3Add(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b) { *out = *a + *b; return out; }
-inline D3DXVECTOR3* D3DXVec3Subtract(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b) { *out = *a - *b; return out; }
-inline D3DXVECTOR3* D3DXVec3Scale(D3DXVECTOR3* out, const D3DXVECTOR3* v, FLOAT s) { *out = *v * s; return out; }
-inline D3DXVECTOR3* D3DXVec3Lerp(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b, FLOAT s) {
+inline D3DXVECTOR3* D3DXVec3Add(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b)
+{
+    *out = *a + *b;
+    return out;
+}
+inline D3DXVECTOR3* D3DXVec3Subtract(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b)
+{
+    *out = *a - *b;
+    return out;
+}
+inline D3DXVECTOR3* D3DXVec3Scale(D3DXVECTOR3* out, const D3DXVECTOR3* v, FLOAT s)
+{
+    *out = *v * s;
+    return out;
+}
+inline D3DXVECTOR3* D3DXVec3Lerp(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b, FLOAT s)
+{
     *out = *a + (*b - *a) * s;
     return out;
 }
-inline D3DXVECTOR3* D3DXVec3Minimize(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b) {
+inline D3DXVECTOR3* D3DXVec3Minimize(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b)
+{
     *out = D3DXVECTOR3(a->x < b->x ? a->x : b->x, a->y < b->y ? a->y : b->y, a->z < b->z ? a->z : b->z);
     return out;
 }
-inline D3DXVECTOR3* D3DXVec3Maximize(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b) {
+inline D3DXVECTOR3* D3DXVec3Maximize(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b)
+{
     *out = D3DXVECTOR3(a->x > b->x ? a->x : b->x, a->y > b->y ? a->y : b->y, a->z > b->z ? a->z : b->z);
     return out;
 }
-inline FLOAT D3DXVec4Dot(const D3DXVECTOR4* a, const D3DXVECTOR4* b) { return a->x * b->x + a->y * b->y + a->z * b->z + a->w * b->w; }
-inline FLOAT D3DXVec4Length(const D3DXVECTOR4* v) { return sqrtf(D3DXVec4Dot(v, v)); }
+inline FLOAT D3DXVec4Dot(const D3DXVECTOR4* a, const D3DXVECTOR4* b)
+{
+    return a->x * b->x + a->y * b->y + a->z * b->z + a->w * b->w;
+}
+inline FLOAT D3DXVec4Length(const D3DXVECTOR4* v)
+{
+    return sqrtf(D3DXVec4Dot(v, v));
+}
 
 D3DXVECTOR2* D3DXVec2Normalize(D3DXVECTOR2* out, const D3DXVECTOR2* v);
 // A zero vector normalises to zero.
@@ -265,17 +509,30 @@ D3DXMATRIX* D3DXMatrixPerspectiveFovLH(D3DXMATRIX* out, FLOAT fovy, FLOAT aspect
 D3DXMATRIX* D3DXMatrixOrthoLH(D3DXMATRIX* out, FLOAT w, FLOAT h, FLOAT zn, FLOAT zf);
 D3DXMATRIX* D3DXMatrixOrthoOffCenterLH(D3DXMATRIX* out, FLOAT l, FLOAT r, FLOAT b, FLOAT t, FLOAT zn, FLOAT zf);
 // Splits M = S * R * T. Fails when a scale factor is zero.
-HRESULT D3DXMatrixDecompose(D3DXVECTOR3* outScale, D3DXQUATERNION* outRotation, D3DXVECTOR3* outTranslation, const D3DXMATRIX* m);
+HRESULT D3DXMatrixDecompose(D3DXVECTOR3* outScale, D3DXQUATERNION* outRotation, D3DXVECTOR3* outTranslation,
+                            const D3DXMATRIX* m);
 
 // ---- quaternions ---------------------------------------------------------
 
-inline FLOAT D3DXQuaternionDot(const D3DXQUATERNION* a, const D3DXQUATERNION* b) {
+inline FLOAT D3DXQuaternionDot(const D3DXQUATERNION* a, const D3DXQUATERNION* b)
+{
     return a->x * b->x + a->y * b->y + a->z * b->z + a->w * b->w;
 }
-inline FLOAT D3DXQuaternionLengthSq(const D3DXQUATERNION* q) { return D3DXQuaternionDot(q, q); }
-inline FLOAT D3DXQuaternionLength(const D3DXQUATERNION* q) { return sqrtf(D3DXQuaternionLengthSq(q)); }
-inline D3DXQUATERNION* D3DXQuaternionIdentity(D3DXQUATERNION* out) { *out = D3DXQUATERNION(0.0f, 0.0f, 0.0f, 1.0f); return out; }
-inline D3DXQUATERNION* D3DXQuaternionConjugate(D3DXQUATERNION* out, const D3DXQUATERNION* q) {
+inline FLOAT D3DXQuaternionLengthSq(const D3DXQUATERNION* q)
+{
+    return D3DXQuaternionDot(q, q);
+}
+inline FLOAT D3DXQuaternionLength(const D3DXQUATERNION* q)
+{
+    return sqrtf(D3DXQuaternionLengthSq(q));
+}
+inline D3DXQUATERNION* D3DXQuaternionIdentity(D3DXQUATERNION* out)
+{
+    *out = D3DXQUATERNION(0.0f, 0.0f, 0.0f, 1.0f);
+    return out;
+}
+inline D3DXQUATERNION* D3DXQuaternionConjugate(D3DXQUATERNION* out, const D3DXQUATERNION* q)
+{
     *out = D3DXQUATERNION(-q->x, -q->y, -q->z, q->w);
     return out;
 }

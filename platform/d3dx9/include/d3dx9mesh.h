@@ -56,7 +56,8 @@ enum D3DXMESHDATATYPE : DWORD {
 };
 
 // Only plain meshes are produced.
-struct D3DXMESHDATA {
+struct D3DXMESHDATA
+{
     D3DXMESHDATATYPE Type;
     union {
         LPD3DXMESH pMesh;
@@ -66,7 +67,8 @@ struct D3DXMESHDATA {
 };
 typedef D3DXMESHDATA* LPD3DXMESHDATA;
 
-struct D3DXMATERIAL {
+struct D3DXMATERIAL
+{
     D3DMATERIAL9 MatD3D;
     LPSTR pTextureFilename;
 };
@@ -79,7 +81,8 @@ enum D3DXEFFECTDEFAULTTYPE : DWORD {
     D3DXEDT_FORCEDWORD = 0x7fffffff
 };
 
-struct D3DXEFFECTDEFAULT {
+struct D3DXEFFECTDEFAULT
+{
     LPSTR pParamName;
     D3DXEFFECTDEFAULTTYPE Type;
     DWORD NumBytes;
@@ -89,14 +92,16 @@ typedef D3DXEFFECTDEFAULT* LPD3DXEFFECTDEFAULT;
 
 // One per material; files of this game carry no effect instances, so every
 // instance is empty.
-struct D3DXEFFECTINSTANCE {
+struct D3DXEFFECTINSTANCE
+{
     LPSTR pEffectFilename;
     DWORD NumDefaults;
     LPD3DXEFFECTDEFAULT pDefaults;
 };
 typedef D3DXEFFECTINSTANCE* LPD3DXEFFECTINSTANCE;
 
-struct D3DXATTRIBUTERANGE {
+struct D3DXATTRIBUTERANGE
+{
     DWORD AttribId;
     DWORD FaceStart;
     DWORD FaceCount;
@@ -107,7 +112,8 @@ typedef D3DXATTRIBUTERANGE* LPD3DXATTRIBUTERANGE;
 
 // One attribute group of an indexed blended mesh: BoneId[i] is the bone whose
 // matrix goes into palette entry i, UINT_MAX when the entry is unused.
-struct D3DXBONECOMBINATION {
+struct D3DXBONECOMBINATION
+{
     DWORD AttribId;
     DWORD FaceStart;
     DWORD FaceCount;
@@ -117,7 +123,8 @@ struct D3DXBONECOMBINATION {
 };
 typedef D3DXBONECOMBINATION* LPD3DXBONECOMBINATION;
 
-struct ID3DXBaseMesh : public IUnknown {
+struct ID3DXBaseMesh : public IUnknown
+{
     // Draws the faces of one attribute through the mesh's own vertex declaration.
     virtual HRESULT DrawSubset(DWORD attribId) = 0;
     virtual DWORD GetNumFaces() = 0;
@@ -148,13 +155,15 @@ struct ID3DXBaseMesh : public IUnknown {
 };
 typedef ID3DXBaseMesh* LPD3DXBASEMESH;
 
-struct ID3DXMesh : public ID3DXBaseMesh {
+struct ID3DXMesh : public ID3DXBaseMesh
+{
     virtual HRESULT LockAttributeBuffer(DWORD flags, DWORD** data) = 0;
     virtual HRESULT UnlockAttributeBuffer() = 0;
     virtual HRESULT SetAttributeTable(const D3DXATTRIBUTERANGE* table, DWORD tableSize) = 0;
 };
 
-struct ID3DXSkinInfo : public IUnknown {
+struct ID3DXSkinInfo : public IUnknown
+{
     virtual DWORD GetNumBones() = 0;
     virtual LPCSTR GetBoneName(DWORD bone) = 0;
     virtual HRESULT SetBoneName(DWORD bone, LPCSTR name) = 0;

@@ -24,7 +24,8 @@ enum D3DXIMAGE_FILEFORMAT : DWORD {
     D3DXIFF_FORCE_DWORD = 0x7fffffff
 };
 
-typedef struct _D3DXIMAGE_INFO {
+typedef struct _D3DXIMAGE_INFO
+{
     UINT Width;
     UINT Height;
     UINT Depth;
@@ -44,5 +45,4 @@ HRESULT D3DXCreateTextureFromFileExW(IDirect3DDevice9* device, LPCWSTR fileName,
                                      DWORD mipFilter, D3DCOLOR colorKey, D3DXIMAGE_INFO* info, void* palette,
                                      IDirect3DTexture9** texture);
 // Any image as a volume texture (a 2D file gives a depth of one).
-HRESULT D3DXCreateVolumeTextureFromFileW(IDirect3DDevice9* device, LPCWSTR fileName,
-                                         IDirect3DVolumeTexture9** texture);
+HRESULT D3DXCreateVolumeTextureFromFileW(IDirect3DDevice9* device, LPCWSTR fileName, IDirect3DVolumeTexture9** texture);

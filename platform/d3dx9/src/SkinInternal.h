@@ -6,19 +6,22 @@
 #include <string>
 #include <vector>
 
-struct LvBone {
+struct LvBone
+{
     std::string name;
     D3DXMATRIX offset;
     std::vector<DWORD> vertices;
     std::vector<float> weights;
 };
 
-class LvSkinInfo final : public ID3DXSkinInfo {
+class LvSkinInfo final : public ID3DXSkinInfo
+{
 public:
     LvSkinInfo(DWORD numVertices, DWORD fvf, DWORD numBones);
 
     ULONG AddRef() override { return ++mRefs; }
-    ULONG Release() override {
+    ULONG Release() override
+    {
         const ULONG refs = --mRefs;
         if (refs == 0) delete this;
         return refs;
@@ -26,9 +29,15 @@ public:
     DWORD GetNumBones() override { return (DWORD)mBones.size(); }
     LPCSTR GetBoneName(DWORD bone) override { return bone < mBones.size() ? mBones[bone].name.c_str() : nullptr; }
     HRESULT SetBoneName(DWORD bone, LPCSTR name) override;
-    LPD3DXMATRIX GetBoneOffsetMatrix(DWORD bone) override { return bone < mBones.size() ? &mBones[bone].offset : nullptr; }
+    LPD3DXMATRIX GetBoneOffsetMatrix(DWORD bone) override
+    {
+        return bone < mBones.size() ? &mBones[bone].offset : nullptr;
+    }
     HRESULT SetBoneOffsetMatrix(DWORD bone, const D3DXMATRIX* offset) override;
-    DWORD GetNumBoneInfluences(DWORD bone) override { return bone < mBones.size() ? (DWORD)mBones[bone].vertices.size() : 0; }
+    DWORD GetNumBoneInfluences(DWORD bone) override
+    {
+        return bone < mBones.size() ? (DWORD)mBones[bone].vertices.size() : 0;
+    }
     HRESULT GetBoneInfluence(DWORD bone, DWORD* vertices, FLOAT* weights) override;
     HRESULT SetBoneInfluence(DWORD bone, DWORD numInfluences, const DWORD* vertices, const FLOAT* weights) override;
     HRESULT GetMaxVertexInfluences(DWORD* maxVertexInfluences) override;

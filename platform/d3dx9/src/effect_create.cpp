@@ -27,7 +27,8 @@ void Report(const std::vector<EffectError>& errors, LPD3DXBUFFER* buffer)
     }
     for (size_t i = 0; i < errors.size() && i < 4; ++i) {
         const EffectError& e = errors[i];
-        Win32ReportError("Effect error: " + e.file + "(" + std::to_string(e.line) + "): " + e.message, __FILE__, __LINE__);
+        Win32ReportError("Effect error: " + e.file + "(" + std::to_string(e.line) + "): " + e.message, __FILE__,
+                         __LINE__);
     }
     if (!buffer) return;
     *buffer = nullptr;
@@ -80,25 +81,23 @@ HRESULT FromFile(IDirect3DDevice9* device, const std::string& path, const std::s
 
 } // namespace lvfx
 
-HRESULT D3DXCreateEffectFromFileW(IDirect3DDevice9* device, LPCWSTR fileName, const D3DXMACRO* defines,
-                                  LPD3DXINCLUDE, DWORD, LPD3DXEFFECTPOOL pool, LPD3DXEFFECT* effect,
-                                  LPD3DXBUFFER* errors)
+HRESULT D3DXCreateEffectFromFileW(IDirect3DDevice9* device, LPCWSTR fileName, const D3DXMACRO* defines, LPD3DXINCLUDE,
+                                  DWORD, LPD3DXEFFECTPOOL pool, LPD3DXEFFECT* effect, LPD3DXBUFFER* errors)
 {
     if (!fileName) return D3DERR_INVALIDCALL;
     const std::wstring wide(fileName);
     return lvfx::FromFile(device, Win32ResolvePath(wide), Win32WideToUtf8(wide), defines, pool, effect, errors);
 }
 
-HRESULT D3DXCreateEffectFromFileA(IDirect3DDevice9* device, LPCSTR fileName, const D3DXMACRO* defines,
-                                  LPD3DXINCLUDE, DWORD, LPD3DXEFFECTPOOL pool, LPD3DXEFFECT* effect,
-                                  LPD3DXBUFFER* errors)
+HRESULT D3DXCreateEffectFromFileA(IDirect3DDevice9* device, LPCSTR fileName, const D3DXMACRO* defines, LPD3DXINCLUDE,
+                                  DWORD, LPD3DXEFFECTPOOL pool, LPD3DXEFFECT* effect, LPD3DXBUFFER* errors)
 {
     if (!fileName) return D3DERR_INVALIDCALL;
     return lvfx::FromFile(device, Win32ResolvePath(std::string(fileName)), fileName, defines, pool, effect, errors);
 }
 
-HRESULT D3DXCreateEffect(IDirect3DDevice9* device, LPCVOID data, UINT length, const D3DXMACRO* defines,
-                         LPD3DXINCLUDE, DWORD, LPD3DXEFFECTPOOL pool, LPD3DXEFFECT* effect, LPD3DXBUFFER* errors)
+HRESULT D3DXCreateEffect(IDirect3DDevice9* device, LPCVOID data, UINT length, const D3DXMACRO* defines, LPD3DXINCLUDE,
+                         DWORD, LPD3DXEFFECTPOOL pool, LPD3DXEFFECT* effect, LPD3DXBUFFER* errors)
 {
     if (!data) return D3DERR_INVALIDCALL;
     const std::string text(static_cast<const char*>(data), length);

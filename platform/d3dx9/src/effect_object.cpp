@@ -29,11 +29,16 @@ void UploadUniform(const ParamDesc& p, GLint location, const uint8_t* data)
     }
     const GLfloat* f = reinterpret_cast<const GLfloat*>(data);
     // Row-vector matrices go up as they are: GLSL's M * v is then Direct3D's v * M.
-    if (p.rows == 4) glUniformMatrix4fv(location, count, GL_FALSE, f);
-    else if (p.columns == 1) glUniform1fv(location, count, f);
-    else if (p.columns == 2) glUniform2fv(location, count, f);
-    else if (p.columns == 3) glUniform3fv(location, count, f);
-    else glUniform4fv(location, count, f);
+    if (p.rows == 4)
+        glUniformMatrix4fv(location, count, GL_FALSE, f);
+    else if (p.columns == 1)
+        glUniform1fv(location, count, f);
+    else if (p.columns == 2)
+        glUniform2fv(location, count, f);
+    else if (p.columns == 3)
+        glUniform3fv(location, count, f);
+    else
+        glUniform4fv(location, count, f);
 }
 
 } // namespace
@@ -48,7 +53,7 @@ Effect::Effect(IDirect3DDevice9* device, EffectSource& source, EffectDesc& desc)
         params_[i].value = desc_.params[i].defaults;
     }
     handles_.assign(params_.size() + desc_.techniques.size() + 1, 0);
-    technique_ = desc_.techniques.empty() ? -1 : 0;  // as D3DX: the first valid technique is current
+    technique_ = desc_.techniques.empty() ? -1 : 0; // as D3DX: the first valid technique is current
 }
 
 Effect::~Effect()
@@ -113,8 +118,9 @@ void Effect::ReportGlslLog(const std::string& log, const PassDesc& pass, std::ve
         const int file = std::atoi(rest.c_str());
         const int number = std::atoi(rest.c_str() + rest.find(':') + 1);
         const size_t message = rest.find("): ");
-        const std::string name = file >= 0 && size_t(file) < source_.files.size() ? source_.files[size_t(file)]
-                                                                                   : std::string("<parameter declarations>");
+        const std::string name = file >= 0 && size_t(file) < source_.files.size()
+                                     ? source_.files[size_t(file)]
+                                     : std::string("<parameter declarations>");
         errors.push_back({name, number, prefix + (message == std::string::npos ? rest : rest.substr(message + 3))});
         any = true;
     }
@@ -163,7 +169,7 @@ int Effect::ResolveParam(D3DXHANDLE handle)
     const std::less<const char*> before;
     const char* base = handles_.data();
     if (!before(handle, base) && before(handle, base + params_.size())) return int(handle - base);
-    if (!before(handle, base + params_.size()) && before(handle, base + handles_.size())) return -1;  // a technique
+    if (!before(handle, base + params_.size()) && before(handle, base + handles_.size())) return -1; // a technique
     // A name: the game passes the same literals again and again, so remember where they were.
     NameCacheEntry& cached = nameCache_[(reinterpret_cast<uintptr_t>(handle) >> 3) & 63];
     if (cached.name == handle && cached.index >= 0 && params_[size_t(cached.index)].desc.name == handle) {
@@ -207,11 +213,15 @@ HRESULT Effect::GetParameterDesc(D3DXHANDLE parameter, D3DXPARAMETER_DESC* desc)
     const ParamDesc& p = params_[size_t(i)].desc;
     *desc = {};
     desc->Name = p.name.c_str();
-    desc->Class = p.IsSampler() ? D3DXPC_OBJECT : p.rows == 4 ? D3DXPC_MATRIX_ROWS : p.columns > 1 ? D3DXPC_VECTOR
-                                                                                                    : D3DXPC_SCALAR;
-    desc->Type = p.type == ParamType::Float ? D3DXPT_FLOAT : p.type == ParamType::Int ? D3DXPT_INT
-               : p.type == ParamType::Bool ? D3DXPT_BOOL : p.type == ParamType::Sampler3D ? D3DXPT_SAMPLER3D
-                                                                                            : D3DXPT_SAMPLER2D;
+    desc->Class = p.IsSampler()   ? D3DXPC_OBJECT
+                  : p.rows == 4   ? D3DXPC_MATRIX_ROWS
+                  : p.columns > 1 ? D3DXPC_VECTOR
+                                  : D3DXPC_SCALAR;
+    desc->Type = p.type == ParamType::Float       ? D3DXPT_FLOAT
+                 : p.type == ParamType::Int       ? D3DXPT_INT
+                 : p.type == ParamType::Bool      ? D3DXPT_BOOL
+                 : p.type == ParamType::Sampler3D ? D3DXPT_SAMPLER3D
+                                                  : D3DXPT_SAMPLER2D;
     desc->Rows = p.rows;
     desc->Columns = p.columns;
     desc->Elements = p.elements;
@@ -237,7 +247,7 @@ D3DXHANDLE Effect::GetParameter(D3DXHANDLE parent, UINT index)
 
 D3DXHANDLE Effect::GetParameterByName(D3DXHANDLE parent, LPCSTR name)
 {
-    if (parent || !name) return nullptr;  // no structures, so no parents
+    if (parent || !name) return nullptr; // no structures, so no parents
     const int i = ResolveParam(name);
     return i < 0 ? nullptr : handles_.data() + i;
 }
@@ -277,8 +287,9 @@ HRESULT Effect::SetValue(D3DXHANDLE parameter, LPCVOID data, UINT bytes)
     if (i < 0 || !data) return D3DERR_INVALIDCALL;
     Param& p = params_[size_t(i)];
     if (p.desc.IsSampler()) {
-        return bytes == sizeof(IDirect3DBaseTexture9*) ? SetTexture(parameter, *static_cast<IDirect3DBaseTexture9* const*>(data))
-                                                       : D3DERR_INVALIDCALL;
+        return bytes == sizeof(IDirect3DBaseTexture9*)
+                   ? SetTexture(parameter, *static_cast<IDirect3DBaseTexture9* const*>(data))
+                   : D3DERR_INVALIDCALL;
     }
     if (bytes > p.desc.Bytes()) return D3DERR_INVALIDCALL;
     std::memcpy(p.value.data(), data, bytes);
@@ -296,7 +307,10 @@ HRESULT Effect::GetValue(D3DXHANDLE parameter, LPVOID data, UINT bytes)
     return D3D_OK;
 }
 
-HRESULT Effect::SetBool(D3DXHANDLE parameter, BOOL value) { return SetInt(parameter, value ? 1 : 0); }
+HRESULT Effect::SetBool(D3DXHANDLE parameter, BOOL value)
+{
+    return SetInt(parameter, value ? 1 : 0);
+}
 
 HRESULT Effect::SetInt(D3DXHANDLE parameter, INT value)
 {
@@ -370,7 +384,7 @@ HRESULT Effect::SetVector(D3DXHANDLE parameter, const D3DXVECTOR4* vector)
     if (i < 0 || !vector) return D3DERR_INVALIDCALL;
     Param& p = params_[size_t(i)];
     if (p.desc.type != ParamType::Float || p.desc.rows != 1) return D3DERR_INVALIDCALL;
-    std::memcpy(p.value.data(), vector, size_t(p.desc.columns) * 4);  // as D3DX: as many components as declared
+    std::memcpy(p.value.data(), vector, size_t(p.desc.columns) * 4); // as D3DX: as many components as declared
     ++p.version;
     return D3D_OK;
 }
@@ -478,7 +492,7 @@ HRESULT Effect::Begin(UINT* passes, DWORD flags)
     if (LvD3D9_CallLogEnabled()) Log("Begin", technique_ >= 0 ? desc_.techniques[size_t(technique_)].name : "(none)");
     if (!passes || begun_) return D3DERR_INVALIDCALL;
     *passes = 0;
-    if (technique_ < 0) return D3D_OK;  // no technique: nothing to draw
+    if (technique_ < 0) return D3D_OK; // no technique: nothing to draw
     begun_ = true;
     beginFlags_ = flags;
     if (!(flags & D3DXFX_DONOTSAVESTATE)) SaveStates();
@@ -526,7 +540,7 @@ HRESULT Effect::BeginPass(UINT pass)
 
 HRESULT Effect::CommitChanges()
 {
-    if (pass_ < 0) return D3D_OK;  // outside a pass the next BeginPass sends everything
+    if (pass_ < 0) return D3D_OK; // outside a pass the next BeginPass sends everything
     PassProgram& program = programs_[size_t(technique_)][size_t(pass_)];
     LvD3D9_UseProgram(device_, program.program);
     Upload(program, false);

@@ -12,7 +12,8 @@
 
 namespace lvfx {
 
-class Effect final : public ID3DXEffect {
+class Effect final : public ID3DXEffect
+{
 public:
     // Compiles every pass; on failure returns an error code and fills errors.
     static HRESULT Create(IDirect3DDevice9* device, EffectSource& source, EffectDesc& desc,
@@ -58,18 +59,21 @@ public:
     HRESULT OnResetDevice() override { return D3D_OK; }
 
 private:
-    struct Param {
+    struct Param
+    {
         ParamDesc desc;
         std::vector<uint8_t> value;
         uint32_t version = 1;
         IDirect3DBaseTexture9* texture = nullptr;
     };
-    struct PassProgram {
+    struct PassProgram
+    {
         LvProgram* program = nullptr;
-        std::vector<int> locations;       // per parameter; -1 when the pass does not use it
-        std::vector<uint32_t> uploaded;   // parameter version the program holds
+        std::vector<int> locations;     // per parameter; -1 when the pass does not use it
+        std::vector<uint32_t> uploaded; // parameter version the program holds
     };
-    struct NameCacheEntry {
+    struct NameCacheEntry
+    {
         const char* name = nullptr;
         int index = -1;
     };
@@ -90,15 +94,16 @@ private:
     EffectSource source_;
     EffectDesc desc_;
     std::vector<Param> params_;
-    std::vector<std::vector<PassProgram>> programs_;  // [technique][pass]
-    std::vector<char> handles_;                       // one byte per parameter, then per technique
+    std::vector<std::vector<PassProgram>> programs_; // [technique][pass]
+    std::vector<char> handles_;                      // one byte per parameter, then per technique
     NameCacheEntry nameCache_[64];
     int technique_ = -1;
     int pass_ = -1;
     bool begun_ = false;
     DWORD beginFlags_ = 0;
     std::vector<std::pair<D3DRENDERSTATETYPE, DWORD>> savedRenderStates_;
-    struct SavedSampler {
+    struct SavedSampler
+    {
         DWORD unit;
         D3DSAMPLERSTATETYPE type;
         DWORD value;

@@ -12,26 +12,28 @@ namespace {
 
 enum class ValueKind { Bool, Number, Blend, BlendOp, Compare, Cull, Fill, ZBuffer, Filter, Address };
 
-struct NamedValue {
+struct NamedValue
+{
     const char* name;
     DWORD value;
 };
 
 const NamedValue kBools[] = {{"true", 1}, {"false", 0}};
-const NamedValue kBlends[] = {{"Zero", 1}, {"One", 2}, {"SrcColor", 3}, {"InvSrcColor", 4}, {"SrcAlpha", 5},
-                              {"InvSrcAlpha", 6}, {"DestAlpha", 7}, {"InvDestAlpha", 8}, {"DestColor", 9},
-                              {"InvDestColor", 10}, {"SrcAlphaSat", 11}, {"BothSrcAlpha", 12}, {"BothInvSrcAlpha", 13},
-                              {"BlendFactor", 14}, {"InvBlendFactor", 15}};
+const NamedValue kBlends[] = {
+    {"Zero", 1},         {"One", 2},           {"SrcColor", 3},         {"InvSrcColor", 4},  {"SrcAlpha", 5},
+    {"InvSrcAlpha", 6},  {"DestAlpha", 7},     {"InvDestAlpha", 8},     {"DestColor", 9},    {"InvDestColor", 10},
+    {"SrcAlphaSat", 11}, {"BothSrcAlpha", 12}, {"BothInvSrcAlpha", 13}, {"BlendFactor", 14}, {"InvBlendFactor", 15}};
 const NamedValue kBlendOps[] = {{"Add", 1}, {"Subtract", 2}, {"RevSubtract", 3}, {"Min", 4}, {"Max", 5}};
-const NamedValue kCompares[] = {{"Never", 1}, {"Less", 2}, {"Equal", 3}, {"LessEqual", 4}, {"Greater", 5},
-                                {"NotEqual", 6}, {"GreaterEqual", 7}, {"Always", 8}};
+const NamedValue kCompares[] = {{"Never", 1},   {"Less", 2},     {"Equal", 3},        {"LessEqual", 4},
+                                {"Greater", 5}, {"NotEqual", 6}, {"GreaterEqual", 7}, {"Always", 8}};
 const NamedValue kCulls[] = {{"None", 1}, {"CW", 2}, {"CCW", 3}};
 const NamedValue kFills[] = {{"Point", 1}, {"Wireframe", 2}, {"Solid", 3}};
 const NamedValue kZBuffers[] = {{"true", 1}, {"false", 0}, {"UseW", 2}};
 const NamedValue kFilters[] = {{"None", 0}, {"Point", 1}, {"Linear", 2}, {"Anisotropic", 3}};
 const NamedValue kAddresses[] = {{"Wrap", 1}, {"Mirror", 2}, {"Clamp", 3}, {"Border", 4}, {"MirrorOnce", 5}};
 
-struct StateName {
+struct StateName
+{
     const char* name;
     DWORD state;
     ValueKind kind;
@@ -63,8 +65,8 @@ const StateName kRenderStates[] = {
 };
 
 const StateName kSamplerStates[] = {
-    {"AddressU", D3DSAMP_ADDRESSU, ValueKind::Address}, {"AddressV", D3DSAMP_ADDRESSV, ValueKind::Address},
-    {"AddressW", D3DSAMP_ADDRESSW, ValueKind::Address}, {"BorderColor", D3DSAMP_BORDERCOLOR, ValueKind::Number},
+    {"AddressU", D3DSAMP_ADDRESSU, ValueKind::Address},  {"AddressV", D3DSAMP_ADDRESSV, ValueKind::Address},
+    {"AddressW", D3DSAMP_ADDRESSW, ValueKind::Address},  {"BorderColor", D3DSAMP_BORDERCOLOR, ValueKind::Number},
     {"MagFilter", D3DSAMP_MAGFILTER, ValueKind::Filter}, {"MinFilter", D3DSAMP_MINFILTER, ValueKind::Filter},
     {"MipFilter", D3DSAMP_MIPFILTER, ValueKind::Filter}, {"MaxAnisotropy", D3DSAMP_MAXANISOTROPY, ValueKind::Number},
 };
@@ -84,16 +86,26 @@ bool Lookup(const NamedValue (&table)[N], const std::string& name, DWORD& value)
 bool LookupValue(ValueKind kind, const std::string& name, DWORD& value)
 {
     switch (kind) {
-    case ValueKind::Bool: return Lookup(kBools, name, value);
-    case ValueKind::Blend: return Lookup(kBlends, name, value);
-    case ValueKind::BlendOp: return Lookup(kBlendOps, name, value);
-    case ValueKind::Compare: return Lookup(kCompares, name, value);
-    case ValueKind::Cull: return Lookup(kCulls, name, value);
-    case ValueKind::Fill: return Lookup(kFills, name, value);
-    case ValueKind::ZBuffer: return Lookup(kZBuffers, name, value);
-    case ValueKind::Filter: return Lookup(kFilters, name, value);
-    case ValueKind::Address: return Lookup(kAddresses, name, value);
-    default: return Lookup(kBools, name, value);
+    case ValueKind::Bool:
+        return Lookup(kBools, name, value);
+    case ValueKind::Blend:
+        return Lookup(kBlends, name, value);
+    case ValueKind::BlendOp:
+        return Lookup(kBlendOps, name, value);
+    case ValueKind::Compare:
+        return Lookup(kCompares, name, value);
+    case ValueKind::Cull:
+        return Lookup(kCulls, name, value);
+    case ValueKind::Fill:
+        return Lookup(kFills, name, value);
+    case ValueKind::ZBuffer:
+        return Lookup(kZBuffers, name, value);
+    case ValueKind::Filter:
+        return Lookup(kFilters, name, value);
+    case ValueKind::Address:
+        return Lookup(kAddresses, name, value);
+    default:
+        return Lookup(kBools, name, value);
     }
 }
 
@@ -106,18 +118,19 @@ const StateName* FindState(const StateName (&table)[N], const std::string& name)
     return nullptr;
 }
 
-struct Token {
+struct Token
+{
     enum Kind { End, Ident, Number, String, Punct } kind = End;
     std::string text;
     size_t offset = 0;
 };
 
-class Parser {
+class Parser
+{
 public:
     Parser(const EffectSource& source, EffectDesc& desc, std::vector<EffectError>& errors)
         : src_(source), s_(source.text), desc_(desc), errors_(errors)
-    {
-    }
+    {}
 
     bool Run()
     {
@@ -158,11 +171,12 @@ private:
             while (pos_ < s_.size() && (std::isalnum(static_cast<unsigned char>(s_[pos_])) || s_[pos_] == '_')) ++pos_;
             tok_.kind = Token::Ident;
             tok_.text = s_.substr(start, pos_ - start);
-        } else if (std::isdigit(static_cast<unsigned char>(c)) || (c == '.' && pos_ + 1 < s_.size() &&
-                                                                    std::isdigit(static_cast<unsigned char>(s_[pos_ + 1])))) {
+        } else if (std::isdigit(static_cast<unsigned char>(c)) ||
+                   (c == '.' && pos_ + 1 < s_.size() && std::isdigit(static_cast<unsigned char>(s_[pos_ + 1])))) {
             const size_t start = pos_;
-            while (pos_ < s_.size() && (std::isalnum(static_cast<unsigned char>(s_[pos_])) || s_[pos_] == '.' ||
-                                        ((s_[pos_] == '-' || s_[pos_] == '+') && (s_[pos_ - 1] == 'e' || s_[pos_ - 1] == 'E')))) {
+            while (pos_ < s_.size() &&
+                   (std::isalnum(static_cast<unsigned char>(s_[pos_])) || s_[pos_] == '.' ||
+                    ((s_[pos_] == '-' || s_[pos_] == '+') && (s_[pos_ - 1] == 'e' || s_[pos_ - 1] == 'E')))) {
                 ++pos_;
             }
             tok_.kind = Token::Number;
@@ -217,7 +231,7 @@ private:
 
     void Fail(size_t offset, const std::string& message)
     {
-        if (!ok_) return;  // the first error is the useful one
+        if (!ok_) return; // the first error is the useful one
         ok_ = false;
         src_.Fail(errors_, offset, message);
     }
@@ -247,7 +261,8 @@ private:
         char* end = nullptr;
         const char* begin = text.c_str();
         value = (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
-                    ? double(std::strtoul(begin, &end, 16)) : std::strtod(begin, &end);
+                    ? double(std::strtoul(begin, &end, 16))
+                    : std::strtod(begin, &end);
         while (end && (*end == 'f' || *end == 'F' || *end == 'u' || *end == 'U')) ++end;
         if (text.empty() || !end || *end != '\0' || (tok_.kind != Token::Number && tok_.kind != Token::Ident)) {
             Fail(tok_.offset, "expected a number but found " + Describe());
@@ -280,8 +295,10 @@ private:
                 i = end == std::string::npos ? s_.size() : end + 2;
                 continue;
             }
-            if (s_[i] == '{') ++depth;
-            else if (s_[i] == '}') --depth;
+            if (s_[i] == '{')
+                ++depth;
+            else if (s_[i] == '}')
+                --depth;
             ++i;
         }
         if (depth != 0) {
@@ -299,9 +316,11 @@ private:
         std::string out;
         const int first = src_.LineAt(begin);
         const int last = src_.LineAt(end);
-        const size_t firstColumn = begin - (s_.rfind('\n', begin == 0 ? 0 : begin - 1) == std::string::npos
-                                                ? 0 : s_.rfind('\n', begin - 1) + 1);
-        const size_t lastColumn = end - (s_.rfind('\n', end - 1) == std::string::npos ? 0 : s_.rfind('\n', end - 1) + 1);
+        const size_t firstColumn =
+            begin -
+            (s_.rfind('\n', begin == 0 ? 0 : begin - 1) == std::string::npos ? 0 : s_.rfind('\n', begin - 1) + 1);
+        const size_t lastColumn =
+            end - (s_.rfind('\n', end - 1) == std::string::npos ? 0 : s_.rfind('\n', end - 1) + 1);
         SourceLine expected = {-1, -1};
         for (int line = first; line <= last; ++line) {
             const SourceLine& o = src_.origins[size_t(line)];
@@ -349,7 +368,8 @@ private:
             shader.stage = word == "vertex" ? Stage::Vertex : Stage::Fragment;
             const size_t at = tok_.offset;
             shader.name = Identifier("a shader name");
-            if (ok_ && desc_.FindShader(shader.name, shader.stage)) Fail(at, "the shader " + shader.name + " is declared twice");
+            if (ok_ && desc_.FindShader(shader.name, shader.stage))
+                Fail(at, "the shader " + shader.name + " is declared twice");
             if (RawBlock(shader.body)) desc_.shaders.push_back(shader);
         } else {
             Parameter();
@@ -358,13 +378,23 @@ private:
 
     bool TypeOf(const std::string& word, ParamDesc& p) const
     {
-        struct TypeName { const char* name; ParamType type; UINT rows, columns; };
+        struct TypeName
+        {
+            const char* name;
+            ParamType type;
+            UINT rows, columns;
+        };
         static const TypeName kTypes[] = {
-            {"float", ParamType::Float, 1, 1},   {"float2", ParamType::Float, 1, 2},
-            {"float3", ParamType::Float, 1, 3},  {"float4", ParamType::Float, 1, 4},
-            {"float4x4", ParamType::Float, 4, 4}, {"matrix", ParamType::Float, 4, 4},
-            {"int", ParamType::Int, 1, 1},       {"bool", ParamType::Bool, 1, 1},
-            {"sampler2D", ParamType::Sampler2D, 1, 1}, {"texture", ParamType::Sampler2D, 1, 1},
+            {"float", ParamType::Float, 1, 1},
+            {"float2", ParamType::Float, 1, 2},
+            {"float3", ParamType::Float, 1, 3},
+            {"float4", ParamType::Float, 1, 4},
+            {"float4x4", ParamType::Float, 4, 4},
+            {"matrix", ParamType::Float, 4, 4},
+            {"int", ParamType::Int, 1, 1},
+            {"bool", ParamType::Bool, 1, 1},
+            {"sampler2D", ParamType::Sampler2D, 1, 1},
+            {"texture", ParamType::Sampler2D, 1, 1},
             {"sampler3D", ParamType::Sampler3D, 1, 1},
         };
         for (const TypeName& t : kTypes) {
@@ -458,8 +488,10 @@ private:
                 double v = 0;
                 if (!NumberValue(v)) return;
                 values.push_back(v);
-                if (Is(",")) Next();
-                else if (!Is("}")) Fail(tok_.offset, "expected ',' or '}' but found " + Describe());
+                if (Is(","))
+                    Next();
+                else if (!Is("}"))
+                    Fail(tok_.offset, "expected ',' or '}' but found " + Describe());
             }
             Expect("}");
         } else {
@@ -552,7 +584,8 @@ private:
             const std::string name = Identifier("a pass state or shader");
             if (!ok_) return;
             if (name == "vertex" || name == "fragment") {
-                ShaderSlot(name == "vertex" ? p.vertex : p.fragment, name == "vertex" ? Stage::Vertex : Stage::Fragment, at);
+                ShaderSlot(name == "vertex" ? p.vertex : p.fragment, name == "vertex" ? Stage::Vertex : Stage::Fragment,
+                           at);
                 continue;
             }
             const StateName* state = FindState(kRenderStates, name);
@@ -593,12 +626,15 @@ private:
                 if (ok_ && Is("=")) {
                     Next();
                     value = tok_.text;
-                    if (tok_.kind != Token::Number && tok_.kind != Token::Ident) Fail(tok_.offset, "expected a macro value");
+                    if (tok_.kind != Token::Number && tok_.kind != Token::Ident)
+                        Fail(tok_.offset, "expected a macro value");
                     Next();
                 }
                 ref.defines.emplace_back(macro, value);
-                if (Is(",")) Next();
-                else if (!Is(")")) Fail(tok_.offset, "expected ',' or ')' but found " + Describe());
+                if (Is(","))
+                    Next();
+                else if (!Is(")"))
+                    Fail(tok_.offset, "expected ',' or ')' but found " + Describe());
             }
             Expect(")");
         }
@@ -624,11 +660,16 @@ void AppendDefines(std::string& out, const std::vector<std::pair<std::string, st
 std::string ParamDesc::GlslType() const
 {
     switch (type) {
-    case ParamType::Int: return "int";
-    case ParamType::Bool: return "bool";
-    case ParamType::Sampler2D: return "sampler2D";
-    case ParamType::Sampler3D: return "sampler3D";
-    default: break;
+    case ParamType::Int:
+        return "int";
+    case ParamType::Bool:
+        return "bool";
+    case ParamType::Sampler2D:
+        return "sampler2D";
+    case ParamType::Sampler3D:
+        return "sampler3D";
+    default:
+        break;
     }
     if (rows == 4) return "mat4";
     if (columns == 1) return "float";
@@ -658,8 +699,7 @@ bool ParseEffect(const EffectSource& source, EffectDesc& desc, std::vector<Effec
     return parser.Run();
 }
 
-bool StageText(const EffectSource& source, const EffectDesc& desc, const PassDesc& pass, Stage stage,
-               std::string& text)
+bool StageText(const EffectSource& source, const EffectDesc& desc, const PassDesc& pass, Stage stage, std::string& text)
 {
     const ShaderRef& ref = stage == Stage::Vertex ? pass.vertex : pass.fragment;
     text.clear();
@@ -676,8 +716,10 @@ bool StageText(const EffectSource& source, const EffectDesc& desc, const PassDes
     for (const SharedBlock& b : desc.shared) {
         if (b.stage == Stage::Both || b.stage == stage) text += b.body;
     }
-    if (!ref.name.empty()) text += desc.FindShader(ref.name, stage)->body;
-    else text += ref.body;
+    if (!ref.name.empty())
+        text += desc.FindShader(ref.name, stage)->body;
+    else
+        text += ref.body;
     return true;
 }
 

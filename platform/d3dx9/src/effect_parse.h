@@ -14,14 +14,15 @@ namespace lvfx {
 
 enum class ParamType { Float, Int, Bool, Sampler2D, Sampler3D };
 
-struct ParamDesc {
+struct ParamDesc
+{
     std::string name;
     ParamType type = ParamType::Float;
     UINT rows = 1;
     UINT columns = 1;
-    UINT elements = 0;  // 0: not an array
+    UINT elements = 0; // 0: not an array
     int samplerUnit = -1;
-    std::vector<uint8_t> defaults;  // Bytes() long
+    std::vector<uint8_t> defaults; // Bytes() long
     std::vector<std::pair<D3DSAMPLERSTATETYPE, DWORD>> samplerStates;
 
     bool IsSampler() const { return type == ParamType::Sampler2D || type == ParamType::Sampler3D; }
@@ -32,39 +33,45 @@ struct ParamDesc {
 
 enum class Stage { Both, Vertex, Fragment };
 
-struct SharedBlock {
+struct SharedBlock
+{
     Stage stage;
-    std::string body;  // with #line directives
+    std::string body; // with #line directives
 };
 
-struct NamedShader {
+struct NamedShader
+{
     std::string name;
     Stage stage;
     std::string body;
 };
 
 // A pass's shader: a named shader with per-pass macros, or an inline body.
-struct ShaderRef {
+struct ShaderRef
+{
     bool present = false;
     std::string name;
     std::string body;
     std::vector<std::pair<std::string, std::string>> defines;
 };
 
-struct PassDesc {
+struct PassDesc
+{
     std::string name;
     std::vector<std::pair<D3DRENDERSTATETYPE, DWORD>> states;
     ShaderRef vertex;
     ShaderRef fragment;
-    size_t offset = 0;  // in the source text, for messages
+    size_t offset = 0; // in the source text, for messages
 };
 
-struct TechniqueDesc {
+struct TechniqueDesc
+{
     std::string name;
     std::vector<PassDesc> passes;
 };
 
-struct EffectDesc {
+struct EffectDesc
+{
     std::vector<ParamDesc> params;
     std::vector<SharedBlock> shared;
     std::vector<NamedShader> shaders;

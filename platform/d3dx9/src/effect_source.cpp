@@ -15,10 +15,11 @@ namespace {
 
 constexpr int kMaxIncludeDepth = 16;
 
-struct Conditional {
+struct Conditional
+{
     bool parentActive;
     bool active;
-    bool taken;  // some branch of this group was already active
+    bool taken; // some branch of this group was already active
     bool sawElse;
 };
 
@@ -30,12 +31,19 @@ std::string Trim(const std::string& s)
     return s.substr(a, b - a);
 }
 
-bool IsIdentStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
-bool IsIdentChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+bool IsIdentStart(char c)
+{
+    return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+}
+bool IsIdentChar(char c)
+{
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
 
 // Integer expressions of #if: literals, macros (undefined ones are 0),
 // defined(X), ! - + * / % < > <= >= == != && || and parentheses.
-class ConditionEvaluator {
+class ConditionEvaluator
+{
 public:
     ConditionEvaluator(const std::string& text, const EffectSource& source) : s_(text), source_(source) {}
 
@@ -79,7 +87,10 @@ private:
     long Primary()
     {
         Skip();
-        if (pos_ >= s_.size()) { ok_ = false; return 0; }
+        if (pos_ >= s_.size()) {
+            ok_ = false;
+            return 0;
+        }
         if (Accept("(")) {
             const long v = Or();
             if (!Accept(")")) ok_ = false;
@@ -92,7 +103,7 @@ private:
             char* end = nullptr;
             const long v = std::strtol(s_.c_str() + pos_, &end, 0);
             pos_ = size_t(end - s_.c_str());
-            while (pos_ < s_.size() && std::isalpha(static_cast<unsigned char>(s_[pos_]))) ++pos_;  // 1u, 2L
+            while (pos_ < s_.size() && std::isalpha(static_cast<unsigned char>(s_[pos_]))) ++pos_; // 1u, 2L
             return v;
         }
         if (IsIdentStart(s_[pos_])) {
@@ -113,39 +124,56 @@ private:
     {
         long v = Primary();
         for (;;) {
-            if (Accept("*")) v *= Primary();
-            else if (Accept("/")) { const long d = Primary(); v = d ? v / d : (ok_ = false, 0); }
-            else if (Accept("%")) { const long d = Primary(); v = d ? v % d : (ok_ = false, 0); }
-            else return v;
+            if (Accept("*"))
+                v *= Primary();
+            else if (Accept("/")) {
+                const long d = Primary();
+                v = d ? v / d : (ok_ = false, 0);
+            } else if (Accept("%")) {
+                const long d = Primary();
+                v = d ? v % d : (ok_ = false, 0);
+            } else
+                return v;
         }
     }
     long Add()
     {
         long v = Mul();
         for (;;) {
-            if (Accept("+")) v += Mul();
-            else if (Accept("-")) v -= Mul();
-            else return v;
+            if (Accept("+"))
+                v += Mul();
+            else if (Accept("-"))
+                v -= Mul();
+            else
+                return v;
         }
     }
     long Compare()
     {
         long v = Add();
         for (;;) {
-            if (Accept("<=")) v = v <= Add();
-            else if (Accept(">=")) v = v >= Add();
-            else if (Accept("<")) v = v < Add();
-            else if (Accept(">")) v = v > Add();
-            else return v;
+            if (Accept("<="))
+                v = v <= Add();
+            else if (Accept(">="))
+                v = v >= Add();
+            else if (Accept("<"))
+                v = v < Add();
+            else if (Accept(">"))
+                v = v > Add();
+            else
+                return v;
         }
     }
     long Equality()
     {
         long v = Compare();
         for (;;) {
-            if (Accept("==")) v = v == Compare();
-            else if (Accept("!=")) v = v != Compare();
-            else return v;
+            if (Accept("=="))
+                v = v == Compare();
+            else if (Accept("!="))
+                v = v != Compare();
+            else
+                return v;
         }
     }
     long And()
@@ -173,12 +201,12 @@ private:
     bool ok_ = true;
 };
 
-class Preprocessor {
+class Preprocessor
+{
 public:
     Preprocessor(EffectSource& out, std::vector<EffectError>& errors, const std::string& folder)
         : out_(out), errors_(errors), folder_(folder)
-    {
-    }
+    {}
 
     void Run(const std::string& text, const std::string& fileName, int depth)
     {
@@ -194,7 +222,8 @@ public:
             const std::string t = Trim(line);
             if (!t.empty() && t[0] == '#') {
                 const bool wasActive = Active();
-                const std::string raw = Directive(Trim(t.substr(1)), file, number, depth, wasActive) ? line : std::string();
+                const std::string raw =
+                    Directive(Trim(t.substr(1)), file, number, depth, wasActive) ? line : std::string();
                 Emit("", raw, file, number);
             } else {
                 Emit(Active() ? line : std::string(), line, file, number);
@@ -241,8 +270,8 @@ private:
         while (split < d.size() && IsIdentChar(d[split])) ++split;
         const std::string word = d.substr(0, split);
         const std::string rest = Trim(d.substr(split));
-        const bool conditional = word == "if" || word == "ifdef" || word == "ifndef" || word == "elif" ||
-                                 word == "else" || word == "endif";
+        const bool conditional =
+            word == "if" || word == "ifdef" || word == "ifndef" || word == "elif" || word == "else" || word == "endif";
         DirectiveBody(word, rest, file, line, depth);
         return conditional || !wasActive;
     }
@@ -253,8 +282,10 @@ private:
             const bool parent = Active();
             bool value = false;
             if (parent) {
-                if (word == "if") value = Condition(rest, file, line);
-                else value = (out_.Macro(rest) != nullptr) == (word == "ifdef");
+                if (word == "if")
+                    value = Condition(rest, file, line);
+                else
+                    value = (out_.Macro(rest) != nullptr) == (word == "ifdef");
             }
             stack_.push_back({parent, parent && value, parent && value, false});
         } else if (word == "elif" || word == "else") {
@@ -264,13 +295,17 @@ private:
             }
             Conditional& c = stack_.back();
             bool value = !c.taken;
-            if (word == "elif" && value && c.parentActive) value = Condition(rest, file, line);
-            else if (word == "else") c.sawElse = true;
+            if (word == "elif" && value && c.parentActive)
+                value = Condition(rest, file, line);
+            else if (word == "else")
+                c.sawElse = true;
             c.active = c.parentActive && value;
             c.taken = c.taken || c.active;
         } else if (word == "endif") {
-            if (stack_.empty()) Error(file, line, "#endif without #if");
-            else stack_.pop_back();
+            if (stack_.empty())
+                Error(file, line, "#endif without #if");
+            else
+                stack_.pop_back();
         } else if (!Active()) {
             return;
         } else if (word == "define") {

@@ -11,26 +11,29 @@
 
 namespace lvfx {
 
-struct SourceLine {
+struct SourceLine
+{
     int file;
     int line;
 };
 
-struct EffectError {
+struct EffectError
+{
     std::string file;
     int line;
     std::string message;
 };
 
-struct EffectSource {
-    std::string text;                                         // lines joined by '\n'
-    std::vector<SourceLine> origins;                          // one per line of text
+struct EffectSource
+{
+    std::string text;                // lines joined by '\n'
+    std::vector<SourceLine> origins; // one per line of text
     // The same lines with every branch of the conditionals kept, for the GLSL
     // blocks: their conditionals are decided again by the GLSL compiler, where
     // a pass's own macros can switch them.
     std::vector<std::string> rawLines;
-    std::vector<std::string> files;                           // names for messages, by file index
-    std::vector<std::pair<std::string, std::string>> macros;  // in definition order
+    std::vector<std::string> files;                          // names for messages, by file index
+    std::vector<std::pair<std::string, std::string>> macros; // in definition order
 
     // Value of a macro, or null when it is not defined.
     const std::string* Macro(const std::string& name) const;

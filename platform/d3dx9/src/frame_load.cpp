@@ -16,14 +16,16 @@ namespace {
 const UINT kLoadedTracks = 2;
 const UINT kLoadedEvents = 30;
 
-struct HierarchyBuilder {
+struct HierarchyBuilder
+{
     const std::string& path;
     DWORD options;
     IDirect3DDevice9* device;
     ID3DXAllocateHierarchy* allocator;
     UINT frameCount = 0;
 
-    HRESULT Container(const XMeshData& data, LPD3DXMESHCONTAINER* out) {
+    HRESULT Container(const XMeshData& data, LPD3DXMESHCONTAINER* out)
+    {
         *out = nullptr;
         if (data.attributes.empty()) {
             Win32ReportError("Mesh file unreadable: mesh \"" + data.name + "\" has no faces", path, data.line);
@@ -38,8 +40,9 @@ struct HierarchyBuilder {
         std::vector<D3DXMATERIAL> materials(data.materials.size());
         for (size_t i = 0; i < materials.size(); ++i) {
             materials[i].MatD3D = data.materials[i].material;
-            materials[i].pTextureFilename =
-                data.materials[i].textureFile.empty() ? nullptr : const_cast<LPSTR>(data.materials[i].textureFile.c_str());
+            materials[i].pTextureFilename = data.materials[i].textureFile.empty()
+                                                ? nullptr
+                                                : const_cast<LPSTR>(data.materials[i].textureFile.c_str());
         }
         const std::vector<D3DXEFFECTINSTANCE> effects(materials.size(), D3DXEFFECTINSTANCE{nullptr, 0, nullptr});
         if (SUCCEEDED(hr)) {
@@ -57,7 +60,8 @@ struct HierarchyBuilder {
         return hr;
     }
 
-    HRESULT Frame(const XFrameData& data, LPD3DXFRAME* out) {
+    HRESULT Frame(const XFrameData& data, LPD3DXFRAME* out)
+    {
         *out = nullptr;
         HRESULT hr = allocator->CreateFrame(data.name.empty() ? nullptr : data.name.c_str(), out);
         if (FAILED(hr) || !*out) return FAILED(hr) ? hr : E_OUTOFMEMORY;
@@ -77,7 +81,8 @@ struct HierarchyBuilder {
 
     // Builds the frames in order as a sibling chain. What was built stays
     // linked so that one destroy call frees it after a failure.
-    HRESULT Siblings(const std::vector<XFrameData>& frames, LPD3DXFRAME* first) {
+    HRESULT Siblings(const std::vector<XFrameData>& frames, LPD3DXFRAME* first)
+    {
         LPD3DXFRAME* link = first;
         for (const XFrameData& data : frames) {
             const HRESULT hr = Frame(data, link);
@@ -89,7 +94,8 @@ struct HierarchyBuilder {
 };
 
 // Moves the key data out of the scene into the sets.
-HRESULT MakeController(XSceneData& scene, UINT outputs, ID3DXAnimationController** out) {
+HRESULT MakeController(XSceneData& scene, UINT outputs, ID3DXAnimationController** out)
+{
     *out = nullptr;
     if (scene.animationSets.empty()) return S_OK;
     ID3DXAnimationController* controller = nullptr;
@@ -113,8 +119,9 @@ HRESULT MakeController(XSceneData& scene, UINT outputs, ID3DXAnimationController
     return S_OK;
 }
 
-HRESULT LoadHierarchy(const std::string& path, DWORD options, LPDIRECT3DDEVICE9 device, LPD3DXALLOCATEHIERARCHY allocator,
-                      LPD3DXFRAME* root, LPD3DXANIMATIONCONTROLLER* controller) {
+HRESULT LoadHierarchy(const std::string& path, DWORD options, LPDIRECT3DDEVICE9 device,
+                      LPD3DXALLOCATEHIERARCHY allocator, LPD3DXFRAME* root, LPD3DXANIMATIONCONTROLLER* controller)
+{
     if (!allocator || !root) return D3DERR_INVALIDCALL;
     *root = nullptr;
     if (controller) *controller = nullptr;
@@ -135,18 +142,20 @@ HRESULT LoadHierarchy(const std::string& path, DWORD options, LPDIRECT3DDEVICE9 
     return S_OK;
 }
 
-}  // namespace
+} // namespace
 
 HRESULT D3DXLoadMeshHierarchyFromXW(LPCWSTR filename, DWORD meshOptions, LPDIRECT3DDEVICE9 device,
-                                    LPD3DXALLOCATEHIERARCHY allocator, LPD3DXLOADUSERDATA,
-                                    LPD3DXFRAME* frameHierarchy, LPD3DXANIMATIONCONTROLLER* animController) {
+                                    LPD3DXALLOCATEHIERARCHY allocator, LPD3DXLOADUSERDATA, LPD3DXFRAME* frameHierarchy,
+                                    LPD3DXANIMATIONCONTROLLER* animController)
+{
     if (!filename) return D3DERR_INVALIDCALL;
     return LoadHierarchy(Win32WideToUtf8(filename), meshOptions, device, allocator, frameHierarchy, animController);
 }
 
 HRESULT D3DXLoadMeshHierarchyFromXA(LPCSTR filename, DWORD meshOptions, LPDIRECT3DDEVICE9 device,
-                                    LPD3DXALLOCATEHIERARCHY allocator, LPD3DXLOADUSERDATA,
-                                    LPD3DXFRAME* frameHierarchy, LPD3DXANIMATIONCONTROLLER* animController) {
+                                    LPD3DXALLOCATEHIERARCHY allocator, LPD3DXLOADUSERDATA, LPD3DXFRAME* frameHierarchy,
+                                    LPD3DXANIMATIONCONTROLLER* animController)
+{
     if (!filename) return D3DERR_INVALIDCALL;
     return LoadHierarchy(filename, meshOptions, device, allocator, frameHierarchy, animController);
 }

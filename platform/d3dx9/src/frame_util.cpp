@@ -7,7 +7,8 @@
 #include <cstring>
 #include <vector>
 
-LPD3DXFRAME D3DXFrameFind(const D3DXFRAME* frame, LPCSTR name) {
+LPD3DXFRAME D3DXFrameFind(const D3DXFRAME* frame, LPCSTR name)
+{
     for (; frame; frame = frame->pFrameSibling) {
         if (name && frame->Name && std::strcmp(frame->Name, name) == 0) return const_cast<LPD3DXFRAME>(frame);
         if (!name && !frame->Name) return const_cast<LPD3DXFRAME>(frame);
@@ -16,7 +17,8 @@ LPD3DXFRAME D3DXFrameFind(const D3DXFRAME* frame, LPCSTR name) {
     return nullptr;
 }
 
-HRESULT D3DXFrameDestroy(LPD3DXFRAME frame, LPD3DXALLOCATEHIERARCHY allocator) {
+HRESULT D3DXFrameDestroy(LPD3DXFRAME frame, LPD3DXALLOCATEHIERARCHY allocator)
+{
     if (!frame || !allocator) return D3DERR_INVALIDCALL;
     HRESULT result = S_OK;
     while (frame) {
@@ -35,7 +37,8 @@ HRESULT D3DXFrameDestroy(LPD3DXFRAME frame, LPD3DXALLOCATEHIERARCHY allocator) {
 
 namespace {
 
-void GatherPositions(const D3DXFRAME* frame, const D3DXMATRIX& parent, std::vector<D3DXVECTOR3>* out) {
+void GatherPositions(const D3DXFRAME* frame, const D3DXMATRIX& parent, std::vector<D3DXVECTOR3>* out)
+{
     for (; frame; frame = frame->pFrameSibling) {
         const D3DXMATRIX combined = frame->TransformationMatrix * parent;
         for (const D3DXMESHCONTAINER* mc = frame->pMeshContainer; mc; mc = mc->pNextMeshContainer) {
@@ -59,9 +62,10 @@ void GatherPositions(const D3DXFRAME* frame, const D3DXMATRIX& parent, std::vect
     }
 }
 
-}  // namespace
+} // namespace
 
-HRESULT D3DXFrameCalculateBoundingSphere(const D3DXFRAME* root, LPD3DXVECTOR3 center, FLOAT* radius) {
+HRESULT D3DXFrameCalculateBoundingSphere(const D3DXFRAME* root, LPD3DXVECTOR3 center, FLOAT* radius)
+{
     if (!center || !radius) return D3DERR_INVALIDCALL;
     *center = D3DXVECTOR3(0, 0, 0);
     *radius = 0.0f;

@@ -6,11 +6,13 @@
 
 namespace {
 
-class Buffer final : public ID3DXBuffer {
+class Buffer final : public ID3DXBuffer
+{
 public:
     explicit Buffer(DWORD size) : mBytes(size, 0) {}
     ULONG AddRef() override { return ++mRefs; }
-    ULONG Release() override {
+    ULONG Release() override
+    {
         const ULONG refs = --mRefs;
         if (refs == 0) delete this;
         return refs;
@@ -23,9 +25,10 @@ private:
     std::vector<BYTE> mBytes;
 };
 
-}  // namespace
+} // namespace
 
-HRESULT D3DXCreateBuffer(DWORD numBytes, LPD3DXBUFFER* buffer) {
+HRESULT D3DXCreateBuffer(DWORD numBytes, LPD3DXBUFFER* buffer)
+{
     if (!buffer) return E_POINTER;
     *buffer = new (std::nothrow) Buffer(numBytes);
     return *buffer ? S_OK : E_OUTOFMEMORY;

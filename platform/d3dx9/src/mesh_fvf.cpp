@@ -7,12 +7,17 @@ namespace {
 
 const HRESULT kInvalidCall = D3DERR_INVALIDCALL;
 
-UINT TypeSize(BYTE type) {
+UINT TypeSize(BYTE type)
+{
     switch (type) {
-    case D3DDECLTYPE_FLOAT1: return 4;
-    case D3DDECLTYPE_FLOAT2: return 8;
-    case D3DDECLTYPE_FLOAT3: return 12;
-    case D3DDECLTYPE_FLOAT4: return 16;
+    case D3DDECLTYPE_FLOAT1:
+        return 4;
+    case D3DDECLTYPE_FLOAT2:
+        return 8;
+    case D3DDECLTYPE_FLOAT3:
+        return 12;
+    case D3DDECLTYPE_FLOAT4:
+        return 16;
     case D3DDECLTYPE_D3DCOLOR:
     case D3DDECLTYPE_UBYTE4:
     case D3DDECLTYPE_SHORT2:
@@ -21,31 +26,44 @@ UINT TypeSize(BYTE type) {
     case D3DDECLTYPE_USHORT2N:
     case D3DDECLTYPE_UDEC3:
     case D3DDECLTYPE_DEC3N:
-    case D3DDECLTYPE_FLOAT16_2: return 4;
+    case D3DDECLTYPE_FLOAT16_2:
+        return 4;
     case D3DDECLTYPE_SHORT4:
     case D3DDECLTYPE_SHORT4N:
     case D3DDECLTYPE_USHORT4N:
-    case D3DDECLTYPE_FLOAT16_4: return 8;
-    default: return 0;
+    case D3DDECLTYPE_FLOAT16_4:
+        return 8;
+    default:
+        return 0;
     }
 }
 
-BYTE FloatType(UINT count) { return (BYTE)(D3DDECLTYPE_FLOAT1 + (count - 1)); }
+BYTE FloatType(UINT count)
+{
+    return (BYTE)(D3DDECLTYPE_FLOAT1 + (count - 1));
+}
 
 // Texture set i's component count from the format's size bits.
-UINT TexCoordCount(DWORD fvf, UINT set) {
+UINT TexCoordCount(DWORD fvf, UINT set)
+{
     switch ((fvf >> (16 + set * 2)) & 3u) {
-    case D3DFVF_TEXTUREFORMAT1: return 1;
-    case D3DFVF_TEXTUREFORMAT3: return 3;
-    case D3DFVF_TEXTUREFORMAT4: return 4;
-    default: return 2;
+    case D3DFVF_TEXTUREFORMAT1:
+        return 1;
+    case D3DFVF_TEXTUREFORMAT3:
+        return 3;
+    case D3DFVF_TEXTUREFORMAT4:
+        return 4;
+    default:
+        return 2;
     }
 }
 
-class DeclBuilder {
+class DeclBuilder
+{
 public:
     explicit DeclBuilder(D3DVERTEXELEMENT9* out) : mOut(out) {}
-    void Add(BYTE type, BYTE usage, BYTE usageIndex) {
+    void Add(BYTE type, BYTE usage, BYTE usageIndex)
+    {
         mOut[mCount++] = D3DVERTEXELEMENT9{0, (WORD)mOffset, type, D3DDECLMETHOD_DEFAULT, usage, usageIndex};
         mOffset += TypeSize(type);
     }
@@ -57,11 +75,15 @@ private:
     UINT mOffset = 0;
 };
 
-bool IsEnd(const D3DVERTEXELEMENT9& e) { return e.Stream == 0xFF; }
+bool IsEnd(const D3DVERTEXELEMENT9& e)
+{
+    return e.Stream == 0xFF;
+}
 
-}  // namespace
+} // namespace
 
-HRESULT D3DXDeclaratorFromFVF(DWORD fvf, D3DVERTEXELEMENT9 declaration[MAX_FVF_DECL_SIZE]) {
+HRESULT D3DXDeclaratorFromFVF(DWORD fvf, D3DVERTEXELEMENT9 declaration[MAX_FVF_DECL_SIZE])
+{
     if (!declaration) return kInvalidCall;
     DeclBuilder b(declaration);
     const DWORD position = fvf & D3DFVF_POSITION_MASK;
@@ -72,7 +94,7 @@ HRESULT D3DXDeclaratorFromFVF(DWORD fvf, D3DVERTEXELEMENT9 declaration[MAX_FVF_D
         b.Add(D3DDECLTYPE_FLOAT4, D3DDECLUSAGE_POSITION, 0);
     } else if (position != 0) {
         b.Add(D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_POSITION, 0);
-        const UINT betas = position >= D3DFVF_XYZB1 ? (position - D3DFVF_XYZRHW) / 2 : 0;  // XYZB1 holds one
+        const UINT betas = position >= D3DFVF_XYZB1 ? (position - D3DFVF_XYZRHW) / 2 : 0; // XYZB1 holds one
         const UINT weights = lastBeta ? betas - (betas > 0 ? 1 : 0) : betas;
         if (weights > 4) return kInvalidCall;
         if (weights > 0) b.Add(FloatType(weights), D3DDECLUSAGE_BLENDWEIGHT, 0);
@@ -90,13 +112,15 @@ HRESULT D3DXDeclaratorFromFVF(DWORD fvf, D3DVERTEXELEMENT9 declaration[MAX_FVF_D
     return S_OK;
 }
 
-UINT D3DXGetDeclLength(const D3DVERTEXELEMENT9* declaration) {
+UINT D3DXGetDeclLength(const D3DVERTEXELEMENT9* declaration)
+{
     UINT n = 0;
     while (n < MAXD3DDECLLENGTH && !IsEnd(declaration[n])) ++n;
     return n;
 }
 
-UINT D3DXGetDeclVertexSize(const D3DVERTEXELEMENT9* declaration, DWORD stream) {
+UINT D3DXGetDeclVertexSize(const D3DVERTEXELEMENT9* declaration, DWORD stream)
+{
     UINT size = 0;
     for (UINT i = 0, n = D3DXGetDeclLength(declaration); i < n; ++i) {
         const D3DVERTEXELEMENT9& e = declaration[i];
@@ -105,13 +129,15 @@ UINT D3DXGetDeclVertexSize(const D3DVERTEXELEMENT9* declaration, DWORD stream) {
     return size;
 }
 
-UINT D3DXGetFVFVertexSize(DWORD fvf) {
+UINT D3DXGetFVFVertexSize(DWORD fvf)
+{
     D3DVERTEXELEMENT9 decl[MAX_FVF_DECL_SIZE];
     if (FAILED(D3DXDeclaratorFromFVF(fvf, decl))) return 0;
     return D3DXGetDeclVertexSize(decl, 0);
 }
 
-HRESULT D3DXFVFFromDeclarator(const D3DVERTEXELEMENT9* declaration, DWORD* fvf) {
+HRESULT D3DXFVFFromDeclarator(const D3DVERTEXELEMENT9* declaration, DWORD* fvf)
+{
     if (!declaration || !fvf) return kInvalidCall;
     *fvf = 0;
     // Try every layout a format can describe: the format is whatever the
@@ -123,22 +149,40 @@ HRESULT D3DXFVFFromDeclarator(const D3DVERTEXELEMENT9* declaration, DWORD* fvf) 
     for (UINT i = 0, n = D3DXGetDeclLength(declaration); i < n; ++i) {
         const D3DVERTEXELEMENT9& e = declaration[i];
         switch (e.Usage) {
-        case D3DDECLUSAGE_POSITION: guess |= e.Type == D3DDECLTYPE_FLOAT4 ? D3DFVF_XYZW : D3DFVF_XYZ; break;
-        case D3DDECLUSAGE_POSITIONT: guess |= D3DFVF_XYZRHW; break;
-        case D3DDECLUSAGE_BLENDWEIGHT: weights = TypeSize(e.Type) / 4; break;
-        case D3DDECLUSAGE_BLENDINDICES: indices = true; indexType = e.Type; break;
-        case D3DDECLUSAGE_NORMAL: guess |= D3DFVF_NORMAL; break;
-        case D3DDECLUSAGE_PSIZE: guess |= D3DFVF_PSIZE; break;
-        case D3DDECLUSAGE_COLOR: guess |= e.UsageIndex == 0 ? D3DFVF_DIFFUSE : D3DFVF_SPECULAR; break;
+        case D3DDECLUSAGE_POSITION:
+            guess |= e.Type == D3DDECLTYPE_FLOAT4 ? D3DFVF_XYZW : D3DFVF_XYZ;
+            break;
+        case D3DDECLUSAGE_POSITIONT:
+            guess |= D3DFVF_XYZRHW;
+            break;
+        case D3DDECLUSAGE_BLENDWEIGHT:
+            weights = TypeSize(e.Type) / 4;
+            break;
+        case D3DDECLUSAGE_BLENDINDICES:
+            indices = true;
+            indexType = e.Type;
+            break;
+        case D3DDECLUSAGE_NORMAL:
+            guess |= D3DFVF_NORMAL;
+            break;
+        case D3DDECLUSAGE_PSIZE:
+            guess |= D3DFVF_PSIZE;
+            break;
+        case D3DDECLUSAGE_COLOR:
+            guess |= e.UsageIndex == 0 ? D3DFVF_DIFFUSE : D3DFVF_SPECULAR;
+            break;
         case D3DDECLUSAGE_TEXCOORD: {
             ++texSets;
             const UINT count = TypeSize(e.Type) / 4;
-            const DWORD format = count == 1 ? D3DFVF_TEXTUREFORMAT1 : count == 3 ? D3DFVF_TEXTUREFORMAT3
-                               : count == 4 ? D3DFVF_TEXTUREFORMAT4 : D3DFVF_TEXTUREFORMAT2;
+            const DWORD format = count == 1   ? D3DFVF_TEXTUREFORMAT1
+                                 : count == 3 ? D3DFVF_TEXTUREFORMAT3
+                                 : count == 4 ? D3DFVF_TEXTUREFORMAT4
+                                              : D3DFVF_TEXTUREFORMAT2;
             guess |= format << (16 + e.UsageIndex * 2);
             break;
         }
-        default: return kInvalidCall;
+        default:
+            return kInvalidCall;
         }
     }
     const UINT betas = weights + (indices ? 1 : 0);

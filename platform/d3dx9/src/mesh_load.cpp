@@ -14,7 +14,8 @@ namespace {
 
 const DWORD kLoadedFVF = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
 
-struct LoadedVertex {
+struct LoadedVertex
+{
     D3DXVECTOR3 position;
     D3DXVECTOR3 normal;
     D3DXVECTOR2 uv;
@@ -22,14 +23,16 @@ struct LoadedVertex {
 static_assert(sizeof(LoadedVertex) == 32, "the game relies on 32-byte loaded vertices");
 
 template <class T>
-void ReleaseAndNull(T*& p) {
+void ReleaseAndNull(T*& p)
+{
     if (p) p->Release();
     p = nullptr;
 }
 
-}  // namespace
+} // namespace
 
-HRESULT LvCreateMeshFromData(const XMeshData& data, DWORD options, IDirect3DDevice9* device, ID3DXMesh** mesh) {
+HRESULT LvCreateMeshFromData(const XMeshData& data, DWORD options, IDirect3DDevice9* device, ID3DXMesh** mesh)
+{
     const DWORD numVertices = (DWORD)data.positions.size(), numFaces = (DWORD)data.attributes.size();
     // The reader only ever fills 16-bit meshes.
     ID3DXMesh* m = nullptr;
@@ -55,7 +58,8 @@ HRESULT LvCreateMeshFromData(const XMeshData& data, DWORD options, IDirect3DDevi
     return S_OK;
 }
 
-HRESULT LvCreateMaterialBuffer(const std::vector<XMaterialData>& materials, ID3DXBuffer** buffer) {
+HRESULT LvCreateMaterialBuffer(const std::vector<XMaterialData>& materials, ID3DXBuffer** buffer)
+{
     size_t bytes = materials.size() * sizeof(D3DXMATERIAL);
     for (const XMaterialData& m : materials)
         if (!m.textureFile.empty()) bytes += m.textureFile.size() + 1;
@@ -76,18 +80,21 @@ HRESULT LvCreateMaterialBuffer(const std::vector<XMaterialData>& materials, ID3D
     return S_OK;
 }
 
-HRESULT LvCreateEffectInstanceBuffer(size_t count, ID3DXBuffer** buffer) {
+HRESULT LvCreateEffectInstanceBuffer(size_t count, ID3DXBuffer** buffer)
+{
     return D3DXCreateBuffer((DWORD)(count * sizeof(D3DXEFFECTINSTANCE)), buffer);
 }
 
-HRESULT LvCreateAdjacencyBuffer(ID3DXMesh* mesh, ID3DXBuffer** buffer) {
+HRESULT LvCreateAdjacencyBuffer(ID3DXMesh* mesh, ID3DXBuffer** buffer)
+{
     HRESULT hr = D3DXCreateBuffer(mesh->GetNumFaces() * 3 * sizeof(DWORD), buffer);
     if (FAILED(hr)) return hr;
     return mesh->GenerateAdjacency(0.0f, static_cast<DWORD*>((*buffer)->GetBufferPointer()));
 }
 
 static HRESULT LoadMesh(const std::string& path, DWORD options, LPDIRECT3DDEVICE9 device, LPD3DXBUFFER* adjacency,
-                        LPD3DXBUFFER* materials, LPD3DXBUFFER* effectInstances, DWORD* numMaterials, LPD3DXMESH* mesh) {
+                        LPD3DXBUFFER* materials, LPD3DXBUFFER* effectInstances, DWORD* numMaterials, LPD3DXMESH* mesh)
+{
     if (!mesh) return D3DERR_INVALIDCALL;
     *mesh = nullptr;
     if (adjacency) *adjacency = nullptr;
@@ -130,14 +137,17 @@ static HRESULT LoadMesh(const std::string& path, DWORD options, LPDIRECT3DDEVICE
 
 HRESULT D3DXLoadMeshFromXW(LPCWSTR filename, DWORD options, LPDIRECT3DDEVICE9 device, LPD3DXBUFFER* adjacency,
                            LPD3DXBUFFER* materials, LPD3DXBUFFER* effectInstances, DWORD* numMaterials,
-                           LPD3DXMESH* mesh) {
+                           LPD3DXMESH* mesh)
+{
     if (!filename) return D3DERR_INVALIDCALL;
-    return LoadMesh(Win32WideToUtf8(filename), options, device, adjacency, materials, effectInstances, numMaterials, mesh);
+    return LoadMesh(Win32WideToUtf8(filename), options, device, adjacency, materials, effectInstances, numMaterials,
+                    mesh);
 }
 
 HRESULT D3DXLoadMeshFromXA(LPCSTR filename, DWORD options, LPDIRECT3DDEVICE9 device, LPD3DXBUFFER* adjacency,
                            LPD3DXBUFFER* materials, LPD3DXBUFFER* effectInstances, DWORD* numMaterials,
-                           LPD3DXMESH* mesh) {
+                           LPD3DXMESH* mesh)
+{
     if (!filename) return D3DERR_INVALIDCALL;
     return LoadMesh(filename, options, device, adjacency, materials, effectInstances, numMaterials, mesh);
 }

@@ -10,22 +10,36 @@ namespace {
 
 const HRESULT kInvalidCall = D3DERR_INVALIDCALL;
 
-DWORD VertexUsage(DWORD options) { return (options & D3DXMESH_VB_WRITEONLY) ? D3DUSAGE_WRITEONLY : 0; }
-DWORD IndexUsage(DWORD options) { return (options & D3DXMESH_IB_WRITEONLY) ? D3DUSAGE_WRITEONLY : 0; }
-D3DPOOL VertexPool(DWORD options) {
-    return (options & D3DXMESH_VB_SYSTEMMEM) ? D3DPOOL_SYSTEMMEM : (options & D3DXMESH_VB_MANAGED) ? D3DPOOL_MANAGED : D3DPOOL_DEFAULT;
+DWORD VertexUsage(DWORD options)
+{
+    return (options & D3DXMESH_VB_WRITEONLY) ? D3DUSAGE_WRITEONLY : 0;
 }
-D3DPOOL IndexPool(DWORD options) {
-    return (options & D3DXMESH_IB_SYSTEMMEM) ? D3DPOOL_SYSTEMMEM : (options & D3DXMESH_IB_MANAGED) ? D3DPOOL_MANAGED : D3DPOOL_DEFAULT;
+DWORD IndexUsage(DWORD options)
+{
+    return (options & D3DXMESH_IB_WRITEONLY) ? D3DUSAGE_WRITEONLY : 0;
+}
+D3DPOOL VertexPool(DWORD options)
+{
+    return (options & D3DXMESH_VB_SYSTEMMEM) ? D3DPOOL_SYSTEMMEM
+           : (options & D3DXMESH_VB_MANAGED) ? D3DPOOL_MANAGED
+                                             : D3DPOOL_DEFAULT;
+}
+D3DPOOL IndexPool(DWORD options)
+{
+    return (options & D3DXMESH_IB_SYSTEMMEM) ? D3DPOOL_SYSTEMMEM
+           : (options & D3DXMESH_IB_MANAGED) ? D3DPOOL_MANAGED
+                                             : D3DPOOL_DEFAULT;
 }
 
 template <class T>
-void ReleaseAndNull(T*& p) {
+void ReleaseAndNull(T*& p)
+{
     if (p) p->Release();
     p = nullptr;
 }
 
-HRESULT Upload(IDirect3DVertexBuffer9* vb, IDirect3DIndexBuffer9* ib, const std::vector<BYTE>& bytes) {
+HRESULT Upload(IDirect3DVertexBuffer9* vb, IDirect3DIndexBuffer9* ib, const std::vector<BYTE>& bytes)
+{
     if (bytes.empty()) return S_OK;
     void* dst = nullptr;
     const HRESULT hr = vb ? vb->Lock(0, 0, &dst, 0) : ib->Lock(0, 0, &dst, 0);
@@ -34,12 +48,15 @@ HRESULT Upload(IDirect3DVertexBuffer9* vb, IDirect3DIndexBuffer9* ib, const std:
     return vb ? vb->Unlock() : ib->Unlock();
 }
 
-class Mesh final : public ID3DXMesh {
+class Mesh final : public ID3DXMesh
+{
 public:
-    HRESULT Init(DWORD numFaces, DWORD numVertices, DWORD options, const D3DVERTEXELEMENT9* decl, IDirect3DDevice9* device);
+    HRESULT Init(DWORD numFaces, DWORD numVertices, DWORD options, const D3DVERTEXELEMENT9* decl,
+                 IDirect3DDevice9* device);
 
     ULONG AddRef() override { return ++mRefs; }
-    ULONG Release() override {
+    ULONG Release() override
+    {
         const ULONG refs = --mRefs;
         if (refs == 0) delete this;
         return refs;
@@ -49,63 +66,73 @@ public:
     DWORD GetNumFaces() override { return mNumFaces; }
     DWORD GetNumVertices() override { return mNumVertices; }
     DWORD GetFVF() override { return mFVF; }
-    HRESULT GetDeclaration(D3DVERTEXELEMENT9 declaration[MAX_FVF_DECL_SIZE]) override {
+    HRESULT GetDeclaration(D3DVERTEXELEMENT9 declaration[MAX_FVF_DECL_SIZE]) override
+    {
         if (!declaration) return kInvalidCall;
         std::memcpy(declaration, mDecl, sizeof(D3DVERTEXELEMENT9) * (D3DXGetDeclLength(mDecl) + 1));
         return S_OK;
     }
     DWORD GetNumBytesPerVertex() override { return mStride; }
     DWORD GetOptions() override { return mOptions; }
-    HRESULT GetDevice(LPDIRECT3DDEVICE9* device) override {
+    HRESULT GetDevice(LPDIRECT3DDEVICE9* device) override
+    {
         if (!device) return kInvalidCall;
         *device = mDevice;
         if (!mDevice) return kInvalidCall;
         mDevice->AddRef();
         return S_OK;
     }
-    HRESULT CloneMeshFVF(DWORD options, DWORD fvf, LPDIRECT3DDEVICE9 device, LPD3DXMESH* cloneMesh) override {
+    HRESULT CloneMeshFVF(DWORD options, DWORD fvf, LPDIRECT3DDEVICE9 device, LPD3DXMESH* cloneMesh) override
+    {
         D3DVERTEXELEMENT9 decl[MAX_FVF_DECL_SIZE];
         if (FAILED(D3DXDeclaratorFromFVF(fvf, decl))) return kInvalidCall;
         return CloneMesh(options, decl, device, cloneMesh);
     }
     HRESULT CloneMesh(DWORD options, const D3DVERTEXELEMENT9* declaration, LPDIRECT3DDEVICE9 device,
                       LPD3DXMESH* cloneMesh) override;
-    HRESULT GetVertexBuffer(LPDIRECT3DVERTEXBUFFER9* vertexBuffer) override {
+    HRESULT GetVertexBuffer(LPDIRECT3DVERTEXBUFFER9* vertexBuffer) override
+    {
         if (!vertexBuffer) return kInvalidCall;
         *vertexBuffer = mVB;
         if (!mVB) return kInvalidCall;
         mVB->AddRef();
         return S_OK;
     }
-    HRESULT GetIndexBuffer(LPDIRECT3DINDEXBUFFER9* indexBuffer) override {
+    HRESULT GetIndexBuffer(LPDIRECT3DINDEXBUFFER9* indexBuffer) override
+    {
         if (!indexBuffer) return kInvalidCall;
         *indexBuffer = mIB;
         if (!mIB) return kInvalidCall;
         mIB->AddRef();
         return S_OK;
     }
-    HRESULT LockVertexBuffer(DWORD, LPVOID* data) override {
+    HRESULT LockVertexBuffer(DWORD, LPVOID* data) override
+    {
         if (!data) return kInvalidCall;
         *data = mVertices.data();
         return S_OK;
     }
     HRESULT UnlockVertexBuffer() override { return mVB ? Upload(mVB, nullptr, mVertices) : S_OK; }
-    HRESULT LockIndexBuffer(DWORD, LPVOID* data) override {
+    HRESULT LockIndexBuffer(DWORD, LPVOID* data) override
+    {
         if (!data) return kInvalidCall;
         *data = mIndices.data();
         return S_OK;
     }
-    HRESULT UnlockIndexBuffer() override {
+    HRESULT UnlockIndexBuffer() override
+    {
         RebuildAttributeTable();
         return mIB ? Upload(nullptr, mIB, mIndices) : S_OK;
     }
-    HRESULT GetAttributeTable(D3DXATTRIBUTERANGE* table, DWORD* tableSize) override {
+    HRESULT GetAttributeTable(D3DXATTRIBUTERANGE* table, DWORD* tableSize) override
+    {
         if (!tableSize) return kInvalidCall;
         if (table) std::copy(mTable.begin(), mTable.end(), table);
         *tableSize = (DWORD)mTable.size();
         return S_OK;
     }
-    HRESULT GenerateAdjacency(FLOAT, DWORD* adjacency) override {
+    HRESULT GenerateAdjacency(FLOAT, DWORD* adjacency) override
+    {
         if (!adjacency) return kInvalidCall;
         const std::vector<DWORD> adj = LvComputeAdjacency(mIndices.data(), Is32Bit(), mNumFaces);
         std::copy(adj.begin(), adj.end(), adjacency);
@@ -113,30 +140,35 @@ public:
     }
     HRESULT UpdateSemantics(D3DVERTEXELEMENT9 declaration[MAX_FVF_DECL_SIZE]) override;
 
-    HRESULT LockAttributeBuffer(DWORD, DWORD** data) override {
+    HRESULT LockAttributeBuffer(DWORD, DWORD** data) override
+    {
         if (!data) return kInvalidCall;
         *data = mAttributes.data();
         return S_OK;
     }
-    HRESULT UnlockAttributeBuffer() override {
+    HRESULT UnlockAttributeBuffer() override
+    {
         RebuildAttributeTable();
         return S_OK;
     }
-    HRESULT SetAttributeTable(const D3DXATTRIBUTERANGE* table, DWORD tableSize) override {
+    HRESULT SetAttributeTable(const D3DXATTRIBUTERANGE* table, DWORD tableSize) override
+    {
         if (!table && tableSize) return kInvalidCall;
         mTable.assign(table, table + tableSize);
         return S_OK;
     }
 
 private:
-    ~Mesh() override {
+    ~Mesh() override
+    {
         ReleaseAndNull(mDeclObject);
         ReleaseAndNull(mVB);
         ReleaseAndNull(mIB);
         ReleaseAndNull(mDevice);
     }
     bool Is32Bit() const { return (mOptions & D3DXMESH_32BIT) != 0; }
-    DWORD Index(size_t i) const {
+    DWORD Index(size_t i) const
+    {
         if (Is32Bit()) {
             DWORD v;
             std::memcpy(&v, &mIndices[i * 4], 4);
@@ -161,7 +193,8 @@ private:
 };
 
 HRESULT Mesh::Init(DWORD numFaces, DWORD numVertices, DWORD options, const D3DVERTEXELEMENT9* decl,
-                   IDirect3DDevice9* device) {
+                   IDirect3DDevice9* device)
+{
     const UINT length = D3DXGetDeclLength(decl);
     mStride = D3DXGetDeclVertexSize(decl, 0);
     if (numFaces == 0 || numVertices == 0 || mStride == 0) return kInvalidCall;
@@ -179,16 +212,18 @@ HRESULT Mesh::Init(DWORD numFaces, DWORD numVertices, DWORD options, const D3DVE
     if (!device) return S_OK;
     mDevice = device;
     mDevice->AddRef();
-    HRESULT hr = device->CreateVertexBuffer((UINT)mVertices.size(), VertexUsage(options), mFVF, VertexPool(options), &mVB, nullptr);
+    HRESULT hr = device->CreateVertexBuffer((UINT)mVertices.size(), VertexUsage(options), mFVF, VertexPool(options),
+                                            &mVB, nullptr);
     if (FAILED(hr)) return hr;
-    hr = device->CreateIndexBuffer((UINT)mIndices.size(), IndexUsage(options), Is32Bit() ? D3DFMT_INDEX32 : D3DFMT_INDEX16,
-                                   IndexPool(options), &mIB, nullptr);
+    hr = device->CreateIndexBuffer((UINT)mIndices.size(), IndexUsage(options),
+                                   Is32Bit() ? D3DFMT_INDEX32 : D3DFMT_INDEX16, IndexPool(options), &mIB, nullptr);
     return hr;
 }
 
 // Runs of equal attributes in face order, each with the span of vertices its
 // faces use.
-void Mesh::RebuildAttributeTable() {
+void Mesh::RebuildAttributeTable()
+{
     mTable.clear();
     for (DWORD f = 0; f < mNumFaces; ++f) {
         DWORD lo = 0xFFFFFFFFu, hi = 0;
@@ -209,7 +244,8 @@ void Mesh::RebuildAttributeTable() {
     }
 }
 
-HRESULT Mesh::DrawSubset(DWORD attribId) {
+HRESULT Mesh::DrawSubset(DWORD attribId)
+{
     if (!mDevice || !mVB || !mIB) return kInvalidCall;
     if (!mDeclObject) {
         const HRESULT hr = mDevice->CreateVertexDeclaration(mDecl, &mDeclObject);
@@ -229,7 +265,8 @@ HRESULT Mesh::DrawSubset(DWORD attribId) {
 }
 
 HRESULT Mesh::CloneMesh(DWORD options, const D3DVERTEXELEMENT9* declaration, LPDIRECT3DDEVICE9 device,
-                        LPD3DXMESH* cloneMesh) {
+                        LPD3DXMESH* cloneMesh)
+{
     if (!declaration || !cloneMesh) return kInvalidCall;
     *cloneMesh = nullptr;
     ID3DXMesh* out = nullptr;
@@ -241,15 +278,18 @@ HRESULT Mesh::CloneMesh(DWORD options, const D3DVERTEXELEMENT9* declaration, LPD
     for (DWORD v = 0; v < mNumVertices; ++v) identity[v] = v;
     BYTE* dst = nullptr;
     out->LockVertexBuffer(0, (LPVOID*)&dst);
-    LvCopyVertices(mDecl, mStride, mVertices.data(), dstDecl, out->GetNumBytesPerVertex(), dst, identity.data(), mNumVertices);
+    LvCopyVertices(mDecl, mStride, mVertices.data(), dstDecl, out->GetNumBytesPerVertex(), dst, identity.data(),
+                   mNumVertices);
     hr = out->UnlockVertexBuffer();
     void* idx = nullptr;
     out->LockIndexBuffer(0, &idx);
     const bool dst32 = (options & D3DXMESH_32BIT) != 0;
     for (size_t i = 0; i < (size_t)mNumFaces * 3; ++i) {
         const DWORD v = Index(i);
-        if (dst32) static_cast<DWORD*>(idx)[i] = v;
-        else static_cast<WORD*>(idx)[i] = (WORD)v;
+        if (dst32)
+            static_cast<DWORD*>(idx)[i] = v;
+        else
+            static_cast<WORD*>(idx)[i] = (WORD)v;
     }
     DWORD* attributes = nullptr;
     out->LockAttributeBuffer(0, &attributes);
@@ -264,7 +304,8 @@ HRESULT Mesh::CloneMesh(DWORD options, const D3DVERTEXELEMENT9* declaration, LPD
     return S_OK;
 }
 
-HRESULT Mesh::UpdateSemantics(D3DVERTEXELEMENT9 declaration[MAX_FVF_DECL_SIZE]) {
+HRESULT Mesh::UpdateSemantics(D3DVERTEXELEMENT9 declaration[MAX_FVF_DECL_SIZE])
+{
     if (!declaration || D3DXGetDeclVertexSize(declaration, 0) != mStride) return kInvalidCall;
     const UINT length = D3DXGetDeclLength(declaration);
     std::memcpy(mDecl, declaration, sizeof(D3DVERTEXELEMENT9) * length);
@@ -274,10 +315,11 @@ HRESULT Mesh::UpdateSemantics(D3DVERTEXELEMENT9 declaration[MAX_FVF_DECL_SIZE]) 
     return S_OK;
 }
 
-}  // namespace
+} // namespace
 
 HRESULT D3DXCreateMesh(DWORD numFaces, DWORD numVertices, DWORD options, const D3DVERTEXELEMENT9* declaration,
-                       LPDIRECT3DDEVICE9 device, LPD3DXMESH* mesh) {
+                       LPDIRECT3DDEVICE9 device, LPD3DXMESH* mesh)
+{
     if (!declaration || !mesh) return kInvalidCall;
     *mesh = nullptr;
     Mesh* m = new (std::nothrow) Mesh();
@@ -292,7 +334,8 @@ HRESULT D3DXCreateMesh(DWORD numFaces, DWORD numVertices, DWORD options, const D
 }
 
 HRESULT D3DXCreateMeshFVF(DWORD numFaces, DWORD numVertices, DWORD options, DWORD fvf, LPDIRECT3DDEVICE9 device,
-                          LPD3DXMESH* mesh) {
+                          LPD3DXMESH* mesh)
+{
     D3DVERTEXELEMENT9 decl[MAX_FVF_DECL_SIZE];
     if (FAILED(D3DXDeclaratorFromFVF(fvf, decl))) return kInvalidCall;
     return D3DXCreateMesh(numFaces, numVertices, options, decl, device, mesh);

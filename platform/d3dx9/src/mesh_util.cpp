@@ -4,7 +4,8 @@
 #include <cstring>
 #include <unordered_map>
 
-int LvFindElement(const D3DVERTEXELEMENT9* decl, BYTE usage, BYTE usageIndex, BYTE* type) {
+int LvFindElement(const D3DVERTEXELEMENT9* decl, BYTE usage, BYTE usageIndex, BYTE* type)
+{
     for (UINT i = 0, n = D3DXGetDeclLength(decl); i < n; ++i) {
         if (decl[i].Stream == 0 && decl[i].Usage == usage && decl[i].UsageIndex == usageIndex) {
             if (type) *type = decl[i].Type;
@@ -16,20 +17,29 @@ int LvFindElement(const D3DVERTEXELEMENT9* decl, BYTE usage, BYTE usageIndex, BY
 
 namespace {
 
-UINT FloatCount(BYTE type) { return type <= D3DDECLTYPE_FLOAT4 ? (UINT)type + 1 : 0; }
-UINT ElementSize(BYTE type) {
+UINT FloatCount(BYTE type)
+{
+    return type <= D3DDECLTYPE_FLOAT4 ? (UINT)type + 1 : 0;
+}
+UINT ElementSize(BYTE type)
+{
     if (type <= D3DDECLTYPE_FLOAT4) return 4 * ((UINT)type + 1);
     switch (type) {
-    case D3DDECLTYPE_SHORT4: case D3DDECLTYPE_SHORT4N: case D3DDECLTYPE_USHORT4N: case D3DDECLTYPE_FLOAT16_4: return 8;
-    default: return 4;
+    case D3DDECLTYPE_SHORT4:
+    case D3DDECLTYPE_SHORT4N:
+    case D3DDECLTYPE_USHORT4N:
+    case D3DDECLTYPE_FLOAT16_4:
+        return 8;
+    default:
+        return 4;
     }
 }
 
-}  // namespace
+} // namespace
 
-void LvCopyVertices(const D3DVERTEXELEMENT9* srcDecl, UINT srcStride, const BYTE* src,
-                    const D3DVERTEXELEMENT9* dstDecl, UINT dstStride, BYTE* dst,
-                    const DWORD* vertexMap, DWORD numVertices) {
+void LvCopyVertices(const D3DVERTEXELEMENT9* srcDecl, UINT srcStride, const BYTE* src, const D3DVERTEXELEMENT9* dstDecl,
+                    UINT dstStride, BYTE* dst, const DWORD* vertexMap, DWORD numVertices)
+{
     std::memset(dst, 0, (size_t)dstStride * numVertices);
     for (UINT e = 0, n = D3DXGetDeclLength(dstDecl); e < n; ++e) {
         const D3DVERTEXELEMENT9& d = dstDecl[e];
@@ -38,15 +48,19 @@ void LvCopyVertices(const D3DVERTEXELEMENT9* srcDecl, UINT srcStride, const BYTE
         if (srcOffset < 0) continue;
         const UINT srcFloats = FloatCount(srcType), dstFloats = FloatCount(d.Type);
         size_t bytes = 0;
-        if (srcFloats && dstFloats) bytes = 4 * (srcFloats < dstFloats ? srcFloats : dstFloats);
-        else if (srcType == d.Type) bytes = ElementSize(d.Type);
+        if (srcFloats && dstFloats)
+            bytes = 4 * (srcFloats < dstFloats ? srcFloats : dstFloats);
+        else if (srcType == d.Type)
+            bytes = ElementSize(d.Type);
         if (bytes == 0) continue;
         for (DWORD v = 0; v < numVertices; ++v)
-            std::memcpy(dst + (size_t)v * dstStride + d.Offset, src + (size_t)vertexMap[v] * srcStride + srcOffset, bytes);
+            std::memcpy(dst + (size_t)v * dstStride + d.Offset, src + (size_t)vertexMap[v] * srcStride + srcOffset,
+                        bytes);
     }
 }
 
-std::vector<DWORD> LvComputeAdjacency(const void* indices, bool indices32, DWORD numFaces) {
+std::vector<DWORD> LvComputeAdjacency(const void* indices, bool indices32, DWORD numFaces)
+{
     auto index = [&](size_t i) -> DWORD {
         return indices32 ? static_cast<const DWORD*>(indices)[i] : static_cast<const WORD*>(indices)[i];
     };
@@ -65,8 +79,9 @@ std::vector<DWORD> LvComputeAdjacency(const void* indices, bool indices32, DWORD
     return adjacency;
 }
 
-HRESULT D3DXComputeNormals(LPD3DXBASEMESH mesh, const DWORD* adjacency) {
-    (void)adjacency;  // faces share normals through shared vertices only
+HRESULT D3DXComputeNormals(LPD3DXBASEMESH mesh, const DWORD* adjacency)
+{
+    (void)adjacency; // faces share normals through shared vertices only
     if (!mesh) return D3DERR_INVALIDCALL;
     D3DVERTEXELEMENT9 decl[MAX_FVF_DECL_SIZE];
     mesh->GetDeclaration(decl);
@@ -76,7 +91,8 @@ HRESULT D3DXComputeNormals(LPD3DXBASEMESH mesh, const DWORD* adjacency) {
     if (pos < 0 || nrm < 0 || posType < D3DDECLTYPE_FLOAT3 || posType > D3DDECLTYPE_FLOAT4 ||
         normalType != D3DDECLTYPE_FLOAT3)
         return D3DERR_INVALIDCALL;
-    const DWORD stride = mesh->GetNumBytesPerVertex(), numVertices = mesh->GetNumVertices(), numFaces = mesh->GetNumFaces();
+    const DWORD stride = mesh->GetNumBytesPerVertex(), numVertices = mesh->GetNumVertices(),
+                numFaces = mesh->GetNumFaces();
     BYTE* vertices = nullptr;
     void* indices = nullptr;
     if (FAILED(mesh->LockVertexBuffer(0, (LPVOID*)&vertices))) return D3DERR_INVALIDCALL;
@@ -94,11 +110,12 @@ HRESULT D3DXComputeNormals(LPD3DXBASEMESH mesh, const DWORD* adjacency) {
     for (DWORD f = 0; f < numFaces; ++f) {
         DWORD v[3];
         for (int k = 0; k < 3; ++k)
-            v[k] = indices32 ? static_cast<const DWORD*>(indices)[f * 3 + k] : static_cast<const WORD*>(indices)[f * 3 + k];
+            v[k] = indices32 ? static_cast<const DWORD*>(indices)[f * 3 + k]
+                             : static_cast<const WORD*>(indices)[f * 3 + k];
         if (v[0] >= numVertices || v[1] >= numVertices || v[2] >= numVertices) continue;
         const D3DXVECTOR3 a = position(v[0]), e1 = position(v[1]) - a, e2 = position(v[2]) - a;
         D3DXVECTOR3 n;
-        D3DXVec3Cross(&n, &e1, &e2);  // length is twice the area: larger faces count more
+        D3DXVec3Cross(&n, &e1, &e2); // length is twice the area: larger faces count more
         for (DWORD i : v) sums[i] += n;
     }
     for (DWORD v = 0; v < numVertices; ++v) {

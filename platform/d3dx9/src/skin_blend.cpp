@@ -16,19 +16,22 @@ const DWORD kMaxPaletteSize = 65536;
 const DWORD kMaxAddressableEntries = 256;
 const DWORD kNoBone = 0xFFFFFFFFu;
 
-struct Influence {
+struct Influence
+{
     DWORD bone;
     float weight;
 };
 
-struct VertexInfluences {
+struct VertexInfluences
+{
     Influence slots[kMaxInfluences];
     DWORD count = 0;
 };
 
 // Every vertex's influences, largest weight first. A vertex with more than
 // four keeps the four largest, rescaled so its weights still sum as before.
-std::vector<VertexInfluences> GatherInfluences(const std::vector<LvBone>& bones, DWORD numVertices) {
+std::vector<VertexInfluences> GatherInfluences(const std::vector<LvBone>& bones, DWORD numVertices)
+{
     std::vector<std::vector<Influence>> all(numVertices);
     for (DWORD b = 0; b < bones.size(); ++b)
         for (size_t i = 0; i < bones[b].vertices.size(); ++i)
@@ -36,7 +39,8 @@ std::vector<VertexInfluences> GatherInfluences(const std::vector<LvBone>& bones,
     std::vector<VertexInfluences> out(numVertices);
     for (DWORD v = 0; v < numVertices; ++v) {
         std::vector<Influence>& list = all[v];
-        std::stable_sort(list.begin(), list.end(), [](const Influence& a, const Influence& b) { return a.weight > b.weight; });
+        std::stable_sort(list.begin(), list.end(),
+                         [](const Influence& a, const Influence& b) { return a.weight > b.weight; });
         float total = 0.0f, kept = 0.0f;
         for (const Influence& in : list) total += in.weight;
         out[v].count = (DWORD)std::min<size_t>(list.size(), kMaxInfluences);
@@ -50,13 +54,15 @@ std::vector<VertexInfluences> GatherInfluences(const std::vector<LvBone>& bones,
     return out;
 }
 
-struct Group {
+struct Group
+{
     DWORD attribute = 0;
     std::vector<DWORD> faces;
-    std::vector<DWORD> bones;  // sorted
+    std::vector<DWORD> bones; // sorted
 };
 
-std::vector<DWORD> Union(const std::vector<DWORD>& a, const std::vector<DWORD>& b) {
+std::vector<DWORD> Union(const std::vector<DWORD>& a, const std::vector<DWORD>& b)
+{
     std::vector<DWORD> out;
     std::set_union(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(out));
     return out;
@@ -65,7 +71,8 @@ std::vector<DWORD> Union(const std::vector<DWORD>& a, const std::vector<DWORD>& 
 // Faces grouped by attribute in ascending order, each attribute's faces in
 // order, a new group whenever the next face's bones would overflow the palette.
 bool GroupFaces(const std::vector<DWORD>& indices, const std::vector<DWORD>& attributes,
-                const std::vector<VertexInfluences>& influences, DWORD paletteSize, std::vector<Group>* groups) {
+                const std::vector<VertexInfluences>& influences, DWORD paletteSize, std::vector<Group>* groups)
+{
     std::vector<DWORD> order(attributes.size());
     for (DWORD f = 0; f < order.size(); ++f) order[f] = f;
     std::stable_sort(order.begin(), order.end(), [&](DWORD a, DWORD b) { return attributes[a] < attributes[b]; });
@@ -90,7 +97,8 @@ bool GroupFaces(const std::vector<DWORD>& indices, const std::vector<DWORD>& att
     return true;
 }
 
-struct SourceMesh {
+struct SourceMesh
+{
     std::vector<DWORD> indices;
     std::vector<DWORD> attributes;
     D3DVERTEXELEMENT9 decl[MAX_FVF_DECL_SIZE];
@@ -98,7 +106,8 @@ struct SourceMesh {
     const BYTE* vertices = nullptr;
 };
 
-bool ReadSource(ID3DXMesh* mesh, SourceMesh* src) {
+bool ReadSource(ID3DXMesh* mesh, SourceMesh* src)
+{
     const DWORD numFaces = mesh->GetNumFaces();
     void* idx = nullptr;
     DWORD* attr = nullptr;
@@ -117,7 +126,8 @@ bool ReadSource(ID3DXMesh* mesh, SourceMesh* src) {
     return SUCCEEDED(mesh->LockVertexBuffer(0, (LPVOID*)&src->vertices));
 }
 
-void WriteBlendData(BYTE* vertex, DWORD maxInfl, const VertexInfluences& vi, const std::vector<DWORD>& palette) {
+void WriteBlendData(BYTE* vertex, DWORD maxInfl, const VertexInfluences& vi, const std::vector<DWORD>& palette)
+{
     float weights[kMaxInfluences] = {0, 0, 0, 0};
     BYTE slots[4] = {0, 0, 0, 0};
     for (DWORD i = 0; i < vi.count; ++i) {
@@ -130,7 +140,8 @@ void WriteBlendData(BYTE* vertex, DWORD maxInfl, const VertexInfluences& vi, con
 }
 
 HRESULT MakeCombinationTable(const std::vector<Group>& groups, const std::vector<D3DXATTRIBUTERANGE>& ranges,
-                             DWORD paletteSize, ID3DXBuffer** table) {
+                             DWORD paletteSize, ID3DXBuffer** table)
+{
     const size_t headerBytes = groups.size() * sizeof(D3DXBONECOMBINATION);
     HRESULT hr = D3DXCreateBuffer((DWORD)(headerBytes + groups.size() * paletteSize * sizeof(DWORD)), table);
     if (FAILED(hr)) return hr;
@@ -138,19 +149,21 @@ HRESULT MakeCombinationTable(const std::vector<Group>& groups, const std::vector
     D3DXBONECOMBINATION* combos = reinterpret_cast<D3DXBONECOMBINATION*>(base);
     DWORD* ids = reinterpret_cast<DWORD*>(base + headerBytes);
     for (size_t g = 0; g < groups.size(); ++g) {
-        combos[g] = D3DXBONECOMBINATION{groups[g].attribute, ranges[g].FaceStart, ranges[g].FaceCount,
+        combos[g] = D3DXBONECOMBINATION{groups[g].attribute,   ranges[g].FaceStart,   ranges[g].FaceCount,
                                         ranges[g].VertexStart, ranges[g].VertexCount, ids + g * paletteSize};
-        for (DWORD i = 0; i < paletteSize; ++i) combos[g].BoneId[i] = i < groups[g].bones.size() ? groups[g].bones[i] : kNoBone;
+        for (DWORD i = 0; i < paletteSize; ++i)
+            combos[g].BoneId[i] = i < groups[g].bones.size() ? groups[g].bones[i] : kNoBone;
     }
     return S_OK;
 }
 
-}  // namespace
+} // namespace
 
 HRESULT LvSkinInfo::ConvertToIndexedBlendedMesh(LPD3DXMESH mesh, DWORD options, DWORD paletteSize, const DWORD*,
                                                 LPDWORD adjacencyOut, DWORD* faceRemap, LPD3DXBUFFER* vertexRemap,
                                                 DWORD* maxVertexInfluences, DWORD* numBoneCombinations,
-                                                LPD3DXBUFFER* boneCombinationTable, LPD3DXMESH* newMesh) {
+                                                LPD3DXBUFFER* boneCombinationTable, LPD3DXMESH* newMesh)
+{
     if (!mesh || !newMesh || paletteSize == 0 || paletteSize > kMaxPaletteSize) return D3DERR_INVALIDCALL;
     if (mesh->GetNumVertices() != mNumVertices || mesh->GetFVF() == 0) return D3DERR_INVALIDCALL;
     *newMesh = nullptr;
@@ -162,8 +175,8 @@ HRESULT LvSkinInfo::ConvertToIndexedBlendedMesh(LPD3DXMESH mesh, DWORD options, 
     SourceMesh src;
     std::vector<Group> groups;
     if (!ReadSource(mesh, &src)) return D3DERR_INVALIDCALL;
-    const bool grouped = GroupFaces(src.indices, src.attributes, influences,
-                                    std::min(paletteSize, kMaxAddressableEntries), &groups);
+    const bool grouped =
+        GroupFaces(src.indices, src.attributes, influences, std::min(paletteSize, kMaxAddressableEntries), &groups);
     // Each group gets its own copy of the vertices it uses, in ascending order.
     std::vector<DWORD> vertexMap, newIndices, newFaceMap, newAttributes, slotOfVertex(mNumVertices, kNoBone);
     std::vector<DWORD> vertexGroup;
@@ -184,7 +197,7 @@ HRESULT LvSkinInfo::ConvertToIndexedBlendedMesh(LPD3DXMESH mesh, DWORD options, 
             newAttributes.push_back(g);
         }
     }
-    const DWORD posBits = D3DFVF_XYZB1 + 2 * (maxInfl - 1);  // XYZB1 for one influence, up to XYZB4
+    const DWORD posBits = D3DFVF_XYZB1 + 2 * (maxInfl - 1); // XYZB1 for one influence, up to XYZB4
     const DWORD fvf = (mesh->GetFVF() & ~(D3DFVF_POSITION_MASK | D3DFVF_LASTBETA_UBYTE4 | D3DFVF_LASTBETA_D3DCOLOR)) |
                       posBits | D3DFVF_LASTBETA_UBYTE4;
     IDirect3DDevice9* device = nullptr;
@@ -210,8 +223,10 @@ HRESULT LvSkinInfo::ConvertToIndexedBlendedMesh(LPD3DXMESH mesh, DWORD options, 
     void* idx = nullptr;
     out->LockIndexBuffer(0, &idx);
     for (size_t i = 0; i < newIndices.size(); ++i) {
-        if (options & D3DXMESH_32BIT) static_cast<DWORD*>(idx)[i] = newIndices[i];
-        else static_cast<WORD*>(idx)[i] = (WORD)newIndices[i];
+        if (options & D3DXMESH_32BIT)
+            static_cast<DWORD*>(idx)[i] = newIndices[i];
+        else
+            static_cast<WORD*>(idx)[i] = (WORD)newIndices[i];
     }
     DWORD* attr = nullptr;
     out->LockAttributeBuffer(0, &attr);
@@ -224,12 +239,14 @@ HRESULT LvSkinInfo::ConvertToIndexedBlendedMesh(LPD3DXMESH mesh, DWORD options, 
     out->GetAttributeTable(nullptr, &rangeCount);
     if (SUCCEEDED(hr) && rangeCount != groups.size()) hr = E_FAIL;
     if (SUCCEEDED(hr)) out->GetAttributeTable(ranges.data(), &rangeCount);
-    if (SUCCEEDED(hr) && boneCombinationTable) hr = MakeCombinationTable(groups, ranges, paletteSize, boneCombinationTable);
+    if (SUCCEEDED(hr) && boneCombinationTable)
+        hr = MakeCombinationTable(groups, ranges, paletteSize, boneCombinationTable);
     if (SUCCEEDED(hr) && vertexRemap && SUCCEEDED(hr = D3DXCreateBuffer((DWORD)(vertexMap.size() * 4), vertexRemap)))
         std::memcpy((*vertexRemap)->GetBufferPointer(), vertexMap.data(), vertexMap.size() * 4);
     if (FAILED(hr)) {
         out->Release();
-        if (boneCombinationTable && *boneCombinationTable) (*boneCombinationTable)->Release(), *boneCombinationTable = nullptr;
+        if (boneCombinationTable && *boneCombinationTable)
+            (*boneCombinationTable)->Release(), *boneCombinationTable = nullptr;
         return hr;
     }
     if (faceRemap) std::copy(newFaceMap.begin(), newFaceMap.end(), faceRemap);

@@ -6,30 +6,36 @@
 #include <algorithm>
 #include <new>
 
-LvSkinInfo::LvSkinInfo(DWORD numVertices, DWORD fvf, DWORD numBones) : mNumVertices(numVertices), mFVF(fvf), mBones(numBones) {
+LvSkinInfo::LvSkinInfo(DWORD numVertices, DWORD fvf, DWORD numBones)
+    : mNumVertices(numVertices), mFVF(fvf), mBones(numBones)
+{
     for (LvBone& b : mBones) D3DXMatrixIdentity(&b.offset);
 }
 
-HRESULT LvSkinInfo::SetBoneName(DWORD bone, LPCSTR name) {
+HRESULT LvSkinInfo::SetBoneName(DWORD bone, LPCSTR name)
+{
     if (bone >= mBones.size() || !name) return D3DERR_INVALIDCALL;
     mBones[bone].name = name;
     return S_OK;
 }
 
-HRESULT LvSkinInfo::SetBoneOffsetMatrix(DWORD bone, const D3DXMATRIX* offset) {
+HRESULT LvSkinInfo::SetBoneOffsetMatrix(DWORD bone, const D3DXMATRIX* offset)
+{
     if (bone >= mBones.size() || !offset) return D3DERR_INVALIDCALL;
     mBones[bone].offset = *offset;
     return S_OK;
 }
 
-HRESULT LvSkinInfo::GetBoneInfluence(DWORD bone, DWORD* vertices, FLOAT* weights) {
+HRESULT LvSkinInfo::GetBoneInfluence(DWORD bone, DWORD* vertices, FLOAT* weights)
+{
     if (bone >= mBones.size() || !vertices || !weights) return D3DERR_INVALIDCALL;
     std::copy(mBones[bone].vertices.begin(), mBones[bone].vertices.end(), vertices);
     std::copy(mBones[bone].weights.begin(), mBones[bone].weights.end(), weights);
     return S_OK;
 }
 
-HRESULT LvSkinInfo::SetBoneInfluence(DWORD bone, DWORD numInfluences, const DWORD* vertices, const FLOAT* weights) {
+HRESULT LvSkinInfo::SetBoneInfluence(DWORD bone, DWORD numInfluences, const DWORD* vertices, const FLOAT* weights)
+{
     if (bone >= mBones.size() || (numInfluences && (!vertices || !weights))) return D3DERR_INVALIDCALL;
     for (DWORD i = 0; i < numInfluences; ++i)
         if (vertices[i] >= mNumVertices) return D3DERR_INVALIDCALL;
@@ -38,7 +44,8 @@ HRESULT LvSkinInfo::SetBoneInfluence(DWORD bone, DWORD numInfluences, const DWOR
     return S_OK;
 }
 
-HRESULT LvSkinInfo::GetMaxVertexInfluences(DWORD* maxVertexInfluences) {
+HRESULT LvSkinInfo::GetMaxVertexInfluences(DWORD* maxVertexInfluences)
+{
     if (!maxVertexInfluences) return D3DERR_INVALIDCALL;
     std::vector<DWORD> counts(mNumVertices, 0);
     for (const LvBone& b : mBones)
@@ -47,13 +54,15 @@ HRESULT LvSkinInfo::GetMaxVertexInfluences(DWORD* maxVertexInfluences) {
     return S_OK;
 }
 
-HRESULT D3DXCreateSkinInfoFVF(DWORD numVertices, DWORD fvf, DWORD numBones, LPD3DXSKININFO* skinInfo) {
+HRESULT D3DXCreateSkinInfoFVF(DWORD numVertices, DWORD fvf, DWORD numBones, LPD3DXSKININFO* skinInfo)
+{
     if (!skinInfo) return D3DERR_INVALIDCALL;
     *skinInfo = new (std::nothrow) LvSkinInfo(numVertices, fvf, numBones);
     return *skinInfo ? S_OK : E_OUTOFMEMORY;
 }
 
-HRESULT LvCreateSkinInfo(const XMeshData& data, ID3DXSkinInfo** skin) {
+HRESULT LvCreateSkinInfo(const XMeshData& data, ID3DXSkinInfo** skin)
+{
     *skin = nullptr;
     if (data.bones.empty()) return S_OK;
     HRESULT hr = D3DXCreateSkinInfoFVF((DWORD)data.positions.size(), D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1,

@@ -9,7 +9,7 @@ namespace lvtex {
 
 namespace {
 
-constexpr uint32_t kMagic = 0x20534444u;  // "DDS "
+constexpr uint32_t kMagic = 0x20534444u; // "DDS "
 constexpr uint32_t kHeaderSize = 124;
 constexpr uint32_t kPitchFlag = 0x8;
 constexpr uint32_t kFormatAlphaPixels = 0x1;
@@ -95,7 +95,7 @@ bool DecodeDds(const std::vector<uint8_t>& bytes, Image& image, std::string& rea
         const uint8_t* in = data + row * rowBytes;
         for (unsigned x = 0; x < width; ++x, in += pixelBytes, out += 4) {
             uint32_t pixel = 0;
-            std::memcpy(&pixel, in, pixelBytes);  // little-endian files on a little-endian machine
+            std::memcpy(&pixel, in, pixelBytes); // little-endian files on a little-endian machine
             if (alphaOnly) {
                 out[0] = out[1] = out[2] = 0;
                 out[3] = Channel(pixel, aMask ? aMask : 0xFFu, 255);

@@ -7,10 +7,11 @@
 
 namespace lvtex {
 
-struct Image {
+struct Image
+{
     unsigned width = 0;
     unsigned height = 0;
-    unsigned depth = 1;    // slices of a volume
+    unsigned depth = 1; // slices of a volume
     std::vector<uint8_t> rgba;
 };
 

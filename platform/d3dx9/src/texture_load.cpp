@@ -112,7 +112,7 @@ HRESULT CreateFromFile(IDirect3DDevice9* device, const std::wstring& name, UINT 
     if (!device) return D3DERR_INVALIDCALL;
     Image image;
     if (!Load(name, image)) return D3DXERR_INVALIDDATA;
-    image.depth = 1;  // a volume gives its first slice; the rest of the pixels are past the rows used
+    image.depth = 1; // a volume gives its first slice; the rest of the pixels are past the rows used
     if (info) {
         *info = {};
         info->Width = image.width;
@@ -186,8 +186,7 @@ HRESULT D3DXCreateTextureFromFileExW(IDirect3DDevice9* device, LPCWSTR fileName,
                                  texture);
 }
 
-HRESULT D3DXCreateVolumeTextureFromFileW(IDirect3DDevice9* device, LPCWSTR fileName,
-                                         IDirect3DVolumeTexture9** texture)
+HRESULT D3DXCreateVolumeTextureFromFileW(IDirect3DDevice9* device, LPCWSTR fileName, IDirect3DVolumeTexture9** texture)
 {
     if (!texture) return D3DERR_INVALIDCALL;
     *texture = nullptr;

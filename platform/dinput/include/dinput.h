@@ -37,7 +37,8 @@ extern const GUID IID_IDirectInput8A;
 
 // Data formats are identified by address only; the layout they describe is fixed
 // per device (the 256-byte keyboard array, DIMOUSESTATE2).
-struct DIDATAFORMAT {
+struct DIDATAFORMAT
+{
     DWORD dwSize;
     DWORD dwDataSize;
 };
@@ -47,7 +48,8 @@ extern const DIDATAFORMAT c_dfDIMouse2;
 
 // The extended mouse state: motion since the last read, wheel at 120 per notch,
 // buttons left, right, middle, X1, X2 (bit 0x80 = down).
-struct DIMOUSESTATE2 {
+struct DIMOUSESTATE2
+{
     LONG lX;
     LONG lY;
     LONG lZ;
@@ -55,7 +57,8 @@ struct DIMOUSESTATE2 {
 };
 static_assert(sizeof(DIMOUSESTATE2) == 20, "DIMOUSESTATE2 must keep its Windows size");
 
-struct IDirectInputDevice8W : public IUnknown {
+struct IDirectInputDevice8W : public IUnknown
+{
     virtual HRESULT SetDataFormat(LPCDIDATAFORMAT format) = 0;
     virtual HRESULT SetCooperativeLevel(HWND window, DWORD flags) = 0;
     virtual HRESULT Acquire() = 0;
@@ -66,7 +69,8 @@ typedef IDirectInputDevice8W IDirectInputDevice8;
 typedef IDirectInputDevice8W* LPDIRECTINPUTDEVICE8W;
 typedef IDirectInputDevice8W* LPDIRECTINPUTDEVICE8;
 
-struct IDirectInput8W : public IUnknown {
+struct IDirectInput8W : public IUnknown
+{
     virtual HRESULT CreateDevice(REFGUID device, LPDIRECTINPUTDEVICE8W* out, LPUNKNOWN outer) = 0;
 };
 typedef IDirectInput8W IDirectInput8;

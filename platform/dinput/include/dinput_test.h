@@ -24,4 +24,4 @@ int DikFromScancode(int sdlScancode);
 // Whether the mouse is currently in relative (exclusive) mode with a hidden cursor.
 bool MouseIsExclusive();
 
-}  // namespace TestInput
+} // namespace TestInput

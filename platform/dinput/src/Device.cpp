@@ -8,20 +8,24 @@
 
 namespace dinput {
 
-Device::Device(DeviceKind kind) : kind(kind) {
+Device::Device(DeviceKind kind) : kind(kind)
+{
     RegisterDevice(this);
     AttachToSdl();
 }
 
-Device::~Device() {
+Device::~Device()
+{
     UnregisterDevice(this);
 }
 
-ULONG Device::AddRef() {
+ULONG Device::AddRef()
+{
     return ++refs;
 }
 
-ULONG Device::Release() {
+ULONG Device::Release()
+{
     const ULONG left = --refs;
     if (left == 0) {
         Unacquire();
@@ -30,15 +34,18 @@ ULONG Device::Release() {
     return left;
 }
 
-DWORD Device::StateSize() const {
+DWORD Device::StateSize() const
+{
     return kind == DeviceKind::Keyboard ? 256u : static_cast<DWORD>(sizeof(DIMOUSESTATE2));
 }
 
-bool Device::IsExclusiveMouse() const {
+bool Device::IsExclusiveMouse() const
+{
     return kind == DeviceKind::Mouse && (cooperation & DISCL_EXCLUSIVE) != 0;
 }
 
-HRESULT Device::SetDataFormat(LPCDIDATAFORMAT format) {
+HRESULT Device::SetDataFormat(LPCDIDATAFORMAT format)
+{
     if (acquired) {
         return DIERR_ACQUIRED;
     }
@@ -50,7 +57,8 @@ HRESULT Device::SetDataFormat(LPCDIDATAFORMAT format) {
     return DI_OK;
 }
 
-HRESULT Device::SetCooperativeLevel(HWND window, DWORD flags) {
+HRESULT Device::SetCooperativeLevel(HWND window, DWORD flags)
+{
     if (acquired) {
         return DIERR_ACQUIRED;
     }
@@ -65,7 +73,8 @@ HRESULT Device::SetCooperativeLevel(HWND window, DWORD flags) {
     return DI_OK;
 }
 
-HRESULT Device::Acquire() {
+HRESULT Device::Acquire()
+{
     AttachToSdl();
     if (!hasFormat) {
         return DIERR_INVALIDPARAM;
@@ -85,14 +94,16 @@ HRESULT Device::Acquire() {
     return DI_OK;
 }
 
-void Device::DropAcquisition() {
+void Device::DropAcquisition()
+{
     acquired = false;
     if (kind == DeviceKind::Mouse) {
         SetMouseExclusive(this, false);
     }
 }
 
-HRESULT Device::Unacquire() {
+HRESULT Device::Unacquire()
+{
     lost = false;
     if (!acquired) {
         return DI_NOEFFECT;
@@ -101,14 +112,16 @@ HRESULT Device::Unacquire() {
     return DI_OK;
 }
 
-void Device::OnFocusLost() {
+void Device::OnFocusLost()
+{
     if (acquired && (cooperation & DISCL_FOREGROUND)) {
         DropAcquisition();
         lost = true;
     }
 }
 
-HRESULT Device::GetDeviceState(DWORD size, LPVOID data) {
+HRESULT Device::GetDeviceState(DWORD size, LPVOID data)
+{
     if (!data || size != StateSize()) {
         return DIERR_INVALIDPARAM;
     }
@@ -133,4 +146,4 @@ HRESULT Device::GetDeviceState(DWORD size, LPVOID data) {
     return DI_OK;
 }
 
-}  // namespace dinput
+} // namespace dinput

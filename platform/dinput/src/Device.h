@@ -9,7 +9,8 @@ namespace dinput {
 
 enum class DeviceKind { Keyboard, Mouse };
 
-class Device final : public IDirectInputDevice8W {
+class Device final : public IDirectInputDevice8W
+{
 public:
     explicit Device(DeviceKind kind);
 
@@ -39,4 +40,4 @@ private:
     bool lost = false;
 };
 
-}  // namespace dinput
+} // namespace dinput

@@ -15,15 +15,18 @@ const DIDATAFORMAT c_dfDIMouse2 = {sizeof(DIDATAFORMAT), sizeof(DIMOUSESTATE2)};
 namespace dinput {
 namespace {
 
-bool SameGuid(const GUID& a, const GUID& b) {
+bool SameGuid(const GUID& a, const GUID& b)
+{
     return std::memcmp(&a, &b, sizeof(GUID)) == 0;
 }
 
-class DirectInput final : public IDirectInput8W {
+class DirectInput final : public IDirectInput8W
+{
 public:
     ULONG AddRef() override { return ++refs; }
 
-    ULONG Release() override {
+    ULONG Release() override
+    {
         const ULONG left = --refs;
         if (left == 0) {
             delete this;
@@ -31,7 +34,8 @@ public:
         return left;
     }
 
-    HRESULT CreateDevice(REFGUID guid, LPDIRECTINPUTDEVICE8W* out, LPUNKNOWN outer) override {
+    HRESULT CreateDevice(REFGUID guid, LPDIRECTINPUTDEVICE8W* out, LPUNKNOWN outer) override
+    {
         if (!out) {
             return DIERR_INVALIDPARAM;
         }
@@ -54,10 +58,11 @@ private:
     std::atomic<ULONG> refs{1};
 };
 
-}  // namespace
-}  // namespace dinput
+} // namespace
+} // namespace dinput
 
-HRESULT DirectInput8Create(HINSTANCE instance, DWORD version, REFIID iid, LPVOID* out, LPUNKNOWN outer) {
+HRESULT DirectInput8Create(HINSTANCE instance, DWORD version, REFIID iid, LPVOID* out, LPUNKNOWN outer)
+{
     if (!out) {
         return DIERR_INVALIDPARAM;
     }

@@ -19,7 +19,8 @@
 namespace dinput {
 namespace {
 
-struct Hub {
+struct Hub
+{
     std::recursive_mutex lock;
     std::vector<Device*> devices;
     BYTE seamKeys[256] = {};
@@ -34,9 +35,10 @@ struct Hub {
     bool exclusive = false;
 };
 
-Hub& TheHub() {
+Hub& TheHub()
+{
     static Hub* hub = [] {
-        Hub* created = new Hub;  // never freed: devices may be released during static destruction
+        Hub* created = new Hub; // never freed: devices may be released during static destruction
         const char* env = std::getenv("LV_INPUT_ALWAYS_FOCUSED");
         created->alwaysFocused = env && env[0] == '1';
         return created;
@@ -44,11 +46,13 @@ Hub& TheHub() {
     return *hub;
 }
 
-bool VideoIsUp() {
+bool VideoIsUp()
+{
     return SDL_WasInit(SDL_INIT_VIDEO) != 0;
 }
 
-void LoseFocus() {
+void LoseFocus()
+{
     Hub& hub = TheHub();
     std::vector<Device*> devices;
     {
@@ -68,13 +72,15 @@ void LoseFocus() {
     }
 }
 
-void GainFocus() {
+void GainFocus()
+{
     Hub& hub = TheHub();
     std::lock_guard<std::recursive_mutex> guard(hub.lock);
     hub.focused = true;
 }
 
-int SDLCALL WatchEvents(void* userdata, SDL_Event* event) {
+int SDLCALL WatchEvents(void* userdata, SDL_Event* event)
+{
     Hub& hub = TheHub();
     switch (event->type) {
     case SDL_MOUSEMOTION: {
@@ -102,7 +108,8 @@ int SDLCALL WatchEvents(void* userdata, SDL_Event* event) {
     return 0;
 }
 
-void ApplyCursorMode(bool exclusive) {
+void ApplyCursorMode(bool exclusive)
+{
     if (!VideoIsUp()) {
         return;
     }
@@ -120,18 +127,19 @@ void ApplyCursorMode(bool exclusive) {
     }
 }
 
-const int kSdlButtonOfSlot[5] = {SDL_BUTTON_LEFT, SDL_BUTTON_RIGHT, SDL_BUTTON_MIDDLE, SDL_BUTTON_X1,
-                                 SDL_BUTTON_X2};
+const int kSdlButtonOfSlot[5] = {SDL_BUTTON_LEFT, SDL_BUTTON_RIGHT, SDL_BUTTON_MIDDLE, SDL_BUTTON_X1, SDL_BUTTON_X2};
 
-}  // namespace
+} // namespace
 
-void RegisterDevice(Device* device) {
+void RegisterDevice(Device* device)
+{
     Hub& hub = TheHub();
     std::lock_guard<std::recursive_mutex> guard(hub.lock);
     hub.devices.push_back(device);
 }
 
-void UnregisterDevice(Device* device) {
+void UnregisterDevice(Device* device)
+{
     Hub& hub = TheHub();
     std::lock_guard<std::recursive_mutex> guard(hub.lock);
     hub.devices.erase(std::remove(hub.devices.begin(), hub.devices.end(), device), hub.devices.end());
@@ -143,11 +151,12 @@ void UnregisterDevice(Device* device) {
     }
 }
 
-void AttachToSdl() {
+void AttachToSdl()
+{
     Hub& hub = TheHub();
     std::lock_guard<std::recursive_mutex> guard(hub.lock);
     if (!VideoIsUp()) {
-        hub.watchInstalled = false;  // SDL_Quit drops every watch
+        hub.watchInstalled = false; // SDL_Quit drops every watch
         return;
     }
     if (hub.watchInstalled) {
@@ -158,13 +167,15 @@ void AttachToSdl() {
     hub.focused = SDL_GetKeyboardFocus() != nullptr;
 }
 
-bool HasFocus() {
+bool HasFocus()
+{
     Hub& hub = TheHub();
     std::lock_guard<std::recursive_mutex> guard(hub.lock);
     return hub.alwaysFocused || hub.focused;
 }
 
-void ReadKeys(BYTE keys[256]) {
+void ReadKeys(BYTE keys[256])
+{
     Hub& hub = TheHub();
     std::lock_guard<std::recursive_mutex> guard(hub.lock);
     std::memcpy(keys, hub.seamKeys, 256);
@@ -175,7 +186,8 @@ void ReadKeys(BYTE keys[256]) {
     }
 }
 
-void TakeMouse(DIMOUSESTATE2* state) {
+void TakeMouse(DIMOUSESTATE2* state)
+{
     Hub& hub = TheHub();
     std::lock_guard<std::recursive_mutex> guard(hub.lock);
     state->lX = hub.motionX;
@@ -192,13 +204,15 @@ void TakeMouse(DIMOUSESTATE2* state) {
     }
 }
 
-void DiscardMouseMotion() {
+void DiscardMouseMotion()
+{
     Hub& hub = TheHub();
     std::lock_guard<std::recursive_mutex> guard(hub.lock);
     hub.motionX = hub.motionY = hub.wheel = 0;
 }
 
-void SetMouseExclusive(const Device* owner, bool exclusive) {
+void SetMouseExclusive(const Device* owner, bool exclusive)
+{
     Hub& hub = TheHub();
     std::lock_guard<std::recursive_mutex> guard(hub.lock);
     if (exclusive) {
@@ -206,19 +220,20 @@ void SetMouseExclusive(const Device* owner, bool exclusive) {
     } else if (hub.exclusiveOwner == owner || hub.exclusiveOwner == nullptr) {
         hub.exclusiveOwner = nullptr;
     } else {
-        return;  // another device still holds the mouse exclusively
+        return; // another device still holds the mouse exclusively
     }
     hub.exclusive = exclusive;
     ApplyCursorMode(exclusive);
 }
 
-}  // namespace dinput
+} // namespace dinput
 
 namespace TestInput {
 
 using dinput::TheHub;
 
-void SetKey(int dik, bool down) {
+void SetKey(int dik, bool down)
+{
     if (dik < 0 || dik > 255) {
         return;
     }
@@ -227,7 +242,8 @@ void SetKey(int dik, bool down) {
     hub.seamKeys[dik] = down ? 0x80 : 0;
 }
 
-void MoveMouse(int dx, int dy, int dz) {
+void MoveMouse(int dx, int dy, int dz)
+{
     auto& hub = TheHub();
     std::lock_guard<std::recursive_mutex> guard(hub.lock);
     hub.motionX += dx;
@@ -235,7 +251,8 @@ void MoveMouse(int dx, int dy, int dz) {
     hub.wheel += dz;
 }
 
-void SetButton(int index, bool down) {
+void SetButton(int index, bool down)
+{
     if (index < 0 || index > 7) {
         return;
     }
@@ -244,7 +261,8 @@ void SetButton(int index, bool down) {
     hub.seamButtons[index] = down;
 }
 
-void SetFocus(bool focused) {
+void SetFocus(bool focused)
+{
     if (focused) {
         dinput::GainFocus();
     } else {
@@ -252,13 +270,15 @@ void SetFocus(bool focused) {
     }
 }
 
-void SetAlwaysFocused(bool always) {
+void SetAlwaysFocused(bool always)
+{
     auto& hub = TheHub();
     std::lock_guard<std::recursive_mutex> guard(hub.lock);
     hub.alwaysFocused = always;
 }
 
-void Reset() {
+void Reset()
+{
     auto& hub = TheHub();
     std::lock_guard<std::recursive_mutex> guard(hub.lock);
     std::memset(hub.seamKeys, 0, sizeof(hub.seamKeys));
@@ -267,14 +287,16 @@ void Reset() {
     hub.focused = true;
 }
 
-int DikFromScancode(int sdlScancode) {
+int DikFromScancode(int sdlScancode)
+{
     return dinput::DikFromScancode(sdlScancode);
 }
 
-bool MouseIsExclusive() {
+bool MouseIsExclusive()
+{
     auto& hub = TheHub();
     std::lock_guard<std::recursive_mutex> guard(hub.lock);
     return hub.exclusive;
 }
 
-}  // namespace TestInput
+} // namespace TestInput

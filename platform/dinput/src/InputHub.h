@@ -28,4 +28,4 @@ void DiscardMouseMotion();
 // Exclusive mouse: relative mode with a hidden cursor. Released: cursor shown.
 void SetMouseExclusive(const Device* owner, bool exclusive);
 
-}  // namespace dinput
+} // namespace dinput

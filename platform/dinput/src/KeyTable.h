@@ -12,4 +12,4 @@ BYTE DikFromScancode(int scancode);
 // Sets bit 0x80 in keys[dik] for every held key of SDL's keyboard state.
 void MapKeyboardState(const Uint8* sdlState, int count, BYTE keys[256]);
 
-}  // namespace dinput
+} // namespace dinput

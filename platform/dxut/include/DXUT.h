@@ -15,7 +15,8 @@
 
 // The device settings, Direct3D 9 form. Windowed with a zero back-buffer size
 // means "the window's client size".
-struct DXUTDeviceSettings {
+struct DXUTDeviceSettings
+{
     UINT AdapterOrdinal;
     D3DDEVTYPE DeviceType;
     D3DFORMAT AdapterFormat;
@@ -23,23 +24,23 @@ struct DXUTDeviceSettings {
     D3DPRESENT_PARAMETERS pp;
 };
 
-typedef HRESULT (CALLBACK* LPDXUTCALLBACKDEVICECREATED)(IDirect3DDevice9* device, const D3DSURFACE_DESC* backBuffer,
-                                                        void* userContext);
-typedef HRESULT (CALLBACK* LPDXUTCALLBACKDEVICERESET)(IDirect3DDevice9* device, const D3DSURFACE_DESC* backBuffer,
-                                                      void* userContext);
-typedef void (CALLBACK* LPDXUTCALLBACKFRAMERENDER)(IDirect3DDevice9* device, double time, float elapsedTime,
-                                                   void* userContext);
-typedef void (CALLBACK* LPDXUTCALLBACKFRAMEMOVE)(IDirect3DDevice9* device, double time, float elapsedTime,
-                                                 void* userContext);
-typedef void (CALLBACK* LPDXUTCALLBACKKEYBOARD)(UINT virtualKey, bool keyDown, bool altDown, void* userContext);
-typedef bool (CALLBACK* LPDXUTCALLBACKMODIFYDEVICESETTINGS)(DXUTDeviceSettings* settings, const D3DCAPS9* caps,
-                                                            void* userContext);
-typedef LRESULT (CALLBACK* LPDXUTCALLBACKMSGPROC)(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                                  bool* noFurtherProcessing, void* userContext);
+typedef HRESULT(CALLBACK* LPDXUTCALLBACKDEVICECREATED)(IDirect3DDevice9* device, const D3DSURFACE_DESC* backBuffer,
+                                                       void* userContext);
+typedef HRESULT(CALLBACK* LPDXUTCALLBACKDEVICERESET)(IDirect3DDevice9* device, const D3DSURFACE_DESC* backBuffer,
+                                                     void* userContext);
+typedef void(CALLBACK* LPDXUTCALLBACKFRAMERENDER)(IDirect3DDevice9* device, double time, float elapsedTime,
+                                                  void* userContext);
+typedef void(CALLBACK* LPDXUTCALLBACKFRAMEMOVE)(IDirect3DDevice9* device, double time, float elapsedTime,
+                                                void* userContext);
+typedef void(CALLBACK* LPDXUTCALLBACKKEYBOARD)(UINT virtualKey, bool keyDown, bool altDown, void* userContext);
+typedef bool(CALLBACK* LPDXUTCALLBACKMODIFYDEVICESETTINGS)(DXUTDeviceSettings* settings, const D3DCAPS9* caps,
+                                                           void* userContext);
+typedef LRESULT(CALLBACK* LPDXUTCALLBACKMSGPROC)(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                                 bool* noFurtherProcessing, void* userContext);
 // The game's rule for Escape, run by the framework's window procedure on
 // WM_KEYDOWN with VK_ESCAPE (default hot keys on). Escape never closes the
 // window here.
-typedef void (CALLBACK* LPDXUTCALLBACKESCAPE)(void* userContext);
+typedef void(CALLBACK* LPDXUTCALLBACKESCAPE)(void* userContext);
 
 void DXUTSetCallbackDeviceCreated(LPDXUTCALLBACKDEVICECREATED callback, void* userContext = nullptr);
 void DXUTSetCallbackDeviceReset(LPDXUTCALLBACKDEVICERESET callback, void* userContext = nullptr);
@@ -47,7 +48,8 @@ void DXUTSetCallbackFrameRender(LPDXUTCALLBACKFRAMERENDER callback, void* userCo
 void DXUTSetCallbackFrameMove(LPDXUTCALLBACKFRAMEMOVE callback, void* userContext = nullptr);
 void DXUTSetCallbackKeyboard(LPDXUTCALLBACKKEYBOARD callback, void* userContext = nullptr);
 void DXUTSetCallbackDeviceChanging(LPDXUTCALLBACKMODIFYDEVICESETTINGS callback, void* userContext = nullptr);
-inline void DXUTSetCallbackModifyDeviceSettings(LPDXUTCALLBACKMODIFYDEVICESETTINGS callback, void* userContext = nullptr)
+inline void DXUTSetCallbackModifyDeviceSettings(LPDXUTCALLBACKMODIFYDEVICESETTINGS callback,
+                                                void* userContext = nullptr)
 {
     DXUTSetCallbackDeviceChanging(callback, userContext);
 }
@@ -87,7 +89,10 @@ int DXUTGetExitCode();
 LRESULT CALLBACK DXUTStaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 IDirect3DDevice9* DXUTGetD3DDevice();
-inline IDirect3DDevice9* DXUTGetD3D9Device() { return DXUTGetD3DDevice(); }
+inline IDirect3DDevice9* DXUTGetD3D9Device()
+{
+    return DXUTGetD3DDevice();
+}
 HWND DXUTGetHWND();
 HINSTANCE DXUTGetHINSTANCE();
 RECT DXUTGetWindowClientRect();

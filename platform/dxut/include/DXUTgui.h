@@ -14,7 +14,7 @@
 class CDXUTControl;
 class CDXUTDialog;
 
-typedef void (CALLBACK* PCALLBACKDXUTGUIEVENT)(UINT event, int controlId, CDXUTControl* control, void* userContext);
+typedef void(CALLBACK* PCALLBACKDXUTGUIEVENT)(UINT event, int controlId, CDXUTControl* control, void* userContext);
 
 enum DXUT_CONTROL_TYPE {
     DXUT_CONTROL_BUTTON,
@@ -22,7 +22,8 @@ enum DXUT_CONTROL_TYPE {
 };
 
 // Shared by every dialog: the device objects the dialogs draw with.
-class CDXUTDialogResourceManager {
+class CDXUTDialogResourceManager
+{
 public:
     HRESULT OnD3D9CreateDevice(IDirect3DDevice9* device);
     HRESULT OnD3D9ResetDevice();
@@ -45,7 +46,8 @@ private:
     std::vector<CDXUTDialog*> dialogs;
 };
 
-class CDXUTControl {
+class CDXUTControl
+{
 public:
     CDXUTControl(CDXUTDialog* dialog, DXUT_CONTROL_TYPE type, int id, int x, int y, int width, int height, UINT hotkey);
     virtual ~CDXUTControl() = default;
@@ -57,8 +59,16 @@ public:
     void SetEnabled(bool on) { enabled = on; }
     bool GetVisible() const { return visible; }
     void SetVisible(bool on) { visible = on; }
-    void SetLocation(int newX, int newY) { x = newX; y = newY; }
-    void SetSize(int newWidth, int newHeight) { width = newWidth; height = newHeight; }
+    void SetLocation(int newX, int newY)
+    {
+        x = newX;
+        y = newY;
+    }
+    void SetSize(int newWidth, int newHeight)
+    {
+        width = newWidth;
+        height = newHeight;
+    }
     bool ContainsPoint(int px, int py) const { return px >= x && px < x + width && py >= y && py < y + height; }
     virtual void OnHotkey() {}
     virtual void OnClick() {}
@@ -75,7 +85,8 @@ private:
     bool visible = true;
 };
 
-class CDXUTButton : public CDXUTControl {
+class CDXUTButton : public CDXUTControl
+{
 public:
     CDXUTButton(CDXUTDialog* dialog, int id, LPCWSTR text, int x, int y, int width, int height, UINT hotkey);
     const wchar_t* GetText() const { return text.c_str(); }
@@ -87,7 +98,8 @@ private:
     std::wstring text;
 };
 
-class CDXUTComboBox : public CDXUTControl {
+class CDXUTComboBox : public CDXUTControl
+{
 public:
     CDXUTComboBox(CDXUTDialog* dialog, int id, int x, int y, int width, int height, UINT hotkey);
     HRESULT AddItem(LPCWSTR text, void* data);
@@ -105,7 +117,8 @@ public:
     void OnClick() override;
 
 private:
-    struct Item {
+    struct Item
+    {
         std::wstring text;
         void* data;
     };
@@ -115,7 +128,8 @@ private:
     UINT dropHeight = 100;
 };
 
-class CDXUTDialog {
+class CDXUTDialog
+{
 public:
     CDXUTDialog() = default;
     ~CDXUTDialog();
@@ -127,8 +141,16 @@ public:
     void SetCallback(PCALLBACKDXUTGUIEVENT callback, void* userContext = nullptr);
     HRESULT SetFont(UINT index, LPCWSTR faceName, LONG height, LONG weight);
     HRESULT SetTexture(UINT index, LPCWSTR fileName);
-    void SetLocation(int newX, int newY) { x = newX; y = newY; }
-    void SetSize(int newWidth, int newHeight) { width = newWidth; height = newHeight; }
+    void SetLocation(int newX, int newY)
+    {
+        x = newX;
+        y = newY;
+    }
+    void SetSize(int newWidth, int newHeight)
+    {
+        width = newWidth;
+        height = newHeight;
+    }
     void SetVisible(bool on) { visible = on; }
     bool GetVisible() const { return visible; }
     // Events from code (not from the user) reach the callback only when enabled.
@@ -154,7 +176,8 @@ public:
     void DetachManager() { manager = nullptr; }
 
 private:
-    struct Font {
+    struct Font
+    {
         std::wstring face;
         LONG height;
         LONG weight;

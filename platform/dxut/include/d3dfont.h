@@ -20,7 +20,8 @@
 #define D3DFONT_TWOSIDED 0x0004u
 #define D3DFONT_FILTERED 0x0008u
 
-class CD3DFont {
+class CD3DFont
+{
 public:
     // height in points (at 96 dots per inch).
     CD3DFont(const wchar_t* face, DWORD height, DWORD flags = 0);
@@ -39,12 +40,14 @@ public:
     CD3DFont& operator=(const CD3DFont&) = delete;
 
 private:
-    struct Glyph {
-        float u0, v0, u1, v1;  // atlas coordinates
-        float x0, y0, x1, y1;  // offsets from the pen at the baseline, in pixels
+    struct Glyph
+    {
+        float u0, v0, u1, v1; // atlas coordinates
+        float x0, y0, x1, y1; // offsets from the pen at the baseline, in pixels
         float advance;
     };
-    struct Vertex {
+    struct Vertex
+    {
         float x, y, z, rhw;
         D3DCOLOR colour;
         float u, v;
@@ -62,6 +65,6 @@ private:
     UINT atlasSize_ = 0;
     IDirect3DDevice9* device_ = nullptr;
     IDirect3DTexture9* texture_ = nullptr;
-    std::vector<Glyph> glyphs_;  // code points kFirst..kLast
+    std::vector<Glyph> glyphs_; // code points kFirst..kLast
     std::vector<Vertex> vertices_;
 };

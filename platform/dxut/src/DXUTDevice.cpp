@@ -28,11 +28,14 @@ std::string ReadGLVersion()
     if (!getString) return "?";
     const unsigned char* version = getString(kVersion);
     const unsigned char* renderer = getString(kRenderer);
-    return std::string(version ? reinterpret_cast<const char*>(version) : "?") + ", "
-         + (renderer ? reinterpret_cast<const char*>(renderer) : "?");
+    return std::string(version ? reinterpret_cast<const char*>(version) : "?") + ", " +
+           (renderer ? reinterpret_cast<const char*>(renderer) : "?");
 }
 
-void SwapWindow(void* user) { SDL_GL_SwapWindow(static_cast<SDL_Window*>(user)); }
+void SwapWindow(void* user)
+{
+    SDL_GL_SwapWindow(static_cast<SDL_Window*>(user));
+}
 
 void TellDrawableSize(const DXUTState& state)
 {
@@ -79,7 +82,8 @@ bool DXUTDeviceCreate(DXUTState& state)
     }
     SDL_GL_MakeCurrent(state.window, gContext);
     gVersion = ReadGLVersion();
-    SDL_GL_SetSwapInterval(state.settings.pp.PresentationInterval == 1 && state.switches.constantFrameTime <= 0.0 ? 1 : 0);
+    SDL_GL_SetSwapInterval(state.settings.pp.PresentationInterval == 1 && state.switches.constantFrameTime <= 0.0 ? 1
+                                                                                                                  : 0);
 
     TellDisplayMode();
     LvD3D9_SetPixelShaderVersion(state.switches.pixelShaderVersion);
@@ -129,7 +133,10 @@ void DXUTDeviceDestroy(DXUTState& state)
     }
 }
 
-IDirect3DDevice9* DXUTDeviceGet() { return gDevice; }
+IDirect3DDevice9* DXUTDeviceGet()
+{
+    return gDevice;
+}
 
 void DXUTDeviceFillCaps(const DXUTState& state, D3DCAPS9* caps)
 {
@@ -138,9 +145,13 @@ void DXUTDeviceFillCaps(const DXUTState& state, D3DCAPS9* caps)
     // Before the first device: what the device will report.
     caps->DeviceType = D3DDEVTYPE_HAL;
     caps->AdapterOrdinal = state.settings.AdapterOrdinal;
-    caps->PixelShaderVersion = state.switches.pixelShaderVersion ? state.switches.pixelShaderVersion : D3DPS_VERSION(3, 0);
+    caps->PixelShaderVersion =
+        state.switches.pixelShaderVersion ? state.switches.pixelShaderVersion : D3DPS_VERSION(3, 0);
     caps->VertexShaderVersion = 0xFFFE0300u; // vertex shaders 3.0
     caps->MaxPrimitiveCount = 0xFFFFF;
 }
 
-const char* DXUTDeviceGLVersion() { return gVersion.c_str(); }
+const char* DXUTDeviceGLVersion()
+{
+    return gVersion.c_str();
+}

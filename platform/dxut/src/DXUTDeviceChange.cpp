@@ -147,8 +147,8 @@ void DXUTOnClientResized(DXUTState& state, int width, int height)
 {
     // Full screen keeps its back buffer; the window only shows it scaled.
     if (!state.deviceCreated || state.changingDevice || !state.settings.pp.Windowed) return;
-    if (static_cast<UINT>(width) == state.settings.pp.BackBufferWidth
-        && static_cast<UINT>(height) == state.settings.pp.BackBufferHeight) {
+    if (static_cast<UINT>(width) == state.settings.pp.BackBufferWidth &&
+        static_cast<UINT>(height) == state.settings.pp.BackBufferHeight) {
         return;
     }
     state.windowedWidth = width;

@@ -41,13 +41,13 @@ void DXUTEventTranslator::TranslateKey(const SDL_KeyboardEvent& key, std::vector
     // Windows sends the system variants while Alt is held, and for Alt itself.
     const bool system = alt || vk == VK_F10 || (vk == VK_MENU && !down);
     UINT message = down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
-    out.push_back({ message, static_cast<WPARAM>(vk), DXUTMakeKeyLParam(down, key.repeat != 0, alt) });
+    out.push_back({message, static_cast<WPARAM>(vk), DXUTMakeKeyLParam(down, key.repeat != 0, alt)});
     // Text input carries printable characters; these control characters are
     // translated from their keys, as TranslateMessage does.
     if (down && !system) {
         if (vk == VK_RETURN || vk == VK_BACK || vk == VK_TAB || vk == VK_ESCAPE) {
             const WPARAM ch = vk == VK_RETURN ? 13 : vk == VK_BACK ? 8 : vk == VK_TAB ? 9 : 27;
-            out.push_back({ WM_CHAR, ch, DXUTMakeKeyLParam(true, key.repeat != 0, false) });
+            out.push_back({WM_CHAR, ch, DXUTMakeKeyLParam(true, key.repeat != 0, false)});
         }
     }
 }
@@ -58,27 +58,27 @@ void DXUTEventTranslator::TranslateWindow(const SDL_WindowEvent& window, std::ve
     case SDL_WINDOWEVENT_SIZE_CHANGED:
         width = window.data1;
         height = window.data2;
-        out.push_back({ WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height) });
+        out.push_back({WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height)});
         break;
     case SDL_WINDOWEVENT_MINIMIZED:
-        out.push_back({ WM_SIZE, SIZE_MINIMIZED, 0 });
+        out.push_back({WM_SIZE, SIZE_MINIMIZED, 0});
         break;
     case SDL_WINDOWEVENT_MAXIMIZED:
-        out.push_back({ WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(width, height) });
+        out.push_back({WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(width, height)});
         break;
     case SDL_WINDOWEVENT_RESTORED:
-        out.push_back({ WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height) });
+        out.push_back({WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height)});
         break;
     case SDL_WINDOWEVENT_FOCUS_GAINED:
-        out.push_back({ WM_ACTIVATEAPP, TRUE, 0 });
-        out.push_back({ WM_SETFOCUS, 0, 0 });
+        out.push_back({WM_ACTIVATEAPP, TRUE, 0});
+        out.push_back({WM_SETFOCUS, 0, 0});
         break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
-        out.push_back({ WM_KILLFOCUS, 0, 0 });
-        out.push_back({ WM_ACTIVATEAPP, FALSE, 0 });
+        out.push_back({WM_KILLFOCUS, 0, 0});
+        out.push_back({WM_ACTIVATEAPP, FALSE, 0});
         break;
     case SDL_WINDOWEVENT_CLOSE:
-        out.push_back({ WM_CLOSE, 0, 0 });
+        out.push_back({WM_CLOSE, 0, 0});
         break;
     default:
         break;
@@ -94,14 +94,14 @@ void DXUTEventTranslator::Translate(const SDL_Event& event, bool dropsAccepted, 
         break;
     case SDL_TEXTINPUT: {
         const std::wstring text = Win32Utf8ToWide(event.text.text);
-        for (wchar_t ch : text) out.push_back({ WM_CHAR, static_cast<WPARAM>(ch), 1 });
+        for (wchar_t ch : text) out.push_back({WM_CHAR, static_cast<WPARAM>(ch), 1});
         break;
     }
     case SDL_MOUSEMOTION:
         mouseX = event.motion.x;
         mouseY = event.motion.y;
         buttons = event.motion.state;
-        out.push_back({ WM_MOUSEMOVE, MouseKeyState(SDL_GetModState()), MAKELPARAM(mouseX, mouseY) });
+        out.push_back({WM_MOUSEMOVE, MouseKeyState(SDL_GetModState()), MAKELPARAM(mouseX, mouseY)});
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
@@ -115,14 +115,27 @@ void DXUTEventTranslator::Translate(const SDL_Event& event, bool dropsAccepted, 
         UINT message = 0;
         WPARAM extra = 0;
         switch (event.button.button) {
-        case SDL_BUTTON_LEFT: message = down ? (twice ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN) : WM_LBUTTONUP; break;
-        case SDL_BUTTON_RIGHT: message = down ? (twice ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN) : WM_RBUTTONUP; break;
-        case SDL_BUTTON_MIDDLE: message = down ? (twice ? WM_MBUTTONDBLCLK : WM_MBUTTONDOWN) : WM_MBUTTONUP; break;
-        case SDL_BUTTON_X1: message = down ? WM_XBUTTONDOWN : WM_XBUTTONUP; extra = static_cast<WPARAM>(XBUTTON1) << 16; break;
-        case SDL_BUTTON_X2: message = down ? WM_XBUTTONDOWN : WM_XBUTTONUP; extra = static_cast<WPARAM>(XBUTTON2) << 16; break;
-        default: return;
+        case SDL_BUTTON_LEFT:
+            message = down ? (twice ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN) : WM_LBUTTONUP;
+            break;
+        case SDL_BUTTON_RIGHT:
+            message = down ? (twice ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN) : WM_RBUTTONUP;
+            break;
+        case SDL_BUTTON_MIDDLE:
+            message = down ? (twice ? WM_MBUTTONDBLCLK : WM_MBUTTONDOWN) : WM_MBUTTONUP;
+            break;
+        case SDL_BUTTON_X1:
+            message = down ? WM_XBUTTONDOWN : WM_XBUTTONUP;
+            extra = static_cast<WPARAM>(XBUTTON1) << 16;
+            break;
+        case SDL_BUTTON_X2:
+            message = down ? WM_XBUTTONDOWN : WM_XBUTTONUP;
+            extra = static_cast<WPARAM>(XBUTTON2) << 16;
+            break;
+        default:
+            return;
         }
-        out.push_back({ message, MouseKeyState(SDL_GetModState()) | extra, MAKELPARAM(mouseX, mouseY) });
+        out.push_back({message, MouseKeyState(SDL_GetModState()) | extra, MAKELPARAM(mouseX, mouseY)});
         break;
     }
     case SDL_MOUSEWHEEL: {
@@ -130,14 +143,14 @@ void DXUTEventTranslator::Translate(const SDL_Event& event, bool dropsAccepted, 
         if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) steps = -steps;
         if (steps == 0) break;
         const WPARAM delta = static_cast<WPARAM>(static_cast<WORD>(static_cast<short>(steps * WHEEL_DELTA)));
-        out.push_back({ WM_MOUSEWHEEL, (delta << 16) | MouseKeyState(SDL_GetModState()), MAKELPARAM(mouseX, mouseY) });
+        out.push_back({WM_MOUSEWHEEL, (delta << 16) | MouseKeyState(SDL_GetModState()), MAKELPARAM(mouseX, mouseY)});
         break;
     }
     case SDL_WINDOWEVENT:
         TranslateWindow(event.window, out);
         break;
     case SDL_QUIT:
-        out.push_back({ WM_CLOSE, 0, 0 });
+        out.push_back({WM_CLOSE, 0, 0});
         break;
     case SDL_DROPBEGIN:
         collectingDrop = true;
@@ -151,7 +164,7 @@ void DXUTEventTranslator::Translate(const SDL_Event& event, bool dropsAccepted, 
     case SDL_DROPCOMPLETE:
         collectingDrop = false;
         if (dropsAccepted && !dropNames.empty()) {
-            out.push_back({ WM_DROPFILES, reinterpret_cast<WPARAM>(Win32CreateDrop(dropNames)), 0 });
+            out.push_back({WM_DROPFILES, reinterpret_cast<WPARAM>(Win32CreateDrop(dropNames)), 0});
         }
         dropNames.clear();
         break;

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-struct DXUTMessage {
+struct DXUTMessage
+{
     UINT message;
     WPARAM wParam;
     LPARAM lParam;
@@ -21,7 +22,8 @@ UINT DXUTVirtualKeyFromSDL(SDL_Keycode key, SDL_Scancode scancode);
 
 // Keeps what Windows messages carry but single SDL events do not: the mouse
 // buttons held, the pointer position, the client size and a drop in progress.
-class DXUTEventTranslator {
+class DXUTEventTranslator
+{
 public:
     void SetClientSize(int width, int height);
     // Appends the messages for one event. Drop names are copied; the caller

@@ -13,7 +13,7 @@ const LONGLONG kHeadlessCounterStart = 10 * kWin32CounterFrequency;
 
 void ScheduleInput(int frame, DXUTInputKind kind, int a, int b, int c = 0)
 {
-    DXUTGetState().scheduledInput.push_back({ frame, kind, a, b, c });
+    DXUTGetState().scheduledInput.push_back({frame, kind, a, b, c});
 }
 
 void ApplyInput(DXUTState& state, const DXUTScheduledInput& input)
@@ -47,13 +47,19 @@ void DXUTHeadlessEnable(double stepSeconds, int maxFrames)
     DXUTHeadlessFocusInput();
 }
 
-bool DXUTIsHeadless() { return DXUTGetState().headless; }
+bool DXUTIsHeadless()
+{
+    return DXUTGetState().headless;
+}
 
-void DXUTHeadlessFocusInput() { TestInput::SetFocus(true); }
+void DXUTHeadlessFocusInput()
+{
+    TestInput::SetFocus(true);
+}
 
 void DXUTHeadlessScheduleMessage(int frame, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    DXUTGetState().scheduled.push_back({ frame, message, wParam, lParam, std::string() });
+    DXUTGetState().scheduled.push_back({frame, message, wParam, lParam, std::string()});
 }
 
 void DXUTHeadlessScheduleKey(int frame, UINT virtualKey, bool down, bool repeat, bool alt)
@@ -64,7 +70,7 @@ void DXUTHeadlessScheduleKey(int frame, UINT virtualKey, bool down, bool repeat,
 
 void DXUTHeadlessScheduleDrop(int frame, const std::string& fileName)
 {
-    DXUTGetState().scheduled.push_back({ frame, WM_DROPFILES, 0, 0, fileName });
+    DXUTGetState().scheduled.push_back({frame, WM_DROPFILES, 0, 0, fileName});
 }
 
 void DXUTHeadlessScheduleInputKey(int frame, int dik, bool down)
@@ -98,7 +104,10 @@ void DXUTApplyScheduledInput(DXUTState& state)
     for (const DXUTScheduledInput& input : DXUTTakeDue(state.scheduledInput, state.frame)) ApplyInput(state, input);
 }
 
-void DXUTHeadlessSetFrameHook(DXUTHeadlessFrameHook hook) { DXUTGetState().frameHook = std::move(hook); }
+void DXUTHeadlessSetFrameHook(DXUTHeadlessFrameHook hook)
+{
+    DXUTGetState().frameHook = std::move(hook);
+}
 
 int DXUTHeadlessRunFrames(int count)
 {

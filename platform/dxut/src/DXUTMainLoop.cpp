@@ -18,7 +18,8 @@ void AdvanceTime(DXUTState& state)
     if (step > 0.0) {
         state.elapsed = static_cast<float>(step);
         state.time += step;
-        Win32AdvanceVirtualCounter(static_cast<LONGLONG>(std::llround(step * static_cast<double>(kWin32CounterFrequency))));
+        Win32AdvanceVirtualCounter(
+            static_cast<LONGLONG>(std::llround(step * static_cast<double>(kWin32CounterFrequency))));
         return;
     }
     const LONGLONG now = Win32ReadRealCounter();
@@ -39,7 +40,7 @@ void PumpScheduled(DXUTState& state)
     for (const DXUTScheduledMessage& m : DXUTTakeDue(state.scheduled, state.frame)) {
         WPARAM wParam = m.wParam;
         if (m.message == WM_DROPFILES && !m.dropName.empty()) {
-            wParam = reinterpret_cast<WPARAM>(Win32CreateDrop({ m.dropName }));
+            wParam = reinterpret_cast<WPARAM>(Win32CreateDrop({m.dropName}));
         }
         DXUTStaticWndProc(&state.windowHandle, m.message, wParam, m.lParam);
     }
@@ -57,7 +58,10 @@ LPARAM ToBackBuffer(const DXUTState& state, LPARAM lParam, int windowWidth, int 
     return MAKELPARAM(static_cast<int>(scaledX), static_cast<int>(scaledY));
 }
 
-bool IsMouseMessage(UINT message) { return message >= WM_MOUSEMOVE && message <= WM_XBUTTONDBLCLK; }
+bool IsMouseMessage(UINT message)
+{
+    return message >= WM_MOUSEMOVE && message <= WM_XBUTTONDBLCLK;
+}
 
 void PumpSDL(DXUTState& state)
 {
@@ -87,8 +91,10 @@ void QuitAfter(int frames, const DXUTState& state)
 
 void DXUTPumpMessages(DXUTState& state)
 {
-    if (state.headless) PumpScheduled(state);
-    else PumpSDL(state);
+    if (state.headless)
+        PumpScheduled(state);
+    else
+        PumpSDL(state);
 }
 
 void DXUTRunOneFrame(DXUTState& state)

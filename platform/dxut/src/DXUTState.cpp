@@ -10,7 +10,10 @@ namespace {
 DXUTState* gState = nullptr;
 bool gTeardownRegistered = false;
 
-void TeardownAtExit() { DXUTTeardown(); }
+void TeardownAtExit()
+{
+    DXUTTeardown();
+}
 
 BOOL ClientRectOfWindow(HWND window, LPRECT rect)
 {
@@ -131,7 +134,10 @@ void DXUTSetCallbackEscape(LPDXUTCALLBACKESCAPE callback, void* userContext)
     c.escapeContext = userContext;
 }
 
-IDirect3DDevice9* DXUTGetD3DDevice() { return DXUTGetState().deviceCreated ? DXUTDeviceGet() : nullptr; }
+IDirect3DDevice9* DXUTGetD3DDevice()
+{
+    return DXUTGetState().deviceCreated ? DXUTDeviceGet() : nullptr;
+}
 
 HWND DXUTGetHWND()
 {
@@ -139,12 +145,15 @@ HWND DXUTGetHWND()
     return state.windowCreated ? &state.windowHandle : nullptr;
 }
 
-HINSTANCE DXUTGetHINSTANCE() { return DXUTGetState().instance; }
+HINSTANCE DXUTGetHINSTANCE()
+{
+    return DXUTGetState().instance;
+}
 
 RECT DXUTGetWindowClientRect()
 {
     const DXUTState& state = DXUTGetState();
-    RECT rect = { 0, 0, 0, 0 };
+    RECT rect = {0, 0, 0, 0};
     if (!state.windowCreated) return rect;
     // Full screen keeps the settings' back buffer (the display mode is never
     // changed), so that is the client area the game sees.
@@ -154,9 +163,15 @@ RECT DXUTGetWindowClientRect()
     return rect;
 }
 
-DXUTDeviceSettings DXUTGetDeviceSettings() { return DXUTGetState().settings; }
+DXUTDeviceSettings DXUTGetDeviceSettings()
+{
+    return DXUTGetState().settings;
+}
 
-const D3DSURFACE_DESC* DXUTGetBackBufferSurfaceDesc() { return &DXUTGetState().backBuffer; }
+const D3DSURFACE_DESC* DXUTGetBackBufferSurfaceDesc()
+{
+    return &DXUTGetState().backBuffer;
+}
 
 bool DXUTIsWindowed()
 {
@@ -164,11 +179,26 @@ bool DXUTIsWindowed()
     return !state.deviceCreated || state.settings.pp.Windowed != FALSE;
 }
 
-bool DXUTIsKeyDown(BYTE virtualKey) { return DXUTGetState().keys[virtualKey]; }
-double DXUTGetTime() { return DXUTGetState().time; }
-float DXUTGetElapsedTime() { return DXUTGetState().elapsed; }
-int DXUTGetFrameCount() { return DXUTGetState().frame; }
-int DXUTGetExitCode() { return Win32GetQuitCode(); }
+bool DXUTIsKeyDown(BYTE virtualKey)
+{
+    return DXUTGetState().keys[virtualKey];
+}
+double DXUTGetTime()
+{
+    return DXUTGetState().time;
+}
+float DXUTGetElapsedTime()
+{
+    return DXUTGetState().elapsed;
+}
+int DXUTGetFrameCount()
+{
+    return DXUTGetState().frame;
+}
+int DXUTGetExitCode()
+{
+    return Win32GetQuitCode();
+}
 
 DWORD DXUTGetPixelShaderVersionSwitch()
 {
@@ -176,5 +206,11 @@ DWORD DXUTGetPixelShaderVersionSwitch()
     return version ? version : D3DPS_VERSION(3, 0);
 }
 
-int DXUTGetScreenshotFrame() { return DXUTGetState().switches.screenshotFrame; }
-const char* DXUTGetScreenshotPath() { return DXUTGetState().switches.screenshotPath.c_str(); }
+int DXUTGetScreenshotFrame()
+{
+    return DXUTGetState().switches.screenshotFrame;
+}
+const char* DXUTGetScreenshotPath()
+{
+    return DXUTGetState().switches.screenshotPath.c_str();
+}

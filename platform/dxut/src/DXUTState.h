@@ -9,7 +9,8 @@
 
 struct SDL_Window;
 
-struct DXUTCallbacks {
+struct DXUTCallbacks
+{
     LPDXUTCALLBACKDEVICECREATED deviceCreated = nullptr;
     void* deviceCreatedContext = nullptr;
     LPDXUTCALLBACKDEVICERESET deviceReset = nullptr;
@@ -29,7 +30,8 @@ struct DXUTCallbacks {
 };
 
 // Command-line switches; zero means "not given".
-struct DXUTSwitches {
+struct DXUTSwitches
+{
     bool windowed = false;
     bool fullscreen = false;
     int width = 0;
@@ -42,7 +44,8 @@ struct DXUTSwitches {
     bool headless = false;
 };
 
-struct DXUTScheduledMessage {
+struct DXUTScheduledMessage
+{
     int frame;
     UINT message;
     WPARAM wParam;
@@ -53,7 +56,8 @@ struct DXUTScheduledMessage {
 // One change to what the DirectInput stand-in reports, made before a frame.
 enum class DXUTInputKind { Key, MouseMotion, MouseButton, Focus };
 
-struct DXUTScheduledInput {
+struct DXUTScheduledInput
+{
     int frame;
     DXUTInputKind kind;
     int a; // DIK code, dx, button index
@@ -61,7 +65,8 @@ struct DXUTScheduledInput {
     int c; // dz
 };
 
-struct DXUTState {
+struct DXUTState
+{
     DXUTCallbacks callbacks;
     DXUTSwitches switches;
 
@@ -81,7 +86,7 @@ struct DXUTState {
     bool videoStarted = false;
     HWND__ windowHandle = {};
     HINSTANCE instance = nullptr;
-    int windowedWidth = 640;  // client size while windowed
+    int windowedWidth = 640; // client size while windowed
     int windowedHeight = 480;
 
     DXUTDeviceSettings settings = {};

@@ -32,8 +32,8 @@ namespace {
 void KeepGLDriverLoaded()
 {
 #if defined(__SANITIZE_ADDRESS__)
-    const char* libraries[] = { "libEGL.so.1", "libEGL_mesa.so.0", "libGL.so.1", "libGLX_mesa.so.0", "libglapi.so.0",
-                                "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so" };
+    const char* libraries[] = {"libEGL.so.1",      "libEGL_mesa.so.0", "libGL.so.1",
+                               "libGLX_mesa.so.0", "libglapi.so.0",    "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so"};
     for (const char* library : libraries) dlopen(library, RTLD_NOW | RTLD_GLOBAL | RTLD_NODELETE);
 #endif
 }

@@ -13,9 +13,15 @@ HRESULT CDXUTDialogResourceManager::OnD3D9CreateDevice(IDirect3DDevice9* newDevi
     return S_OK;
 }
 
-HRESULT CDXUTDialogResourceManager::OnD3D9ResetDevice() { return S_OK; }
+HRESULT CDXUTDialogResourceManager::OnD3D9ResetDevice()
+{
+    return S_OK;
+}
 void CDXUTDialogResourceManager::OnD3D9LostDevice() {}
-void CDXUTDialogResourceManager::OnD3D9DestroyDevice() { device = nullptr; }
+void CDXUTDialogResourceManager::OnD3D9DestroyDevice()
+{
+    device = nullptr;
+}
 
 bool CDXUTDialogResourceManager::MsgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -44,29 +50,32 @@ CDXUTDialogResourceManager::~CDXUTDialogResourceManager()
 
 // --- controls ---------------------------------------------------------------
 
-CDXUTControl::CDXUTControl(CDXUTDialog* owner, DXUT_CONTROL_TYPE controlType, int controlId, int left, int top,
-                           int w, int h, UINT key)
+CDXUTControl::CDXUTControl(CDXUTDialog* owner, DXUT_CONTROL_TYPE controlType, int controlId, int left, int top, int w,
+                           int h, UINT key)
     : dialog(owner), type(controlType), id(controlId), x(left), y(top), width(w), height(h), hotkey(key)
-{
-}
+{}
 
 CDXUTButton::CDXUTButton(CDXUTDialog* owner, int controlId, LPCWSTR label, int left, int top, int w, int h, UINT key)
     : CDXUTControl(owner, DXUT_CONTROL_BUTTON, controlId, left, top, w, h, key), text(label ? label : L"")
-{
-}
+{}
 
-void CDXUTButton::OnHotkey() { dialog->SendEvent(EVENT_BUTTON_CLICKED, true, this); }
-void CDXUTButton::OnClick() { dialog->SendEvent(EVENT_BUTTON_CLICKED, true, this); }
+void CDXUTButton::OnHotkey()
+{
+    dialog->SendEvent(EVENT_BUTTON_CLICKED, true, this);
+}
+void CDXUTButton::OnClick()
+{
+    dialog->SendEvent(EVENT_BUTTON_CLICKED, true, this);
+}
 
 CDXUTComboBox::CDXUTComboBox(CDXUTDialog* owner, int controlId, int left, int top, int w, int h, UINT key)
     : CDXUTControl(owner, DXUT_CONTROL_COMBOBOX, controlId, left, top, w, h, key)
-{
-}
+{}
 
 HRESULT CDXUTComboBox::AddItem(LPCWSTR text, void* data)
 {
     if (!text) return E_INVALIDARG;
-    items.push_back(Item{ text, data });
+    items.push_back(Item{text, data});
     // The first item becomes the selection, as an event not made by the user.
     if (items.size() == 1) {
         selected = 0;
@@ -83,7 +92,8 @@ void CDXUTComboBox::RemoveAllItems()
 
 void* CDXUTComboBox::GetSelectedData() const
 {
-    return selected >= 0 && static_cast<size_t>(selected) < items.size() ? items[static_cast<size_t>(selected)].data : nullptr;
+    return selected >= 0 && static_cast<size_t>(selected) < items.size() ? items[static_cast<size_t>(selected)].data
+                                                                         : nullptr;
 }
 
 HRESULT CDXUTComboBox::SetSelectedByIndex(UINT index)
@@ -106,8 +116,14 @@ void CDXUTComboBox::SelectNext()
     dialog->SendEvent(EVENT_COMBOBOX_SELECTION_CHANGED, true, this);
 }
 
-void CDXUTComboBox::OnHotkey() { SelectNext(); }
-void CDXUTComboBox::OnClick() { SelectNext(); }
+void CDXUTComboBox::OnHotkey()
+{
+    SelectNext();
+}
+void CDXUTComboBox::OnClick()
+{
+    SelectNext();
+}
 
 // --- dialog -----------------------------------------------------------------
 
@@ -139,8 +155,8 @@ void CDXUTDialog::SetCallback(PCALLBACKDXUTGUIEVENT newCallback, void* userConte
 HRESULT CDXUTDialog::SetFont(UINT index, LPCWSTR faceName, LONG fontHeight, LONG weight)
 {
     if (index > 63 || !faceName) return E_INVALIDARG;
-    if (fonts.size() <= index) fonts.resize(index + 1, Font{ L"", 0, 0 });
-    fonts[index] = Font{ faceName, fontHeight, weight };
+    if (fonts.size() <= index) fonts.resize(index + 1, Font{L"", 0, 0});
+    fonts[index] = Font{faceName, fontHeight, weight};
     return S_OK;
 }
 
@@ -225,8 +241,8 @@ bool CDXUTDialog::MsgProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     const std::vector<CDXUTControl*> current = controls;
     if (message == WM_KEYDOWN) {
         for (CDXUTControl* control : current) {
-            if (control->GetHotkey() != 0 && control->GetHotkey() == static_cast<UINT>(wParam)
-                && control->GetEnabled() && control->GetVisible()) {
+            if (control->GetHotkey() != 0 && control->GetHotkey() == static_cast<UINT>(wParam) &&
+                control->GetEnabled() && control->GetVisible()) {
                 control->OnHotkey();
                 return true;
             }

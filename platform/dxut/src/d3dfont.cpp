@@ -15,7 +15,7 @@
 namespace {
 
 constexpr wchar_t kFirst = 32;
-constexpr wchar_t kLast = 255;  // Latin-1
+constexpr wchar_t kLast = 255; // Latin-1
 constexpr const char* kFontFolder = "/usr/share/fonts/truetype/dejavu/";
 
 bool Contains(const std::wstring& haystack, const wchar_t* needle)
@@ -28,14 +28,19 @@ bool Contains(const std::wstring& haystack, const wchar_t* needle)
 std::string FontFile(const std::wstring& face, DWORD flags)
 {
     std::string family = "DejaVuSans";
-    if (Contains(face, L"mono") || Contains(face, L"courier") || Contains(face, L"console")) family = "DejaVuSansMono";
-    else if (Contains(face, L"times") || Contains(face, L"serif") || Contains(face, L"roman")) family = "DejaVuSerif";
+    if (Contains(face, L"mono") || Contains(face, L"courier") || Contains(face, L"console"))
+        family = "DejaVuSansMono";
+    else if (Contains(face, L"times") || Contains(face, L"serif") || Contains(face, L"roman"))
+        family = "DejaVuSerif";
     const bool bold = (flags & D3DFONT_BOLD) != 0;
     const bool italic = (flags & D3DFONT_ITALIC) != 0;
     std::string style;
-    if (bold && italic) style = family == "DejaVuSerif" ? "-BoldItalic" : "-BoldOblique";
-    else if (bold) style = "-Bold";
-    else if (italic) style = family == "DejaVuSerif" ? "-Italic" : "-Oblique";
+    if (bold && italic)
+        style = family == "DejaVuSerif" ? "-BoldItalic" : "-BoldOblique";
+    else if (bold)
+        style = "-Bold";
+    else if (italic)
+        style = family == "DejaVuSerif" ? "-Italic" : "-Oblique";
     return std::string(kFontFolder) + family + style + ".ttf";
 }
 
@@ -58,7 +63,10 @@ CD3DFont::CD3DFont(const wchar_t* face, DWORD height, DWORD flags)
     if (pixelHeight_ > 200.f) pixelHeight_ = 200.f;
 }
 
-CD3DFont::~CD3DFont() { DeleteDeviceObjects(); }
+CD3DFont::~CD3DFont()
+{
+    DeleteDeviceObjects();
+}
 
 bool CD3DFont::Rasterise(std::vector<uint8_t>& alpha)
 {
@@ -91,8 +99,15 @@ bool CD3DFont::Rasterise(std::vector<uint8_t>& alpha)
     const float inv = 1.f / float(atlasSize_);
     for (int i = 0; i < count; ++i) {
         const stbtt_bakedchar& b = baked[size_t(i)];
-        glyphs_[size_t(i)] = {b.x0 * inv, b.y0 * inv, b.x1 * inv, b.y1 * inv, b.xoff, b.yoff,
-                              b.xoff + float(b.x1 - b.x0), b.yoff + float(b.y1 - b.y0), b.xadvance};
+        glyphs_[size_t(i)] = {b.x0 * inv,
+                              b.y0 * inv,
+                              b.x1 * inv,
+                              b.y1 * inv,
+                              b.xoff,
+                              b.yoff,
+                              b.xoff + float(b.x1 - b.x0),
+                              b.yoff + float(b.y1 - b.y0),
+                              b.xadvance};
     }
     return true;
 }
@@ -104,7 +119,8 @@ HRESULT CD3DFont::InitDeviceObjects(IDirect3DDevice9* device)
     std::vector<uint8_t> alpha;
     if (!Rasterise(alpha)) return E_FAIL;
     IDirect3DTexture9* texture = nullptr;
-    if (FAILED(device->CreateTexture(atlasSize_, atlasSize_, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr))) {
+    if (FAILED(
+            device->CreateTexture(atlasSize_, atlasSize_, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr))) {
         return E_FAIL;
     }
     D3DLOCKED_RECT locked;
@@ -123,9 +139,15 @@ HRESULT CD3DFont::InitDeviceObjects(IDirect3DDevice9* device)
 }
 
 // The atlas lives in the managed pool, so a reset keeps it.
-HRESULT CD3DFont::RestoreDeviceObjects() { return texture_ ? S_OK : E_FAIL; }
+HRESULT CD3DFont::RestoreDeviceObjects()
+{
+    return texture_ ? S_OK : E_FAIL;
+}
 
-HRESULT CD3DFont::InvalidateDeviceObjects() { return S_OK; }
+HRESULT CD3DFont::InvalidateDeviceObjects()
+{
+    return S_OK;
+}
 
 HRESULT CD3DFont::DeleteDeviceObjects()
 {
@@ -196,8 +218,8 @@ HRESULT CD3DFont::DrawText(float x, float y, DWORD colour, const wchar_t* text, 
 
     // Save what the text changes and give it back afterwards, as the framework's font does.
     static const D3DRENDERSTATETYPE kStates[] = {D3DRS_ALPHABLENDENABLE, D3DRS_SRCBLEND, D3DRS_DESTBLEND,
-                                                 D3DRS_BLENDOP, D3DRS_ZENABLE, D3DRS_CULLMODE, D3DRS_ALPHATESTENABLE,
-                                                 D3DRS_FILLMODE};
+                                                 D3DRS_BLENDOP,          D3DRS_ZENABLE,  D3DRS_CULLMODE,
+                                                 D3DRS_ALPHATESTENABLE,  D3DRS_FILLMODE};
     DWORD saved[sizeof(kStates) / sizeof(kStates[0])];
     for (size_t i = 0; i < sizeof(kStates) / sizeof(kStates[0]); ++i) device_->GetRenderState(kStates[i], &saved[i]);
     DWORD minFilter, magFilter, mipFilter, fvf;
@@ -224,8 +246,8 @@ HRESULT CD3DFont::DrawText(float x, float y, DWORD colour, const wchar_t* text, 
     device_->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
     device_->SetTexture(0, texture_);
     device_->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
-    const HRESULT hr = device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, UINT(vertices_.size() / 3), vertices_.data(),
-                                                sizeof(Vertex));
+    const HRESULT hr =
+        device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, UINT(vertices_.size() / 3), vertices_.data(), sizeof(Vertex));
 
     for (size_t i = 0; i < sizeof(kStates) / sizeof(kStates[0]); ++i) device_->SetRenderState(kStates[i], saved[i]);
     device_->SetSamplerState(0, D3DSAMP_MINFILTER, minFilter);

@@ -16,7 +16,7 @@ typedef enum {
     FMOD_ERR_CHANNEL_ALLOC = 7,
     FMOD_ERR_OUTPUT_INIT = 8,
     FMOD_ERR_MEMORY = 9,
-    FMOD_ERR_INVALID_HANDLE = 33,  // a channel that ended, was stopped or was taken back
+    FMOD_ERR_INVALID_HANDLE = 33, // a channel that ended, was stopped or was taken back
     FMOD_RESULT_FORCEINT = 65536
 } FMOD_RESULT;
 
@@ -36,19 +36,18 @@ typedef unsigned int FMOD_MODE;
 typedef unsigned int FMOD_INITFLAGS;
 #define FMOD_INIT_NORMAL 0x00000000
 
-typedef enum {
-    FMOD_CHANNEL_FREE = -1,
-    FMOD_CHANNEL_REUSE = -2
-} FMOD_CHANNELINDEX;
+typedef enum { FMOD_CHANNEL_FREE = -1, FMOD_CHANNEL_REUSE = -2 } FMOD_CHANNELINDEX;
 
-typedef struct {
+typedef struct
+{
     float x;
     float y;
     float z;
 } FMOD_VECTOR;
 
 // Extra creation information; the game always passes null.
-typedef struct {
+typedef struct
+{
     int cbsize;
 } FMOD_CREATESOUNDEXINFO;
 
@@ -56,7 +55,7 @@ namespace FMOD {
 class System;
 class Sound;
 class Channel;
-}  // namespace FMOD
+} // namespace FMOD
 
 // The C handles are the C++ objects, so either API reaches the same thing.
 typedef FMOD::System FMOD_SYSTEM;

@@ -14,11 +14,12 @@ namespace FMODTest {
 
 constexpr int kCaptureRate = 44100;
 
-struct CaptureConfig {
-    bool enabled = true;          // render on update instead of opening a sound card
-    int framesPerUpdate = 735;    // 1/60 s at 44.1 kHz
-    bool keepInMemory = true;     // keep the rendered frames for TakeCapture
-    const char* wavPath = nullptr;  // also append them to this file, finalised by System::close
+struct CaptureConfig
+{
+    bool enabled = true;           // render on update instead of opening a sound card
+    int framesPerUpdate = 735;     // 1/60 s at 44.1 kHz
+    bool keepInMemory = true;      // keep the rendered frames for TakeCapture
+    const char* wavPath = nullptr; // also append them to this file, finalised by System::close
 };
 
 // Applies to every System::init after the call; pass a config with enabled false to undo.
@@ -31,4 +32,4 @@ std::size_t TakeCapture(FMOD::System* system, std::vector<float>* interleaved);
 // Whether the system plays through the render-on-update device.
 bool IsCapturing(FMOD::System* system);
 
-}  // namespace FMODTest
+} // namespace FMODTest

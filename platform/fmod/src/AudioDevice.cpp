@@ -11,20 +11,23 @@
 namespace fmodal {
 namespace {
 
-struct SeamState {
+struct SeamState
+{
     bool set = false;
     FMODTest::CaptureConfig config;
     std::string wavPath;
 };
 
-SeamState& Seam() {
+SeamState& Seam()
+{
     static SeamState state;
     return state;
 }
 
-}  // namespace
+} // namespace
 
-CaptureSettings CurrentCaptureSettings() {
+CaptureSettings CurrentCaptureSettings()
+{
     CaptureSettings settings;
     const SeamState& seam = Seam();
     if (seam.set) {
@@ -47,11 +50,13 @@ CaptureSettings CurrentCaptureSettings() {
     return settings;
 }
 
-AudioDevice::~AudioDevice() {
+AudioDevice::~AudioDevice()
+{
     Close();
 }
 
-bool AudioDevice::Open(const CaptureSettings& settings) {
+bool AudioDevice::Open(const CaptureSettings& settings)
+{
     Close();
     if (!settings.loopback) {
         device = alcOpenDevice(nullptr);
@@ -70,9 +75,10 @@ bool AudioDevice::Open(const CaptureSettings& settings) {
     return OpenLoopback(settings);
 }
 
-bool AudioDevice::OpenLoopback(const CaptureSettings& settings) {
-    auto openLoopback = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
-        alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
+bool AudioDevice::OpenLoopback(const CaptureSettings& settings)
+{
+    auto openLoopback =
+        reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
     auto formatSupported = reinterpret_cast<LPALCISRENDERFORMATSUPPORTEDSOFT>(
         alcGetProcAddress(nullptr, "alcIsRenderFormatSupportedSOFT"));
     if (!openLoopback || !formatSupported) {
@@ -88,8 +94,15 @@ bool AudioDevice::OpenLoopback(const CaptureSettings& settings) {
         device = nullptr;
         return false;
     }
-    const ALCint attributes[] = {ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT, ALC_FORMAT_TYPE_SOFT, ALC_FLOAT_SOFT,
-                                 ALC_FREQUENCY, rate, ALC_HRTF_SOFT, ALC_FALSE, 0};
+    const ALCint attributes[] = {ALC_FORMAT_CHANNELS_SOFT,
+                                 ALC_STEREO_SOFT,
+                                 ALC_FORMAT_TYPE_SOFT,
+                                 ALC_FLOAT_SOFT,
+                                 ALC_FREQUENCY,
+                                 rate,
+                                 ALC_HRTF_SOFT,
+                                 ALC_FALSE,
+                                 0};
     context = alcCreateContext(device, attributes);
     if (!context) {
         alcCloseDevice(device);
@@ -115,18 +128,19 @@ bool AudioDevice::OpenLoopback(const CaptureSettings& settings) {
     return true;
 }
 
-void AudioDevice::MakeCurrent() const {
+void AudioDevice::MakeCurrent() const
+{
     if (context && alcGetCurrentContext() != context) {
         alcMakeContextCurrent(context);
     }
 }
 
-void AudioDevice::RenderStep() {
+void AudioDevice::RenderStep()
+{
     if (!loopback || !device) {
         return;
     }
-    static auto render =
-        reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
+    static auto render = reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
     if (!render) {
         return;
     }
@@ -140,7 +154,8 @@ void AudioDevice::RenderStep() {
     }
 }
 
-std::size_t AudioDevice::TakeCapture(std::vector<float>* interleaved) {
+std::size_t AudioDevice::TakeCapture(std::vector<float>* interleaved)
+{
     const std::size_t frames = captured.size() / 2;
     if (interleaved) {
         interleaved->swap(captured);
@@ -149,9 +164,10 @@ std::size_t AudioDevice::TakeCapture(std::vector<float>* interleaved) {
     return frames;
 }
 
-void AudioDevice::Close() {
+void AudioDevice::Close()
+{
     if (wav) {
-        sf_close(wav);  // fixes the header's sizes
+        sf_close(wav); // fixes the header's sizes
         wav = nullptr;
     }
     if (context) {
@@ -168,11 +184,12 @@ void AudioDevice::Close() {
     loopback = false;
 }
 
-}  // namespace fmodal
+} // namespace fmodal
 
 namespace FMODTest {
 
-void SetCaptureConfig(const CaptureConfig& config) {
+void SetCaptureConfig(const CaptureConfig& config)
+{
     fmodal::SeamState& seam = fmodal::Seam();
     seam.set = true;
     seam.config = config;
@@ -180,4 +197,4 @@ void SetCaptureConfig(const CaptureConfig& config) {
     seam.config.wavPath = nullptr;
 }
 
-}  // namespace FMODTest
+} // namespace FMODTest

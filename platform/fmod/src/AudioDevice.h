@@ -12,7 +12,8 @@
 
 namespace fmodal {
 
-struct CaptureSettings {
+struct CaptureSettings
+{
     bool loopback = false;
     int framesPerUpdate = 735;
     bool keepInMemory = false;
@@ -22,7 +23,8 @@ struct CaptureSettings {
 // What the next init uses: the test seam's settings, else the environment.
 CaptureSettings CurrentCaptureSettings();
 
-class AudioDevice {
+class AudioDevice
+{
 public:
     AudioDevice() = default;
     AudioDevice(const AudioDevice&) = delete;
@@ -52,4 +54,4 @@ private:
     SNDFILE* wav = nullptr;
 };
 
-}  // namespace fmodal
+} // namespace fmodal

@@ -7,19 +7,22 @@
 namespace FMOD {
 namespace {
 
-ALint SourceInt(ALuint source, ALenum what) {
+ALint SourceInt(ALuint source, ALenum what)
+{
     ALint value = 0;
     alGetSourcei(source, what, &value);
     return value;
 }
 
-ALenum BufferFormat(int channels) {
+ALenum BufferFormat(int channels)
+{
     return channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
 }
 
-}  // namespace
+} // namespace
 
-void ChannelImpl::SetUpSource() {
+void ChannelImpl::SetUpSource()
+{
     alSourceStop(source);
     alSourcei(source, AL_BUFFER, 0);
     alSourcef(source, AL_GAIN, muted ? 0.0f : 1.0f);
@@ -38,7 +41,8 @@ void ChannelImpl::SetUpSource() {
     }
 }
 
-FMOD_RESULT ChannelImpl::Start(SoundImpl* played, ALuint alSource, bool startPaused) {
+FMOD_RESULT ChannelImpl::Start(SoundImpl* played, ALuint alSource, bool startPaused)
+{
     sound = played;
     source = alSource;
     paused = startPaused;
@@ -72,7 +76,8 @@ FMOD_RESULT ChannelImpl::Start(SoundImpl* played, ALuint alSource, bool startPau
     return FMOD_OK;
 }
 
-bool ChannelImpl::FillStreamBuffer(ALuint buffer) {
+bool ChannelImpl::FillStreamBuffer(ALuint buffer)
+{
     fmodal::StreamDecoder& decoder = *sound->stream;
     const int channels = decoder.OutChannels();
     const int frames = std::max(1024, decoder.Rate() / 4);
@@ -85,7 +90,7 @@ bool ChannelImpl::FillStreamBuffer(ALuint buffer) {
             total += got;
             rewound = false;
         } else if (loops && !rewound && decoder.Rewind()) {
-            rewound = true;  // a second empty read after rewinding means an empty file
+            rewound = true; // a second empty read after rewinding means an empty file
         } else {
             streamAtEnd = true;
         }
@@ -98,7 +103,8 @@ bool ChannelImpl::FillStreamBuffer(ALuint buffer) {
     return true;
 }
 
-void ChannelImpl::FeedStream() {
+void ChannelImpl::FeedStream()
+{
     if (!Live() || !sound->stream) {
         return;
     }
@@ -115,13 +121,14 @@ void ChannelImpl::FeedStream() {
         return;
     }
     if (queued > 0) {
-        alSourcePlay(source);  // the queue ran dry while no one refilled it
+        alSourcePlay(source); // the queue ran dry while no one refilled it
     } else {
         End();
     }
 }
 
-bool ChannelImpl::Poll() {
+bool ChannelImpl::Poll()
+{
     if (!Live()) {
         return false;
     }
@@ -133,7 +140,8 @@ bool ChannelImpl::Poll() {
     return true;
 }
 
-void ChannelImpl::End() {
+void ChannelImpl::End()
+{
     if (!Live()) {
         return;
     }
@@ -157,11 +165,12 @@ void ChannelImpl::End() {
     system->live.erase(std::remove(system->live.begin(), system->live.end(), this), system->live.end());
 }
 
-}  // namespace FMOD
+} // namespace FMOD
 
 using FMOD::Impl;
 
-FMOD_RESULT FMOD_Channel_IsPlaying(FMOD_CHANNEL* channel, FMOD_BOOL* playing) {
+FMOD_RESULT FMOD_Channel_IsPlaying(FMOD_CHANNEL* channel, FMOD_BOOL* playing)
+{
     const bool live = channel && Impl(channel)->Poll();
     if (playing) {
         *playing = live ? 1 : 0;
@@ -172,7 +181,8 @@ FMOD_RESULT FMOD_Channel_IsPlaying(FMOD_CHANNEL* channel, FMOD_BOOL* playing) {
     return live ? FMOD_OK : FMOD_ERR_INVALID_HANDLE;
 }
 
-FMOD_RESULT FMOD_Channel_Stop(FMOD_CHANNEL* channel) {
+FMOD_RESULT FMOD_Channel_Stop(FMOD_CHANNEL* channel)
+{
     if (!channel || !Impl(channel)->Poll()) {
         return FMOD_ERR_INVALID_HANDLE;
     }
@@ -180,7 +190,8 @@ FMOD_RESULT FMOD_Channel_Stop(FMOD_CHANNEL* channel) {
     return FMOD_OK;
 }
 
-FMOD_RESULT FMOD_Channel_GetPaused(FMOD_CHANNEL* channel, FMOD_BOOL* paused) {
+FMOD_RESULT FMOD_Channel_GetPaused(FMOD_CHANNEL* channel, FMOD_BOOL* paused)
+{
     const bool live = channel && Impl(channel)->Poll();
     if (paused) {
         *paused = live && Impl(channel)->paused ? 1 : 0;
@@ -191,7 +202,8 @@ FMOD_RESULT FMOD_Channel_GetPaused(FMOD_CHANNEL* channel, FMOD_BOOL* paused) {
     return live ? FMOD_OK : FMOD_ERR_INVALID_HANDLE;
 }
 
-FMOD_RESULT FMOD_Channel_SetPaused(FMOD_CHANNEL* channel, FMOD_BOOL paused) {
+FMOD_RESULT FMOD_Channel_SetPaused(FMOD_CHANNEL* channel, FMOD_BOOL paused)
+{
     if (!channel || !Impl(channel)->Poll()) {
         return FMOD_ERR_INVALID_HANDLE;
     }
@@ -201,7 +213,7 @@ FMOD_RESULT FMOD_Channel_SetPaused(FMOD_CHANNEL* channel, FMOD_BOOL paused) {
     if (impl->paused) {
         alSourcePause(impl->source);
     } else if (impl->sound->stream) {
-        impl->FeedStream();  // refills first, so a dry queue never replays old buffers
+        impl->FeedStream(); // refills first, so a dry queue never replays old buffers
         ALint state = 0;
         alGetSourcei(impl->source, AL_SOURCE_STATE, &state);
         if (impl->Live() && state != AL_PLAYING && state != AL_STOPPED) {
@@ -213,7 +225,8 @@ FMOD_RESULT FMOD_Channel_SetPaused(FMOD_CHANNEL* channel, FMOD_BOOL paused) {
     return FMOD_OK;
 }
 
-FMOD_RESULT FMOD_Channel_GetMute(FMOD_CHANNEL* channel, FMOD_BOOL* mute) {
+FMOD_RESULT FMOD_Channel_GetMute(FMOD_CHANNEL* channel, FMOD_BOOL* mute)
+{
     const bool live = channel && Impl(channel)->Poll();
     if (mute) {
         *mute = live && Impl(channel)->muted ? 1 : 0;
@@ -224,7 +237,8 @@ FMOD_RESULT FMOD_Channel_GetMute(FMOD_CHANNEL* channel, FMOD_BOOL* mute) {
     return live ? FMOD_OK : FMOD_ERR_INVALID_HANDLE;
 }
 
-FMOD_RESULT FMOD_Channel_SetMute(FMOD_CHANNEL* channel, FMOD_BOOL mute) {
+FMOD_RESULT FMOD_Channel_SetMute(FMOD_CHANNEL* channel, FMOD_BOOL mute)
+{
     if (!channel || !Impl(channel)->Poll()) {
         return FMOD_ERR_INVALID_HANDLE;
     }
@@ -238,7 +252,8 @@ FMOD_RESULT FMOD_Channel_SetMute(FMOD_CHANNEL* channel, FMOD_BOOL mute) {
 namespace FMOD {
 
 namespace {
-FMOD_RESULT ReadFlag(FMOD_RESULT (*get)(FMOD_CHANNEL*, FMOD_BOOL*), Channel* channel, bool* out) {
+FMOD_RESULT ReadFlag(FMOD_RESULT (*get)(FMOD_CHANNEL*, FMOD_BOOL*), Channel* channel, bool* out)
+{
     FMOD_BOOL value = 0;
     const FMOD_RESULT result = get(channel, out ? &value : nullptr);
     if (out) {
@@ -246,13 +261,31 @@ FMOD_RESULT ReadFlag(FMOD_RESULT (*get)(FMOD_CHANNEL*, FMOD_BOOL*), Channel* cha
     }
     return result;
 }
-}  // namespace
+} // namespace
 
-FMOD_RESULT Channel::isPlaying(bool* playing) { return ReadFlag(FMOD_Channel_IsPlaying, this, playing); }
-FMOD_RESULT Channel::stop() { return FMOD_Channel_Stop(this); }
-FMOD_RESULT Channel::getPaused(bool* paused) { return ReadFlag(FMOD_Channel_GetPaused, this, paused); }
-FMOD_RESULT Channel::setPaused(bool paused) { return FMOD_Channel_SetPaused(this, paused ? 1 : 0); }
-FMOD_RESULT Channel::getMute(bool* mute) { return ReadFlag(FMOD_Channel_GetMute, this, mute); }
-FMOD_RESULT Channel::setMute(bool mute) { return FMOD_Channel_SetMute(this, mute ? 1 : 0); }
+FMOD_RESULT Channel::isPlaying(bool* playing)
+{
+    return ReadFlag(FMOD_Channel_IsPlaying, this, playing);
+}
+FMOD_RESULT Channel::stop()
+{
+    return FMOD_Channel_Stop(this);
+}
+FMOD_RESULT Channel::getPaused(bool* paused)
+{
+    return ReadFlag(FMOD_Channel_GetPaused, this, paused);
+}
+FMOD_RESULT Channel::setPaused(bool paused)
+{
+    return FMOD_Channel_SetPaused(this, paused ? 1 : 0);
+}
+FMOD_RESULT Channel::getMute(bool* mute)
+{
+    return ReadFlag(FMOD_Channel_GetMute, this, mute);
+}
+FMOD_RESULT Channel::setMute(bool mute)
+{
+    return FMOD_Channel_SetMute(this, mute ? 1 : 0);
+}
 
-}  // namespace FMOD
+} // namespace FMOD

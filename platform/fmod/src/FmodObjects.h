@@ -16,12 +16,13 @@ namespace FMOD {
 struct ChannelImpl;
 struct SoundImpl;
 
-struct SystemImpl : System {
+struct SystemImpl : System
+{
     fmodal::AudioDevice device;
     bool initialised = false;
     int maxChannels = 0;
-    std::vector<std::unique_ptr<ChannelImpl>> channels;  // every handle ever given out
-    std::vector<ChannelImpl*> live;                      // in order of play
+    std::vector<std::unique_ptr<ChannelImpl>> channels; // every handle ever given out
+    std::vector<ChannelImpl*> live;                     // in order of play
     std::vector<SoundImpl*> sounds;
     std::vector<ALuint> freeSources;
     std::vector<ALuint> allSources;
@@ -41,14 +42,15 @@ struct SystemImpl : System {
     void ShutDown();
 };
 
-struct SoundImpl : Sound {
+struct SoundImpl : Sound
+{
     SystemImpl* system = nullptr;
     FMOD_MODE mode = 0;
     float minDistance = 1.0f;
     float maxDistance = 10000.0f;
-    ALuint buffer = 0;                              // samples only
-    std::unique_ptr<fmodal::StreamDecoder> stream;  // streams only
-    ChannelImpl* streamChannel = nullptr;           // a stream plays on one channel at a time
+    ALuint buffer = 0;                             // samples only
+    std::unique_ptr<fmodal::StreamDecoder> stream; // streams only
+    ChannelImpl* streamChannel = nullptr;          // a stream plays on one channel at a time
 
     bool Is3D() const { return (mode & FMOD_3D) != 0 && (mode & FMOD_2D) == 0; }
     bool Loops() const { return (mode & (FMOD_LOOP_NORMAL | FMOD_LOOP_BIDI)) != 0 && (mode & FMOD_LOOP_OFF) == 0; }
@@ -57,9 +59,10 @@ struct SoundImpl : Sound {
 
 constexpr int kStreamBuffers = 4;
 
-struct ChannelImpl : Channel {
+struct ChannelImpl : Channel
+{
     SystemImpl* system = nullptr;
-    SoundImpl* sound = nullptr;  // null once the channel has ended
+    SoundImpl* sound = nullptr; // null once the channel has ended
     ALuint source = 0;
     bool paused = false;
     bool muted = false;
@@ -81,8 +84,17 @@ private:
     bool FillStreamBuffer(ALuint buffer);
 };
 
-inline SystemImpl* Impl(System* system) { return static_cast<SystemImpl*>(system); }
-inline SoundImpl* Impl(Sound* sound) { return static_cast<SoundImpl*>(sound); }
-inline ChannelImpl* Impl(Channel* channel) { return static_cast<ChannelImpl*>(channel); }
+inline SystemImpl* Impl(System* system)
+{
+    return static_cast<SystemImpl*>(system);
+}
+inline SoundImpl* Impl(Sound* sound)
+{
+    return static_cast<SoundImpl*>(sound);
+}
+inline ChannelImpl* Impl(Channel* channel)
+{
+    return static_cast<ChannelImpl*>(channel);
+}
 
-}  // namespace FMOD
+} // namespace FMOD

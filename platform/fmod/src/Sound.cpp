@@ -5,7 +5,8 @@
 
 namespace FMOD {
 
-void SoundImpl::DeleteBuffer() {
+void SoundImpl::DeleteBuffer()
+{
     if (buffer != 0) {
         system->device.MakeCurrent();
         alDeleteBuffers(1, &buffer);
@@ -14,11 +15,12 @@ void SoundImpl::DeleteBuffer() {
     stream.reset();
 }
 
-}  // namespace FMOD
+} // namespace FMOD
 
 using FMOD::Impl;
 
-FMOD_RESULT FMOD_Sound_SetMode(FMOD_SOUND* sound, FMOD_MODE mode) {
+FMOD_RESULT FMOD_Sound_SetMode(FMOD_SOUND* sound, FMOD_MODE mode)
+{
     if (!sound) {
         return FMOD_ERR_INVALID_HANDLE;
     }
@@ -35,7 +37,8 @@ FMOD_RESULT FMOD_Sound_SetMode(FMOD_SOUND* sound, FMOD_MODE mode) {
     return FMOD_OK;
 }
 
-FMOD_RESULT FMOD_Sound_Set3DMinMaxDistance(FMOD_SOUND* sound, float minDistance, float maxDistance) {
+FMOD_RESULT FMOD_Sound_Set3DMinMaxDistance(FMOD_SOUND* sound, float minDistance, float maxDistance)
+{
     if (!sound) {
         return FMOD_ERR_INVALID_HANDLE;
     }
@@ -48,7 +51,8 @@ FMOD_RESULT FMOD_Sound_Set3DMinMaxDistance(FMOD_SOUND* sound, float minDistance,
     return FMOD_OK;
 }
 
-FMOD_RESULT FMOD_Sound_Release(FMOD_SOUND* sound) {
+FMOD_RESULT FMOD_Sound_Release(FMOD_SOUND* sound)
+{
     if (!sound) {
         return FMOD_ERR_INVALID_HANDLE;
     }
@@ -64,10 +68,17 @@ FMOD_RESULT FMOD_Sound_Release(FMOD_SOUND* sound) {
 
 namespace FMOD {
 
-FMOD_RESULT Sound::setMode(FMOD_MODE mode) { return FMOD_Sound_SetMode(this, mode); }
-FMOD_RESULT Sound::set3DMinMaxDistance(float minDistance, float maxDistance) {
+FMOD_RESULT Sound::setMode(FMOD_MODE mode)
+{
+    return FMOD_Sound_SetMode(this, mode);
+}
+FMOD_RESULT Sound::set3DMinMaxDistance(float minDistance, float maxDistance)
+{
     return FMOD_Sound_Set3DMinMaxDistance(this, minDistance, maxDistance);
 }
-FMOD_RESULT Sound::release() { return FMOD_Sound_Release(this); }
+FMOD_RESULT Sound::release()
+{
+    return FMOD_Sound_Release(this);
+}
 
-}  // namespace FMOD
+} // namespace FMOD

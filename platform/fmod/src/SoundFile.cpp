@@ -17,12 +17,14 @@ namespace {
 constexpr std::size_t kMaxSamples = std::size_t(1) << 27;
 constexpr int kChunkFrames = 4096;
 
-int OutputChannels(int fileChannels, bool mono) {
+int OutputChannels(int fileChannels, bool mono)
+{
     return (mono || fileChannels == 1) ? 1 : 2;
 }
 
 // Averages the file's channels down to one, or keeps the first two.
-void MixDown(const int16_t* in, int frames, int inChannels, int outChannels, int16_t* out) {
+void MixDown(const int16_t* in, int frames, int inChannels, int outChannels, int16_t* out)
+{
     for (int f = 0; f < frames; ++f) {
         const int16_t* frame = in + static_cast<std::size_t>(f) * inChannels;
         if (outChannels == 1) {
@@ -39,7 +41,8 @@ void MixDown(const int16_t* in, int frames, int inChannels, int outChannels, int
 }
 
 int ReadMixed(SNDFILE* file, const SF_INFO& info, int outChannels, int frames, std::vector<int16_t>* scratch,
-              int16_t* out) {
+              int16_t* out)
+{
     scratch->resize(static_cast<std::size_t>(frames) * info.channels);
     const sf_count_t got = sf_readf_short(file, scratch->data(), frames);
     if (got <= 0) {
@@ -49,7 +52,8 @@ int ReadMixed(SNDFILE* file, const SF_INFO& info, int outChannels, int frames, s
     return static_cast<int>(got);
 }
 
-bool EndsWithNoCase(const std::string& text, const char* end) {
+bool EndsWithNoCase(const std::string& text, const char* end)
+{
     const std::size_t length = std::strlen(end);
     if (text.size() < length) {
         return false;
@@ -63,7 +67,8 @@ bool EndsWithNoCase(const std::string& text, const char* end) {
 }
 
 // An MPEG audio frame header: sync, a defined version, layer, bit rate and rate.
-bool IsFrameHeader(const unsigned char* h) {
+bool IsFrameHeader(const unsigned char* h)
+{
     return h[0] == 0xFF && (h[1] & 0xE0) == 0xE0 && ((h[1] >> 3) & 3) != 1 && ((h[1] >> 1) & 3) != 0 &&
            (h[2] >> 4) != 15 && ((h[2] >> 2) & 3) != 3;
 }
@@ -72,7 +77,8 @@ bool IsFrameHeader(const unsigned char* h) {
 // libsndfile hands any file so named to its MPEG decoder, which writes its
 // complaints about junk straight to the error stream; a file that is not MPEG
 // is turned away here instead, with nothing said.
-bool StartsLikeMpeg(const std::string& path) {
+bool StartsLikeMpeg(const std::string& path)
+{
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) {
         return false;
@@ -81,8 +87,8 @@ bool StartsLikeMpeg(const std::string& path) {
     long frameAt = 0;
     if (std::fread(header, 1, sizeof header, file) == sizeof header && std::memcmp(header, "ID3", 3) == 0) {
         // The tag's size is four 7-bit bytes, not counting its 10-byte header.
-        frameAt = 10 + ((header[6] & 0x7F) << 21 | (header[7] & 0x7F) << 14 | (header[8] & 0x7F) << 7 |
-                        (header[9] & 0x7F));
+        frameAt =
+            10 + ((header[6] & 0x7F) << 21 | (header[7] & 0x7F) << 14 | (header[8] & 0x7F) << 7 | (header[9] & 0x7F));
     }
     unsigned char frame[4] = {};
     const bool found = std::fseek(file, frameAt, SEEK_SET) == 0 && std::fread(frame, 1, sizeof frame, file) == 4 &&
@@ -91,9 +97,10 @@ bool StartsLikeMpeg(const std::string& path) {
     return found;
 }
 
-}  // namespace
+} // namespace
 
-FMOD_RESULT OpenSoundFile(const char* name, SNDFILE** file, SF_INFO* info) {
+FMOD_RESULT OpenSoundFile(const char* name, SNDFILE** file, SF_INFO* info)
+{
     *file = nullptr;
     if (!name || !name[0]) {
         return FMOD_ERR_INVALID_PARAM;
@@ -119,7 +126,8 @@ FMOD_RESULT OpenSoundFile(const char* name, SNDFILE** file, SF_INFO* info) {
     return FMOD_OK;
 }
 
-FMOD_RESULT DecodeWholeFile(const char* name, bool mono, PcmData* pcm) {
+FMOD_RESULT DecodeWholeFile(const char* name, bool mono, PcmData* pcm)
+{
     SNDFILE* file = nullptr;
     SF_INFO info;
     const FMOD_RESULT result = OpenSoundFile(name, &file, &info);
@@ -145,13 +153,15 @@ FMOD_RESULT DecodeWholeFile(const char* name, bool mono, PcmData* pcm) {
     return FMOD_OK;
 }
 
-StreamDecoder::~StreamDecoder() {
+StreamDecoder::~StreamDecoder()
+{
     if (file) {
         sf_close(file);
     }
 }
 
-FMOD_RESULT StreamDecoder::Open(const char* name) {
+FMOD_RESULT StreamDecoder::Open(const char* name)
+{
     const FMOD_RESULT result = OpenSoundFile(name, &file, &info);
     if (result == FMOD_OK) {
         outChannels = OutputChannels(info.channels, false);
@@ -159,15 +169,17 @@ FMOD_RESULT StreamDecoder::Open(const char* name) {
     return result;
 }
 
-bool StreamDecoder::Rewind() {
+bool StreamDecoder::Rewind()
+{
     return file && sf_seek(file, 0, SEEK_SET) == 0;
 }
 
-int StreamDecoder::Read(int16_t* out, int frames) {
+int StreamDecoder::Read(int16_t* out, int frames)
+{
     if (!file || frames <= 0) {
         return 0;
     }
     return ReadMixed(file, info, outChannels, frames, &scratch, out);
 }
 
-}  // namespace fmodal
+} // namespace fmodal

@@ -12,9 +12,10 @@
 
 namespace fmodal {
 
-struct PcmData {
-    std::vector<int16_t> samples;  // interleaved
-    int channels = 0;              // 1 or 2
+struct PcmData
+{
+    std::vector<int16_t> samples; // interleaved
+    int channels = 0;             // 1 or 2
     int rate = 0;
 };
 
@@ -25,7 +26,8 @@ FMOD_RESULT OpenSoundFile(const char* name, SNDFILE** file, SF_INFO* info);
 // The whole file, as mono when asked (3D sounds) and never more than stereo.
 FMOD_RESULT DecodeWholeFile(const char* name, bool mono, PcmData* pcm);
 
-class StreamDecoder {
+class StreamDecoder
+{
 public:
     StreamDecoder() = default;
     StreamDecoder(const StreamDecoder&) = delete;
@@ -46,4 +48,4 @@ private:
     std::vector<int16_t> scratch;
 };
 
-}  // namespace fmodal
+} // namespace fmodal

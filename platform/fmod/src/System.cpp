@@ -10,17 +10,20 @@ namespace {
 // The most channels one system may ask for.
 constexpr int kMaxChannelLimit = 4093;
 
-bool Finite(const FMOD_VECTOR* v) {
+bool Finite(const FMOD_VECTOR* v)
+{
     return v && v->x == v->x && v->y == v->y && v->z == v->z;
 }
 
-}  // namespace
+} // namespace
 
-SystemImpl::~SystemImpl() {
+SystemImpl::~SystemImpl()
+{
     ShutDown();
 }
 
-void SystemImpl::ApplyListener() const {
+void SystemImpl::ApplyListener() const
+{
     if (!device.IsOpen()) {
         return;
     }
@@ -37,7 +40,8 @@ void SystemImpl::ApplyListener() const {
     alListenerfv(AL_ORIENTATION, orientation);
 }
 
-bool SystemImpl::TakeSource(ALuint* source) {
+bool SystemImpl::TakeSource(ALuint* source)
+{
     if (static_cast<int>(live.size()) < maxChannels) {
         if (!freeSources.empty()) {
             *source = freeSources.back();
@@ -68,11 +72,13 @@ bool SystemImpl::TakeSource(ALuint* source) {
     return false;
 }
 
-void SystemImpl::ReturnSource(ALuint source) {
+void SystemImpl::ReturnSource(ALuint source)
+{
     freeSources.push_back(source);
 }
 
-void SystemImpl::EndChannelsOf(const SoundImpl* sound) {
+void SystemImpl::EndChannelsOf(const SoundImpl* sound)
+{
     const std::vector<ChannelImpl*> playing = live;
     for (ChannelImpl* channel : playing) {
         if (channel->sound == sound) {
@@ -81,7 +87,8 @@ void SystemImpl::EndChannelsOf(const SoundImpl* sound) {
     }
 }
 
-void SystemImpl::ShutDown() {
+void SystemImpl::ShutDown()
+{
     if (!device.IsOpen()) {
         return;
     }
@@ -102,7 +109,8 @@ void SystemImpl::ShutDown() {
     initialised = false;
 }
 
-FMOD_RESULT SystemImpl::CreateSound(const char* name, FMOD_MODE mode, bool isStream, Sound** out) {
+FMOD_RESULT SystemImpl::CreateSound(const char* name, FMOD_MODE mode, bool isStream, Sound** out)
+{
     if (!out) {
         return FMOD_ERR_INVALID_PARAM;
     }
@@ -141,7 +149,8 @@ FMOD_RESULT SystemImpl::CreateSound(const char* name, FMOD_MODE mode, bool isStr
     return FMOD_OK;
 }
 
-FMOD_RESULT System::getVersion(unsigned int* version) {
+FMOD_RESULT System::getVersion(unsigned int* version)
+{
     if (!version) {
         return FMOD_ERR_INVALID_PARAM;
     }
@@ -149,7 +158,8 @@ FMOD_RESULT System::getVersion(unsigned int* version) {
     return FMOD_OK;
 }
 
-FMOD_RESULT System::init(int maxChannels, FMOD_INITFLAGS flags, void* extraDriverData) {
+FMOD_RESULT System::init(int maxChannels, FMOD_INITFLAGS flags, void* extraDriverData)
+{
     SystemImpl* self = Impl(this);
     if (self->initialised) {
         return FMOD_ERR_INITIALIZED;
@@ -167,13 +177,15 @@ FMOD_RESULT System::init(int maxChannels, FMOD_INITFLAGS flags, void* extraDrive
     return FMOD_OK;
 }
 
-FMOD_RESULT System::set3DNumListeners(int numListeners) {
+FMOD_RESULT System::set3DNumListeners(int numListeners)
+{
     // Only one listener is ever placed; more would need a mix per listener.
     return numListeners == 1 ? FMOD_OK : FMOD_ERR_INVALID_PARAM;
 }
 
 FMOD_RESULT System::set3DListenerAttributes(int listener, const FMOD_VECTOR* pos, const FMOD_VECTOR* vel,
-                                            const FMOD_VECTOR* forward, const FMOD_VECTOR* up) {
+                                            const FMOD_VECTOR* forward, const FMOD_VECTOR* up)
+{
     SystemImpl* self = Impl(this);
     if (listener != 0) {
         return FMOD_ERR_INVALID_PARAM;
@@ -190,15 +202,18 @@ FMOD_RESULT System::set3DListenerAttributes(int listener, const FMOD_VECTOR* pos
     return FMOD_OK;
 }
 
-FMOD_RESULT System::createSound(const char* name, FMOD_MODE mode, FMOD_CREATESOUNDEXINFO* exinfo, Sound** sound) {
+FMOD_RESULT System::createSound(const char* name, FMOD_MODE mode, FMOD_CREATESOUNDEXINFO* exinfo, Sound** sound)
+{
     return Impl(this)->CreateSound(name, mode, (mode & FMOD_CREATESTREAM) != 0, sound);
 }
 
-FMOD_RESULT System::createStream(const char* name, FMOD_MODE mode, FMOD_CREATESOUNDEXINFO* exinfo, Sound** sound) {
+FMOD_RESULT System::createStream(const char* name, FMOD_MODE mode, FMOD_CREATESOUNDEXINFO* exinfo, Sound** sound)
+{
     return Impl(this)->CreateSound(name, mode, true, sound);
 }
 
-FMOD_RESULT System::playSound(FMOD_CHANNELINDEX channelId, Sound* sound, bool paused, Channel** channel) {
+FMOD_RESULT System::playSound(FMOD_CHANNELINDEX channelId, Sound* sound, bool paused, Channel** channel)
+{
     SystemImpl* self = Impl(this);
     if (channel) {
         *channel = nullptr;
@@ -212,7 +227,7 @@ FMOD_RESULT System::playSound(FMOD_CHANNELINDEX channelId, Sound* sound, bool pa
     self->device.MakeCurrent();
     SoundImpl* played = Impl(sound);
     if (played->streamChannel) {
-        played->streamChannel->End();  // a stream restarts; its old handle ends
+        played->streamChannel->End(); // a stream restarts; its old handle ends
     }
     ALuint source = 0;
     if (!self->TakeSource(&source)) {
@@ -232,7 +247,8 @@ FMOD_RESULT System::playSound(FMOD_CHANNELINDEX channelId, Sound* sound, bool pa
     return FMOD_OK;
 }
 
-FMOD_RESULT System::update() {
+FMOD_RESULT System::update()
+{
     SystemImpl* self = Impl(this);
     if (!self->initialised) {
         return FMOD_ERR_UNINITIALIZED;
@@ -250,12 +266,14 @@ FMOD_RESULT System::update() {
     return FMOD_OK;
 }
 
-FMOD_RESULT System::close() {
+FMOD_RESULT System::close()
+{
     Impl(this)->ShutDown();
     return FMOD_OK;
 }
 
-FMOD_RESULT System::release() {
+FMOD_RESULT System::release()
+{
     SystemImpl* self = Impl(this);
     self->ShutDown();
     for (SoundImpl* sound : self->sounds) {
@@ -266,9 +284,10 @@ FMOD_RESULT System::release() {
     return FMOD_OK;
 }
 
-}  // namespace FMOD
+} // namespace FMOD
 
-FMOD_RESULT FMOD_System_Create(FMOD_SYSTEM** system) {
+FMOD_RESULT FMOD_System_Create(FMOD_SYSTEM** system)
+{
     if (!system) {
         return FMOD_ERR_INVALID_PARAM;
     }
@@ -278,15 +297,17 @@ FMOD_RESULT FMOD_System_Create(FMOD_SYSTEM** system) {
 
 namespace FMODTest {
 
-std::size_t TakeCapture(FMOD::System* system, std::vector<float>* interleaved) {
+std::size_t TakeCapture(FMOD::System* system, std::vector<float>* interleaved)
+{
     if (!system) {
         return 0;
     }
     return FMOD::Impl(system)->device.TakeCapture(interleaved);
 }
 
-bool IsCapturing(FMOD::System* system) {
+bool IsCapturing(FMOD::System* system)
+{
     return system && FMOD::Impl(system)->device.IsLoopback();
 }
 
-}  // namespace FMODTest
+} // namespace FMODTest

@@ -52,7 +52,12 @@ typedef BYTE* LPBYTE;
 #define APIENTRY
 
 // Opaque handles: distinct pointer types, as STRICT Windows headers declare them.
-#define LV_DECLARE_HANDLE(name) struct name##__ { int unused; }; typedef struct name##__* name
+#define LV_DECLARE_HANDLE(name)                                                                                        \
+    struct name##__                                                                                                    \
+    {                                                                                                                  \
+        int unused;                                                                                                    \
+    };                                                                                                                 \
+    typedef struct name##__* name
 LV_DECLARE_HANDLE(HWND);
 LV_DECLARE_HANDLE(HINSTANCE);
 LV_DECLARE_HANDLE(HICON);
@@ -66,16 +71,30 @@ typedef void* HANDLE;
 #define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
 
 typedef union _LARGE_INTEGER {
-    struct { DWORD LowPart; LONG HighPart; } u;
+    struct
+    {
+        DWORD LowPart;
+        LONG HighPart;
+    } u;
     LONGLONG QuadPart;
 } LARGE_INTEGER;
 
-typedef struct tagRECT { LONG left, top, right, bottom; } RECT, *LPRECT;
+typedef struct tagRECT
+{
+    LONG left, top, right, bottom;
+} RECT, *LPRECT;
 typedef const RECT* LPCRECT;
-typedef struct tagPOINT { LONG x, y; } POINT, *LPPOINT;
-typedef struct tagSIZE { LONG cx, cy; } SIZE;
+typedef struct tagPOINT
+{
+    LONG x, y;
+} POINT, *LPPOINT;
+typedef struct tagSIZE
+{
+    LONG cx, cy;
+} SIZE;
 
-typedef struct _GUID {
+typedef struct _GUID
+{
     uint32_t Data1;
     uint16_t Data2;
     uint16_t Data3;
@@ -98,18 +117,39 @@ typedef const IID& REFIID;
 #define FAILED(hr) (((HRESULT)(hr)) < 0)
 
 // Reference counting shared by every COM-style interface of the stand-ins.
-struct IUnknown {
-    virtual HRESULT QueryInterface(REFIID riid, void** ppv) { (void)riid; if (ppv) *ppv = nullptr; return E_NOINTERFACE; }
+struct IUnknown
+{
+    virtual HRESULT QueryInterface(REFIID riid, void** ppv)
+    {
+        (void)riid;
+        if (ppv) *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
     virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;
+
 protected:
     virtual ~IUnknown() = default;
 };
 typedef IUnknown* LPUNKNOWN;
 
-#define SAFE_RELEASE(p) do { if (p) { (p)->Release(); (p) = nullptr; } } while (0)
-#define SAFE_DELETE(p) do { delete (p); (p) = nullptr; } while (0)
-#define SAFE_DELETE_ARRAY(p) do { delete[] (p); (p) = nullptr; } while (0)
+#define SAFE_RELEASE(p)                                                                                                \
+    do {                                                                                                               \
+        if (p) {                                                                                                       \
+            (p)->Release();                                                                                            \
+            (p) = nullptr;                                                                                             \
+        }                                                                                                              \
+    } while (0)
+#define SAFE_DELETE(p)                                                                                                 \
+    do {                                                                                                               \
+        delete (p);                                                                                                    \
+        (p) = nullptr;                                                                                                 \
+    } while (0)
+#define SAFE_DELETE_ARRAY(p)                                                                                           \
+    do {                                                                                                               \
+        delete[](p);                                                                                                   \
+        (p) = nullptr;                                                                                                 \
+    } while (0)
 
 // ---------------------------------------------------------------------------
 // Everything below is the part of the system interface the game calls. The
@@ -130,7 +170,8 @@ typedef IUnknown* LPUNKNOWN;
 
 #define LOWORD(l) ((WORD)(((DWORD_PTR)(l)) & 0xffff))
 #define HIWORD(l) ((WORD)((((DWORD_PTR)(l)) >> 16) & 0xffff))
-#define MAKELONG(a, b) ((LONG)(((WORD)(((DWORD_PTR)(a)) & 0xffff)) | ((DWORD)((WORD)(((DWORD_PTR)(b)) & 0xffff))) << 16))
+#define MAKELONG(a, b)                                                                                                 \
+    ((LONG)(((WORD)(((DWORD_PTR)(a)) & 0xffff)) | ((DWORD)((WORD)(((DWORD_PTR)(b)) & 0xffff))) << 16))
 #define MAKEWPARAM(l, h) ((WPARAM)(DWORD)MAKELONG(l, h))
 #define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
 
@@ -342,12 +383,14 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 #define FKF_HOTKEYACTIVE 0x00000004
 #define FKF_CONFIRMHOTKEY 0x00000008
 
-typedef struct tagSTICKYKEYS {
+typedef struct tagSTICKYKEYS
+{
     UINT cbSize;
     DWORD dwFlags;
 } STICKYKEYS, *LPSTICKYKEYS;
 
-typedef struct tagFILTERKEYS {
+typedef struct tagFILTERKEYS
+{
     UINT cbSize;
     DWORD dwFlags;
     DWORD iWaitMSec;
@@ -365,12 +408,14 @@ BOOL SystemParametersInfoW(UINT action, UINT param, LPVOID value, UINT winIni);
 #define FILE_ATTRIBUTE_ARCHIVE 0x00000020
 #define FILE_ATTRIBUTE_NORMAL 0x00000080
 
-typedef struct _FILETIME {
+typedef struct _FILETIME
+{
     DWORD dwLowDateTime;
     DWORD dwHighDateTime;
 } FILETIME;
 
-typedef struct _WIN32_FIND_DATAW {
+typedef struct _WIN32_FIND_DATAW
+{
     DWORD dwFileAttributes;
     FILETIME ftCreationTime;
     FILETIME ftLastAccessTime;

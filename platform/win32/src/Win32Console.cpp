@@ -24,8 +24,14 @@ extern "C" FILE* freopen(const char* __restrict path, const char* __restrict mod
 }
 
 // There is no separate console window: standard output is the terminal.
-BOOL AllocConsole() { return TRUE; }
-BOOL FreeConsole() { return TRUE; }
+BOOL AllocConsole()
+{
+    return TRUE;
+}
+BOOL FreeConsole()
+{
+    return TRUE;
+}
 
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 {
@@ -42,4 +48,3 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
     const std::string narrowCaption = Win32WideToUtf8(caption ? caption : L"Message");
     return MessageBoxA(owner, narrowText.c_str(), narrowCaption.c_str(), type);
 }
-

@@ -15,7 +15,8 @@ namespace {
 // The handle type is only ever a pointer to this. Live drops are registered,
 // so a handle that was already finished (or never came from here) is refused
 // instead of being read or freed again.
-struct DropList {
+struct DropList
+{
     std::vector<std::wstring> names;
 };
 
@@ -43,7 +44,10 @@ HDROP Win32CreateDrop(const std::vector<std::string>& names)
     return reinterpret_cast<HDROP>(list);
 }
 
-bool Win32DropsAccepted() { return gDropsAccepted; }
+bool Win32DropsAccepted()
+{
+    return gDropsAccepted;
+}
 
 void DragAcceptFiles(HWND window, BOOL accept)
 {

@@ -13,17 +13,22 @@
 
 namespace {
 
-struct FindEntry {
+struct FindEntry
+{
     std::string name;
     WIN32_FIND_DATAW data;
 };
 
-struct FindState {
+struct FindState
+{
     std::vector<FindEntry> entries;
     size_t next = 0;
 };
 
-wchar_t UpperAscii(wchar_t c) { return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - 32) : c; }
+wchar_t UpperAscii(wchar_t c)
+{
+    return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - 32) : c;
+}
 
 // Windows wildcards: '*' any run, '?' one character, case ignored.
 bool WildcardMatch(const std::wstring& mask, const std::wstring& name)
@@ -50,8 +55,8 @@ bool WildcardMatch(const std::wstring& mask, const std::wstring& name)
 FILETIME ToFileTime(const struct timespec& t)
 {
     const unsigned long long kEpochDifference = 11644473600ULL; // 1601 to 1970, seconds
-    const unsigned long long ticks = (static_cast<unsigned long long>(t.tv_sec) + kEpochDifference) * 10000000ULL
-                                     + static_cast<unsigned long long>(t.tv_nsec) / 100ULL;
+    const unsigned long long ticks = (static_cast<unsigned long long>(t.tv_sec) + kEpochDifference) * 10000000ULL +
+                                     static_cast<unsigned long long>(t.tv_nsec) / 100ULL;
     FILETIME ft;
     ft.dwLowDateTime = static_cast<DWORD>(ticks & 0xFFFFFFFFULL);
     ft.dwHighDateTime = static_cast<DWORD>(ticks >> 32);

@@ -7,7 +7,10 @@ namespace {
 
 const char32_t kReplacement = 0xFFFD;
 
-bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+bool IsContinuation(unsigned char c)
+{
+    return (c & 0xC0) == 0x80;
+}
 
 // Decodes one code point at text[i], advancing i; malformed input yields
 // U+FFFD and skips one byte so decoding always makes progress.
@@ -17,15 +20,36 @@ char32_t DecodeOne(const std::string& text, size_t& i)
     int extra = 0;
     char32_t cp = 0;
     char32_t minimum = 0;
-    if (lead < 0x80) { ++i; return lead; }
-    if ((lead & 0xE0) == 0xC0) { extra = 1; cp = lead & 0x1F; minimum = 0x80; }
-    else if ((lead & 0xF0) == 0xE0) { extra = 2; cp = lead & 0x0F; minimum = 0x800; }
-    else if ((lead & 0xF8) == 0xF0) { extra = 3; cp = lead & 0x07; minimum = 0x10000; }
-    else { ++i; return kReplacement; }
-    if (i + extra >= text.size()) { ++i; return kReplacement; }
+    if (lead < 0x80) {
+        ++i;
+        return lead;
+    }
+    if ((lead & 0xE0) == 0xC0) {
+        extra = 1;
+        cp = lead & 0x1F;
+        minimum = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        extra = 2;
+        cp = lead & 0x0F;
+        minimum = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        extra = 3;
+        cp = lead & 0x07;
+        minimum = 0x10000;
+    } else {
+        ++i;
+        return kReplacement;
+    }
+    if (i + extra >= text.size()) {
+        ++i;
+        return kReplacement;
+    }
     for (int k = 1; k <= extra; ++k) {
         const unsigned char c = static_cast<unsigned char>(text[i + k]);
-        if (!IsContinuation(c)) { ++i; return kReplacement; }
+        if (!IsContinuation(c)) {
+            ++i;
+            return kReplacement;
+        }
         cp = (cp << 6) | (c & 0x3F);
     }
     i += extra + 1;

@@ -21,8 +21,8 @@ std::wstring gCommandLineW;
 
 // What the system would report before the game changes anything: the
 // features available with their hot keys active, as a fresh Windows has them.
-STICKYKEYS gStickyKeys = { sizeof(STICKYKEYS), SKF_AVAILABLE | SKF_HOTKEYACTIVE | SKF_CONFIRMHOTKEY };
-FILTERKEYS gFilterKeys = { sizeof(FILTERKEYS), FKF_AVAILABLE | FKF_HOTKEYACTIVE | FKF_CONFIRMHOTKEY, 1000, 500, 500, 0 };
+STICKYKEYS gStickyKeys = {sizeof(STICKYKEYS), SKF_AVAILABLE | SKF_HOTKEYACTIVE | SKF_CONFIRMHOTKEY};
+FILTERKEYS gFilterKeys = {sizeof(FILTERKEYS), FKF_AVAILABLE | FKF_HOTKEYACTIVE | FKF_CONFIRMHOTKEY, 1000, 500, 500, 0};
 
 Win32ClientRectProvider gClientRectProvider = nullptr;
 
@@ -40,8 +40,10 @@ BOOL CopySettings(T& stored, LPVOID value, bool get)
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    if (get) *given = stored;
-    else stored = *given;
+    if (get)
+        *given = stored;
+    else
+        stored = *given;
     return TRUE;
 }
 
@@ -53,9 +55,14 @@ HMODULE GetModuleHandleW(LPCWSTR moduleName)
     return moduleName ? nullptr : &module;
 }
 
-DWORD GetLastError() { return gLastError; }
-void SetLastError(DWORD error) { gLastError = error; }
-
+DWORD GetLastError()
+{
+    return gLastError;
+}
+void SetLastError(DWORD error)
+{
+    gLastError = error;
+}
 
 void Win32SetCommandLine(int argc, char** argv)
 {
@@ -71,9 +78,18 @@ void Win32SetCommandLine(int argc, char** argv)
     Win32ChooseCounterFromCommandLine();
 }
 
-const std::vector<std::string>& Win32GetArguments() { return gArguments; }
-LPWSTR GetCommandLineW() { return &gCommandLineW[0]; }
-LPSTR GetCommandLineA() { return &gCommandLineA[0]; }
+const std::vector<std::string>& Win32GetArguments()
+{
+    return gArguments;
+}
+LPWSTR GetCommandLineW()
+{
+    return &gCommandLineW[0];
+}
+LPSTR GetCommandLineA()
+{
+    return &gCommandLineA[0];
+}
 
 void PostQuitMessage(int exitCode)
 {
@@ -82,8 +98,14 @@ void PostQuitMessage(int exitCode)
     gQuitCode = exitCode;
 }
 
-bool Win32QuitRequested() { return gQuitRequested; }
-int Win32GetQuitCode() { return gQuitCode; }
+bool Win32QuitRequested()
+{
+    return gQuitRequested;
+}
+int Win32GetQuitCode()
+{
+    return gQuitCode;
+}
 void Win32ClearQuit()
 {
     gQuitRequested = false;
@@ -95,17 +117,24 @@ BOOL SystemParametersInfoW(UINT action, UINT param, LPVOID value, UINT winIni)
     (void)param;
     (void)winIni;
     switch (action) {
-    case SPI_GETSTICKYKEYS: return CopySettings(gStickyKeys, value, true);
-    case SPI_SETSTICKYKEYS: return CopySettings(gStickyKeys, value, false);
-    case SPI_GETFILTERKEYS: return CopySettings(gFilterKeys, value, true);
-    case SPI_SETFILTERKEYS: return CopySettings(gFilterKeys, value, false);
+    case SPI_GETSTICKYKEYS:
+        return CopySettings(gStickyKeys, value, true);
+    case SPI_SETSTICKYKEYS:
+        return CopySettings(gStickyKeys, value, false);
+    case SPI_GETFILTERKEYS:
+        return CopySettings(gFilterKeys, value, true);
+    case SPI_SETFILTERKEYS:
+        return CopySettings(gFilterKeys, value, false);
     default:
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
 }
 
-void Win32SetClientRectProvider(Win32ClientRectProvider provider) { gClientRectProvider = provider; }
+void Win32SetClientRectProvider(Win32ClientRectProvider provider)
+{
+    gClientRectProvider = provider;
+}
 
 BOOL GetClientRect(HWND window, LPRECT rect)
 {
@@ -145,7 +174,8 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int bytes, LPWS
         return 0;
     }
     // A length of -1 means "up to and including the terminator".
-    const std::string input = bytes < 0 ? std::string(text, std::strlen(text) + 1) : std::string(text, static_cast<size_t>(bytes));
+    const std::string input =
+        bytes < 0 ? std::string(text, std::strlen(text) + 1) : std::string(text, static_cast<size_t>(bytes));
     const std::wstring wide = Win32Utf8ToWide(input);
     if (outChars == 0) return static_cast<int>(wide.size());
     if (!out || wide.size() > static_cast<size_t>(outChars)) {
@@ -167,7 +197,8 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int chars, LPS
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    const std::wstring input = chars < 0 ? std::wstring(text, std::wcslen(text) + 1) : std::wstring(text, static_cast<size_t>(chars));
+    const std::wstring input =
+        chars < 0 ? std::wstring(text, std::wcslen(text) + 1) : std::wstring(text, static_cast<size_t>(chars));
     const std::string narrow = Win32WideToUtf8(input);
     if (outBytes == 0) return static_cast<int>(narrow.size());
     if (!out || narrow.size() > static_cast<size_t>(outBytes)) {

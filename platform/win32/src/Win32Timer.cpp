@@ -44,7 +44,10 @@ void ChooseMode()
 
 } // namespace
 
-void Win32ChooseCounterFromCommandLine() { gModeChosen = false; }
+void Win32ChooseCounterFromCommandLine()
+{
+    gModeChosen = false;
+}
 
 LONGLONG Win32ReadRealCounter()
 {
@@ -96,8 +99,8 @@ DWORD GetTickCount()
 {
     struct timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<DWORD>(static_cast<unsigned long long>(now.tv_sec) * 1000ULL
-                              + static_cast<unsigned long long>(now.tv_nsec) / 1000000ULL);
+    return static_cast<DWORD>(static_cast<unsigned long long>(now.tv_sec) * 1000ULL +
+                              static_cast<unsigned long long>(now.tv_nsec) / 1000000ULL);
 }
 
 void Sleep(DWORD milliseconds)
@@ -105,6 +108,5 @@ void Sleep(DWORD milliseconds)
     struct timespec wait;
     wait.tv_sec = static_cast<time_t>(milliseconds / 1000);
     wait.tv_nsec = static_cast<long>(milliseconds % 1000) * 1000000L;
-    while (nanosleep(&wait, &wait) != 0) {
-    }
+    while (nanosleep(&wait, &wait) != 0) {}
 }

@@ -12,7 +12,8 @@
 
 namespace {
 
-void ExerciseSkin(const D3DXFRAME* frame) {
+void ExerciseSkin(const D3DXFRAME* frame)
+{
     for (; frame; frame = frame->pFrameSibling) {
         for (const D3DXMESHCONTAINER* mc = frame->pMeshContainer; mc; mc = mc->pNextMeshContainer) {
             if (!mc->pSkinInfo) continue;
@@ -33,7 +34,8 @@ void ExerciseSkin(const D3DXFRAME* frame) {
     }
 }
 
-void ExerciseAnimation(ID3DXAnimationController* ac) {
+void ExerciseAnimation(ID3DXAnimationController* ac)
+{
     for (UINT s = 0; s < ac->GetNumAnimationSets(); ++s) {
         ID3DXAnimationSet* set = nullptr;
         if (FAILED(ac->GetAnimationSet(s, &set))) continue;
@@ -50,23 +52,27 @@ void ExerciseAnimation(ID3DXAnimationController* ac) {
     }
 }
 
-const std::string& ScratchPath() {
+const std::string& ScratchPath()
+{
     static const std::string path = "/tmp/lv_fuzz_xfile_" + std::to_string(getpid()) + ".x";
     return path;
 }
 
-}  // namespace
+} // namespace
 
-int LvFuzzXFile(const uint8_t* data, size_t size) {
+int LvFuzzXFile(const uint8_t* data, size_t size)
+{
     FILE* f = std::fopen(ScratchPath().c_str(), "wb");
     if (!f) return 0;
     if (size) std::fwrite(data, 1, size, f);
     std::fclose(f);
 
     ID3DXMesh* mesh = nullptr;
-    if (SUCCEEDED(D3DXLoadMeshFromXA(ScratchPath().c_str(), D3DXMESH_MANAGED, nullptr, nullptr, nullptr, nullptr, nullptr, &mesh))) {
+    if (SUCCEEDED(D3DXLoadMeshFromXA(ScratchPath().c_str(), D3DXMESH_MANAGED, nullptr, nullptr, nullptr, nullptr,
+                                     nullptr, &mesh))) {
         ID3DXMesh* clone = nullptr;
-        if (SUCCEEDED(mesh->CloneMeshFVF(D3DXMESH_MANAGED, D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX3, nullptr, &clone))) {
+        if (SUCCEEDED(
+                mesh->CloneMeshFVF(D3DXMESH_MANAGED, D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX3, nullptr, &clone))) {
             D3DXComputeNormals(clone, nullptr);
             clone->Release();
         }

@@ -16,7 +16,10 @@ void Require(bool condition)
     if (!condition) std::abort();
 }
 
-void RequireFinite(float x) { Require(std::isfinite(x)); }
+void RequireFinite(float x)
+{
+    Require(std::isfinite(x));
+}
 
 void CheckClears(const std::vector<ClearRecord>& clears)
 {

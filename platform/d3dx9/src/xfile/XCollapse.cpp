@@ -6,14 +6,16 @@
 
 namespace {
 
-void AppendMesh(const XMeshData& mesh, const D3DXMATRIX& transform, XMeshData* out) {
+void AppendMesh(const XMeshData& mesh, const D3DXMATRIX& transform, XMeshData* out)
+{
     const DWORD base = (DWORD)out->positions.size();
     const DWORD materialBase = (DWORD)out->materials.size();
     const bool identity = D3DXMatrixIsIdentity(&transform) != FALSE;
     // Normals go through the inverse transpose so that scaled frames keep them
     // perpendicular to their faces.
     D3DXMATRIX normalMatrix = transform;
-    if (!identity && D3DXMatrixInverse(&normalMatrix, nullptr, &transform)) D3DXMatrixTranspose(&normalMatrix, &normalMatrix);
+    if (!identity && D3DXMatrixInverse(&normalMatrix, nullptr, &transform))
+        D3DXMatrixTranspose(&normalMatrix, &normalMatrix);
     for (size_t v = 0; v < mesh.positions.size(); ++v) {
         D3DXVECTOR3 p = mesh.positions[v], n = mesh.normals[v];
         if (!identity) {
@@ -31,7 +33,8 @@ void AppendMesh(const XMeshData& mesh, const D3DXMATRIX& transform, XMeshData* o
     out->hasNormals = out->hasNormals || mesh.hasNormals;
 }
 
-void AppendFrame(const XFrameData& frame, const D3DXMATRIX& parent, XMeshData* out) {
+void AppendFrame(const XFrameData& frame, const D3DXMATRIX& parent, XMeshData* out)
+{
     const D3DXMATRIX combined = frame.transform * parent;
     for (const XMeshData& mesh : frame.meshes) {
         if (out->name.empty() && out->positions.empty()) {
@@ -43,14 +46,17 @@ void AppendFrame(const XFrameData& frame, const D3DXMATRIX& parent, XMeshData* o
     for (const XFrameData& child : frame.children) AppendFrame(child, combined, out);
 }
 
-}  // namespace
+} // namespace
 
-bool XCollapseScene(const XSceneData& scene, XMeshData* out, XLoadError* error) {
+bool XCollapseScene(const XSceneData& scene, XMeshData* out, XLoadError* error)
+{
     D3DXMATRIX identity;
     D3DXMatrixIdentity(&identity);
     size_t vertexCount = 0, meshCount = 0;
-    struct Counter {
-        static void Count(const XFrameData& f, size_t* vertices, size_t* meshes) {
+    struct Counter
+    {
+        static void Count(const XFrameData& f, size_t* vertices, size_t* meshes)
+        {
             for (const XMeshData& m : f.meshes) {
                 *vertices += m.positions.size();
                 ++*meshes;

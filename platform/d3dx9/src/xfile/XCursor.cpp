@@ -3,14 +3,16 @@
 #include <cfloat>
 #include <cmath>
 
-bool XCursor::Fail(const std::string& message) {
+bool XCursor::Fail(const std::string& message)
+{
     mError->message = "\"" + std::string(mNode.type) + "\"" +
                       (mNode.name.empty() ? std::string() : " \"" + std::string(mNode.name) + "\"") + ": " + message;
     mError->line = mNode.line;
     return false;
 }
 
-bool XCursor::Float(float* value, const char* what) {
+bool XCursor::Float(float* value, const char* what)
+{
     if (mPos >= mNode.numbers.size()) return Fail(std::string("missing ") + what);
     const double v = mNode.numbers[mPos++];
     if (std::fabs(v) > FLT_MAX) return Fail(std::string(what) + " out of range");
@@ -18,7 +20,8 @@ bool XCursor::Float(float* value, const char* what) {
     return true;
 }
 
-bool XCursor::Integer(double* value, const char* what) {
+bool XCursor::Integer(double* value, const char* what)
+{
     if (mPos >= mNode.numbers.size()) return Fail(std::string("missing ") + what);
     const double v = mNode.numbers[mPos++];
     if (v < 0.0 || v != std::floor(v) || v > 4294967295.0) return Fail(std::string(what) + " is not a count or index");
@@ -26,7 +29,8 @@ bool XCursor::Integer(double* value, const char* what) {
     return true;
 }
 
-bool XCursor::Index(DWORD* value, DWORD limit, const char* what) {
+bool XCursor::Index(DWORD* value, DWORD limit, const char* what)
+{
     double v = 0.0;
     if (!Integer(&v, what)) return false;
     if (v >= (double)limit)
@@ -36,7 +40,8 @@ bool XCursor::Index(DWORD* value, DWORD limit, const char* what) {
     return true;
 }
 
-bool XCursor::Count(DWORD* value, size_t minValuesPerItem, const char* what) {
+bool XCursor::Count(DWORD* value, size_t minValuesPerItem, const char* what)
+{
     double v = 0.0;
     if (!Integer(&v, what)) return false;
     if (minValuesPerItem > 0 && v * (double)minValuesPerItem > (double)Remaining())
@@ -45,7 +50,8 @@ bool XCursor::Count(DWORD* value, size_t minValuesPerItem, const char* what) {
     return true;
 }
 
-bool XCursor::Matrix(D3DXMATRIX* value, const char* what) {
+bool XCursor::Matrix(D3DXMATRIX* value, const char* what)
+{
     for (int i = 0; i < 16; ++i)
         if (!Float(&(&value->_11)[i], what)) return false;
     return true;

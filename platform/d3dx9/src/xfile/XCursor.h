@@ -7,7 +7,8 @@
 
 #include <string>
 
-class XCursor {
+class XCursor
+{
 public:
     XCursor(const XNode& node, XLoadError* error) : mNode(node), mError(error) {}
 

@@ -9,7 +9,8 @@ namespace {
 // Nesting deeper than any real file keeps a hostile file from exhausting the stack.
 const int kMaxDepth = 64;
 
-bool HeaderIsText(const std::string& text, std::string* error) {
+bool HeaderIsText(const std::string& text, std::string* error)
+{
     if (text.size() < 16 || std::memcmp(text.data(), "xof ", 4) != 0) {
         *error = "not an .x file (no \"xof\" header)";
         return false;
@@ -30,13 +31,15 @@ bool HeaderIsText(const std::string& text, std::string* error) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
-class XParser {
+class XParser
+{
 public:
     XParser(XDocument& doc, const char* begin, const char* end) : mDoc(doc), mTok(begin, end) {}
 
-    bool ParseFile() {
+    bool ParseFile()
+    {
         for (;;) {
             const XToken t = mTok.Next();
             if (t.kind == XTokenKind::End) return true;
@@ -47,7 +50,7 @@ public:
                 if (!node) return false;
                 mDoc.mTopLevel.push_back(node);
             } else if (t.kind == XTokenKind::OpenBrace) {
-                XChild ignored;  // a reference at file level names nothing to attach
+                XChild ignored; // a reference at file level names nothing to attach
                 if (!ParseReference(t, &ignored)) return false;
             } else if (t.kind != XTokenKind::Separator) {
                 return Fail(t, "expected a data object");
@@ -56,7 +59,8 @@ public:
     }
 
 private:
-    bool Fail(const XToken& t, const std::string& message) {
+    bool Fail(const XToken& t, const std::string& message)
+    {
         if (mDoc.mError.empty()) {
             mDoc.mError = t.kind == XTokenKind::Error ? std::string(t.text) : message;
             if (t.kind == XTokenKind::End) mDoc.mError = "unexpected end of file (" + message + ")";
@@ -65,7 +69,8 @@ private:
         return false;
     }
 
-    bool SkipTemplate() {
+    bool SkipTemplate()
+    {
         XToken t = mTok.Next();
         if (t.kind == XTokenKind::Name) t = mTok.Next();
         if (t.kind != XTokenKind::OpenBrace) return Fail(t, "malformed template");
@@ -77,7 +82,8 @@ private:
         return true;
     }
 
-    bool ParseReference(const XToken& open, XChild* out) {
+    bool ParseReference(const XToken& open, XChild* out)
+    {
         XToken t = mTok.Next();
         out->line = open.line;
         if (t.kind == XTokenKind::Name) {
@@ -89,7 +95,8 @@ private:
         return true;
     }
 
-    XNode* ParseObject(const XToken& typeToken, int depth) {
+    XNode* ParseObject(const XToken& typeToken, int depth)
+    {
         if (depth >= kMaxDepth) {
             Fail(typeToken, "data objects nested too deeply");
             return nullptr;
@@ -110,15 +117,22 @@ private:
         return ParseBody(node, depth) ? node : nullptr;
     }
 
-    bool ParseBody(XNode* node, int depth) {
+    bool ParseBody(XNode* node, int depth)
+    {
         for (;;) {
             const XToken t = mTok.Next();
             switch (t.kind) {
-            case XTokenKind::Number: node->numbers.push_back(t.number); break;
-            case XTokenKind::String: node->strings.push_back(t.text); break;
+            case XTokenKind::Number:
+                node->numbers.push_back(t.number);
+                break;
+            case XTokenKind::String:
+                node->strings.push_back(t.text);
+                break;
             case XTokenKind::Separator:
-            case XTokenKind::Guid: break;
-            case XTokenKind::CloseBrace: return true;
+            case XTokenKind::Guid:
+                break;
+            case XTokenKind::CloseBrace:
+                return true;
             case XTokenKind::OpenBrace: {
                 XChild ref;
                 if (!ParseReference(t, &ref)) return false;
@@ -146,7 +160,8 @@ private:
     XTokenizer mTok;
 };
 
-bool XDocument::Parse(std::string text) {
+bool XDocument::Parse(std::string text)
+{
     mText = std::move(text);
     mNodes.clear();
     mTopLevel.clear();
@@ -165,7 +180,8 @@ bool XDocument::Parse(std::string text) {
     return false;
 }
 
-const XNode* XDocument::Find(std::string_view name) const {
+const XNode* XDocument::Find(std::string_view name) const
+{
     const auto it = mByName.find(name);
     return it == mByName.end() ? nullptr : it->second;
 }

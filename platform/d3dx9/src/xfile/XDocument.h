@@ -13,22 +13,25 @@
 struct XNode;
 
 // A nested object, or a reference "{ Name }" to an object defined elsewhere.
-struct XChild {
-    const XNode* node = nullptr;  // null for a reference
+struct XChild
+{
+    const XNode* node = nullptr; // null for a reference
     std::string_view reference;
     int line = 0;
 };
 
-struct XNode {
+struct XNode
+{
     std::string_view type;
-    std::string_view name;  // empty when the object is unnamed
+    std::string_view name; // empty when the object is unnamed
     int line = 0;
     std::vector<double> numbers;
     std::vector<std::string_view> strings;
     std::vector<XChild> children;
 };
 
-class XDocument {
+class XDocument
+{
 public:
     // Parses the whole text, header included. On failure Error() says what and
     // ErrorLine() where; the document is then empty.
@@ -46,7 +49,7 @@ public:
 
 private:
     friend class XParser;
-    std::string mText;  // the tree's views point into this
+    std::string mText; // the tree's views point into this
     std::vector<std::unique_ptr<XNode>> mNodes;
     std::vector<const XNode*> mTopLevel;
     std::unordered_map<std::string_view, const XNode*> mByName;

@@ -9,7 +9,8 @@
 
 namespace {
 
-bool ReadWholeFile(const std::string& path, std::string* text, std::string* error) {
+bool ReadWholeFile(const std::string& path, std::string* text, std::string* error)
+{
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) {
         *error = "cannot open the file";
@@ -18,8 +19,10 @@ bool ReadWholeFile(const std::string& path, std::string* text, std::string* erro
     bool ok = std::fseek(f, 0, SEEK_END) == 0;
     const long size = ok ? std::ftell(f) : -1;
     ok = ok && size >= 0 && std::fseek(f, 0, SEEK_SET) == 0;
-    if (!ok) *error = "cannot read the file";
-    else if ((unsigned long)size > kXMaxFileBytes) *error = "file too large (" + std::to_string(size) + " bytes)";
+    if (!ok)
+        *error = "cannot read the file";
+    else if ((unsigned long)size > kXMaxFileBytes)
+        *error = "file too large (" + std::to_string(size) + " bytes)";
     if (ok && (unsigned long)size <= kXMaxFileBytes) {
         text->resize((size_t)size);
         ok = size == 0 || std::fread(&(*text)[0], 1, (size_t)size, f) == (size_t)size;
@@ -31,9 +34,10 @@ bool ReadWholeFile(const std::string& path, std::string* text, std::string* erro
     return ok;
 }
 
-}  // namespace
+} // namespace
 
-bool XLoadSceneText(std::string text, const std::string& name, XSceneData* scene) {
+bool XLoadSceneText(std::string text, const std::string& name, XSceneData* scene)
+{
     XDocument doc;
     if (!doc.Parse(std::move(text))) {
         Win32ReportError("Mesh file unreadable: " + doc.Error(), name, doc.ErrorLine());
@@ -47,7 +51,8 @@ bool XLoadSceneText(std::string text, const std::string& name, XSceneData* scene
     return true;
 }
 
-bool XLoadSceneFile(const std::string& windowsPath, XSceneData* scene) {
+bool XLoadSceneFile(const std::string& windowsPath, XSceneData* scene)
+{
     const std::string path = Win32ResolvePath(windowsPath);
     std::string text, error;
     if (!ReadWholeFile(path, &text, &error)) {

@@ -9,12 +9,14 @@ namespace {
 const DWORD kNone = 0xFFFFFFFFu;
 
 // Polygons as the file lists them: corner vertex indices, face by face.
-struct Polygons {
+struct Polygons
+{
     std::vector<DWORD> corners;
     std::vector<DWORD> sizes;
 };
 
-bool ReadPolygons(XCursor& in, DWORD faceCount, DWORD vertexLimit, const Polygons* expected, Polygons* out) {
+bool ReadPolygons(XCursor& in, DWORD faceCount, DWORD vertexLimit, const Polygons* expected, Polygons* out)
+{
     out->sizes.reserve(faceCount);
     for (DWORD f = 0; f < faceCount; ++f) {
         DWORD n = 0;
@@ -32,14 +34,16 @@ bool ReadPolygons(XCursor& in, DWORD faceCount, DWORD vertexLimit, const Polygon
     return true;
 }
 
-bool ReadVectors3(XCursor& in, DWORD count, std::vector<D3DXVECTOR3>* out, const char* what) {
+bool ReadVectors3(XCursor& in, DWORD count, std::vector<D3DXVECTOR3>* out, const char* what)
+{
     out->resize(count);
     for (D3DXVECTOR3& v : *out)
         if (!in.Float(&v.x, what) || !in.Float(&v.y, what) || !in.Float(&v.z, what)) return false;
     return true;
 }
 
-struct RawMesh {
+struct RawMesh
+{
     std::vector<D3DXVECTOR3> positions;
     Polygons faces;
     std::vector<D3DXVECTOR3> normals;
@@ -48,10 +52,11 @@ struct RawMesh {
     std::vector<D3DXVECTOR2> uvs;
     std::vector<DWORD> faceMaterials;
     std::vector<XMaterialData> materials;
-    std::vector<XBoneData> bones;  // vertex indices still the file's
+    std::vector<XBoneData> bones; // vertex indices still the file's
 };
 
-bool ReadNormals(const XNode& node, RawMesh* mesh, XLoadError* error) {
+bool ReadNormals(const XNode& node, RawMesh* mesh, XLoadError* error)
+{
     XCursor in(node, error);
     DWORD count = 0, faceCount = 0;
     if (!in.Count(&count, 3, "normal count") || !ReadVectors3(in, count, &mesh->normals, "normal")) return false;
@@ -63,7 +68,8 @@ bool ReadNormals(const XNode& node, RawMesh* mesh, XLoadError* error) {
     return ReadPolygons(in, faceCount, count, &mesh->faces, &mesh->normalFaces);
 }
 
-bool ReadTextureCoords(const XNode& node, RawMesh* mesh, XLoadError* error) {
+bool ReadTextureCoords(const XNode& node, RawMesh* mesh, XLoadError* error)
+{
     XCursor in(node, error);
     DWORD count = 0;
     if (!in.Count(&count, 2, "texture coordinate count")) return false;
@@ -76,11 +82,12 @@ bool ReadTextureCoords(const XNode& node, RawMesh* mesh, XLoadError* error) {
     return true;
 }
 
-bool ReadMaterial(const XDocument& doc, const XNode& node, XMaterialData* out, XLoadError* error) {
+bool ReadMaterial(const XDocument& doc, const XNode& node, XMaterialData* out, XLoadError* error)
+{
     XCursor in(node, error);
     D3DMATERIAL9& m = out->material;
-    float* colour[] = {&m.Diffuse.r, &m.Diffuse.g, &m.Diffuse.b, &m.Diffuse.a, &m.Power,
-                       &m.Specular.r, &m.Specular.g, &m.Specular.b, &m.Emissive.r, &m.Emissive.g, &m.Emissive.b};
+    float* colour[] = {&m.Diffuse.r,  &m.Diffuse.g,  &m.Diffuse.b,  &m.Diffuse.a,  &m.Power,     &m.Specular.r,
+                       &m.Specular.g, &m.Specular.b, &m.Emissive.r, &m.Emissive.g, &m.Emissive.b};
     for (float* f : colour)
         if (!in.Float(f, "material value")) return false;
     m.Specular.a = 1.0f;
@@ -95,10 +102,12 @@ bool ReadMaterial(const XDocument& doc, const XNode& node, XMaterialData* out, X
     return true;
 }
 
-bool ReadMaterialList(const XDocument& doc, const XNode& node, RawMesh* mesh, XLoadError* error) {
+bool ReadMaterialList(const XDocument& doc, const XNode& node, RawMesh* mesh, XLoadError* error)
+{
     XCursor in(node, error);
     DWORD materialCount = 0, indexCount = 0;
-    if (!in.Count(&materialCount, 0, "material count") || !in.Count(&indexCount, 1, "face material count")) return false;
+    if (!in.Count(&materialCount, 0, "material count") || !in.Count(&indexCount, 1, "face material count"))
+        return false;
     const size_t faceCount = mesh->faces.sizes.size();
     if (indexCount > faceCount) return in.Fail("more face materials than faces");
     if (materialCount > node.children.size()) return in.Fail("fewer materials than the material count");
@@ -106,7 +115,8 @@ bool ReadMaterialList(const XDocument& doc, const XNode& node, RawMesh* mesh, XL
     for (DWORD f = 0; f < indexCount; ++f)
         if (!in.Index(&mesh->faceMaterials[f], materialCount, "face material")) return false;
     // A short list repeats its last entry for the remaining faces.
-    for (size_t f = indexCount; f < faceCount && indexCount > 0; ++f) mesh->faceMaterials[f] = mesh->faceMaterials[indexCount - 1];
+    for (size_t f = indexCount; f < faceCount && indexCount > 0; ++f)
+        mesh->faceMaterials[f] = mesh->faceMaterials[indexCount - 1];
     for (const XChild& c : node.children) {
         if (mesh->materials.size() == materialCount) break;
         const XNode* child = doc.Resolve(c);
@@ -119,7 +129,8 @@ bool ReadMaterialList(const XDocument& doc, const XNode& node, RawMesh* mesh, XL
     return true;
 }
 
-bool ReadSkinWeights(const XNode& node, RawMesh* mesh, XLoadError* error) {
+bool ReadSkinWeights(const XNode& node, RawMesh* mesh, XLoadError* error)
+{
     XCursor in(node, error);
     if (node.strings.empty()) return in.Fail("missing bone name");
     XBoneData bone;
@@ -140,10 +151,11 @@ bool ReadSkinWeights(const XNode& node, RawMesh* mesh, XLoadError* error) {
 
 // Gives every face corner its own normal; a vertex met with a second normal is
 // repeated at the end so that the file's vertices keep their indices.
-void ApplyNormals(const RawMesh& raw, std::vector<DWORD>* corners, XMeshData* out, std::vector<DWORD>* source) {
+void ApplyNormals(const RawMesh& raw, std::vector<DWORD>* corners, XMeshData* out, std::vector<DWORD>* source)
+{
     const size_t fileVertices = raw.positions.size();
     std::vector<DWORD> normalOf(fileVertices, kNone);
-    std::vector<DWORD> nextCopy(fileVertices, kNone);  // chain of repeats per vertex
+    std::vector<DWORD> nextCopy(fileVertices, kNone); // chain of repeats per vertex
     for (size_t k = 0; k < corners->size(); ++k) {
         DWORD v = (*corners)[k];
         const DWORD n = raw.normalFaces.corners[k];
@@ -171,7 +183,8 @@ void ApplyNormals(const RawMesh& raw, std::vector<DWORD>* corners, XMeshData* ou
 }
 
 void Triangulate(const Polygons& faces, const std::vector<DWORD>& corners, const std::vector<DWORD>& faceMaterials,
-                 XMeshData* out) {
+                 XMeshData* out)
+{
     size_t at = 0;
     for (size_t f = 0; f < faces.sizes.size(); ++f) {
         const DWORD n = faces.sizes[f];
@@ -185,7 +198,8 @@ void Triangulate(const Polygons& faces, const std::vector<DWORD>& corners, const
     }
 }
 
-bool BuildMesh(RawMesh& raw, XMeshData* out, XCursor& in) {
+bool BuildMesh(RawMesh& raw, XMeshData* out, XCursor& in)
+{
     const DWORD fileVertices = (DWORD)raw.positions.size();
     out->positions = raw.positions;
     out->normals.assign(fileVertices, D3DXVECTOR3(0.0f, 0.0f, 1.0f));
@@ -216,9 +230,10 @@ bool BuildMesh(RawMesh& raw, XMeshData* out, XCursor& in) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
-bool XReadMesh(const XDocument& doc, const XNode& node, XMeshData* out, XLoadError* error) {
+bool XReadMesh(const XDocument& doc, const XNode& node, XMeshData* out, XLoadError* error)
+{
     XCursor in(node, error);
     RawMesh raw;
     DWORD vertexCount = 0, faceCount = 0;
@@ -233,12 +248,16 @@ bool XReadMesh(const XDocument& doc, const XNode& node, XMeshData* out, XLoadErr
     out->line = node.line;
     for (const XChild& c : node.children) {
         const XNode* child = doc.Resolve(c);
-        if (!child) continue;  // a reference to something this reader does not use
+        if (!child) continue; // a reference to something this reader does not use
         bool ok = true;
-        if (child->type == "MeshNormals" && !raw.hasNormals) ok = ReadNormals(*child, &raw, error);
-        else if (child->type == "MeshTextureCoords" && raw.uvs.empty()) ok = ReadTextureCoords(*child, &raw, error);
-        else if (child->type == "MeshMaterialList" && raw.faceMaterials.empty()) ok = ReadMaterialList(doc, *child, &raw, error);
-        else if (child->type == "SkinWeights") ok = ReadSkinWeights(*child, &raw, error);
+        if (child->type == "MeshNormals" && !raw.hasNormals)
+            ok = ReadNormals(*child, &raw, error);
+        else if (child->type == "MeshTextureCoords" && raw.uvs.empty())
+            ok = ReadTextureCoords(*child, &raw, error);
+        else if (child->type == "MeshMaterialList" && raw.faceMaterials.empty())
+            ok = ReadMaterialList(doc, *child, &raw, error);
+        else if (child->type == "SkinWeights")
+            ok = ReadSkinWeights(*child, &raw, error);
         else if (child->type == "XSkinMeshHeader") {
             out->hasSkinHeader = true;
             const double declared = child->numbers.empty() ? 0.0 : child->numbers[0];

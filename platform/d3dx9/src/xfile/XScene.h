@@ -10,19 +10,22 @@
 
 class XDocument;
 
-struct XLoadError {
+struct XLoadError
+{
     std::string message;
     int line = 0;
 };
 
-struct XMaterialData {
+struct XMaterialData
+{
     D3DMATERIAL9 material{};
-    std::string textureFile;  // empty when the material names none
+    std::string textureFile; // empty when the material names none
 };
 
-struct XBoneData {
+struct XBoneData
+{
     std::string name;
-    std::vector<DWORD> vertices;  // output vertex indices
+    std::vector<DWORD> vertices; // output vertex indices
     std::vector<float> weights;
     D3DXMATRIX offset;
 };
@@ -30,54 +33,61 @@ struct XBoneData {
 // One mesh with one normal and one texture coordinate per vertex. Vertices are
 // those of the file in file order; a vertex that the file gives several normals
 // is repeated after them, once per extra normal.
-struct XMeshData {
+struct XMeshData
+{
     std::string name;
     int line = 0;
     std::vector<D3DXVECTOR3> positions;
-    std::vector<D3DXVECTOR3> normals;  // (0, 0, 1) when the file has none
-    std::vector<D3DXVECTOR2> uvs;      // (0, 0) when the file has none
-    std::vector<DWORD> indices;        // three per triangle; polygons are fanned
-    std::vector<DWORD> attributes;     // material index per triangle
+    std::vector<D3DXVECTOR3> normals; // (0, 0, 1) when the file has none
+    std::vector<D3DXVECTOR2> uvs;     // (0, 0) when the file has none
+    std::vector<DWORD> indices;       // three per triangle; polygons are fanned
+    std::vector<DWORD> attributes;    // material index per triangle
     std::vector<XMaterialData> materials;
-    std::vector<XBoneData> bones;      // SkinWeights order
+    std::vector<XBoneData> bones; // SkinWeights order
     bool hasNormals = false;
     bool hasSkinHeader = false;
-    DWORD maxVertexInfluences = 0;     // from the skin header, informational
+    DWORD maxVertexInfluences = 0; // from the skin header, informational
 };
 
-struct XFrameData {
-    std::string name;  // empty when the file names none
+struct XFrameData
+{
+    std::string name; // empty when the file names none
     D3DXMATRIX transform;
     std::vector<XMeshData> meshes;
     std::vector<XFrameData> children;
 };
 
-struct XQuatKey {
+struct XQuatKey
+{
     float time;
     D3DXQUATERNION value;
 };
-struct XVec3Key {
+struct XVec3Key
+{
     float time;
     D3DXVECTOR3 value;
 };
 
-struct XAnimationData {
+struct XAnimationData
+{
     std::string frameName;
     std::vector<XQuatKey> rotations;
     std::vector<XVec3Key> scales;
     std::vector<XVec3Key> translations;
 };
 
-struct XAnimationSetData {
+struct XAnimationSetData
+{
     std::string name;
     std::vector<XAnimationData> animations;
 };
 
-struct XSceneData {
+struct XSceneData
+{
     // The file's top-level frames in order; a top-level mesh outside any frame
     // becomes an unnamed frame with an identity matrix in its place.
     std::vector<XFrameData> roots;
-    std::vector<XAnimationSetData> animationSets;  // file order
+    std::vector<XAnimationSetData> animationSets; // file order
     double ticksPerSecond = 4800.0;
 };
 

@@ -13,7 +13,8 @@ enum KeyType { kRotationKey = 0, kScaleKey = 1, kPositionKey = 2, kMatrixKey = 4
 // vertices a small file can make the reader build that way.
 const size_t kMaxSceneVertices = 16 * 65536;
 
-bool ReadMeshCounted(const XDocument& doc, const XNode& node, XMeshData* out, size_t* vertexTotal, XLoadError* error) {
+bool ReadMeshCounted(const XDocument& doc, const XNode& node, XMeshData* out, size_t* vertexTotal, XLoadError* error)
+{
     if (!XReadMesh(doc, node, out, error)) return false;
     *vertexTotal += out->positions.size();
     if (*vertexTotal <= kMaxSceneVertices) return true;
@@ -22,7 +23,8 @@ bool ReadMeshCounted(const XDocument& doc, const XNode& node, XMeshData* out, si
     return false;
 }
 
-bool ReadFrame(const XDocument& doc, const XNode& node, XFrameData* out, size_t* vertexTotal, XLoadError* error) {
+bool ReadFrame(const XDocument& doc, const XNode& node, XFrameData* out, size_t* vertexTotal, XLoadError* error)
+{
     out->name.assign(node.name);
     D3DXMatrixIdentity(&out->transform);
     for (const XChild& c : node.children) {
@@ -45,7 +47,8 @@ bool ReadFrame(const XDocument& doc, const XNode& node, XFrameData* out, size_t*
     return true;
 }
 
-bool ReadKeyTimeAndSize(XCursor& in, float* time, DWORD expectedSize, float previousTime) {
+bool ReadKeyTimeAndSize(XCursor& in, float* time, DWORD expectedSize, float previousTime)
+{
     DWORD size = 0;
     if (!in.Float(time, "key time") || !in.Count(&size, 1, "key value count")) return false;
     if (size != expectedSize)
@@ -54,12 +57,14 @@ bool ReadKeyTimeAndSize(XCursor& in, float* time, DWORD expectedSize, float prev
     return true;
 }
 
-bool ReadVec3Keys(XCursor& in, DWORD count, std::vector<XVec3Key>* keys) {
+bool ReadVec3Keys(XCursor& in, DWORD count, std::vector<XVec3Key>* keys)
+{
     float previous = -3.402823466e38f;
     for (DWORD k = 0; k < count; ++k) {
         XVec3Key key;
         if (!ReadKeyTimeAndSize(in, &key.time, 3, previous)) return false;
-        if (!in.Float(&key.value.x, "key value") || !in.Float(&key.value.y, "key value") || !in.Float(&key.value.z, "key value"))
+        if (!in.Float(&key.value.x, "key value") || !in.Float(&key.value.y, "key value") ||
+            !in.Float(&key.value.z, "key value"))
             return false;
         previous = key.time;
         keys->push_back(key);
@@ -67,7 +72,8 @@ bool ReadVec3Keys(XCursor& in, DWORD count, std::vector<XVec3Key>* keys) {
     return true;
 }
 
-bool ReadRotationKeys(XCursor& in, DWORD count, std::vector<XQuatKey>* keys) {
+bool ReadRotationKeys(XCursor& in, DWORD count, std::vector<XQuatKey>* keys)
+{
     float previous = -3.402823466e38f;
     for (DWORD k = 0; k < count; ++k) {
         XQuatKey key;
@@ -84,7 +90,8 @@ bool ReadRotationKeys(XCursor& in, DWORD count, std::vector<XQuatKey>* keys) {
 
 // Matrix keys become scale, rotation and translation keys. Rotation keys of
 // this format hold the conjugate of the rotation they stand for.
-bool ReadMatrixKeys(XCursor& in, DWORD count, XAnimationData* out) {
+bool ReadMatrixKeys(XCursor& in, DWORD count, XAnimationData* out)
+{
     float previous = -3.402823466e38f;
     for (DWORD k = 0; k < count; ++k) {
         float time = 0.0f;
@@ -103,20 +110,27 @@ bool ReadMatrixKeys(XCursor& in, DWORD count, XAnimationData* out) {
     return true;
 }
 
-bool ReadAnimationKey(const XNode& node, XAnimationData* out, XLoadError* error) {
+bool ReadAnimationKey(const XNode& node, XAnimationData* out, XLoadError* error)
+{
     XCursor in(node, error);
     DWORD type = 0, count = 0;
     if (!in.Index(&type, 5, "key type") || !in.Count(&count, 3, "key count")) return false;
     switch (type) {
-    case kRotationKey: return ReadRotationKeys(in, count, &out->rotations);
-    case kScaleKey: return ReadVec3Keys(in, count, &out->scales);
-    case kPositionKey: return ReadVec3Keys(in, count, &out->translations);
-    case kMatrixKey: return ReadMatrixKeys(in, count, out);
-    default: return in.Fail("unsupported key type " + std::to_string(type));
+    case kRotationKey:
+        return ReadRotationKeys(in, count, &out->rotations);
+    case kScaleKey:
+        return ReadVec3Keys(in, count, &out->scales);
+    case kPositionKey:
+        return ReadVec3Keys(in, count, &out->translations);
+    case kMatrixKey:
+        return ReadMatrixKeys(in, count, out);
+    default:
+        return in.Fail("unsupported key type " + std::to_string(type));
     }
 }
 
-bool ReadAnimation(const XDocument& doc, const XNode& node, XAnimationData* out, XLoadError* error) {
+bool ReadAnimation(const XDocument& doc, const XNode& node, XAnimationData* out, XLoadError* error)
+{
     for (const XChild& c : node.children) {
         if (!c.node) {
             if (out->frameName.empty()) out->frameName.assign(c.reference);
@@ -127,7 +141,8 @@ bool ReadAnimation(const XDocument& doc, const XNode& node, XAnimationData* out,
     return true;
 }
 
-bool ReadAnimationSet(const XDocument& doc, const XNode& node, XAnimationSetData* out, XLoadError* error) {
+bool ReadAnimationSet(const XDocument& doc, const XNode& node, XAnimationSetData* out, XLoadError* error)
+{
     out->name.assign(node.name);
     for (const XChild& c : node.children) {
         const XNode* child = c.node;
@@ -138,9 +153,10 @@ bool ReadAnimationSet(const XDocument& doc, const XNode& node, XAnimationSetData
     return true;
 }
 
-}  // namespace
+} // namespace
 
-bool XReadScene(const XDocument& doc, XSceneData* out, XLoadError* error) {
+bool XReadScene(const XDocument& doc, XSceneData* out, XLoadError* error)
+{
     size_t vertexTotal = 0;
     for (const XNode* node : doc.TopLevel()) {
         if (node->type == "Frame") {

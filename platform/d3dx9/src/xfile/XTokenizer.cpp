@@ -5,13 +5,23 @@
 
 namespace {
 
-inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-inline bool IsNameStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
-inline bool IsNameChar(char c) { return IsNameStart(c) || IsDigit(c) || c == '-' || c == '.'; }
+inline bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+inline bool IsNameStart(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+}
+inline bool IsNameChar(char c)
+{
+    return IsNameStart(c) || IsDigit(c) || c == '-' || c == '.';
+}
 
-}  // namespace
+} // namespace
 
-XToken XTokenizer::Make(XTokenKind kind, const char* start, const char* stop) {
+XToken XTokenizer::Make(XTokenKind kind, const char* start, const char* stop)
+{
     XToken t;
     t.kind = kind;
     t.text = std::string_view(start, (size_t)(stop - start));
@@ -19,16 +29,18 @@ XToken XTokenizer::Make(XTokenKind kind, const char* start, const char* stop) {
     return t;
 }
 
-XToken XTokenizer::Fail(const char* message) {
+XToken XTokenizer::Fail(const char* message)
+{
     XToken t;
     t.kind = XTokenKind::Error;
     t.text = message;
     t.line = mLine;
-    mCur = mEnd;  // nothing after a broken token can be trusted
+    mCur = mEnd; // nothing after a broken token can be trusted
     return t;
 }
 
-void XTokenizer::SkipSpaceAndComments() {
+void XTokenizer::SkipSpaceAndComments()
+{
     while (mCur < mEnd) {
         const char c = *mCur;
         if (c == '\n') {
@@ -44,9 +56,10 @@ void XTokenizer::SkipSpaceAndComments() {
     }
 }
 
-XToken XTokenizer::ReadNumber(const char* start) {
+XToken XTokenizer::ReadNumber(const char* start)
+{
     const char* p = start;
-    if (*p == '+') ++p;  // from_chars takes no leading plus
+    if (*p == '+') ++p; // from_chars takes no leading plus
     double value = 0.0;
     const std::from_chars_result r = std::from_chars(p, mEnd, value);
     if (r.ec != std::errc() || r.ptr == p) return Fail("malformed number");
@@ -58,28 +71,40 @@ XToken XTokenizer::ReadNumber(const char* start) {
     return t;
 }
 
-XToken XTokenizer::ReadDelimited(XTokenKind kind, char close) {
+XToken XTokenizer::ReadDelimited(XTokenKind kind, char close)
+{
     const char* start = ++mCur;
     while (mCur < mEnd && *mCur != close && *mCur != '\n') ++mCur;
-    if (mCur >= mEnd || *mCur != close) return Fail(kind == XTokenKind::String ? "unterminated string" : "unterminated GUID");
+    if (mCur >= mEnd || *mCur != close)
+        return Fail(kind == XTokenKind::String ? "unterminated string" : "unterminated GUID");
     XToken t = Make(kind, start, mCur);
     ++mCur;
     return t;
 }
 
-XToken XTokenizer::Next() {
+XToken XTokenizer::Next()
+{
     SkipSpaceAndComments();
     if (mCur >= mEnd) return Make(XTokenKind::End, mEnd, mEnd);
     const char* start = mCur;
     const char c = *mCur;
     switch (c) {
-    case '{': ++mCur; return Make(XTokenKind::OpenBrace, start, mCur);
-    case '}': ++mCur; return Make(XTokenKind::CloseBrace, start, mCur);
+    case '{':
+        ++mCur;
+        return Make(XTokenKind::OpenBrace, start, mCur);
+    case '}':
+        ++mCur;
+        return Make(XTokenKind::CloseBrace, start, mCur);
     case ';':
-    case ',': ++mCur; return Make(XTokenKind::Separator, start, mCur);
-    case '"': return ReadDelimited(XTokenKind::String, '"');
-    case '<': return ReadDelimited(XTokenKind::Guid, '>');
-    default: break;
+    case ',':
+        ++mCur;
+        return Make(XTokenKind::Separator, start, mCur);
+    case '"':
+        return ReadDelimited(XTokenKind::String, '"');
+    case '<':
+        return ReadDelimited(XTokenKind::Guid, '>');
+    default:
+        break;
     }
     if (IsDigit(c) || ((c == '-' || c == '+' || c == '.') && mCur + 1 < mEnd && (IsDigit(mCur[1]) || mCur[1] == '.')))
         return ReadNumber(start);
@@ -90,7 +115,8 @@ XToken XTokenizer::Next() {
     return Fail("unexpected character");
 }
 
-bool XTokenizer::SkipPastCloseBrace() {
+bool XTokenizer::SkipPastCloseBrace()
+{
     while (mCur < mEnd) {
         const char c = *mCur++;
         if (c == '\n') ++mLine;

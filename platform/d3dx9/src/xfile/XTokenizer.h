@@ -6,25 +6,27 @@
 #include <string_view>
 
 enum class XTokenKind : uint8_t {
-    End,        // end of the buffer
-    Name,       // identifier: type, object or reference name
-    Number,     // integer or real, value in XToken::number
-    String,     // "text" (text holds the inside, without quotes)
-    Guid,       // <...>
+    End,    // end of the buffer
+    Name,   // identifier: type, object or reference name
+    Number, // integer or real, value in XToken::number
+    String, // "text" (text holds the inside, without quotes)
+    Guid,   // <...>
     OpenBrace,
     CloseBrace,
-    Separator,  // ';' or ','
-    Error       // malformed token; XToken::text says what
+    Separator, // ';' or ','
+    Error      // malformed token; XToken::text says what
 };
 
-struct XToken {
+struct XToken
+{
     XTokenKind kind = XTokenKind::End;
     std::string_view text;
     double number = 0.0;
     int line = 1;
 };
 
-class XTokenizer {
+class XTokenizer
+{
 public:
     XTokenizer(const char* begin, const char* end) : mCur(begin), mEnd(end) {}
 
