@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "core/Resources.h"
 #include "render/DrawListFilters.h"
 #include "render/DrawListRects.h"
+#include "render/RenderLists.h"
 
 // Indices a file may name. Slots 2 to 7 of the render-target table are never
 // filled, so no file may name them: an index there could only reach an empty
@@ -18,8 +20,7 @@
 constexpr int kRenderTargetSlotCount = 16;
 constexpr int kFirstUnusedTargetSlot = 2;
 constexpr int kLastUnusedTargetSlot = 7;
-constexpr int kRenderListCount = 5;
-constexpr int kLoadedTextureCount = 86;
+constexpr int kLoadedTextureCount = kTextureFileCount;
 
 inline bool IsDrawListTarget(long long index)
 {

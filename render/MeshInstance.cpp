@@ -1,19 +1,23 @@
 #include "render/MeshInstance.h"
 
+#include "render/Renderer.h"
+#include "render/TechniqueNames.h"
+
 const char* const kTechniqueNoTexture = "FixedFunctionNoTexture";
 const char* const kTechniqueSkinnedNoTexture = "SkinnedNoTex";
 
 MeshInstance::MeshInstance(bool transparent_, bool skinned_, int meshOrAnimatedMesh, const char* technique_,
                            int materialId_, int textureId_, bool faceCamera_, bool queueByTechnique_, bool overlay_)
     : queueByTechnique(queueByTechnique_ ? 1 : 0), transparent(transparent_), skinned(skinned_), removeFlag(false),
-      wireframe(false), faceCamera(faceCamera_), overlay(overlay_), ownTechnique(technique_),
-      technique(textureId_ == kNoTexture ? kTechniqueNoTexture : technique_), materialId(materialId_),
-      textureId(textureId_), position(nullptr), orientation(nullptr),
-      worldOverride(nullptr), colour{0.0f, 0.0f, 0.0f, 0.0f},
-      // A skinned instance's id becomes its model's index once the renderer
-      // makes models (Renderer::AddAnimatedModel).
-      meshId(meshOrAnimatedMesh)
+      wireframe(false), faceCamera(faceCamera_), overlay(overlay_), ownTechnique(InternTechnique(technique_)),
+      technique(textureId_ == kNoTexture ? InternTechnique(kTechniqueNoTexture) : ownTechnique),
+      materialId(materialId_), textureId(textureId_), position(nullptr), orientation(nullptr),
+      worldOverride(nullptr), colour{0.0f, 0.0f, 0.0f, 0.0f}, meshId(meshOrAnimatedMesh), model(nullptr), queued(false)
 {
+    if (skinned && gRenderer != nullptr) {
+        meshId = gRenderer->AddAnimatedModel(meshOrAnimatedMesh);
+        model = gRenderer->GetModel(meshId);
+    }
     D3DXMatrixIdentity(&world);
     D3DXMatrixIdentity(&lastWorld);
 }
@@ -23,6 +27,6 @@ void MeshInstance::EnableTexture(bool on)
     if (on) {
         technique = ownTechnique;
     } else {
-        technique = skinned ? kTechniqueSkinnedNoTexture : kTechniqueNoTexture;
+        technique = InternTechnique(skinned ? kTechniqueSkinnedNoTexture : kTechniqueNoTexture);
     }
 }

@@ -10,15 +10,19 @@
 #include "core/Resources.h" // kNoMaterial, kNoTexture
 #include "core/Vector3.h"
 
-// Technique names are string constants; the render lists compare them by
-// address, so instances naming the same constant share it.
+class Model;
+
+// The untextured techniques an instance falls back to.
 extern const char* const kTechniqueNoTexture;        // "FixedFunctionNoTexture"
 extern const char* const kTechniqueSkinnedNoTexture; // "SkinnedNoTex"
 
 struct MeshInstance
 {
     // meshOrAnimatedMesh is the static mesh id, or for a skinned instance the
-    // animated mesh the renderer makes its model from.
+    // animated mesh the renderer makes its model from (Renderer::AddAnimatedModel;
+    // without a renderer the instance has no model and draws nothing). Technique
+    // names are interned (render/TechniqueNames.h): the lists compare them by
+    // address.
     MeshInstance(bool transparent_, bool skinned_, int meshOrAnimatedMesh, const char* technique_, int materialId_,
                  int textureId_, bool faceCamera_, bool queueByTechnique_, bool overlay_);
 
@@ -46,5 +50,13 @@ struct MeshInstance
     D3DXMATRIX world;
     D3DXMATRIX lastWorld;
     float colour[4];
+    // The static mesh id; for a skinned instance its model's index in the
+    // renderer's models, kept current when an earlier model is pruned.
     int meshId;
+    // A skinned instance's own animated model: the renderer deletes it with
+    // the instance, so instance and model never lose each other.
+    Model* model;
+    // Set once the instance is in a render list: queueing it again does
+    // nothing, so the renderer never deletes one instance twice.
+    bool queued;
 };

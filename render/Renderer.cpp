@@ -2,9 +2,11 @@
 
 #include <string>
 
+#include "core/Clock.h"
 #include "core/ScreenTextDrawer.h"
 #include "core/SpineTrace.h"
 #include "d3dfont.h"
+#include "render/Model.h"
 
 Renderer* gRenderer = nullptr;
 CD3DFont* gDebugFont = nullptr;
@@ -26,7 +28,23 @@ Renderer::Renderer(const VideoSettings& video_) : video(video_), fullscreen(vide
 Renderer::~Renderer()
 {
     ReleaseDeviceResources();
+    renderLists.Clear();
+    multiAnim.Cleanup(&allocator);
     SetScreenTextDrawer(nullptr);
+}
+
+int Renderer::AddAnimatedModel(int animatedMesh)
+{
+    Model* model = new Model();
+    models.push_back(model);
+    model->SetAnimatedMesh(animatedMesh);
+    model->Setup(&multiAnim, Clock::GetTotalTime());
+    return static_cast<int>(models.size()) - 1;
+}
+
+Model* Renderer::GetModel(int index) const
+{
+    return index >= 0 && index < static_cast<int>(models.size()) ? models[index] : nullptr;
 }
 
 void Renderer::LoadResources()

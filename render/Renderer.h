@@ -6,7 +6,12 @@
 #include <d3d9.h>
 #include <d3dx9math.h>
 
+#include <vector>
+
 #include "render/Camera.h"
+#include "render/MultiAnimAllocateHierarchy.h"
+#include "render/MultiAnimation.h"
+#include "render/RenderLists.h"
 #include "render/VideoSettings.h"
 
 struct DXUTDeviceSettings;
@@ -39,6 +44,25 @@ public:
     void Update(float dt);
     void RenderFrame();
 
+    // The render lists: queueing rules, pruning and the back-to-front sort
+    // live in RenderLists; these are the names the rest of the game calls.
+    void QueueInstance(MeshInstance* instance) { renderLists.QueueInstance(instance); }
+    void QueueObjectInstances(std::vector<MeshInstance*>* instances) { renderLists.QueueObjectInstances(instances); }
+    void QueueWorldInstances(std::vector<MeshInstance*>* instances) { renderLists.QueueWorldInstances(instances); }
+    void InsertOpaque(MeshInstance* instance) { renderLists.InsertOpaque(instance); }
+    void InsertOrderedByTechnique(MeshInstance* instance) { renderLists.InsertOrderedByTechnique(instance); }
+    void InsertSkinned(MeshInstance* instance) { renderLists.InsertSkinned(instance); }
+    void PruneRenderLists() { renderLists.Prune(); }
+    const RenderLists& GetRenderLists() const { return renderLists; }
+
+    // A new Model of the animated mesh, set up on the character hierarchy at
+    // the clock's total time; returns its index in the models.
+    int AddAnimatedModel(int animatedMesh);
+    // The model at index, null when there is none.
+    Model* GetModel(int index) const;
+    int GetModelCount() const { return static_cast<int>(models.size()); }
+    MultiAnim& GetMultiAnim() { return multiAnim; }
+
     Camera* GetCamera() { return &camera; }
     bool IsFullscreen() const { return fullscreen; }
     int GetEffectIndex() const { return effectIndex; }
@@ -62,6 +86,14 @@ private:
     float halfWidth = 0.0f;
     float halfHeight = 0.0f;
     bool redraw = false;
+
+    // The character hierarchy lives from its first load to exit; the models
+    // made from it go first (RenderLists::Clear in the destructor), then the
+    // hierarchy is cleaned up. Declared in that dependency order.
+    MultiAnimAllocateHierarchy allocator;
+    MultiAnim multiAnim;
+    std::vector<Model*> models;
+    RenderLists renderLists{models};
 };
 
 extern Renderer* gRenderer;
