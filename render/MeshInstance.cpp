@@ -3,15 +3,17 @@
 #include "render/Renderer.h"
 #include "render/TechniqueNames.h"
 
-const char* const kTechniqueNoTexture = "FixedFunctionNoTexture";
-const char* const kTechniqueSkinnedNoTexture = "SkinnedNoTex";
+// Interned like every other name, so they compare equal to the same name
+// coming from a file or a table.
+const char* const kTechniqueNoTexture = InternTechnique("FixedFunctionNoTexture");
+const char* const kTechniqueSkinnedNoTexture = InternTechnique("SkinnedNoTex");
 
 MeshInstance::MeshInstance(bool transparent_, bool skinned_, int meshOrAnimatedMesh, const char* technique_,
                            int materialId_, int textureId_, bool faceCamera_, bool queueByTechnique_, bool overlay_)
     : queueByTechnique(queueByTechnique_ ? 1 : 0), transparent(transparent_), skinned(skinned_), removeFlag(false),
       wireframe(false), faceCamera(faceCamera_), overlay(overlay_), ownTechnique(InternTechnique(technique_)),
-      technique(textureId_ == kNoTexture ? InternTechnique(kTechniqueNoTexture) : ownTechnique),
-      materialId(materialId_), textureId(textureId_), position(nullptr), orientation(nullptr),
+      technique(textureId_ == kNoTexture ? kTechniqueNoTexture : ownTechnique), materialId(materialId_),
+      textureId(textureId_), position(nullptr), orientation(nullptr),
       worldOverride(nullptr), colour{0.0f, 0.0f, 0.0f, 0.0f}, meshId(meshOrAnimatedMesh), model(nullptr), queued(false)
 {
     if (skinned && gRenderer != nullptr) {
@@ -27,6 +29,6 @@ void MeshInstance::EnableTexture(bool on)
     if (on) {
         technique = ownTechnique;
     } else {
-        technique = InternTechnique(skinned ? kTechniqueSkinnedNoTexture : kTechniqueNoTexture);
+        technique = skinned ? kTechniqueSkinnedNoTexture : kTechniqueNoTexture;
     }
 }
