@@ -48,11 +48,7 @@ void Object::Construct(bool tieSoundToBody)
 
 Object::~Object()
 {
-    for (MeshInstance* mesh : meshes) {
-        if (mesh) {
-            mesh->MarkForRemoval();
-        }
-    }
+    for (MeshInstance* mesh : meshes) ReleaseMeshInstance(mesh);
     if (gAudioSystem != nullptr) {
         gAudioSystem->DeleteController(audio);
     }

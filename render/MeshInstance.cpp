@@ -32,3 +32,13 @@ void MeshInstance::EnableTexture(bool on)
         technique = skinned ? kTechniqueSkinnedNoTexture : kTechniqueNoTexture;
     }
 }
+
+void ReleaseMeshInstance(MeshInstance* instance)
+{
+    if (instance == nullptr) return;
+    if (instance->queued) {
+        instance->MarkForRemoval();
+    } else {
+        delete instance;
+    }
+}

@@ -60,3 +60,8 @@ struct MeshInstance
     // nothing, so the renderer never deletes one instance twice.
     bool queued;
 };
+
+// What an owner does with its instance when it goes: a queued instance is
+// marked and the renderer frees it at its next frame; one never queued (no
+// renderer, or never shown) is deleted here, as nothing else would.
+void ReleaseMeshInstance(MeshInstance* instance);
