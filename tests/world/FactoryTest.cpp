@@ -1,0 +1,495 @@
+// The World's two factories against the type tables of the level format: every
+// body type built by the common recipe (shape and size, mass, material family,
+// rest tuning, drawable, freezing and the immovable flag), the torch and the
+// mine cart, the scenery rows, the vertical plane by stage, the run-long
+// counters, and the lists a stage clear empties.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <sstream>
+#include <string>
+
+#include "StageTestSupport.h"
+#include "core/Matrix3.h"
+#include "game/FactoryCounters.h"
+#include "game/LevelLoader.h"
+#include "game/World.h"
+#include "objects/Box.h"
+#include "objects/Cylinder.h"
+#include "objects/Ellipsoid.h"
+#include "objects/MineCart.h"
+#include "objects/NPObj.h"
+#include "objects/Polyhedron.h"
+#include "objects/Tire.h"
+#include "physics/ObjectController.h"
+#include "physics/PhysicsWorld.h"
+#include "render/MeshInstance.h"
+#include "render/PointLight.h"
+#include "render/Renderer.h"
+
+namespace {
+
+// Every material family with values of its own, and small collision grids so
+// the table builds quickly.
+const std::string kTestPhysicsConfig = R"(box_mesh_size 4
+cylinder_mesh_size 4
+ellipsoid_mesh_size 4
+prism_mesh_size 4
+pyramid_mesh_size 4
+tetrahedron_mesh_size 4
+vehicle_mesh_size_x 4
+vehicle_mesh_size_y 4
+vehicle_mesh_size_z 4
+player_static_friction 0.61
+player_dynamic_friction 0.41
+player_elasticity 0.11
+box_static_friction 0.62
+box_dynamic_friction 0.42
+box_elasticity 0.12
+ellipsoid_static_friction 0.63
+ellipsoid_dynamic_friction 0.43
+ellipsoid_elasticity 0.13
+cylinder_static_friction 0.64
+cylinder_dynamic_friction 0.44
+cylinder_elasticity 0.14
+vehicle_static_friction 0.66
+vehicle_dynamic_friction 0.46
+vehicle_elasticity 0.16
+)";
+// The shipped file's "tetrahedron" material keys are left out, so that family
+// shows the defaults.
+
+struct Material
+{
+    float staticFriction, dynamicFriction, elasticity;
+};
+const Material kPlayer{0.61f, 0.41f, 0.11f};
+const Material kBoxKeys{0.62f, 0.42f, 0.12f};
+const Material kEllipsoidKeys{0.63f, 0.43f, 0.13f};
+const Material kCylinderKeys{0.64f, 0.44f, 0.14f};
+const Material kDefaults{0.2f, 0.1f, 0.1f};
+const Material kVehicleKeys{0.66f, 0.46f, 0.16f};
+
+struct Rest
+{
+    float linear, angularDegrees, scale;
+};
+const Rest kBodyDefault{-1.0f, 0.0f, 0.0f}; // whatever a fresh body has
+const Rest kHeavy{1.0f, 30.0f, 3.0f};
+const Rest kRamp{0.3f, 10.0f, 2.0f};
+
+const int kRecordTexture = 33;
+const Vector3 kRecordSize(3.0f, 4.0f, 5.0f);
+const float kRecordMass = 70.0f;
+
+// What a body built from (3, 4, 5), 70 kg, texture 33 must be.
+struct StandardRow
+{
+    int id;
+    std::function<bool(Object*)> shapeIs; // the class and its dimensions
+    float mass;
+    Material material;
+    Rest rest;
+    int mesh;
+    const char* technique;
+    int materialId;
+    int texture;
+    Vector3 modelScale;
+    bool immovableHonoured;
+    bool alwaysFrozen;
+};
+
+bool Near(float a, float b)
+{
+    return std::fabs(a - b) < 1e-5f;
+}
+bool Near(const Vector3& a, const Vector3& b)
+{
+    return Near(a.x, b.x) && Near(a.y, b.y) && Near(a.z, b.z);
+}
+
+bool IsBox(Object* o)
+{
+    Box* box = dynamic_cast<Box*>(o);
+    return box && Near(box->GetSize(), kRecordSize);
+}
+
+const StandardRow kRows[] = {
+    {1, IsBox, 70, kPlayer, kBodyDefault, 1, "Phong1Opaque", 0, 1, {3, 4, 5}, true, false},
+    {2,
+     [](Object* o) {
+         Ellipsoid* e = dynamic_cast<Ellipsoid*>(o);
+         return e && Near(e->GetSemiAxes(), Vector3(1.5f, 2.0f, 2.5f));
+     },
+     70,
+     kEllipsoidKeys,
+     kBodyDefault,
+     2,
+     "Phong1Opaque",
+     0,
+     42,
+     {3, 4, 5},
+     false,
+     false},
+    {3, IsBox, 70, kBoxKeys, kBodyDefault, 1, "Phong1Opaque", 0, kRecordTexture, {3, 4, 5}, true, false},
+    {5,
+     [](Object* o) {
+         Cylinder* c = dynamic_cast<Cylinder*>(o);
+         return c && Near(c->GetRadius(), 2.5f) && Near(c->GetLength(), 6.0f);
+     },
+     70,
+     kCylinderKeys,
+     kHeavy,
+     4,
+     "Phong1Opaque",
+     0,
+     kRecordTexture,
+     {3, 4, 5},
+     true,
+     false},
+    {6, IsBox, 70, kBoxKeys, kHeavy, 1, "Phong1Opaque", 0, kRecordTexture, {3, 4, 5}, true, false},
+    {7,
+     [](Object* o) {
+         Tetrahedron* t = dynamic_cast<Tetrahedron*>(o);
+         return t && Near(t->GetSize(), 2.5f);
+     },
+     100,
+     kDefaults,
+     kBodyDefault,
+     5,
+     "Phong1Opaque",
+     0,
+     7,
+     {5, 5, 5},
+     false,
+     false},
+    {16, IsBox, 70, kBoxKeys, kHeavy, 1, "Phong1Opaque", 1, kRecordTexture, {3, 4, 5}, true, false},
+    {31,
+     [](Object* o) {
+         Prism* p = dynamic_cast<Prism*>(o);
+         return p && Near(p->GetExtents(), kRecordSize);
+     },
+     70,
+     kBoxKeys,
+     kRamp,
+     17,
+     "Phong1Opaque",
+     0,
+     kRecordTexture,
+     {3, 4, 5},
+     true,
+     false},
+    {36, IsBox, 70, kBoxKeys, kBodyDefault, 18, "Phong1Opaque", 0, 70, {3, 4, 5}, true, false},
+    {39,
+     [](Object* o) {
+         Pyramid* p = dynamic_cast<Pyramid*>(o);
+         return p && Near(p->GetBaseSide(), 3.0f) && Near(p->GetHeight(), 5.0f);
+     },
+     70,
+     kBoxKeys,
+     kHeavy,
+     21,
+     "Phong1Opaque",
+     0,
+     60,
+     {3, 3, 5},
+     true,
+     false},
+    {51, IsBox, 70, kBoxKeys, kHeavy, 1, "Phong1Opaque", 0, kRecordTexture, {3, 4, 5}, true, true},
+};
+
+Vector3 Diagonal(const MeshInstance* model)
+{
+    return Vector3(model->world._11, model->world._22, model->world._33);
+}
+
+class FactoryTest : public ::testing::Test
+{
+protected:
+    FactoryTest()
+    {
+        // A reader takes a key's first line, so these come before the shipped ones.
+        std::istringstream shipped(tree.Read("Config/Physics.cfg"));
+        std::string text = kTestPhysicsConfig;
+        for (std::string line; std::getline(shipped, line);) {
+            if (line.rfind("tetrahedron_", 0) != 0 || line.find("_mesh_size") != std::string::npos) text += line + "\n";
+        }
+        tree.Write("Config/Physics.cfg", text);
+        rig = std::make_unique<StageRig>(StageOptions{true, false});
+    }
+
+    Object* Build(int type, bool frozen, bool immovable, const Vector3& position = Vector3(10.0f, 20.0f, 30.0f))
+    {
+        const int before = gWorld->GetNumObjects();
+        gWorld->CreateObject(type, &position, &Matrix3::Identity(), kRecordSize.x, kRecordSize.y, kRecordSize.z,
+                             kRecordMass, frozen, immovable, kRecordTexture);
+        return gWorld->GetNumObjects() > before ? gWorld->GetObject(gWorld->GetNumObjects() - 1) : nullptr;
+    }
+
+    ScratchRunTree tree;
+    std::unique_ptr<StageRig> rig;
+};
+
+TEST_F(FactoryTest, EveryStandardTypeIsBuiltAsItsRowSays)
+{
+    RigidBody fresh;
+    for (const StandardRow& row : kRows) {
+        for (const bool flags : {true, false}) {
+            SCOPED_TRACE("type " + std::to_string(row.id) + (flags ? " frozen, immovable" : " awake, movable"));
+            Object* body = Build(row.id, flags, flags);
+            ASSERT_NE(body, nullptr);
+            EXPECT_TRUE(row.shapeIs(body));
+            EXPECT_EQ(body->GetType(), row.id);
+            EXPECT_EQ(body->creationMass, row.mass);
+            const bool immovable = flags && row.immovableHonoured;
+            EXPECT_EQ(body->immovable, immovable);
+            if (!immovable) EXPECT_FLOAT_EQ(body->GetMass(), row.mass);
+            EXPECT_EQ(body->IsFrozen(), flags || row.alwaysFrozen);
+            EXPECT_FLOAT_EQ(body->staticFriction, row.material.staticFriction);
+            EXPECT_FLOAT_EQ(body->dynamicFriction, row.material.dynamicFriction);
+            EXPECT_FLOAT_EQ(body->elasticity, row.material.elasticity);
+            if (row.rest.linear < 0.0f) {
+                EXPECT_EQ(body->linearRestThreshold, fresh.linearRestThreshold);
+                EXPECT_EQ(body->angularRestThreshold, fresh.angularRestThreshold);
+                EXPECT_EQ(body->restScale, fresh.restScale);
+            } else {
+                const float radians = row.rest.angularDegrees * 0.017453292519943295f;
+                EXPECT_FLOAT_EQ(body->linearRestThreshold, row.rest.linear * row.rest.linear);
+                EXPECT_NEAR(body->angularRestThreshold, radians * radians, 1e-6f);
+                EXPECT_FLOAT_EQ(body->restScale, row.rest.scale * row.rest.scale);
+            }
+            EXPECT_TRUE(Near(body->position, Vector3(10.0f, 20.0f, 30.0f)));
+
+            ASSERT_EQ(body->meshes.size(), 1u);
+            const MeshInstance* model = body->meshes[0];
+            EXPECT_EQ(model->meshId, row.mesh);
+            EXPECT_STREQ(model->ownTechnique, row.technique);
+            EXPECT_EQ(model->materialId, row.materialId);
+            EXPECT_EQ(model->textureId, row.texture);
+            EXPECT_TRUE(Near(Diagonal(model), row.modelScale));
+            EXPECT_TRUE(model->faceCamera);
+            EXPECT_FALSE(model->transparent);
+            EXPECT_FALSE(model->skinned);
+            EXPECT_EQ(model->position, &body->position);
+            EXPECT_EQ(model->orientation, &body->GetOrientation());
+            EXPECT_TRUE(model->queued);
+
+            const auto& bodies = gPhysicsWorld->GetBodies();
+            EXPECT_NE(std::find(bodies.begin(), bodies.end(), body), bodies.end());
+            const auto& blocks = gWorld->GetGBlocks();
+            EXPECT_EQ(std::find(blocks.begin(), blocks.end(), body) != blocks.end(), row.alwaysFrozen);
+        }
+    }
+    // Types that are no body of the factory's, or are built elsewhere, build nothing here.
+    for (const int type : {0, 4, 9, 17, 19, 22, 52, 1000, -1}) {
+        EXPECT_EQ(Build(type, true, true), nullptr) << type;
+    }
+}
+
+TEST_F(FactoryTest, TorchIsALitUprightPoleThatSettlesFreely)
+{
+    const Vector3 at(5.0f, 6.0f, 7.0f);
+    Object* torch = Build(24, true, true, at);
+    ASSERT_NE(torch, nullptr);
+    Cylinder* pole = dynamic_cast<Cylinder*>(torch);
+    ASSERT_NE(pole, nullptr);
+    EXPECT_FLOAT_EQ(pole->GetRadius(), 1.0f);
+    EXPECT_FLOAT_EQ(pole->GetLength(), 7.0f);
+    EXPECT_FLOAT_EQ(torch->GetMass(), 15.0f);
+    EXPECT_EQ(torch->creationMass, 15.0f);
+    EXPECT_EQ(torch->GetType(), 24);
+    // A file's frozen and immovable flags do not apply, nor any material.
+    EXPECT_FALSE(torch->IsFrozen());
+    EXPECT_FALSE(torch->immovable);
+    EXPECT_EQ(torch->staticFriction, 0.0f);
+    ASSERT_EQ(torch->meshes.size(), 1u);
+    EXPECT_EQ(torch->meshes[0]->meshId, 12);
+    EXPECT_STREQ(torch->meshes[0]->ownTechnique, "PhongNoSpecOpaque");
+    EXPECT_EQ(torch->meshes[0]->materialId, 2);
+    EXPECT_EQ(torch->meshes[0]->textureId, 44);
+    EXPECT_TRUE(Near(Diagonal(torch->meshes[0]), Vector3(1.0f, 1.0f, 1.0f)));
+    EXPECT_TRUE(torch->meshes[0]->queued);
+
+    ASSERT_EQ(gWorld->GetLights().size(), 1u);
+    PointLight* light = gWorld->GetLights()[0];
+    EXPECT_EQ(light->ownerPosition, &torch->position);
+    EXPECT_EQ(light->ownerOrientation, &torch->GetOrientation());
+    EXPECT_EQ(light->colour[0], 1.0f);
+    EXPECT_EQ(light->colour[1], 0.8f);
+    EXPECT_EQ(light->colour[2], 0.2f);
+    EXPECT_EQ(light->colour[3], 1.0f);
+    EXPECT_EQ(light->baseAttenuation, 12.0f);
+    EXPECT_EQ(light->positionFlicker, 0.2f);
+    EXPECT_EQ(light->attenuationFlicker, 0.15f);
+    // The light rides 4 along the pole's own x, within its flicker.
+    gWorld->UpdateLights(0.0f);
+    EXPECT_LE(std::fabs(light->position.x - (at.x + 4.0f)), 0.2f);
+    EXPECT_LE(std::fabs(light->position.y - at.y), 0.2f);
+    EXPECT_LE(std::fabs(light->attenuation - 12.0f), 0.15f);
+}
+
+TEST_F(FactoryTest, MineCartIsTheFirstVehicleWithFourTiresOnItsWheels)
+{
+    Matrix3 heading;
+    Matrix3::RotationZ(heading, 30.0f);
+    const Vector3 at(-200.0f, -150.0f, 12.5f);
+    gWorld->CreateObject(8, &at, &heading, 1.0f, 1.0f, 1.0f, 1.0f, true, true, kRecordTexture);
+    ASSERT_EQ(gWorld->GetNumObjects(), 1);
+    MineCart* cart = dynamic_cast<MineCart*>(gWorld->GetObject(0));
+    ASSERT_NE(cart, nullptr);
+    ASSERT_EQ(gWorld->GetVehicles().size(), 1u);
+    EXPECT_EQ(gWorld->GetVehicles()[0], cart);
+    EXPECT_EQ(cart->GetType(), 8);
+    EXPECT_FLOAT_EQ(cart->GetMass(), 600.0f);
+    EXPECT_EQ(cart->creationMass, 600.0f);
+    EXPECT_FLOAT_EQ(cart->GetInertia()(0, 0), 300.0f);
+    EXPECT_FLOAT_EQ(cart->GetInertia()(2, 2), 300.0f);
+    EXPECT_EQ(cart->GetOrientation(), heading);
+    EXPECT_FALSE(cart->IsFrozen());
+    EXPECT_FALSE(cart->immovable);
+    EXPECT_FLOAT_EQ(cart->staticFriction, kVehicleKeys.staticFriction);
+    EXPECT_FLOAT_EQ(cart->elasticity, kVehicleKeys.elasticity);
+    ASSERT_EQ(cart->meshes.size(), 1u);
+    EXPECT_EQ(cart->meshes[0]->meshId, 1);
+    EXPECT_EQ(cart->meshes[0]->textureId, 8);
+    EXPECT_TRUE(Near(Diagonal(cart->meshes[0]), Vector3(8.0f, 8.0f, 4.0f)));
+    // The cart steps as a controller behind the player's push.
+    const auto& controllers = gPhysicsWorld->GetControllers();
+    ASSERT_EQ(controllers.size(), 2u);
+    EXPECT_EQ(controllers[0], gObjectController);
+
+    // Four tires, wheel i for tire i, drawn where the wheel is after an update.
+    std::vector<Tire*> tires;
+    for (NPObj* object : gWorld->GetUpdatables()) {
+        if (Tire* tire = dynamic_cast<Tire*>(object)) tires.push_back(tire);
+    }
+    ASSERT_EQ(tires.size(), 4u);
+    EXPECT_TRUE(gWorld->GetNPObjects().empty());
+    gWorld->UpdateUpdatables();
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(tires[i]->wheel, cart->GetWheel(i));
+        EXPECT_EQ(tires[i]->GetType(), 9);
+        Vector3 wheelPosition;
+        Matrix3 wheelOrientation;
+        cart->GetWheel(i)->ComputeTransform(&wheelPosition, &wheelOrientation);
+        EXPECT_TRUE(Near(tires[i]->position, wheelPosition));
+        ASSERT_EQ(tires[i]->models.size(), 1u);
+        const MeshInstance* model = tires[i]->models[0];
+        EXPECT_EQ(model->meshId, 7);
+        EXPECT_EQ(model->textureId, 9);
+        EXPECT_EQ(model->materialId, 2);
+        EXPECT_TRUE(Near(Diagonal(model), Vector3(1.0f, 0.4f, 1.0f)));
+        EXPECT_EQ(model->position, &tires[i]->position);
+    }
+    // The stage clear gives back the cart, its tires and its controller.
+    gWorld->Clear(true);
+    EXPECT_TRUE(gWorld->GetVehicles().empty());
+    EXPECT_TRUE(gWorld->GetUpdatables().empty());
+    EXPECT_EQ(gPhysicsWorld->GetControllers().size(), 1u);
+}
+
+struct SceneryRow
+{
+    int id;
+    int storedId;
+    bool transparent;
+    int mesh;
+    const char* technique;
+    int material;
+    int texture;
+    bool skyBox;
+};
+
+const SceneryRow kSceneryRows[] = {
+    {18, 21, false, 11, "Phong1Opaque", 2, kRecordTexture, true},
+    {21, 21, false, 11, "Phong1Opaque", 2, kRecordTexture, true},
+    {25, 25, true, 14, "PhongNoSpecTrans", 2, 46, false},
+    {28, 28, false, 15, "PhongNoSpecTrans", 8, 14, false},
+    {32, 32, false, 16, "Phong1Opaque", 2, 61, false},
+    {41, 41, false, 15, "PhongTransNoTex", 12, 10, false},
+    {44, 44, false, 23, "Phong1Opaque", 2, kRecordTexture, false},
+    {45, 45, false, 24, "Phong1Opaque", 2, kRecordTexture, true},
+};
+
+TEST_F(FactoryTest, SceneryRowsAreDrawnAtTheirRecordScaleAndListedAsScenery)
+{
+    const Vector3 at(1.0f, 2.0f, 3.0f);
+    for (const SceneryRow& row : kSceneryRows) {
+        SCOPED_TRACE("type " + std::to_string(row.id));
+        NPObj* previousSky = gWorld->GetSkyBox();
+        gWorld->CreateNPObject(row.id, &at, &Matrix3::Identity(), 7.0f, 8.0f, 9.0f, kRecordTexture);
+        ASSERT_FALSE(gWorld->GetNPObjects().empty());
+        NPObj* object = gWorld->GetNPObjects().back();
+        EXPECT_EQ(gWorld->GetUpdatables().back(), object);
+        EXPECT_EQ(object->GetType(), row.storedId);
+        EXPECT_TRUE(Near(object->position, at));
+        EXPECT_TRUE(Near(object->recordScale, Vector3(7.0f, 8.0f, 9.0f)));
+        EXPECT_EQ(gWorld->GetSkyBox(), row.skyBox ? object : previousSky);
+        ASSERT_EQ(object->models.size(), 1u);
+        const MeshInstance* model = object->models[0];
+        EXPECT_EQ(model->transparent, row.transparent);
+        EXPECT_EQ(model->meshId, row.mesh);
+        EXPECT_STREQ(model->ownTechnique, row.technique);
+        EXPECT_EQ(model->materialId, row.material);
+        EXPECT_EQ(model->textureId, row.texture);
+        EXPECT_FALSE(model->faceCamera);
+        EXPECT_TRUE(Near(Diagonal(model), Vector3(7.0f, 8.0f, 9.0f)));
+        EXPECT_EQ(model->position, &object->position);
+        EXPECT_EQ(model->orientation, &object->orientation);
+        EXPECT_TRUE(model->queued);
+    }
+    EXPECT_EQ(gWorld->GetNPObjects().size(), std::size(kSceneryRows));
+}
+
+// The vertical plane stands in the x-z plane, its face turned by the stage.
+TEST_F(FactoryTest, VerticalPlaneFacesByStage)
+{
+    const struct
+    {
+        int stage;
+        float secondRowZ;
+    } cases[] = {{1, 1.0f}, {2, -1.0f}, {3, -1.0f}, {4, -1.0f}};
+    Matrix3 turned;
+    Matrix3::RotationZ(turned, 45.0f);
+    for (const auto& c : cases) {
+        SCOPED_TRACE("stage " + std::to_string(c.stage));
+        tree.Write("Levels/plane.qvl", "stagenumber: " + std::to_string(c.stage) +
+                                           "\nheightmap: none.x\nhmapconfig: none.hmp\ncamera_orientation: 0 0 30\n");
+        testing::internal::CaptureStderr();
+        gLevelLoader->LoadLevel("plane.qvl");
+        testing::internal::GetCapturedStderr();
+        ASSERT_EQ(gLevelLoader->GetStage(), c.stage);
+        const Vector3 at(0.0f, 0.0f, 0.0f);
+        gWorld->CreateNPObject(53, &at, &turned, 10.0f, 10.0f, 10.0f, kRecordTexture);
+        NPObj* plane = gWorld->GetNPObjects().back();
+        EXPECT_EQ(plane->GetType(), 53);
+        // The first row stays as given.
+        EXPECT_EQ(plane->orientation(0, 0), turned(0, 0));
+        EXPECT_EQ(plane->orientation(0, 1), turned(0, 1));
+        EXPECT_EQ(plane->orientation,
+                  Matrix3(turned(0, 0), turned(0, 1), turned(0, 2), 0.0f, 0.0f, c.secondRowZ, 0.0f, 1.0f, 0.0f));
+        EXPECT_EQ(plane->models[0]->materialId, 13);
+        EXPECT_EQ(plane->models[0]->textureId, 10);
+    }
+}
+
+TEST(FactoryCounters, GroupsRepeatInTheirOrder)
+{
+    ResetFactoryCountersForTest();
+    const SpinningLogSetup logs[] = {{0.5f, false}, {-0.5f, false}, {-0.4f, true}, {0.8f, true}, {0.5f, false}};
+    for (const SpinningLogSetup& expected : logs) {
+        const SpinningLogSetup got = NextSpinningLogSetup();
+        EXPECT_EQ(got.speed, expected.speed);
+        EXPECT_EQ(got.upright, expected.upright);
+    }
+    const bool whips[] = {false, true, false, true};
+    for (const bool expected : whips) EXPECT_EQ(NextChainWhipReversed(), expected);
+    const SwingingLogPose poses[] = {SwingingLogPose::SwungForward, SwingingLogPose::SwungBack,
+                                     SwingingLogPose::TurnedAndBack, SwingingLogPose::SwungForward};
+    for (const SwingingLogPose expected : poses) EXPECT_EQ(NextSwingingLogPose(), expected);
+    for (const int expected : {0, 1, 2, 0, 1}) EXPECT_EQ(NextSwingingLogTriggerIndex(), expected);
+    ResetFactoryCountersForTest();
+}
+
+} // namespace
