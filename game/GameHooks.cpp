@@ -3,9 +3,8 @@
 // here when their targets arrive:
 // - StageHooks: GetPlayerBody with the Player's ragdoll.
 // - FrameHooks: DrawHud with HUDManager::Render.
-// - CameraHooks: ClampCursor with Input's accumulated cursor; the two body
-//   positions with the World and the Player; ShowOptionChecked with the
-//   options menu's toggle items.
+// - CameraHooks: the player's body position with the Player;
+//   ShowOptionChecked with the options menu's toggle items.
 // - ParticleHooks: GetPlayerState and IsPlayerOnGround with the Player;
 //   GetCameraForward with the camera; QueueInstance and InternTechnique with
 //   the renderer.
@@ -15,6 +14,7 @@
 #include "DXUTgui.h"
 #include "game/EditorDialog.h"
 #include "game/InGameLevelEditor.h"
+#include "game/Input.h"
 #include "game/LevelLoader.h"
 #include "game/Player.h"
 #include "game/World.h"
@@ -100,6 +100,15 @@ public:
 class GameCameraHooks : public CameraHooks
 {
 public:
+    void ClampCursor(int halfWidth, int halfHeight) override
+    {
+        if (gInput) gInput->ClampCursor(halfWidth, halfHeight);
+    }
+    const Vector3* GetObjectPosition(unsigned index) const override
+    {
+        const Object* object = gWorld ? gWorld->GetObject(static_cast<int>(index)) : nullptr;
+        return object ? &object->position : nullptr;
+    }
     int GetStage() const override { return CurrentStage(); }
     bool IsEditorEnabled() const override { return EditorEnabled(); }
     int GetTopMenuId() const override { return gMenuMan ? gMenuMan->GetCurrentMenuId() : 0; }

@@ -18,7 +18,9 @@
 #include "objects/Object.h"
 #include "particles/fPartManager.h"
 #include "physics/BodyTypes.h"
+#include "render/Camera.h"
 #include "render/MeshInstance.h"
+#include "render/Renderer.h"
 #include "ui/HUDManager.h"
 #include "ui/MenuMan.h"
 #include "ui/ReplaySystem.h"
@@ -87,6 +89,11 @@ const int kNoModelTexture = 1;
 
 const char* const kSeparator = "/* ---------------------------------------------------------------- */";
 
+Camera* GameCamera()
+{
+    return gRenderer != nullptr ? gRenderer->GetCamera() : nullptr;
+}
+
 bool IsStage(int stage)
 {
     return stage >= kFirstStage && stage <= kLastStage;
@@ -120,7 +127,7 @@ void LevelLoader::HandleMessage(int id, fMessage* msg)
 {
     if (id != kMsgRetryStage || gMenuMan == nullptr || gMenuMan->GetCurrentMenuId() != kMenuReplay) return;
     gMenuMan->CloseMenu();
-    SpineTrace::Record("Camera::SetMouseLook 1");
+    if (Camera* camera = GameCamera()) camera->SetMouseLookEnabled(true);
     LoadLevel(levelFile);
 }
 
@@ -137,7 +144,7 @@ void LevelLoader::LoadLevel(const std::string& name)
     bool stageValid = true;
     ReadLevelFile(name, stageValid);
 
-    SpineTrace::Record("Camera::ResetTarget");
+    if (Camera* camera = GameCamera()) camera->ResetTarget();
     if (gWorld == nullptr) return;
     const Vector3 origin;
     gWorld->CreateNPObject(kShadowType, &origin, &Matrix3::Identity(), 1.0f, 1.0f, 1.0f, kShadowTexture);
@@ -204,11 +211,11 @@ void LevelLoader::ReadLevelFile(const std::string& name, bool& stageValid)
 
 void LevelLoader::PlaceCamera(const LevelHeader& header)
 {
-    SpineTrace::Record("Camera::SetClampedAngle");
-    SpineTrace::Record("Camera::SetAngle");
-    cameraPitch = header.cameraPitch;
-    cameraYaw = header.cameraYaw;
-    cameraDistance = header.cameraDistance;
+    if (Camera* camera = GameCamera()) {
+        camera->SetClampedAngle(header.cameraPitch);
+        camera->SetAngle(header.cameraYaw);
+        camera->SetDistance(header.cameraDistance);
+    }
     if (gHUDManager != nullptr) {
         gHUDManager->savedAngle1 = header.cameraYaw;
         gHUDManager->savedAngle2 = header.cameraPitch;
@@ -265,7 +272,10 @@ void LevelLoader::SaveLevel()
     StageLog("heightmap: %s\n", meshFile.c_str());
     StageLog("hmapconfig: %s\n\n", heightmapFile.c_str());
     StageLog("%s\n", kSeparator);
-    StageLog("camera_orientation: %f %f %f\n\n", cameraPitch, cameraYaw, cameraDistance);
+    // The camera as it stands now: the editor's view is saved with the stage.
+    const Camera* camera = GameCamera();
+    StageLog("camera_orientation: %f %f %f\n\n", camera ? camera->GetClampedAngle() : 0.0f,
+             camera ? camera->GetAngle() : 0.0f, camera ? camera->GetDistance() : Camera::kStartDistance);
     StageLog("%s\n", kSeparator);
     SaveObjects();
     SaveSceneObjects();

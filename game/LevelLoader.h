@@ -62,10 +62,6 @@ private:
     std::string heightmapFile;
     // The load a scene object asked for during the World's update.
     std::string pendingLevel;
-    // The camera's pitch, yaw and distance as the file gave them.
-    float cameraPitch = 0.0f;
-    float cameraYaw = 0.0f;
-    float cameraDistance = 0.0f;
 };
 
 extern LevelLoader* gLevelLoader;
