@@ -156,9 +156,11 @@ void World::ClearHeightmaps()
 
 void World::ClearObjects()
 {
+    // The physics world lets go first: a cart is a controller as well as a
+    // body, and the world tells the controller it keeps that a clear is on.
+    if (gPhysicsWorld != nullptr) gPhysicsWorld->Clear();
     DeleteAll(objects);
     Object::ResetIdCounter();
-    if (gPhysicsWorld != nullptr) gPhysicsWorld->Clear();
 }
 
 void World::ClearLights()

@@ -29,6 +29,7 @@
 #include "particles/fPartFactory.h"
 #include "particles/fPartManager.h"
 #include "particles/fParticle.h"
+#include "physics/ObjectController.h"
 #include "physics/PhysicsWorld.h"
 #include "render/Renderer.h"
 #include "ui/HUDManager.h"
@@ -70,6 +71,10 @@ protected:
         Clock::Init();
         gPhysicsWorld = new PhysicsWorld();
         gInput = new Input();
+        // The player's push is the physics world's first controller, as the
+        // start-up makes it: a stage clear keeps that one.
+        gObjectController = new ObjectController(gPhysicsWorld);
+        gPhysicsWorld->AddController(gObjectController);
         gPlayer = new Player();
         gLevelLoader = new LevelLoader();
         gInGameLevelEditor = new InGameLevelEditor();
@@ -105,6 +110,8 @@ protected:
         gPlayer = nullptr;
         delete gInput;
         gInput = nullptr;
+        delete gObjectController;
+        gObjectController = nullptr;
         delete gPhysicsWorld;
         gPhysicsWorld = nullptr;
         delete gHUDManager;
