@@ -283,6 +283,17 @@ void LevelLoader::SaveLevel()
     CloseStageLog();
 }
 
+void LevelLoader::WriteRecordStart(const char* kind, int type, const int* texture, const Vector3& position,
+                                   const Vector3& scale)
+{
+    StageLog("__TAG %s\n", kind);
+    WriteObjectTypeName(type);
+    StageLog("objectID: %d\n", type);
+    if (texture != nullptr) StageLog("texture: %d\n", *texture);
+    StageLog("position: %f %f %f\n", position.x, position.y, position.z);
+    StageLog("scale: %f %f %f\n", scale.x, scale.y, scale.z);
+}
+
 void LevelLoader::SaveObjects()
 {
     for (Object* object : gWorld->GetObjects()) {
@@ -295,14 +306,8 @@ void LevelLoader::SaveObjects()
             scale = ModelScale(object->meshes.back());
             texture = object->meshes.back()->textureId;
         }
-        const Vector3& p = object->position;
         const Matrix3& m = object->GetOrientation();
-        StageLog("__TAG object\n");
-        WriteObjectTypeName(type);
-        StageLog("objectID: %d\n", type);
-        StageLog("texture: %d\n", texture);
-        StageLog("position: %f %f %f\n", p.x, p.y, p.z);
-        StageLog("scale: %f %f %f\n", scale.x, scale.y, scale.z);
+        WriteRecordStart("object", type, &texture, object->position, scale);
         StageLog("orientation: %f %f %f %f %f %f %f %f %f \n", m[0], m[1], m[2], m[3], m[4], m[5], m[6], m[7], m[8]);
         StageLog("mass: %f\n", object->creationMass);
         StageLog("immovable: %d\n\n", object->immovable ? 1 : 0);
@@ -317,14 +322,8 @@ void LevelLoader::SaveSceneObjects()
         const int texture = object->models.empty() || object->models.front() == nullptr
                                 ? kNoModelTexture
                                 : object->models.front()->textureId;
-        const Vector3& p = object->position;
-        const Vector3& s = object->recordScale;
-        StageLog("__TAG npo\n");
-        WriteObjectTypeName(type);
-        StageLog("objectID: %d\n", type);
-        StageLog("texture: %d\n", texture);
-        StageLog("position: %f %f %f\n", p.x, p.y, p.z);
-        StageLog("scale: %f %f %f\n\n", s.x, s.y, s.z);
+        WriteRecordStart("npo", type, &texture, object->position, object->recordScale);
+        StageLog("\n");
     }
     StageLog("%s\n", kSeparator);
 }

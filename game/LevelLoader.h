@@ -13,6 +13,7 @@
 #include "core/EventObj.h"
 
 struct LevelHeader;
+struct Vector3;
 
 class LevelLoader : public fEventObj
 {
@@ -51,6 +52,10 @@ private:
     void SetupStage();
     void ReadLevelFile(const std::string& name, bool& stageValid);
     void PlaceCamera(const LevelHeader& header);
+    // A record's first lines, the same for every kind: the tag, the name
+    // line, the type, the texture (triggers have none) and the pose.
+    void WriteRecordStart(const char* kind, int type, const int* texture, const Vector3& position,
+                          const Vector3& scale);
     void SaveObjects();
     void SaveSceneObjects();
 

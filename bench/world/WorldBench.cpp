@@ -24,20 +24,15 @@
 #include <string>
 #include <vector>
 
-#include "core/EventDispatcher.h"
+#include "StageRig.h"
 #include "core/Resources.h"
 #include "game/LevelLoader.h"
-#include "game/Player.h"
 #include "game/World.h"
 #include "objects/Object.h"
-#include "particles/fPartFactory.h"
 #include "particles/fPartManager.h"
-#include "physics/ObjectController.h"
 #include "physics/PhysicsWorld.h"
-#include "physics/collision/CollisionDetection.h"
 #include "render/Renderer.h"
 #include "render/Terrain.h"
-#include "ui/ReplaySystem.h"
 
 namespace {
 
@@ -67,42 +62,6 @@ struct StageFigures
     int bodies = 0;
     int awake = 0;
     double allocationsPerFrame = 0.0;
-};
-
-// The singletons a stage needs, in the game's order.
-struct Game
-{
-    Game()
-    {
-        gEventDispatcher = new EventDispatcher();
-        gWorld = new World();
-        gRenderer = new Renderer(VideoSettings());
-        gPhysicsWorld = new PhysicsWorld();
-        gPhysicsWorld->LoadConfig(*gWorld->GetPhysicsConfig());
-        InstallCollisionDetection(*gPhysicsWorld);
-        gObjectController = new ObjectController(gPhysicsWorld);
-        gPhysicsWorld->AddController(gObjectController);
-        gPlayer = new Player();
-        gLevelLoader = new LevelLoader();
-        gPartFactory = new fPartFactory();
-        gPartFactory->RegisterBehaviours();
-        gPartFactory->LoadDefinitions();
-        gPartManager = new fPartManager();
-        gReplaySystem = new cReplaySystem(3.0f);
-    }
-    ~Game()
-    {
-        delete gPartManager;
-        delete gPartFactory;
-        delete gWorld;
-        delete gRenderer;
-        delete gPhysicsWorld;
-        delete gObjectController;
-        delete gPlayer;
-        delete gLevelLoader;
-        delete gReplaySystem;
-        delete gEventDispatcher;
-    }
 };
 
 StageFigures Measure(int stage, int loads, float seconds)
@@ -182,7 +141,7 @@ int main(int argc, char** argv)
 
     StageFigures figures[kStages];
     {
-        Game game;
+        StageRig rig;
         for (int s = 0; s < kStages; ++s) figures[s] = Measure(s + 1, loads, seconds);
     }
 

@@ -1,13 +1,13 @@
 // What the World and stage tests share: a scratch copy of the run tree to
-// load and save stages in, the game's singletons as the stage code needs
-// them (built and torn down in the game's own order), frames run the way
-// the frame loop runs them, and a capture of the error stream.
+// load and save stages in, the stage rig (tests/support/StageRig.h), counts
+// of what a stage holds, and a scene object that asks for a stage load.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "StageRig.h"
 #include "core/Vector3.h"
 
 class NPObj;
@@ -33,31 +33,6 @@ public:
 private:
     std::string root;
     std::string previous;
-};
-
-struct StageOptions
-{
-    bool renderer = true;  // a device-less renderer that queues and prunes drawables
-    bool particles = true; // the particle factory and manager with the shipped definitions
-};
-
-// The singletons a stage load touches, created in the order WinMain creates
-// them and deleted in the order Shutdown deletes them. The player's push
-// controller is the physics world's first controller, as in the game.
-class StageRig
-{
-public:
-    explicit StageRig(const StageOptions& options = StageOptions());
-    ~StageRig();
-    StageRig(const StageRig&) = delete;
-    StageRig& operator=(const StageRig&) = delete;
-
-    // One frame: the physics step of dt, then the World's update and the
-    // renderer's prune, as the frame loop and the renderer's frame do.
-    void RunFrame(float dt = 1.0f / 60.0f);
-    void RunSeconds(float seconds, float dt = 1.0f / 60.0f);
-
-    float time = 0.0f;
 };
 
 // Counts of what the running stage holds.
