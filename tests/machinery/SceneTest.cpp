@@ -27,19 +27,22 @@ namespace {
 const int kSecond = 100; // sub-steps of 0.01 s
 
 // A physics world over flat ground at the given height, with the World
-// standing in behind the stage hooks. Object 0 is taken by a stand-in for
+// standing in behind the stage hooks. As on a stage, the first controller is
+// the player's push, which the clear keeps, and object 0 is a stand-in for
 // the character, which never freezes, so the machines' bodies freeze as
-// they do on a stage.
+// they do there.
 struct Scene
 {
     explicit Scene(float groundHeight) : stage(true), ground(MakeFlatTerrain(groundHeight, 256.0f))
     {
+        world.world.AddController(&playerPush);
         world.world.AddHeightmap(ground.get());
         Object::ResetIdCounter();
         character = std::make_unique<Object>();
     }
     ~Scene() { stage.ClearLikeWorld(world.world); }
 
+    ProbeController playerPush;
     TestStage stage;
     CollisionTestWorld world;
     std::unique_ptr<Heightmap> ground;
@@ -183,6 +186,7 @@ TEST(SpinningLog, TurnsAtItsSpeedEverySubStepWhateverHitsItAndStaysPut)
             ExpectNear(log.position, made[i].position, 0.05f);
         }
     }
+    world.RemoveController(&probe);
     EXPECT_EQ(checks, 2 * kSecond * 4);
     EXPECT_LT(worst, 0.05f);
     EXPECT_LT(box->position.z, made[0].position.z + 20.0f) << "the box came down onto the first log";
