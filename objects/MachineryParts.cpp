@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "objects/Chain.h"
+#include "objects/Cylinder.h"
 #include "objects/Object.h"
 #include "objects/StageHooks.h"
 #include "physics/BodyCollisionData.h"
@@ -19,6 +20,11 @@ namespace {
 
 const int kDrawableMaterial = 0;
 const char* const kLogTechnique = "Phong1Opaque";
+const int kLogSlices = 16;
+const int kLogStacks = 2;
+const float kLogElasticity = 1.0f;
+const float kLogStaticFriction = 0.2f;
+const float kLogDynamicFriction = 0.1f;
 
 } // namespace
 
@@ -91,6 +97,16 @@ MeshInstance* MachineryParts::AddDrawable(Object* body, const DrawableLook& look
     return drawable;
 }
 
+Cylinder* MachineryParts::NewLog(float length, float radius, float mass, int typeId)
+{
+    Cylinder* log = new Cylinder(world, radius, length, kLogSlices, kLogStacks, mass);
+    SetSurface(log, kLogElasticity, kLogStaticFriction, kLogDynamicFriction);
+    log->typeId = typeId;
+    AddDrawable(log, DrawableLook{MachineryLook::kColumnMesh, kLogTechnique, MachineryLook::kLogTexture,
+                                  Vector3(length / 2.0f, 2.0f * radius, 2.0f * radius)});
+    return log;
+}
+
 Chain* MachineryParts::AddChain(const Vector3* anchorA, const Vector3* anchorB, int textureId, const Vector3& scale)
 {
     Chain* chain = new Chain(anchorA, anchorB, true, textureId, scale);
@@ -114,12 +130,6 @@ void MachineryParts::AddController(PhysicsController* controller)
 {
     controllers.push_back(controller);
     if (world != nullptr) world->AddController(controller);
-}
-
-DrawableLook LogLook(float length, float radius)
-{
-    return DrawableLook{MachineryLook::kColumnMesh, kLogTechnique, MachineryLook::kLogTexture,
-                        Vector3(length / 2.0f, 2.0f * radius, 2.0f * radius)};
 }
 
 void IgnoreEachOther(RigidBody* a, RigidBody* b)

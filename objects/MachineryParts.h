@@ -27,6 +27,7 @@
 
 class Chain;
 class Constraint;
+class Cylinder;
 class HingeJoint;
 class NPObj;
 class Object;
@@ -87,6 +88,9 @@ public:
     // A drawable following the body's position and, unless another is given,
     // its orientation.
     MeshInstance* AddDrawable(Object* body, const DrawableLook& look, const Matrix3* orientation = nullptr);
+    // A log of either kind: a column along x with the logs' surface and
+    // look, its drawable added; the caller places and registers it.
+    Cylinder* NewLog(float length, float radius, float mass, int typeId);
     // A chain visual between two positions, stretched between them.
     Chain* AddChain(const Vector3* anchorA, const Vector3* anchorB, int textureId, const Vector3& scale);
 
@@ -114,9 +118,6 @@ private:
     std::vector<Object*> keptBodies;
     std::vector<NPObj*> keptVisuals;
 };
-
-// A log of either kind: the column mesh stretched to its length and girth.
-DrawableLook LogLook(float length, float radius);
 
 // The two bodies never collide: each enters the other's ignore list.
 void IgnoreEachOther(RigidBody* a, RigidBody* b);

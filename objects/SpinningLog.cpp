@@ -9,12 +9,6 @@
 
 namespace {
 
-const int kLogSlices = 16;
-const int kLogStacks = 2;
-const float kLogElasticity = 1.0f;
-const float kLogStaticFriction = 0.2f;
-const float kLogDynamicFriction = 0.1f;
-
 // A log turned upright (its x axis no longer leaning along world x) is no
 // hazard: its side line would stand on end.
 const float kUprightRowX = 0.000001f;
@@ -26,10 +20,7 @@ SpinningLog::SpinningLog(PhysicsWorld* world, const Vector3& position, float len
     : parts(world), length(length_), radius(radius_), speed(speed_), axis(1.0f, 0.0f, 0.0f), log(nullptr),
       spinning(false), hazard(true)
 {
-    log = new Cylinder(world, radius, length, kLogSlices, kLogStacks, mass);
-    SetSurface(log, kLogElasticity, kLogStaticFriction, kLogDynamicFriction);
-    log->typeId = kSpinningLogBodyType;
-    parts.AddDrawable(log, LogLook(length, radius));
+    log = parts.NewLog(length, radius, mass, kSpinningLogBodyType);
     parts.AddOwnBody(log, position);
     const float half = length / 2.0f;
     for (float end : {-half, half}) {

@@ -8,12 +8,6 @@
 
 namespace {
 
-const int kLogSlices = 16;
-const int kLogStacks = 2;
-const float kLogElasticity = 1.0f;
-const float kLogStaticFriction = 0.2f;
-const float kLogDynamicFriction = 0.1f;
-
 // The anchor balls: never drawn, pinned where they are built.
 const float kBallSize = 1.0f;
 const int kBallBands = 16;
@@ -30,10 +24,7 @@ SwingingLog::SwingingLog(PhysicsWorld* world, const Vector3& position, float len
                          float ropeLength_)
     : parts(world), ropeLength(ropeLength_), length(length_), radius(radius_), log(nullptr), balls{}, pins{}
 {
-    log = new Cylinder(world, radius, length, kLogSlices, kLogStacks, mass);
-    SetSurface(log, kLogElasticity, kLogStaticFriction, kLogDynamicFriction);
-    log->typeId = kSwingingLogBodyType;
-    parts.AddDrawable(log, LogLook(length, radius));
+    log = parts.NewLog(length, radius, mass, kSwingingLogBodyType);
     parts.AddStageBody(log, position);
     bodies.push_back(log);
     attachOffsets[0] = Vector3(length / 2.0f, 0.0f, radius);
