@@ -1,10 +1,9 @@
 // What each machine builds (its bodies by type, the pairs that never collide,
-// entered both ways, what the physics world and the World are handed), and
-// that taking it apart, with or without a World, mid-stage or after the
-// stage clear, leaves nothing of it in the physics world.
+// entered both ways, what the physics world and the World are handed), that
+// taking it apart leaves nothing of it in the physics world, and which joints
+// a broken bridge opens.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <map>
 #include <memory>
 
@@ -24,12 +23,31 @@
 
 namespace {
 
-using Builder = std::function<PhysicsController*(PhysicsWorld*)>;
+enum MachineKind { kHingedBridge, kBallLinkBridge, kPlatform, kWhip, kSpinningLog, kSwingingLog };
+
+// Each as the stages build it.
+PhysicsController* Build(MachineKind kind, PhysicsWorld* w)
+{
+    switch (kind) {
+    case kHingedBridge:
+    case kBallLinkBridge:
+        return new BoxChain(w, 20u, Vector3(-36, -42, -1.8f), Vector3(8, 5, 2), 50.0f, kind == kHingedBridge ? 0 : 1);
+    case kPlatform:
+        return ChainPlatform::Build(w, Vector3(-35, 40, 75), 20, 15, 70);
+    case kWhip:
+        return new ChainWhip(w, Vector3(-6, -20, 0), 10.0f);
+    case kSpinningLog:
+        return new SpinningLog(w, Vector3(16, 160, 25), 80, 15, 0.5f, 200);
+    case kSwingingLog:
+        return new SwingingLog(w, Vector3(-75, -127, 15), 30, 3, 200, 30);
+    }
+    return nullptr;
+}
 
 struct MachineCase
 {
     const char* name;
-    Builder build;
+    MachineKind kind;
     std::map<int, int> bodiesByType; // in the physics world
     int worldObjects;                // handed to the World
     int ignorePairs;
@@ -38,61 +56,16 @@ struct MachineCase
     int chainVisuals;
 };
 
-const std::vector<MachineCase>& Machines()
-{
-    static const std::vector<MachineCase> cases = {
-        {"hinged bridge",
-         [](PhysicsWorld* w) { return new BoxChain(w, 20u, Vector3(-36, -42, -1.8f), Vector3(8, 5, 2), 50.0f, 0); },
-         {{kBridgeBoxBodyType, 20}},
-         20,
-         19,
-         19 * 4,
-         1 + 19,
-         0},
-        {"bridge of ball links",
-         [](PhysicsWorld* w) { return new BoxChain(w, 20u, Vector3(-36, -42, -1.8f), Vector3(8, 5, 2), 50.0f, 1); },
-         {{kBridgeBoxBodyType, 20}},
-         20,
-         19,
-         19,
-         1,
-         0},
-        {"platform",
-         [](PhysicsWorld* w) { return ChainPlatform::Build(w, Vector3(-35, 40, 75), 20, 15, 70); },
-         {{kChainPlatformBodyType, 1}, {kChainPlatformLinkBodyType, 4}},
-         5,
-         4,
-         8,
-         1,
-         4},
-        {"whip",
-         [](PhysicsWorld* w) { return new ChainWhip(w, Vector3(-6, -20, 0), 10.0f); },
-         {{kChainWhipHandleBodyType, 1}, {kChainWhipLinkBodyType, 12}},
-         13,
-         12 + 10,
-         13,
-         1,
-         12},
-        // The spinning log keeps its own log: the World is handed nothing.
-        {"spinning log",
-         [](PhysicsWorld* w) { return new SpinningLog(w, Vector3(16, 160, 25), 80, 15, 0.5f, 200); },
-         {{kSpinningLogBodyType, 1}},
-         0,
-         0,
-         2,
-         1,
-         0},
-        {"swinging log",
-         [](PhysicsWorld* w) { return new SwingingLog(w, Vector3(-75, -127, 15), 30, 3, 200, 30); },
-         {{kSwingingLogBodyType, 1}, {kSwingingLogAnchorBodyType, 2}},
-         3,
-         0,
-         4,
-         1,
-         2},
-    };
-    return cases;
-}
+const MachineCase kMachines[] = {
+    {"hinged bridge", kHingedBridge, {{kBridgeBoxBodyType, 20}}, 20, 19, 19 * 4, 1 + 19, 0},
+    {"bridge of ball links", kBallLinkBridge, {{kBridgeBoxBodyType, 20}}, 20, 19, 19, 1, 0},
+    {"platform", kPlatform, {{kChainPlatformBodyType, 1}, {kChainPlatformLinkBodyType, 4}}, 5, 4, 8, 1, 4},
+    // The handle and each link, and each pair of neighbouring links.
+    {"whip", kWhip, {{kChainWhipHandleBodyType, 1}, {kChainWhipLinkBodyType, 12}}, 13, 12 + 10, 13, 1, 12},
+    // The spinning log keeps its own log: the World is handed nothing.
+    {"spinning log", kSpinningLog, {{kSpinningLogBodyType, 1}}, 0, 0, 2, 1, 0},
+    {"swinging log", kSwingingLog, {{kSwingingLogBodyType, 1}, {kSwingingLogAnchorBodyType, 2}}, 3, 0, 4, 1, 2},
+};
 
 std::vector<Object*> ObjectsOf(const PhysicsWorld& world)
 {
@@ -103,48 +76,13 @@ std::vector<Object*> ObjectsOf(const PhysicsWorld& world)
 
 } // namespace
 
-TEST(Machines, BuildTheirPartsAndIgnoreEachPairBothWays)
-{
-    for (const MachineCase& c : Machines()) {
-        SCOPED_TRACE(c.name);
-        PhysicsWorld world;
-        ProbeController playerPush;
-        world.AddController(&playerPush);
-        TestStage stage(true);
-        std::unique_ptr<PhysicsController> machine(c.build(&world));
-
-        std::map<int, int> byType;
-        const std::vector<Object*> bodies = ObjectsOf(world);
-        int drawables = 0;
-        for (Object* body : bodies) {
-            ASSERT_NE(body, nullptr);
-            ++byType[body->typeId];
-            // Each drawable follows its own body (the whip's handle keeps its
-            // upright pose, so only the position is checked).
-            for (MeshInstance* mesh : body->meshes) {
-                EXPECT_EQ(mesh->position, &body->position);
-                ++drawables;
-            }
-        }
-        EXPECT_EQ(byType, c.bodiesByType);
-        EXPECT_EQ(static_cast<int>(stage.objects.size()), c.worldObjects);
-        EXPECT_EQ(CountSymmetricIgnorePairs(bodies), c.ignorePairs);
-        EXPECT_EQ(static_cast<int>(world.GetConstraints().size()), c.constraints);
-        EXPECT_EQ(static_cast<int>(world.GetControllers().size()), 1 + c.controllers);
-        EXPECT_EQ(world.GetControllers().back(), machine.get()) << "the machine registers after its joints";
-        // Every body but the swinging log's hidden anchor balls is drawn.
-        EXPECT_EQ(drawables, static_cast<int>(bodies.size()) - byType[kSwingingLogAnchorBodyType]);
-        EXPECT_EQ(static_cast<int>(stage.updatables.size()), c.chainVisuals);
-
-        stage.ClearLikeWorld(world);
-    }
-}
-
-TEST(Machines, TakenApartLeaveNothingOfThemInThePhysicsWorld)
+// Each machine three times: without a World (it keeps its bodies), taken
+// apart mid-stage (the World keeps them) and after the World's clear.
+TEST(Machines, BuildTheirPartsAndLeaveNothingOfThemWhenTakenApart)
 {
     enum Order { kNoWorld, kMidStage, kAfterStageClear };
     const char* const orderNames[] = {"no World", "mid-stage", "after the stage clear"};
-    for (const MachineCase& c : Machines()) {
+    for (const MachineCase& c : kMachines) {
         for (Order order : {kNoWorld, kMidStage, kAfterStageClear}) {
             SCOPED_TRACE(std::string(c.name) + ", " + orderNames[order]);
             CollisionTestWorld scene;
@@ -153,10 +91,35 @@ TEST(Machines, TakenApartLeaveNothingOfThemInThePhysicsWorld)
             ProbeController playerPush;
             scene.world.AddController(&playerPush);
             TestStage stage(order != kNoWorld);
-            std::unique_ptr<PhysicsController> machine(c.build(&scene.world));
+            std::unique_ptr<PhysicsController> machine(Build(c.kind, &scene.world));
+
+            std::map<int, int> byType;
+            const std::vector<Object*> bodies = ObjectsOf(scene.world);
+            int drawables = 0;
+            for (Object* body : bodies) {
+                ASSERT_NE(body, nullptr);
+                ++byType[body->typeId];
+                // Each drawable follows its own body (the whip's handle keeps
+                // its upright pose, so only the position is checked).
+                for (MeshInstance* mesh : body->meshes) {
+                    EXPECT_EQ(mesh->position, &body->position);
+                    ++drawables;
+                }
+            }
+            EXPECT_EQ(byType, c.bodiesByType);
+            EXPECT_EQ(CountSymmetricIgnorePairs(bodies), c.ignorePairs);
+            EXPECT_EQ(static_cast<int>(scene.world.GetConstraints().size()), c.constraints);
+            EXPECT_EQ(static_cast<int>(scene.world.GetControllers().size()), 1 + c.controllers);
+            EXPECT_EQ(scene.world.GetControllers().back(), machine.get()) << "the machine registers after its joints";
+            // Every body but the swinging log's hidden anchor balls is drawn.
+            EXPECT_EQ(drawables, static_cast<int>(bodies.size()) - byType[kSwingingLogAnchorBodyType]);
+            if (order != kNoWorld) {
+                EXPECT_EQ(static_cast<int>(stage.objects.size()), c.worldObjects);
+                EXPECT_EQ(static_cast<int>(stage.updatables.size()), c.chainVisuals);
+            }
+
             machine->SetActive(true);
             scene.Run(20);
-
             if (order == kAfterStageClear) stage.ClearLikeWorld(scene.world);
             machine.reset();
             EXPECT_TRUE(scene.world.GetConstraints().empty());

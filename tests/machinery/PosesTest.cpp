@@ -1,16 +1,13 @@
-// The machines' poses against results worked out by hand: a spinning log
-// turned by PlaceEnds, swinging logs swung and turned before release, the
-// platform's chain corners, and the spinning log's hazard line with its
-// strict boundary. No physics world: the poses need none.
+// The logs' poses against results worked out by hand: a spinning log turned
+// by PlaceEnds, swinging logs swung and turned before release, and the
+// spinning log's hazard line with its strict boundary. No physics world: the
+// poses need none.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <vector>
 
 #include "MachineryTestSupport.h"
 #include "core/Matrix3.h"
-#include "objects/Box.h"
-#include "objects/ChainPlatform.h"
 #include "objects/Cylinder.h"
 #include "objects/Ellipsoid.h"
 #include "objects/SpinningLog.h"
@@ -80,96 +77,80 @@ TEST(SpinningLog, PlaceEndsTurnsTheLogThenMovesItsPinsAndAxis)
 
 TEST(SwingingLog, PosesMatchTheirHandResults)
 {
+    // A log of length 30 and radius 3 on ropes of 30 hangs 34 below the
+    // middle of its balls, which stand 15 to either side along x.
     struct Case
     {
         const char* name;
-        Vector3 position;
-        std::function<void(SwingingLog&)> pose;
-        Vector3 log;
+        float turnZ; // turned first, when not 0
+        bool swingTo;
+        float degrees;
+        Vector3 log; // where its centre ends, from where it was built
         Vector3 rows[3];
-        Vector3 balls[2];
-        Vector3 firstAttach;
+        Vector3 ball; // the first ball, from where the log was built
+        Vector3 rope; // the first rope's end on the log, likewise
     };
-    // A log of length 30 and radius 3 on ropes of 30 hangs 34 below the
-    // middle of its balls, which stand 15 to either side along x.
-    const Vector3 a(-75, -127, 15);
-    const Vector3 b(125, 80, 35.5f);
+    const float c30 = 0.866025f, c80 = 0.173648f, s80 = 0.984808f;
     const Case cases[] = {
-        // A point 31 below the balls swung 60 degrees along the log: the
-        // centre goes where that point went.
+        // A point 31 below the balls swings 60 degrees along the log and
+        // the centre goes where that point went.
         {"swung to 60",
-         a,
-         [](SwingingLog& s) { s.SwingTo(60); },
-         a + Vector3(26.846788f, 0, 18.5f),
+         0,
+         true,
+         60,
+         {26.846788f, 0, 18.5f},
          {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}},
-         {a + Vector3(15, 0, 34), a + Vector3(-15, 0, 34)},
-         a + Vector3(41.846788f, 0, 21.5f)},
+         {15, 0, 34},
+         {41.846788f, 0, 21.5f}},
         {"swung to -60",
-         a,
-         [](SwingingLog& s) { s.SwingTo(-60); },
-         a + Vector3(-26.846788f, 0, 18.5f),
+         0,
+         true,
+         -60,
+         {-26.846788f, 0, 18.5f},
          {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}},
-         {a + Vector3(15, 0, 34), a + Vector3(-15, 0, 34)},
-         a + Vector3(-11.846788f, 0, 21.5f)},
-        // About the balls' line (x): the centre, 34 below it, turns 30 degrees towards +y.
+         {15, 0, 34},
+         {-11.846788f, 0, 21.5f}},
+        // About the balls' line (x): the centre, 34 below it, turns towards +y.
         {"swung by 30",
-         a,
-         [](SwingingLog& s) { s.SwingBy(30); },
-         a + Vector3(0, 17, 4.555136f),
-         {{1, 0, 0}, {0, 0.866025f, 0.5f}, {0, -0.5f, 0.866025f}},
-         {a + Vector3(15, 0, 34), a + Vector3(-15, 0, 34)},
-         a + Vector3(15, 15.5f, 7.153211f)},
-        // Turned to lie along y, the balls carried round; then swung up
+         0,
+         false,
+         30,
+         {0, 17, 4.555136f},
+         {{1, 0, 0}, {0, c30, 0.5f}, {0, -0.5f, c30}},
+         {15, 0, 34},
+         {15, 15.5f, 7.153211f}},
+        // Turned to lie along y with its balls carried round, then swung up
         // 80 degrees about their line, now along y.
         {"turned and swung by -80",
-         b,
-         [](SwingingLog& s) {
-             s.Rotate(TurnZ(90));
-             s.SwingBy(-80);
-         },
-         b + Vector3(33.483461f, 0, 28.095967f),
-         {{0, 1, 0}, {-0.173648f, 0, -0.984808f}, {-0.984808f, 0, 0.173648f}},
-         {b + Vector3(0, 15, 34), b + Vector3(0, -15, 34)},
-         b + Vector3(30.529038f, 15, 28.616912f)},
+         90,
+         false,
+         -80,
+         {33.483461f, 0, 28.095967f},
+         {{0, 1, 0}, {-c80, 0, -s80}, {-s80, 0, c80}},
+         {0, 15, 34},
+         {30.529038f, 15, 28.616912f}},
     };
+    const Vector3 built(125, 80, 35.5f);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TestStage stage(false);
-        SwingingLog swing(nullptr, c.position, 30, 3, 200, 30);
+        SwingingLog swing(nullptr, built, 30, 3, 200, 30);
         // Filled before any pose or update.
-        ExpectNear(swing.GetAttachPoint(0), c.position + Vector3(15, 0, 3), kTolerance);
-        ExpectNear(swing.GetAttachPoint(1), c.position + Vector3(-15, 0, 3), kTolerance);
+        ExpectNear(swing.GetAttachPoint(0), built + Vector3(15, 0, 3), kTolerance);
+        ExpectNear(swing.GetAttachPoint(1), built + Vector3(-15, 0, 3), kTolerance);
 
-        c.pose(swing);
-        ExpectNear(swing.GetLog()->position, c.log, 1e-3f);
+        if (c.turnZ != 0) swing.Rotate(TurnZ(c.turnZ));
+        c.swingTo ? swing.SwingTo(c.degrees) : swing.SwingBy(c.degrees);
+        ExpectNear(swing.GetLog()->position, built + c.log, 1e-3f);
         ExpectRows(swing.GetLog()->GetOrientation(), c.rows);
+        // The balls stand opposite each other about the log's first centre.
+        const Vector3 balls[2] = {built + c.ball, built + Vector3(-c.ball.x, -c.ball.y, c.ball.z)};
         for (int k = 0; k < 2; ++k) {
-            ExpectNear(swing.GetBall(k)->position, c.balls[k], 1e-3f);
-            ExpectNear(PinPoint(swing.GetConstraints(), k), c.balls[k], 1e-3f);
+            ExpectNear(swing.GetBall(k)->position, balls[k], 1e-3f);
+            ExpectNear(PinPoint(swing.GetConstraints(), k), balls[k], 1e-3f);
         }
-        ExpectNear(swing.GetAttachPoint(0), c.firstAttach, 1e-3f);
+        ExpectNear(swing.GetAttachPoint(0), built + c.rope, 1e-3f);
     }
-}
-
-TEST(ChainPlatform, CornerPointsAreTheTopCornersFromTheStartAndFollowThePlatform)
-{
-    TestStage stage(false);
-    const Vector3 p(-35, 40, 75);
-    std::unique_ptr<ChainPlatform> platform(ChainPlatform::Build(nullptr, p, 10, 6, 70));
-    // The corners of a 10 by 6 platform, in their order, one above its
-    // centre, which sits half its thickness above the position.
-    const Vector3 corners[4] = {{5, -3, 1}, {-5, -3, 1}, {5, 3, 1}, {-5, 3, 1}};
-    for (int k = 0; k < 4; ++k) {
-        ExpectNear(platform->GetCornerPoint(k), p + Vector3(0, 0, 0.5f) + corners[k], kTolerance);
-        // Each link hangs by its top, two above the position, over its corner.
-        ExpectNear(PinPoint(platform->GetConstraints(), k), p + corners[k] + Vector3(0, 0, 1), kTolerance);
-    }
-    Box* box = platform->GetPlatform();
-    box->SetOrientation(TurnZ(90));
-    box->SetPosition(p);
-    platform->Update(0.01f);
-    const Vector3 turned[4] = {{3, 5, 1}, {3, -5, 1}, {-3, 5, 1}, {-3, -5, 1}};
-    for (int k = 0; k < 4; ++k) ExpectNear(platform->GetCornerPoint(k), p + turned[k], kTolerance);
 }
 
 TEST(SpinningLog, HazardKnocksOutOnlyStrictlyInsideItsSideLine)

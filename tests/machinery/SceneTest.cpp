@@ -57,15 +57,6 @@ float Gap(const Constraint& c)
     return (a - b).Length();
 }
 
-// How far the hinge between box i and box i + 1 has come apart.
-float HingeGap(const BoxChain& bridge, int i)
-{
-    const Vector3 half(0, 2.5f, 0);
-    const Box& a = *bridge.GetBoxes()[i];
-    const Box& b = *bridge.GetBoxes()[i + 1];
-    return ((a.position + WorldAnchor(a, half)) - (b.position + WorldAnchor(b, -half))).Length();
-}
-
 } // namespace
 
 TEST(Bridge, HoldsOnItsFixedEndsThenOpensAroundTheMiddleWhenBroken)
@@ -89,7 +80,7 @@ TEST(Bridge, HoldsOnItsFixedEndsThenOpensAroundTheMiddleWhenBroken)
             EXPECT_TRUE(boxes[i]->IsFrozen()) << "box " << i << " has come to rest";
         }
         if (i < 19) {
-            EXPECT_LT(HingeGap(bridge, i), 0.1f) << "hinge " << i;
+            EXPECT_LT(Gap(bridge.GetJoints()[i]->pointJoint), 0.1f) << "hinge " << i;
         }
     }
     // It hangs: lower in the middle than at its ends, by a few units.
@@ -103,7 +94,7 @@ TEST(Bridge, HoldsOnItsFixedEndsThenOpensAroundTheMiddleWhenBroken)
     EXPECT_EQ(boxes.back()->position, lastEnd);
     for (int i = 8; i <= 11; ++i) EXPECT_LT(boxes[i]->position.z, -28.0f) << "box " << i << " on the canyon floor";
     for (int i : {0, 1, 2, 3, 4, 5, 6, 12, 13, 14, 15, 16, 17, 18}) {
-        EXPECT_LT(HingeGap(bridge, i), 0.1f) << "hinge " << i << " still holds its side up";
+        EXPECT_LT(Gap(bridge.GetJoints()[i]->pointJoint), 0.1f) << "hinge " << i << " still holds its side up";
     }
     EXPECT_GT(boxes[1]->position.z, level - 5.0f);
     EXPECT_GT(boxes[18]->position.z, level - 5.0f);
@@ -115,8 +106,15 @@ TEST(ChainPlatform, DropsOntoItsChainsAndHangsLevelBelowItsLinks)
     Scene scene(0.0f);
     const Vector3 p(-35, 40, 75);
     std::unique_ptr<ChainPlatform> platform(ChainPlatform::Build(&scene.world.world, p, 20, 15, 70));
+    // Right from the start, the chains hang from the top corners, in their
+    // order, and the links are pinned by their tops two above the position.
+    const Vector3 corners[4] = {{10, -7.5f, 1}, {-10, -7.5f, 1}, {10, 7.5f, 1}, {-10, 7.5f, 1}};
     std::vector<Vector3> pins;
-    for (int k = 0; k < 4; ++k) pins.push_back(platform->GetBodies()[1 + k]->position);
+    for (int k = 0; k < 4; ++k) {
+        ExpectNear(platform->GetCornerPoint(k), p + Vector3(0, 0, 0.5f) + corners[k], 1e-4f);
+        ExpectNear(platform->GetBodies()[1 + k]->position, p + corners[k] + Vector3(0, 0, 0.5f), 1e-4f);
+        pins.push_back(platform->GetBodies()[1 + k]->position);
+    }
 
     scene.world.Run(5 * kSecond);
     const Box& box = *platform->GetPlatform();
