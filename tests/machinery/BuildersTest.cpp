@@ -19,6 +19,7 @@
 #include "physics/HingeJoint.h"
 #include "physics/PhysicsWorld.h"
 #include "render/MeshInstance.h"
+#include "render/Renderer.h"
 #include "tests/collision/CollisionTestSupport.h"
 
 namespace {
@@ -132,6 +133,36 @@ TEST(Machines, BuildTheirPartsAndLeaveNothingOfThemWhenTakenApart)
             stage.ClearLikeWorld(scene.world);
         }
     }
+}
+
+// With a renderer every drawable is queued: the bodies' and the chain
+// visuals'. However the machine goes, each is given back once and the next
+// prune empties the lists (a second give-back would be a double delete).
+TEST(Machines, QueueTheirDrawablesAndGiveEachBackOnce)
+{
+    VideoSettings video;
+    Renderer renderer(video);
+    Renderer* previous = gRenderer;
+    gRenderer = &renderer;
+    for (const MachineCase& c : kMachines) {
+        for (bool world : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (world ? ", World first" : ", no World"));
+            PhysicsWorld physics;
+            TestStage stage(world);
+            std::unique_ptr<PhysicsController> machine(Build(c.kind, &physics));
+            const RenderLists& lists = renderer.GetRenderLists();
+            const int drawn =
+                static_cast<int>(physics.GetBodies().size()) - c.bodiesByType.count(kSwingingLogAnchorBodyType) * 2;
+            EXPECT_EQ(lists.Count(kOpaqueList), drawn);
+            EXPECT_EQ(lists.Count(kTransparentList), c.chainVisuals);
+            // The World deletes its objects and updatables before its machines.
+            if (world) stage.ClearLikeWorld(physics);
+            machine.reset();
+            renderer.PruneRenderLists();
+            EXPECT_EQ(lists.Count(kOpaqueList) + lists.Count(kTransparentList), 0);
+        }
+    }
+    gRenderer = previous;
 }
 
 namespace {
