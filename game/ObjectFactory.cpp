@@ -3,13 +3,19 @@
 #include "core/ConfigFile.h"
 #include "core/EventDispatcher.h"
 #include "core/Messages.h"
+#include "game/FactoryCounters.h"
 #include "game/SceneFactory.h"
 #include "game/World.h"
 #include "objects/Box.h"
+#include "objects/BoxChain.h"
+#include "objects/ChainPlatform.h"
+#include "objects/ChainWhip.h"
 #include "objects/Cylinder.h"
 #include "objects/Ellipsoid.h"
 #include "objects/MineCart.h"
 #include "objects/Polyhedron.h"
+#include "objects/SpinningLog.h"
+#include "objects/SwingingLog.h"
 #include "objects/Tire.h"
 #include "particles/fPartManager.h"
 #include "physics/PhysicsWorld.h"
@@ -265,6 +271,80 @@ void BuildMineCart(World& world, const ObjectRequest& r)
     Register(cart);
 }
 
+// The stage's machinery. The bridge: 20 planks of the record's size, 50 kg
+// each, joined by hinges. The whips' links weigh 10 kg; every second whip
+// turns the other way. Logs spin at their counter's speed; the third and
+// fourth stand on end as drums. Swinging logs hang on 30-unit ropes.
+const int kBridgeType = 23;
+const unsigned kBridgePlanks = 20;
+const float kBridgePlankMass = 50.0f;
+const int kBridgeHingeMode = 0;
+const int kChainWhipType = 29;
+const float kWhipLinkMass = 10.0f;
+const Vector3 kReversedWhip(0.0f, 0.0f, -10.0f);
+const int kChainPlatformType = 34;
+const int kSpinningLogType = 42;
+const float kUprightDegrees = 90.0f;
+const int kSwingingLogType = 47;
+const float kSwingingRopeLength = 30.0f;
+const float kSwingDegrees = 60.0f;
+const float kTurnedSwingDegrees = -80.0f;
+
+void BuildMachine(World& world, const ObjectRequest& r)
+{
+    const Vector3& s = r.size;
+    switch (r.type) {
+    case kBridgeType:
+        world.SetBridge(new BoxChain(gPhysicsWorld, kBridgePlanks, r.position, s, kBridgePlankMass, kBridgeHingeMode));
+        break;
+    case kChainWhipType: {
+        ChainWhip* whip = new ChainWhip(gPhysicsWorld, r.position, kWhipLinkMass);
+        world.AddController(whip);
+        world.AddChainWhip(whip);
+        if (NextChainWhipReversed()) whip->SetWhipVector(kReversedWhip);
+        break;
+    }
+    case kChainPlatformType:
+        world.SetChainPlatform(ChainPlatform::Build(gPhysicsWorld, r.position, s.x, s.y, r.mass));
+        break;
+    case kSpinningLogType: {
+        const SpinningLogSetup setup = NextSpinningLogSetup();
+        SpinningLog* log = new SpinningLog(gPhysicsWorld, r.position, s.x, s.z, setup.speed, r.mass);
+        world.AddController(log);
+        if (setup.upright) {
+            log->SetHazard(false);
+            Matrix3 upright;
+            log->PlaceEnds(Matrix3::RotationY(upright, kUprightDegrees));
+        }
+        log->SetActive(true);
+        break;
+    }
+    case kSwingingLogType: {
+        SwingingLog* log = new SwingingLog(gPhysicsWorld, r.position, s.x, s.z, r.mass, kSwingingRopeLength);
+        log->SetActive(false);
+        world.AddController(log);
+        world.AddSwingingLog(log);
+        switch (NextSwingingLogPose()) {
+        case SwingingLogPose::SwungForward:
+            log->SwingTo(kSwingDegrees);
+            break;
+        case SwingingLogPose::SwungBack:
+            log->SwingTo(-kSwingDegrees);
+            break;
+        case SwingingLogPose::TurnedAndBack: {
+            Matrix3 turn;
+            log->Rotate(Matrix3::RotationZ(turn, kUprightDegrees));
+            log->SwingBy(kTurnedSwingDegrees);
+            break;
+        }
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
 } // namespace
 
 SurfaceMaterial ReadSurfaceMaterial(ConfigFile* config, const char* family)
@@ -291,6 +371,13 @@ void BuildWorldObject(World& world, const ObjectRequest& request)
         break;
     case kTorchType:
         BuildTorch(world, request);
+        break;
+    case kBridgeType:
+    case kChainWhipType:
+    case kChainPlatformType:
+    case kSpinningLogType:
+    case kSwingingLogType:
+        BuildMachine(world, request);
         break;
     case 15:
         // The player's character, built by the ragdoll's own builder once it

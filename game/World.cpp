@@ -8,6 +8,8 @@
 #include "game/ObjectFactory.h"
 #include "game/Player.h"
 #include "game/SceneFactory.h"
+#include "objects/BoxChain.h"
+#include "objects/ChainPlatform.h"
 #include "objects/NPObj.h"
 #include "objects/Object.h"
 #include "objects/ShapeSettings.h"
@@ -168,9 +170,23 @@ void World::ClearLights()
     DeleteAll(lights);
 }
 
+void World::SetBridge(BoxChain* chain)
+{
+    if (bridge != nullptr) controllers.push_back(bridge);
+    bridge = chain;
+}
+
+void World::SetChainPlatform(ChainPlatform* platform)
+{
+    if (chainPlatform != nullptr) controllers.push_back(chainPlatform);
+    chainPlatform = platform;
+}
+
 void World::DeleteStageMachinery()
 {
+    delete bridge;
     bridge = nullptr;
+    delete chainPlatform;
     chainPlatform = nullptr;
 }
 

@@ -84,6 +84,11 @@ public:
     void AddChainWhip(ChainWhip* whip) { chainWhips.push_back(whip); }
     void AddSwingingLog(SwingingLog* log) { swingingLogs.push_back(log); }
     void SetSkyBox(NPObj* sceneObject) { skyBox = sceneObject; }
+    // The stage's bridge and hanging platform. A second one of either moves
+    // the first into the controllers: its joints are in the physics world,
+    // so it must live until the stage is cleared.
+    void SetBridge(BoxChain* chain);
+    void SetChainPlatform(ChainPlatform* platform);
 
     // Index 0 is the first body the stage built; null past the end.
     Object* GetObject(int index) const;
@@ -101,6 +106,7 @@ public:
     const std::vector<Object*>& GetGBlocks() const { return gblocks; }
     const std::vector<PhysicsController*>& GetControllers() const { return controllers; }
     NPObj* GetSkyBox() const { return skyBox; }
+    ChainPlatform* GetChainPlatform() const { return chainPlatform; }
     // The breaking bridge while stage 1 runs, else null.
     BoxChain* GetStageOneObject() const;
 

@@ -4,10 +4,11 @@
 // and pruned, nothing is drawn) from the run tree's own files: the load's
 // milliseconds, mean and worst, and the share the terrain's reading takes
 // (its ".hmp" keys and its 129 x 129 grid mesh). Then 10 seconds of game time
-// at 60 frames a second with whatever machinery the stage has going: the
+// at 60 frames a second with the stage's machinery going (the bridge broken,
+// the whips started, the swinging logs let go, the spinning logs turning): the
 // physics world's milliseconds per frame (mean and worst), the bodies awake
 // at the end, and the heap allocations per frame of the physics step and the
-// World's update once the stage has settled (after its first second).
+// World's update once the stage has settled (its last five seconds).
 // Targets: a load within 100 ms, 3 ms of physics per frame, no allocation
 // per frame.
 #if defined(__GNUC__) && !defined(__clang__)
@@ -28,7 +29,11 @@
 #include "core/Resources.h"
 #include "game/LevelLoader.h"
 #include "game/World.h"
+#include "objects/BoxChain.h"
+#include "objects/ChainWhip.h"
+#include "objects/Cylinder.h"
 #include "objects/Object.h"
+#include "objects/SwingingLog.h"
 #include "particles/fPartManager.h"
 #include "physics/PhysicsWorld.h"
 #include "render/Renderer.h"
@@ -43,7 +48,7 @@ typedef std::chrono::steady_clock Clock;
 const int kStages = 4;
 const float kFrame = 1.0f / 60.0f;
 const float kRunSeconds = 10.0f;
-const float kSettleSeconds = 1.0f;
+const float kSettleSeconds = 5.0f;
 const double kLoadTargetMs = 100.0;
 const double kPhysicsTargetMs = 3.0;
 
@@ -64,6 +69,16 @@ struct StageFigures
     double allocationsPerFrame = 0.0;
 };
 
+// What the triggers would do as the character passes: the bridge breaks,
+// the whips start, the swinging logs are let go. The spinning logs turn from
+// the start.
+void SetMachineryGoing()
+{
+    if (BoxChain* bridge = gWorld->GetStageOneObject()) bridge->Break();
+    for (ChainWhip* whip : gWorld->GetChainWhips()) whip->SetActive(true);
+    for (SwingingLog* log : gWorld->GetSwingingLogs()) log->GetLog()->SetFreezeState(0, 1.0f);
+}
+
 StageFigures Measure(int stage, int loads, float seconds)
 {
     StageFigures f;
@@ -82,6 +97,7 @@ StageFigures Measure(int stage, int loads, float seconds)
         gRenderer->PruneRenderLists();
     }
 
+    SetMachineryGoing();
     const int frames = static_cast<int>(seconds / kFrame + 0.5f);
     const int settled = static_cast<int>(kSettleSeconds / kFrame + 0.5f);
     float time = 0.0f;
@@ -158,11 +174,16 @@ int main(int argc, char** argv)
     std::printf("\n");
     PrintRow("allocations per settled frame", figures, &StageFigures::allocationsPerFrame, "%12.2f");
 
-    bool met = true;
+    bool quickLoads = true;
+    bool physics = true;
+    bool allocations = true;
     for (const StageFigures& f : figures) {
-        met = met && f.loadWorst <= kLoadTargetMs && f.physicsMean <= kPhysicsTargetMs && f.allocationsPerFrame == 0.0;
+        quickLoads = quickLoads && f.loadWorst <= kLoadTargetMs;
+        physics = physics && f.physicsMean <= kPhysicsTargetMs;
+        allocations = allocations && f.allocationsPerFrame == 0.0;
     }
-    std::printf("targets (load <= %.0f ms, physics <= %.0f ms a frame, no allocation a frame): %s\n", kLoadTargetMs,
-                kPhysicsTargetMs, met ? "met" : "missed");
+    std::printf("targets: load <= %.0f ms %s; physics <= %.0f ms a frame %s; no allocation a settled frame %s\n",
+                kLoadTargetMs, quickLoads ? "met" : "missed", kPhysicsTargetMs, physics ? "met" : "missed",
+                allocations ? "met" : "missed");
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "StageRig.h"
 
 #include "core/EventDispatcher.h"
+#include "game/GameHooks.h"
 #include "game/LevelLoader.h"
 #include "game/Player.h"
 #include "game/World.h"
@@ -14,6 +15,9 @@
 
 StageRig::StageRig(const StageOptions& options)
 {
+    // As WinMain does first: the machines hand their bodies to the World
+    // through the hooks.
+    InstallGameHooks();
     gEventDispatcher = new EventDispatcher();
     gWorld = new World();
     if (options.renderer) gRenderer = new Renderer(VideoSettings());
@@ -52,6 +56,7 @@ StageRig::~StageRig()
     Delete(gLevelLoader);
     Delete(gReplaySystem);
     Delete(gEventDispatcher);
+    RemoveGameHooks();
 }
 
 void StageRig::RunFrame(float dt)

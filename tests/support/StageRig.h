@@ -1,8 +1,8 @@
 // The game's singletons as a stage needs them, for tests and benchmarks that
-// load and run stages without the framework: built in the order WinMain
-// builds them and deleted in the order Shutdown deletes them, the player's
-// push controller first among the physics world's controllers. Frames run
-// as the frame loop and the renderer's frame run them.
+// load and run stages without the framework: the game's hooks installed,
+// built in the order WinMain builds them and deleted in the order Shutdown
+// deletes them, the player's push controller first among the physics world's
+// controllers. Frames run as the frame loop and the renderer's frame run them.
 #pragma once
 
 struct StageOptions

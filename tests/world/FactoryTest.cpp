@@ -16,11 +16,16 @@
 #include "game/LevelLoader.h"
 #include "game/World.h"
 #include "objects/Box.h"
+#include "objects/BoxChain.h"
+#include "objects/ChainPlatform.h"
+#include "objects/ChainWhip.h"
 #include "objects/Cylinder.h"
 #include "objects/Ellipsoid.h"
 #include "objects/MineCart.h"
 #include "objects/NPObj.h"
 #include "objects/Polyhedron.h"
+#include "objects/SpinningLog.h"
+#include "objects/SwingingLog.h"
 #include "objects/Tire.h"
 #include "physics/ObjectController.h"
 #include "physics/PhysicsWorld.h"
@@ -107,6 +112,13 @@ bool Near(float a, float b)
 bool Near(const Vector3& a, const Vector3& b)
 {
     return Near(a.x, b.x) && Near(a.y, b.y) && Near(a.z, b.z);
+}
+
+int CountType(int type)
+{
+    int count = 0;
+    for (Object* object : gWorld->GetObjects()) count += object->GetType() == type ? 1 : 0;
+    return count;
 }
 
 bool IsBox(Object* o)
@@ -474,22 +486,74 @@ TEST_F(FactoryTest, VerticalPlaneFacesByStage)
     }
 }
 
-TEST(FactoryCounters, GroupsRepeatInTheirOrder)
+// The machines take their part of a group from the run-long counters: the
+// spinning logs' speeds and drums, the whips' alternating sense, the swinging
+// logs' poses. A second bridge or platform leaves the first in the stage's
+// controllers.
+TEST_F(FactoryTest, MachinesFollowTheRunLongCountersAndASecondBridgeIsKept)
 {
     ResetFactoryCountersForTest();
-    const SpinningLogSetup logs[] = {{0.5f, false}, {-0.5f, false}, {-0.4f, true}, {0.8f, true}, {0.5f, false}};
-    for (const SpinningLogSetup& expected : logs) {
-        const SpinningLogSetup got = NextSpinningLogSetup();
-        EXPECT_EQ(got.speed, expected.speed);
-        EXPECT_EQ(got.upright, expected.upright);
+    const Vector3 at(0.0f, 0.0f, 50.0f);
+    const Matrix3& identity = Matrix3::Identity();
+    const struct
+    {
+        float speed;
+        bool drum;
+    } logs[] = {{0.5f, false}, {-0.5f, false}, {-0.4f, true}, {0.8f, true}, {0.5f, false}};
+    for (const auto& expected : logs) {
+        gWorld->CreateObject(42, &at, &identity, 30.0f, 3.0f, 3.0f, 200.0f, false, false, 5);
+        const SpinningLog* log = dynamic_cast<SpinningLog*>(gWorld->GetControllers().back());
+        ASSERT_NE(log, nullptr);
+        EXPECT_EQ(log->GetSpeed(), expected.speed);
+        EXPECT_TRUE(log->IsSpinning());
+        EXPECT_EQ(log->IsHazard(), !expected.drum);
+        // A drum stands on its end.
+        EXPECT_NEAR(std::fabs(log->GetAxis().z), expected.drum ? 1.0f : 0.0f, 1e-5f);
     }
-    const bool whips[] = {false, true, false, true};
-    for (const bool expected : whips) EXPECT_EQ(NextChainWhipReversed(), expected);
-    const SwingingLogPose poses[] = {SwingingLogPose::SwungForward, SwingingLogPose::SwungBack,
-                                     SwingingLogPose::TurnedAndBack, SwingingLogPose::SwungForward};
-    for (const SwingingLogPose expected : poses) EXPECT_EQ(NextSwingingLogPose(), expected);
-    for (const int expected : {0, 1, 2, 0, 1}) EXPECT_EQ(NextSwingingLogTriggerIndex(), expected);
+
+    const Vector3 firstVector = [&] {
+        gWorld->CreateObject(29, &at, &identity, 1.0f, 1.0f, 1.0f, 10.0f, false, false, 5);
+        return gWorld->GetChainWhips().back()->GetWhipVector();
+    }();
+    for (int i = 1; i < 4; ++i) {
+        gWorld->CreateObject(29, &at, &identity, 1.0f, 1.0f, 1.0f, 10.0f, false, false, 5);
+        const ChainWhip* whip = gWorld->GetChainWhips().back();
+        EXPECT_EQ(whip->GetWhipVector(), i % 2 == 1 ? Vector3(0.0f, 0.0f, -10.0f) : firstVector) << "whip " << i;
+        EXPECT_FALSE(whip->IsActive());
+    }
+
+    // Poses: swung forward, swung back (the mirror image), turned a quarter
+    // about z and swung; then forward again.
+    for (int i = 0; i < 4; ++i) {
+        gWorld->CreateObject(47, &at, &identity, 30.0f, 3.0f, 3.0f, 200.0f, false, false, 5);
+    }
+    const auto& swinging = gWorld->GetSwingingLogs();
+    ASSERT_EQ(swinging.size(), 4u);
+    const Vector3 forward = swinging[0]->GetLog()->position - at;
+    const Vector3 back = swinging[1]->GetLog()->position - at;
+    EXPECT_GT(forward.Length(), 1.0f);
+    EXPECT_NEAR(back.x, -forward.x, 1e-3f);
+    EXPECT_NEAR(back.y, -forward.y, 1e-3f);
+    EXPECT_NEAR(back.z, forward.z, 1e-3f);
+    EXPECT_NEAR(std::fabs(swinging[2]->GetLog()->GetOrientation()(0, 1)), 1.0f, 1e-3f); // its axis along y
+    EXPECT_EQ(swinging[3]->GetLog()->position, swinging[0]->GetLog()->position);
+    for (const SwingingLog* log : swinging) EXPECT_TRUE(log->GetLog()->IsFrozen());
+
+    const Vector3 bridgeAt(-36.0f, -42.0f, -1.8f);
+    const size_t controllers = gWorld->GetControllers().size();
+    gWorld->CreateObject(23, &bridgeAt, &identity, 8.0f, 5.0f, 2.0f, 100.0f, false, false, 5);
+    gWorld->CreateObject(23, &bridgeAt, &identity, 8.0f, 5.0f, 2.0f, 100.0f, false, false, 5);
+    ASSERT_EQ(gWorld->GetControllers().size(), controllers + 1);
+    EXPECT_NE(dynamic_cast<BoxChain*>(gWorld->GetControllers().back()), nullptr);
+    gWorld->CreateObject(34, &at, &identity, 20.0f, 15.0f, 1.0f, 70.0f, false, false, 5);
+    gWorld->CreateObject(34, &at, &identity, 20.0f, 15.0f, 1.0f, 70.0f, false, false, 5);
+    EXPECT_NE(dynamic_cast<ChainPlatform*>(gWorld->GetControllers().back()), nullptr);
+    EXPECT_NE(gWorld->GetControllers().back(), gWorld->GetChainPlatform());
+    // The bridge's planks and the machines' bodies are the stage's objects.
+    EXPECT_EQ(CountType(26), 40);
     ResetFactoryCountersForTest();
+    gWorld->Clear(true);
+    EXPECT_EQ(gPhysicsWorld->GetControllers().size(), 1u);
 }
 
 } // namespace

@@ -153,7 +153,6 @@ TEST_F(StageFlowTest, TryAgainReloadsTheStageOnlyFromTheReplayMenu)
 
 TEST_F(StageFlowTest, TheCameraTakesTheStagesViewAndFollowsObjectZero)
 {
-    InstallGameHooks();
     gLevelLoader->LoadLevel(StageName(4));
     const Camera* camera = gRenderer->GetCamera();
     EXPECT_FLOAT_EQ(camera->GetClampedAngle(), -0.3f);
@@ -161,14 +160,12 @@ TEST_F(StageFlowTest, TheCameraTakesTheStagesViewAndFollowsObjectZero)
     EXPECT_FLOAT_EQ(camera->GetDistance(), 40.0f);
     // On the cart stage the camera follows object 0, the cart.
     const Vector3 target = camera->GetTargetPosition();
-    RemoveGameHooks();
     EXPECT_EQ(target, gWorld->GetObject(0)->position);
 }
 
 TEST_F(StageFlowTest, TheLayersBelowReachTheWorldThroughTheHooks)
 {
     gLevelLoader->LoadLevel(StageName(1));
-    InstallGameHooks();
     StageHooks& stage = StageHookSlot::Get();
     FrameHooks& frame = FrameHookSlot::Get();
 
@@ -204,6 +201,7 @@ TEST_F(StageFlowTest, TheLayersBelowReachTheWorldThroughTheHooks)
     Box* kept = new Box(gPhysicsWorld, 1.0f, 1.0f, 1.0f, 1.0f);
     EXPECT_FALSE(StageHookSlot::Get().AddObject(kept));
     delete kept;
+    InstallGameHooks();
 }
 
 } // namespace

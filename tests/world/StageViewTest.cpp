@@ -1,8 +1,8 @@
 // Each stage loaded and run for five seconds of game time, then drawn from
 // above into a PNG to look at (the terrain shaded by height, every body's
-// hull outlined: frozen bodies grey, awake ones red). What a stage places
-// must stay put while nobody plays: frozen bodies do not move at all, and
-// what starts awake (torches, the cart) settles where it stands.
+// hull outlined: frozen bodies grey, awake ones red). What a stage's file
+// places must stay put while nobody plays: frozen bodies do not move at all,
+// and what starts awake (torches, the cart) settles where it stands.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,6 +18,7 @@
 #include "objects/MineCart.h"
 #include "objects/Object.h"
 #include "objects/ShapeObject.h"
+#include "physics/BodyTypes.h"
 #include "physics/PhysicsWorld.h"
 #include "render/Terrain.h"
 
@@ -33,6 +34,22 @@ struct Pixel
 {
     float x, y;
 };
+
+bool IsMachineBody(const Object* object)
+{
+    switch (object->GetType()) {
+    case kBridgeBoxBodyType:
+    case kChainWhipHandleBodyType:
+    case kChainWhipLinkBodyType:
+    case kChainPlatformBodyType:
+    case kChainPlatformLinkBodyType:
+    case kSwingingLogBodyType:
+    case kSwingingLogAnchorBodyType:
+        return true;
+    default:
+        return false;
+    }
+}
 
 Pixel ToImage(float x, float y)
 {
@@ -133,6 +150,8 @@ TEST(StageView, EachStageAfterFiveSecondsSeenFromAbove)
         rig.RunSeconds(kRunSeconds);
 
         for (Object* object : gWorld->GetObjects()) {
+            // The machines' own bodies sag, drop onto chains and swing as they should.
+            if (IsMachineBody(object)) continue;
             const float moved = (object->position - start[object]).Length();
             if (frozen[object]) {
                 EXPECT_EQ(moved, 0.0f) << "type " << object->GetType();
@@ -145,7 +164,10 @@ TEST(StageView, EachStageAfterFiveSecondsSeenFromAbove)
         gen::Image image(kImageSize, kImageSize);
         ASSERT_EQ(gWorld->GetHeightmaps().size(), 1u);
         DrawTerrain(image, *gWorld->GetHeightmaps()[0]);
-        for (Object* object : gWorld->GetObjects()) DrawBody(image, object);
+        // Every body of the physics world: the spinning logs belong to their machines, not the World.
+        for (RigidBody* body : gPhysicsWorld->GetBodies()) {
+            if (Object* object = dynamic_cast<Object*>(body)) DrawBody(image, object);
+        }
         const std::string path = (folder / ("stage" + std::to_string(stage) + ".png")).string();
         EXPECT_TRUE(gen::WritePng(path, image)) << path;
     }
