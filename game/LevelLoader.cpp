@@ -84,6 +84,9 @@ const Vector3 kDustOffset(0.0f, 0.0f, -4.0f);
 // out, since loading the file builds them again.
 const std::set<int> kBuiltTypes = {0, 19, 20, 23, 26, 29, 30, 34, 35, 42, 47, 48};
 const int kCharacterType = 15;
+// A character record builds its walking body this far above the record's
+// position, so the body is written back this far below where it stands.
+const Vector3 kCharacterRaise(0.0f, 0.0f, 4.5f);
 // An object without drawables is written with these.
 const int kNoModelTexture = 1;
 
@@ -255,6 +258,11 @@ void LevelLoader::SetupStage()
     }
 }
 
+bool LevelLoader::SavesType(int type)
+{
+    return kBuiltTypes.count(type) == 0;
+}
+
 void LevelLoader::WriteObjectTypeName(int type)
 {
     StageLog("%s%d\n", LevelTypeName(type), counter);
@@ -298,8 +306,12 @@ void LevelLoader::SaveObjects()
 {
     for (Object* object : gWorld->GetObjects()) {
         int type = object->GetType();
-        if (kBuiltTypes.count(type) != 0) continue;
-        if (type == kPlayerBodyType) type = kCharacterType;
+        if (!SavesType(type)) continue;
+        Vector3 position = object->position;
+        if (type == kPlayerBodyType) {
+            type = kCharacterType;
+            position -= kCharacterRaise;
+        }
         Vector3 scale(1.0f, 1.0f, 1.0f);
         int texture = kNoModelTexture;
         if (!object->meshes.empty() && object->meshes.back() != nullptr) {
@@ -307,7 +319,7 @@ void LevelLoader::SaveObjects()
             texture = object->meshes.back()->textureId;
         }
         const Matrix3& m = object->GetOrientation();
-        WriteRecordStart("object", type, &texture, object->position, scale);
+        WriteRecordStart("object", type, &texture, position, scale);
         StageLog("orientation: %f %f %f %f %f %f %f %f %f \n", m[0], m[1], m[2], m[3], m[4], m[5], m[6], m[7], m[8]);
         StageLog("mass: %f\n", object->creationMass);
         StageLog("immovable: %d\n\n", object->immovable ? 1 : 0);

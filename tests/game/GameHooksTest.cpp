@@ -43,7 +43,7 @@ TEST(GameHooks, AnswerFromTheGameOnlyWhileInstalled)
     gPartManager = &particles;
     gInGameLevelEditor = &editor;
     gMenuMan = &menus;
-    editor.SetEnabledForTest(true);
+    editor.Toggle();
     menus.Init();
     menus.OpenMenu(kMenuOptions);
 
@@ -53,7 +53,7 @@ TEST(GameHooks, AnswerFromTheGameOnlyWhileInstalled)
     EXPECT_TRUE(StageHookSlot::IsInstalled());
     EXPECT_TRUE(Ask() == (Answers{&particles, true, 5, -1}));
     // Answers follow the singletons at each call.
-    editor.SetEnabledForTest(false);
+    editor.Toggle();
     menus.CloseAllMenus();
     gPartManager = nullptr;
     EXPECT_TRUE(Ask() == none);
