@@ -23,7 +23,7 @@ int sTreeCount = 0;
 
 } // namespace
 
-ScratchRunTree::ScratchRunTree() : previous(fs::current_path().string())
+ScratchRunTree::ScratchRunTree(bool wholeGame) : previous(fs::current_path().string())
 {
     // The tests run from the run tree's bin folder: its data sits beside it.
     const fs::path source = fs::current_path().parent_path();
@@ -39,6 +39,11 @@ ScratchRunTree::ScratchRunTree() : previous(fs::current_path().string())
     }
     for (const char* folder : {"Maps", "Particles"}) {
         if (fs::exists(source / folder)) fs::create_directory_symlink(source / folder, fs::path(root) / folder);
+    }
+    if (wholeGame) {
+        for (const char* folder : {"Effects", "Meshes", "Textures", "sounds", "bin/UI"}) {
+            if (fs::exists(source / folder)) fs::create_directory_symlink(source / folder, fs::path(root) / folder);
+        }
     }
     fs::current_path(fs::path(root) / "bin");
 }

@@ -16,11 +16,13 @@ class Object;
 // A temporary <root>/bin working directory beside copies of the run tree's
 // data folders (Config, Levels, Maps, Particles); the previous working
 // directory comes back when it goes. Files written here never touch the
-// shipped data.
+// shipped data. The whole game needs the rest of the run tree too (meshes,
+// textures, effects, sounds, the dialog's skin in bin/UI): wholeGame links
+// those in, read-only like Maps and Particles.
 class ScratchRunTree
 {
 public:
-    ScratchRunTree();
+    explicit ScratchRunTree(bool wholeGame = false);
     ~ScratchRunTree();
     ScratchRunTree(const ScratchRunTree&) = delete;
     ScratchRunTree& operator=(const ScratchRunTree&) = delete;
