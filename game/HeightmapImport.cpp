@@ -24,6 +24,9 @@ const size_t kFileHeaderBytes = 14;
 const uint32_t kInfoHeaderBytes = 40;
 const uint16_t kBitsPerPixel = 24;
 const int kBytesPerPixel = 3;
+// A grid mesh with 16-bit indices loads with at most 65535 vertices, one
+// fewer than the height field itself could take.
+const long long kMaxGridNodes = Heightmap::kMaxVertices - 1;
 
 uint32_t ReadLE32(const unsigned char* p)
 {
@@ -112,8 +115,8 @@ std::string GridMeshProblem(const BitmapHeights& bitmap)
     const long long nodes = static_cast<long long>(bitmap.rows) * bitmap.columns;
     if (bitmap.rows < 2 || bitmap.columns < 2) {
         why << "a terrain needs at least 2 x 2 nodes";
-    } else if (nodes > Heightmap::kMaxVertices) {
-        why << nodes << " nodes exceed the " << Heightmap::kMaxVertices << " a terrain can hold";
+    } else if (nodes > kMaxGridNodes) {
+        why << nodes << " nodes exceed the " << kMaxGridNodes << " a terrain's grid mesh can hold";
     }
     return why.str();
 }

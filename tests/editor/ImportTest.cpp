@@ -169,7 +169,8 @@ TEST_F(ImportTest, BitmapsThatCannotBeATerrainKeepTheStagesWithAReport)
         const char* report;
         bool hmpWritten; // the heightmap file is still the bitmap's, only no terrain
     } cases[] = {
-        {"toolarge", 300, 219, kNone, "cannot become a terrain: 65700 nodes exceed the 65536", true},
+        {"toolarge", 300, 219, kNone, "cannot become a terrain: 65700 nodes exceed the 65535", true},
+        {"justover", 256, 256, kNone, "cannot become a terrain: 65536 nodes exceed the 65535", true},
         {"onerow", 5, 1, kNone, "cannot become a terrain: a terrain needs at least 2 x 2 nodes", true},
         {"missing", 3, 3, kMissing, "Could not open bitmap", false},
         {"text", 3, 3, kText, "Not a bitmap", false},
