@@ -85,7 +85,9 @@ TEST(RagdollAnimated, IdleKeepsTheWalkingBodyUprightAndEveryLimbOnItsBone)
         Vector3 u = b - a;
         u.Normalize();
         const Object* limb = ragdoll.GetLimb(i);
-        if (i != kSpineLimb) EXPECT_LT(Distance(limb->position, (a + b) * 0.5f), 3e-3f);
+        if (i != kSpineLimb) {
+            EXPECT_LT(Distance(limb->position, (a + b) * 0.5f), 3e-3f);
+        }
         EXPECT_LT(MatrixDistance(limb->GetOrientation(), LimbFrameAlong(i, u)), 1e-2f);
     }
     // And the pose is the body plan: the idle stands as the limbs were built
@@ -186,10 +188,11 @@ TEST(RagdollLimp, KnockedOutTheHingedLimbsFallTogetherAndOffStageOneTheTorchHand
             if (j == kTorchWristJoint && stage != 1) continue;
             EXPECT_LT(HingeGap(ragdoll.GetJoint(j)), 0.05f) << "joint " << j;
         }
-        if (stage == 1)
+        if (stage == 1) {
             EXPECT_TRUE(ragdoll.GetJoint(kTorchWristJoint).active);
-        else
+        } else {
             EXPECT_GT(HingeGap(ragdoll.GetJoint(kTorchWristJoint)), 1.0f) << "the torch hand stayed on";
+        }
     }
 }
 
