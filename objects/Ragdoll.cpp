@@ -2,6 +2,9 @@
 
 #include <d3dx9.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "core/EventDispatcher.h"
 #include "core/Messages.h"
 #include "objects/Capsule.h"
@@ -12,6 +15,7 @@
 #include "physics/BodyTypes.h"
 #include "physics/PhysicsWorld.h"
 #include "render/MeshInstance.h"
+#include "render/PointLight.h"
 #include "render/Renderer.h"
 
 namespace {
@@ -41,6 +45,8 @@ const float kTorchColour[4] = {1.0f, 0.8f, 0.2f, 1.0f};
 const float kTorchRange = 10.0f;
 const float kTorchPositionFlicker = 0.2f;
 const float kTorchAttenuationFlicker = 0.15f;
+// The light sits at the torch's head, along the hand's long axis.
+const float kTorchLightOffset[4] = {0.0f, 2.0f, 0.0f, 0.0f};
 const char* const kTorchEmitter = "TorchEmitter";
 const Vector3 kTorchFlameOffset(0.0f, 1.5f, 0.0f);
 const float kTorchFlameScale = 1.0f;
@@ -126,8 +132,9 @@ void Ragdoll::BuildLeftHand(int stage)
         return;
     }
     AddDrawable(kTorchDrawable);
-    hooks.AddLight(&hand->position, &hand->GetOrientation(), kTorchColour, kTorchRange, kTorchPositionFlicker,
-                   kTorchAttenuationFlicker);
+    if (PointLight* light = hooks.AddLight(&hand->position, &hand->GetOrientation(), kTorchColour, kTorchRange,
+                                           kTorchPositionFlicker, kTorchAttenuationFlicker))
+        std::copy(std::begin(kTorchLightOffset), std::end(kTorchLightOffset), light->offset);
     EventDispatcher::SendMessage(hooks.GetParticleManager(), kMsgAttachSystem,
                                  new fAttachSystem(kTorchEmitter, &kTorchFlameOffset, &hand->position,
                                                    &hand->GetOrientation(), nullptr, &kTorchFlameScale));
