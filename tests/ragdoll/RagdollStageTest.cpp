@@ -86,9 +86,10 @@ TEST(RagdollOnStages, EachStageBuildsOneCharacterStandingOnItsGroundWithItsModel
         const auto torch = std::find_if(gWorld->GetLights().begin(), gWorld->GetLights().end(),
                                         [hand](const PointLight* l) { return l->ownerPosition == &hand->position; });
         ASSERT_EQ(torch != gWorld->GetLights().end(), stage != 1);
-        if (stage != 1)
+        if (stage != 1) {
             EXPECT_EQ(std::vector<float>((*torch)->offset, (*torch)->offset + 4),
                       (std::vector<float>{0.0f, 2.0f, 0.0f, 0.0f}));
+        }
 
         const Vector3 cartStart = cart ? cart->position : Vector3();
         rig.RunSeconds(2.0f);
