@@ -28,11 +28,11 @@ ScratchRunTree::ScratchRunTree(bool wholeGame) : previous(fs::current_path().str
         if (fs::exists(source / folder))
             fs::copy(source / folder, fs::path(root) / folder, fs::copy_options::recursive);
     }
-    for (const char* folder : {"Maps", "Particles"}) {
+    for (const char* folder : {"Maps", "Meshes", "Particles"}) {
         if (fs::exists(source / folder)) fs::create_directory_symlink(source / folder, fs::path(root) / folder);
     }
     if (wholeGame) {
-        for (const char* folder : {"Effects", "Meshes", "Textures", "sounds", "bin/UI"}) {
+        for (const char* folder : {"Effects", "Textures", "sounds", "bin/UI"}) {
             if (fs::exists(source / folder)) fs::create_directory_symlink(source / folder, fs::path(root) / folder);
         }
     }
