@@ -7,17 +7,18 @@
 
 #include "render/DrawList.h"
 #include "render/DrawListFrame.h"
+#include "render/EffectParameterNames.h"
 
 namespace {
 
 // The target index of the straight scene: whatever the device draws into.
 constexpr int kDeviceTarget = -1;
 
-const char* const kSourceTextureParameter = "MeshTexture";
-const char* const kSampleOffsetsParameter = "g_avSampleOffsets";
-const char* const kSampleWeightsParameter = "g_avSampleWeights";
-const char* const kWorldParameter = "mWorld";
-const char* const kLastWorldParameter = "mLastWorld";
+const char* const kSourceTextureParameter = fx::kTexture;
+const char* const kSampleOffsetsParameter = fx::kSampleOffsets;
+const char* const kSampleWeightsParameter = fx::kSampleWeights;
+const char* const kWorldParameter = fx::kWorld;
+const char* const kLastWorldParameter = fx::kLastWorld;
 
 // The closing pass covers the whole back buffer with the whole image.
 constexpr TexCoordRect kWholeImage;
