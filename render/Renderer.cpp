@@ -137,19 +137,21 @@ bool Renderer::LoadEffects()
 
 bool Renderer::LoadMeshes()
 {
+    bool loaded = true;
     if (!LoadAnimatedModel()) {
         REPORT_ERROR("Could not load Animated Meshes");
-        return false;
-    }
-    if (!LoadStaticMeshes()) {
+        loaded = false;
+    } else if (!LoadStaticMeshes()) {
         REPORT_ERROR("Could not load Static Meshes");
-        return false;
+        loaded = false;
     }
+    // The quad comes from no file: a mesh file that is missing must not take
+    // the HUD, the particles and the signs down with it.
     if (!resources.ArePrimitivesBuilt() && !CreatePrimitives()) {
         REPORT_ERROR("Could not load Primitives");
-        return false;
+        loaded = false;
     }
-    return true;
+    return loaded;
 }
 
 bool Renderer::LoadAnimatedModel()

@@ -74,7 +74,8 @@ bool CreateHeadlessDevice(DXUTState& state)
     if (!gHeadlessContext) gHeadlessContext = LvEgl_Create(true);
     if (!gHeadlessContext) return false;
     gVersion = "surfaceless";
-    LvD3D9_SetPixelShaderVersion(state.switches.pixelShaderVersion);
+    // Without -psversion a test's own setting of the tier stands.
+    if (state.switches.pixelShaderVersion) LvD3D9_SetPixelShaderVersion(state.switches.pixelShaderVersion);
     LvD3D9_SetDrawableSize(0, 0);
     LvD3D9_SetPresentHook(nullptr, nullptr);
     gD3D = Direct3DCreate9(D3D_SDK_VERSION);
