@@ -6,9 +6,8 @@
 //   GetPlayerBody with the Player and its ragdoll.
 // - FrameHooks: GetLights, GetTerrains and GetCharacter with the World's
 //   lists and the Player; DrawHud with HUDManager::Render.
-// - CameraHooks: ClampCursor with Input's accumulated cursor; the two body
-//   positions with the World and the Player; ShowOptionChecked with the
-//   options menu's toggle items.
+// - CameraHooks: the two body positions with the World and the Player;
+//   ShowOptionChecked with the options menu's toggle items.
 // - ParticleHooks: GetPlayerState and IsPlayerOnGround with the Player.
 // - ReplayHooks: both with the Player.
 #include "game/GameHooks.h"
@@ -16,6 +15,7 @@
 #include "DXUTgui.h"
 #include "game/EditorDialog.h"
 #include "game/InGameLevelEditor.h"
+#include "game/Input.h"
 #include "game/LevelLoader.h"
 #include "objects/StageHooks.h"
 #include "particles/ParticleHooks.h"
@@ -58,6 +58,10 @@ public:
 class GameCameraHooks : public CameraHooks
 {
 public:
+    void ClampCursor(int halfWidth, int halfHeight) override
+    {
+        if (gInput) gInput->ClampCursor(halfWidth, halfHeight);
+    }
     int GetStage() const override { return CurrentStage(); }
     bool IsEditorEnabled() const override { return EditorEnabled(); }
     int GetTopMenuId() const override { return gMenuMan ? gMenuMan->GetCurrentMenuId() : 0; }

@@ -82,8 +82,6 @@ void FacingFromVelocity(const Vector3& velocity, D3DXMATRIX* facing)
 Renderer::Renderer(const VideoSettings& video_) : fullscreen(video_.fullscreen), video(video_)
 {
     InstallEffectCallbacks();
-    D3DXMatrixIdentity(&view);
-    D3DXMatrixIdentity(&facing);
     D3DXMatrixIdentity(&lastViewProjection);
     D3DXMatrixIdentity(&modelFacing);
     SetScreenTextDrawer(&DrawWithDebugFont);
@@ -202,28 +200,6 @@ void Renderer::Update(float dt)
     if (time01 > 1.0f) time01 -= std::floor(time01);
 }
 
-void Renderer::UpdateCamera()
-{
-    // The orbit camera's own update comes with it; until then the frame
-    // reads the pose it holds and builds the view from it.
-    const Vector3 eye = camera.GetPosition();
-    const Vector3 forward = camera.GetForward();
-    const Vector3 up(0.0f, 0.0f, 1.0f);
-    const D3DXVECTOR3 from(eye.x, eye.y, eye.z);
-    const D3DXVECTOR3 at(eye.x + forward.x, eye.y + forward.y, eye.z + forward.z);
-    const D3DXVECTOR3 upAxis(up.x, up.y, up.z);
-    D3DXMatrixLookAtLH(&view, &from, &at, &upAxis);
-    Vector3 side;
-    Vector3::Cross(side, up, forward);
-    side.Normalize();
-    Vector3 cameraUp;
-    Vector3::Cross(cameraUp, forward, side);
-    cameraUp.Normalize();
-    facing = D3DXMATRIX(forward.x, forward.y, forward.z, 0.0f, side.x, side.y, side.z, 0.0f, cameraUp.x, cameraUp.y,
-                        cameraUp.z, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f);
-    focalDistance = 5.0f;
-}
-
 void Renderer::PrepareSceneContext()
 {
     SceneDrawer::Context context;
@@ -234,13 +210,14 @@ void Renderer::PrepareSceneContext()
     context.resources = &resources;
     context.lists = &renderLists;
     context.terrains = FrameHookSlot::Get().GetTerrains();
-    context.facing = &facing;
+    context.facing = &camera.GetFacing();
     context.callbacks = this;
     drawer.SetContext(context);
 }
 
 void Renderer::SetFrameParameters(ID3DXEffect* effect)
 {
+    const D3DXMATRIX& view = camera.GetView();
     D3DXMATRIX viewProjection;
     D3DXMatrixMultiply(&viewProjection, &view, &camera.GetProjection());
     effect->SetMatrix(fx::kView, &view);
@@ -258,8 +235,9 @@ void Renderer::SetFrameParameters(ID3DXEffect* effect)
     effect->SetValue(fx::kLightPosition, lights.position, sizeof(lights.position));
     effect->SetValue(fx::kLightColour, lights.colour, sizeof(lights.colour));
 
-    effect->SetFloat(fx::kFocalDistance, focalDistance);
-    const Vector3 eye = camera.GetPosition();
+    const float distance = camera.GetDistance();
+    effect->SetFloat(fx::kFocalDistance, distance);
+    const Vector3 eye = camera.GetTargetPosition() - camera.GetForward() * distance;
     const float cameraPosition[4] = {eye.x, eye.y, eye.z, 1.0f};
     effect->SetValue(fx::kCameraPosition, cameraPosition, sizeof(cameraPosition));
 }
@@ -267,7 +245,7 @@ void Renderer::SetFrameParameters(ID3DXEffect* effect)
 void Renderer::RenderFrame()
 {
     if (device) device->SetVertexDeclaration(resources.GetVertexDeclaration());
-    UpdateCamera();
+    camera.Update();
     renderLists.Prune();
     renderLists.SortBackToFront(camera.GetForward());
 

@@ -157,8 +157,6 @@ public:
 
 private:
     void RunEffectCallback(int effectIndex) override;
-    // The camera's update and the matrices the frame reads from it.
-    void UpdateCamera();
     // What this frame's drawing works with.
     void PrepareSceneContext();
     void SetFrameParameters(ID3DXEffect* effect);
@@ -184,9 +182,6 @@ private:
     float lightDir[3] = {};
     D3DXHANDLE lightHandles[3] = {};
     float time01 = 0.0f;
-    D3DXMATRIX view;
-    D3DXMATRIX facing;
-    float focalDistance = 0.0f;
     D3DXMATRIX lastViewProjection;
     // The animated model's facing, kept while the character idles.
     D3DXMATRIX modelFacing;

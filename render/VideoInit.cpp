@@ -162,6 +162,7 @@ void Renderer::OnDeviceReset()
     device->GetViewport(&viewport);
     halfWidth = static_cast<float>(viewport.Width) * 0.5f;
     halfHeight = static_cast<float>(viewport.Height) * 0.5f;
+    camera.SetViewportSize(static_cast<int>(viewport.Width), static_cast<int>(viewport.Height));
     fullscreen = !DXUTGetDeviceSettings().pp.Windowed;
 
     D3DXMATRIX projection;

@@ -141,11 +141,18 @@ TEST_F(RendererRig, LastViewProjectionIsIdentityFirstThenThePreviousFrames)
     Effect()->GetMatrix("mLastViewProjection", &last);
     EXPECT_TRUE(Identity(last));
     const D3DXMATRIX first = renderer->GetLastViewProjection();
-    EXPECT_FALSE(Identity(first));
+    D3DXMATRIX expected;
+    D3DXMatrixMultiply(&expected, &renderer->GetCamera()->GetView(), &renderer->GetCamera()->GetProjection());
+    EXPECT_EQ(first, expected);
 
+    // The camera turns: the next frame hands over the view it had before.
+    AimCamera(Vector3(5.0f, 0.0f, 0.0f), 5.0f, 0.5f);
     renderer->RenderFrame();
     Effect()->GetMatrix("mLastViewProjection", &last);
     EXPECT_EQ(last, first);
+    D3DXMATRIX now;
+    Effect()->GetMatrix("mViewProjection", &now);
+    EXPECT_NE(now, first);
 }
 
 TEST_F(RendererRig, ChainDrawsBetweenTheClearAndTheDialogAndItsFiltersBuildOnce)

@@ -63,8 +63,20 @@ void RendererRig::Start(int width, int height, DWORD pixelShaderVersion)
     renderer = new Renderer(video);
     gRenderer = renderer;
     FrameHookSlot::Install(&hooks);
+    CameraHookSlot::Install(&cameraHooks);
     started = true;
     if (!renderer->InitDirectX() || !renderer->GetDevice()) GTEST_SKIP() << "no OpenGL 3.3 context on this machine";
+    AimCamera(Vector3(5.0f, 0.0f, 0.0f), 5.0f);
+}
+
+void RendererRig::AimCamera(const Vector3& target, float distance, float yaw, float pitch)
+{
+    cameraHooks.target = target;
+    Camera* camera = renderer->GetCamera();
+    camera->SetTargetObject(0);
+    camera->SetDistance(distance);
+    camera->SetAngle(yaw);
+    camera->SetClampedAngle(pitch);
 }
 
 void RendererRig::Stop()
@@ -76,6 +88,7 @@ void RendererRig::Stop()
     LvD3D9_ClearCallLog();
     LvD3D9_SetMaxPrimitiveCount(0);
     FrameHookSlot::Install(nullptr);
+    CameraHookSlot::Install(nullptr);
     hooks.terrains.clear();
     terrains.clear();
     delete renderer;

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "render/CameraHooks.h"
 #include "render/FrameHooks.h"
 #include "render/Renderer.h"
 
@@ -44,6 +45,14 @@ public:
     int hudDepthTest = -1;
 };
 
+// The World's object 0, which the camera follows in the tests.
+class TestCameraHooks : public CameraHooks
+{
+public:
+    const Vector3* GetObjectPosition(unsigned index) const override { return index == 0 ? &target : nullptr; }
+    Vector3 target;
+};
+
 class RendererRig : public ::testing::Test
 {
 protected:
@@ -61,6 +70,10 @@ protected:
     // A window resize as the window system reports it: the framework releases
     // and rebuilds the device's resources through the game's callbacks.
     void Resize(int width, int height);
+
+    // The camera orbits `target` at `distance`, turned by yaw and pitch
+    // (radians). Start leaves it at the origin looking along +x.
+    void AimCamera(const Vector3& target, float distance, float yaw = 0.0f, float pitch = 0.0f);
 
     IDirect3DDevice9* Device() { return renderer->GetDevice(); }
     ID3DXEffect* Effect() { return renderer->GetEffect(); }
@@ -82,6 +95,7 @@ protected:
 
     Renderer* renderer = nullptr;
     TestFrameHooks hooks;
+    TestCameraHooks cameraHooks;
     std::vector<std::unique_ptr<Terrain>> terrains;
     std::vector<std::unique_ptr<Vector3>> positions;
     std::vector<std::unique_ptr<Matrix3>> orientations;
