@@ -5,6 +5,7 @@
 
 #include "render/AnimInstance.h"
 #include "render/DrawListRecords.h"
+#include "render/EffectPasses.h"
 #include "render/EffectParameterNames.h"
 #include "render/MaterialTable.h"
 #include "render/MeshInstance.h"
@@ -49,19 +50,6 @@ void PoseMatrix(const MeshInstance& instance, D3DXMATRIX* pose)
 void Multiply(D3DXMATRIX* out, const D3DXMATRIX& a, const D3DXMATRIX& b)
 {
     D3DXMatrixMultiply(out, &a, &b);
-}
-
-template <class Draw>
-void ForEachPass(ID3DXEffect* effect, Draw draw)
-{
-    UINT passes = 0;
-    if (FAILED(effect->Begin(&passes, 0))) return;
-    for (UINT pass = 0; pass < passes; ++pass) {
-        if (FAILED(effect->BeginPass(pass))) continue;
-        draw();
-        effect->EndPass();
-    }
-    effect->End();
 }
 
 } // namespace
@@ -192,7 +180,7 @@ void SceneDrawer::DrawHeightmaps()
         GetHeightmapWorld(i, &world);
         context.effect->SetMatrix(fx::kWorld, &world);
         const MeshBuffers& geometry = mesh.PrepareBuffers(context.device);
-        ForEachPass(context.effect, [&] { geometry.Draw(context.maxPrimitiveCount); });
+        ForEachEffectPass(context.effect, [&] { geometry.Draw(context.maxPrimitiveCount); });
     }
 }
 

@@ -69,6 +69,22 @@ void ReleaseDevice()
     }
 }
 
+// The device of the settings on the context made current; false (nothing
+// kept) when it cannot be made.
+bool MakeDevice(DXUTState& state)
+{
+    gD3D = Direct3DCreate9(D3D_SDK_VERSION);
+    D3DPRESENT_PARAMETERS pp = state.settings.pp;
+    // Settings that name no device type mean the only one there is.
+    const D3DDEVTYPE type = state.settings.DeviceType ? state.settings.DeviceType : D3DDEVTYPE_HAL;
+    if (!gD3D || FAILED(gD3D->CreateDevice(state.settings.AdapterOrdinal, type, &state.windowHandle,
+                                           state.settings.BehaviorFlags, &pp, &gDevice))) {
+        ReleaseDevice();
+        return false;
+    }
+    return true;
+}
+
 bool CreateHeadlessDevice(DXUTState& state)
 {
     if (!gHeadlessContext) gHeadlessContext = LvEgl_Create(true);
@@ -78,17 +94,10 @@ bool CreateHeadlessDevice(DXUTState& state)
     if (state.switches.pixelShaderVersion) LvD3D9_SetPixelShaderVersion(state.switches.pixelShaderVersion);
     LvD3D9_SetDrawableSize(0, 0);
     LvD3D9_SetPresentHook(nullptr, nullptr);
-    gD3D = Direct3DCreate9(D3D_SDK_VERSION);
-    D3DPRESENT_PARAMETERS pp = state.settings.pp;
-    const D3DDEVTYPE type = state.settings.DeviceType ? state.settings.DeviceType : D3DDEVTYPE_HAL;
-    if (!gD3D || FAILED(gD3D->CreateDevice(state.settings.AdapterOrdinal, type, &state.windowHandle,
-                                           state.settings.BehaviorFlags, &pp, &gDevice))) {
-        ReleaseDevice();
-        LvEgl_Destroy(gHeadlessContext);
-        gHeadlessContext = nullptr;
-        return false;
-    }
-    return true;
+    if (MakeDevice(state)) return true;
+    LvEgl_Destroy(gHeadlessContext);
+    gHeadlessContext = nullptr;
+    return false;
 }
 
 } // namespace
@@ -115,19 +124,10 @@ bool DXUTDeviceCreate(DXUTState& state)
     LvD3D9_SetPixelShaderVersion(state.switches.pixelShaderVersion);
     TellDrawableSize(state);
     LvD3D9_SetPresentHook(SwapWindow, state.window);
-
-    gD3D = Direct3DCreate9(D3D_SDK_VERSION);
-    D3DPRESENT_PARAMETERS pp = state.settings.pp;
-    // Settings that name no device type mean the only one there is.
-    const D3DDEVTYPE type = state.settings.DeviceType ? state.settings.DeviceType : D3DDEVTYPE_HAL;
-    if (!gD3D || FAILED(gD3D->CreateDevice(state.settings.AdapterOrdinal, type, &state.windowHandle,
-                                           state.settings.BehaviorFlags, &pp, &gDevice))) {
-        ReleaseDevice();
-        SDL_GL_DeleteContext(gContext);
-        gContext = nullptr;
-        return false;
-    }
-    return true;
+    if (MakeDevice(state)) return true;
+    SDL_GL_DeleteContext(gContext);
+    gContext = nullptr;
+    return false;
 }
 
 bool DXUTDeviceReset(DXUTState& state)
