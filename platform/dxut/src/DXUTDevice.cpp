@@ -94,10 +94,7 @@ bool CreateHeadlessDevice(DXUTState& state)
     if (state.switches.pixelShaderVersion) LvD3D9_SetPixelShaderVersion(state.switches.pixelShaderVersion);
     LvD3D9_SetDrawableSize(0, 0);
     LvD3D9_SetPresentHook(nullptr, nullptr);
-    if (MakeDevice(state)) return true;
-    LvEgl_Destroy(gHeadlessContext);
-    gHeadlessContext = nullptr;
-    return false;
+    return MakeDevice(state);
 }
 
 } // namespace
@@ -153,10 +150,9 @@ void DXUTDeviceDestroy(DXUTState& state)
     (void)state;
     ReleaseDevice();
     LvD3D9_SetPresentHook(nullptr, nullptr);
-    if (gHeadlessContext) {
-        LvEgl_Destroy(gHeadlessContext);
-        gHeadlessContext = nullptr;
-    }
+    // The windowless context stays for the process's life and serves the next
+    // headless run: ending it unloads the driver, which leaves behind what it
+    // allocated.
     if (gContext) {
         SDL_GL_DeleteContext(gContext);
         gContext = nullptr;
