@@ -65,28 +65,39 @@ glsl {
         vec3 specular;
     };
 
+    // One point light's share at a surface point, added into lit. Most of the
+    // scene lies beyond a torch's range: the test comes first, on the squared
+    // distance.
+    void AddPointLight(inout Lighting lit, vec3 lightPosition, vec3 colour, float range, vec3 position,
+                       vec3 normal, bool highlights)
+    {
+        vec3 toLight = lightPosition - position;
+        float squared = dot(toLight, toLight);
+        if (range <= 0.0 || squared >= range * range) return;
+        float distance = sqrt(squared);
+        float falloff = 1.0 - distance / range;
+        vec3 l = toLight / max(distance, 1e-4);
+        float facing = max(dot(normal, l), 0.0);
+        lit.diffuse += colour * (facing * falloff);
+        if (highlights && facing > 0.0) {
+            vec3 toEye = normalize(CamPos.xyz - position);
+            float highlight = max(dot(normal, normalize(l + toEye)), 0.0);
+            lit.specular += colour * (pow(highlight, max(Power, 1.0)) * falloff);
+        }
+    }
+
     Lighting Illuminate(vec3 position, vec3 normal, bool withSpecular)
     {
         Lighting lit;
         lit.diffuse = LightDiffuse.rgb * (max(dot(normal, normalize(LightDir)), 0.0) * SkyLightShare);
         lit.specular = vec3(0.0);
-        vec3 toEye = normalize(CamPos.xyz - position);
-        int count = int(clamp(nNumLights, 0.0, 8.0));
-        for (int i = 0; i < count; ++i) {
-            float range = LightAtten[i];
-            if (range <= 0.0) continue;
-            vec3 toLight = LightPos[i] - position;
-            float distance = length(toLight);
-            float falloff = 1.0 - distance / range;
-            if (falloff <= 0.0) continue;
-            vec3 l = toLight / max(distance, 1e-4);
-            float facing = max(dot(normal, l), 0.0);
-            lit.diffuse += LightCol[i].rgb * (facing * falloff);
-            if (withSpecular && facing > 0.0) {
-                float highlight = max(dot(normal, normalize(l + toEye)), 0.0);
-                lit.specular += LightCol[i].rgb * (pow(highlight, max(Power, 1.0)) * falloff);
-            }
-        }
+        // A material without a specular colour skips the highlights altogether.
+        bool highlights = withSpecular && any(greaterThan(SpecCol.rgb, vec3(0.0)));
+        // The frame hands over three lights; each is read at a constant index,
+        // which the software rasteriser runs far faster than a loop over them.
+        if (nNumLights > 0.5) AddPointLight(lit, LightPos[0], LightCol[0].rgb, LightAtten[0], position, normal, highlights);
+        if (nNumLights > 1.5) AddPointLight(lit, LightPos[1], LightCol[1].rgb, LightAtten[1], position, normal, highlights);
+        if (nNumLights > 2.5) AddPointLight(lit, LightPos[2], LightCol[2].rgb, LightAtten[2], position, normal, highlights);
         return lit;
     }
 
