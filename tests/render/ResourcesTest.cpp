@@ -4,6 +4,8 @@
 // and run trees with a mesh, a texture or the effect missing or broken.
 #include "RendererRig.h"
 
+#include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -158,9 +160,13 @@ TEST_F(RendererRig, ResizeRebuildsTheDeviceSideAndKeepsModelsAndInstances)
     ASSERT_NE(anim, nullptr);
     renderer->RenderFrame();
     const int live = LvD3D9_LiveResourceCount();
-    ID3DXEffect* before = Effect();
+    // Held here, the old declaration shows whether the reset let go of it.
+    IDirect3DVertexDeclaration9* oldDeclaration = renderer->GetVertexDeclaration();
+    oldDeclaration->AddRef();
 
     Resize(200, 150);
+    EXPECT_NE(renderer->GetVertexDeclaration(), oldDeclaration);
+    EXPECT_EQ(oldDeclaration->Release(), 0u) << "the declaration made before the reset was released";
     EXPECT_NE(Effect(), nullptr);
     EXPECT_EQ(renderer->GetModel(0), model);
     EXPECT_EQ(model->GetInstance(), anim);
@@ -171,13 +177,50 @@ TEST_F(RendererRig, ResizeRebuildsTheDeviceSideAndKeepsModelsAndInstances)
     renderer->GetRenderTargets().Slot(0)->GetLevelDesc(0, &desc);
     EXPECT_EQ(desc.Width, 200u);
     EXPECT_EQ(LvD3D9_LiveResourceCount(), live) << "the release gave back what the load takes again";
-    (void)before;
 
     // The character still draws, through its own model, on the new device side.
     TracedFrame(false);
     EXPECT_FALSE(Log({"BeginPass SkinnedNoLight"}).empty());
     Resize(kWidth, kHeight);
     EXPECT_EQ(LvD3D9_LiveResourceCount(), live);
+}
+
+// A mesh of 20-byte vertices (position and one texture pair, no normals),
+// one of whose four vertices no triangle uses.
+TEST_F(RendererRig, ProcessingTakesAnyVertexLayoutAndDefinesEveryVertex)
+{
+    ID3DXMesh* source = nullptr;
+    ASSERT_EQ(D3DXCreateMeshFVF(1, 4, D3DXMESH_MANAGED, D3DFVF_XYZ | D3DFVF_TEX1, Device(), &source), D3D_OK);
+    const float vertices[4][5] = {{0, 0, 0, 0, 0}, {1, 0, 0, 1, 0}, {0, 1, 0, 0, 1}, {5, 6, 7, 0.5f, 0.5f}};
+    const uint16_t face[3] = {0, 2, 1};
+    void* data = nullptr;
+    source->LockVertexBuffer(0, &data);
+    std::memcpy(data, vertices, sizeof(vertices));
+    source->UnlockVertexBuffer();
+    source->LockIndexBuffer(0, &data);
+    std::memcpy(data, face, sizeof(face));
+    source->UnlockIndexBuffer();
+    ASSERT_EQ(source->GetNumBytesPerVertex(), 20u);
+
+    MeshBuffers processed = RenderResources::ProcessMesh(source, Device());
+    source->Release();
+    ASSERT_FALSE(processed.IsEmpty());
+    EXPECT_EQ(processed.vertexCount, 4);
+    EXPECT_EQ(processed.triangleCount, 1);
+    TangentVertex out[4];
+    ASSERT_EQ(processed.vertexBuffer->Lock(0, 0, &data, D3DLOCK_READONLY), D3D_OK);
+    std::memcpy(out, data, sizeof(out));
+    processed.vertexBuffer->Unlock();
+    ReleaseMeshBuffers(processed);
+    // The triangle's tangent frame follows its texture mapping; its normal was made.
+    EXPECT_EQ(out[1].tangent[0], 1.0f);
+    EXPECT_EQ(out[2].binormal[1], 1.0f);
+    EXPECT_NEAR(std::fabs(out[0].normal[2]), 1.0f, 1e-5f);
+    // The vertex no triangle uses keeps its place and texture pair, and no tangent.
+    EXPECT_EQ(out[3].position[2], 7.0f);
+    EXPECT_EQ(out[3].u, 0.5f);
+    EXPECT_EQ(out[3].tangent[0], 0.0f);
+    EXPECT_EQ(out[3].binormal[1], 0.0f);
 }
 
 class BrokenTreeRig : public RendererRig
