@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <string>
 
 #include "DXUT.h"
@@ -21,12 +20,7 @@
 #include "render/FrameLights.h"
 #include "render/MeshInstance.h"
 #include "render/Model.h"
-
-// The World's light record; the frame reads its position, colour and range.
-#if __has_include("render/PointLight.h")
 #include "render/PointLight.h"
-#define LV_FRAME_READS_LIGHTS 1
-#endif
 
 Renderer* gRenderer = nullptr;
 
@@ -226,11 +220,7 @@ void Renderer::SetFrameParameters(ID3DXEffect* effect)
     lastViewProjection = viewProjection;
 
     LightArrays lights;
-#ifdef LV_FRAME_READS_LIGHTS
     FillLightArrays(FrameHookSlot::Get().GetLights(), lights);
-#else
-    std::memset(&lights, 0, sizeof(lights));
-#endif
     effect->SetValue(fx::kLightAttenuation, lights.attenuation, sizeof(lights.attenuation));
     effect->SetValue(fx::kLightPosition, lights.position, sizeof(lights.position));
     effect->SetValue(fx::kLightColour, lights.colour, sizeof(lights.colour));
