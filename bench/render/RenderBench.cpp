@@ -50,7 +50,7 @@ constexpr int kStageCount = 4;
 // Frames a stage runs before it is measured: bodies settle, torches and
 // particles start.
 constexpr int kSettleFrames = 120;
-constexpr int kTimedFrames = 60;
+constexpr int kTimedFrames = 120;
 constexpr int kWarmUpFrames = 10;
 
 std::atomic<long> gAllocations{0};
@@ -181,8 +181,8 @@ int main()
         std::printf("no run tree at %s\n", LV_RUN_BIN);
         return 1;
     }
-    const double referenceMs = ReferenceFrameMs();
-    if (referenceMs <= 0.0) {
+    const double referenceBeforeMs = ReferenceFrameMs();
+    if (referenceBeforeMs <= 0.0) {
         std::printf("no OpenGL 3.3 context: benchmark skipped\n");
         return 0;
     }
@@ -199,10 +199,17 @@ int main()
     }
     DXUTHeadlessSetFrameHook(OnFrame);
     WinMain(nullptr, nullptr, nullptr, 0);
+    // Timed again once the stages ran: on a shared machine the quieter of
+    // the two runs is the reference.
+    const double referenceAfterMs = ReferenceFrameMs();
+    const double referenceMs =
+        referenceAfterMs > 0.0 ? std::min(referenceBeforeMs, referenceAfterMs) : referenceBeforeMs;
 
     const char* threads = std::getenv("LP_NUM_THREADS");
-    std::printf("reference frame (%d instances, %d full-screen passes, %ux%u): %.2f ms; llvmpipe threads: %s\n",
-                kInstances, kPasses, kWidth, kHeight, referenceMs, threads ? threads : "all");
+    std::printf("reference frame (%d instances, %d full-screen passes, %ux%u): %.2f ms (before the stages %.2f, "
+                "after %.2f); llvmpipe threads: %s\n",
+                kInstances, kPasses, kWidth, kHeight, referenceMs, referenceBeforeMs, referenceAfterMs,
+                threads ? threads : "all");
     std::printf("stage  frame ms  / reference  instances  draws  renderer ms  / frame  allocations per frame\n");
     for (const StageFigures& f : gStages) {
         std::printf("%5d  %8.2f  %11.2f  %9d  %5d  %11.3f  %7.2f  %21ld\n", f.stage, f.frameMs, f.frameMs / referenceMs,
