@@ -389,30 +389,37 @@ Model* Renderer::SetModelAnimating(bool active)
     return first;
 }
 
-void Renderer::UpdateAnimatedModels(float dt)
+bool Renderer::UpdateAnimatedModels(float dt)
 {
     const Model* first = GetModel(0);
     FrameCharacter character;
-    if (!first || !first->IsActive() || !FrameHookSlot::Get().GetCharacter(character)) return;
-    if (!character.idleAnimation) FacingFromVelocity(character.linearVelocity, &modelFacing);
-    for (Model* model : models) {
-        // Each Model goes with its own instance; one already marked (its
-        // owner is gone at a stage change) is not read again.
-        const MeshInstance* own =
-            character.instance && character.instance->model == model ? character.instance : nullptr;
-        if (!own) {
-            for (const MeshInstance* queued : renderLists.Get(kSkinnedList)) {
-                if (queued->model == model) own = queued;
-            }
-        }
-        if (!own || own->removeFlag || !own->position) continue;
-        D3DXMATRIX step, offset, position, world;
-        D3DXMatrixTranslation(&offset, own->offset.x, own->offset.y, own->offset.z);
-        D3DXMatrixTranslation(&position, own->position->x, own->position->y, own->position->z);
-        D3DXMatrixMultiply(&step, &MeshImportTransform, &modelFacing);
-        D3DXMatrixMultiply(&world, &step, &offset);
-        D3DXMatrixMultiply(&step, &world, &position);
-        if (AnimInstance* anim = model->GetInstance()) anim->SetWorldTransform(&step);
-        model->AdvanceTime(dt);
+    if (!first || !first->IsActive() || !FrameHookSlot::Get().GetCharacter(character) || !character.position ||
+        !character.instance) {
+        return false;
     }
+    if (!character.idleAnimation) FacingFromVelocity(character.linearVelocity, &modelFacing);
+    D3DXMATRIX step, offset, position, world;
+    D3DXMatrixTranslation(&offset, character.instance->offset.x, character.instance->offset.y,
+                          character.instance->offset.z);
+    D3DXMatrixTranslation(&position, character.position->x, character.position->y, character.position->z);
+    D3DXMatrixMultiply(&step, &MeshImportTransform, &modelFacing);
+    D3DXMatrixMultiply(&world, &step, &offset);
+    D3DXMatrixMultiply(&step, &world, &position);
+    bool posed = false;
+    for (Model* model : models) {
+        AnimInstance* anim = model->GetInstance();
+        if (!anim || IsDrawableGone(model)) continue;
+        anim->SetWorldTransform(&step);
+        model->AdvanceTime(dt);
+        posed = true;
+    }
+    return posed;
+}
+
+bool Renderer::IsDrawableGone(const Model* model) const
+{
+    for (const MeshInstance* instance : renderLists.Get(kSkinnedList)) {
+        if (instance->model == model) return instance->removeFlag;
+    }
+    return false;
 }

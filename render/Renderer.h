@@ -134,11 +134,14 @@ public:
     // A new Model of the animated mesh, set up on the character hierarchy at
     // the clock's total time; returns its index in the models.
     int AddAnimatedModel(int animatedMesh);
-    // Poses every Model at its own skinned instance, facing along object 0's
-    // velocity (kept while the character idles), and advances it by dt.
-    // Nothing moves while Model 0 is inactive, or without a Model or object 0.
-    void UpdateAnimatedModels(float dt);
-    void AdvanceModels(float dt) { UpdateAnimatedModels(dt); }
+    // Poses the Models where object 0 stands (its position and its first
+    // drawable's offset), facing along its velocity (the facing kept while
+    // the character idles), and advances them by dt. A Model whose own
+    // drawable its owner already gave up (a stage change) is left alone.
+    // Nothing moves while Model 0 is inactive, or without a Model, object 0
+    // or its drawable; true when a Model was posed.
+    bool UpdateAnimatedModels(float dt);
+    bool AdvanceModels(float dt) { return UpdateAnimatedModels(dt); }
     // Model 0's active flag (the player's); returns Model 0, or null without one.
     Model* SetModelAnimating(bool active);
     // A bone of the character hierarchy by name, or null.
@@ -157,6 +160,8 @@ public:
 
 private:
     void RunEffectCallback(int effectIndex) override;
+    // True when the Model's drawable is queued and marked for removal.
+    bool IsDrawableGone(const Model* model) const;
     // What this frame's drawing works with.
     void PrepareSceneContext();
     void SetFrameParameters(ID3DXEffect* effect);

@@ -53,7 +53,11 @@ TEST(HeadlessGame, KeysReachTheGameThroughTheFrameworkAndTheRunEndsCleanly)
     const auto init = std::find(calls.begin(), calls.end(), "MenuMan::Init");
     const auto firstStage = std::find(calls.begin(), calls.end(), "Player::ResetForNewLevel");
     EXPECT_LT(init, firstStage);
-    EXPECT_EQ(CountOf(calls, "Player::ResetForNewLevel"), 2);
+    // Each load resets the player at its clear, and again as the new
+    // character is built; the character is then handed over and stood up.
+    EXPECT_EQ(CountOf(calls, "Player::ResetForNewLevel"), 4);
+    EXPECT_EQ(CountOf(calls, "Player::SetBody"), 2);
+    EXPECT_EQ(CountOf(calls, "Player::Recover"), 2);
     SpineTrace::Enable(false);
 }
 

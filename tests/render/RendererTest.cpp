@@ -175,11 +175,12 @@ TEST_F(HeadlessRenderer, WithoutAModelOrObjectZeroNothingAnimates)
     EXPECT_EQ(character->model->GetTime(), before) << "no object 0: nothing moves";
     hooks.present = true;
     hooks.character.instance = character;
+    hooks.character.position = &position;
     EXPECT_EQ(renderer.SetModelAnimating(false), character->model);
     renderer.AdvanceModels(0.1f);
     EXPECT_EQ(character->model->GetTime(), before) << "an inactive model freezes its pose";
     renderer.SetModelAnimating(true);
-    renderer.AdvanceModels(0.1f);
+    EXPECT_TRUE(renderer.AdvanceModels(0.1f));
     EXPECT_NEAR(character->model->GetTime(), before + 0.1, 1e-6);
 }
 
@@ -213,11 +214,10 @@ TEST_F(HeadlessRenderer, TheModelFacesAlongObjectZerosVelocityAndKeepsItWhileIdl
     const D3DXMATRIX& turned = character->model->GetInstance()->GetWorldTransform();
     EXPECT_FALSE(std::fabs(turned._11 - idleM11) < 1e-4f && std::fabs(turned._12 - idleM12) < 1e-4f);
 
-    // Once its owner gave it up, the drawable is not read again.
+    // Once its owner gave it up (a stage change), its model stays as it is.
     character->MarkForRemoval();
-    hooks.character.instance = nullptr;
     const double time = character->model->GetTime();
-    renderer.AdvanceModels(0.1f);
+    EXPECT_FALSE(renderer.AdvanceModels(0.1f));
     EXPECT_EQ(character->model->GetTime(), time);
 }
 

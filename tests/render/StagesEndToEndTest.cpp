@@ -135,7 +135,7 @@ void ExpectEveryStageDrawn()
     ASSERT_EQ(gPictures.size(), size_t(kStageCount));
     for (const Picture& p : gPictures) {
         EXPECT_GT(p.colours, 64) << "stage " << p.stage << " is not a picture";
-        EXPECT_GT(p.spread, 10.0) << "stage " << p.stage << " is nearly uniform";
+        EXPECT_GT(p.spread, 5.0) << "stage " << p.stage << " is nearly uniform";
         EXPECT_TRUE(p.paired) << "stage " << p.stage;
     }
     EXPECT_EQ(Reports(ReadFile("../Errors.txt")), std::vector<std::string>());
