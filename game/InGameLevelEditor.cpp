@@ -1,6 +1,5 @@
 #include "game/InGameLevelEditor.h"
 
-#include <vector>
 
 #include "core/Clock.h"
 #include "core/DebugPrint.h"

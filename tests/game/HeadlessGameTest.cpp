@@ -47,7 +47,7 @@ TEST(HeadlessGame, KeysReachTheGameThroughTheFrameworkAndTheRunEndsCleanly)
     ASSERT_NE(gMenuMan, nullptr);
     EXPECT_EQ(gMenuMan->GetCurrentMenuId(), kMenuPause);
     EXPECT_EQ(CountOf(calls, "Player::Update"), 12);
-    EXPECT_EQ(CountOf(calls, "Renderer::RenderFrame"), 12);
+    EXPECT_EQ(CountOf(calls, "HUDManager::Update"), 12);
     // The menus were built before the first stage was loaded (whose clear
     // resets the player first).
     const auto init = std::find(calls.begin(), calls.end(), "MenuMan::Init");
