@@ -6,11 +6,15 @@
 // reloads the stage from what was saved, and everything the writer saves must
 // come back as it was; saving again at once gives the same file byte for byte; a save
 // whose temporary file cannot be made reports it and keeps the file. The
-// mouse build also starts without "Vid.cfg", which the game writes.
+// mouse build also starts without "Vid.cfg", which the game writes. Both draw
+// on a windowless device at 640 x 480: the dialog shows over the stage while
+// the editor is on (LV_EDITOR_SHOTS names a folder to keep the mouse build's
+// picture of the editor over stage 1, its list open and "Go (X)" hovered).
 #include <gtest/gtest.h>
 
 #include <dinput.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -18,9 +22,12 @@
 #include <vector>
 
 #include "DXUTHeadless.h"
+#include "Win32Host.h"
+#include "d3d9_host.h"
 #include "EditorRig.h"
 #include "core/ConfigFile.h"
 #include "core/Matrix3.h"
+#include "DXUTgui.h"
 #include "core/Messages.h"
 #include "game/EditorDialog.h"
 #include "game/InGameLevelEditor.h"
@@ -31,6 +38,7 @@
 #include "objects/Object.h"
 #include "physics/BodyTypes.h"
 #include "render/MeshInstance.h"
+#include "render/Renderer.h"
 
 #ifndef LV_EDITOR_BY_MOUSE
 #define LV_EDITOR_BY_MOUSE 0
@@ -83,6 +91,19 @@ std::vector<std::string> Describe(bool kept)
                               Kept(s.z, kept), n->models.empty() ? -1 : n->models.front()->textureId));
     }
     return lines;
+}
+
+// The back buffer's pixels under the dialog's controls and open list.
+std::vector<uint8_t> DialogCorner()
+{
+    std::vector<uint8_t> rgba;
+    UINT w = 0, h = 0;
+    if (gRenderer == nullptr || !LvD3D9_ReadBackBuffer(gRenderer->GetDevice(), rgba, &w, &h)) return {};
+    std::vector<uint8_t> corner;
+    for (UINT y = 0; y < 124 && y < h; ++y) {
+        corner.insert(corner.end(), rgba.begin() + y * w * 4, rgba.begin() + (y * w + std::min<UINT>(320, w)) * 4);
+    }
+    return corner;
 }
 
 int Count(const std::string& text, const std::string& what)
@@ -146,7 +167,10 @@ TEST(EditorEndToEnd, ASavedStageComesBackAsItWasEdited)
     ScratchRunTree tree(true);
     if (LV_EDITOR_BY_MOUSE) fs::remove(tree.Root() + "/Config/Vid.cfg");
 
+    const char* argv[] = {"Lumveran", "-windowed", "-width:640", "-height:480"};
+    Win32SetCommandLine(4, const_cast<char**>(argv));
     DXUTHeadlessEnable(1.0 / 60.0, kFrames);
+    DXUTHeadlessEnableDevice();
     DXUTHeadlessScheduleInputKey(kEditorKeyDown, DIK_0, true);
     DXUTHeadlessScheduleInputKey(kEditorKeyUp, DIK_0, false);
     ScheduleGo(kNextObject);
@@ -156,6 +180,7 @@ TEST(EditorEndToEnd, ASavedStageComesBackAsItWasEdited)
         ScheduleClick(kChooseTurn + 1, kRowX, kFirstRowCentre + 2 * kRowHeight); // "Rotate obj about Y (Z)"
         ScheduleClick(kChooseSave, kListX, kListY);
         for (int i = 1; i <= 3; ++i) ScheduleClick(kChooseSave + i, kDownArrowX, kDownArrowY);
+        DXUTHeadlessScheduleMessage(kChooseSave + 3, WM_MOUSEMOVE, 0, MAKELPARAM(kGoX, kGoY));
         ScheduleClick(kChooseSave + 4, kRowX, kFirstRowCentre + 4 * kRowHeight); // "Save current level (Z)"
     } else {
         for (int i = 0; i < 2; ++i) ScheduleNextItem(kChooseTurn + i);
@@ -173,8 +198,24 @@ TEST(EditorEndToEnd, ASavedStageComesBackAsItWasEdited)
     float turnedXz = 0.0f;
     std::vector<std::string> beforeSave, reloaded;
     std::string firstSave, secondSave, afterBlocked;
+    std::vector<uint8_t> cornerOff, cornerOn;
+    bool listOpenAndGoHovered = false;
     DXUTHeadlessSetFrameHook([&](int frame) {
         switch (frame) {
+        case kEditorKeyDown:
+            cornerOff = DialogCorner();
+            break;
+        case kChooseSave + 3:
+            cornerOn = DialogCorner();
+            listOpenAndGoHovered =
+                gEditorDialog->GetComboBox(9)->IsOpened() && gEditorDialog->GetButton(7)->IsMouseOver();
+            if (const char* folder = std::getenv("LV_EDITOR_SHOTS")) {
+                if (LV_EDITOR_BY_MOUSE) {
+                    const std::string shot = std::string(folder) + "/editor_stage1_list_open.png";
+                    LvD3D9_SaveBackBufferPNG(gRenderer->GetDevice(), shot.c_str());
+                }
+            }
+            break;
         case kEditorKeyUp:
             editorOn = gInGameLevelEditor->IsEnabled();
             break;
@@ -215,6 +256,12 @@ TEST(EditorEndToEnd, ASavedStageComesBackAsItWasEdited)
     ASSERT_EQ(exitCode, 0);
 
     EXPECT_TRUE(editorOn);
+    // Drawn by the frame while on: the corner is not the stage seen before.
+    ASSERT_FALSE(cornerOff.empty());
+    ASSERT_EQ(cornerOn.size(), cornerOff.size());
+    size_t changed = 0;
+    for (size_t i = 0; i < cornerOn.size(); i += 4) changed += cornerOn[i] != cornerOff[i] ? 1 : 0;
+    EXPECT_GT(changed, cornerOn.size() / 4 / 2);
     // The next object was made active and turned a quarter about y.
     EXPECT_GT(activeIndex, 0);
     EXPECT_EQ(angle, 180.0f);
@@ -252,6 +299,7 @@ TEST(EditorEndToEnd, ASavedStageComesBackAsItWasEdited)
     EXPECT_EQ(Count(errors, "Failed in file: "), 1) << errors;
 
     if (LV_EDITOR_BY_MOUSE) {
+        EXPECT_TRUE(listOpenAndGoHovered);
         // Started without "Vid.cfg": the defaults were written, and the game ran.
         bool ok = false;
         ConfigFile video(tree.Root() + "/Config/Vid.cfg", &ok);
