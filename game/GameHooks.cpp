@@ -5,9 +5,8 @@
 //   the World's lists and factory; KnockOutPlayer, ResetPlayerForNewLevel and
 //   GetPlayerBody with the Player and its ragdoll.
 // - FrameHooks: GetLights, GetTerrains and GetCharacter with the World's
-//   lists and the Player; DrawHud with HUDManager::Render.
-// - CameraHooks: the two body positions with the World and the Player;
-//   ShowOptionChecked with the options menu's toggle items.
+//   lists and the Player.
+// - CameraHooks: the two body positions with the World and the Player.
 // - ParticleHooks: GetPlayerState and IsPlayerOnGround with the Player;
 //   GetCameraForward with the camera; QueueInstance and InternTechnique with
 //   the renderer.
@@ -24,6 +23,10 @@
 #include "particles/fPartManager.h"
 #include "render/CameraHooks.h"
 #include "render/FrameHooks.h"
+#include "ui/HUDManager.h"
+#include "ui/Menu.h"
+#include "ui/MenuHooks.h"
+#include "ui/MenuItemHUD.h"
 #include "ui/MenuMan.h"
 #include "ui/ReplayHooks.h"
 
@@ -53,6 +56,10 @@ public:
     {
         if (EditorEnabled() && gEditorDialog) gEditorDialog->OnRender(elapsedSeconds);
     }
+    void DrawHud() override
+    {
+        if (gHUDManager) gHUDManager->Render();
+    }
 };
 
 class GameCameraHooks : public CameraHooks
@@ -65,6 +72,28 @@ public:
     int GetStage() const override { return CurrentStage(); }
     bool IsEditorEnabled() const override { return EditorEnabled(); }
     int GetTopMenuId() const override { return gMenuMan ? gMenuMan->GetCurrentMenuId() : 0; }
+    // The options menu's boxes, whether the toggle or the options file asks.
+    void ShowOptionChecked(int item, bool checked) override
+    {
+        Menu* options = gMenuMan ? gMenuMan->GetMenu(kMenuOptions) : nullptr;
+        ToggleBoxItemHUD* box = options ? dynamic_cast<ToggleBoxItemHUD*>(options->GetItem(item)) : nullptr;
+        if (!box) return;
+        if (checked) {
+            box->SetChecked();
+        } else {
+            box->SetUnchecked();
+        }
+    }
+};
+
+class GameMenuHooks : public MenuHooks
+{
+public:
+    int GetStage() const override { return CurrentStage(); }
+    void LoadLevel(const std::string& levelFile) override
+    {
+        if (gLevelLoader) gLevelLoader->LoadLevel(levelFile);
+    }
 };
 
 class GameParticleHooks : public ParticleHooks
@@ -77,6 +106,7 @@ GameStageHooks sStageHooks;
 GameFrameHooks sFrameHooks;
 GameCameraHooks sCameraHooks;
 GameParticleHooks sParticleHooks;
+GameMenuHooks sMenuHooks;
 
 } // namespace
 
@@ -86,6 +116,7 @@ void InstallGameHooks()
     FrameHookSlot::Install(&sFrameHooks);
     CameraHookSlot::Install(&sCameraHooks);
     ParticleHookSlot::Install(&sParticleHooks);
+    MenuHookSlot::Install(&sMenuHooks);
     // Nothing to answer yet beyond the defaults (see above).
     ReplayHookSlot::Install(nullptr);
 }
@@ -96,5 +127,6 @@ void RemoveGameHooks()
     FrameHookSlot::Install(nullptr);
     CameraHookSlot::Install(nullptr);
     ParticleHookSlot::Install(nullptr);
+    MenuHookSlot::Install(nullptr);
     ReplayHookSlot::Install(nullptr);
 }
