@@ -64,6 +64,8 @@ protected:
         gWorld = new World();
         gRenderer = new Renderer(ReadVideoSettings(gWorld->GetVidConfig()));
         gHUDManager = new HUDManager();
+        // Each test starts its own clock on its own counter.
+        Clock::Reset();
         Clock::Init();
         gPhysicsWorld = new PhysicsWorld();
         gInput = new Input();
