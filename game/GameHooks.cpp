@@ -1,12 +1,8 @@
 // Each hook answers from what the game holds today. The operations whose
 // targets do not exist yet keep the lower layer's default and are filled in
 // here when their targets arrive:
-// - StageHooks: AddObject, AddUpdatable, AddLight and CreateSceneObject with
-//   the World's lists and factory; KnockOutPlayer, ResetPlayerForNewLevel and
-//   GetPlayerBody with the Player and its ragdoll.
-// - FrameHooks: GetLights, GetTerrains and GetCharacter with the World's
-//   lists and the Player.
-// - CameraHooks: the two body positions with the World and the Player.
+// - StageHooks: GetPlayerBody with the Player's ragdoll.
+// - CameraHooks: the player's body position with the Player.
 // - ParticleHooks: GetPlayerState and IsPlayerOnGround with the Player;
 //   GetCameraForward with the camera; QueueInstance and InternTechnique with
 //   the renderer.
@@ -18,6 +14,9 @@
 #include "game/InGameLevelEditor.h"
 #include "game/Input.h"
 #include "game/LevelLoader.h"
+#include "game/Player.h"
+#include "game/World.h"
+#include "objects/Object.h"
 #include "objects/StageHooks.h"
 #include "particles/ParticleHooks.h"
 #include "particles/fPartManager.h"
@@ -45,6 +44,36 @@ bool EditorEnabled()
 class GameStageHooks : public StageHooks
 {
 public:
+    bool AddObject(Object* object) override
+    {
+        if (gWorld == nullptr) return false;
+        gWorld->AddObject(object);
+        return true;
+    }
+    bool AddUpdatable(NPObj* sceneObject) override
+    {
+        if (gWorld == nullptr) return false;
+        gWorld->AddUpdatable(sceneObject);
+        return true;
+    }
+    PointLight* AddLight(const Vector3* position, const Matrix3* orientation, const float* colour, float range,
+                         float attenuation0, float attenuation1) override
+    {
+        return gWorld ? gWorld->AddLight(position, orientation, colour, range, attenuation0, attenuation1) : nullptr;
+    }
+    void CreateSceneObject(int type, const Vector3* position, const Matrix3* orientation, float sx, float sy, float sz,
+                           int texture) override
+    {
+        if (gWorld != nullptr) gWorld->CreateNPObject(type, position, orientation, sx, sy, sz, texture);
+    }
+    void KnockOutPlayer() override
+    {
+        if (gPlayer != nullptr) gPlayer->KnockOut();
+    }
+    void ResetPlayerForNewLevel() override
+    {
+        if (gPlayer != nullptr) gPlayer->ResetForNewLevel();
+    }
     int GetStage() const override { return CurrentStage(); }
     fEventObj* GetParticleManager() const override { return gPartManager; }
 };
@@ -52,6 +81,18 @@ public:
 class GameFrameHooks : public FrameHooks
 {
 public:
+    const std::vector<PointLight*>* GetLights() const override { return gWorld ? &gWorld->GetLights() : nullptr; }
+    const std::vector<Terrain*>* GetTerrains() const override { return gWorld ? &gWorld->GetHeightmaps() : nullptr; }
+    bool GetCharacter(FrameCharacter& character) const override
+    {
+        Object* object = gWorld ? gWorld->GetObject(0) : nullptr;
+        if (object == nullptr) return false;
+        character.position = &object->position;
+        character.linearVelocity = object->linearVelocity;
+        character.instance = object->meshes.empty() ? nullptr : object->meshes.front();
+        character.idleAnimation = gPlayer == nullptr || gPlayer->IsIdleAnimation();
+        return true;
+    }
     void DrawEditorDialog(float elapsedSeconds) override
     {
         if (EditorEnabled() && gEditorDialog) gEditorDialog->OnRender(elapsedSeconds);
@@ -68,6 +109,11 @@ public:
     void ClampCursor(int halfWidth, int halfHeight) override
     {
         if (gInput) gInput->ClampCursor(halfWidth, halfHeight);
+    }
+    const Vector3* GetObjectPosition(unsigned index) const override
+    {
+        const Object* object = gWorld ? gWorld->GetObject(static_cast<int>(index)) : nullptr;
+        return object ? &object->position : nullptr;
     }
     int GetStage() const override { return CurrentStage(); }
     bool IsEditorEnabled() const override { return EditorEnabled(); }

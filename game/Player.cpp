@@ -8,3 +8,13 @@ void Player::Update()
 {
     SpineTrace::Record("Player::Update");
 }
+
+void Player::ResetForNewLevel()
+{
+    SpineTrace::Record("Player::ResetForNewLevel");
+}
+
+void Player::KnockOut()
+{
+    SpineTrace::Record("Player::KnockOut");
+}

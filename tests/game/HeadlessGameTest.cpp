@@ -9,6 +9,7 @@
 
 #include "DXUTHeadless.h"
 #include "core/SpineTrace.h"
+#include "game/LevelLoader.h"
 #include "game/Lumveran.h"
 #include "ui/HUDManager.h"
 #include "ui/MenuMan.h"
@@ -34,15 +35,19 @@ TEST(HeadlessGame, KeysReachTheGameThroughTheFrameworkAndTheRunEndsCleanly)
     DXUTHeadlessScheduleKey(5, VK_ESCAPE, true);
     DXUTHeadlessScheduleKey(5, VK_ESCAPE, false);
 
+    std::vector<int> stages;
     std::vector<int> tops;
-    DXUTHeadlessSetFrameHook([&](int) { tops.push_back(gMenuMan ? gMenuMan->GetCurrentMenuId() : -1); });
+    DXUTHeadlessSetFrameHook([&](int) {
+        stages.push_back(gLevelLoader ? gLevelLoader->GetStage() : 0);
+        tops.push_back(gMenuMan ? gMenuMan->GetCurrentMenuId() : -1);
+    });
 
     EXPECT_EQ(WinMain(nullptr, nullptr, nullptr, 0), 0);
     DXUTHeadlessSetFrameHook(nullptr);
 
     const std::vector<std::string>& calls = SpineTrace::Calls();
-    EXPECT_EQ(CountOf(calls, "LevelLoader::LoadLevel stage1.qvl"), 1);
-    EXPECT_EQ(CountOf(calls, "LevelLoader::LoadLevel stage2.qvl"), 1);
+    // Stage 1 under the menus from the start, stage 2 from the key on.
+    EXPECT_EQ(stages, (std::vector<int>{1, 1, 1, 2, 2, 2, 2, 2, 2, 2, 2, 2}));
     // The logo splash on top from the start; key 2 closes every menu; the
     // second Escape pauses.
     EXPECT_EQ(tops, (std::vector<int>{3, 3, 3, 0, 0, 7, 7, 7, 7, 7, 7, 7}));
@@ -50,6 +55,8 @@ TEST(HeadlessGame, KeysReachTheGameThroughTheFrameworkAndTheRunEndsCleanly)
     EXPECT_EQ(gHUDManager->GetActiveHUD(), static_cast<unsigned>(kMenuPause));
     EXPECT_EQ(CountOf(calls, "Player::Update"), 12);
     EXPECT_EQ(CountOf(calls, "Renderer::RenderFrame"), 12);
+    // The first stage's clear resets the player, and the key's too.
+    EXPECT_EQ(CountOf(calls, "Player::ResetForNewLevel"), 2);
     SpineTrace::Enable(false);
 }
 
