@@ -1,0 +1,60 @@
+// The steps a player takes through the menus of the whole game, shared by the
+// end-to-end runs: the splash screens and new game, options over the pause
+// menu, a knock-out and the replay with its controls, and the two ways out
+// of the try-again menu. Each step checks what the one before should have
+// done. Coordinates come from the menus' tables at the script's back buffer.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "MenuScript.h"
+#include "ui/ReplayHooks.h"
+#include "ui/ReplaySystem.h"
+
+// Stands in for the player's side of the replay: upright until knocked out.
+class ScriptReplayHooks : public ReplayHooks
+{
+public:
+    bool IsPlayerUpright() const override { return upright; }
+    bool upright = true;
+};
+
+struct MenuRun
+{
+    explicit MenuRun(MenuScript& script_) : script(script_) {}
+
+    MenuScript& script;
+    ScriptReplayHooks replayHooks;
+    // Without "Blur.cfg" the menus' chain is an empty one and the chain
+    // checks are left out.
+    bool blurPresent = true;
+    int stageObjects = -1;  // the World's objects after the first load
+    std::string stageChain; // the chain the stage loaded with
+    // Every body at each ring index, as the test saw it after each tick.
+    std::map<int, std::vector<ReplayFrame>> recorded;
+    int lastRingFrame = -1;
+    int ringBeforeTick = -1; // the ring frame before the last tick
+    int entryFrame = -1;     // the ring frame when the replay opened
+    int playbackTicks = 0;
+    int mismatches = 0;
+
+    // Recording and comparing the ring, every frame.
+    void WatchReplay();
+};
+
+// Start-up, both splash screens closed by clicks, the main menu, new game.
+void AddOpeningSteps(MenuRun& run);
+// Escape, options over the pause menu, the invert-x box, back, resume.
+void AddOptionsOverPauseSteps(MenuRun& run);
+// A knock-out, the countdown, the replay, a step, slow motion and pause.
+void AddReplaySteps(MenuRun& run);
+// "yes": the same stage again, at full speed, recording.
+void AddTryAgainSteps(MenuRun& run);
+// "no": the main menu over a fresh stage 1; developer key 3 under it; quit
+// from the pause menu.
+void AddStartOverSteps(MenuRun& run);
+
+// The names of the renderer's draw-list chains, the drawn one first.
+std::vector<std::string> ChainNames();
