@@ -4,13 +4,7 @@
 // boxes.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 #include "UiTestSupport.h"
-#include "Win32Host.h"
 #include "core/Clock.h"
 #include "render/Camera.h"
 #include "render/MeshInstance.h"
@@ -213,32 +207,6 @@ TEST_F(Stack, NoStartsOverOnStageOneBehindTheMainMenusBlur)
     EXPECT_EQ(chainsAtLoad, std::vector<std::string>({"Blur"}));
     EXPECT_FALSE(GetCamera().IsMouseLookEnabled());
     EXPECT_TRUE(GetCamera().IsAutoRotating());
-}
-
-TEST_F(Stack, QuitWritesTheOptionsFileAndAsksToQuitWithCodeZero)
-{
-    namespace fs = std::filesystem;
-    const fs::path root = fs::path(testing::TempDir()) / "menus_quit";
-    fs::remove_all(root);
-    fs::create_directories(root / "bin");
-    fs::create_directories(root / "Config");
-    const fs::path previous = fs::current_path();
-    fs::current_path(root / "bin");
-
-    StartUi(800, 600);
-    gMenuMan->OpenMenu(kMenuPause);
-    Win32ClearQuit();
-    ClickItem(ItemOf(kMenuPause, 3)); // quit
-    EXPECT_TRUE(Win32QuitRequested());
-    EXPECT_EQ(Win32GetQuitCode(), 0);
-    std::ifstream file(root / "Config" / "Options.cfg");
-    std::stringstream text;
-    text << file.rdbuf();
-    EXPECT_NE(text.str().find("//Camera-config-file//"), std::string::npos);
-    EXPECT_NE(text.str().find("InvertX: false"), std::string::npos);
-    Win32ClearQuit();
-    fs::current_path(previous);
-    fs::remove_all(root);
 }
 
 TEST_F(Stack, ToggleBoxesPostTheirEventAndShowWhatTheReceiverDecides)
