@@ -65,8 +65,9 @@ std::vector<std::string> ChainNames()
     return names;
 }
 
-void MenuRun::WatchReplay()
+void MenuRun::WatchReplay(int frameJustRun)
 {
+    frame = frameJustRun;
     if (!gReplaySystem || !gWorld) return;
     const int ring = gReplaySystem->GetCurrentFrame();
     if (ring == lastRingFrame) return;
@@ -94,12 +95,12 @@ void MenuRun::WatchReplay()
     }
 }
 
-void AddOpeningSteps(MenuRun& run)
+void AddOpeningSteps(MenuRun& run, bool splashTimers)
 {
     MenuScript& s = run.script;
     s.Add(
         "start", [] { return true; },
-        [&run, &s] {
+        [&run, &s, splashTimers] {
             EXPECT_EQ(std::vector<int>(gMenuMan->GetStack().begin(), gMenuMan->GetStack().end()),
                       std::vector<int>({kMenuMain, kMenuImageSplash, kMenuLogoSplash}));
             EXPECT_EQ(gHUDManager->GetActiveHUD(), static_cast<unsigned>(kMenuLogoSplash));
@@ -107,21 +108,33 @@ void AddOpeningSteps(MenuRun& run)
             EXPECT_EQ(gHUDManager->GetPointer()->GetX(), 0);
             EXPECT_EQ(gLevelLoader->GetStage(), 1);
             ASSERT_FALSE(ChainNames().empty());
-            if (run.blurPresent) EXPECT_EQ(ChainNames().front(), "Blur");
+            if (run.blurPresent) {
+                EXPECT_EQ(ChainNames().front(), "Blur");
+            }
             EXPECT_TRUE(gReplaySystem->IsRecording());
             EXPECT_TRUE(gReplaySystem->IsRingReady());
             run.stageObjects = gWorld->GetNumObjects();
             run.stageChain = ChainNames().back();
             ReplayHookSlot::Install(&run.replayHooks);
-            s.ClickAt(s.Width() / 2, s.Height() / 2);
+            if (!splashTimers) s.ClickAt(s.Width() / 2, s.Height() / 2);
         });
     s.Add(
-        "logo splash closed", [] { return Top() == kMenuImageSplash; }, [&s] { s.Click(); });
+        "logo splash closed", [] { return Top() == kMenuImageSplash; },
+        [&s, splashTimers] {
+            if (!splashTimers) s.Click();
+        });
     s.Add(
         "main menu", [] { return Top() == kMenuMain; },
-        [&run, &s] {
+        [&run, &s, splashTimers] {
+            // Each splash stays its 3000 ms of game time: 180 frames.
+            if (splashTimers) {
+                EXPECT_GE(run.frame, 2 * 180);
+                EXPECT_LE(run.frame, 2 * 180 + 2);
+            }
             EXPECT_EQ(gMenuMan->GetStack().size(), 1u);
-            if (run.blurPresent) EXPECT_EQ(ChainNames().front(), "Blur");
+            if (run.blurPresent) {
+                EXPECT_EQ(ChainNames().front(), "Blur");
+            }
             EXPECT_TRUE(TheCamera().IsAutoRotating());
             EXPECT_FALSE(TheCamera().IsMouseLookEnabled());
             ClickItem(s, kMenuMain, 3); // new game
@@ -133,7 +146,9 @@ void AddOpeningSteps(MenuRun& run)
             EXPECT_FALSE(gHUDManager->IsPointerVisible());
             EXPECT_TRUE(TheCamera().IsMouseLookEnabled());
             EXPECT_FALSE(TheCamera().IsAutoRotating());
-            if (run.blurPresent) EXPECT_EQ(ChainNames(), std::vector<std::string>({run.stageChain}));
+            if (run.blurPresent) {
+                EXPECT_EQ(ChainNames(), std::vector<std::string>({run.stageChain}));
+            }
             EXPECT_FLOAT_EQ(TheCamera().GetAngle(), gHUDManager->savedYaw);
             EXPECT_FLOAT_EQ(TheCamera().GetClampedAngle(), gHUDManager->savedPitch);
         });
@@ -147,7 +162,9 @@ void AddOptionsOverPauseSteps(MenuRun& run)
     s.Add(
         "pause", [] { return Top() == kMenuPause; },
         [&run, &s] {
-            if (run.blurPresent) EXPECT_EQ(ChainNames(), std::vector<std::string>({run.stageChain, "Blur"}));
+            if (run.blurPresent) {
+                EXPECT_EQ(ChainNames(), std::vector<std::string>({run.stageChain, "Blur"}));
+            }
             EXPECT_FALSE(TheCamera().IsMouseLookEnabled());
             ClickItem(s, kMenuPause, 4); // options
         });

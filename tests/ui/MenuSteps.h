@@ -39,13 +39,15 @@ struct MenuRun
     int entryFrame = -1;     // the ring frame when the replay opened
     int playbackTicks = 0;
     int mismatches = 0;
+    int frame = 0; // the frame just run
 
     // Recording and comparing the ring, every frame.
-    void WatchReplay();
+    void WatchReplay(int frameJustRun);
 };
 
-// Start-up, both splash screens closed by clicks, the main menu, new game.
-void AddOpeningSteps(MenuRun& run);
+// Start-up, both splash screens closed by clicks (or left to their timers),
+// the main menu, new game.
+void AddOpeningSteps(MenuRun& run, bool splashTimers = false);
 // Escape, options over the pause menu, the invert-x box, back, resume.
 void AddOptionsOverPauseSteps(MenuRun& run);
 // A knock-out, the countdown, the replay, a step, slow motion and pause.

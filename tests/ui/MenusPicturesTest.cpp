@@ -99,7 +99,7 @@ TEST(MenusPictures, EachStepDrawsItsImagesWithThePointerOnTop)
     MenuScript script(640, 480);
     const int W = 640, H = 480;
     MenuRun run(script);
-    script.everyFrame = [&run](int) { run.WatchReplay(); };
+    script.everyFrame = [&run](int frame) { run.WatchReplay(frame); };
     AddOpeningSteps(run);
     AddOptionsOverPauseSteps(run);
     AddReplaySteps(run);

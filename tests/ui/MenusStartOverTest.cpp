@@ -1,4 +1,5 @@
-// The whole game under the framework host, the other way out of the replay:
+// The whole game under the framework host, the splash screens left to their
+// timers, then the other way out of the replay:
 // "no" brings the main menu back over a fresh stage 1 with the blur in front
 // of the stage's chain; developer key 3 under it loads stage 3, whose chain
 // alone is drawn once the key closed the menus; quit from the pause menu
@@ -23,8 +24,8 @@ TEST(MenusEndToEnd, NoStartsOverUnderTheMainMenuAndQuitSavesTheOptions)
     ASSERT_FALSE(tree.Exists("Config/Options.cfg"));
     MenuScript script(640, 480);
     MenuRun run(script);
-    script.everyFrame = [&run](int) { run.WatchReplay(); };
-    AddOpeningSteps(run);
+    script.everyFrame = [&run](int frame) { run.WatchReplay(frame); };
+    AddOpeningSteps(run, true);
     AddOptionsOverPauseSteps(run);
     AddReplaySteps(run);
     AddStartOverSteps(run);

@@ -23,7 +23,7 @@ TEST(MenusEndToEnd, ThroughTheMenusAndTheReplayToTryAgain)
     ScratchGameTree tree("menus_try_again");
     MenuScript script(640, 480);
     MenuRun run(script);
-    script.everyFrame = [&run](int) { run.WatchReplay(); };
+    script.everyFrame = [&run](int frame) { run.WatchReplay(frame); };
     AddOpeningSteps(run);
     AddOptionsOverPauseSteps(run);
     AddReplaySteps(run);
