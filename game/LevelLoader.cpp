@@ -111,6 +111,20 @@ Vector3 ModelScale(const MeshInstance* model)
     return Vector3(model->world._11, model->world._22, model->world._33);
 }
 
+// Where the character stands: the soles, where its skinned model is drawn
+// (the model's carrier plus the model's offset). Its walking body's centre is
+// raised above the record by its builder, so writing that would lift the
+// character at every save. Without the model, the walking body's own place.
+Vector3 CharacterRecordPosition(const Object& walking)
+{
+    for (const Object* object : gWorld->GetObjects()) {
+        for (const MeshInstance* model : object->meshes) {
+            if (model != nullptr && model->skinned) return object->position + model->offset;
+        }
+    }
+    return walking.position;
+}
+
 } // namespace
 
 LevelLoader::LevelLoader()
@@ -299,7 +313,11 @@ void LevelLoader::SaveObjects()
     for (Object* object : gWorld->GetObjects()) {
         int type = object->GetType();
         if (kBuiltTypes.count(type) != 0) continue;
-        if (type == kPlayerBodyType) type = kCharacterType;
+        Vector3 position = object->position;
+        if (type == kPlayerBodyType) {
+            type = kCharacterType;
+            position = CharacterRecordPosition(*object);
+        }
         Vector3 scale(1.0f, 1.0f, 1.0f);
         int texture = kNoModelTexture;
         if (!object->meshes.empty() && object->meshes.back() != nullptr) {
@@ -307,7 +325,7 @@ void LevelLoader::SaveObjects()
             texture = object->meshes.back()->textureId;
         }
         const Matrix3& m = object->GetOrientation();
-        WriteRecordStart("object", type, &texture, object->position, scale);
+        WriteRecordStart("object", type, &texture, position, scale);
         StageLog("orientation: %f %f %f %f %f %f %f %f %f \n", m[0], m[1], m[2], m[3], m[4], m[5], m[6], m[7], m[8]);
         StageLog("mass: %f\n", object->creationMass);
         StageLog("immovable: %d\n\n", object->immovable ? 1 : 0);

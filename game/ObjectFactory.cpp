@@ -4,9 +4,11 @@
 #include "core/EventDispatcher.h"
 #include "core/Messages.h"
 #include "game/FactoryCounters.h"
+#include "game/Player.h"
 #include "game/SceneFactory.h"
 #include "game/World.h"
 #include "objects/Box.h"
+#include "objects/Capsule.h"
 #include "objects/BoxChain.h"
 #include "objects/ChainPlatform.h"
 #include "objects/ChainWhip.h"
@@ -14,6 +16,7 @@
 #include "objects/Ellipsoid.h"
 #include "objects/MineCart.h"
 #include "objects/Polyhedron.h"
+#include "objects/Ragdoll.h"
 #include "objects/SpinningLog.h"
 #include "objects/SwingingLog.h"
 #include "objects/Tire.h"
@@ -290,6 +293,59 @@ const float kSwingingRopeLength = 30.0f;
 const float kSwingDegrees = 60.0f;
 const float kTurnedSwingDegrees = -80.0f;
 
+// The player's character stands with its soles on the record: the spine limb
+// 4.5 above it, the skinned model hung 4.5 below the spine limb.
+const int kCharacterType = 15;
+const float kDefaultLimbDamping = 0.5f;
+const Vector3 kSpineAboveRecord(0.0f, 0.0f, 4.5f);
+const int kCharacterAnimatedMesh = 0;
+const char* const kCharacterTechnique = "SkinnedNoLight";
+const int kCharacterMaterial = 0;
+const int kCharacterTexture = 0;
+
+// The ragdoll adds its limbs and walking body to the World itself; the World
+// owns the ragdoll among its controllers and deletes it after the physics
+// world has let go of its hinges. The spine limb (the stage's object 0 when
+// the character is the first record) carries the skinned model and starts
+// frozen; the walking body is put where the spine limb is, and its first
+// animated step lifts the spine limb 1.0 above it.
+void BuildCharacter(World& world, const ObjectRequest& r)
+{
+    // The "player" material keys are read and not applied: the ragdoll sets
+    // its own surfaces.
+    ReadSurfaceMaterial(world.GetPhysicsConfig(), "player");
+    float damping = kDefaultLimbDamping;
+    if (ConfigFile* config = world.GetPhysicsConfig()) config->GetValue("limb_damping", damping);
+    Ragdoll* ragdoll = new Ragdoll(gPhysicsWorld, damping);
+    Object* spine = ragdoll->GetLimb(kSpineLimb);
+    spine->linearVelocity = Vector3();
+    spine->angularVelocity = Vector3();
+    ragdoll->Disable();
+    ragdoll->MoveTo(r.position + kSpineAboveRecord);
+    MeshInstance* model = new MeshInstance(false, true, kCharacterAnimatedMesh, kCharacterTechnique, kCharacterMaterial,
+                                           kCharacterTexture, kBodyFaceCamera, false, false);
+    spine->meshes.push_back(model);
+    if (gRenderer != nullptr) gRenderer->QueueWorldInstances(&spine->meshes);
+    Follow(model, spine);
+    model->offset = -kSpineAboveRecord;
+    spine->SetFreezeState(1, 1.0f);
+    if (gPlayer != nullptr) {
+        gPlayer->SetBody(ragdoll);
+        gPlayer->Recover();
+    }
+    Capsule* walking = ragdoll->GetMainBody();
+    walking->SetPosition(spine->position);
+    // Riding a cart (built before the character, as on the cart stage), the
+    // character is posed inside its hull: none of its bodies may push it.
+    for (Vehicle* vehicle : world.GetVehicles()) {
+        for (int i = 0; i < ragdoll->GetLimbCount(); ++i) ragdoll->IgnoreCollisionPair(ragdoll->GetLimb(i), vehicle);
+        ragdoll->IgnoreCollisionPair(walking, vehicle);
+    }
+    // The record's mass means nothing to the character but is saved back.
+    walking->creationMass = r.mass;
+    world.AddController(ragdoll);
+}
+
 void BuildMachine(World& world, const ObjectRequest& r)
 {
     const Vector3& s = r.size;
@@ -379,9 +435,8 @@ void BuildWorldObject(World& world, const ObjectRequest& request)
     case kSwingingLogType:
         BuildMachine(world, request);
         break;
-    case 15:
-        // The player's character, built by the ragdoll's own builder once it
-        // exists: until then a character record builds nothing.
+    case kCharacterType:
+        BuildCharacter(world, request);
         break;
     default:
         break;

@@ -18,3 +18,13 @@ void Player::KnockOut()
 {
     SpineTrace::Record("Player::KnockOut");
 }
+
+void Player::SetBody(Ragdoll*)
+{
+    SpineTrace::Record("Player::SetBody");
+}
+
+void Player::Recover()
+{
+    SpineTrace::Record("Player::Recover");
+}

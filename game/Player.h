@@ -5,6 +5,8 @@
 
 #include "core/EventObj.h"
 
+class Ragdoll;
+
 class Player : public fEventObj
 {
 public:
@@ -17,6 +19,9 @@ public:
     void ResetForNewLevel();
     // A hazard or a fall takes the character down.
     void KnockOut();
+    // The World's factory hands over a new character, then stands it up.
+    void SetBody(Ragdoll* ragdoll);
+    void Recover();
     // True while the idle animation plays (the animated model keeps its facing).
     bool IsIdleAnimation() const { return idleAnimation; }
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/Clock.h"
+#include "core/Resources.h"
 #include "core/ScreenTextDrawer.h"
 #include "core/SpineTrace.h"
 #include "d3dfont.h"
@@ -50,6 +51,10 @@ Model* Renderer::GetModel(int index) const
 void Renderer::LoadResources()
 {
     SpineTrace::Record("Renderer::LoadResources");
+    // The character's hierarchy needs no device and is loaded once for the
+    // run: the ragdoll's bones and the keyframe animator point into it.
+    if (!multiAnim.IsLoaded())
+        LoadAnimatedModelFile(&multiAnim, &allocator, nullptr, AnimatedMeshFileNames[0], nullptr);
 }
 
 void Renderer::ReleaseDeviceResources()

@@ -55,8 +55,11 @@ TEST(HeadlessGame, KeysReachTheGameThroughTheFrameworkAndTheRunEndsCleanly)
     EXPECT_EQ(gHUDManager->GetActiveHUD(), static_cast<unsigned>(kMenuPause));
     EXPECT_EQ(CountOf(calls, "Player::Update"), 12);
     EXPECT_EQ(CountOf(calls, "Renderer::RenderFrame"), 12);
-    // The first stage's clear resets the player, and the key's too.
-    EXPECT_EQ(CountOf(calls, "Player::ResetForNewLevel"), 2);
+    // Each load resets the player at its clear, and again as the new
+    // character is built; the character is then handed over and stood up.
+    EXPECT_EQ(CountOf(calls, "Player::ResetForNewLevel"), 4);
+    EXPECT_EQ(CountOf(calls, "Player::SetBody"), 2);
+    EXPECT_EQ(CountOf(calls, "Player::Recover"), 2);
     SpineTrace::Enable(false);
 }
 

@@ -20,7 +20,12 @@ StageRig::StageRig(const StageOptions& options)
     InstallGameHooks();
     gEventDispatcher = new EventDispatcher();
     gWorld = new World();
-    if (options.renderer) gRenderer = new Renderer(VideoSettings());
+    if (options.renderer) {
+        gRenderer = new Renderer(VideoSettings());
+        // As the device's first reset does: the character's hierarchy, which
+        // loads without a device.
+        gRenderer->LoadResources();
+    }
     gPhysicsWorld = new PhysicsWorld();
     gPhysicsWorld->LoadConfig(*gWorld->GetPhysicsConfig());
     InstallCollisionDetection(*gPhysicsWorld);

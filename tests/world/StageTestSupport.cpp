@@ -37,7 +37,7 @@ ScratchRunTree::ScratchRunTree() : previous(fs::current_path().string())
         if (fs::exists(source / folder))
             fs::copy(source / folder, fs::path(root) / folder, fs::copy_options::recursive);
     }
-    for (const char* folder : {"Maps", "Particles"}) {
+    for (const char* folder : {"Maps", "Meshes", "Particles"}) {
         if (fs::exists(source / folder)) fs::create_directory_symlink(source / folder, fs::path(root) / folder);
     }
     fs::current_path(fs::path(root) / "bin");

@@ -45,6 +45,10 @@ bool IsMachineBody(const Object* object)
     case kChainPlatformLinkBodyType:
     case kSwingingLogBodyType:
     case kSwingingLogAnchorBodyType:
+    // The character's limbs follow its animation; its walking body drops
+    // from where it is built onto its feet.
+    case kRagdollLimbBodyType:
+    case kPlayerBodyType:
         return true;
     default:
         return false;
@@ -150,7 +154,8 @@ TEST(StageView, EachStageAfterFiveSecondsSeenFromAbove)
         rig.RunSeconds(kRunSeconds);
 
         for (Object* object : gWorld->GetObjects()) {
-            // The machines' own bodies sag, drop onto chains and swing as they should.
+            // The machines' own bodies sag, drop onto chains and swing as they
+            // should; the character moves on its own.
             if (IsMachineBody(object)) continue;
             const float moved = (object->position - start[object]).Length();
             if (frozen[object]) {
