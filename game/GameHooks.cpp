@@ -3,9 +3,7 @@
 // here when their targets arrive:
 // - StageHooks: GetPlayerBody with the Player's ragdoll.
 // - CameraHooks: the player's body position with the Player.
-// - ParticleHooks: GetPlayerState and IsPlayerOnGround with the Player;
-//   GetCameraForward with the camera; QueueInstance and InternTechnique with
-//   the renderer.
+// - ParticleHooks: GetPlayerState and IsPlayerOnGround with the Player.
 // - ReplayHooks: both with the Player.
 #include "game/GameHooks.h"
 
@@ -22,6 +20,8 @@
 #include "particles/fPartManager.h"
 #include "render/CameraHooks.h"
 #include "render/FrameHooks.h"
+#include "render/Renderer.h"
+#include "render/TechniqueNames.h"
 #include "ui/HUDManager.h"
 #include "ui/Menu.h"
 #include "ui/MenuHooks.h"
@@ -146,6 +146,18 @@ class GameParticleHooks : public ParticleHooks
 {
 public:
     int GetStage() const override { return CurrentStage(); }
+    Vector3 GetCameraForward() const override
+    {
+        return gRenderer ? gRenderer->GetCamera()->GetForward() : ParticleHooks::GetCameraForward();
+    }
+    // The renderer frees a queued quad the frame after its particle marks it.
+    bool QueueInstance(MeshInstance* instance) override
+    {
+        if (!gRenderer) return false;
+        gRenderer->QueueInstance(instance);
+        return true;
+    }
+    const char* InternTechnique(const std::string& name) override { return ::InternTechnique(name); }
 };
 
 GameStageHooks sStageHooks;
