@@ -11,6 +11,7 @@
 #include "game/LevelLoader.h"
 #include "game/World.h"
 #include "objects/Object.h"
+#include "objects/Ragdoll.h"
 #include "render/Camera.h"
 #include "render/DrawListStack.h"
 #include "render/Renderer.h"
@@ -93,7 +94,25 @@ void MenuRun::WatchReplay(int frameJustRun)
         const ReplayFrame now = StateOf(*objects[i]);
         if (std::memcmp(&now, &seen->second[i], sizeof(now)) != 0) ++mismatches;
     }
+    if (replayHooks.ragdoll) {
+        const auto age = [](int f) {
+            return (f - gReplaySystem->GetStartFrame() + cReplaySystem::kFrameCount) % cReplaySystem::kFrameCount;
+        };
+        const bool limp = age(ring) >= age(gReplaySystem->GetDeathFrame());
+        if (replayHooks.ragdoll->IsLimp() != limp) ++limpMismatches;
+    }
 }
+
+namespace {
+// The character the World's factory built for the stage.
+Ragdoll* FindCharacter()
+{
+    for (PhysicsController* controller : gWorld->GetControllers()) {
+        if (Ragdoll* ragdoll = dynamic_cast<Ragdoll*>(controller)) return ragdoll;
+    }
+    return nullptr;
+}
+} // namespace
 
 void AddOpeningSteps(MenuRun& run, bool splashTimers)
 {
@@ -201,6 +220,12 @@ void AddReplaySteps(MenuRun& run)
     s.Add(
         "knock-out", [&run] { return run.recorded.size() == static_cast<std::size_t>(cReplaySystem::kFrameCount); },
         [&run] {
+            // What the player's knock-out does: the model still, the
+            // character limp, down, and the replay's countdown asked for.
+            run.replayHooks.ragdoll = FindCharacter();
+            ASSERT_NE(run.replayHooks.ragdoll, nullptr);
+            gRenderer->SetModelAnimating(false);
+            run.replayHooks.ragdoll->Enable();
             run.replayHooks.upright = false;
             gEventDispatcher->PostMessage(kMsgStartDeathCountdown, nullptr);
         });
@@ -224,9 +249,11 @@ void AddReplaySteps(MenuRun& run)
         },
         200);
     s.Add(
-        "ten ticks shown", [&run] { return run.playbackTicks >= 10; },
+        // Played past the knock-out's frame: the character has gone limp again.
+        "past the knock-out", [&run] { return run.playbackTicks >= 10 && run.replayHooks.ragdoll->IsLimp(); },
         [&run, &s] {
             EXPECT_EQ(run.mismatches, 0);
+            EXPECT_EQ(run.limpMismatches, 0);
             ClickItem(s, kMenuReplay, 6); // forward
         });
     s.Add(
@@ -250,6 +277,7 @@ void AddReplaySteps(MenuRun& run)
         [&run] {
             EXPECT_EQ(Item(kMenuReplay, 5)->GetTexture(), 22);
             EXPECT_EQ(run.mismatches, 0);
+            EXPECT_EQ(run.limpMismatches, 0);
         });
 }
 
@@ -259,7 +287,9 @@ void AddTryAgainSteps(MenuRun& run)
     s.Add(
         "yes", [] { return true; },
         [&run, &s] {
+            // The stage and its character go with the reload.
             run.replayHooks.upright = true;
+            run.replayHooks.ragdoll = nullptr;
             ClickItem(s, kMenuReplay, 10);
         });
     s.Add(
@@ -289,7 +319,9 @@ void AddStartOverSteps(MenuRun& run)
     s.Add(
         "no", [] { return true; },
         [&run, &s] {
+            // The stage and its character go with the reload.
             run.replayHooks.upright = true;
+            run.replayHooks.ragdoll = nullptr;
             ClickItem(s, kMenuReplay, 11);
         });
     s.Add(

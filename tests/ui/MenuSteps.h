@@ -13,12 +13,15 @@
 #include "ui/ReplayHooks.h"
 #include "ui/ReplaySystem.h"
 
-// Stands in for the player's side of the replay: upright until knocked out.
+// Stands in for the player's side of the replay: upright until knocked out,
+// and the character the World's factory built.
 class ScriptReplayHooks : public ReplayHooks
 {
 public:
     bool IsPlayerUpright() const override { return upright; }
+    Ragdoll* GetPlayerRagdoll() const override { return ragdoll; }
     bool upright = true;
+    Ragdoll* ragdoll = nullptr; // forgotten before the stage it belongs to goes
 };
 
 struct MenuRun
@@ -38,8 +41,9 @@ struct MenuRun
     int ringBeforeTick = -1; // the ring frame before the last tick
     int entryFrame = -1;     // the ring frame when the replay opened
     int playbackTicks = 0;
-    int mismatches = 0;
-    int frame = 0; // the frame just run
+    int mismatches = 0;     // bodies not as recorded at a playback tick
+    int limpMismatches = 0; // the character limp before the knock-out's frame, or animated from it
+    int frame = 0;          // the frame just run
 
     // Recording and comparing the ring, every frame.
     void WatchReplay(int frameJustRun);
