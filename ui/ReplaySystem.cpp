@@ -338,40 +338,48 @@ void cReplaySystem::HandleMessage(int id, fMessage* msg)
             if (button->state == kPressReleased) SetMouseLook(false);
         }
         break;
-    case kMsgReplayStop:
-        if (IsControlPress(msg)) Stop();
-        break;
-    case kMsgReplayPlay:
-        if (!IsControlPress(msg)) break;
-        PlayNormalSpeed();
-        ShowPauseButton();
-        break;
-    case kMsgReplayFreeze:
-        // Only over the replay: a freeze during play would leave the ring
-        // both playing and recording, and it would stop recording.
-        if (!IsControlPress(msg) || !IsMenuOnTop(kMenuReplay)) break;
-        accumulator = 0.0f;
-        frozen = !frozen;
-        playing = true;
-        ShowPlayButton();
-        break;
-    case kMsgReplayForward:
-        if (!IsControlPress(msg)) break;
-        StepForward();
-        ShowPlayButton();
-        break;
-    case kMsgReplayBack:
-        if (!IsControlPress(msg)) break;
-        StepBackward();
-        ShowPlayButton();
-        break;
-    case kMsgReplaySlowMotion:
-        if (!IsControlPress(msg)) break;
-        SlowMotion();
-        ShowPauseButton();
-        break;
     default:
-        REPORT_ERROR("Unknown message sent to object");
+        if (!HandleControl(id, msg)) REPORT_ERROR("Unknown message sent to object");
         break;
     }
+}
+
+bool cReplaySystem::HandleControl(int id, fMessage* msg)
+{
+    // The keys Y and I and the replay menu's buttons: what each does, then
+    // the image the play/pause toggle shows.
+    enum class Shows { Nothing, Pause, Play };
+    struct Control
+    {
+        int id;
+        void (cReplaySystem::*act)();
+        Shows shows;
+    };
+    static const Control kControls[] = {
+        {kMsgReplayStop, &cReplaySystem::Stop, Shows::Nothing},
+        {kMsgReplayPlay, &cReplaySystem::PlayNormalSpeed, Shows::Pause},
+        {kMsgReplayFreeze, &cReplaySystem::ToggleFreeze, Shows::Play},
+        {kMsgReplayForward, &cReplaySystem::StepForward, Shows::Play},
+        {kMsgReplayBack, &cReplaySystem::StepBackward, Shows::Play},
+        {kMsgReplaySlowMotion, &cReplaySystem::SlowMotion, Shows::Pause},
+    };
+    for (const Control& control : kControls) {
+        if (control.id != id) continue;
+        if (!IsControlPress(msg)) return true;
+        (this->*control.act)();
+        if (control.shows == Shows::Pause) ShowPauseButton();
+        if (control.shows == Shows::Play) ShowPlayButton();
+        return true;
+    }
+    return false;
+}
+
+void cReplaySystem::ToggleFreeze()
+{
+    // Only over the replay: a freeze during play would leave the ring both
+    // playing and recording, and it would stop recording.
+    if (!IsMenuOnTop(kMenuReplay)) return;
+    accumulator = 0.0f;
+    frozen = !frozen;
+    playing = true;
 }

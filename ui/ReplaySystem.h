@@ -104,6 +104,11 @@ private:
     void ResetLookAtStart();
     void SetMouseLook(bool on) const;
     void SetPlayPauseChecked(bool checked) const;
+    // Ids 59 to 64: on a press, or a message that is no key state at all.
+    // False for any other id.
+    bool HandleControl(int id, fMessage* msg);
+    // Pause (61): freezes or thaws the world, over the replay menu only.
+    void ToggleFreeze();
 
     bool playerAlive = true;
     std::vector<std::vector<ReplayFrame>> frames; // per body, frameCount snapshots

@@ -1,7 +1,3 @@
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-
 // What the menus, the HUD and the replay cost. The whole game runs under the
 // headless framework host on a windowless llvmpipe device at 640 x 480; once
 // stage 1 has run a while, its frame (HUD update and the renderer's frame, to
@@ -18,6 +14,8 @@
 // Run it at the machine's thread count and with LP_NUM_THREADS=2.
 #include <d3d9.h>
 
+#include "AllocationCount.h"
+#include "BenchTiming.h"
 #include "DXUTHeadless.h"
 #include "Win32Host.h"
 #include "d3d9_host.h"
@@ -35,13 +33,8 @@
 
 #include <unistd.h>
 
-#include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <new>
-#include <string>
 #include <vector>
 
 namespace {
@@ -56,34 +49,10 @@ constexpr int kWarmUpFrames = 10;
 constexpr int kTimedTicks = 2000;
 constexpr float kFrameSeconds = 1.0f / 60.0f;
 
-std::atomic<long> gAllocations{0};
-std::atomic<bool> gCounting{false};
-
-using Clock = std::chrono::steady_clock;
-
-double Milliseconds(Clock::time_point from, Clock::time_point to)
-{
-    return std::chrono::duration<double, std::milli>(to - from).count();
-}
-
-double Median(std::vector<double> values)
-{
-    if (values.empty()) return 0.0;
-    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
-    return values[values.size() / 2];
-}
-
 template <typename F>
 double MedianMs(int runs, F f)
 {
-    for (int i = 0; i < kWarmUpFrames; ++i) f();
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const Clock::time_point start = Clock::now();
-        f();
-        times.push_back(Milliseconds(start, Clock::now()));
-    }
-    return Median(times);
+    return bench::MedianMs(kWarmUpFrames, runs, f);
 }
 
 // The frame-render step as the spine runs it, to glFinish.
@@ -148,16 +117,14 @@ void Measure()
     tick();
     std::vector<double> ticks;
     ticks.reserve(kTimedTicks);
-    gAllocations = 0;
-    gCounting = true;
+    bench::StartCountingAllocations();
     for (int i = 0; i < kTimedTicks; ++i) {
-        const Clock::time_point start = Clock::now();
+        const bench::Clock::time_point start = bench::Clock::now();
         tick();
-        ticks.push_back(Milliseconds(start, Clock::now()));
+        ticks.push_back(bench::Milliseconds(start, bench::Clock::now()));
     }
-    gCounting = false;
-    f.tickAllocations = gAllocations;
-    f.tickMs = Median(ticks);
+    f.tickAllocations = bench::StopCountingAllocations();
+    f.tickMs = bench::Median(ticks);
     f.physicsMs = MedianMs(kTimedFrames, [] { gPhysicsWorld->Update(kFrameSeconds); });
     f.measured = true;
 }
@@ -170,23 +137,6 @@ void OnFrame(int frame)
 }
 
 } // namespace
-
-void* operator new(std::size_t size)
-{
-    if (gCounting) ++gAllocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-
-void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
 
 int main()
 {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "Win32Host.h"
@@ -9,6 +10,7 @@
 #include "core/EventDispatcher.h"
 #include "core/Messages.h"
 #include "game/LevelLoader.h"
+#include "game/Lumveran.h"
 #include "game/World.h"
 #include "objects/Object.h"
 #include "objects/Ragdoll.h"
@@ -57,7 +59,32 @@ ReplayFrame StateOf(const Object& body)
     return {body.position, body.linearVelocity, body.angularVelocity, body.GetOrientation()};
 }
 
+// A click on "yes" or "no": the stage and its character go with the load.
+void AddLeaveReplayStep(MenuRun& run, const char* name, int item)
+{
+    MenuScript& s = run.script;
+    s.Add(
+        name, [] { return true; },
+        [&run, &s, item] {
+            run.replayHooks.upright = true;
+            run.replayHooks.ragdoll = nullptr;
+            ClickItem(s, kMenuReplay, item);
+        });
+}
+
 } // namespace
+
+int RunGame(MenuRun& run, bool withDevice)
+{
+    // No sound device here: the sound library must not complain into the log.
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("ALSOFT_DRIVERS", "null", 1);
+    run.script.Start(withDevice);
+    const int result = WinMain(nullptr, nullptr, nullptr, 0);
+    ReplayHookSlot::Install(nullptr);
+    EXPECT_TRUE(run.script.Finished()) << run.script.Progress();
+    return result;
+}
 
 std::vector<std::string> ChainNames()
 {
@@ -284,14 +311,7 @@ void AddReplaySteps(MenuRun& run)
 void AddTryAgainSteps(MenuRun& run)
 {
     MenuScript& s = run.script;
-    s.Add(
-        "yes", [] { return true; },
-        [&run, &s] {
-            // The stage and its character go with the reload.
-            run.replayHooks.upright = true;
-            run.replayHooks.ragdoll = nullptr;
-            ClickItem(s, kMenuReplay, 10);
-        });
+    AddLeaveReplayStep(run, "yes", 10);
     s.Add(
         "tried again", [] { return Top() == kMenuNone; },
         [&run] {
@@ -316,14 +336,7 @@ void AddTryAgainSteps(MenuRun& run)
 void AddStartOverSteps(MenuRun& run)
 {
     MenuScript& s = run.script;
-    s.Add(
-        "no", [] { return true; },
-        [&run, &s] {
-            // The stage and its character go with the reload.
-            run.replayHooks.upright = true;
-            run.replayHooks.ragdoll = nullptr;
-            ClickItem(s, kMenuReplay, 11);
-        });
+    AddLeaveReplayStep(run, "no", 11);
     s.Add(
         "main menu again", [] { return Top() == kMenuMain; },
         [&run, &s] {

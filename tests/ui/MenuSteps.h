@@ -10,26 +10,16 @@
 #include <vector>
 
 #include "MenuScript.h"
+#include "TestReplayHooks.h"
 #include "ui/ReplayHooks.h"
 #include "ui/ReplaySystem.h"
-
-// Stands in for the player's side of the replay: upright until knocked out,
-// and the character the World's factory built.
-class ScriptReplayHooks : public ReplayHooks
-{
-public:
-    bool IsPlayerUpright() const override { return upright; }
-    Ragdoll* GetPlayerRagdoll() const override { return ragdoll; }
-    bool upright = true;
-    Ragdoll* ragdoll = nullptr; // forgotten before the stage it belongs to goes
-};
 
 struct MenuRun
 {
     explicit MenuRun(MenuScript& script_) : script(script_) {}
 
     MenuScript& script;
-    ScriptReplayHooks replayHooks;
+    TestReplayHooks replayHooks;
     // Without "Blur.cfg" the menus' chain is an empty one and the chain
     // checks are left out.
     bool blurPresent = true;
@@ -61,6 +51,11 @@ void AddTryAgainSteps(MenuRun& run);
 // "no": the main menu over a fresh stage 1; developer key 3 under it; quit
 // from the pause menu.
 void AddStartOverSteps(MenuRun& run);
+
+// Runs WinMain with the script (headless; with a device the frames draw on a
+// windowless llvmpipe context); the script must have finished. Returns
+// WinMain's result. One run per process: WinMain registers the exit routine.
+int RunGame(MenuRun& run, bool withDevice = false);
 
 // The names of the renderer's draw-list chains, the drawn one first.
 std::vector<std::string> ChainNames();

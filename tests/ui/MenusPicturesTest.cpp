@@ -19,7 +19,6 @@
 #include "ScratchGameTree.h"
 #include "core/Resources.h"
 #include "d3d9_host.h"
-#include "game/Lumveran.h"
 #include "ui/HUDManager.h"
 #include "ui/MousePointer.h"
 
@@ -88,8 +87,6 @@ int PointerTexture()
 // One run of WinMain per process: it registers the exit routine.
 TEST(MenusPictures, EachStepDrawsItsImagesWithThePointerOnTop)
 {
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    setenv("ALSOFT_DRIVERS", "null", 1);
     const bool asShipped = std::getenv("LV_MENU_PICTURES_AS_SHIPPED") != nullptr;
     const std::string folder = std::string(LV_TEST_PICTURES) + "/menu_pictures";
     std::filesystem::create_directories(folder);
@@ -166,11 +163,8 @@ TEST(MenusPictures, EachStepDrawsItsImagesWithThePointerOnTop)
         ++pictures;
         if (!asShipped) check->second(picture);
     };
-    script.Start(true);
 
-    EXPECT_EQ(WinMain(nullptr, nullptr, nullptr, 0), 0);
-    ReplayHookSlot::Install(nullptr);
-    EXPECT_TRUE(script.Finished()) << script.Progress();
+    EXPECT_EQ(RunGame(run, true), 0);
     EXPECT_EQ(pictures, static_cast<int>(checks.size()));
     EXPECT_EQ(run.mismatches, 0);
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "RagdollTestSupport.h"
+#include "TestReplayHooks.h"
 #include "Win32Host.h"
 #include "core/Clock.h"
 #include "core/EventDispatcher.h"
@@ -20,15 +21,6 @@
 #include "ui/ReplaySystem.h"
 
 namespace {
-
-class CharacterReplayHooks : public ReplayHooks
-{
-public:
-    bool IsPlayerUpright() const override { return upright; }
-    Ragdoll* GetPlayerRagdoll() const override { return ragdoll; }
-    bool upright = true;
-    Ragdoll* ragdoll = nullptr;
-};
 
 struct Snapshot
 {
@@ -63,7 +55,7 @@ TEST(ReplayCharacter, EveryTickPutsTheCharacterBackAnimatedUntilTheKnockOutAndLi
         RagdollScene scene(1);
         ASSERT_TRUE(scene.ModelLoaded()) << scene.LoadReport();
         Ragdoll& ragdoll = scene.StandFacingForward();
-        CharacterReplayHooks hooks;
+        TestReplayHooks hooks;
         hooks.ragdoll = &ragdoll;
         ReplayHookSlot::Install(&hooks);
         std::vector<Object*> bodies = {ragdoll.GetMainBody()};

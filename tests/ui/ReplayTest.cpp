@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 
+#include "TestReplayHooks.h"
 #include "UiTestSupport.h"
 #include "core/Clock.h"
 #include "core/EventDispatcher.h"
@@ -23,14 +24,6 @@
 #include "ui/ReplaySystem.h"
 
 namespace {
-
-class FakeReplayHooks : public ReplayHooks
-{
-public:
-    bool IsPlayerUpright() const override { return upright; }
-    Ragdoll* GetPlayerRagdoll() const override { return nullptr; }
-    bool upright = true;
-};
 
 ReplayFrame StateOf(const Object& body)
 {
@@ -122,7 +115,7 @@ protected:
 
     bool ClockScaled() { return Clock::GetFrameTime(false) != Clock::GetFrameTime(true); }
 
-    FakeReplayHooks replayHooks;
+    TestReplayHooks replayHooks;
     std::vector<std::unique_ptr<Object>> owned;
     std::vector<Object*> bodies;
     std::map<int, std::vector<ReplayFrame>> seen;

@@ -30,6 +30,13 @@ public:
 };
 
 namespace {
+template <typename T>
+void Release(T*& pointer)
+{
+    delete pointer;
+    pointer = nullptr;
+}
+
 DXUTDeviceSettings WindowedSettings()
 {
     DXUTDeviceSettings settings = {};
@@ -51,19 +58,14 @@ void UiFixture::SetUp()
 
 void UiFixture::TearDown()
 {
-    // Never deleted in the game; its menus are pages of the HUD, deleted with it.
-    delete gMenuMan;
-    gMenuMan = nullptr;
-    delete gReplaySystem;
-    gReplaySystem = nullptr;
-    delete gHUDManager;
-    gHUDManager = nullptr;
-    delete log;
-    log = nullptr;
-    delete gRenderer;
-    gRenderer = nullptr;
-    delete gEventDispatcher;
-    gEventDispatcher = nullptr;
+    // The menu manager is never deleted in the game; its menus are pages of
+    // the HUD and go with it. The dispatcher goes last, as at exit.
+    Release(gMenuMan);
+    Release(gReplaySystem);
+    Release(gHUDManager);
+    Release(log);
+    Release(gRenderer);
+    Release(gEventDispatcher);
     MenuHookSlot::Install(nullptr);
     Clock::SetTimeScale(0.0f);
     DXUTHeadlessReset();
