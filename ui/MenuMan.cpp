@@ -7,12 +7,12 @@
 #include "core/Messages.h"
 #include "core/Resources.h"
 #include "render/Renderer.h"
+#include "ui/BackBufferSize.h"
 #include "ui/HUDManager.h"
 #include "ui/Menu.h"
 #include "ui/MenuHooks.h"
 #include "ui/MenuItemHUD.h"
 #include "ui/MenuTables.h"
-#include "ui/BackBufferSize.h"
 #include "ui/ScrollingCredits.h"
 
 MenuMan* gMenuMan = nullptr;
