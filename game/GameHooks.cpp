@@ -2,9 +2,7 @@
 // targets do not exist yet keep the lower layer's default and are filled in
 // here when their targets arrive:
 // - StageHooks: GetPlayerBody with the Player's ragdoll.
-// - FrameHooks: DrawHud with HUDManager::Render.
-// - CameraHooks: the player's body position with the Player;
-//   ShowOptionChecked with the options menu's toggle items.
+// - CameraHooks: the player's body position with the Player.
 // - ParticleHooks: GetPlayerState and IsPlayerOnGround with the Player.
 // - ReplayHooks: both with the Player.
 #include "game/GameHooks.h"
@@ -24,6 +22,10 @@
 #include "render/FrameHooks.h"
 #include "render/Renderer.h"
 #include "render/TechniqueNames.h"
+#include "ui/HUDManager.h"
+#include "ui/Menu.h"
+#include "ui/MenuHooks.h"
+#include "ui/MenuItemHUD.h"
 #include "ui/MenuMan.h"
 #include "ui/ReplayHooks.h"
 
@@ -95,6 +97,10 @@ public:
     {
         if (EditorEnabled() && gEditorDialog) gEditorDialog->OnRender(elapsedSeconds);
     }
+    void DrawHud() override
+    {
+        if (gHUDManager) gHUDManager->Render();
+    }
 };
 
 class GameCameraHooks : public CameraHooks
@@ -112,6 +118,28 @@ public:
     int GetStage() const override { return CurrentStage(); }
     bool IsEditorEnabled() const override { return EditorEnabled(); }
     int GetTopMenuId() const override { return gMenuMan ? gMenuMan->GetCurrentMenuId() : 0; }
+    // The options menu's boxes, whether the toggle or the options file asks.
+    void ShowOptionChecked(int item, bool checked) override
+    {
+        Menu* options = gMenuMan ? gMenuMan->GetMenu(kMenuOptions) : nullptr;
+        ToggleBoxItemHUD* box = options ? dynamic_cast<ToggleBoxItemHUD*>(options->GetItem(item)) : nullptr;
+        if (!box) return;
+        if (checked) {
+            box->SetChecked();
+        } else {
+            box->SetUnchecked();
+        }
+    }
+};
+
+class GameMenuHooks : public MenuHooks
+{
+public:
+    int GetStage() const override { return CurrentStage(); }
+    void LoadLevel(const std::string& levelFile) override
+    {
+        if (gLevelLoader) gLevelLoader->LoadLevel(levelFile);
+    }
 };
 
 class GameParticleHooks : public ParticleHooks
@@ -136,6 +164,7 @@ GameStageHooks sStageHooks;
 GameFrameHooks sFrameHooks;
 GameCameraHooks sCameraHooks;
 GameParticleHooks sParticleHooks;
+GameMenuHooks sMenuHooks;
 
 } // namespace
 
@@ -145,6 +174,7 @@ void InstallGameHooks()
     FrameHookSlot::Install(&sFrameHooks);
     CameraHookSlot::Install(&sCameraHooks);
     ParticleHookSlot::Install(&sParticleHooks);
+    MenuHookSlot::Install(&sMenuHooks);
     // Nothing to answer yet beyond the defaults (see above).
     ReplayHookSlot::Install(nullptr);
 }
@@ -155,5 +185,6 @@ void RemoveGameHooks()
     FrameHookSlot::Install(nullptr);
     CameraHookSlot::Install(nullptr);
     ParticleHookSlot::Install(nullptr);
+    MenuHookSlot::Install(nullptr);
     ReplayHookSlot::Install(nullptr);
 }

@@ -219,8 +219,8 @@ void LevelLoader::PlaceCamera(const LevelHeader& header)
         camera->SetDistance(header.cameraDistance);
     }
     if (gHUDManager != nullptr) {
-        gHUDManager->savedAngle1 = header.cameraYaw;
-        gHUDManager->savedAngle2 = header.cameraPitch;
+        gHUDManager->savedYaw = header.cameraYaw;
+        gHUDManager->savedPitch = header.cameraPitch;
     }
 }
 
