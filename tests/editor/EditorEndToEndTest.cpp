@@ -171,6 +171,9 @@ TEST(EditorEndToEnd, ASavedStageComesBackAsItWasEdited)
     Win32SetCommandLine(4, const_cast<char**>(argv));
     DXUTHeadlessEnable(1.0 / 60.0, kFrames);
     DXUTHeadlessEnableDevice();
+    // Key 1 first: stage 1 again, and the menus the game starts with closed.
+    DXUTHeadlessScheduleKey(0, '1', true);
+    DXUTHeadlessScheduleKey(1, '1', false);
     DXUTHeadlessScheduleInputKey(kEditorKeyDown, DIK_0, true);
     DXUTHeadlessScheduleInputKey(kEditorKeyUp, DIK_0, false);
     ScheduleGo(kNextObject);
