@@ -1,14 +1,10 @@
 // Each hook answers from what the game holds today. The operations whose
 // targets do not exist yet keep the lower layer's default and are filled in
 // here when their targets arrive:
-// - StageHooks: GetPlayerBody with the Player's ragdoll.
 // - FrameHooks: DrawHud with HUDManager::Render.
-// - CameraHooks: the player's body position with the Player;
-//   ShowOptionChecked with the options menu's toggle items.
-// - ParticleHooks: GetPlayerState and IsPlayerOnGround with the Player;
-//   GetCameraForward with the camera; QueueInstance and InternTechnique with
-//   the renderer.
-// - ReplayHooks: both with the Player.
+// - CameraHooks: ShowOptionChecked with the options menu's toggle items.
+// - ParticleHooks: GetCameraForward with the camera; QueueInstance and
+//   InternTechnique with the renderer.
 #include "game/GameHooks.h"
 
 #include "DXUTgui.h"
@@ -18,6 +14,7 @@
 #include "game/LevelLoader.h"
 #include "game/Player.h"
 #include "game/World.h"
+#include "objects/Capsule.h"
 #include "objects/Object.h"
 #include "objects/StageHooks.h"
 #include "particles/ParticleHooks.h"
@@ -72,6 +69,7 @@ public:
     {
         if (gPlayer != nullptr) gPlayer->ResetForNewLevel();
     }
+    const RigidBody* GetPlayerBody() const override { return gPlayer ? gPlayer->GetWalkingBody() : nullptr; }
     int GetStage() const override { return CurrentStage(); }
     fEventObj* GetParticleManager() const override { return gPartManager; }
 };
@@ -109,6 +107,12 @@ public:
         const Object* object = gWorld ? gWorld->GetObject(static_cast<int>(index)) : nullptr;
         return object ? &object->position : nullptr;
     }
+    // The character's first body: it stays with the character when it falls.
+    const Vector3* GetPlayerBodyPosition() const override
+    {
+        const Object* limb = gPlayer ? gPlayer->GetFirstLimb() : nullptr;
+        return limb ? &limb->position : nullptr;
+    }
     int GetStage() const override { return CurrentStage(); }
     bool IsEditorEnabled() const override { return EditorEnabled(); }
     int GetTopMenuId() const override { return gMenuMan ? gMenuMan->GetCurrentMenuId() : 0; }
@@ -117,13 +121,30 @@ public:
 class GameParticleHooks : public ParticleHooks
 {
 public:
+    bool GetPlayerState(ParticlePlayerState& state) const override
+    {
+        if (gPlayer == nullptr) return false;
+        state.upright = gPlayer->IsUpright();
+        state.idleAnimation = gPlayer->IsIdleAnimation();
+        state.touching = gPlayer->IsTouching();
+        return true;
+    }
+    bool IsPlayerOnGround() const override { return gPlayer != nullptr && gPlayer->CheckGround(); }
     int GetStage() const override { return CurrentStage(); }
+};
+
+class GameReplayHooks : public ReplayHooks
+{
+public:
+    bool IsPlayerUpright() const override { return gPlayer == nullptr || gPlayer->IsUpright(); }
+    Ragdoll* GetPlayerRagdoll() const override { return gPlayer ? gPlayer->GetBody() : nullptr; }
 };
 
 GameStageHooks sStageHooks;
 GameFrameHooks sFrameHooks;
 GameCameraHooks sCameraHooks;
 GameParticleHooks sParticleHooks;
+GameReplayHooks sReplayHooks;
 
 } // namespace
 
@@ -133,8 +154,7 @@ void InstallGameHooks()
     FrameHookSlot::Install(&sFrameHooks);
     CameraHookSlot::Install(&sCameraHooks);
     ParticleHookSlot::Install(&sParticleHooks);
-    // Nothing to answer yet beyond the defaults (see above).
-    ReplayHookSlot::Install(nullptr);
+    ReplayHookSlot::Install(&sReplayHooks);
 }
 
 void RemoveGameHooks()

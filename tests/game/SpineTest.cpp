@@ -57,6 +57,17 @@ public:
     void Update() override { SpineTrace::Record("World::Update"); }
 };
 
+// The player's frame update shows in the frame order by what it sends: a
+// character that stops walking kicks up dust straight away (message 0 to the
+// particle manager), once per puff; the first of the frame is recorded.
+void RecordPlayerDust(int id, const fEventObj* receiver, void*)
+{
+    const std::vector<std::string>& calls = SpineTrace::Calls();
+    const std::string entry = "Player::Update sends dust";
+    if (id == kMsgCreateSystem && receiver == gPartManager && (calls.empty() || calls.back() != entry))
+        SpineTrace::Record(entry);
+}
+
 class SpineTest : public ::testing::Test
 {
 protected:
@@ -89,6 +100,7 @@ protected:
 
     void TearDown() override
     {
+        EventDispatcher::SetDeliveryObserver(nullptr, nullptr);
         SpineTrace::Enable(false);
         delete gMenuMan;
         gMenuMan = nullptr;
@@ -123,6 +135,20 @@ protected:
         Win32UseRealCounter();
     }
 
+    // A body as World object 0 and a player that walked with W and stops
+    // at the next frame on the ground: its update then sends the dust.
+    void WalkThenStop()
+    {
+        const Vector3 place(0.0f, 0.0f, 10.0f);
+        gWorld->CreateObject(1, &place, &Matrix3::Identity(), 1.0f, 1.0f, 1.0f, 1.0f, false, false, 1);
+        TestInput::SetKey(DIK_W, true);
+        for (int frame = 0; frame < 2; ++frame) RunFrame(0.5 + 0.016 * frame, 0.016f);
+        TestInput::SetKey(DIK_W, false);
+        gPlayer->OnTerrainContact();
+        EventDispatcher::SetDeliveryObserver(RecordPlayerDust, nullptr);
+        SpineTrace::Clear();
+    }
+
     // A live particle that ages with the step time the frame hands it.
     fParticle* AddAgingParticle()
     {
@@ -144,20 +170,19 @@ protected:
 
 TEST_F(SpineTest, FrameMoveDeliversInputBeforeAnythingMovesAndRenderFollows)
 {
-    // W is down before the first poll: its message reaches the player's
+    // W's release is polled first: its message reaches the player's
     // subscription in that same frame, before anything moves.
     TraceReceiver receiver;
+    WalkThenStop();
     gWorld->AddUpdatable(new TraceSceneObject());
     fParticle* particle = AddAgingParticle();
-    TestInput::SetKey(DIK_W, true);
     RunFrame(1.0, 0.016f);
-    TestInput::SetKey(DIK_W, false);
     EXPECT_FLOAT_EQ(particle->age, 0.016f);
 
     const std::vector<std::string> expected = {
         "deliver 18",
         "MenuMan::Update",
-        "Player::Update",
+        "Player::Update sends dust",
         "InGameLevelEditor::PrintHelp",
         "cReplaySystem::Update",
         "Renderer::Update 0.016000",
@@ -172,18 +197,17 @@ TEST_F(SpineTest, FrameMoveDeliversInputBeforeAnythingMovesAndRenderFollows)
 TEST_F(SpineTest, FrozenReplayStopsTheWorldButNotInputMenusOrPlayer)
 {
     TraceReceiver receiver;
+    WalkThenStop();
     fParticle* particle = AddAgingParticle();
     gReplaySystem->SetFrozenForTest(true);
-    TestInput::SetKey(DIK_W, true);
     RunFrame(1.0, 0.033f);
-    TestInput::SetKey(DIK_W, false);
     const std::vector<std::string>& calls = SpineTrace::Calls();
     auto has = [&](const std::string& c) { return std::find(calls.begin(), calls.end(), c) != calls.end(); };
     EXPECT_EQ(particle->age, 0.0f);
     EXPECT_TRUE(has("Renderer::Update 0.000000"));
     EXPECT_TRUE(has("deliver 18"));
     EXPECT_TRUE(has("MenuMan::Update"));
-    EXPECT_TRUE(has("Player::Update"));
+    EXPECT_TRUE(has("Player::Update sends dust"));
     EXPECT_TRUE(has("cReplaySystem::Update"));
 
     // Thawed, the same frame length reaches them again, scaled by the clock.
