@@ -78,6 +78,7 @@ struct Run
     int totalAfterExit = -1;
     bool menusClosed = false;
     bool knockOutSeen = false, recoverySeen = false;
+    Vector3 lastWalking; // the walking body after the frame before
     std::unique_ptr<CountdownListener> countdown;
 };
 
@@ -166,17 +167,22 @@ void Step(Run& run, int frame)
             run.totalAfterExit = gPlayer->GetTotalScore();
             DXUTHeadlessScheduleInputKey(frame + 1, DIK_W, false);
             Enter(run, Phase::OnStageTwo);
+            run.lastWalking = gPlayer->GetWalkingBody()->position;
             Press(frame + 60, DIK_K, 2);
         }
         break;
     case Phase::OnStageTwo:
         if (!gPlayer->IsUpright()) {
             const Ragdoll& body = *gPlayer->GetBody();
+            // Moved a hundred each way in the frame, less what the frame's physics did.
+            const Vector3 moved = walking->position - run.lastWalking;
             run.knockOutSeen = body.IsLimp() && !body.GetJoint(kTorchWristJoint).active &&
-                               gPlayer->GetStageScore() == 0 && run.countdown->count == 1;
+                               gPlayer->GetStageScore() == 0 && run.countdown->count == 1 && moved.x > 99.0f &&
+                               moved.y > 99.0f && moved.z > 99.0f;
             Enter(run, Phase::KnockedOut);
             Press(frame + 40, DIK_K, 2);
         }
+        run.lastWalking = walking->position;
         break;
     case Phase::KnockedOut:
         if (gPlayer->IsUpright()) {

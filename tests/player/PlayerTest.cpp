@@ -490,6 +490,12 @@ TEST_F(PlayerTest, WithoutACharacterTheJumpPushesObjectZeroAndNothingElseActs)
     EXPECT_TRUE(gPlayer->IsUpright());
     EXPECT_EQ(countdown.count, 0);
     EXPECT_FALSE(gPlayer->CheckGround());
+    // Standing still on the ground, object 0 keeps its slide: only a character's is held.
+    Object& box = *gWorld->GetObject(0);
+    box.linearVelocity = Vector3(10.0f, -10.0f, 0.0f);
+    gPlayer->OnTerrainContact();
+    gPlayer->Idle();
+    EXPECT_EQ(box.linearVelocity, Vector3(10.0f, -10.0f, 0.0f));
     gPlayer->ResetForNewLevel();
     EXPECT_EQ(gPlayer->GetStageScore(), 0);
 }

@@ -279,6 +279,11 @@ TEST_F(TriggerTest, ActionsWithoutWhatTheyNeedDoNothing)
     EXPECT_EQ(rig.particles->Count("Explosion"), 0);
     EXPECT_FALSE(gPlayer->HasMask());
     EXPECT_EQ(gPlayer->GetStageScore(), 1);
+    // On the cart stage without a cart the boost does nothing either.
+    rig.Load(MarkerStage(4).Trigger(50, kMarkerPlace, Vector3(2, 2, 2)));
+    UpdateScene();
+    EXPECT_TRUE(TriggerAt(0).fired);
+    EXPECT_EQ(rig.particles->Count("Explosion"), 0);
 }
 
 TEST_F(TriggerTest, WithoutObjectZeroTheTriggersWaitAndTheCoinsStillTurn)
