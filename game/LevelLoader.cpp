@@ -12,6 +12,7 @@
 #include "core/SpineTrace.h"
 #include "game/InGameLevelEditor.h"
 #include "game/LevelFile.h"
+#include "game/Player.h"
 #include "game/StageLog.h"
 #include "game/Trigger.h"
 #include "game/World.h"
@@ -272,6 +273,8 @@ void LevelLoader::SetupStage()
         SendToParticles(kMsgAttachSystem, new fAttachSystem(kDustName, &kDustOffset, &character->position,
                                                             &character->GetOrientation(), nullptr, &scale));
     }
+    // A mask found on an earlier stage is still worn on this one.
+    if (gPlayer != nullptr && gPlayer->HasMask()) gPlayer->WearMask(true);
 }
 
 void LevelLoader::WriteObjectTypeName(int type)

@@ -295,6 +295,11 @@ TEST_F(PlayerTest, LPutsTheMaskOnAndOffTheHeadEvenWithoutOnePickedUp)
     Tap(DIK_L);
     EXPECT_FALSE(gPlayer->HasMask());
     EXPECT_EQ(head->textureId, 78);
+    // Worn into the next stage, it is on the new character's head from the start.
+    Tap(DIK_L);
+    rig.Load(LevelText(2).Character(kStandingRecord));
+    EXPECT_TRUE(gPlayer->HasMask());
+    EXPECT_EQ(gPlayer->GetBody()->GetLimbInstances()[1]->textureId, 71);
 }
 
 TEST_F(PlayerTest, StoppingOnTheGroundKicksUpTwentyPuffsAndStoppingInTheAirNone)
