@@ -104,6 +104,28 @@ TEST_F(PlayerTest, EachMovementKeyWalksAlongTheCameraYawFromItsSecondFrame)
     }
 }
 
+TEST_F(PlayerTest, OnARampTheWalkFollowsTheSlopeTheShadowsProbeFound)
+{
+    // A wedge buried under the character: the shadow's probe down through it
+    // reports its slope, which rises towards +y.
+    LoadFresh(LevelText(1).Character(kStandingRecord).Object(31, Vector3(0, 0, -40), Vector3(20, 20, 10), 100));
+    rig.SetYaw(1.5707964f); // W walks towards +y, up the slope
+    rig.Frames(3);
+    ASSERT_TRUE(gPlayer->IsOnRamp());
+    const Vector3 n = gPlayer->GetContactNormal();
+    EXPECT_GT(n.z, 0.0f);
+    EXPECT_LT(n.y, 0.0f);
+    rig.Hold({DIK_W});
+    rig.Frame();
+    rig.BeginFrame();
+    const Vector3 along = gPlayer->GetMoveDirection();
+    EXPECT_NEAR(Vector3::Dot(along, n), 0.0f, 1e-5f);
+    EXPECT_NEAR(along.Length(), 1.0f, 1e-5f);
+    EXPECT_GT(along.z, 0.1f);
+    EXPECT_GT(along.y, 0.5f);
+    rig.EndFrame();
+}
+
 TEST_F(PlayerTest, ThePushIsWeakerOffTheGroundAndStopsAtSpeedTwenty)
 {
     struct Case
