@@ -53,6 +53,8 @@ struct Figures
     double logicMs = 0.0;   // per frame, mean
     double physicsMs = 0.0; // per frame, mean
     double logicWorst = 0.0;
+    double walked = 0.0;  // how far object 0 went
+    double upright = 0.0; // 1 when the character ended the run on its feet
     double exitMean = 0.0;
     double exitWorst = 0.0;
 };
@@ -65,6 +67,10 @@ std::string StageFile(int stage)
 void PlayStage(int stage, float seconds, Figures& f)
 {
     gLevelLoader->LoadLevel(StageFile(stage));
+    // Object 0: the character's first body (it stays with the character if it
+    // falls), the cart on stage 4.
+    const RigidBody* pushed = gWorld->GetObject(0);
+    const Vector3 start = pushed != nullptr ? pushed->position : Vector3();
     TestInput::SetKey(DIK_W, true);
     const int frames = static_cast<int>(seconds / kFrameSeconds + 0.5f);
     Steady::duration logic{}, physics{};
@@ -92,6 +98,8 @@ void PlayStage(int stage, float seconds, Figures& f)
         f.logicWorst = std::max(f.logicWorst, Millis(frameLogic));
     }
     TestInput::SetKey(DIK_W, false);
+    if (pushed != nullptr) f.walked = (pushed->position - start).Length();
+    f.upright = gPlayer->IsUpright() ? 1.0 : 0.0;
     f.logicMs = Millis(logic) / frames;
     f.physicsMs = Millis(physics) / frames;
 }
@@ -147,6 +155,8 @@ int main(int argc, char** argv)
     std::printf("bench_game: %.0f s of each stage at 60 frames a second, W held; %d stage changes through each exit\n",
                 seconds, exitRuns);
     std::printf("%-38s%12s%12s%12s%12s\n", "", "stage 1", "stage 2", "stage 3", "stage 4");
+    PrintRow("distance walked (driven on stage 4)", figures, &Figures::walked, "%12.1f");
+    PrintRow("upright at the end (1 yes)", figures, &Figures::upright, "%12.0f");
     PrintRow("logic ms a frame (mean)", figures, &Figures::logicMs, "%12.4f");
     PrintRow("logic ms a frame (worst)", figures, &Figures::logicWorst, "%12.4f");
     PrintRow("physics ms a frame (mean)", figures, &Figures::physicsMs, "%12.4f");
