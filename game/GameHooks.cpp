@@ -3,8 +3,6 @@
 // here when their targets arrive:
 // - FrameHooks: DrawHud with HUDManager::Render.
 // - CameraHooks: ShowOptionChecked with the options menu's toggle items.
-// - ParticleHooks: GetCameraForward with the camera; QueueInstance and
-//   InternTechnique with the renderer.
 #include "game/GameHooks.h"
 
 #include "DXUTgui.h"
@@ -21,6 +19,8 @@
 #include "particles/fPartManager.h"
 #include "render/CameraHooks.h"
 #include "render/FrameHooks.h"
+#include "render/Renderer.h"
+#include "render/TechniqueNames.h"
 #include "ui/MenuMan.h"
 #include "ui/ReplayHooks.h"
 
@@ -131,6 +131,18 @@ public:
     }
     bool IsPlayerOnGround() const override { return gPlayer != nullptr && gPlayer->CheckGround(); }
     int GetStage() const override { return CurrentStage(); }
+    Vector3 GetCameraForward() const override
+    {
+        return gRenderer ? gRenderer->GetCamera()->GetForward() : ParticleHooks::GetCameraForward();
+    }
+    // The renderer frees a queued quad the frame after its particle marks it.
+    bool QueueInstance(MeshInstance* instance) override
+    {
+        if (!gRenderer) return false;
+        gRenderer->QueueInstance(instance);
+        return true;
+    }
+    const char* InternTechnique(const std::string& name) override { return ::InternTechnique(name); }
 };
 
 class GameReplayHooks : public ReplayHooks

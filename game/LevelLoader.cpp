@@ -9,7 +9,6 @@
 #include "core/GameFiles.h"
 #include "core/Messages.h"
 #include "core/Resources.h"
-#include "core/SpineTrace.h"
 #include "game/InGameLevelEditor.h"
 #include "game/LevelFile.h"
 #include "game/Player.h"
@@ -255,7 +254,7 @@ void LevelLoader::SetStageFiles()
 void LevelLoader::SetupStage()
 {
     // The renderer's chain of draw lists for the stage.
-    SpineTrace::Record("Renderer::SelectLevelDrawList " + std::to_string(stage));
+    if (gRenderer) gRenderer->SelectLevelDrawList(stage);
     const Matrix3& identity = Matrix3::Identity();
     for (const StageObject& o : kStageObjects) {
         if (o.stage != stage) continue;

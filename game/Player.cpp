@@ -20,7 +20,6 @@
 #include "particles/fPartManager.h"
 #include "physics/collision/PlayerContact.h"
 #include "render/KeyframeAnimator.h"
-#include "render/Model.h"
 #include "render/Renderer.h"
 #include "ui/MenuMan.h"
 
@@ -81,8 +80,7 @@ bool MenuOpen()
 
 void SetCharacterAnimating(bool on)
 {
-    Model* model = gRenderer != nullptr ? gRenderer->GetModel(0) : nullptr;
-    if (model != nullptr) model->SetActive(on);
+    if (gRenderer != nullptr) gRenderer->SetModelAnimating(on);
 }
 
 // The World's index of the body, -1 when it is none of the World's objects.

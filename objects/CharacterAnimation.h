@@ -11,11 +11,12 @@ struct D3DXFRAME;
 // frames live from the model's load to exit.
 D3DXFRAME* FindCharacterBone(const char* name);
 
-// Advances the renderer's animated models by h seconds, each under the
-// character (World object 0 and its first drawable, through the frame hooks):
-// W = import transform x facing x offset x position, the facing turned to the
-// character's horizontal motion unless it stands idle. Returns whether the
-// frames now hold a pose around the character: false without a renderer, a
-// model with an instance, or a character, and while model 0 is stopped
-// (knocked out, replayed); the frames are then left as they were.
+// Advances the renderer's animated models by h seconds under the character
+// (Renderer::AdvanceModels: World object 0 and its first drawable, through
+// the frame hooks; W = import transform x facing x offset x position, the
+// facing turned to the character's horizontal motion unless it stands idle).
+// Returns whether the frames now hold a pose around the character: false
+// without a renderer, a model with an instance, or a character, and while
+// model 0 is stopped (knocked out, replayed); the frames are then left as
+// they were.
 bool AdvanceCharacterAnimation(float h);

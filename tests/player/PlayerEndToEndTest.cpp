@@ -35,6 +35,9 @@
 #include "objects/Capsule.h"
 #include "objects/Object.h"
 #include "objects/Ragdoll.h"
+#include "render/KeyframeAnimator.h"
+#include "render/Model.h"
+#include "render/Renderer.h"
 #include "ui/MenuMan.h"
 
 namespace {
@@ -82,6 +85,14 @@ struct Run
     std::unique_ptr<CountdownListener> countdown;
 };
 
+unsigned AnimatorEntry()
+{
+    unsigned entry = 0;
+    float position = 0.0f;
+    gKeyframeAnimator->GetCurrent(&entry, &position);
+    return entry;
+}
+
 void Record(Run& run)
 {
     for (const Object* o : gWorld->GetObjects()) {
@@ -124,13 +135,15 @@ void Step(Run& run, int frame)
             // Along the camera's yaw (0: +x), at about speed 20 at most.
             run.walkedAlongYaw = run.walkedAlongYaw && walking->position.x > run.lastWalkX &&
                                  std::fabs(walking->position.y) < 0.01f && !gPlayer->IsIdleAnimation() &&
+                                 AnimatorEntry() == Player::kWalkAnimation &&
                                  walking->linearVelocity.Length() < kWalkSpeedLimit;
             run.lastWalkX = walking->position.x;
         }
         if (run.phaseFrame == 49) run.systemsBeforeStop = LiveParticleSystems();
         if (run.phaseFrame == 50) {
             // W went up in the frame just run: the character stopped in it.
-            run.dustAtStop = gPlayer->IsIdleAnimation() ? LiveParticleSystems() - run.systemsBeforeStop : -1;
+            const bool idle = gPlayer->IsIdleAnimation() && AnimatorEntry() == Player::kIdleAnimation;
+            run.dustAtStop = idle ? LiveParticleSystems() - run.systemsBeforeStop : -1;
             Enter(run, Phase::Stop);
         }
         break;
@@ -176,9 +189,9 @@ void Step(Run& run, int frame)
             const Ragdoll& body = *gPlayer->GetBody();
             // Moved a hundred each way in the frame, less what the frame's physics did.
             const Vector3 moved = walking->position - run.lastWalking;
-            run.knockOutSeen = body.IsLimp() && !body.GetJoint(kTorchWristJoint).active &&
-                               gPlayer->GetStageScore() == 0 && run.countdown->count == 1 && moved.x > 99.0f &&
-                               moved.y > 99.0f && moved.z > 99.0f;
+            run.knockOutSeen = body.IsLimp() && !gRenderer->GetModel(0)->IsActive() &&
+                               !body.GetJoint(kTorchWristJoint).active && gPlayer->GetStageScore() == 0 &&
+                               run.countdown->count == 1 && moved.x > 99.0f && moved.y > 99.0f && moved.z > 99.0f;
             Enter(run, Phase::KnockedOut);
             Press(frame + 40, DIK_K, 2);
         }
@@ -186,7 +199,8 @@ void Step(Run& run, int frame)
         break;
     case Phase::KnockedOut:
         if (gPlayer->IsUpright()) {
-            run.recoverySeen = !gPlayer->GetBody()->IsLimp() && gPlayer->IsIdleAnimation();
+            run.recoverySeen = !gPlayer->GetBody()->IsLimp() && gPlayer->IsIdleAnimation() &&
+                               AnimatorEntry() == Player::kIdleAnimation && gRenderer->GetModel(0)->IsActive();
             Enter(run, Phase::Recovered);
         }
         break;

@@ -27,9 +27,20 @@
 #include "physics/BodyCollisionData.h"
 #include "physics/ObjectController.h"
 #include "physics/PhysicsWorld.h"
+#include "render/KeyframeAnimator.h"
 #include "render/MeshInstance.h"
+#include "render/Model.h"
+#include "render/Renderer.h"
 
 namespace {
+
+unsigned AnimatorEntry()
+{
+    unsigned entry = 0;
+    float position = 0.0f;
+    gKeyframeAnimator->GetCurrent(&entry, &position);
+    return entry;
+}
 
 // The character stands at the origin (its walking body resting at z 3.5).
 const Vector3 kStandingRecord(0.0f, 0.0f, -1.0f);
@@ -275,6 +286,7 @@ TEST_F(PlayerTest, KTakesTheCharacterDownAndUpWithEveryEffectButNotOnTheCartStag
         }
         EXPECT_FALSE(gPlayer->IsUpright());
         EXPECT_TRUE(body.IsLimp());
+        EXPECT_FALSE(gRenderer->GetModel(0)->IsActive());
         EXPECT_EQ(countdown.count, 1);
         EXPECT_EQ(gPlayer->GetStageScore(), 0);
         // The torch wrist lets go off the first stage; the other hinges hold.
@@ -288,9 +300,17 @@ TEST_F(PlayerTest, KTakesTheCharacterDownAndUpWithEveryEffectButNotOnTheCartStag
         EXPECT_TRUE(gPlayer->IsUpright());
         EXPECT_FALSE(body.IsLimp());
         EXPECT_TRUE(gPlayer->IsIdleAnimation());
+        EXPECT_TRUE(gRenderer->GetModel(0)->IsActive());
+        EXPECT_EQ(AnimatorEntry(), Player::kIdleAnimation);
         EXPECT_FALSE(body.GetJoint(0).active);
         EXPECT_EQ(countdown.count, 1);
     }
+    // A stage entered knocked out (a developer key) animates its character.
+    LoadStanding(2);
+    gPlayer->KnockOut();
+    LoadStanding(4);
+    EXPECT_TRUE(gPlayer->IsUpright());
+    EXPECT_TRUE(gRenderer->GetModel(0)->IsActive());
 }
 
 TEST_F(PlayerTest, KnockOutAtOnceLeavesTheWalkingBodyAHundredAwayEachWay)

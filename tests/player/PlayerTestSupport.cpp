@@ -124,6 +124,8 @@ PlayerRig::PlayerRig()
     delete gPartManager;
     particles = new RecordingPartManager();
     gPartManager = particles;
+    // The character's model and animations, as the device's first reset loads them.
+    gRenderer->LoadResources();
     gInput = new Input();
     Clock::Init();
 }

@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "StageTestSupport.h"
-#include "core/SpineTrace.h"
 #include "game/InGameLevelEditor.h"
 #include "game/LevelFile.h"
 #include "game/LevelLoader.h"
 #include "game/World.h"
+#include "render/Renderer.h"
 #include "objects/NPObj.h"
 #include "objects/Object.h"
 
@@ -114,22 +114,20 @@ TEST_F(LevelFileTest, AStageNumberOutsideTheRingIsIgnoredAndAMissingFileGivesAnE
     ASSERT_EQ(gLevelLoader->GetStage(), 4);
     ASSERT_EQ(gWorld->GetHeightmaps().size(), 1u);
 
-    SpineTrace::Clear();
-    SpineTrace::Enable(true);
+    // The stage's set-up chose the stage's draw-list chain.
+    ASSERT_NE(gRenderer, nullptr);
+    EXPECT_EQ(gRenderer->GetDrawLists().Chains().size(), 1u);
+    gRenderer->ClearDrawLists();
     std::string errors = Load("stagenumber: 7\nheightmap: stage1.x\nhmapconfig: stage1.hmp\ncamera_orientation: 0 0 "
                               "30\n" +
                               BoxRecord());
-    SpineTrace::Enable(false);
     EXPECT_NE(errors.find("stage number 7 is not one of 1 to 4 and is ignored"), std::string::npos) << errors;
     // The records and the terrain stand; the stage and its set-up do not change.
     EXPECT_EQ(gWorld->GetNumObjects(), 1);
     EXPECT_EQ(gWorld->GetHeightmaps().size(), 1u);
     EXPECT_EQ(gLevelLoader->GetStage(), 4);
     EXPECT_EQ(gLevelLoader->GetLevelName(), "stage4.qvl");
-    const std::vector<std::string>& calls = SpineTrace::Calls();
-    EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
-                            [](const std::string& c) { return c.rfind("Renderer::SelectLevelDrawList", 0) == 0; }),
-              0);
+    EXPECT_TRUE(gRenderer->GetDrawLists().Chains().empty());
 
     testing::internal::CaptureStderr();
     gLevelLoader->LoadLevel("nowhere.qvl");
