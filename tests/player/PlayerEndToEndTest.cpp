@@ -85,14 +85,6 @@ struct Run
     std::unique_ptr<CountdownListener> countdown;
 };
 
-unsigned AnimatorEntry()
-{
-    unsigned entry = 0;
-    float position = 0.0f;
-    gKeyframeAnimator->GetCurrent(&entry, &position);
-    return entry;
-}
-
 void Record(Run& run)
 {
     for (const Object* o : gWorld->GetObjects()) {

@@ -34,14 +34,6 @@
 
 namespace {
 
-unsigned AnimatorEntry()
-{
-    unsigned entry = 0;
-    float position = 0.0f;
-    gKeyframeAnimator->GetCurrent(&entry, &position);
-    return entry;
-}
-
 // The character stands at the origin (its walking body resting at z 3.5).
 const Vector3 kStandingRecord(0.0f, 0.0f, -1.0f);
 

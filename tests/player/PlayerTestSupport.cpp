@@ -17,6 +17,7 @@
 #include "game/World.h"
 #include "particles/fPartManager.h"
 #include "physics/PhysicsWorld.h"
+#include "render/KeyframeAnimator.h"
 #include "render/Renderer.h"
 
 namespace fs = std::filesystem;
@@ -198,6 +199,14 @@ CountdownListener::CountdownListener()
 void CountdownListener::SubscribeMessages()
 {
     gEventDispatcher->Subscribe(kMsgStartDeathCountdown, this);
+}
+
+unsigned AnimatorEntry()
+{
+    unsigned entry = 0;
+    float position = 0.0f;
+    gKeyframeAnimator->GetCurrent(&entry, &position);
+    return entry;
 }
 
 int LiveParticleSystems()

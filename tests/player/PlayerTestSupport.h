@@ -110,5 +110,8 @@ public:
     int count = 0;
 };
 
+// The keyframe animator's current entry (11 idle, 4 walking).
+unsigned AnimatorEntry();
+
 // Counts live particle systems of the manager (the created ones stay alive a while).
 int LiveParticleSystems();
