@@ -1,10 +1,5 @@
-// Each hook answers from what the game holds today. The operations whose
-// targets do not exist yet keep the lower layer's default and are filled in
-// here when their targets arrive:
-// - StageHooks: GetPlayerBody with the Player's ragdoll.
-// - CameraHooks: the player's body position with the Player.
-// - ParticleHooks: GetPlayerState and IsPlayerOnGround with the Player.
-// - ReplayHooks: both with the Player.
+// Each hook answers the lower layers from what the game holds: the World,
+// the Player, the menus and the renderer.
 #include "game/GameHooks.h"
 
 #include "DXUTgui.h"
@@ -14,6 +9,7 @@
 #include "game/LevelLoader.h"
 #include "game/Player.h"
 #include "game/World.h"
+#include "objects/Capsule.h"
 #include "objects/Object.h"
 #include "objects/StageHooks.h"
 #include "particles/ParticleHooks.h"
@@ -74,6 +70,7 @@ public:
     {
         if (gPlayer != nullptr) gPlayer->ResetForNewLevel();
     }
+    const RigidBody* GetPlayerBody() const override { return gPlayer ? gPlayer->GetWalkingBody() : nullptr; }
     int GetStage() const override { return CurrentStage(); }
     fEventObj* GetParticleManager() const override { return gPartManager; }
 };
@@ -115,6 +112,12 @@ public:
         const Object* object = gWorld ? gWorld->GetObject(static_cast<int>(index)) : nullptr;
         return object ? &object->position : nullptr;
     }
+    // The character's first body: it stays with the character when it falls.
+    const Vector3* GetPlayerBodyPosition() const override
+    {
+        const Object* limb = gPlayer ? gPlayer->GetFirstLimb() : nullptr;
+        return limb ? &limb->position : nullptr;
+    }
     int GetStage() const override { return CurrentStage(); }
     bool IsEditorEnabled() const override { return EditorEnabled(); }
     int GetTopMenuId() const override { return gMenuMan ? gMenuMan->GetCurrentMenuId() : 0; }
@@ -145,6 +148,15 @@ public:
 class GameParticleHooks : public ParticleHooks
 {
 public:
+    bool GetPlayerState(ParticlePlayerState& state) const override
+    {
+        if (gPlayer == nullptr) return false;
+        state.upright = gPlayer->IsUpright();
+        state.idleAnimation = gPlayer->IsIdleAnimation();
+        state.touching = gPlayer->IsTouching();
+        return true;
+    }
+    bool IsPlayerOnGround() const override { return gPlayer != nullptr && gPlayer->CheckGround(); }
     int GetStage() const override { return CurrentStage(); }
     Vector3 GetCameraForward() const override
     {
@@ -160,11 +172,19 @@ public:
     const char* InternTechnique(const std::string& name) override { return ::InternTechnique(name); }
 };
 
+class GameReplayHooks : public ReplayHooks
+{
+public:
+    bool IsPlayerUpright() const override { return gPlayer == nullptr || gPlayer->IsUpright(); }
+    Ragdoll* GetPlayerRagdoll() const override { return gPlayer ? gPlayer->GetBody() : nullptr; }
+};
+
 GameStageHooks sStageHooks;
 GameFrameHooks sFrameHooks;
 GameCameraHooks sCameraHooks;
 GameParticleHooks sParticleHooks;
 GameMenuHooks sMenuHooks;
+GameReplayHooks sReplayHooks;
 
 } // namespace
 
@@ -175,8 +195,7 @@ void InstallGameHooks()
     CameraHookSlot::Install(&sCameraHooks);
     ParticleHookSlot::Install(&sParticleHooks);
     MenuHookSlot::Install(&sMenuHooks);
-    // Nothing to answer yet beyond the defaults (see above).
-    ReplayHookSlot::Install(nullptr);
+    ReplayHookSlot::Install(&sReplayHooks);
 }
 
 void RemoveGameHooks()

@@ -1,6 +1,5 @@
 #include "game/InGameLevelEditor.h"
 
-
 #include "core/Clock.h"
 #include "core/DebugPrint.h"
 #include "core/EventDispatcher.h"
@@ -9,6 +8,7 @@
 #include "core/Vector3.h"
 #include "game/Input.h"
 #include "game/LevelLoader.h"
+#include "game/Trigger.h"
 #include "game/World.h"
 #include "objects/NPObj.h"
 #include "objects/Object.h"
@@ -44,7 +44,7 @@ NPObj* TriggerAt(int index)
     if (gWorld == nullptr) return nullptr;
     const int count = static_cast<int>(gWorld->GetTriggers().size());
     if (index < 0 || index >= count) return nullptr;
-    return nullptr;
+    return gWorld->GetTriggers()[static_cast<size_t>(index)];
 }
 
 int TriggerCount()

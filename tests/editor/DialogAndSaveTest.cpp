@@ -186,6 +186,11 @@ TEST_F(DialogAndSaveTest, ASaveThatCannotWriteReportsItAndKeepsTheOldFile)
     // A folder where the temporary file would go: a read-only folder would
     // not stop a test run as root.
     std::filesystem::create_directory(rig.tree.Root() + "/Levels/stage1.qvl.tmp");
+    // Object 0 is the character's spine limb, which the file does not keep:
+    // the turns go to the next object, which it does.
+    OnEditorGUIEvent(kMsgEditorNext);
+    ASSERT_NE(gInGameLevelEditor->GetActiveObject(), nullptr);
+    ASSERT_TRUE(LevelLoader::SavesType(gInGameLevelEditor->GetActiveObject()->GetType()));
     OnEditorGUIEvent(kMsgEditorRotateYPlus);
     OnEditorGUIEvent(kMsgEditorRotateYPlus);
     testing::internal::CaptureStderr();
