@@ -15,7 +15,9 @@
 #include "game/EditorDialog.h"
 #include "game/InGameLevelEditor.h"
 #include "game/LevelLoader.h"
+#include "game/Trigger.h"
 #include "game/World.h"
+#include "objects/NPObj.h"
 #include "objects/Object.h"
 #include "physics/PhysicsSettings.h"
 #include "render/Camera.h"
@@ -290,17 +292,18 @@ TEST_F(EditingTest, IndicesLeftPastTheEndByAStageLoadSelectNothing)
 
 TEST_F(EditingTest, OnlyTheActiveItemShowsUntexturedWhileOnAndNothingAfter)
 {
-    // What may show untextured: the active object in mode 0 (when it has
-    // drawables; the character's walking body has none), nothing in the
-    // other modes on this stage (no triggers yet) or with the editor off.
+    // What may show untextured: the active object in mode 0 or the active
+    // trigger in mode 1, when it has drawables (the character's walking body
+    // has none); nothing in mode 2 or with the editor off.
     auto check = [&](const char* what) {
-        const Object* active = Editor().GetActiveObject();
-        const bool shows =
-            Editor().IsEnabled() && Editor().GetMode() == 0 && active != nullptr && !active->meshes.empty();
-        EXPECT_EQ(rig.CountUntextured(), shows ? 1 : 0) << what;
-        if (shows) {
-            EXPECT_TRUE(IsUntextured(active)) << what;
-        }
+        const Object* object = Editor().GetActiveObject();
+        const NPObj* trigger = Editor().GetActiveTrigger();
+        const bool on = Editor().IsEnabled();
+        const bool objectShows = on && Editor().GetMode() == 0 && object != nullptr && !object->meshes.empty();
+        const bool triggerShows = on && Editor().GetMode() == 1 && trigger != nullptr && !trigger->models.empty();
+        EXPECT_EQ(rig.CountUntextured(), objectShows || triggerShows ? 1 : 0) << what;
+        if (objectShows) EXPECT_TRUE(IsUntextured(object)) << what;
+        if (triggerShows) EXPECT_TRUE(IsUntextured(trigger)) << what;
     };
     int withDrawables = 0;
     rig.TapKey(DIK_0);
@@ -315,6 +318,12 @@ TEST_F(EditingTest, OnlyTheActiveItemShowsUntexturedWhileOnAndNothingAfter)
     check("previous");
     OnEditorGUIEvent(kMsgEditorNextMode);
     check("mode 1");
+    ASSERT_FALSE(gWorld->GetTriggers().empty());
+    rig.TapKey(DIK_N);
+    check("next trigger");
+    OnEditorGUIEvent(kMsgEditorPrevious);
+    OnEditorGUIEvent(kMsgEditorPrevious);
+    check("previous trigger, past the first");
     OnEditorGUIEvent(kMsgEditorNextMode);
     check("mode 2");
     OnEditorGUIEvent(kMsgEditorNextMode);
@@ -324,6 +333,48 @@ TEST_F(EditingTest, OnlyTheActiveItemShowsUntexturedWhileOnAndNothingAfter)
     rig.TapKey(DIK_0);
     check("off");
     EXPECT_EQ(Editor().GetMode(), 0);
+}
+
+TEST_F(EditingTest, InTriggerModeHeldKeysMoveTheActiveTriggerAQuarterPerFrameAndNCyclesTheTriggers)
+{
+    const std::vector<Trigger*>& triggers = gWorld->GetTriggers();
+    ASSERT_GE(triggers.size(), 2u);
+    rig.TapKey(DIK_0);
+    OnEditorGUIEvent(kMsgEditorNextMode);
+    ASSERT_EQ(Editor().GetMode(), 1);
+    ASSERT_EQ(Editor().GetActiveTrigger(), triggers[0]);
+    const Vector3 objectBefore = Active()->linearVelocity;
+    const float kHalfTurn = 1.5707964f;
+    // Pressed, held, held, released: two moves of a quarter along the key's
+    // direction, relative to the camera as the pushes are.
+    const struct
+    {
+        int key;
+        float yaw;
+        Vector3 direction;
+    } cases[] = {
+        {DIK_NUMPAD8, 0.0f, {1, 0, 0}},       {DIK_NUMPAD6, 0.0f, {0, 1, 0}},       {DIK_NUMPAD9, 0.0f, {0, 0, 1}},
+        {DIK_NUMPAD2, kHalfTurn, {0, -1, 0}}, {DIK_NUMPAD7, kHalfTurn, {0, 0, -1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("key " + std::to_string(c.key) + " yaw " + std::to_string(c.yaw));
+        GameCamera()->SetAngle(c.yaw);
+        const Vector3 start = triggers[0]->position;
+        rig.HoldKey(c.key, 3);
+        EXPECT_TRUE(Near(triggers[0]->position, start + c.direction * 0.5f));
+    }
+    // The active object was not pushed meanwhile.
+    EXPECT_TRUE(Near(Active()->linearVelocity, objectBefore, 0.0f));
+
+    // N steps through the triggers and wraps; the camera stays where it looked.
+    const Vector3 target = GameCamera()->GetTargetPosition();
+    for (size_t i = 1; i <= triggers.size(); ++i) {
+        rig.TapKey(DIK_N);
+        EXPECT_EQ(Editor().GetTriggerIndex(), int(i % triggers.size()));
+    }
+    OnEditorGUIEvent(kMsgEditorPrevious);
+    EXPECT_EQ(Editor().GetTriggerIndex(), int(triggers.size()) - 1);
+    EXPECT_TRUE(Near(GameCamera()->GetTargetPosition(), target, 0.0f));
 }
 
 } // namespace

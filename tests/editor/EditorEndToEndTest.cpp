@@ -32,6 +32,7 @@
 #include "game/EditorDialog.h"
 #include "game/InGameLevelEditor.h"
 #include "game/LevelLoader.h"
+#include "game/Trigger.h"
 #include "game/Lumveran.h"
 #include "game/World.h"
 #include "objects/NPObj.h"
@@ -57,7 +58,7 @@ float Kept(float value, bool kept)
     return std::strtof(text, nullptr);
 }
 
-// Each object and scene object the writer saves, one line each with every
+// Each object, scene object and trigger the writer saves, one line each with every
 // value exact. kept: as a reload must give them back, what the file kept of
 // them; the character's walking body is written 4.5 below where it stands
 // and raised by as much when built. Frozen is not in the file: every body a
@@ -89,6 +90,15 @@ std::vector<std::string> Describe(bool kept)
         lines.push_back(print("scenery %d at %.9g %.9g %.9g scale %.9g %.9g %.9g texture %d", n->GetType(),
                               Kept(p.x, kept), Kept(p.y, kept), Kept(p.z, kept), Kept(s.x, kept), Kept(s.y, kept),
                               Kept(s.z, kept), n->models.empty() ? -1 : n->models.front()->textureId));
+    }
+    for (const Trigger* t : gWorld->GetTriggers()) {
+        const Vector3& p = t->position;
+        const Vector3& s = t->recordScale;
+        const Vector3& spawn = t->spawnPosition;
+        lines.push_back(print("trigger %d kind %d at %.9g %.9g %.9g scale %.9g %.9g %.9g spawn %.9g %.9g %.9g",
+                              t->GetType(), t->kind, Kept(p.x, kept), Kept(p.y, kept), Kept(p.z, kept), Kept(s.x, kept),
+                              Kept(s.y, kept), Kept(s.z, kept), Kept(spawn.x, kept), Kept(spawn.y, kept),
+                              Kept(spawn.z, kept)));
     }
     return lines;
 }
@@ -280,18 +290,24 @@ TEST(EditorEndToEnd, ASavedStageComesBackAsItWasEdited)
     for (const std::string& line : reloaded) frozen += line.find(" frozen 1") != std::string::npos ? 1 : 0;
     EXPECT_GT(frozen, 0);
 
-    // The writer's layout: the header, one record per saved object and scene object.
+    // The writer's layout: the header, one record per saved object, scene object and trigger.
     const std::string separator = "/* ---------------------------------------------------------------- */";
     EXPECT_EQ(firstSave.rfind("levelname: stage1.qvl\n" + separator +
                                   "\n\nstagenumber: 1\nheightmap: stage1.x\nhmapconfig: stage1.hmp\n\n" + separator +
                                   "\ncamera_orientation: ",
                               0),
               0u);
-    int objects = 0;
-    for (const std::string& line : beforeSave) objects += line.rfind("object ", 0) == 0 ? 1 : 0;
-    EXPECT_GT(objects, 0);
-    EXPECT_EQ(Count(firstSave, "__TAG object\n"), objects);
-    EXPECT_EQ(Count(firstSave, "__TAG npo\n"), static_cast<int>(beforeSave.size()) - objects);
+    const struct
+    {
+        const char* described;
+        const char* tag;
+    } kinds[] = {{"object ", "__TAG object\n"}, {"scenery ", "__TAG npo\n"}, {"trigger ", "__TAG trigger\n"}};
+    for (const auto& kind : kinds) {
+        int described = 0;
+        for (const std::string& line : beforeSave) described += line.rfind(kind.described, 0) == 0 ? 1 : 0;
+        EXPECT_GT(described, 0) << kind.described;
+        EXPECT_EQ(Count(firstSave, kind.tag), described) << kind.described;
+    }
     EXPECT_EQ(secondSave, firstSave);
 
     // The save that could not make its temporary file kept the file and said so.
