@@ -1,3 +1,5 @@
+// The level editor's commands: what each bound key and dialog action does to
+// the active object or trigger, and the status lines of the debug caption.
 #include "game/InGameLevelEditor.h"
 
 #include "core/Clock.h"
