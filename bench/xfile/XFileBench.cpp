@@ -25,6 +25,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -138,24 +139,51 @@ int main()
     if (std::system(("mkdir -p " + dir).c_str()) != 0) return 1;
     bool allIdentical = true;
 
+    // Every grid is written and loaded once before any timing, so the first
+    // one timed does not pay for the allocator settling on the sizes.
+    struct Grid
+    {
+        std::string name, path, text;
+        uint64_t textHash, loadHash;
+    };
+    std::vector<Grid> grids;
     int specCount = 0;
     const gen::TerrainSpec* specs = gen::TerrainSpecs(&specCount);
     for (int i = 0; i < specCount; ++i) {
         if (specs[i].stage < 1) continue; // the developer key's extra grid is not on the stage-load path
-        const std::string text = gen::StaticMeshText(gen::BuildTerrainMesh(specs[i]), "Terrain");
-        const std::string path = dir + "/" + specs[i].meshFile;
-        xtest::WriteFile(path, text);
-        ID3DXMesh* mesh = LoadMesh(path);
-        const uint64_t textHash = Fnv1a(text.data(), text.size()), loadHash = HashMesh(mesh);
+        Grid g;
+        g.name = "Maps/" + specs[i].meshFile;
+        g.path = dir + "/" + specs[i].meshFile;
+        g.text = gen::StaticMeshText(gen::BuildTerrainMesh(specs[i]), "Terrain");
+        xtest::WriteFile(g.path, g.text);
+        ID3DXMesh* mesh = LoadMesh(g.path);
+        g.textHash = Fnv1a(g.text.data(), g.text.size());
+        g.loadHash = HashMesh(mesh);
         mesh->Release();
-        const double reader = Seconds([&] { LoadMesh(path)->Release(); });
-        const double scan = Seconds([&] { FromCharsScan(text); });
-        Report(("Maps/" + specs[i].meshFile).c_str(), text, reader, scan);
-        const char* check = CheckLoad(textHash, loadHash);
-        std::printf(" | load %s (text %016llx load %016llx)\n", check, (unsigned long long)textHash,
-                    (unsigned long long)loadHash);
+        grids.push_back(std::move(g));
+    }
+    for (const Grid& g : grids) {
+        const double reader = Seconds([&] { LoadMesh(g.path)->Release(); });
+        const double scan = Seconds([&] { FromCharsScan(g.text); });
+        Report(g.name.c_str(), g.text, reader, scan);
+        const char* check = CheckLoad(g.textHash, g.loadHash);
+        std::printf(" | load %s (text %016llx load %016llx)\n", check, (unsigned long long)g.textHash,
+                    (unsigned long long)g.loadHash);
+        // The terrain also asks for adjacency and materials, which it then drops.
+        const double asTerrain = Seconds([&] {
+            ID3DXMesh* mesh = nullptr;
+            ID3DXBuffer *adjacency = nullptr, *materials = nullptr;
+            if (FAILED(D3DXLoadMeshFromXA(g.path.c_str(), D3DXMESH_MANAGED, nullptr, &adjacency, &materials, nullptr,
+                                          nullptr, &mesh)))
+                std::abort();
+            mesh->Release();
+            adjacency->Release();
+            materials->Release();
+        });
+        std::printf("%-28s %10s %8.3f ms (with adjacency and materials, as the terrain loads it)\n", "", "",
+                    asTerrain * 1e3);
         allIdentical = allIdentical && std::strcmp(check, "DIFFERS") != 0;
-        std::remove(path.c_str());
+        std::remove(g.path.c_str());
     }
 
     const std::string figureText = xtest::Write(xtest::MakeSkinnedFigure(12));
