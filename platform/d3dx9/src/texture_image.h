@@ -20,5 +20,8 @@ struct Image
 bool DecodeImage(const std::vector<uint8_t>& bytes, Image& image, std::string& reason);
 // The dds reader alone: uncompressed RGB/RGBA/luminance/alpha, 2D or volume.
 bool DecodeDds(const std::vector<uint8_t>& bytes, Image& image, std::string& reason);
+// False with a reason unless the file is a png, jpg or bmp whose headers the
+// image library may be given (texture_check.cpp).
+bool CheckImageHeaders(const std::vector<uint8_t>& bytes, std::string& reason);
 
 } // namespace lvtex
