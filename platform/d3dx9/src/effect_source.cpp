@@ -14,6 +14,9 @@ namespace lvfx {
 namespace {
 
 constexpr int kMaxIncludeDepth = 16;
+// Includes per effect: a handful in real files; a file that includes itself
+// twice would otherwise be read 2^16 times.
+constexpr int kMaxIncludes = 64;
 
 struct Conditional
 {
@@ -349,11 +352,19 @@ private:
             Error(file, line, "#include nested too deeply");
             return;
         }
+        if (++includes_ > kMaxIncludes) {
+            Error(file, line, "more than 64 #include lines in one effect");
+            return;
+        }
         const std::string name = rest.substr(1, rest.size() - 2);
         const std::string path = Win32ResolvePath(folder_.empty() ? name : folder_ + "/" + name);
         std::string text;
         if (!ReadTextFile(path, text)) {
             Error(file, line, "cannot open the included file \"" + name + "\"");
+            return;
+        }
+        if (out_.text.size() + text.size() > kMaxEffectBytes) {
+            Error(file, line, "#include makes the effect longer than 4 MB");
             return;
         }
         Run(text, name, depth + 1);
@@ -363,6 +374,7 @@ private:
     std::vector<EffectError>& errors_;
     std::string folder_;
     std::vector<Conditional> stack_;
+    int includes_ = 0;
 };
 
 } // namespace
