@@ -8,6 +8,7 @@
 #include "core/ConfigFile.h"
 #include "core/ErrorReport.h"
 #include "core/GameFiles.h"
+#include "game/HeightmapImport.h"
 #include "game/World.h"
 
 namespace {
@@ -31,6 +32,11 @@ const int32_t kMaxBitmapSide = 4096;
 } // namespace
 
 std::string World::ConvertBitmapToHeightmap(const std::string& bitmapName)
+{
+    return WriteHeightmapFromBitmap(bitmapName);
+}
+
+std::string WriteHeightmapFromBitmap(const std::string& bitmapName)
 {
     // The heightmap lands beside the bitmap as it was found on disk, and
     // replaces one there whose name differs only in letter case.
@@ -61,7 +67,15 @@ std::string World::ConvertBitmapToHeightmap(const std::string& bitmapName)
     const int32_t rows = height < 0 ? -height : height;
     // Rows are padded so each starts on a 4-byte boundary.
     const size_t rowBytes = size_t(width) * 3 + size_t(width % 4);
-    std::vector<unsigned char> pixels(rowBytes * size_t(rows));
+    const size_t pixelBytes = rowBytes * size_t(rows);
+    // A header may promise far more than the file holds: measure before allocating.
+    in.seekg(0, std::ios::end);
+    const std::streamoff fileBytes = in.tellg();
+    if (fileBytes < 0 || uint64_t(dataOffset) + pixelBytes > uint64_t(fileBytes)) {
+        REPORT_ERROR("Bitmap is truncated: " + bitmapName);
+        return "";
+    }
+    std::vector<unsigned char> pixels(pixelBytes);
     in.seekg(dataOffset);
     if (!in.read(reinterpret_cast<char*>(pixels.data()), std::streamsize(pixels.size()))) {
         REPORT_ERROR("Bitmap is truncated: " + bitmapName);
