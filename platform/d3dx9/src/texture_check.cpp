@@ -23,11 +23,6 @@ uint32_t Big32(const uint8_t* p)
     return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
 }
 
-uint32_t Little32(const uint8_t* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
 uint16_t Little16(const uint8_t* p)
 {
     return uint16_t(p[0] | p[1] << 8);
@@ -210,20 +205,20 @@ constexpr size_t kBmpInfoEnd = 34; // through the compression field
 bool CheckBmp(const std::vector<uint8_t>& bytes, std::string& reason)
 {
     if (bytes.size() < 26) return Fail(reason, "bmp header is truncated");
-    const uint64_t offset = Little32(&bytes[10]);
+    const uint64_t offset = ReadLittle32(&bytes[10]);
     uint64_t width = 0, height = 0, bitsPerPixel = 0;
     uint32_t compression = kBmpUncompressed;
-    if (Little32(&bytes[14]) == kBmpCoreHeader) {
+    if (ReadLittle32(&bytes[14]) == kBmpCoreHeader) {
         width = Little16(&bytes[18]);
         height = Little16(&bytes[20]);
         bitsPerPixel = Little16(&bytes[24]);
     } else {
         if (bytes.size() < kBmpInfoEnd) return Fail(reason, "bmp header is truncated");
-        const int32_t h = int32_t(Little32(&bytes[22]));
-        width = Little32(&bytes[18]);
+        const int32_t h = int32_t(ReadLittle32(&bytes[22]));
+        width = ReadLittle32(&bytes[18]);
         height = h < 0 ? uint64_t(-int64_t(h)) : uint64_t(h);
         bitsPerPixel = Little16(&bytes[28]);
-        compression = Little32(&bytes[30]);
+        compression = ReadLittle32(&bytes[30]);
     }
     if (compression != kBmpUncompressed && compression != kBmpBitFields)
         return Fail(reason, "only uncompressed bmp images are read");

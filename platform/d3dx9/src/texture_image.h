@@ -15,6 +15,12 @@ struct Image
     std::vector<uint8_t> rgba;
 };
 
+// The file formats' little-endian fields.
+inline uint32_t ReadLittle32(const uint8_t* p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
 // Decodes png, jpg, bmp (stb_image) or dds (ours) from memory. False with a
 // reason on anything it cannot read safely.
 bool DecodeImage(const std::vector<uint8_t>& bytes, Image& image, std::string& reason);
