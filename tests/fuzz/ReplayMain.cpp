@@ -72,11 +72,12 @@ void OnTimeout(int)
 void InstallCrashReport()
 {
     std::signal(SIGALRM, OnTimeout);
+    std::signal(SIGABRT, OnSignal); // broken invariants; sanitizers leave this signal alone
     if (__sanitizer_set_death_callback) {
         __sanitizer_set_death_callback(ReportCurrent);
         return;
     }
-    for (int s : {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL}) std::signal(s, OnSignal);
+    for (int s : {SIGSEGV, SIGBUS, SIGFPE, SIGILL}) std::signal(s, OnSignal);
 }
 
 void Run(const std::string& bytes)
