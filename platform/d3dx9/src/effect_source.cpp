@@ -44,7 +44,10 @@ bool IsIdentChar(char c)
 }
 
 // Integer expressions of #if: literals, macros (undefined ones are 0),
-// defined(X), ! - + * / % < > <= >= == != && || and parentheses.
+// defined(X), ! - + * / % < > <= >= == != && || and parentheses. Arithmetic
+// wraps round as two's complement, so no expression a file holds is undefined
+// (LONG_MIN / -1 would stop the program), and parentheses and unary operators
+// nest at most kMaxNesting deep, so a long line cannot exhaust the stack.
 class ConditionEvaluator
 {
 public:
@@ -58,6 +61,11 @@ public:
     }
 
 private:
+    static constexpr int kMaxNesting = 64;
+
+    static long Wrap(unsigned long v) { return static_cast<long>(v); }
+    static long Negate(long v) { return Wrap(0ul - static_cast<unsigned long>(v)); }
+
     void Skip()
     {
         while (pos_ < s_.size() && std::isspace(static_cast<unsigned char>(s_[pos_]))) ++pos_;
@@ -90,17 +98,24 @@ private:
     long Primary()
     {
         Skip();
-        if (pos_ >= s_.size()) {
+        if (pos_ >= s_.size() || nesting_ >= kMaxNesting) {
             ok_ = false;
             return 0;
         }
+        ++nesting_;
+        const long v = Nested();
+        --nesting_;
+        return v;
+    }
+    long Nested()
+    {
         if (Accept("(")) {
             const long v = Or();
             if (!Accept(")")) ok_ = false;
             return v;
         }
         if (Accept("!")) return !Primary();
-        if (Accept("-")) return -Primary();
+        if (Accept("-")) return Negate(Primary());
         if (Accept("+")) return Primary();
         if (std::isdigit(static_cast<unsigned char>(s_[pos_]))) {
             char* end = nullptr;
@@ -127,16 +142,17 @@ private:
     {
         long v = Primary();
         for (;;) {
-            if (Accept("*"))
-                v *= Primary();
-            else if (Accept("/")) {
+            if (Accept("*")) {
+                v = Wrap(static_cast<unsigned long>(v) * static_cast<unsigned long>(Primary()));
+            } else if (Accept("/")) {
                 const long d = Primary();
-                v = d ? v / d : (ok_ = false, 0);
+                v = d == 0 ? (ok_ = false, 0) : (d == -1 ? Negate(v) : v / d);
             } else if (Accept("%")) {
                 const long d = Primary();
-                v = d ? v % d : (ok_ = false, 0);
-            } else
+                v = d == 0 ? (ok_ = false, 0) : (d == -1 ? 0 : v % d);
+            } else {
                 return v;
+            }
         }
     }
     long Add()
@@ -144,9 +160,9 @@ private:
         long v = Mul();
         for (;;) {
             if (Accept("+"))
-                v += Mul();
+                v = Wrap(static_cast<unsigned long>(v) + static_cast<unsigned long>(Mul()));
             else if (Accept("-"))
-                v -= Mul();
+                v = Wrap(static_cast<unsigned long>(v) - static_cast<unsigned long>(Mul()));
             else
                 return v;
         }
@@ -202,6 +218,7 @@ private:
     const EffectSource& source_;
     size_t pos_ = 0;
     bool ok_ = true;
+    int nesting_ = 0;
 };
 
 class Preprocessor
