@@ -1,29 +1,29 @@
 // Each hook answers from what the game holds today. The operations whose
 // targets do not exist yet keep the lower layer's default and are filled in
 // here when their targets arrive:
-// - StageHooks: AddObject, AddUpdatable, AddLight and CreateSceneObject with
-//   the World's lists and factory; KnockOutPlayer, ResetPlayerForNewLevel and
-//   GetPlayerBody with the Player and its ragdoll.
-// - FrameHooks: GetLights, GetTerrains and GetCharacter with the World's
-//   lists and the Player; DrawHud with HUDManager::Render.
-// - CameraHooks: ClampCursor with Input's accumulated cursor; the two body
-//   positions with the World and the Player; ShowOptionChecked with the
-//   options menu's toggle items.
-// - ParticleHooks: GetPlayerState and IsPlayerOnGround with the Player;
-//   GetCameraForward with the camera; QueueInstance and InternTechnique with
-//   the renderer.
+// - StageHooks: GetPlayerBody with the Player's ragdoll.
+// - FrameHooks: DrawHud with HUDManager::Render.
+// - CameraHooks: the player's body position with the Player;
+//   ShowOptionChecked with the options menu's toggle items.
+// - ParticleHooks: GetPlayerState and IsPlayerOnGround with the Player.
 // - ReplayHooks: both with the Player.
 #include "game/GameHooks.h"
 
 #include "DXUTgui.h"
 #include "game/EditorDialog.h"
 #include "game/InGameLevelEditor.h"
+#include "game/Input.h"
 #include "game/LevelLoader.h"
+#include "game/Player.h"
+#include "game/World.h"
+#include "objects/Object.h"
 #include "objects/StageHooks.h"
 #include "particles/ParticleHooks.h"
 #include "particles/fPartManager.h"
 #include "render/CameraHooks.h"
 #include "render/FrameHooks.h"
+#include "render/Renderer.h"
+#include "render/TechniqueNames.h"
 #include "ui/MenuMan.h"
 #include "ui/ReplayHooks.h"
 
@@ -42,6 +42,36 @@ bool EditorEnabled()
 class GameStageHooks : public StageHooks
 {
 public:
+    bool AddObject(Object* object) override
+    {
+        if (gWorld == nullptr) return false;
+        gWorld->AddObject(object);
+        return true;
+    }
+    bool AddUpdatable(NPObj* sceneObject) override
+    {
+        if (gWorld == nullptr) return false;
+        gWorld->AddUpdatable(sceneObject);
+        return true;
+    }
+    PointLight* AddLight(const Vector3* position, const Matrix3* orientation, const float* colour, float range,
+                         float attenuation0, float attenuation1) override
+    {
+        return gWorld ? gWorld->AddLight(position, orientation, colour, range, attenuation0, attenuation1) : nullptr;
+    }
+    void CreateSceneObject(int type, const Vector3* position, const Matrix3* orientation, float sx, float sy, float sz,
+                           int texture) override
+    {
+        if (gWorld != nullptr) gWorld->CreateNPObject(type, position, orientation, sx, sy, sz, texture);
+    }
+    void KnockOutPlayer() override
+    {
+        if (gPlayer != nullptr) gPlayer->KnockOut();
+    }
+    void ResetPlayerForNewLevel() override
+    {
+        if (gPlayer != nullptr) gPlayer->ResetForNewLevel();
+    }
     int GetStage() const override { return CurrentStage(); }
     fEventObj* GetParticleManager() const override { return gPartManager; }
 };
@@ -49,6 +79,18 @@ public:
 class GameFrameHooks : public FrameHooks
 {
 public:
+    const std::vector<PointLight*>* GetLights() const override { return gWorld ? &gWorld->GetLights() : nullptr; }
+    const std::vector<Terrain*>* GetTerrains() const override { return gWorld ? &gWorld->GetHeightmaps() : nullptr; }
+    bool GetCharacter(FrameCharacter& character) const override
+    {
+        Object* object = gWorld ? gWorld->GetObject(0) : nullptr;
+        if (object == nullptr) return false;
+        character.position = &object->position;
+        character.linearVelocity = object->linearVelocity;
+        character.instance = object->meshes.empty() ? nullptr : object->meshes.front();
+        character.idleAnimation = gPlayer == nullptr || gPlayer->IsIdleAnimation();
+        return true;
+    }
     void DrawEditorDialog(float elapsedSeconds) override
     {
         if (EditorEnabled() && gEditorDialog) gEditorDialog->OnRender(elapsedSeconds);
@@ -58,6 +100,15 @@ public:
 class GameCameraHooks : public CameraHooks
 {
 public:
+    void ClampCursor(int halfWidth, int halfHeight) override
+    {
+        if (gInput) gInput->ClampCursor(halfWidth, halfHeight);
+    }
+    const Vector3* GetObjectPosition(unsigned index) const override
+    {
+        const Object* object = gWorld ? gWorld->GetObject(static_cast<int>(index)) : nullptr;
+        return object ? &object->position : nullptr;
+    }
     int GetStage() const override { return CurrentStage(); }
     bool IsEditorEnabled() const override { return EditorEnabled(); }
     int GetTopMenuId() const override { return gMenuMan ? gMenuMan->GetCurrentMenuId() : 0; }
@@ -67,6 +118,18 @@ class GameParticleHooks : public ParticleHooks
 {
 public:
     int GetStage() const override { return CurrentStage(); }
+    Vector3 GetCameraForward() const override
+    {
+        return gRenderer ? gRenderer->GetCamera()->GetForward() : ParticleHooks::GetCameraForward();
+    }
+    // The renderer frees a queued quad the frame after its particle marks it.
+    bool QueueInstance(MeshInstance* instance) override
+    {
+        if (!gRenderer) return false;
+        gRenderer->QueueInstance(instance);
+        return true;
+    }
+    const char* InternTechnique(const std::string& name) override { return ::InternTechnique(name); }
 };
 
 GameStageHooks sStageHooks;

@@ -95,11 +95,10 @@ void OnDroppedFile(HDROP drop)
     WideCharToMultiByte(CP_ACP, 0, wideName.c_str(), -1, &name[0], bytes, nullptr, nullptr);
     name.resize(name.find('\0'));
     const std::string heightmapName = gWorld->ConvertBitmapToHeightmap(name);
-    // A failed conversion keeps the stage's terrain: clearing it would drop
-    // every body into the void.
+    // A failed conversion, or a terrain that does not build, keeps the
+    // stage's ground: clearing it would drop every body into the void.
     if (heightmapName.empty()) return;
-    gWorld->ClearHeightmaps();
-    gWorld->AddHeightmap(heightmapName);
+    gWorld->ReplaceHeightmaps(heightmapName);
 }
 
 } // namespace

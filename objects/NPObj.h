@@ -33,4 +33,7 @@ public:
     Matrix3 orientation; // identity
     std::vector<MeshInstance*> models;
     int typeId = 0;
+    // The scale its level record gave it, which the level writer saves: a
+    // model's own scale may pulse (the stage exit's sign) or be fixed.
+    Vector3 recordScale{1.0f, 1.0f, 1.0f};
 };

@@ -43,6 +43,9 @@ public:
     AudioController* audio; // owned by the sound system once registered; null when there is none
     int typeId;
     std::vector<MeshInstance*> meshes;
+    // The mass the World's factory built the object with. The level writer
+    // saves this one: an immovable body's own mass reads as almost nothing.
+    float creationMass = 0.0f;
 
 private:
     void Construct(bool tieSoundToBody);

@@ -125,14 +125,32 @@ void PhysicsWorld::RemoveBody(RigidBody* body)
     }
     bodies.erase(found);
     // Only bodies with collision data are ever touched (particles are not).
-    if (body->GetCollisionData() == nullptr) {
+    BodyCollisionData* data = body->GetCollisionData();
+    if (data == nullptr) {
         return;
+    }
+    // A wake between sub-steps walks the last detection's list and records:
+    // neither may keep the body. The next detection rebuilds both.
+    auto listed = std::find(collisionDataList.begin(), collisionDataList.end(), data);
+    if (listed != collisionDataList.end()) {
+        collisionDataList.erase(listed);
+        records.clear();
     }
     // The body is about to be deleted: no touch list may keep it.
     for (RigidBody* other : bodies) {
         std::vector<RigidBody*>& touched = other->touchedFrozen;
         touched.erase(std::remove(touched.begin(), touched.end(), body), touched.end());
     }
+}
+
+void PhysicsWorld::RemoveConstraint(Constraint* constraint)
+{
+    constraints.erase(std::remove(constraints.begin(), constraints.end(), constraint), constraints.end());
+}
+
+void PhysicsWorld::RemoveController(PhysicsController* controller)
+{
+    controllers.erase(std::remove(controllers.begin(), controllers.end(), controller), controllers.end());
 }
 
 void PhysicsWorld::Clear()

@@ -50,7 +50,14 @@ public:
     void AddHeightmap(Heightmap* heightmap);
     void AddController(PhysicsController* controller);
     void AddConstraint(Constraint* constraint);
+    // The world forgets the body, its collision data and the records naming
+    // it; the owner deletes it.
     void RemoveBody(RigidBody* body);
+    // A machine taken apart before the stage clear (or one built without a
+    // World) takes its constraints and controllers back out; the owner
+    // deletes them. Pointers the world does not hold are ignored.
+    void RemoveConstraint(Constraint* constraint);
+    void RemoveController(PhysicsController* controller);
     // Stage clear: bodies, constraints and records go; the first controller
     // (the player's push, registered at start-up) stays, every other goes.
     void Clear();

@@ -1,7 +1,8 @@
 // What the camera reads above render: the input's accumulated cursor (which
 // it clamps to the viewport), the bodies it follows, the stage number, the
-// editor's switch and the menus. The game installs its side in
-// game/GameHooks.cpp; without it the camera follows its own point.
+// editor's switch and the menus. The ground it keeps clear of is the physics
+// world's first heightmap, which it reads directly. The game installs its
+// side in game/GameHooks.cpp; without it the camera follows its own point.
 #pragma once
 
 #include "core/HookSlot.h"

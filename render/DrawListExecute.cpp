@@ -7,17 +7,19 @@
 
 #include "render/DrawList.h"
 #include "render/DrawListFrame.h"
+#include "render/EffectParameterNames.h"
+#include "render/EffectPasses.h"
 
 namespace {
 
 // The target index of the straight scene: whatever the device draws into.
 constexpr int kDeviceTarget = -1;
 
-const char* const kSourceTextureParameter = "MeshTexture";
-const char* const kSampleOffsetsParameter = "g_avSampleOffsets";
-const char* const kSampleWeightsParameter = "g_avSampleWeights";
-const char* const kWorldParameter = "mWorld";
-const char* const kLastWorldParameter = "mLastWorld";
+const char* const kSourceTextureParameter = fx::kTexture;
+const char* const kSampleOffsetsParameter = fx::kSampleOffsets;
+const char* const kSampleWeightsParameter = fx::kSampleWeights;
+const char* const kWorldParameter = fx::kWorld;
+const char* const kLastWorldParameter = fx::kLastWorld;
 
 // The closing pass covers the whole back buffer with the whole image.
 constexpr TexCoordRect kWholeImage;
@@ -117,7 +119,7 @@ public:
         BindTargets(list.textureBindings);
         device->SetRenderTarget(0, backBuffer.get());
         effect->CommitChanges();
-        ForEachPass([&] { DrawQuad(kWholeImage); });
+        ForEachEffectPass(effect, [&] { DrawQuad(kWholeImage); });
         for (const TextureBinding& binding : list.textureBindings)
             effect->SetTexture(binding.parameter.c_str(), nullptr);
         SetDepth(TRUE);
@@ -166,19 +168,6 @@ private:
     {
         for (const TextureBinding& b : bindings)
             effect->SetTexture(b.parameter.c_str(), frame.GetLoadedTexture(b.index));
-    }
-
-    template <class Draw>
-    void ForEachPass(Draw draw)
-    {
-        UINT passes = 0;
-        if (FAILED(effect->Begin(&passes, 0))) return;
-        for (UINT i = 0; i < passes; ++i) {
-            if (FAILED(effect->BeginPass(i))) continue;
-            draw();
-            effect->EndPass();
-        }
-        effect->End();
     }
 
     void DrawQuad(const TexCoordRect& c) { frame.DrawScreenQuad(c.left, c.top, c.right, c.bottom); }
@@ -237,7 +226,7 @@ private:
             frame.GetHeightmapWorld(i, &world);
             effect->SetMatrix(kWorldParameter, &world);
             effect->SetMatrix(kLastWorldParameter, &world);
-            ForEachPass([&] { frame.DrawHeightmapGeometry(i); });
+            ForEachEffectPass(effect, [&] { frame.DrawHeightmapGeometry(i); });
         }
     }
 
@@ -265,7 +254,7 @@ private:
         BindTextures(pass.textureBindings);
         BindTargets(pass.targetBindings);
         ApplyClears(pass.clears);
-        ForEachPass([&] { DrawQuad(pass.rect.coords); });
+        ForEachEffectPass(effect, [&] { DrawQuad(pass.rect.coords); });
         ApplySamplerStates(pass.samplerStatesAfter);
         surface.reset();
         for (const TargetSwap& swap : pass.swaps) DrawList::SwapRenderTargets(swap, targets);

@@ -23,69 +23,6 @@ void ComputeTriangleTangent(TangentVertex& a, TangentVertex& b, TangentVertex& c
     }
 }
 
-void ReleaseTangentMeshBuffers(TangentMeshBuffers& buffers)
-{
-    if (buffers.vertexBuffer != nullptr) {
-        buffers.vertexBuffer->Release();
-    }
-    if (buffers.indexBuffer != nullptr) {
-        buffers.indexBuffer->Release();
-    }
-    buffers = TangentMeshBuffers();
-}
-
-namespace {
-
-template <typename Buffer>
-HRESULT CopyInto(Buffer* buffer, const void* data, size_t bytes)
-{
-    void* target = nullptr;
-    const HRESULT hr = buffer->Lock(0, 0, &target, 0);
-    if (FAILED(hr) || target == nullptr) {
-        return FAILED(hr) ? hr : E_FAIL;
-    }
-    std::memcpy(target, data, bytes);
-    return buffer->Unlock();
-}
-
-} // namespace
-
-BufferResult CreateTangentMeshBuffers(IDirect3DDevice9* device, const TangentVertex* vertices, int vertexCount,
-                                      const uint16_t* indices, int indexCount, DWORD vertexUsage,
-                                      TangentMeshBuffers& out, HRESULT* lastResult)
-{
-    ReleaseTangentMeshBuffers(out);
-    HRESULT hr = E_FAIL;
-    BufferResult failure = BufferResult::VertexBufferFailed;
-    if (device != nullptr && vertexCount > 0 && indexCount >= 3) {
-        const size_t vertexBytes = sizeof(TangentVertex) * static_cast<size_t>(vertexCount);
-        const size_t indexBytes = sizeof(uint16_t) * static_cast<size_t>(indexCount);
-        hr = device->CreateVertexBuffer(static_cast<UINT>(vertexBytes), vertexUsage, kTangentVertexFormat,
-                                        D3DPOOL_MANAGED, &out.vertexBuffer, nullptr);
-        if (SUCCEEDED(hr)) {
-            hr = CopyInto(out.vertexBuffer, vertices, vertexBytes);
-        }
-        if (SUCCEEDED(hr)) {
-            failure = BufferResult::IndexBufferFailed;
-            hr = device->CreateIndexBuffer(static_cast<UINT>(indexBytes), D3DUSAGE_WRITEONLY, D3DFMT_INDEX16,
-                                           D3DPOOL_MANAGED, &out.indexBuffer, nullptr);
-        }
-        if (SUCCEEDED(hr)) {
-            hr = CopyInto(out.indexBuffer, indices, indexBytes);
-        }
-    }
-    if (lastResult != nullptr) {
-        *lastResult = hr;
-    }
-    if (FAILED(hr)) {
-        ReleaseTangentMeshBuffers(out);
-        return failure;
-    }
-    out.vertexCount = vertexCount;
-    out.triangleCount = indexCount / 3;
-    return BufferResult::Created;
-}
-
 void FillUnitQuad(TangentVertex vertices[kUnitQuadVertexCount], uint16_t indices[kUnitQuadIndexCount])
 {
     // Vertex 0's normal leans the other way in z; the lighting of every quad
@@ -101,11 +38,11 @@ void FillUnitQuad(TangentVertex vertices[kUnitQuadVertexCount], uint16_t indices
     std::memcpy(indices, kIndices, sizeof(kIndices));
 }
 
-bool CreateUnitQuad(IDirect3DDevice9* device, TangentMeshBuffers& out, HRESULT* lastResult)
+bool CreateUnitQuad(IDirect3DDevice9* device, MeshBuffers& out, HRESULT* lastResult)
 {
     TangentVertex vertices[kUnitQuadVertexCount];
     uint16_t indices[kUnitQuadIndexCount];
     FillUnitQuad(vertices, indices);
-    return CreateTangentMeshBuffers(device, vertices, kUnitQuadVertexCount, indices, kUnitQuadIndexCount,
-                                    D3DUSAGE_WRITEONLY, out, lastResult) == BufferResult::Created;
+    return CreateMeshBuffers(device, vertices, kUnitQuadVertexCount, indices, kUnitQuadIndexCount, D3DUSAGE_WRITEONLY,
+                             out, lastResult) == BufferResult::Created;
 }

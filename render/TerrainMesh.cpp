@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/ErrorReport.h"
+#include "render/TechniqueNames.h"
 
 TerrainMesh::~TerrainMesh()
 {
@@ -41,8 +42,8 @@ bool TerrainMesh::CreateDeviceBuffers(IDirect3DDevice9* device)
         return false;
     }
     const BufferResult result =
-        CreateTangentMeshBuffers(device, vertices.data(), static_cast<int>(vertices.size()), indices.data(),
-                                 static_cast<int>(indices.size()), 0, buffers, nullptr);
+        CreateMeshBuffers(device, vertices.data(), static_cast<int>(vertices.size()), indices.data(),
+                          static_cast<int>(indices.size()), 0, buffers, nullptr);
     if (result == BufferResult::VertexBufferFailed) {
         REPORT_ERROR("could not create the proper vertex buffer for mesh");
     } else if (result == BufferResult::IndexBufferFailed) {
@@ -53,5 +54,23 @@ bool TerrainMesh::CreateDeviceBuffers(IDirect3DDevice9* device)
 
 void TerrainMesh::ReleaseDeviceBuffers()
 {
-    ReleaseTangentMeshBuffers(buffers);
+    ReleaseMeshBuffers(buffers);
+    refusedDevice = nullptr;
+}
+
+const MeshBuffers& TerrainMesh::PrepareBuffers(IDirect3DDevice9* device)
+{
+    if (device == nullptr || (buffers.device == device && !buffers.IsEmpty()) || refusedDevice == device) {
+        return buffers;
+    }
+    if (!CreateDeviceBuffers(device)) refusedDevice = device;
+    return buffers;
+}
+
+const char* TerrainMesh::GetInternedTechnique() const
+{
+    if (internedTechnique == nullptr || technique != internedTechnique) {
+        internedTechnique = InternTechnique(technique);
+    }
+    return internedTechnique;
 }

@@ -33,10 +33,18 @@ public:
     // is nothing to upload or the device refuses a buffer.
     bool CreateDeviceBuffers(IDirect3DDevice9* device);
     void ReleaseDeviceBuffers();
+    // The buffers on this device, made from the kept vertices the first time
+    // a frame draws the terrain there (a terrain loaded headless, or on
+    // another device). A device that refused them is not asked again.
+    const MeshBuffers& PrepareBuffers(IDirect3DDevice9* device);
+
+    // The technique as the renderer compares it: the interned copy of
+    // `technique`, looked up again only when the name changed.
+    const char* GetInternedTechnique() const;
 
     const std::vector<TangentVertex>& GetVertices() const { return vertices; }
     const std::vector<uint16_t>& GetIndices() const { return indices; }
-    const TangentMeshBuffers& GetBuffers() const { return buffers; }
+    const MeshBuffers& GetBuffers() const { return buffers; }
 
     std::string technique;
     int materialId = 0;
@@ -45,5 +53,7 @@ public:
 private:
     std::vector<TangentVertex> vertices;
     std::vector<uint16_t> indices;
-    TangentMeshBuffers buffers;
+    MeshBuffers buffers;
+    IDirect3DDevice9* refusedDevice = nullptr;
+    mutable const char* internedTechnique = nullptr;
 };

@@ -3,6 +3,8 @@
 // device reset.
 #include <d3dx9math.h>
 
+#include <cstring>
+
 #include "DXUT.h"
 #include "core/ConfigFile.h"
 #include "core/ErrorReport.h"
@@ -13,6 +15,14 @@ namespace {
 const float kPi = 3.14159265358979323846f;
 const float kNearPlane = 1.0f;
 const float kFarPlane = 1000.0f;
+
+// Float render states travel as their bit pattern.
+DWORD FloatBits(float value)
+{
+    DWORD bits = 0;
+    std::memcpy(&bits, &value, sizeof(bits));
+    return bits;
+}
 } // namespace
 
 VideoSettings ReadVideoSettings(ConfigFile* videoConfig)
@@ -126,7 +136,7 @@ void Renderer::SelectShaderLevel()
 
 void Renderer::OnDeviceReset()
 {
-    redraw = true;
+    drawLists.SetRedraw(true);
     device = DXUTGetD3DDevice();
     if (!device) return;
     device->GetDeviceCaps(&caps);
@@ -138,12 +148,12 @@ void Renderer::OnDeviceReset()
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    const float one = 1.0f, zero = 0.0f;
-    device->SetRenderState(D3DRS_POINTSIZE, *reinterpret_cast<const DWORD*>(&one));
-    device->SetRenderState(D3DRS_POINTSIZE_MIN, *reinterpret_cast<const DWORD*>(&one));
-    device->SetRenderState(D3DRS_POINTSCALE_A, *reinterpret_cast<const DWORD*>(&one));
-    device->SetRenderState(D3DRS_POINTSCALE_B, *reinterpret_cast<const DWORD*>(&zero));
-    device->SetRenderState(D3DRS_POINTSCALE_C, *reinterpret_cast<const DWORD*>(&zero));
+    const DWORD one = FloatBits(1.0f), zero = FloatBits(0.0f);
+    device->SetRenderState(D3DRS_POINTSIZE, one);
+    device->SetRenderState(D3DRS_POINTSIZE_MIN, one);
+    device->SetRenderState(D3DRS_POINTSCALE_A, one);
+    device->SetRenderState(D3DRS_POINTSCALE_B, zero);
+    device->SetRenderState(D3DRS_POINTSCALE_C, zero);
     device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
     device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
 
@@ -152,6 +162,7 @@ void Renderer::OnDeviceReset()
     device->GetViewport(&viewport);
     halfWidth = static_cast<float>(viewport.Width) * 0.5f;
     halfHeight = static_cast<float>(viewport.Height) * 0.5f;
+    camera.SetViewportSize(static_cast<int>(viewport.Width), static_cast<int>(viewport.Height));
     fullscreen = !DXUTGetDeviceSettings().pp.Windowed;
 
     D3DXMATRIX projection;

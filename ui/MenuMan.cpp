@@ -22,6 +22,12 @@ void MenuMan::OpenMenu(MenuId id)
     if (id >= kMenuMain && id <= static_cast<int>(menus.size())) open.push_back(id);
 }
 
+void MenuMan::CloseMenu()
+{
+    SpineTrace::Record("MenuMan::CloseMenu");
+    if (!open.empty()) open.pop_back();
+}
+
 void MenuMan::CloseAllMenus()
 {
     SpineTrace::Record("MenuMan::CloseAllMenus");

@@ -29,6 +29,8 @@ public:
     // Subscribes and builds the menus in id order.
     void Init();
     void OpenMenu(MenuId id);
+    // Closes the top menu.
+    void CloseMenu();
     void CloseAllMenus();
     Menu* GetCurrentMenu();
     // kMenuNone when no menu is open.

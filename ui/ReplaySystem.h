@@ -2,7 +2,11 @@
 // is written.
 #pragma once
 
+#include <vector>
+
 #include "core/EventObj.h"
+
+class Object;
 
 class cReplaySystem : public fEventObj
 {
@@ -15,6 +19,12 @@ public:
     bool IsFrozen() const { return frozen; }
     // Records or plays back once per frame.
     void Update();
+    // Forgets the recorded bodies (before a stage load).
+    void Clear();
+    // Starts recording the stage's bodies afresh (after a stage load).
+    void Reset(const std::vector<Object*>& objects);
+    // Back to recording, nothing frozen.
+    void Stop();
 
     float GetLength() const { return length; }
     // Test seam for the frozen-world rule of the frame move.

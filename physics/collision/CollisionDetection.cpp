@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "physics/BodyCollisionData.h"
 #include "physics/CollisionRecord.h"
@@ -196,6 +197,42 @@ SweepReach& MeasureSweepReach(const std::vector<BodyCollisionData*>& bodies, int
     return reach;
 }
 
+// A stable sort that reuses its buffer: the sweep sorts its list twice every
+// sub-step, and a library stable sort takes fresh memory each time. Short
+// runs are sorted in place, then merged pairwise through the buffer; a
+// stable sort has only one possible result, so the order is the library's.
+template <typename T, typename Less>
+void StableSortWithBuffer(std::vector<T>& items, std::vector<T>& buffer, Less less)
+{
+    const size_t kRun = 16;
+    const size_t n = items.size();
+    if (buffer.size() < n) buffer.resize(n);
+    for (size_t start = 0; start < n; start += kRun) {
+        const size_t end = std::min(n, start + kRun);
+        for (size_t i = start + 1; i < end; ++i) {
+            const T value = items[i];
+            size_t j = i;
+            for (; j > start && less(value, items[j - 1]); --j) items[j] = items[j - 1];
+            items[j] = value;
+        }
+    }
+    T* from = items.data();
+    T* to = buffer.data();
+    for (size_t width = kRun; width < n; width *= 2) {
+        for (size_t left = 0; left < n; left += 2 * width) {
+            const size_t middle = std::min(n, left + width);
+            const size_t right = std::min(n, left + 2 * width);
+            // Ties take the left run's element first: stable.
+            std::merge(from + left, from + middle, from + middle, from + right, to + left, less);
+        }
+        std::swap(from, to);
+    }
+    if (from != items.data()) std::copy(from, from + n, items.data());
+}
+
+// Grows to the largest body count seen, then never again.
+std::vector<BodyCollisionData*> sSweepSortBuffer;
+
 } // namespace
 
 void InstallCollisionDetection(PhysicsWorld& world)
@@ -242,7 +279,7 @@ void CollideSweepAndPrune(std::vector<BodyCollisionData*>& bodies, const std::ve
     TerrainPass(bodies, heightmaps, records);
     // Stable, so equal minima keep the list order and the records come out
     // the same on every run.
-    std::stable_sort(bodies.begin(), bodies.end(), [](const BodyCollisionData* a, const BodyCollisionData* b) {
+    StableSortWithBuffer(bodies, sSweepSortBuffer, [](const BodyCollisionData* a, const BodyCollisionData* b) {
         return CompareBoundsMinimum(a, b) < 0;
     });
     const SweepReach& reach = MeasureSweepReach(bodies, gSweepAxis);

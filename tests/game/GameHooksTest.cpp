@@ -7,7 +7,11 @@
 #include "game/InGameLevelEditor.h"
 #include "objects/StageHooks.h"
 #include "particles/ParticleHooks.h"
+#include "particles/ParticleQuad.h"
 #include "particles/fPartManager.h"
+#include "render/MeshInstance.h"
+#include "render/Renderer.h"
+#include "render/TechniqueNames.h"
 #include "render/CameraHooks.h"
 #include "ui/MenuMan.h"
 
@@ -65,4 +69,32 @@ TEST(GameHooks, AnswerFromTheGameOnlyWhileInstalled)
     gPartManager = nullptr;
     gInGameLevelEditor = nullptr;
     gMenuMan = nullptr;
+}
+
+TEST(GameHooks, ParticleQuadsReachTheRenderersListsWithInternedTechniques)
+{
+    Renderer renderer{VideoSettings()};
+    gRenderer = &renderer;
+    InstallGameHooks();
+    ParticleHooks& hooks = ParticleHookSlot::Get();
+    const Vector3 forward = renderer.GetCamera()->GetForward();
+    EXPECT_EQ(hooks.GetCameraForward().x, forward.x);
+    EXPECT_EQ(hooks.GetCameraForward().z, forward.z);
+    const std::string name = "ParticleAdditive";
+    const char* technique = hooks.InternTechnique(name);
+    EXPECT_EQ(technique, InternTechnique("ParticleAdditive")) << "one pointer per name, as the lists compare them";
+    Vector3 at;
+    MeshInstance* glow = CreateParticleQuad(kScreenQuadMeshId, technique, 35, 1, &at, &Matrix3::Identity());
+    MeshInstance* smoke =
+        CreateParticleQuad(kScreenQuadMeshId, hooks.InternTechnique("ParticleAlpha"), 45, 0, &at, &Matrix3::Identity());
+    EXPECT_TRUE(QueueParticleQuad(glow));
+    EXPECT_TRUE(QueueParticleQuad(smoke));
+    EXPECT_EQ(renderer.GetRenderLists().Count(kTechniqueList), 1);
+    EXPECT_EQ(renderer.GetRenderLists().Count(kTransparentList), 1);
+    RemoveGameHooks();
+    gRenderer = nullptr;
+    // Without the renderer a particle keeps its own quad.
+    MeshInstance* own = CreateParticleQuad(kScreenQuadMeshId, technique, 35, 1, &at, &Matrix3::Identity());
+    EXPECT_FALSE(QueueParticleQuad(own));
+    ReleaseParticleQuad(own, false);
 }

@@ -9,6 +9,7 @@
 
 #include "DXUTHeadless.h"
 #include "core/SpineTrace.h"
+#include "game/LevelLoader.h"
 #include "game/Lumveran.h"
 #include "ui/MenuMan.h"
 
@@ -33,20 +34,30 @@ TEST(HeadlessGame, KeysReachTheGameThroughTheFrameworkAndTheRunEndsCleanly)
     DXUTHeadlessScheduleKey(5, VK_ESCAPE, true);
     DXUTHeadlessScheduleKey(5, VK_ESCAPE, false);
 
+    std::vector<int> stages;
+    DXUTHeadlessSetFrameHook([&](int frame) { stages.push_back(gLevelLoader ? gLevelLoader->GetStage() : 0); });
+
     EXPECT_EQ(WinMain(nullptr, nullptr, nullptr, 0), 0);
+    DXUTHeadlessSetFrameHook(nullptr);
 
     const std::vector<std::string>& calls = SpineTrace::Calls();
-    EXPECT_EQ(CountOf(calls, "LevelLoader::LoadLevel stage1.qvl"), 1);
-    EXPECT_EQ(CountOf(calls, "LevelLoader::LoadLevel stage2.qvl"), 1);
+    // Stage 1 under the menus from the start, stage 2 from the key on.
+    EXPECT_EQ(stages, (std::vector<int>{1, 1, 1, 2, 2, 2, 2, 2, 2, 2, 2, 2}));
     EXPECT_EQ(CountOf(calls, "MenuMan::OpenMenu 7"), 1);
     ASSERT_NE(gMenuMan, nullptr);
     EXPECT_EQ(gMenuMan->GetCurrentMenuId(), kMenuPause);
     EXPECT_EQ(CountOf(calls, "Player::Update"), 12);
-    EXPECT_EQ(CountOf(calls, "Renderer::RenderFrame"), 12);
-    // The menus were built before the first stage was loaded.
+    EXPECT_EQ(CountOf(calls, "HUDManager::Update"), 12);
+    // The menus were built before the first stage was loaded (whose clear
+    // resets the player first).
     const auto init = std::find(calls.begin(), calls.end(), "MenuMan::Init");
-    const auto firstStage = std::find(calls.begin(), calls.end(), "LevelLoader::LoadLevel stage1.qvl");
+    const auto firstStage = std::find(calls.begin(), calls.end(), "Player::ResetForNewLevel");
     EXPECT_LT(init, firstStage);
+    // Each load resets the player at its clear, and again as the new
+    // character is built; the character is then handed over and stood up.
+    EXPECT_EQ(CountOf(calls, "Player::ResetForNewLevel"), 4);
+    EXPECT_EQ(CountOf(calls, "Player::SetBody"), 2);
+    EXPECT_EQ(CountOf(calls, "Player::Recover"), 2);
     SpineTrace::Enable(false);
 }
 

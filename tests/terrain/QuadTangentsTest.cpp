@@ -72,7 +72,7 @@ TEST(UnitQuad, TableIndicesAndAHeadlessBuild)
     for (int k = 0; k < kUnitQuadIndexCount; ++k) {
         EXPECT_EQ(idx[k], expected[k]);
     }
-    TangentMeshBuffers buffers;
+    MeshBuffers buffers;
     HRESULT result = S_OK;
     EXPECT_FALSE(CreateUnitQuad(nullptr, buffers, &result));
     EXPECT_TRUE(FAILED(result));

@@ -92,6 +92,10 @@ float Stage2(float x, float y)
     h = Mix(h, 38.0f * up, mesaX * (y > 20 && y < 245 ? 1.0f : 0.0f));
     const float pit = BoxMask(x, y, -32, 64, 113, 176, 3);
     h = Mix(h, -30.0f, pit);
+    // The two spinning drums stand on level ground 0, clear of the mesa's
+    // side and the ramp (radius 20 at (125, 80), 30 at (135, 150)).
+    h = Mix(h, 0.0f, 1 - SmoothStep(26, 32, Dist(x, y, 125, 80)));
+    h = Mix(h, 0.0f, 1 - SmoothStep(36, 42, Dist(x, y, 135, 150)));
     return h + Border(x, y, 50.0f);
 }
 

@@ -48,6 +48,18 @@ bool LvD3D9_CallLogEnabled();
 void LvD3D9_LogCall(const std::string& entry);
 const std::vector<std::string>& LvD3D9_GetCallLog();
 void LvD3D9_ClearCallLog();
+// Finer entries in the call log, off by default even while the log is on:
+// every render and sampler state set ("SetRenderState type value",
+// "SetSamplerState sampler type value"), "SetVertexDeclaration", and the
+// effect parameters set by name ("SetValue name bytes", "SetFloat name",
+// "SetMatrix name", "SetTexture name").
+void LvD3D9_EnableStateLog(bool enable);
+bool LvD3D9_StateLogEnabled();
+
+// Benchmark seam: while on, draws and clears are checked and logged as usual
+// but never reach OpenGL, so a frame's time is what its callers spend.
+void LvD3D9_SetDrawsDropped(bool dropped);
+bool LvD3D9_DrawsDropped();
 
 // Live GL objects owned by the stand-in (textures, buffers, framebuffers): tests
 // check that a reset or a release gives back what it took.

@@ -60,6 +60,7 @@ void LogDraw(const char* name, D3DPRIMITIVETYPE type, UINT count)
 
 HRESULT Device::SetVertexDeclaration(IDirect3DVertexDeclaration9* decl)
 {
+    if (LvD3D9_StateLogEnabled()) LvD3D9_LogCall("SetVertexDeclaration");
     declaration_ = static_cast<VertexDeclaration*>(decl);
     fvf_ = 0;
     setup_.valid = false;
@@ -281,7 +282,7 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
     GLsizei count = 0;
     GLenum mode = 0;
     const HRESULT hr = DrawCommon(type, primitiveCount, &count, &mode);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr) || LvD3D9_DrawsDropped()) return hr;
     if (!declaration_ || !streams_[0].buffer) return D3D_OK; // nothing bound: nothing drawn
     const StreamSource& s = streams_[0];
     if (s.stride == 0 ||
@@ -301,7 +302,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT
     GLsizei count = 0;
     GLenum mode = 0;
     const HRESULT hr = DrawCommon(type, primitiveCount, &count, &mode);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr) || LvD3D9_DrawsDropped()) return hr;
     if (!declaration_ || !streams_[0].buffer || !indices_) return D3D_OK;
     const size_t indexSize = indices_->Format() == D3DFMT_INDEX32 ? 4 : 2;
     if ((size_t(startIndex) + size_t(count)) * indexSize > indices_->Store().Length() || streams_[0].stride == 0) {
@@ -336,7 +337,7 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, cons
     GLsizei count = 0;
     GLenum mode = 0;
     const HRESULT hr = DrawCommon(type, primitiveCount, &count, &mode);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr) || LvD3D9_DrawsDropped()) return hr;
     if (!vertices || stride == 0 || !declaration_) return D3DERR_INVALIDCALL;
     if (!PrepareDraw(declaration_->Pretransformed())) return D3DERR_INVALIDCALL;
     StreamUpload(GL_ARRAY_BUFFER, streamVertexBuffer_, vertices, size_t(count) * stride);
@@ -353,7 +354,7 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UIN
     GLsizei count = 0;
     GLenum mode = 0;
     const HRESULT hr = DrawCommon(type, primitiveCount, &count, &mode);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr) || LvD3D9_DrawsDropped()) return hr;
     if (!indices || !vertices || stride == 0 || !declaration_ ||
         (indexFormat != D3DFMT_INDEX16 && indexFormat != D3DFMT_INDEX32)) {
         return D3DERR_INVALIDCALL;

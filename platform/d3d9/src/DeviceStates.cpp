@@ -4,6 +4,9 @@
 
 #include "Texture.h"
 
+#include <d3d9_host.h>
+#include <string>
+
 #include <cstring>
 
 namespace lvd3d {
@@ -180,6 +183,9 @@ void Toggle(GLenum capability, bool on)
 
 HRESULT Device::SetRenderState(D3DRENDERSTATETYPE state, DWORD value)
 {
+    if (LvD3D9_StateLogEnabled()) {
+        LvD3D9_LogCall("SetRenderState " + std::to_string(int(state)) + " " + std::to_string(value));
+    }
     if (DWORD(state) >= LV_D3DRS_COUNT) return D3DERR_INVALIDCALL;
     if (renderStates_[state] == value) return D3D_OK;
     renderStates_[state] = value;
@@ -196,6 +202,10 @@ HRESULT Device::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value)
 
 HRESULT Device::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value)
 {
+    if (LvD3D9_StateLogEnabled()) {
+        LvD3D9_LogCall("SetSamplerState " + std::to_string(sampler) + " " + std::to_string(int(type)) + " " +
+                       std::to_string(value));
+    }
     if (sampler >= kMaxSamplers || DWORD(type) >= LV_D3DSAMP_COUNT) return D3DERR_INVALIDCALL;
     SamplerUnit& unit = samplers_[sampler];
     if (unit.state[type] != value) {

@@ -105,6 +105,7 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
 {
     if (LvD3D9_CallLogEnabled()) LvD3D9_LogCall("Clear");
     if (!renderTarget_) return D3DERR_INVALIDCALL;
+    if (LvD3D9_DrawsDropped()) return D3D_OK;
     ApplyViewport();
     GLbitfield mask = 0;
     if (flags & D3DCLEAR_TARGET) {

@@ -13,6 +13,8 @@ namespace lvd3d {
 namespace {
 std::vector<std::string> gCallLog;
 bool gCallLogEnabled = false;
+bool gStateLogEnabled = false;
+bool gDrawsDropped = false;
 int gLiveGlObjects = 0;
 } // namespace
 
@@ -133,6 +135,26 @@ bool LvD3D9_SaveBackBufferPNG(IDirect3DDevice9* device, const char* path)
         return false;
     }
     return true;
+}
+
+void LvD3D9_EnableStateLog(bool enable)
+{
+    gStateLogEnabled = enable;
+}
+
+bool LvD3D9_StateLogEnabled()
+{
+    return gStateLogEnabled && gCallLogEnabled;
+}
+
+void LvD3D9_SetDrawsDropped(bool dropped)
+{
+    gDrawsDropped = dropped;
+}
+
+bool LvD3D9_DrawsDropped()
+{
+    return gDrawsDropped;
 }
 
 void LvD3D9_EnableCallLog(bool enable)

@@ -20,6 +20,13 @@ void Log(const char* what, const std::string& detail)
     if (LvD3D9_CallLogEnabled()) LvD3D9_LogCall(std::string(what) + " " + detail);
 }
 
+// The state log's entry for a parameter set; bytes < 0 leaves the size out.
+void LogParameter(const char* what, const std::string& name, long bytes = -1)
+{
+    if (!LvD3D9_StateLogEnabled()) return;
+    LvD3D9_LogCall(std::string(what) + " " + name + (bytes >= 0 ? " " + std::to_string(bytes) : std::string()));
+}
+
 void UploadUniform(const ParamDesc& p, GLint location, const uint8_t* data)
 {
     const GLsizei count = GLsizei(p.Count());
@@ -284,6 +291,7 @@ Effect::Param* Effect::Writable(D3DXHANDLE handle, ParamType type, UINT bytes)
 HRESULT Effect::SetValue(D3DXHANDLE parameter, LPCVOID data, UINT bytes)
 {
     const int i = ResolveParam(parameter);
+    if (i >= 0) LogParameter("SetValue", params_[size_t(i)].desc.name, long(bytes));
     if (i < 0 || !data) return D3DERR_INVALIDCALL;
     Param& p = params_[size_t(i)];
     if (p.desc.IsSampler()) {
@@ -346,6 +354,7 @@ HRESULT Effect::GetInt(D3DXHANDLE parameter, INT* value)
 HRESULT Effect::SetFloat(D3DXHANDLE parameter, FLOAT value)
 {
     const int i = ResolveParam(parameter);
+    if (i >= 0) LogParameter("SetFloat", params_[size_t(i)].desc.name);
     if (i < 0 || params_[size_t(i)].desc.IsSampler()) return D3DERR_INVALIDCALL;
     Param& p = params_[size_t(i)];
     if (p.desc.type != ParamType::Float) return SetInt(parameter, INT(value));
@@ -391,6 +400,10 @@ HRESULT Effect::SetVector(D3DXHANDLE parameter, const D3DXVECTOR4* vector)
 
 HRESULT Effect::SetMatrix(D3DXHANDLE parameter, const D3DXMATRIX* matrix)
 {
+    if (LvD3D9_StateLogEnabled()) {
+        const int i = ResolveParam(parameter);
+        if (i >= 0) LogParameter("SetMatrix", params_[size_t(i)].desc.name);
+    }
     Param* p = Writable(parameter, ParamType::Float, 64);
     if (!p || !matrix || p->desc.rows != 4) return D3DERR_INVALIDCALL;
     std::memcpy(p->value.data(), matrix, 64);
@@ -418,6 +431,7 @@ HRESULT Effect::SetMatrixArray(D3DXHANDLE parameter, const D3DXMATRIX* matrices,
 HRESULT Effect::SetTexture(D3DXHANDLE parameter, IDirect3DBaseTexture9* texture)
 {
     const int i = ResolveParam(parameter);
+    if (i >= 0) LogParameter("SetTexture", params_[size_t(i)].desc.name);
     if (i < 0 || !params_[size_t(i)].desc.IsSampler()) return D3DERR_INVALIDCALL;
     Param& p = params_[size_t(i)];
     if (p.texture == texture) return D3D_OK;

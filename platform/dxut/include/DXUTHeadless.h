@@ -15,6 +15,11 @@
 // many frames with exit code 0; 0 runs until a quit or -quitafterframe.
 void DXUTHeadlessEnable(double stepSeconds = 1.0 / 60.0, int maxFrames = 0);
 bool DXUTIsHeadless();
+// After DXUTHeadlessEnable: the device is made as usual, on a windowless
+// (surfaceless EGL, llvmpipe) OpenGL context, so the frames really draw and
+// -screenshot or a test's read-back sees them. The back buffer is the window's
+// client size; Present shows nothing.
+void DXUTHeadlessEnableDevice();
 
 // Messages delivered through the framework's window procedure just before the
 // frame with the given index (0 is the first frame) moves. Messages for a frame

@@ -2,10 +2,13 @@
 // the window, reset to a new back buffer, present (with the screenshot
 // switch) and destruction. The device is the Direct3D stand-in drawing on the
 // OpenGL 3.3 core context made here; it draws into its own back buffer and
-// Present copies that to the window, upright and scaled, then swaps.
+// Present copies that to the window, upright and scaled, then swaps. A
+// headless host given a device draws on a windowless surfaceless context
+// instead, where Present only takes the screenshot.
 #include "DXUTState.h"
 
 #include <SDL.h>
+#include <d3d9_egl.h>
 #include <d3d9_host.h>
 
 #include <cstdio>
@@ -15,6 +18,7 @@
 namespace {
 
 SDL_GLContext gContext = nullptr;
+LvEglContext* gHeadlessContext = nullptr;
 IDirect3D9* gD3D = nullptr;
 IDirect3DDevice9* gDevice = nullptr;
 std::string gVersion;
@@ -65,12 +69,40 @@ void ReleaseDevice()
     }
 }
 
+// The device of the settings on the context made current; false (nothing
+// kept) when it cannot be made.
+bool MakeDevice(DXUTState& state)
+{
+    gD3D = Direct3DCreate9(D3D_SDK_VERSION);
+    D3DPRESENT_PARAMETERS pp = state.settings.pp;
+    // Settings that name no device type mean the only one there is.
+    const D3DDEVTYPE type = state.settings.DeviceType ? state.settings.DeviceType : D3DDEVTYPE_HAL;
+    if (!gD3D || FAILED(gD3D->CreateDevice(state.settings.AdapterOrdinal, type, &state.windowHandle,
+                                           state.settings.BehaviorFlags, &pp, &gDevice))) {
+        ReleaseDevice();
+        return false;
+    }
+    return true;
+}
+
+bool CreateHeadlessDevice(DXUTState& state)
+{
+    if (!gHeadlessContext) gHeadlessContext = LvEgl_Create(true);
+    if (!gHeadlessContext) return false;
+    gVersion = "surfaceless";
+    // Without -psversion a test's own setting of the tier stands.
+    if (state.switches.pixelShaderVersion) LvD3D9_SetPixelShaderVersion(state.switches.pixelShaderVersion);
+    LvD3D9_SetDrawableSize(0, 0);
+    LvD3D9_SetPresentHook(nullptr, nullptr);
+    return MakeDevice(state);
+}
+
 } // namespace
 
 bool DXUTDeviceCreate(DXUTState& state)
 {
-    if (state.headless) return true;
     if (gDevice) return true;
+    if (state.headless) return !state.headlessDevice || CreateHeadlessDevice(state);
     if (!state.window) return false;
     if (!gContext) {
         gContext = SDL_GL_CreateContext(state.window);
@@ -89,33 +121,24 @@ bool DXUTDeviceCreate(DXUTState& state)
     LvD3D9_SetPixelShaderVersion(state.switches.pixelShaderVersion);
     TellDrawableSize(state);
     LvD3D9_SetPresentHook(SwapWindow, state.window);
-
-    gD3D = Direct3DCreate9(D3D_SDK_VERSION);
-    D3DPRESENT_PARAMETERS pp = state.settings.pp;
-    // Settings that name no device type mean the only one there is.
-    const D3DDEVTYPE type = state.settings.DeviceType ? state.settings.DeviceType : D3DDEVTYPE_HAL;
-    if (!gD3D || FAILED(gD3D->CreateDevice(state.settings.AdapterOrdinal, type, &state.windowHandle,
-                                           state.settings.BehaviorFlags, &pp, &gDevice))) {
-        ReleaseDevice();
-        SDL_GL_DeleteContext(gContext);
-        gContext = nullptr;
-        return false;
-    }
-    return true;
+    if (MakeDevice(state)) return true;
+    SDL_GL_DeleteContext(gContext);
+    gContext = nullptr;
+    return false;
 }
 
 bool DXUTDeviceReset(DXUTState& state)
 {
-    if (state.headless) return true;
+    if (state.headless && !gDevice) return true;
     if (!gDevice) return false;
-    TellDrawableSize(state);
+    if (!state.headless) TellDrawableSize(state);
     D3DPRESENT_PARAMETERS pp = state.settings.pp;
     return SUCCEEDED(gDevice->Reset(&pp));
 }
 
 void DXUTDevicePresent(DXUTState& state, int frameNumber)
 {
-    if (state.headless || !gDevice) return;
+    if (!gDevice) return;
     if (state.switches.screenshotFrame > 0 && frameNumber == state.switches.screenshotFrame) {
         LvD3D9_SaveBackBufferPNG(gDevice, state.switches.screenshotPath.c_str());
     }
@@ -127,6 +150,9 @@ void DXUTDeviceDestroy(DXUTState& state)
     (void)state;
     ReleaseDevice();
     LvD3D9_SetPresentHook(nullptr, nullptr);
+    // The windowless context stays for the process's life and serves the next
+    // headless run: ending it unloads the driver, which leaves behind what it
+    // allocated.
     if (gContext) {
         SDL_GL_DeleteContext(gContext);
         gContext = nullptr;

@@ -47,6 +47,11 @@ void DXUTHeadlessEnable(double stepSeconds, int maxFrames)
     DXUTHeadlessFocusInput();
 }
 
+void DXUTHeadlessEnableDevice()
+{
+    DXUTGetState().headlessDevice = true;
+}
+
 bool DXUTIsHeadless()
 {
     return DXUTGetState().headless;

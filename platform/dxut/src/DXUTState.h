@@ -76,6 +76,7 @@ struct DXUTState
     bool handleAltEnter = true;
 
     bool headless = false;
+    bool headlessDevice = false; // a device on a windowless context
     int headlessMaxFrames = 0;
     std::vector<DXUTScheduledMessage> scheduled;
     std::vector<DXUTScheduledInput> scheduledInput;

@@ -1,131 +1,27 @@
-// Dialog, button and combo box: layout, hot keys, clicks and events.
+// The dialog: its controls, fonts and skin, the window messages it routes to
+// its controls, the events it sends, and drawing them all.
 #include "DXUTgui.h"
+
+#include "DXUTguiPainter.h"
 
 #include <windowsx.h>
 
-#include <algorithm>
+#include <cstdlib>
 
-// --- resource manager -------------------------------------------------------
+namespace {
 
-HRESULT CDXUTDialogResourceManager::OnD3D9CreateDevice(IDirect3DDevice9* newDevice)
+constexpr UINT kMaxFontsAndTextures = 64;
+
+// The framework's own face for control text; the game's fonts come after it.
+constexpr const wchar_t* kDefaultFace = L"DejaVu Sans";
+constexpr LONG kDefaultFontHeight = 14;
+
+} // namespace
+
+CDXUTDialog::CDXUTDialog()
 {
-    device = newDevice;
-    return S_OK;
+    SetFont(0, kDefaultFace, kDefaultFontHeight, FW_NORMAL);
 }
-
-HRESULT CDXUTDialogResourceManager::OnD3D9ResetDevice()
-{
-    return S_OK;
-}
-void CDXUTDialogResourceManager::OnD3D9LostDevice() {}
-void CDXUTDialogResourceManager::OnD3D9DestroyDevice()
-{
-    device = nullptr;
-}
-
-bool CDXUTDialogResourceManager::MsgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    (void)window;
-    (void)message;
-    (void)wParam;
-    (void)lParam;
-    return false;
-}
-
-void CDXUTDialogResourceManager::RegisterDialog(CDXUTDialog* dialog)
-{
-    if (dialog && std::find(dialogs.begin(), dialogs.end(), dialog) == dialogs.end()) dialogs.push_back(dialog);
-}
-
-void CDXUTDialogResourceManager::UnregisterDialog(CDXUTDialog* dialog)
-{
-    dialogs.erase(std::remove(dialogs.begin(), dialogs.end(), dialog), dialogs.end());
-}
-
-CDXUTDialogResourceManager::~CDXUTDialogResourceManager()
-{
-    // Dialogs that outlive their manager must not reach back into it.
-    for (CDXUTDialog* dialog : dialogs) dialog->DetachManager();
-}
-
-// --- controls ---------------------------------------------------------------
-
-CDXUTControl::CDXUTControl(CDXUTDialog* owner, DXUT_CONTROL_TYPE controlType, int controlId, int left, int top, int w,
-                           int h, UINT key)
-    : dialog(owner), type(controlType), id(controlId), x(left), y(top), width(w), height(h), hotkey(key)
-{}
-
-CDXUTButton::CDXUTButton(CDXUTDialog* owner, int controlId, LPCWSTR label, int left, int top, int w, int h, UINT key)
-    : CDXUTControl(owner, DXUT_CONTROL_BUTTON, controlId, left, top, w, h, key), text(label ? label : L"")
-{}
-
-void CDXUTButton::OnHotkey()
-{
-    dialog->SendEvent(EVENT_BUTTON_CLICKED, true, this);
-}
-void CDXUTButton::OnClick()
-{
-    dialog->SendEvent(EVENT_BUTTON_CLICKED, true, this);
-}
-
-CDXUTComboBox::CDXUTComboBox(CDXUTDialog* owner, int controlId, int left, int top, int w, int h, UINT key)
-    : CDXUTControl(owner, DXUT_CONTROL_COMBOBOX, controlId, left, top, w, h, key)
-{}
-
-HRESULT CDXUTComboBox::AddItem(LPCWSTR text, void* data)
-{
-    if (!text) return E_INVALIDARG;
-    items.push_back(Item{text, data});
-    // The first item becomes the selection, as an event not made by the user.
-    if (items.size() == 1) {
-        selected = 0;
-        dialog->SendEvent(EVENT_COMBOBOX_SELECTION_CHANGED, false, this);
-    }
-    return S_OK;
-}
-
-void CDXUTComboBox::RemoveAllItems()
-{
-    items.clear();
-    selected = -1;
-}
-
-void* CDXUTComboBox::GetSelectedData() const
-{
-    return selected >= 0 && static_cast<size_t>(selected) < items.size() ? items[static_cast<size_t>(selected)].data
-                                                                         : nullptr;
-}
-
-HRESULT CDXUTComboBox::SetSelectedByIndex(UINT index)
-{
-    if (index >= items.size()) return E_INVALIDARG;
-    selected = static_cast<int>(index);
-    dialog->SendEvent(EVENT_COMBOBOX_SELECTION_CHANGED, false, this);
-    return S_OK;
-}
-
-const wchar_t* CDXUTComboBox::GetItemText(UINT index) const
-{
-    return index < items.size() ? items[index].text.c_str() : nullptr;
-}
-
-void CDXUTComboBox::SelectNext()
-{
-    if (items.empty()) return;
-    selected = (selected + 1) % static_cast<int>(items.size());
-    dialog->SendEvent(EVENT_COMBOBOX_SELECTION_CHANGED, true, this);
-}
-
-void CDXUTComboBox::OnHotkey()
-{
-    SelectNext();
-}
-void CDXUTComboBox::OnClick()
-{
-    SelectNext();
-}
-
-// --- dialog -----------------------------------------------------------------
 
 CDXUTDialog::~CDXUTDialog()
 {
@@ -144,6 +40,18 @@ void CDXUTDialog::Init(CDXUTDialogResourceManager* newManager, bool registerDial
     manager = newManager;
     if (manager && registerDialog) manager->RegisterDialog(this);
     SetTexture(0, controlTextureFile);
+    RegisterResources();
+}
+
+void CDXUTDialog::RegisterResources()
+{
+    if (!manager) return;
+    for (Font& font : fonts) {
+        if (!font.face.empty()) font.managed = manager->AddFont(font.face.c_str(), font.height, font.weight);
+    }
+    for (Texture& texture : textures) {
+        if (!texture.file.empty()) texture.managed = manager->AddTexture(texture.file.c_str());
+    }
 }
 
 void CDXUTDialog::SetCallback(PCALLBACKDXUTGUIEVENT newCallback, void* userContext)
@@ -154,17 +62,19 @@ void CDXUTDialog::SetCallback(PCALLBACKDXUTGUIEVENT newCallback, void* userConte
 
 HRESULT CDXUTDialog::SetFont(UINT index, LPCWSTR faceName, LONG fontHeight, LONG weight)
 {
-    if (index > 63 || !faceName) return E_INVALIDARG;
-    if (fonts.size() <= index) fonts.resize(index + 1, Font{L"", 0, 0});
-    fonts[index] = Font{faceName, fontHeight, weight};
+    if (index >= kMaxFontsAndTextures || !faceName) return E_INVALIDARG;
+    if (fonts.size() <= index) fonts.resize(index + 1, Font{L"", 0, 0, -1});
+    const int managed = manager ? manager->AddFont(faceName, fontHeight, weight) : -1;
+    fonts[index] = Font{faceName, fontHeight, weight, managed};
     return S_OK;
 }
 
 HRESULT CDXUTDialog::SetTexture(UINT index, LPCWSTR fileName)
 {
-    if (index > 63 || !fileName) return E_INVALIDARG;
-    if (textures.size() <= index) textures.resize(index + 1);
-    textures[index] = fileName;
+    if (index >= kMaxFontsAndTextures || !fileName) return E_INVALIDARG;
+    if (textures.size() <= index) textures.resize(index + 1, Texture{L"", -1});
+    const int managed = manager ? manager->AddTexture(fileName) : -1;
+    textures[index] = Texture{fileName, managed};
     return S_OK;
 }
 
@@ -174,10 +84,16 @@ const std::wstring& CDXUTDialog::GetFontFace(UINT index) const
     return index < fonts.size() ? fonts[index].face : none;
 }
 
+LONG CDXUTDialog::GetFontHeight(UINT index) const
+{
+    // A negative height asks for the glyphs' height rather than the cell's; the size is what counts here.
+    return index < fonts.size() ? std::labs(fonts[index].height) : 0;
+}
+
 const std::wstring& CDXUTDialog::GetTextureFile(UINT index) const
 {
     static const std::wstring none;
-    return index < textures.size() ? textures[index] : none;
+    return index < textures.size() ? textures[index].file : none;
 }
 
 HRESULT CDXUTDialog::AddControl(CDXUTControl* control, void** created)
@@ -233,42 +149,104 @@ void CDXUTDialog::SendEvent(UINT event, bool triggeredByUser, CDXUTControl* cont
     callback(event, control ? control->GetID() : 0, control, callbackContext);
 }
 
+CDXUTComboBox* CDXUTDialog::OpenList() const
+{
+    for (CDXUTControl* control : controls) {
+        if (control->GetType() == DXUT_CONTROL_COMBOBOX && static_cast<CDXUTComboBox*>(control)->IsOpened())
+            return static_cast<CDXUTComboBox*>(control);
+    }
+    return nullptr;
+}
+
+// The control under the point: an open list lies over everything, otherwise
+// the last control added is on top.
+void CDXUTDialog::UpdateHover(int px, int py)
+{
+    CDXUTControl* open = OpenList();
+    CDXUTControl* hit = open && open->Covers(px, py) ? open : nullptr;
+    if (!hit) {
+        for (CDXUTControl* control : controls) {
+            if (control->GetEnabled() && control->GetVisible() && control->Covers(px, py)) hit = control;
+        }
+    }
+    for (CDXUTControl* control : controls) control->SetMouseOver(control == hit);
+}
+
+bool CDXUTDialog::HandleMouse(UINT message, WPARAM wParam, int px, int py)
+{
+    CDXUTComboBox* open = OpenList();
+    switch (message) {
+    case WM_MOUSEMOVE:
+        UpdateHover(px, py);
+        if (open) return open->OnMouseMove(px, py);
+        return pressed ? pressed->OnMouseMove(px, py) : false;
+    case WM_MOUSEWHEEL: {
+        if (!open) return false;
+        const int delta = GET_WHEEL_DELTA_WPARAM(wParam);
+        const int notches = delta / WHEEL_DELTA != 0 ? delta / WHEEL_DELTA : (delta > 0) - (delta < 0);
+        return open->OnMouseWheel(notches);
+    }
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+        UpdateHover(px, py);
+        if (open && open->Covers(px, py)) {
+            pressed = open;
+            return open->OnMouseDown(px, py);
+        }
+        // A press elsewhere folds an open list away, and still reaches what it landed on.
+        const bool closed = open && open->OnPressElsewhere();
+        pressed = nullptr;
+        for (CDXUTControl* control : controls) {
+            if (control->GetEnabled() && control->GetVisible() && control->Covers(px, py)) pressed = control;
+        }
+        const bool used = pressed && pressed->OnMouseDown(px, py);
+        return used || closed;
+    }
+    case WM_LBUTTONUP: {
+        CDXUTControl* released = pressed;
+        pressed = nullptr;
+        return released ? released->OnMouseUp(px, py) : false;
+    }
+    default:
+        return false;
+    }
+}
+
 bool CDXUTDialog::MsgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     (void)window;
     if (!visible) return false;
-    // A callback may add controls; work on a copy of the list.
-    const std::vector<CDXUTControl*> current = controls;
     if (message == WM_KEYDOWN) {
+        // A callback may add controls; work on a copy of the list.
+        const std::vector<CDXUTControl*> current = controls;
         for (CDXUTControl* control : current) {
             if (control->GetHotkey() != 0 && control->GetHotkey() == static_cast<UINT>(wParam) &&
-                control->GetEnabled() && control->GetVisible()) {
-                control->OnHotkey();
+                control->GetEnabled() && control->GetVisible() && control->OnHotkey()) {
                 return true;
             }
         }
         return false;
     }
-    if (message != WM_LBUTTONDOWN && message != WM_LBUTTONDBLCLK && message != WM_LBUTTONUP) return false;
-    const int px = GET_X_LPARAM(lParam) - x;
-    const int py = GET_Y_LPARAM(lParam) - y;
-    CDXUTControl* hit = nullptr;
-    for (CDXUTControl* control : current) {
-        if (control->GetEnabled() && control->GetVisible() && control->ContainsPoint(px, py)) hit = control;
-    }
-    if (message == WM_LBUTTONUP) {
-        // A click is a press and a release on the same control.
-        const bool clicked = hit && hit == pressed;
-        pressed = nullptr;
-        if (clicked) hit->OnClick();
-        return clicked;
-    }
-    pressed = hit;
-    return hit != nullptr;
+    // Client pixels, signed: a captured mouse can report points left of or above the window.
+    return HandleMouse(message, wParam, GET_X_LPARAM(lParam) - x, GET_Y_LPARAM(lParam) - y);
 }
 
 HRESULT CDXUTDialog::OnRender(float elapsedTime)
 {
+    // Controls change their look at once; there is nothing to animate.
     (void)elapsedTime;
+    IDirect3DDevice9* device = manager ? manager->GetD3D9Device() : nullptr;
+    if (!visible || !device) return S_OK;
+    UINT skinWidth = 0, skinHeight = 0;
+    IDirect3DTexture9* skin =
+        textures.empty() ? nullptr : manager->GetTexture(textures[0].managed, &skinWidth, &skinHeight);
+    CD3DFont* font = fonts.empty() ? nullptr : manager->GetFont(fonts[0].managed);
+    DXUTDialogPainter painter(device, skin, skinWidth, skinHeight, font, x, y);
+    for (CDXUTControl* control : controls) {
+        if (control->GetVisible()) control->Render(painter);
+    }
+    for (CDXUTControl* control : controls) {
+        if (control->GetVisible()) control->RenderPopup(painter);
+    }
     return S_OK;
 }

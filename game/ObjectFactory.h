@@ -1,0 +1,40 @@
+// The physical-object factory: builds the body a level file's "object" record
+// (or the stage set-up, a trigger, the editor) names by its type id, with its
+// material, rest tuning, drawable and registration, and hands it to the World.
+// The type table is in ObjectFactory.cpp; the ids are the level files'
+// vocabulary, so they never change.
+#pragma once
+
+#include "core/Matrix3.h"
+#include "core/Vector3.h"
+
+class ConfigFile;
+class World;
+
+struct ObjectRequest
+{
+    int type = 0;
+    Vector3 position;
+    Matrix3 orientation = Matrix3::Identity();
+    Vector3 size; // sx, sy, sz: what each type makes of them is in its row
+    float mass = 0.0f;
+    bool frozen = false;
+    bool immovable = false;
+    int texture = 0;
+};
+
+// Builds the object of the request's type into the world; an unknown type
+// builds nothing.
+void BuildWorldObject(World& world, const ObjectRequest& request);
+
+// The material key families of "Physics.cfg": "<family>_static_friction",
+// "<family>_dynamic_friction", "<family>_elasticity".
+struct SurfaceMaterial
+{
+    float staticFriction;
+    float dynamicFriction;
+    float elasticity;
+};
+// The family's values from the reader, each missing key keeping its default
+// (all of them without a reader).
+SurfaceMaterial ReadSurfaceMaterial(ConfigFile* config, const char* family);

@@ -1,0 +1,86 @@
+// Making, releasing and drawing the geometry records.
+#include "render/MeshBuffers.h"
+
+#include <cstring>
+
+namespace {
+
+template <typename Buffer>
+HRESULT CopyInto(Buffer* buffer, const void* data, size_t bytes)
+{
+    void* target = nullptr;
+    const HRESULT hr = buffer->Lock(0, 0, &target, 0);
+    if (FAILED(hr) || target == nullptr) {
+        return FAILED(hr) ? hr : E_FAIL;
+    }
+    std::memcpy(target, data, bytes);
+    return buffer->Unlock();
+}
+
+} // namespace
+
+void MeshBuffers::Draw(DWORD maxPrimitiveCount) const
+{
+    if (IsEmpty() || device == nullptr) return;
+    device->SetStreamSource(0, vertexBuffer, 0, sizeof(TangentVertex));
+    device->SetIndices(indexBuffer);
+    const UINT vertices = static_cast<UINT>(vertexCount);
+    UINT remaining = static_cast<UINT>(triangleCount);
+    UINT start = 0;
+    if (maxPrimitiveCount > 0) {
+        while (remaining > maxPrimitiveCount) {
+            device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, vertices, start, maxPrimitiveCount);
+            start += 3 * maxPrimitiveCount;
+            remaining -= maxPrimitiveCount;
+        }
+    }
+    if (remaining > 0) device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, vertices, start, remaining);
+}
+
+void ReleaseMeshBuffers(MeshBuffers& buffers)
+{
+    if (buffers.vertexBuffer != nullptr) {
+        buffers.vertexBuffer->Release();
+    }
+    if (buffers.indexBuffer != nullptr) {
+        buffers.indexBuffer->Release();
+    }
+    buffers = MeshBuffers();
+}
+
+BufferResult CreateMeshBuffers(IDirect3DDevice9* device, const TangentVertex* vertices, int vertexCount,
+                               const uint16_t* indices, int indexCount, DWORD vertexUsage, MeshBuffers& out,
+                               HRESULT* lastResult)
+{
+    ReleaseMeshBuffers(out);
+    HRESULT hr = E_FAIL;
+    BufferResult failure = BufferResult::VertexBufferFailed;
+    if (device != nullptr && vertexCount > 0 && indexCount >= 3) {
+        const size_t vertexBytes = sizeof(TangentVertex) * static_cast<size_t>(vertexCount);
+        const size_t indexBytes = sizeof(uint16_t) * static_cast<size_t>(indexCount);
+        hr = device->CreateVertexBuffer(static_cast<UINT>(vertexBytes), vertexUsage, kTangentVertexFormat,
+                                        D3DPOOL_MANAGED, &out.vertexBuffer, nullptr);
+        if (SUCCEEDED(hr)) {
+            hr = CopyInto(out.vertexBuffer, vertices, vertexBytes);
+        }
+        if (SUCCEEDED(hr)) {
+            failure = BufferResult::IndexBufferFailed;
+            hr = device->CreateIndexBuffer(static_cast<UINT>(indexBytes), D3DUSAGE_WRITEONLY, D3DFMT_INDEX16,
+                                           D3DPOOL_MANAGED, &out.indexBuffer, nullptr);
+        }
+        if (SUCCEEDED(hr)) {
+            hr = CopyInto(out.indexBuffer, indices, indexBytes);
+        }
+    }
+    if (lastResult != nullptr) {
+        *lastResult = hr;
+    }
+    if (FAILED(hr)) {
+        ReleaseMeshBuffers(out);
+        return failure;
+    }
+    out.device = device;
+    out.vertexCount = vertexCount;
+    out.triangleCount = indexCount / 3;
+    return BufferResult::Created;
+}
