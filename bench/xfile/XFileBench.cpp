@@ -44,7 +44,7 @@ struct RecordedLoad
 };
 const RecordedLoad kRecordedLoads[] = {
     {0xe24e45d534803db7ull, 0xb8c1edcf35d6ba72ull}, // stage1.x
-    {0x1c2a7a956cbfee1eull, 0x2b923e218e7f39efull}, // stage2.x
+    {0x5d168fce10b05e14ull, 0x45b0d46d73556cb5ull}, // stage2.x
     {0xbb0301a4dc8178efull, 0x5dba96c91aacaa12ull}, // stage3.x
     {0xac26fbd1c46fdbeaull, 0x7b0014f76c3eb464ull}, // stage4.x
 };
