@@ -10,6 +10,7 @@
 #include "core/ConfigFile.h"
 #include "core/ErrorReport.h"
 #include "core/GameFiles.h"
+#include "game/HeightmapImport.h"
 #include "game/World.h"
 #include "physics/Heightmap.h"
 
@@ -79,7 +80,15 @@ bool ReadBitmapHeights(const std::string& path, const std::string& name, BitmapH
     const int32_t rows = height < 0 ? -height : height;
     // Rows are padded so each starts on a 4-byte boundary.
     const size_t rowBytes = size_t(width) * kBytesPerPixel + size_t(width % 4);
-    std::vector<unsigned char> pixels(rowBytes * size_t(rows));
+    const size_t pixelBytes = rowBytes * size_t(rows);
+    // A header may promise far more than the file holds: measure before allocating.
+    in.seekg(0, std::ios::end);
+    const std::streamoff fileBytes = in.tellg();
+    if (fileBytes < 0 || uint64_t(dataOffset) + pixelBytes > uint64_t(fileBytes)) {
+        REPORT_ERROR("Bitmap is truncated: " + name);
+        return false;
+    }
+    std::vector<unsigned char> pixels(pixelBytes);
     in.seekg(dataOffset);
     if (!in.read(reinterpret_cast<char*>(pixels.data()), std::streamsize(pixels.size()))) {
         REPORT_ERROR("Bitmap is truncated: " + name);
@@ -176,6 +185,11 @@ std::string ReplaceExtension(const std::string& name, const std::string& extensi
 } // namespace
 
 std::string World::ConvertBitmapToHeightmap(const std::string& bitmapName, std::string* gridMeshName)
+{
+    return WriteHeightmapFromBitmap(bitmapName, gridMeshName);
+}
+
+std::string WriteHeightmapFromBitmap(const std::string& bitmapName, std::string* gridMeshName)
 {
     if (gridMeshName != nullptr) gridMeshName->clear();
     // The heightmap lands beside the bitmap as it was found on disk, and

@@ -17,6 +17,8 @@ namespace {
 const float kParticleElasticity = 0.5f;
 const float kRadiansToDegrees = 57.295779513082320876f;
 
+int liveParticles = 0;
+
 // The axis quads turn about: towards the viewer.
 Vector3 ViewAxis()
 {
@@ -32,8 +34,9 @@ fParticle::fParticle()
       angles_per_sec(0.0f), tex_interval(0.0f), tex_timer(0.0f), age(0.0f), lifetime(0.0f), scale_in_life(0.0f),
       current_scale(0.0f), target_scale(0.0f), life_fraction(0.0f), parent_position(nullptr),
       parent_orientation(nullptr), parent_velocity(nullptr), start_tex(0), end_tex(0), colour_keys(nullptr),
-      key_index(0), emitter_parent(nullptr), quad(nullptr), quadQueued(false)
+      key_index(0), emitter_parent(nullptr), generation(0), quad(nullptr), quadQueued(false)
 {
+    ++liveParticles;
     // The rest pass leaves id 0 alone, so a particle never freezes by resting:
     // a slow drift would otherwise stop dead after a second. Resting types
     // still start frozen (InitFromDef).
@@ -42,6 +45,7 @@ fParticle::fParticle()
 
 fParticle::~fParticle()
 {
+    --liveParticles;
     for (ParticleEmitter* emitter : emitters) {
         delete emitter;
     }
@@ -161,9 +165,14 @@ void fParticle::Update(const float* dt)
     UpdateChildren(&step);
 }
 
+int fParticle::GetLiveCount()
+{
+    return liveParticles;
+}
+
 void fParticle::Emit(float dt)
 {
-    if (!has_emitters || emitters.empty() || finished) {
+    if (!has_emitters || emitters.empty() || finished || generation >= kMaxParticleGenerations) {
         return;
     }
     size_t i = 0;
@@ -185,10 +194,11 @@ void fParticle::Emit(float dt)
                 fParticle* child =
                     gPartFactory ? gPartFactory->CreateSystem(emitter->type, &position, &scale, &velocity) : nullptr;
                 if (!child) {
-                    // An unknown type fails for the rest of the burst too: one report is enough.
+                    // An unknown type (one report is enough) or the particle limit fails the rest of the burst too.
                     break;
                 }
                 child->emitter_parent = this;
+                child->generation = generation + 1;
                 child->align = emitter->align;
                 children.push_back(child);
             }

@@ -16,6 +16,14 @@
 struct MeshInstance;
 struct ParticleEmitter;
 
+// A definition may emit its own type, directly or through others, so a
+// family is bounded twice: a particle this many emissions below its root
+// emits nothing (children emitted in an update are updated in that same
+// update, so each generation is a level of the stack), and the factory makes
+// no particle while this many are alive (a burst may be up to 1000).
+const int kMaxParticleGenerations = 8;
+const int kMaxLiveParticles = 10000;
+
 class fParticle : public RigidBody
 {
 public:
@@ -42,6 +50,8 @@ public:
     void Show();
     // This particle and all its descendants.
     int CountSystems() const;
+    // Particles alive in the whole game.
+    static int GetLiveCount();
     // Every emitter's minimum and maximum start velocity.
     void SetEmitterVelocity(const Vector3& v);
     void DeleteChildren();
@@ -85,6 +95,7 @@ public:
     const std::vector<ColourKey>* colour_keys;
     unsigned int key_index;
     fParticle* emitter_parent; // the particle that emitted this one; null for roots
+    int generation;            // 0 for roots, one more than the emitter's for an emitted particle
 
 private:
     void AnimateTexture(float dt);

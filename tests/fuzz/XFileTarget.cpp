@@ -1,14 +1,14 @@
-#include "FuzzXFile.h"
+// The .x reader through both loaders the game uses: a single mesh (cloned and
+// given normals, as the shapes' meshes are) and a frame hierarchy with skin
+// and animation (blended for two palette sizes, every key read back).
+#include "FuzzSupport.h"
 
 #include "TestHierarchyAllocator.h"
 
 #include <d3dx9anim.h>
 
-#include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
-#include <unistd.h>
 
 namespace {
 
@@ -52,24 +52,14 @@ void ExerciseAnimation(ID3DXAnimationController* ac)
     }
 }
 
-const std::string& ScratchPath()
-{
-    static const std::string path = "/tmp/lv_fuzz_xfile_" + std::to_string(getpid()) + ".x";
-    return path;
-}
-
 } // namespace
 
-int LvFuzzXFile(const uint8_t* data, size_t size)
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    FILE* f = std::fopen(ScratchPath().c_str(), "wb");
-    if (!f) return 0;
-    if (size) std::fwrite(data, 1, size, f);
-    std::fclose(f);
-
+    const std::string path = WriteFuzzFile("input.x", data, size);
     ID3DXMesh* mesh = nullptr;
-    if (SUCCEEDED(D3DXLoadMeshFromXA(ScratchPath().c_str(), D3DXMESH_MANAGED, nullptr, nullptr, nullptr, nullptr,
-                                     nullptr, &mesh))) {
+    if (SUCCEEDED(
+            D3DXLoadMeshFromXA(path.c_str(), D3DXMESH_MANAGED, nullptr, nullptr, nullptr, nullptr, nullptr, &mesh))) {
         ID3DXMesh* clone = nullptr;
         if (SUCCEEDED(
                 mesh->CloneMeshFVF(D3DXMESH_MANAGED, D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX3, nullptr, &clone))) {
@@ -81,7 +71,7 @@ int LvFuzzXFile(const uint8_t* data, size_t size)
     TestHierarchyAllocator alloc;
     D3DXFRAME* root = nullptr;
     ID3DXAnimationController* ac = nullptr;
-    if (SUCCEEDED(D3DXLoadMeshHierarchyFromXA(ScratchPath().c_str(), 0, nullptr, &alloc, nullptr, &root, &ac))) {
+    if (SUCCEEDED(D3DXLoadMeshHierarchyFromXA(path.c_str(), 0, nullptr, &alloc, nullptr, &root, &ac))) {
         D3DXVECTOR3 centre;
         float radius = 0;
         D3DXFrameCalculateBoundingSphere(root, &centre, &radius);
