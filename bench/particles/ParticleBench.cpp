@@ -215,16 +215,30 @@ double Mean(const std::vector<double>& v)
     return v.empty() ? 0.0 : sum / static_cast<double>(v.size());
 }
 
-StreamFigures RunStream(Game& game, int n, int frames)
+// A new world made the game's, with one root of the type above the terrain.
+std::unique_ptr<PhysicsWorld> StartRoot(Game& game, const char* type)
 {
-    DefineStream(n);
     auto world = game.NewWorld();
     gPhysicsWorld = world.get();
     const Vector3 source(0, 0, 12);
     const Vector3 still;
     const float scale = 1.0f;
-    EventDispatcher::SendMessage(gPartManager, kMsgCreateSystem,
-                                 new fCreateSystem("BenchSource", &source, &still, &scale));
+    EventDispatcher::SendMessage(gPartManager, kMsgCreateSystem, new fCreateSystem(type, &source, &still, &scale));
+    return world;
+}
+
+// Everything goes, the marked quads are freed, the world is no longer the game's.
+void EndRun(Game& game)
+{
+    gPartManager->DestroyAll();
+    game.hooks.Prune();
+    gPhysicsWorld = nullptr;
+}
+
+StreamFigures RunStream(Game& game, int n, int frames)
+{
+    DefineStream(n);
+    auto world = StartRoot(game, "BenchSource");
 
     const int warmUp = 60;
     std::vector<double> prune, layer, physics;
@@ -249,9 +263,7 @@ StreamFigures RunStream(Game& game, int n, int frames)
     f.layerMs = Mean(layer);
     f.physicsMs = Mean(physics);
     f.live /= frames;
-    gPartManager->DestroyAll();
-    game.hooks.Prune();
-    gPhysicsWorld = nullptr;
+    EndRun(game);
     return f;
 }
 
@@ -287,13 +299,7 @@ BurstFigures RunBurst(Game& game, int n)
 {
     DefineStream(n);
     DefineBurst(n);
-    auto world = game.NewWorld();
-    gPhysicsWorld = world.get();
-    const Vector3 source(0, 0, 12);
-    const Vector3 still;
-    const float scale = 1.0f;
-    EventDispatcher::SendMessage(gPartManager, kMsgCreateSystem,
-                                 new fCreateSystem("BenchBurst", &source, &still, &scale));
+    auto world = StartRoot(game, "BenchBurst");
     std::vector<double> living;
     BurstFigures f;
     for (int frame = 0; !gPartManager->GetSystems().empty() && frame < 120; ++frame) {
@@ -310,9 +316,7 @@ BurstFigures RunBurst(Game& game, int n)
         }
     }
     f.livingMs = Mean(living);
-    gPartManager->DestroyAll();
-    game.hooks.Prune();
-    gPhysicsWorld = nullptr;
+    EndRun(game);
     return f;
 }
 
@@ -389,9 +393,7 @@ EffectFigures RunEffects(Game& game, bool stageOne)
         }
     }
     f.meanMs = Mean(ms);
-    gPartManager->DestroyAll();
-    game.hooks.Prune();
-    gPhysicsWorld = nullptr;
+    EndRun(game);
     return f;
 }
 
