@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "DXUTHeadless.h"
@@ -63,6 +64,7 @@ enum class Look { Fire, Water, Molten, Sparkle };
 
 struct Scene
 {
+    Scene(std::string n, std::vector<std::string> k, Look l) : name(std::move(n)), kinds(std::move(k)), look(l) {}
     std::string name;
     std::vector<std::string> kinds; // the roots whose quads are measured
     Look look;

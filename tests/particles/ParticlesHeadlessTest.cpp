@@ -5,8 +5,9 @@
 //   lava comes on its two-second timer and nowhere else; a stage loaded again
 //   holds the same numbers of particles, bodies and drawables;
 // - the developer key N makes an explosion that lives and dies;
-// - with the particle folder empty, or one of its files broken, every stage
-//   still plays and ../Errors.txt holds one report per effect asked for.
+// - with the particle folder empty or missing, or one of its files broken,
+//   every stage still plays and ../Errors.txt holds one report per effect
+//   asked for.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -26,6 +27,7 @@
 #include "Win32Host.h"
 #include "game/LevelLoader.h"
 #include "game/Lumveran.h"
+#include "game/Trigger.h"
 #include "game/World.h"
 #include "objects/Object.h"
 #include "particles/fPartFactory.h"
@@ -45,6 +47,9 @@ namespace {
 using Census = std::map<std::string, int>;
 
 const int kTorchType = 24;
+const int kExitTriggerType = 11;
+const int kCoinTriggerType = 37;
+const int kMaskTriggerType = 38;
 const int kFramesPerStage = 150; // stage 3 needs more than its 2 s
 const int kLavaStage = 3;
 const float kLavaHalfExtent = 120.0f;
@@ -76,14 +81,24 @@ int CountObjects(int type)
     return count;
 }
 
+int CountTriggers(int type)
+{
+    int count = 0;
+    for (const Trigger* trigger : gWorld->GetTriggers()) count += trigger->GetType() == type ? 1 : 0;
+    return count;
+}
+
 // What the stage just loaded asks the particle manager for: a flame on every
-// torch and in the character's hand (every stage but the first), the dust at
-// object 0's feet, and stage 1's mist and water spout.
+// torch and in the character's hand (every stage but the first), sparkles on
+// every coin and mask and at every exit, the dust at object 0's feet, and
+// stage 1's mist and water spout.
 Census AskedForBySetUp(int stage)
 {
     Census asked;
     asked["TorchEmitter"] = CountObjects(kTorchType);
     if (stage != 1 && CountObjects(kRagdollLimbBodyType) > 0) ++asked["TorchEmitter"];
+    asked["SparkleEmitter"] = CountTriggers(kCoinTriggerType) + CountTriggers(kMaskTriggerType);
+    asked["AtomSparkleEmitter"] = CountTriggers(kExitTriggerType);
     if (gWorld->GetObject(0)) asked["DustKickup"] = 1;
     if (stage == 1) asked["MistEmitter"] = asked["WaterSpout"] = 1;
     for (auto it = asked.begin(); it != asked.end();) it = it->second == 0 ? asked.erase(it) : std::next(it);
@@ -297,20 +312,35 @@ void PlayWithParticleFolder(const std::function<void(const fs::path&)>& prepare,
     for (int stage = 1; stage <= 4; ++stage) EXPECT_GE(framesPlayed[stage], kFramesPerStage - 1) << stage;
 }
 
-TEST(ParticlesInTheGame, AnEmptyParticleFolderIsReportedOnceAndEveryStagePlays)
+// The folder emptied, or gone altogether.
+class ParticlesWithoutFiles : public ::testing::TestWithParam<bool>
 {
+};
+
+TEST_P(ParticlesWithoutFiles, AreReportedOnceAndEveryStagePlays)
+{
+    const bool folderGone = GetParam();
     std::vector<std::string> reports;
     std::multiset<std::string> asked;
-    const std::set<std::string> every = {"TorchEmitter", "DustKickup",   "MistEmitter",
-                                         "WaterSpout",   "LavaFountain", "LavaDolphin"};
-    PlayWithParticleFolder([](const fs::path& folder) { fs::remove_all(folder), fs::create_directory(folder); },
-                           reports, asked, every);
+    const std::set<std::string> every = {"TorchEmitter", "SparkleEmitter", "AtomSparkleEmitter", "DustKickup",
+                                         "MistEmitter",  "WaterSpout",     "LavaFountain",       "LavaDolphin"};
+    PlayWithParticleFolder(
+        [folderGone](const fs::path& folder) {
+            fs::remove_all(folder);
+            if (!folderGone) fs::create_directory(folder);
+        },
+        reports, asked, every);
     ASSERT_FALSE(reports.empty());
     EXPECT_EQ(reports.front(), "No particle systems files located");
     EXPECT_EQ(std::count(reports.begin(), reports.end(), reports.front()), 1);
     EXPECT_EQ(std::multiset<std::string>(reports.begin() + 1, reports.end()), asked);
     EXPECT_GT(asked.size(), 20u);
 }
+
+INSTANTIATE_TEST_SUITE_P(ParticlesInTheGame, ParticlesWithoutFiles, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "FolderMissing" : "FolderEmpty");
+                         });
 
 TEST(ParticlesInTheGame, ABrokenParticleFileLosesOnlyItsOwnEffects)
 {
