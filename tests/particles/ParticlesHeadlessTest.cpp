@@ -5,10 +5,13 @@
 //   lava comes on its two-second timer and nowhere else; a stage loaded again
 //   holds the same numbers of particles, bodies and drawables;
 // - the developer key N makes an explosion that lives and dies;
+// - the character's dust follows its standing, walking, stopping and fall;
 // - with the particle folder empty or missing, or one of its files broken,
 //   every stage still plays and ../Errors.txt holds one report per effect
 //   asked for.
 #include <gtest/gtest.h>
+
+#include <dinput.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -26,6 +29,7 @@
 #include "StageTestSupport.h"
 #include "Win32Host.h"
 #include "game/LevelLoader.h"
+#include "game/Player.h"
 #include "game/Lumveran.h"
 #include "game/Trigger.h"
 #include "game/World.h"
@@ -266,6 +270,85 @@ TEST(ParticlesInTheGame, KeyNMakesAnExplosionThatLivesAndDies)
     EXPECT_EQ(ParticleBodies(), LiveParticles());
 
     // The shipped definitions read without a report.
+    EXPECT_EQ(ParticleReports(ReadErrors()), std::vector<std::string>());
+}
+
+// The character's dust on stage 1, driven through the keys: the kick-up at
+// its feet stays hidden while it stands, shows and emits while it walks, the
+// stop sends twenty puffs round its feet, and the knock-out ends the kick-up
+// once its dust has settled.
+TEST(ParticlesInTheGame, TheCharactersDustFollowsItsWalkingStopAndKnockOut)
+{
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("ALSOFT_DRIVERS", "null", 1);
+    const int load = 2, walk = 90, stop = 200, knockOut = 260, last = 420;
+    const int kStopPuffs = 20;
+    const float kFeetReach = 6.0f; // object 0's offset of 4 plus the puffs' spread
+    struct Watch
+    {
+        int hiddenStanding = 0, shownWalking = 0, puffsAtStop = 0, puffsNearFeet = 0;
+        int emittedWalking = 0;
+        const fParticle* kickupRoot = nullptr;
+        bool walked = false, down = false, finishedWhenDown = false, goneAtLast = false;
+    } w;
+    DXUTHeadlessScheduleKey(load, '1', true);
+    DXUTHeadlessScheduleKey(load + 1, '1', false);
+    DXUTHeadlessScheduleInputKey(walk, DIK_W, true);
+    DXUTHeadlessScheduleInputKey(stop, DIK_W, false);
+    DXUTHeadlessScheduleInputKeyHold(knockOut, DIK_K, 2);
+    DXUTHeadlessEnable(1.0 / 60.0, last + 1);
+    Vector3 start;
+    DXUTHeadlessSetFrameHook([&](int frame) {
+        if (frame < load + 30 || !gWorld->GetObject(0)) return;
+        const Vector3 feet = gWorld->GetObject(0)->position;
+        if (frame == walk) start = feet;
+        const fParticle* kickup = nullptr;
+        int puffs = 0, near = 0;
+        for (const fParticle* root : gPartManager->GetSystems()) {
+            const std::string kind = KindOf(root);
+            if (kind == "DustKickup") kickup = root;
+            if (kind.find("DustKickupBlur") == std::string::npos) continue;
+            ++puffs;
+            near += (root->position - feet).Length() < kFeetReach ? 1 : 0;
+        }
+        if (frame < walk && kickup) w.hiddenStanding += kickup->hidden ? 1 : 0;
+        if (frame > walk + 30 && frame < stop && kickup && !kickup->hidden) {
+            ++w.shownWalking;
+            w.emittedWalking = std::max(w.emittedWalking, int(kickup->GetChildren().size()));
+        }
+        if (frame == stop + 10) {
+            w.puffsAtStop = puffs;
+            w.puffsNearFeet = near;
+            w.walked = (feet - start).Length() > 5.0f;
+        }
+        if (frame == walk) w.kickupRoot = kickup;
+        // The first frame down: finished, and still there until its dust has gone.
+        if (!gPlayer->IsUpright() && !w.down) {
+            w.down = true;
+            const auto& systems = gPartManager->GetSystems();
+            w.finishedWhenDown =
+                std::find(systems.begin(), systems.end(), w.kickupRoot) != systems.end() && w.kickupRoot->finished;
+        }
+        if (frame == last) {
+            const auto& systems = gPartManager->GetSystems();
+            w.goneAtLast = std::find(systems.begin(), systems.end(), w.kickupRoot) == systems.end();
+        }
+    });
+    ASSERT_EQ(WinMain(nullptr, nullptr, nullptr, 0), 0);
+    DXUTHeadlessSetFrameHook(nullptr);
+    std::printf("standing hidden %d, walking shown %d (children up to %d), puffs at the stop %d (%d near the feet)\n",
+                w.hiddenStanding, w.shownWalking, w.emittedWalking, w.puffsAtStop, w.puffsNearFeet);
+
+    EXPECT_EQ(w.hiddenStanding, walk - load - 30);
+    EXPECT_TRUE(w.walked);
+    EXPECT_GT(w.shownWalking, 30);
+    EXPECT_GT(w.emittedWalking, 2);
+    EXPECT_EQ(w.puffsAtStop, kStopPuffs);
+    EXPECT_EQ(w.puffsNearFeet, kStopPuffs);
+    ASSERT_NE(w.kickupRoot, nullptr);
+    EXPECT_TRUE(w.down);
+    EXPECT_TRUE(w.finishedWhenDown);
+    EXPECT_TRUE(w.goneAtLast);
     EXPECT_EQ(ParticleReports(ReadErrors()), std::vector<std::string>());
 }
 
