@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <new>
 
 #include "core/Resources.h"
@@ -13,6 +14,9 @@
 #include "physics/PhysicsWorld.h"
 
 namespace {
+
+// The open batch's dead, in the order they died; null while none is open.
+std::vector<fParticle*>* sDying = nullptr;
 
 const float kParticleElasticity = 0.5f;
 const float kRadiansToDegrees = 57.295779513082320876f;
@@ -34,7 +38,7 @@ fParticle::fParticle()
       angles_per_sec(0.0f), tex_interval(0.0f), tex_timer(0.0f), age(0.0f), lifetime(0.0f), scale_in_life(0.0f),
       current_scale(0.0f), target_scale(0.0f), life_fraction(0.0f), parent_position(nullptr),
       parent_orientation(nullptr), parent_velocity(nullptr), start_tex(0), end_tex(0), colour_keys(nullptr),
-      key_index(0), emitter_parent(nullptr), generation(0), quad(nullptr), quadQueued(false)
+      key_index(0), emitter_parent(nullptr), generation(0), quad(nullptr), quadQueued(false), inWorld(false)
 {
     ++liveParticles;
     // The rest pass leaves id 0 alone, so a particle never freezes by resting:
@@ -51,7 +55,7 @@ fParticle::~fParticle()
     }
     emitters.clear();
     DeleteChildren();
-    if (gPhysicsWorld) {
+    if (inWorld && gPhysicsWorld) {
         gPhysicsWorld->RemoveBody(this);
     }
     ReleaseQuad();
@@ -123,6 +127,7 @@ void fParticle::InitFromDef(const ParticleSystemDef& def, const float* scale)
 
     if (gPhysicsWorld) {
         gPhysicsWorld->AddBody(this);
+        inWorld = true;
     }
 }
 
@@ -321,7 +326,7 @@ void fParticle::UpdateChildren(const float* dt)
     for (size_t i = 0; i < children.size(); ++i) {
         fParticle* child = children[i];
         if (child->finished && child->children.empty()) {
-            delete child;
+            ParticleRemovalBatch::Dispose(child);
             continue;
         }
         child->Update(dt);
@@ -378,7 +383,7 @@ void fParticle::DeleteChildren()
     std::vector<fParticle*> doomed;
     doomed.swap(children);
     for (fParticle* child : doomed) {
-        delete child;
+        ParticleRemovalBatch::Dispose(child);
     }
 }
 
@@ -387,4 +392,55 @@ void fParticle::ReleaseQuad()
     ReleaseParticleQuad(quad, quadQueued);
     quad = nullptr;
     quadQueued = false;
+}
+
+void fParticle::GatherWorldBodies(std::vector<RigidBody*>& out)
+{
+    if (inWorld) {
+        out.push_back(this);
+        inWorld = false;
+    }
+    for (fParticle* child : children) {
+        child->GatherWorldBodies(out);
+    }
+}
+
+ParticleRemovalBatch::ParticleRemovalBatch() : outermost(sDying == nullptr)
+{
+    if (outermost) {
+        sDying = new std::vector<fParticle*>();
+    }
+}
+
+ParticleRemovalBatch::~ParticleRemovalBatch()
+{
+    if (!outermost) {
+        return;
+    }
+    // Closed before the deletions, so the subtrees they delete go at once:
+    // their bodies have left with the rest.
+    std::unique_ptr<std::vector<fParticle*>> dying(sDying);
+    sDying = nullptr;
+    std::vector<RigidBody*> bodies;
+    for (fParticle* particle : *dying) {
+        particle->GatherWorldBodies(bodies);
+    }
+    if (gPhysicsWorld) {
+        gPhysicsWorld->RemoveBodies(bodies);
+    }
+    for (fParticle* particle : *dying) {
+        delete particle;
+    }
+}
+
+void ParticleRemovalBatch::Dispose(fParticle* particle)
+{
+    if (!particle) {
+        return;
+    }
+    if (sDying) {
+        sDying->push_back(particle);
+    } else {
+        delete particle;
+    }
 }

@@ -4,6 +4,12 @@
 // the roots. Destroying a particle destroys its subtree, takes its body out
 // of the physics world and lets its quad go (the renderer frees a queued quad
 // a frame later; an unqueued one is freed here).
+//
+// Particles die in numbers every frame, so their deletion is batched: while a
+// ParticleRemovalBatch is open (the manager opens one around its update and
+// its DestroyAll), a dying particle is only taken out of its tree; when the
+// batch closes, every body of the dead leaves the physics world in one pass
+// and the particles are deleted.
 #pragma once
 
 #include <vector>
@@ -107,10 +113,33 @@ private:
     void UpdateChildren(const float* dt);
     void ReleaseQuad();
     int PickTexture() const;
+    // This particle's body and its descendants' leave the world through the
+    // caller's list; their destructors then leave the world alone.
+    void GatherWorldBodies(std::vector<RigidBody*>& out);
+    friend class ParticleRemovalBatch;
 
     std::vector<BehaviourFn> behaviours;
     std::vector<ParticleEmitter*> emitters; // owned
     std::vector<fParticle*> children;       // owned
     MeshInstance* quad;                     // see ReleaseQuad for who frees it
     bool quadQueued;                        // the renderer took the quad
+    bool inWorld;                           // the body is in the physics world
+};
+
+class ParticleRemovalBatch
+{
+public:
+    // Opens a batch; one opened inside another joins it, and the outermost
+    // close deletes.
+    ParticleRemovalBatch();
+    ~ParticleRemovalBatch();
+    ParticleRemovalBatch(const ParticleRemovalBatch&) = delete;
+    ParticleRemovalBatch& operator=(const ParticleRemovalBatch&) = delete;
+
+    // The end of a particle and its subtree: at the batch's close while one
+    // is open, at once otherwise. The caller has already unlinked it.
+    static void Dispose(fParticle* particle);
+
+private:
+    bool outermost;
 };
