@@ -77,6 +77,7 @@ Renderer::Renderer(const VideoSettings& video_) : fullscreen(video_.fullscreen),
 {
     InstallEffectCallbacks();
     D3DXMatrixIdentity(&lastViewProjection);
+    D3DXMatrixIdentity(&viewProjection);
     D3DXMatrixIdentity(&modelFacing);
     SetScreenTextDrawer(&DrawWithDebugFont);
 }
@@ -205,6 +206,7 @@ void Renderer::PrepareSceneContext()
     context.lists = &renderLists;
     context.terrains = FrameHookSlot::Get().GetTerrains();
     context.facing = &camera.GetFacing();
+    context.viewProjection = &viewProjection;
     context.callbacks = this;
     drawer.SetContext(context);
 }
@@ -212,7 +214,6 @@ void Renderer::PrepareSceneContext()
 void Renderer::SetFrameParameters(ID3DXEffect* effect)
 {
     const D3DXMATRIX& view = camera.GetView();
-    D3DXMATRIX viewProjection;
     D3DXMatrixMultiply(&viewProjection, &view, &camera.GetProjection());
     effect->SetMatrix(fx::kView, &view);
     effect->SetMatrix(fx::kViewProjection, &viewProjection);

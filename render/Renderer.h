@@ -188,6 +188,8 @@ private:
     D3DXHANDLE lightHandles[3] = {};
     float time01 = 0.0f;
     D3DXMATRIX lastViewProjection;
+    // This frame's, which the scene's culling reads.
+    D3DXMATRIX viewProjection;
     // The animated model's facing, kept while the character idles.
     D3DXMATRIX modelFacing;
 

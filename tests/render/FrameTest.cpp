@@ -94,18 +94,30 @@ TEST_F(RendererRig, FrameRunsItsStepsInOrderAroundTheStraightScene)
     EXPECT_EQ(depth, DWORD(TRUE)) << "depth is on again for the next frame";
 
     // No chain: the heightmap first, switching onto the effect once (its
-    // light callback), then its material, texture, technique and world.
+    // light callback), then its material, texture, technique and world. Its
+    // material has no highlights: it draws with the highlight-free twin.
     std::vector<std::string> terrain;
-    for (const std::string& entry : Between(log, "Clear", "End Phong1Opaque")) {
+    for (const std::string& entry : Between(log, "Clear", "End PhongNoSpecOpaque")) {
         if (entry.rfind("Set", 0) == 0 && entry.rfind("SetRenderState", 0) != 0 &&
             entry.rfind("SetSamplerState", 0) != 0 && entry != "SetVertexDeclaration")
             terrain.push_back(entry);
     }
     const std::vector<std::string> expected = {
-        "SetTechnique Phong1Opaque", "SetValue LightDir 12",      "SetValue LightDiffuse 16", "SetFloat nNumLights",
-        "SetValue LightAmbient 16",  "SetFloat OffsetScale",      "SetFloat time01",          "SetValue SpecCol 16",
-        "SetValue EmisCol 16",       "SetValue DiffCol 16",       "SetValue AmbCol 16",       "SetFloat Power",
-        "SetTexture MeshTexture",    "SetTechnique Phong1Opaque", "SetMatrix mWorld",
+        "SetTechnique PhongNoSpecOpaque",
+        "SetValue LightDir 12",
+        "SetValue LightDiffuse 16",
+        "SetFloat nNumLights",
+        "SetValue LightAmbient 16",
+        "SetFloat OffsetScale",
+        "SetFloat time01",
+        "SetValue SpecCol 16",
+        "SetValue EmisCol 16",
+        "SetValue DiffCol 16",
+        "SetValue AmbCol 16",
+        "SetFloat Power",
+        "SetTexture MeshTexture",
+        "SetTechnique PhongNoSpecOpaque",
+        "SetMatrix mWorld",
     };
     EXPECT_EQ(terrain, expected);
 
