@@ -165,6 +165,8 @@ private:
     // What this frame's drawing works with.
     void PrepareSceneContext();
     void SetFrameParameters(ID3DXEffect* effect);
+    // "HeatLevel": the height of the lava the level put in the opaque list.
+    void SetHeatLevel(ID3DXEffect* effect);
 
     const wchar_t* windowClass = L"DLumveran";
     Camera camera;
