@@ -255,6 +255,11 @@ int main(int argc, char** argv)
                 "and by processor time.\n");
     std::printf("chain             stage  chain ms  scene ms  copy ms  cost ms  copies  cpu copies  target\n");
     for (const ChainFigures& f : gChains) PrintChain(f);
+    std::printf("processor ms per frame:");
+    for (const ChainFigures& f : gChains)
+        std::printf(" %s %.1f (scene %.1f)", f.file.substr(f.file.find_last_of("/\\") + 1).c_str(), f.chain.cpuMs,
+                    f.scene.cpuMs);
+    std::printf("\n");
     std::printf("stage  frame ms with its 3.0 chain  / reference (target <= 1.00)  processor ms  / reference\n");
     for (const StageFigures& s : gStages)
         std::printf("%5d  %27.2f  %32.2f  %12.2f  %11.2f\n", s.stage, s.frame.wallMs, s.frame.wallMs / reference.wallMs,
