@@ -365,8 +365,12 @@ struct Script
     std::function<void(int stage, int within)> onFrame;
 };
 
+// The tier the current run draws at, in the kept pictures' names.
+std::string gTier;
+
 void RunGame(const char* pixelShaderSwitch, const Script& script)
 {
+    gTier = std::string(pixelShaderSwitch).substr(std::string(pixelShaderSwitch).find(':') + 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     setenv("ALSOFT_DRIVERS", "null", 1);
     const char* argv[] = {"Lumveran", "-windowed", "-width:640", "-height:480", pixelShaderSwitch};
@@ -392,6 +396,7 @@ void NoteChainAfterLoad(int stage, int within)
     if (within != 20) return;
     gSeen.chainAfterLoad[stage] = FirstChainName();
     gSeen.spread[stage] = Spread(BackBuffer());
+    Keep(("stage" + std::to_string(stage) + "_ps" + gTier).c_str());
 }
 
 void ExpectChains(const std::map<int, std::string>& expected)
