@@ -133,7 +133,7 @@ TEST(TerrainTiles, TrianglesRegroupWholeAndOnlyTilesInViewAreDrawnNearestFirst)
             bool seen = false;
             for (int i = tile.firstIndex; i < tile.firstIndex + 3 * tile.triangleCount && !seen; ++i)
                 seen = PointInView(m, vertices[indices[size_t(i)]].position);
-            if (seen) EXPECT_TRUE(drawn.count(int(t))) << "tile " << t << " is in view";
+            if (seen) { EXPECT_TRUE(drawn.count(int(t))) << "tile " << t << " is in view"; }
         }
     }
 }
