@@ -5,7 +5,9 @@
 // several, before and after a device reset, and after moving from a
 // headless load onto the device. The same sheet drawn with each vertex's
 // blend indices in the other byte order must come out wrong, so the sheet
-// can tell. An effect that gives no usable palette size means 35.
+// can tell. A small figure whose vertices hang from three bones each lands
+// where its written weights put it, the last weight being one minus the
+// others. An effect that gives no usable palette size means 35.
 //
 // Set LV_PICTURE_DIR to a folder to keep the sheets as PNGs.
 #include "AnimationTestSupport.h"
@@ -17,6 +19,7 @@
 #include "render/Model.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -56,6 +59,35 @@ size_t Uncovered(const Mask& a, const Mask& b)
 float Period(int set)
 {
     return float(Character().sets[set].tracks[0].keys.back().time);
+}
+
+// The triangles' cover of one cell seen through viewProjection (pixel
+// centres inside).
+Mask Rasterise(const std::vector<D3DXVECTOR3>& points, const std::vector<std::array<DWORD, 3>>& triangles,
+               const D3DXMATRIX& viewProjection)
+{
+    std::vector<D3DXVECTOR2> screen(points.size());
+    for (size_t i = 0; i < points.size(); ++i) {
+        D3DXVECTOR3 clip;
+        D3DXVec3TransformCoord(&clip, &points[i], &viewProjection);
+        screen[i] = D3DXVECTOR2((clip.x + 1.0f) * 0.5f * kCell, (1.0f - clip.y) * 0.5f * kCell);
+    }
+    Mask inside(kCell * kCell, 0);
+    for (const auto& tri : triangles) {
+        const D3DXVECTOR2 &a = screen[tri[0]], &b = screen[tri[1]], &c = screen[tri[2]];
+        const float area = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
+        if (area == 0.0f) continue;
+        for (int y = std::max(0, int(std::min({a.y, b.y, c.y})));
+             y <= std::min(kCell - 1, int(std::max({a.y, b.y, c.y}))); ++y)
+            for (int x = std::max(0, int(std::min({a.x, b.x, c.x})));
+                 x <= std::min(kCell - 1, int(std::max({a.x, b.x, c.x}))); ++x) {
+                const float px = x + 0.5f, py = y + 0.5f;
+                const float u = ((b.x - px) * (c.y - py) - (b.y - py) * (c.x - px)) / area;
+                const float v = ((c.x - px) * (a.y - py) - (c.y - py) * (a.x - px)) / area;
+                if (u >= 0 && v >= 0 && u + v <= 1) inside[size_t(y) * kCell + x] = 1;
+            }
+    }
+    return inside;
 }
 
 // Each vertex's four blend-index bytes with the first and third swapped, as
@@ -185,36 +217,17 @@ protected:
         return drawn;
     }
 
-    // The generator's own skinning of the cell's pose, its triangles
-    // rasterised (pixel centres inside).
+    // The generator's own skinning of the cell's pose.
     Mask Expected(int row, int column) const
     {
         const gen::SkinnedModel& character = Character();
         const std::vector<gen::Vec3> skinned = gen::SkinPositions(
             character, gen::Combine(character, gen::SampleLocals(character, CellSet(row), CellTicks(row, column))));
-        std::vector<D3DXVECTOR2> screen(skinned.size());
-        for (size_t i = 0; i < skinned.size(); ++i) {
-            D3DXVECTOR3 clip;
-            const D3DXVECTOR3 p(skinned[i].x, skinned[i].y, skinned[i].z);
-            D3DXVec3TransformCoord(&clip, &p, &CellView(row));
-            screen[i] = D3DXVECTOR2((clip.x + 1.0f) * 0.5f * kCell, (1.0f - clip.y) * 0.5f * kCell);
-        }
-        Mask inside(kCell * kCell, 0);
-        for (const auto& tri : character.mesh.tris) {
-            const D3DXVECTOR2 &a = screen[tri[0]], &b = screen[tri[1]], &c = screen[tri[2]];
-            const float area = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
-            if (area == 0.0f) continue;
-            for (int y = std::max(0, int(std::min({a.y, b.y, c.y})));
-                 y <= std::min(kCell - 1, int(std::max({a.y, b.y, c.y}))); ++y)
-                for (int x = std::max(0, int(std::min({a.x, b.x, c.x})));
-                     x <= std::min(kCell - 1, int(std::max({a.x, b.x, c.x}))); ++x) {
-                    const float px = x + 0.5f, py = y + 0.5f;
-                    const float u = ((b.x - px) * (c.y - py) - (b.y - py) * (c.x - px)) / area;
-                    const float v = ((c.x - px) * (a.y - py) - (c.y - py) * (a.x - px)) / area;
-                    if (u >= 0 && v >= 0 && u + v <= 1) inside[size_t(y) * kCell + x] = 1;
-                }
-        }
-        return inside;
+        std::vector<D3DXVECTOR3> points;
+        for (const gen::Vec3& p : skinned) points.emplace_back(p.x, p.y, p.z);
+        std::vector<std::array<DWORD, 3>> triangles;
+        for (const auto& t : character.mesh.tris) triangles.push_back({t[0], t[1], t[2]});
+        return Rasterise(points, triangles, CellView(row));
     }
 
     // How many cells of the sheet differ from the generator's silhouette of
@@ -366,4 +379,79 @@ technique Plain {
         }
         EXPECT_EQ(effect->Release(), 0u);
     }
+}
+
+TEST_F(SkinnedDraw, ThreeWeightsBlendWithTheLastOneMinusTheOthers)
+{
+    // A column whose every vertex hangs from two or three bones pulled far
+    // apart by the pose: any other reading of the weights moves it.
+    const xtest::Scene scene = xtest::MakeSkinnedFigure(1);
+    files.tree.WriteMesh("figure.x", xtest::Write(scene));
+    ID3DXEffect* effect = MakeEffect("FixedFunction.fx", "35");
+    ASSERT_NE(effect, nullptr);
+    {
+        LoadedModel model("figure.x", device, effect);
+        ASSERT_EQ(model.hr, S_OK);
+        Model drawn;
+        ASSERT_EQ(drawn.Setup(&model.anim, 0.0), S_OK);
+        D3DXMATRIX identity;
+        D3DXMatrixIdentity(&identity);
+        drawn.GetInstance()->SetWorldTransform(&identity);
+        gKeyframeAnimator->SetCurrent(0, 2400.0f);
+        drawn.AdvanceTime(0.0);
+        const MultiAnimMeshContainer* mc = FirstSkinnedContainer(model.anim.GetFrameRoot());
+        ASSERT_NE(mc, nullptr);
+        EXPECT_EQ(mc->maxFaceInfluences, 3u);
+
+        // Where the written weights put every vertex under the game's posed frames.
+        const xtest::Mesh& mesh = scene.frames[0].children.back().meshes[0];
+        std::vector<D3DXVECTOR3> points(mesh.positions.size(), D3DXVECTOR3(0, 0, 0));
+        for (const xtest::Bone& bone : mesh.bones) {
+            D3DXMATRIX m;
+            D3DXMatrixMultiply(&m, &bone.offset, &model.anim.FindFrame(bone.name.c_str())->TransformationMatrix);
+            for (size_t i = 0; i < bone.vertices.size(); ++i) {
+                D3DXVECTOR3 moved;
+                D3DXVec3TransformCoord(&moved, &mesh.positions[bone.vertices[i]], &m);
+                points[bone.vertices[i]] += moved * bone.weights[i];
+            }
+        }
+        std::vector<std::array<DWORD, 3>> triangles;
+        for (const xtest::Face& f : mesh.faces) triangles.push_back({f.a, f.b, f.c});
+        // Framed to fill the first cell.
+        D3DXVECTOR3 low(1e9f, 1e9f, 1e9f), high(-1e9f, -1e9f, -1e9f);
+        for (const D3DXVECTOR3& p : points) {
+            D3DXVec3Minimize(&low, &low, &p);
+            D3DXVec3Maximize(&high, &high, &p);
+        }
+        const D3DXVECTOR3 centre = (low + high) * 0.5f, eye = centre + D3DXVECTOR3(0, 0, -100), up(0, 1, 0);
+        const float size = 1.2f * std::max(high.x - low.x, high.y - low.y);
+        D3DXMATRIX view, projection;
+        D3DXMatrixLookAtLH(&view, &eye, &centre, &up);
+        D3DXMatrixOrthoLH(&projection, size, size, 1, 400);
+        const D3DXMATRIX viewProjection = view * projection;
+
+        device->SetViewport(nullptr);
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBackground, 1.0f, 0);
+        ASSERT_EQ(device->BeginScene(), D3D_OK);
+        effect->SetTechnique("SkinnedNoLight");
+        effect->SetTexture("MeshTexture", texture);
+        effect->SetMatrix("mViewProjection", &viewProjection);
+        const D3DVIEWPORT9 cell = {0, 0, kCell, kCell, 0.0f, 1.0f};
+        device->SetViewport(&cell);
+        ASSERT_EQ(model.anim.DrawAll(), S_OK);
+        device->EndScene();
+        UINT w = 0, h = 0;
+        ASSERT_TRUE(LvD3D9_ReadBackBuffer(device, pixels, &w, &h));
+        KeepPicture("figure_three_weights.png");
+
+        INT curNumBones = -1;
+        effect->GetInt("CurNumBones", &curNumBones);
+        EXPECT_EQ(curNumBones, 2);
+        const Mask shown = Drawn(0, 0), expected = Rasterise(points, triangles, viewProjection);
+        const size_t body = std::count(expected.begin(), expected.end(), 1);
+        EXPECT_GT(body, 2000u);
+        EXPECT_LT(Uncovered(expected, shown), body / 200 + 2) << "body pixels not drawn";
+        EXPECT_LT(Uncovered(shown, expected), body / 200 + 2) << "pixels drawn where the body is not";
+    }
+    EXPECT_EQ(effect->Release(), 0u);
 }
