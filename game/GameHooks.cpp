@@ -1,12 +1,5 @@
-// Each hook answers from what the game holds today. The operations whose
-// targets do not exist yet keep the lower layer's default and are filled in
-// here when their targets arrive:
-// - StageHooks: GetPlayerBody with the Player's ragdoll.
-// - FrameHooks: DrawHud with HUDManager::Render.
-// - CameraHooks: the player's body position with the Player;
-//   ShowOptionChecked with the options menu's toggle items.
-// - ParticleHooks: GetPlayerState and IsPlayerOnGround with the Player.
-// - ReplayHooks: both with the Player.
+// Each hook answers the lower layers from what the game holds: the World,
+// the Player, the menus and the renderer.
 #include "game/GameHooks.h"
 
 #include "DXUTgui.h"
@@ -16,6 +9,7 @@
 #include "game/LevelLoader.h"
 #include "game/Player.h"
 #include "game/World.h"
+#include "objects/Capsule.h"
 #include "objects/Object.h"
 #include "objects/StageHooks.h"
 #include "particles/ParticleHooks.h"
@@ -24,6 +18,10 @@
 #include "render/FrameHooks.h"
 #include "render/Renderer.h"
 #include "render/TechniqueNames.h"
+#include "ui/HUDManager.h"
+#include "ui/Menu.h"
+#include "ui/MenuHooks.h"
+#include "ui/MenuItemHUD.h"
 #include "ui/MenuMan.h"
 #include "ui/ReplayHooks.h"
 
@@ -72,6 +70,7 @@ public:
     {
         if (gPlayer != nullptr) gPlayer->ResetForNewLevel();
     }
+    const RigidBody* GetPlayerBody() const override { return gPlayer ? gPlayer->GetWalkingBody() : nullptr; }
     int GetStage() const override { return CurrentStage(); }
     fEventObj* GetParticleManager() const override { return gPartManager; }
 };
@@ -95,6 +94,10 @@ public:
     {
         if (EditorEnabled() && gEditorDialog) gEditorDialog->OnRender(elapsedSeconds);
     }
+    void DrawHud() override
+    {
+        if (gHUDManager) gHUDManager->Render();
+    }
 };
 
 class GameCameraHooks : public CameraHooks
@@ -109,14 +112,51 @@ public:
         const Object* object = gWorld ? gWorld->GetObject(static_cast<int>(index)) : nullptr;
         return object ? &object->position : nullptr;
     }
+    // The character's first body: it stays with the character when it falls.
+    const Vector3* GetPlayerBodyPosition() const override
+    {
+        const Object* limb = gPlayer ? gPlayer->GetFirstLimb() : nullptr;
+        return limb ? &limb->position : nullptr;
+    }
     int GetStage() const override { return CurrentStage(); }
     bool IsEditorEnabled() const override { return EditorEnabled(); }
     int GetTopMenuId() const override { return gMenuMan ? gMenuMan->GetCurrentMenuId() : 0; }
+    // The options menu's boxes, whether the toggle or the options file asks.
+    void ShowOptionChecked(int item, bool checked) override
+    {
+        Menu* options = gMenuMan ? gMenuMan->GetMenu(kMenuOptions) : nullptr;
+        ToggleBoxItemHUD* box = options ? dynamic_cast<ToggleBoxItemHUD*>(options->GetItem(item)) : nullptr;
+        if (!box) return;
+        if (checked) {
+            box->SetChecked();
+        } else {
+            box->SetUnchecked();
+        }
+    }
+};
+
+class GameMenuHooks : public MenuHooks
+{
+public:
+    int GetStage() const override { return CurrentStage(); }
+    void LoadLevel(const std::string& levelFile) override
+    {
+        if (gLevelLoader) gLevelLoader->LoadLevel(levelFile);
+    }
 };
 
 class GameParticleHooks : public ParticleHooks
 {
 public:
+    bool GetPlayerState(ParticlePlayerState& state) const override
+    {
+        if (gPlayer == nullptr) return false;
+        state.upright = gPlayer->IsUpright();
+        state.idleAnimation = gPlayer->IsIdleAnimation();
+        state.touching = gPlayer->IsTouching();
+        return true;
+    }
+    bool IsPlayerOnGround() const override { return gPlayer != nullptr && gPlayer->CheckGround(); }
     int GetStage() const override { return CurrentStage(); }
     Vector3 GetCameraForward() const override
     {
@@ -132,10 +172,19 @@ public:
     const char* InternTechnique(const std::string& name) override { return ::InternTechnique(name); }
 };
 
+class GameReplayHooks : public ReplayHooks
+{
+public:
+    bool IsPlayerUpright() const override { return gPlayer == nullptr || gPlayer->IsUpright(); }
+    Ragdoll* GetPlayerRagdoll() const override { return gPlayer ? gPlayer->GetBody() : nullptr; }
+};
+
 GameStageHooks sStageHooks;
 GameFrameHooks sFrameHooks;
 GameCameraHooks sCameraHooks;
 GameParticleHooks sParticleHooks;
+GameMenuHooks sMenuHooks;
+GameReplayHooks sReplayHooks;
 
 } // namespace
 
@@ -145,8 +194,8 @@ void InstallGameHooks()
     FrameHookSlot::Install(&sFrameHooks);
     CameraHookSlot::Install(&sCameraHooks);
     ParticleHookSlot::Install(&sParticleHooks);
-    // Nothing to answer yet beyond the defaults (see above).
-    ReplayHookSlot::Install(nullptr);
+    MenuHookSlot::Install(&sMenuHooks);
+    ReplayHookSlot::Install(&sReplayHooks);
 }
 
 void RemoveGameHooks()
@@ -155,5 +204,6 @@ void RemoveGameHooks()
     FrameHookSlot::Install(nullptr);
     CameraHookSlot::Install(nullptr);
     ParticleHookSlot::Install(nullptr);
+    MenuHookSlot::Install(nullptr);
     ReplayHookSlot::Install(nullptr);
 }

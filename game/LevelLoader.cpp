@@ -11,7 +11,9 @@
 #include "core/Resources.h"
 #include "game/InGameLevelEditor.h"
 #include "game/LevelFile.h"
+#include "game/Player.h"
 #include "game/StageLog.h"
+#include "game/Trigger.h"
 #include "game/World.h"
 #include "objects/NPObj.h"
 #include "objects/Object.h"
@@ -212,11 +214,15 @@ void LevelLoader::ReadLevelFile(const std::string& name, bool& stageValid)
         case LevelRecordKind::SceneObject:
             gWorld->CreateNPObject(r.type, &r.position, &identity, s.x, s.y, s.z, r.texture);
             break;
-        case LevelRecordKind::Trigger:
+        case LevelRecordKind::Trigger: {
             // The record's spawn position belongs to the trigger it made, when
-            // it made one (the trigger list grew); the triggers take it over.
+            // it made one (the trigger list grew): a record of a type that is
+            // no trigger must not move the last trigger's boulder.
+            const size_t before = gWorld->GetTriggers().size();
             gWorld->CreateNPObject(r.type, &r.position, &identity, s.x, s.y, s.z, kTriggerTexture);
+            if (gWorld->GetTriggers().size() > before) gWorld->GetTriggers().back()->spawnPosition = r.spawnPosition;
             break;
+        }
         }
     }
     DebugPrint("Loaded Level %s", name.c_str());
@@ -230,8 +236,8 @@ void LevelLoader::PlaceCamera(const LevelHeader& header)
         camera->SetDistance(header.cameraDistance);
     }
     if (gHUDManager != nullptr) {
-        gHUDManager->savedAngle1 = header.cameraYaw;
-        gHUDManager->savedAngle2 = header.cameraPitch;
+        gHUDManager->savedYaw = header.cameraYaw;
+        gHUDManager->savedPitch = header.cameraPitch;
     }
 }
 
@@ -266,6 +272,8 @@ void LevelLoader::SetupStage()
         SendToParticles(kMsgAttachSystem, new fAttachSystem(kDustName, &kDustOffset, &character->position,
                                                             &character->GetOrientation(), nullptr, &scale));
     }
+    // A mask found on an earlier stage is still worn on this one.
+    if (gPlayer != nullptr && gPlayer->HasMask()) gPlayer->WearMask(true);
 }
 
 void LevelLoader::WriteObjectTypeName(int type)
@@ -292,6 +300,7 @@ void LevelLoader::SaveLevel()
     StageLog("%s\n", kSeparator);
     SaveObjects();
     SaveSceneObjects();
+    SaveTriggers();
     DebugPrint("Saved Level %s", levelName.c_str());
     CloseStageLog();
 }
@@ -343,4 +352,15 @@ void LevelLoader::SaveSceneObjects()
         StageLog("\n");
     }
     StageLog("%s\n", kSeparator);
+}
+
+void LevelLoader::SaveTriggers()
+{
+    for (const Trigger* trigger : gWorld->GetTriggers()) {
+        // The record's own size: the exit's sign pulses, and a coin's model
+        // is drawn at its fixed size whatever the record said.
+        WriteRecordStart("trigger", trigger->GetType(), nullptr, trigger->position, trigger->recordScale);
+        const Vector3& spawn = trigger->spawnPosition;
+        StageLog("spawnposition: %f %f %f\n\n", spawn.x, spawn.y, spawn.z);
+    }
 }

@@ -58,6 +58,7 @@ private:
                           const Vector3& scale);
     void SaveObjects();
     void SaveSceneObjects();
+    void SaveTriggers();
 
     int stage = -1;
     int counter = 0;

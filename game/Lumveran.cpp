@@ -34,6 +34,7 @@
 #include "physics/PhysicsWorld.h"
 #include "render/Renderer.h"
 #include "ui/HUDManager.h"
+#include "ui/Menu.h"
 #include "ui/MenuMan.h"
 #include "ui/ReplaySystem.h"
 

@@ -10,6 +10,20 @@
 
 const char* const kBlurDrawListName = "Blur";
 
+namespace {
+
+// "..\Config\Blur.cfg" -> "Blur".
+std::string FileStem(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of("/\\");
+    std::string stem = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::size_t dot = stem.rfind('.');
+    if (dot != std::string::npos) stem.erase(dot);
+    return stem;
+}
+
+} // namespace
+
 DrawList::DrawList(const std::string& path)
 {
     Load(path);
@@ -22,6 +36,10 @@ bool DrawList::Load(const std::string& path)
     ConfigTokenizer input(path, &ok);
     if (!ok) {
         REPORT_ERROR("Could not open draw-list file: " + path);
+        // The empty chain keeps its file's name, so a missing "Blur.cfg" still
+        // stands in front as the menus' blur and their add and pop stay paired
+        // with the stage chain behind it.
+        name = FileStem(path);
         return false;
     }
     ParseDrawList(input, path, *this);

@@ -376,7 +376,7 @@ TEST(DrawListParse, MissingFilesGiveAnEmptyChainAndFloodsAreCapped)
     EXPECT_EQ(r.count, 1);
     EXPECT_NE(r.text.find("NoSuchChain.cfg"), std::string::npos);
     EXPECT_TRUE(missing.IsEmpty());
-    EXPECT_EQ(missing.name, "");
+    EXPECT_EQ(missing.name, "NoSuchChain"); // the file's own name, nothing stale
 
     DrawList flood;
     r = LoadText(Header(Repeat("A SceneTex 5\n", 60) + "A END\n") + Fse("F"), flood);

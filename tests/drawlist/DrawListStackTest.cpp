@@ -96,6 +96,14 @@ TEST(DrawListStack, UnknownStagesAndMissingFilesKeepTheStackUsable)
     EXPECT_TRUE(stack.Chains().back().IsEmpty());
     stack.Pop();
     EXPECT_TRUE(stack.First()->IsEmpty());
+    // A missing blur file's empty chain keeps the blur's place in front, so a
+    // stage chosen under the menu waits behind it for the menu to close.
+    stack.Clear();
+    CaptureReports([&] { stack.Add("..\\NoSuchFolder\\Blur.cfg"); });
+    stack.SelectLevel(1, D3DPS_VERSION(3, 0));
+    EXPECT_EQ(Names(stack), (std::vector<std::string>{"Blur", "HDR"}));
+    stack.Pop();
+    EXPECT_EQ(Names(stack), std::vector<std::string>{"HDR"});
     EXPECT_EQ(PostProcessColumn(D3DPS_VERSION(3, 0)), 0);
     EXPECT_EQ(PostProcessColumn(D3DPS_VERSION(2, 0)), 1);
     EXPECT_EQ(PostProcessColumn(D3DPS_VERSION(1, 4)), 2);

@@ -1,6 +1,7 @@
 // One real run on SDL's offscreen driver: a window of the requested size with
 // an OpenGL 3.3+ core context, frames presented, and the screenshot switch.
 #include "DXUT.h"
+#include "DXUTHeadless.h"
 #include "DXUTState.h"
 #include "Win32Host.h"
 
@@ -129,11 +130,14 @@ TEST(DXUTWindow, OffscreenWindowOfTheRequestedSize)
 
     // Events from SDL's queue arrive as messages in window pixels (a key's
     // LPARAM starts with its repeat count, a button's WPARAM holds MK_LBUTTON).
+    // A test's scheduled messages reach a window too, ahead of that frame's events.
     PushKeyAndClick(state.window, 160, 100);
+    DXUTHeadlessScheduleKey(0, 'Q', true);
+    DXUTHeadlessScheduleKey(1, 'S', true);
     EXPECT_EQ(DXUTMainLoop(), 0);
     EXPECT_EQ(gFrames, 3);
     EXPECT_EQ(gResets, 1);
-    EXPECT_EQ(gMessages, (std::vector<std::string>{"256 82 1,0", "513 1 160,100"}));
+    EXPECT_EQ(gMessages, (std::vector<std::string>{"256 81 1,0", "256 82 1,0", "513 1 160,100", "256 83 1,0"}));
 
     int w = 0, h = 0, channels = 0;
     unsigned char* pixels = stbi_load(shot.c_str(), &w, &h, &channels, 4);

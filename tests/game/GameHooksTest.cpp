@@ -13,6 +13,10 @@
 #include "render/Renderer.h"
 #include "render/TechniqueNames.h"
 #include "render/CameraHooks.h"
+#include "ui/HUDManager.h"
+#include "ui/Menu.h"
+#include "ui/MenuHooks.h"
+#include "ui/MenuItemHUD.h"
 #include "ui/MenuMan.h"
 
 namespace {
@@ -43,6 +47,8 @@ TEST(GameHooks, AnswerFromTheGameOnlyWhileInstalled)
 {
     fPartManager particles;
     InGameLevelEditor editor;
+    HUDManager hud;
+    gHUDManager = &hud;
     MenuMan menus;
     gPartManager = &particles;
     gInGameLevelEditor = &editor;
@@ -56,6 +62,15 @@ TEST(GameHooks, AnswerFromTheGameOnlyWhileInstalled)
     InstallGameHooks();
     EXPECT_TRUE(StageHookSlot::IsInstalled());
     EXPECT_TRUE(Ask() == (Answers{&particles, true, 5, -1}));
+    EXPECT_EQ(MenuHookSlot::Get().GetStage(), -1);
+    // The camera's options show on the options menu's boxes.
+    ToggleBoxItemHUD* box = dynamic_cast<ToggleBoxItemHUD*>(menus.GetMenu(kMenuOptions)->GetItem(7));
+    ASSERT_NE(box, nullptr);
+    CameraHookSlot::Get().ShowOptionChecked(7, true);
+    EXPECT_EQ(box->GetTexture(), 64);
+    CameraHookSlot::Get().ShowOptionChecked(7, false);
+    EXPECT_EQ(box->GetTexture(), 63);
+    CameraHookSlot::Get().ShowOptionChecked(5, true); // "back", no box: nothing
     // Answers follow the singletons at each call.
     editor.SetEnabledForTest(false);
     menus.CloseAllMenus();
@@ -69,6 +84,7 @@ TEST(GameHooks, AnswerFromTheGameOnlyWhileInstalled)
     gPartManager = nullptr;
     gInGameLevelEditor = nullptr;
     gMenuMan = nullptr;
+    gHUDManager = nullptr;
 }
 
 TEST(GameHooks, ParticleQuadsReachTheRenderersListsWithInternedTechniques)

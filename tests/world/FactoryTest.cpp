@@ -229,7 +229,7 @@ TEST_F(FactoryTest, EveryStandardTypeIsBuiltAsItsRowSays)
             EXPECT_EQ(body->creationMass, row.mass);
             const bool immovable = flags && row.immovableHonoured;
             EXPECT_EQ(body->immovable, immovable);
-            if (!immovable) EXPECT_FLOAT_EQ(body->GetMass(), row.mass);
+            if (!immovable) { EXPECT_FLOAT_EQ(body->GetMass(), row.mass); }
             EXPECT_EQ(body->IsFrozen(), row.freeze == Freeze::Always || (row.freeze == Freeze::Record && flags));
             EXPECT_FLOAT_EQ(body->staticFriction, row.material.staticFriction);
             EXPECT_FLOAT_EQ(body->dynamicFriction, row.material.dynamicFriction);

@@ -26,6 +26,7 @@
 #include "render/FrameHooks.h"
 #include "render/PointLight.h"
 #include "render/Renderer.h"
+#include "ui/HUDManager.h"
 #include "ui/MenuMan.h"
 
 namespace {
@@ -126,6 +127,9 @@ TEST_F(StageFlowTest, ALoadAskedForDuringTheWorldsUpdateRunsRightAfterItInTheSam
 
 TEST_F(StageFlowTest, TryAgainReloadsTheStageOnlyFromTheReplayMenu)
 {
+    // The menus are pages of the HUD.
+    HUDManager hud;
+    gHUDManager = &hud;
     MenuMan menus;
     gMenuMan = &menus;
     menus.Init();
@@ -149,6 +153,7 @@ TEST_F(StageFlowTest, TryAgainReloadsTheStageOnlyFromTheReplayMenu)
     // The stage anew: its bodies stand where the file puts them.
     EXPECT_EQ(gWorld->GetObject(0)->position, start);
     gMenuMan = nullptr;
+    gHUDManager = nullptr;
 }
 
 TEST_F(StageFlowTest, TheCameraTakesTheStagesViewAndFollowsObjectZero)

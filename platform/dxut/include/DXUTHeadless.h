@@ -22,8 +22,8 @@ bool DXUTIsHeadless();
 void DXUTHeadlessEnableDevice();
 
 // Messages delivered through the framework's window procedure just before the
-// frame with the given index (0 is the first frame) moves. Messages for a frame
-// already run go out before the next one.
+// frame with the given index (0 is the first frame) moves, with or without a
+// window. Messages for a frame already run go out before the next one.
 void DXUTHeadlessScheduleMessage(int frame, UINT message, WPARAM wParam, LPARAM lParam);
 // WM_KEYDOWN / WM_KEYUP (WM_SYS* with alt) with Windows' key flags; repeat
 // marks an auto-repeated key-down.
@@ -31,10 +31,12 @@ void DXUTHeadlessScheduleKey(int frame, UINT virtualKey, bool down, bool repeat 
 // WM_DROPFILES with a drop handle holding the one name; the receiver finishes it.
 void DXUTHeadlessScheduleDrop(int frame, const std::string& fileName);
 
-// Scheduled DirectInput (headless runs; a windowed run reads the real
-// devices): what the DirectInput stand-in reports from the frame with the
-// given index on, set through its test seam (dinput_test.h) just before that
-// frame moves, so the game's poll in that frame sees it.
+// Scheduled DirectInput: what the DirectInput stand-in reports from the frame
+// with the given index on, set through its test seam (dinput_test.h) just
+// before that frame moves, so the game's poll in that frame sees it. A run
+// with a window and a device takes the scheduled input and messages too,
+// before the window system's own events of that frame, so one script drives
+// a headless run and a run that draws alike.
 // Everything due for a frame is applied in the order it was scheduled, before
 // the window messages of that frame; input for a frame already run is applied
 // before the next one. Headless runs count the window as focused (the

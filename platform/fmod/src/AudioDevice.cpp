@@ -4,6 +4,9 @@
 
 #include <AL/alext.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -23,6 +26,38 @@ SeamState& Seam()
     static SeamState state;
     return state;
 }
+
+// Opening the default device probes every sound back-end the library knows,
+// and the back-ends print what they lack straight to the error stream, which
+// is the game's error log. A machine without a sound card is not a fault of
+// the game's (it plays on, silent), so the probe runs with that stream muted.
+class MutedErrorStream
+{
+public:
+    MutedErrorStream()
+    {
+        std::fflush(stderr);
+        saved = dup(STDERR_FILENO);
+        const int null = open("/dev/null", O_WRONLY);
+        if (null >= 0) {
+            dup2(null, STDERR_FILENO);
+            close(null);
+        }
+    }
+    ~MutedErrorStream()
+    {
+        std::fflush(stderr);
+        if (saved >= 0) {
+            dup2(saved, STDERR_FILENO);
+            close(saved);
+        }
+    }
+    MutedErrorStream(const MutedErrorStream&) = delete;
+    MutedErrorStream& operator=(const MutedErrorStream&) = delete;
+
+private:
+    int saved = -1;
+};
 
 } // namespace
 
@@ -59,7 +94,10 @@ bool AudioDevice::Open(const CaptureSettings& settings)
 {
     Close();
     if (!settings.loopback) {
-        device = alcOpenDevice(nullptr);
+        {
+            MutedErrorStream muted;
+            device = alcOpenDevice(nullptr);
+        }
         if (device) {
             context = alcCreateContext(device, nullptr);
             if (context) {

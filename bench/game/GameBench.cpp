@@ -1,0 +1,176 @@
+// bench_game [--quick]: what the game's own logic costs beside the physics.
+//
+// Each stage is loaded from the run tree and played for 10 seconds of game
+// time at 60 frames a second with W held (the character walks along the
+// camera's yaw; on stage 4 the cart drives), headless: no device, the
+// drawables queued and pruned. Each frame is timed in two parts: the logic
+// (the input's poll and the delivery of its messages, the player's update,
+// the scene objects' and triggers' update) and the physics step. Target: the
+// logic at most 10 % of the physics on every stage.
+// Then each stage's exit: World object 0 is put on the stage's exit and the
+// World's update runs, the exit's action and the next stage's load with it:
+// milliseconds per stage change, mean and worst of 10.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <dinput.h>
+#include <dinput_test.h>
+
+#include "StageRig.h"
+#include "Win32Host.h"
+#include "core/Clock.h"
+#include "core/EventDispatcher.h"
+#include "game/Input.h"
+#include "game/LevelLoader.h"
+#include "game/Player.h"
+#include "game/Trigger.h"
+#include "game/World.h"
+#include "objects/Object.h"
+#include "physics/PhysicsWorld.h"
+#include "render/Renderer.h"
+
+namespace {
+
+typedef std::chrono::steady_clock Steady;
+
+const int kStages = 4;
+const float kFrameSeconds = 1.0f / 60.0f;
+const float kRunSeconds = 10.0f;
+const int kExitRuns = 10;
+const double kLogicShareTarget = 0.10;
+
+double Millis(Steady::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+struct Figures
+{
+    double logicMs = 0.0;   // per frame, mean
+    double physicsMs = 0.0; // per frame, mean
+    double logicWorst = 0.0;
+    double walked = 0.0;  // how far object 0 went
+    double upright = 0.0; // 1 when the character ended the run on its feet
+    double exitMean = 0.0;
+    double exitWorst = 0.0;
+};
+
+std::string StageFile(int stage)
+{
+    return "stage" + std::to_string(stage) + ".qvl";
+}
+
+void PlayStage(int stage, float seconds, Figures& f)
+{
+    gLevelLoader->LoadLevel(StageFile(stage));
+    // Object 0: the character's first body (it stays with the character if it
+    // falls), the cart on stage 4.
+    const RigidBody* pushed = gWorld->GetObject(0);
+    const Vector3 start = pushed != nullptr ? pushed->position : Vector3();
+    TestInput::SetKey(DIK_W, true);
+    const int frames = static_cast<int>(seconds / kFrameSeconds + 0.5f);
+    Steady::duration logic{}, physics{};
+    float time = 0.0f;
+    for (int i = 0; i < frames; ++i) {
+        Win32AdvanceVirtualCounter(static_cast<LONGLONG>(kFrameSeconds * kWin32CounterFrequency));
+        Clock::Tick();
+        float dt = Clock::GetFrameTime(false) / 1000.0f;
+        const Steady::time_point t0 = Steady::now();
+        gInput->Update(0);
+        gEventDispatcher->ProcessQueue();
+        gPlayer->Update();
+        const Steady::time_point t1 = Steady::now();
+        gPhysicsWorld->Update(dt);
+        const Steady::time_point t2 = Steady::now();
+        gWorld->UpdateUpdatables();
+        const Steady::time_point t3 = Steady::now();
+        time += dt;
+        gWorld->UpdateLights(time);
+        gLevelLoader->RunPendingLoad();
+        gRenderer->PruneRenderLists();
+        const Steady::duration frameLogic = (t1 - t0) + (t3 - t2);
+        logic += frameLogic;
+        physics += t2 - t1;
+        f.logicWorst = std::max(f.logicWorst, Millis(frameLogic));
+    }
+    TestInput::SetKey(DIK_W, false);
+    if (pushed != nullptr) f.walked = (pushed->position - start).Length();
+    f.upright = gPlayer->IsUpright() ? 1.0 : 0.0;
+    f.logicMs = Millis(logic) / frames;
+    f.physicsMs = Millis(physics) / frames;
+}
+
+void ChangeStageThroughExit(int stage, int runs, Figures& f)
+{
+    double sum = 0.0;
+    for (int run = 0; run < runs; ++run) {
+        gLevelLoader->LoadLevel(StageFile(stage));
+        const Trigger* exit = nullptr;
+        for (const Trigger* t : gWorld->GetTriggers()) {
+            if (t->kind == Trigger::kStageExit) exit = t;
+        }
+        if (exit == nullptr || gWorld->GetObject(0) == nullptr) return;
+        gWorld->GetObject(0)->SetPosition(exit->position);
+        const Steady::time_point t0 = Steady::now();
+        gWorld->Update(0.0f);
+        const double ms = Millis(Steady::now() - t0);
+        if (gLevelLoader->GetStage() == stage) {
+            std::printf("stage %d: the exit did not lead on\n", stage);
+            return;
+        }
+        sum += ms;
+        f.exitWorst = std::max(f.exitWorst, ms);
+    }
+    f.exitMean = sum / runs;
+}
+
+void PrintRow(const char* label, const Figures* figures, double Figures::*field, const char* format)
+{
+    std::printf("%-38s", label);
+    for (int s = 0; s < kStages; ++s) std::printf(format, figures[s].*field);
+    std::printf("\n");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
+    const float seconds = quick ? 2.0f : kRunSeconds;
+    const int exitRuns = quick ? 2 : kExitRuns;
+    Win32UseVirtualCounter(Win32ReadRealCounter());
+    StageRig rig;
+    gInput = new Input();
+    Clock::Init();
+    Figures figures[kStages];
+    for (int s = 0; s < kStages; ++s) PlayStage(s + 1, seconds, figures[s]);
+    for (int s = 0; s < kStages; ++s) ChangeStageThroughExit(s + 1, exitRuns, figures[s]);
+    delete gInput;
+    gInput = nullptr;
+
+    std::printf("bench_game: %.0f s of each stage at 60 frames a second, W held; %d stage changes through each exit\n",
+                seconds, exitRuns);
+    std::printf("%-38s%12s%12s%12s%12s\n", "", "stage 1", "stage 2", "stage 3", "stage 4");
+    PrintRow("distance walked (driven on stage 4)", figures, &Figures::walked, "%12.1f");
+    PrintRow("upright at the end (1 yes)", figures, &Figures::upright, "%12.0f");
+    PrintRow("logic ms a frame (mean)", figures, &Figures::logicMs, "%12.4f");
+    PrintRow("logic ms a frame (worst)", figures, &Figures::logicWorst, "%12.4f");
+    PrintRow("physics ms a frame (mean)", figures, &Figures::physicsMs, "%12.4f");
+    bool met = true;
+    std::printf("%-38s", "logic / physics");
+    for (const Figures& f : figures) {
+        const double share = f.physicsMs > 0.0 ? f.logicMs / f.physicsMs : 0.0;
+        met = met && share <= kLogicShareTarget;
+        std::printf("%11.1f%%", 100.0 * share);
+    }
+    std::printf("\n");
+    PrintRow("stage change through the exit ms (mean)", figures, &Figures::exitMean, "%12.2f");
+    PrintRow("stage change through the exit ms (worst)", figures, &Figures::exitWorst, "%12.2f");
+    std::printf("target: logic <= %.0f %% of physics on every stage %s\n", 100.0 * kLogicShareTarget,
+                met ? "met" : "missed");
+    return 0;
+}

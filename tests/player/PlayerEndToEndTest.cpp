@@ -1,0 +1,288 @@
+// The game played through its keys: the real WinMain under the headless host
+// with DirectInput keys scheduled frame by frame on a test stage 1 (the
+// character, a coin ahead, the exit beyond it). Key 1 loads it and closes the
+// menus; W walks, letting go stops with dust, Space jumps and lands, W takes
+// the coin and reaches the exit, stage 2 comes; there K knocks the character
+// out and K stands it up. The run is made twice, each in a process of its own
+// (WinMain runs once a process), and the bodies must match bit for bit.
+#include <gtest/gtest.h>
+
+#include <dinput.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "DXUTHeadless.h"
+#include "PlayerTestSupport.h"
+#include "core/EventDispatcher.h"
+#include "core/Messages.h"
+#include "game/LevelLoader.h"
+#include "game/Lumveran.h"
+#include "game/Player.h"
+#include "game/Trigger.h"
+#include "game/World.h"
+#include "objects/Capsule.h"
+#include "objects/Object.h"
+#include "objects/Ragdoll.h"
+#include "render/KeyframeAnimator.h"
+#include "render/Model.h"
+#include "render/Renderer.h"
+#include "ui/MenuMan.h"
+
+namespace {
+
+const int kLoadFrame = 5;
+const int kLastFrame = 900;
+const Vector3 kCoin(16.0f, 0.0f, 4.5f);
+const Vector3 kExit(40.0f, 0.0f, 4.5f);
+// Pushed only below speed 20; one frame's push adds less than 2.
+const float kWalkSpeedLimit = 22.0f;
+
+std::string TestStageOne()
+{
+    return LevelText(1)
+        .Character(Vector3(0.0f, 0.0f, -1.0f))
+        .Trigger(37, kCoin, Vector3(1, 1, 1))
+        .Trigger(11, kExit, Vector3(2, 2, 2))
+        .Text();
+}
+
+enum class Phase { Menus, Walk, Stop, Jump, Landing, ToTheCoin, ToTheExit, OnStageTwo, KnockedOut, Recovered, Done };
+
+// What one run saw, checked after it.
+struct Run
+{
+    Phase phase = Phase::Menus;
+    int phaseFrame = 0;
+    std::vector<float> bodies; // every World object's pose and motion after every frame
+    std::vector<Phase> reached;
+    int scoreRises = 0; // frames in which the stage score went up
+    int topScore = 0;
+    int lastScore = 0;
+    int coinFrame = -1;
+    bool coinMovedUp = false;
+    int systemsBeforeStop = 0;
+    int dustAtStop = 0; // live particle systems the stop added
+    bool walkedAlongYaw = true;
+    float walkStartX = 0.0f;
+    float lastWalkX = 0.0f;
+    float jumpTop = 0.0f;
+    int totalAfterExit = -1;
+    bool menusClosed = false;
+    bool knockOutSeen = false, recoverySeen = false;
+    Vector3 lastWalking; // the walking body after the frame before
+    std::unique_ptr<CountdownListener> countdown;
+};
+
+void Record(Run& run)
+{
+    for (const Object* o : gWorld->GetObjects()) {
+        for (const Vector3* v : {&o->position, &o->linearVelocity, &o->angularVelocity}) {
+            run.bodies.insert(run.bodies.end(), {v->x, v->y, v->z});
+        }
+        for (int i = 0; i < 9; ++i) run.bodies.push_back(o->GetOrientation()[i]);
+    }
+}
+
+void Press(int frame, int dik, int frames)
+{
+    DXUTHeadlessScheduleInputKeyHold(frame, dik, frames);
+}
+
+void Enter(Run& run, Phase phase)
+{
+    run.phase = phase;
+    run.phaseFrame = 0;
+    run.reached.push_back(phase);
+}
+
+// The script, one step per frame after it has run.
+void Step(Run& run, int frame)
+{
+    ++run.phaseFrame;
+    Capsule* walking = gPlayer->GetWalkingBody();
+    switch (run.phase) {
+    case Phase::Menus:
+        if (frame == kLoadFrame + 1 && gLevelLoader->GetStage() == 1 && walking != nullptr) {
+            run.menusClosed = gMenuMan->GetCurrentMenuId() == kMenuNone;
+            run.countdown = std::make_unique<CountdownListener>();
+            Enter(run, Phase::Walk);
+            run.walkStartX = run.lastWalkX = walking->position.x;
+            Press(frame + 20, DIK_W, 30);
+        }
+        break;
+    case Phase::Walk:
+        if (run.phaseFrame > 22 && run.phaseFrame < 50) {
+            // Along the camera's yaw (0: +x), at about speed 20 at most.
+            run.walkedAlongYaw = run.walkedAlongYaw && walking->position.x > run.lastWalkX &&
+                                 std::fabs(walking->position.y) < 0.01f && !gPlayer->IsIdleAnimation() &&
+                                 AnimatorEntry() == Player::kWalkAnimation &&
+                                 walking->linearVelocity.Length() < kWalkSpeedLimit;
+            run.lastWalkX = walking->position.x;
+        }
+        if (run.phaseFrame == 49) run.systemsBeforeStop = LiveParticleSystems();
+        if (run.phaseFrame == 50) {
+            // W went up in the frame just run: the character stopped in it.
+            const bool idle = gPlayer->IsIdleAnimation() && AnimatorEntry() == Player::kIdleAnimation;
+            run.dustAtStop = idle ? LiveParticleSystems() - run.systemsBeforeStop : -1;
+            Enter(run, Phase::Stop);
+        }
+        break;
+    case Phase::Stop:
+        Enter(run, Phase::Jump);
+        Press(frame + 30, DIK_SPACE, 4);
+        break;
+    case Phase::Jump:
+        run.jumpTop = std::max(run.jumpTop, walking->position.z);
+        if (run.phaseFrame > 40 && !gPlayer->IsOnGround()) Enter(run, Phase::Landing);
+        break;
+    case Phase::Landing:
+        run.jumpTop = std::max(run.jumpTop, walking->position.z);
+        if (gPlayer->IsOnGround() && gPlayer->IsTouching()) {
+            Enter(run, Phase::ToTheCoin);
+            DXUTHeadlessScheduleInputKey(frame + 10, DIK_W, true);
+        }
+        break;
+    case Phase::ToTheCoin:
+    case Phase::ToTheExit:
+        if (gPlayer->GetStageScore() > run.lastScore) ++run.scoreRises;
+        run.lastScore = gPlayer->GetStageScore();
+        run.topScore = std::max(run.topScore, run.lastScore);
+        if (gPlayer->GetStageScore() == 1) {
+            if (run.coinFrame < 0) {
+                run.coinFrame = frame;
+                for (const Trigger* t : gWorld->GetTriggers()) {
+                    if (t->kind == Trigger::kCoin) run.coinMovedUp = t->position == kCoin + Vector3(0, 0, 5000.0f);
+                }
+                Enter(run, Phase::ToTheExit);
+            }
+        }
+        if (gLevelLoader->GetStage() == 2) {
+            run.totalAfterExit = gPlayer->GetTotalScore();
+            DXUTHeadlessScheduleInputKey(frame + 1, DIK_W, false);
+            Enter(run, Phase::OnStageTwo);
+            run.lastWalking = gPlayer->GetWalkingBody()->position;
+            Press(frame + 60, DIK_K, 2);
+        }
+        break;
+    case Phase::OnStageTwo:
+        if (!gPlayer->IsUpright()) {
+            const Ragdoll& body = *gPlayer->GetBody();
+            // Moved a hundred each way in the frame, less what the frame's physics did.
+            const Vector3 moved = walking->position - run.lastWalking;
+            run.knockOutSeen = body.IsLimp() && !gRenderer->GetModel(0)->IsActive() &&
+                               !body.GetJoint(kTorchWristJoint).active && gPlayer->GetStageScore() == 0 &&
+                               run.countdown->count == 1 && moved.x > 99.0f && moved.y > 99.0f && moved.z > 99.0f;
+            Enter(run, Phase::KnockedOut);
+            Press(frame + 40, DIK_K, 2);
+        }
+        run.lastWalking = walking->position;
+        break;
+    case Phase::KnockedOut:
+        if (gPlayer->IsUpright()) {
+            run.recoverySeen = !gPlayer->GetBody()->IsLimp() && gPlayer->IsIdleAnimation() &&
+                               AnimatorEntry() == Player::kIdleAnimation && gRenderer->GetModel(0)->IsActive();
+            Enter(run, Phase::Recovered);
+        }
+        break;
+    case Phase::Recovered:
+        if (run.phaseFrame == 60) Enter(run, Phase::Done);
+        break;
+    case Phase::Done:
+        break;
+    }
+    Record(run);
+}
+
+// One whole run in this process; returns what it saw. Writes the body states
+// beside the scratch tree's run.
+Run PlayOnce()
+{
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("ALSOFT_DRIVERS", "null", 1);
+    PlayerRunTree tree;
+    tree.Write("Levels/stage1.qvl", TestStageOne());
+    Run run;
+    DXUTHeadlessEnable(1.0 / 60.0, kLastFrame);
+    DXUTHeadlessScheduleKey(kLoadFrame, '1', true);
+    DXUTHeadlessScheduleKey(kLoadFrame + 1, '1', false);
+    DXUTHeadlessSetFrameHook([&](int frame) {
+        Step(run, frame);
+        if (run.phase == Phase::Done) PostQuitMessage(0);
+    });
+    EXPECT_EQ(WinMain(nullptr, nullptr, nullptr, 0), 0);
+    DXUTHeadlessSetFrameHook(nullptr);
+    run.countdown.reset();
+    std::fflush(stderr);
+    std::ifstream log("../Errors.txt");
+    std::stringstream text;
+    text << log.rdbuf();
+    EXPECT_EQ(text.str(), "");
+    return run;
+}
+
+// Runs the play in a child process: its checks, then its body states into the file.
+int PlayInChild(const std::string& statesFile)
+{
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        const Run run = PlayOnce();
+        EXPECT_EQ(run.reached, (std::vector<Phase>{Phase::Walk, Phase::Stop, Phase::Jump, Phase::Landing,
+                                                   Phase::ToTheCoin, Phase::ToTheExit, Phase::OnStageTwo,
+                                                   Phase::KnockedOut, Phase::Recovered, Phase::Done}));
+        EXPECT_TRUE(run.menusClosed);
+        EXPECT_TRUE(run.walkedAlongYaw);
+        EXPECT_GT(run.lastWalkX, run.walkStartX + 3.0f);
+        EXPECT_EQ(run.dustAtStop, Player::kDustPuffs);
+        EXPECT_GT(run.jumpTop, 4.5f);
+        EXPECT_EQ(run.scoreRises, 1);
+        EXPECT_EQ(run.topScore, 1);
+        EXPECT_TRUE(run.coinMovedUp);
+        EXPECT_EQ(run.totalAfterExit, 1);
+        EXPECT_TRUE(run.knockOutSeen);
+        EXPECT_TRUE(run.recoverySeen);
+        std::ofstream(statesFile, std::ios::binary)
+            .write(reinterpret_cast<const char*>(run.bodies.data()),
+                   static_cast<std::streamsize>(run.bodies.size() * sizeof(float)));
+        std::fflush(nullptr);
+        std::exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string ReadFile(const std::string& name)
+{
+    std::ifstream in(name, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST(PlayerEndToEnd, KeysPlayTheFirstStageIntoTheSecondAndTwoRunsMatchBitForBit)
+{
+    const std::string first = testing::TempDir() + "player_run_1.bin";
+    const std::string second = testing::TempDir() + "player_run_2.bin";
+    ASSERT_EQ(PlayInChild(first), 0);
+    ASSERT_EQ(PlayInChild(second), 0);
+    const std::string a = ReadFile(first), b = ReadFile(second);
+    EXPECT_GT(a.size(), 1000u);
+    EXPECT_TRUE(a == b) << "the two runs' bodies differ";
+    std::remove(first.c_str());
+    std::remove(second.c_str());
+}
+
+} // namespace
