@@ -15,6 +15,7 @@
 #include "Pose.h"
 #include "Win32Host.h"
 #include "d3d9_host.h"
+#include "dinput.h"
 #include "game/World.h"
 #include "objects/Capsule.h"
 #include "objects/Ragdoll.h"
@@ -29,7 +30,7 @@
 
 namespace {
 
-const unsigned kWalkSet = 4;
+const int kStageKeyFrame = 2;
 // A channel that moves by more than this between the two drawings is the model's.
 const int kChangedChannel = 24;
 // How far a limb's surface reaches past its bones, world units.
@@ -64,9 +65,13 @@ void StartGame(int width, int height, int frames, bool device, const std::vector
     argv.clear();
     for (std::string& a : arguments) argv.push_back(&a[0]);
     Win32SetCommandLine(int(argv.size()), argv.data());
-    if (windowed) return;
-    DXUTHeadlessEnable(1.0 / 60.0, frames);
-    if (device) DXUTHeadlessEnableDevice();
+    if (!windowed) {
+        DXUTHeadlessEnable(1.0 / 60.0, frames);
+        if (device) DXUTHeadlessEnableDevice();
+    }
+    // The game opens on its menus; the developer key starts stage 1 and closes them.
+    DXUTHeadlessScheduleKey(kStageKeyFrame, '1', true);
+    DXUTHeadlessScheduleKey(kStageKeyFrame + 1, '1', false);
 }
 
 Ragdoll* FindCharacter()
@@ -122,23 +127,14 @@ float GroundHeight(float x, float y)
     return height;
 }
 
-void WalkAlongFacing(Ragdoll& character, float speed)
+void HoldForward(int frame, int frames)
 {
-    unsigned entry = 0;
-    float position = 0.0f;
-    gKeyframeAnimator->GetCurrent(&entry, &position);
-    if (entry != kWalkSet) gKeyframeAnimator->SwitchTo(kWalkSet);
-    const Model* model = gRenderer->GetModel(0);
-    if (!model || !model->GetInstance()) return;
-    // The model faces its own -Z.
-    const D3DXMATRIX& w = model->GetInstance()->GetWorldTransform();
-    Vector3 forward(-w._31, -w._32, 0.0f);
-    if (forward.Length() < 1e-6f) return;
-    forward.Normalize();
-    Capsule* body = character.GetMainBody();
-    body->linearVelocity.x = speed * forward.x;
-    body->linearVelocity.y = speed * forward.y;
-    gPhysicsWorld->WakeBody(body);
+    DXUTHeadlessScheduleInputKeyHold(frame, DIK_W, frames);
+}
+
+void PressKnockOutKey(int frame)
+{
+    DXUTHeadlessScheduleInputKeyHold(frame, DIK_K, 2);
 }
 
 SkinnedLook LookAtSkinnedModel(Ragdoll& character, const char* picturePath)

@@ -16,7 +16,7 @@ struct MeshInstance;
 
 // The game's switches for a width x height window (plus extra ones), the
 // headless host running frames frames at 60 per second, with a windowless
-// device when device is set. With window set and a display present the
+// device when device is set. Stage 1 is started from the menus at frame 2. With window set and a display present the
 // framework opens a real window instead of going headless.
 void StartGame(int width, int height, int frames, bool device, const std::vector<std::string>& extra = {},
                bool window = false);
@@ -36,10 +36,11 @@ float Distance(const Vector3& a, const Vector3& b);
 // The ground's height under (x, y) on the stage's first heightmap.
 float GroundHeight(float x, float y);
 
-// The walk: the walk set playing, the walking body's ground speed set along
-// the way the model faces (the player's walk controls are not in the game
-// yet). Call once per frame.
-void WalkAlongFacing(Ragdoll& character, float speed);
+// The player's controls as the keyboard gives them: the forward key held
+// from frame on for frames frames (the walk along the camera's yaw), and the
+// knock-out key pressed at frame (it knocks out, or stands the character up).
+void HoldForward(int frame, int frames);
+void PressKnockOutKey(int frame);
 
 // The frame drawn twice more, the limbs hidden both times and the skinned
 // model drawn only the first time: the pixels that differ are where the
