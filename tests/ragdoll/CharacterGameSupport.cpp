@@ -129,7 +129,10 @@ float GroundHeight(float x, float y)
 
 void HoldForward(int frame, int frames)
 {
-    DXUTHeadlessScheduleInputKeyHold(frame, DIK_W, frames);
+    // Set down at every frame: a real window that takes its focus late (a
+    // busy machine) releases the keys held before.
+    for (int f = frame; f < frame + frames; ++f) DXUTHeadlessScheduleInputKey(f, DIK_W, true);
+    DXUTHeadlessScheduleInputKey(frame + frames, DIK_W, false);
 }
 
 void PressKnockOutKey(int frame)
