@@ -1,7 +1,3 @@
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-
 // What drawing a stage costs. The whole game runs under the headless
 // framework host on a windowless llvmpipe context in a 640 x 480 window
 // (-windowed -width:640 -height:480); the developer keys load each stage in turn, and once a
@@ -19,6 +15,8 @@
 // Run it at the machine's thread count and with LP_NUM_THREADS=2.
 #include <d3d9.h>
 
+#include "AllocationCount.h"
+#include "BenchTiming.h"
 #include "DXUTHeadless.h"
 #include "Win32Host.h"
 #include "ReferenceFrame.h"
@@ -34,11 +32,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -53,22 +48,8 @@ constexpr int kSettleFrames = 120;
 constexpr int kTimedFrames = 120;
 constexpr int kWarmUpFrames = 10;
 
-std::atomic<long> gAllocations{0};
-std::atomic<bool> gCounting{false};
-
-using Clock = std::chrono::steady_clock;
-
-double Milliseconds(Clock::time_point from, Clock::time_point to)
-{
-    return std::chrono::duration<double, std::milli>(to - from).count();
-}
-
-double Median(std::vector<double> values)
-{
-    if (values.empty()) return 0.0;
-    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
-    return values[values.size() / 2];
-}
+using bench::Clock;
+using bench::Milliseconds;
 
 struct StageFigures
 {
@@ -87,16 +68,10 @@ double ReferenceFrameMs()
     StandInFrame reference(kWidth, kHeight);
     double ms = 0.0;
     if (reference.Init()) {
-        for (int i = 0; i < kWarmUpFrames; ++i) reference.Frame();
-        glFinish();
-        std::vector<double> times;
-        for (int i = 0; i < kTimedFrames; ++i) {
-            const Clock::time_point start = Clock::now();
+        ms = bench::MedianMs(kWarmUpFrames, kTimedFrames, [&reference] {
             reference.Frame();
             glFinish();
-            times.push_back(Milliseconds(start, Clock::now()));
-        }
-        ms = Median(times);
+        });
     }
     reference.Release();
     LvEgl_Destroy(context);
@@ -117,30 +92,24 @@ StageFigures MeasureStage(int stage)
     for (const std::string& entry : LvD3D9_GetCallLog()) f.drawCalls += entry.rfind("Draw", 0) == 0;
     LvD3D9_ClearCallLog();
 
-    for (int i = 0; i < kWarmUpFrames; ++i) gRenderer->RenderFrame();
-    glFinish();
-    std::vector<double> whole, own;
-    for (int i = 0; i < kTimedFrames; ++i) {
-        const Clock::time_point start = Clock::now();
+    f.frameMs = bench::MedianMs(kWarmUpFrames, kTimedFrames, [] {
         gRenderer->RenderFrame();
         glFinish();
-        whole.push_back(Milliseconds(start, Clock::now()));
-    }
+    });
     LvD3D9_SetDrawsDropped(true);
     gRenderer->RenderFrame();
-    gAllocations = 0;
-    gCounting = true;
+    std::vector<double> own;
+    own.reserve(kTimedFrames);
+    bench::StartCountingAllocations();
     for (int i = 0; i < kTimedFrames; ++i) {
         const Clock::time_point start = Clock::now();
         gRenderer->RenderFrame();
         own.push_back(Milliseconds(start, Clock::now()));
     }
-    gCounting = false;
+    f.allocationsPerFrame = bench::StopCountingAllocations() / kTimedFrames;
     LvD3D9_SetDrawsDropped(false);
     glFinish();
-    f.frameMs = Median(whole);
-    f.ownMs = Median(own);
-    f.allocationsPerFrame = gAllocations / kTimedFrames;
+    f.ownMs = bench::Median(own);
     return f;
 }
 
@@ -157,23 +126,6 @@ void OnFrame(int frame)
 }
 
 } // namespace
-
-void* operator new(std::size_t size)
-{
-    if (gCounting) ++gAllocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-
-void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
 
 int main()
 {
