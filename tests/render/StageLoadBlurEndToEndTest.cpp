@@ -12,6 +12,7 @@
 #include "DXUTHeadless.h"
 #include "Win32Host.h"
 #include "d3d9_host.h"
+#include "game/LevelLoader.h"
 #include "game/Lumveran.h"
 #include "render/Renderer.h"
 
@@ -46,6 +47,8 @@ double Sharpness()
 
 double gFirstFrame = -1.0;
 double gSettled = -1.0;
+int gStageBefore = 0; // the stage the frame before the load drew
+int gStageAfter = 0;  // the stage the measured first frame drew
 
 TEST(StageLoadBlurEndToEnd, TheFirstFrameAfterALoadIsNotSmearedByTheCameraJump)
 {
@@ -62,11 +65,17 @@ TEST(StageLoadBlurEndToEnd, TheFirstFrameAfterALoadIsNotSmearedByTheCameraJump)
     }
     // The hook runs after the frame's picture: the key's load came first.
     DXUTHeadlessSetFrameHook([](int frame) {
-        if (gRenderer == nullptr) return;
-        if (frame == kStageFourFrame) gFirstFrame = Sharpness();
+        if (gRenderer == nullptr || gLevelLoader == nullptr) return;
+        if (frame == kStageFourFrame - 1) gStageBefore = gLevelLoader->GetStage();
+        if (frame == kStageFourFrame) {
+            gStageAfter = gLevelLoader->GetStage();
+            gFirstFrame = Sharpness();
+        }
         if (frame == kSettledFrame) gSettled = Sharpness();
     });
     ASSERT_EQ(WinMain(nullptr, nullptr, nullptr, 0), 0);
+    ASSERT_EQ(gStageBefore, 3);
+    ASSERT_EQ(gStageAfter, 4) << "the measured frame is not the first after the load";
     ASSERT_GT(gSettled, 0.0) << "stage 4 drew nothing to compare with";
     EXPECT_GE(gFirstFrame, kLeastSharpnessRatio * gSettled)
         << "first frame " << gFirstFrame << ", settled " << gSettled;
