@@ -134,9 +134,9 @@ const std::vector<TerrainTiles::Range>& TerrainTiles::Visible(const D3DXMATRIX* 
             const float z = 0.5f * (tile.low[2] + tile.high[2]);
             order.emplace_back(x * m._14 + y * m._24 + z * m._34 + m._44, i);
         }
-        std::stable_sort(
-            order.begin(), order.end(),
-            [](const std::pair<float, int>& a, const std::pair<float, int>& b) { return a.first < b.first; });
+        // Equal depths keep the buffer's order. An in-place sort on (depth,
+        // tile) rather than a stable sort, which takes a buffer every frame.
+        std::sort(order.begin(), order.end());
     } else {
         for (int i = 0; i < int(tiles.size()); ++i) order.emplace_back(0.0f, i);
     }
