@@ -17,16 +17,16 @@
 // stage key to the first frame drawn, and the start to the first frame drawn.
 // Run it with LP_NUM_THREADS=8 and 2.
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include <dinput.h>
 #include <dinput_test.h>
 
+#include "BenchOptions.h"
+#include "BenchTiming.h"
 #include "GameFrames.h"
 #include "StageRig.h"
 #include "Win32Host.h"
@@ -43,8 +43,6 @@
 
 namespace {
 
-typedef std::chrono::steady_clock Steady;
-
 const int kStages = 4;
 const float kFrameSeconds = 1.0f / 60.0f;
 const float kRunSeconds = 10.0f;
@@ -54,11 +52,6 @@ const double kFrameLogicTargetMs = 3.0; // the heaviest stage's mean
 const double kFpsTarget = 60.0;         // the 3.0 chain at 640 x 480
 const double kLoadTargetMs = 100.0;
 const double kStartupTargetMs = 1000.0;
-
-double Millis(Steady::duration d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
 
 struct Figures
 {
@@ -85,35 +78,35 @@ void PlayStage(int stage, float seconds, Figures& f)
     const Vector3 start = pushed != nullptr ? pushed->position : Vector3();
     TestInput::SetKey(DIK_W, true);
     const int frames = static_cast<int>(seconds / kFrameSeconds + 0.5f);
-    Steady::duration logic{}, physics{};
+    double logic = 0.0, physics = 0.0;
     float time = 0.0f;
     for (int i = 0; i < frames; ++i) {
         Win32AdvanceVirtualCounter(static_cast<LONGLONG>(kFrameSeconds * kWin32CounterFrequency));
         Clock::Tick();
         float dt = Clock::GetFrameTime(false) / 1000.0f;
-        const Steady::time_point t0 = Steady::now();
+        const bench::Clock::time_point t0 = bench::Clock::now();
         gInput->Update(0);
         gEventDispatcher->ProcessQueue();
         gPlayer->Update();
-        const Steady::time_point t1 = Steady::now();
+        const bench::Clock::time_point t1 = bench::Clock::now();
         gPhysicsWorld->Update(dt);
-        const Steady::time_point t2 = Steady::now();
+        const bench::Clock::time_point t2 = bench::Clock::now();
         gWorld->UpdateUpdatables();
-        const Steady::time_point t3 = Steady::now();
+        const bench::Clock::time_point t3 = bench::Clock::now();
         time += dt;
         gWorld->UpdateLights(time);
         gLevelLoader->RunPendingLoad();
         gRenderer->PruneRenderLists();
-        const Steady::duration frameLogic = (t1 - t0) + (t3 - t2);
+        const double frameLogic = bench::Milliseconds(t0, t1) + bench::Milliseconds(t2, t3);
         logic += frameLogic;
-        physics += t2 - t1;
-        f.logicWorst = std::max(f.logicWorst, Millis(frameLogic));
+        physics += bench::Milliseconds(t1, t2);
+        f.logicWorst = std::max(f.logicWorst, frameLogic);
     }
     TestInput::SetKey(DIK_W, false);
     if (pushed != nullptr) f.walked = (pushed->position - start).Length();
     f.upright = gPlayer->IsUpright() ? 1.0 : 0.0;
-    f.logicMs = Millis(logic) / frames;
-    f.physicsMs = Millis(physics) / frames;
+    f.logicMs = logic / frames;
+    f.physicsMs = physics / frames;
 }
 
 void ChangeStageThroughExit(int stage, int runs, Figures& f)
@@ -127,9 +120,9 @@ void ChangeStageThroughExit(int stage, int runs, Figures& f)
         }
         if (exit == nullptr || gWorld->GetObject(0) == nullptr) return;
         gWorld->GetObject(0)->SetPosition(exit->position);
-        const Steady::time_point t0 = Steady::now();
+        const bench::Clock::time_point t0 = bench::Clock::now();
         gWorld->Update(0.0f);
-        const double ms = Millis(Steady::now() - t0);
+        const double ms = bench::Milliseconds(t0, bench::Clock::now());
         if (gLevelLoader->GetStage() == stage) {
             std::printf("stage %d: the exit did not lead on\n", stage);
             return;
@@ -189,7 +182,7 @@ void PrintGameRun(const GameRunFigures& run)
 
 int main(int argc, char** argv)
 {
-    const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
+    const bool quick = bench::ParseRunOptions(argc, argv, 1).quick;
     const float seconds = quick ? 2.0f : kRunSeconds;
     const int exitRuns = quick ? 2 : kExitRuns;
     Win32UseVirtualCounter(Win32ReadRealCounter());

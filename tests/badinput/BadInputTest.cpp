@@ -25,6 +25,8 @@
 
 #include "MenuSteps.h"
 #include "ScratchGameTree.h"
+#include "core/Messages.h"
+#include "game/EditorDialog.h"
 #include "game/InGameLevelEditor.h"
 #include "game/LevelLoader.h"
 #include "game/World.h"
@@ -111,15 +113,17 @@ void RemoveFolderContents(const ScratchGameTree& tree, const char* folder)
 }
 
 // The level save with a directory standing where its temporary goes: the
-// editor is switched on for the save and off again.
+// editor is switched on, its dialog's save action run, the editor off again.
 void SaveOverBlockedTemporary(const ScratchGameTree& tree)
 {
     const std::string before = ReadFile(tree.Path("Levels/stage1.qvl"));
     InGameLevelEditor* editor = gInGameLevelEditor;
     ASSERT_NE(editor, nullptr);
-    editor->SetEnabledForTest(true);
-    gLevelLoader->SaveLevel();
-    editor->SetEnabledForTest(false);
+    editor->Toggle();
+    ASSERT_TRUE(editor->IsEnabled());
+    OnEditorGUIEvent(kMsgEditorSaveLevel);
+    editor->Toggle();
+    EXPECT_FALSE(editor->IsEnabled());
     EXPECT_EQ(ReadFile(tree.Path("Levels/stage1.qvl")), before);
     EXPECT_TRUE(fs::is_directory(tree.Path("Levels/stage1.qvl.tmp")));
 }
