@@ -23,6 +23,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <dinput.h>
+
+#include "DXUTHeadless.h"
 #include "MenuSteps.h"
 #include "ScratchGameTree.h"
 #include "core/Messages.h"
@@ -57,8 +60,9 @@ struct BadInputCase
     char stageKey;  // the developer key the script presses
     int stageAfter; // the stage then running
     int exitCode;   // 0 when the game goes on; -1 when it cannot
-    // Run after the stage loaded, between two frames (the case's own action).
-    std::function<void(const ScratchGameTree&)> duringPlay;
+    // Run after the stage loaded, between two frames (the case's own action);
+    // frame is the one just run.
+    std::function<void(const ScratchGameTree&, int frame)> duringPlay;
 };
 
 std::string ReadFile(const std::string& path)
@@ -114,7 +118,7 @@ void RemoveFolderContents(const ScratchGameTree& tree, const char* folder)
 
 // The level save with a directory standing where its temporary goes: the
 // editor is switched on, its dialog's save action run, the editor off again.
-void SaveOverBlockedTemporary(const ScratchGameTree& tree)
+void SaveOverBlockedTemporary(const ScratchGameTree& tree, int)
 {
     const std::string before = ReadFile(tree.Path("Levels/stage1.qvl"));
     InGameLevelEditor* editor = gInGameLevelEditor;
@@ -126,6 +130,13 @@ void SaveOverBlockedTemporary(const ScratchGameTree& tree)
     EXPECT_FALSE(editor->IsEnabled());
     EXPECT_EQ(ReadFile(tree.Path("Levels/stage1.qvl")), before);
     EXPECT_TRUE(fs::is_directory(tree.Path("Levels/stage1.qvl.tmp")));
+}
+
+// The jukebox's keys with nothing to play: play, next, previous, pause.
+void PressJukeBoxKeys(const ScratchGameTree&, int frame)
+{
+    const int keys[] = {DIK_RSHIFT, DIK_COMMA, DIK_PERIOD, DIK_SLASH};
+    for (int i = 0; i < 4; ++i) DXUTHeadlessScheduleInputKeyHold(frame + 1 + 4 * i, keys[i], 2);
 }
 
 const BadInputCase kCases[] = {
@@ -164,7 +175,7 @@ const BadInputCase kCases[] = {
     {"Sound", "sounds", Overwrite("sounds/sfx/thud.wav", kGarbage), Channel::Console, "FMOD error!", 1, '2', 2, 0,
      nullptr},
     {"MusicFolderEmpty", "sounds", [](const ScratchGameTree& tree) { RemoveFolderContents(tree, "sounds/bgm"); },
-     Channel::Silent, "bgm", 0, '2', 2, 0, nullptr},
+     Channel::Silent, "bgm", 0, '2', 2, 0, PressJukeBoxKeys},
     {"EffectFile", "Effects", Overwrite("Effects/FixedFunction.fx", kGarbage), Channel::ErrorLog,
      "Could not load effect from file: FixedFunction.fx", 1, '2', 1, -1, nullptr},
     {"LevelSaveTemporaryBlocked", nullptr,
@@ -248,6 +259,7 @@ const int kPlayFrames = 150;
 void AddPlaySteps(MenuRun& run, const BadInputCase& c, const ScratchGameTree& tree)
 {
     MenuScript& s = run.script;
+    s.everyFrame = [&run](int frame) { run.frame = frame; };
     s.Add(
         "started", [] { return gLevelLoader != nullptr && gMenuMan != nullptr; },
         [&s, &c] {
@@ -257,10 +269,10 @@ void AddPlaySteps(MenuRun& run, const BadInputCase& c, const ScratchGameTree& tr
     auto logLines = std::make_shared<std::size_t>(0);
     s.Add(
         "stage key", [] { return gMenuMan->GetCurrentMenuId() == kMenuNone; },
-        [&c, &tree, logLines] {
+        [&run, &c, &tree] {
             EXPECT_EQ(gLevelLoader->GetStage(), c.stageAfter);
             EXPECT_GT(gWorld->GetNumObjects(), 0);
-            if (c.duringPlay) c.duringPlay(tree);
+            if (c.duringPlay) c.duringPlay(tree, run.frame);
         });
     auto settled = std::make_shared<int>(0);
     s.Add(
