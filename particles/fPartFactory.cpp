@@ -268,7 +268,8 @@ fParticle* fPartFactory::CreateSystem(const std::string& name, const Vector3* po
 {
     const ParticleSystemDef* def = FindDefinition(name);
     if (!def) {
-        ReportError("Attempted to create unknown particle system type\n" + name, kSource, kLineUnknownType);
+        if (reportedUnknown.insert(name).second)
+            ReportError("Attempted to create unknown particle system type\n" + name, kSource, kLineUnknownType);
         return nullptr;
     }
     if (fParticle::GetLiveCount() >= kMaxLiveParticles) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 
 #include "core/Vector3.h"
@@ -39,8 +40,9 @@ public:
     // replaces any earlier type of that name; other nodes are ignored.
     void ParseSystem(const tinyxml2::XMLNode* node);
 
-    // A particle of the named type at the position, or null (with a report)
-    // for a type that was never defined. The caller owns the particle.
+    // A particle of the named type at the position, or null for a type that
+    // was never defined: reported the first time a name is asked for, since
+    // emitters and the lava ask again every burst. The caller owns the particle.
     fParticle* CreateSystem(const std::string& name, const Vector3* position, const float* scale,
                             const Vector3* velocity);
 
@@ -64,6 +66,7 @@ private:
 
     std::map<std::string, ParticleSystemDef> definitions;
     std::map<std::string, BehaviourFn> behaviours;
+    std::set<std::string> reportedUnknown; // type names asked for and reported
 };
 
 extern fPartFactory* gPartFactory;

@@ -4,6 +4,7 @@
 #include <d3dx9math.h>
 
 #include <cstring>
+#include <string>
 
 #include "DXUT.h"
 #include "core/ConfigFile.h"
@@ -23,6 +24,24 @@ DWORD FloatBits(float value)
     std::memcpy(&bits, &value, sizeof(bits));
     return bits;
 }
+// A window or back buffer no device makes: a size outside this range (a word
+// the reader took for 0, a negative number) would end the game at start-up.
+const int kMinVideoSize = 1;
+const int kMaxVideoSize = 16384;
+
+// A missing key keeps the default quietly, as the file's reader does; a
+// value no window can have keeps it with a report.
+void ReadVideoSize(ConfigFile& config, const char* key, int& size)
+{
+    int value = size;
+    if (!config.GetValue<int>(key, value)) return;
+    if (value >= kMinVideoSize && value <= kMaxVideoSize) {
+        size = value;
+        return;
+    }
+    REPORT_ERROR("Vid.cfg value " + std::to_string(value) + " for \"" + key + "\" is no window size; using " +
+                 std::to_string(size));
+}
 } // namespace
 
 VideoSettings ReadVideoSettings(ConfigFile* videoConfig)
@@ -30,8 +49,8 @@ VideoSettings ReadVideoSettings(ConfigFile* videoConfig)
     VideoSettings settings;
     if (videoConfig) {
         videoConfig->GetValue<bool>("Fullscreen", settings.fullscreen);
-        videoConfig->GetValue<int>("FullscreenWidth", settings.fullscreenWidth);
-        videoConfig->GetValue<int>("FullscreenHeight", settings.fullscreenHeight);
+        ReadVideoSize(*videoConfig, "FullscreenWidth", settings.fullscreenWidth);
+        ReadVideoSize(*videoConfig, "FullscreenHeight", settings.fullscreenHeight);
     }
     return settings;
 }

@@ -1,25 +1,33 @@
-// bench_game [--quick]: what the game's own logic costs beside the physics.
+// bench_game [--quick]: the game's own speed, side by side for each stage.
 //
-// Each stage is loaded from the run tree and played for 10 seconds of game
-// time at 60 frames a second with W held (the character walks along the
-// camera's yaw; on stage 4 the cart drives), headless: no device, the
-// drawables queued and pruned. Each frame is timed in two parts: the logic
-// (the input's poll and the delivery of its messages, the player's update,
-// the scene objects' and triggers' update) and the physics step. Target: the
-// logic at most 10 % of the physics on every stage.
-// Then each stage's exit: World object 0 is put on the stage's exit and the
-// World's update runs, the exit's action and the next stage's load with it:
-// milliseconds per stage change, mean and worst of 10.
+// First, without a device: each stage is loaded from the run tree and played
+// for 10 seconds of game time at 60 frames a second with W held (the
+// character walks along the camera's yaw; on stage 4 the cart drives). Each
+// frame is timed in two parts: the logic (the input's poll and the delivery
+// of its messages, the player's update, the scene objects' and triggers'
+// update) and the physics step. Target: the logic at most 10 % of the physics
+// on every stage. Then each stage's exit: World object 0 is put on the
+// stage's exit and the World's update runs, the exit's action and the next
+// stage's load with it: milliseconds per stage change, mean and worst of 10.
+//
+// Then the whole game as a player runs it (GameFrames.h): WinMain on a
+// windowless llvmpipe device at 640 x 480, each stage by its key and walked;
+// everything but drawing per frame (mean and worst), the renderer's frame
+// (wall and CPU), frames a second with the stage's 3.0 and 2.0 chains, the
+// stage key to the first frame drawn, and the start to the first frame drawn.
+// Run it with LP_NUM_THREADS=8 and 2.
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include <dinput.h>
 #include <dinput_test.h>
 
+#include "BenchOptions.h"
+#include "BenchTiming.h"
+#include "GameFrames.h"
 #include "StageRig.h"
 #include "Win32Host.h"
 #include "core/Clock.h"
@@ -35,18 +43,15 @@
 
 namespace {
 
-typedef std::chrono::steady_clock Steady;
-
 const int kStages = 4;
 const float kFrameSeconds = 1.0f / 60.0f;
 const float kRunSeconds = 10.0f;
 const int kExitRuns = 10;
 const double kLogicShareTarget = 0.10;
-
-double Millis(Steady::duration d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
+const double kFrameLogicTargetMs = 3.0; // the heaviest stage's mean
+const double kFpsTarget = 60.0;         // the 3.0 chain at 640 x 480
+const double kLoadTargetMs = 100.0;
+const double kStartupTargetMs = 1000.0;
 
 struct Figures
 {
@@ -73,35 +78,35 @@ void PlayStage(int stage, float seconds, Figures& f)
     const Vector3 start = pushed != nullptr ? pushed->position : Vector3();
     TestInput::SetKey(DIK_W, true);
     const int frames = static_cast<int>(seconds / kFrameSeconds + 0.5f);
-    Steady::duration logic{}, physics{};
+    double logic = 0.0, physics = 0.0;
     float time = 0.0f;
     for (int i = 0; i < frames; ++i) {
         Win32AdvanceVirtualCounter(static_cast<LONGLONG>(kFrameSeconds * kWin32CounterFrequency));
         Clock::Tick();
         float dt = Clock::GetFrameTime(false) / 1000.0f;
-        const Steady::time_point t0 = Steady::now();
+        const bench::Clock::time_point t0 = bench::Clock::now();
         gInput->Update(0);
         gEventDispatcher->ProcessQueue();
         gPlayer->Update();
-        const Steady::time_point t1 = Steady::now();
+        const bench::Clock::time_point t1 = bench::Clock::now();
         gPhysicsWorld->Update(dt);
-        const Steady::time_point t2 = Steady::now();
+        const bench::Clock::time_point t2 = bench::Clock::now();
         gWorld->UpdateUpdatables();
-        const Steady::time_point t3 = Steady::now();
+        const bench::Clock::time_point t3 = bench::Clock::now();
         time += dt;
         gWorld->UpdateLights(time);
         gLevelLoader->RunPendingLoad();
         gRenderer->PruneRenderLists();
-        const Steady::duration frameLogic = (t1 - t0) + (t3 - t2);
+        const double frameLogic = bench::Milliseconds(t0, t1) + bench::Milliseconds(t2, t3);
         logic += frameLogic;
-        physics += t2 - t1;
-        f.logicWorst = std::max(f.logicWorst, Millis(frameLogic));
+        physics += bench::Milliseconds(t1, t2);
+        f.logicWorst = std::max(f.logicWorst, frameLogic);
     }
     TestInput::SetKey(DIK_W, false);
     if (pushed != nullptr) f.walked = (pushed->position - start).Length();
     f.upright = gPlayer->IsUpright() ? 1.0 : 0.0;
-    f.logicMs = Millis(logic) / frames;
-    f.physicsMs = Millis(physics) / frames;
+    f.logicMs = logic / frames;
+    f.physicsMs = physics / frames;
 }
 
 void ChangeStageThroughExit(int stage, int runs, Figures& f)
@@ -115,9 +120,9 @@ void ChangeStageThroughExit(int stage, int runs, Figures& f)
         }
         if (exit == nullptr || gWorld->GetObject(0) == nullptr) return;
         gWorld->GetObject(0)->SetPosition(exit->position);
-        const Steady::time_point t0 = Steady::now();
+        const bench::Clock::time_point t0 = bench::Clock::now();
         gWorld->Update(0.0f);
-        const double ms = Millis(Steady::now() - t0);
+        const double ms = bench::Milliseconds(t0, bench::Clock::now());
         if (gLevelLoader->GetStage() == stage) {
             std::printf("stage %d: the exit did not lead on\n", stage);
             return;
@@ -135,11 +140,49 @@ void PrintRow(const char* label, const Figures* figures, double Figures::*field,
     std::printf("\n");
 }
 
+void PrintGameRow(const char* label, const GameRunFigures& run, double (*field)(const GameFrameFigures&))
+{
+    std::printf("%-38s", label);
+    for (const GameFrameFigures& f : run.stages) std::printf("%12.2f", field(f));
+    std::printf("\n");
+}
+
+void PrintGameRun(const GameRunFigures& run)
+{
+    if (!run.ran) {
+        std::printf("the whole game on a device: no OpenGL 3.3 context, or the run stopped early\n");
+        return;
+    }
+    const char* threads = std::getenv("LP_NUM_THREADS");
+    std::printf("\nthe whole game at 640 x 480 on llvmpipe (LP_NUM_THREADS %s), W held\n", threads ? threads : "unset");
+    PrintGameRow("logic + physics ms a frame (mean)", run, [](const GameFrameFigures& f) { return f.logicMean; });
+    PrintGameRow("logic + physics ms a frame (worst)", run, [](const GameFrameFigures& f) { return f.logicWorst; });
+    PrintGameRow("render ms a frame (wall)", run, [](const GameFrameFigures& f) { return f.renderWall; });
+    PrintGameRow("render ms a frame (game thread CPU)", run, [](const GameFrameFigures& f) { return f.renderCpu; });
+    PrintGameRow("fps, the stage's 3.0 chain", run, [](const GameFrameFigures& f) { return f.fps[0]; });
+    PrintGameRow("fps, the stage's 2.0 chain", run, [](const GameFrameFigures& f) { return f.fps[1]; });
+    PrintGameRow("stage key to first frame drawn ms", run, [](const GameFrameFigures& f) { return f.loadMs; });
+    std::printf("%-38s%12.2f\n", "start to first frame drawn ms", run.startupMs);
+
+    double heaviest = 0.0, slowestFps = 1.0e9, slowestLoad = 0.0;
+    for (const GameFrameFigures& f : run.stages) {
+        heaviest = std::max(heaviest, f.logicMean);
+        slowestFps = std::min(slowestFps, f.fps[0]);
+        slowestLoad = std::max(slowestLoad, f.loadMs);
+    }
+    const auto verdict = [](bool met) { return met ? "met" : "missed"; };
+    std::printf("targets: logic + physics <= %.0f ms on the heaviest stage (%.2f) %s; %.0f fps with the 3.0 chain "
+                "(lowest %.1f) %s; stage load <= %.0f ms (slowest %.1f) %s; start-up <= %.0f ms (%.1f) %s\n",
+                kFrameLogicTargetMs, heaviest, verdict(heaviest <= kFrameLogicTargetMs), kFpsTarget, slowestFps,
+                verdict(slowestFps >= kFpsTarget), kLoadTargetMs, slowestLoad, verdict(slowestLoad <= kLoadTargetMs),
+                kStartupTargetMs, run.startupMs, verdict(run.startupMs <= kStartupTargetMs));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
+    const bool quick = bench::ParseRunOptions(argc, argv, 1).quick;
     const float seconds = quick ? 2.0f : kRunSeconds;
     const int exitRuns = quick ? 2 : kExitRuns;
     Win32UseVirtualCounter(Win32ReadRealCounter());
@@ -172,5 +215,6 @@ int main(int argc, char** argv)
     PrintRow("stage change through the exit ms (worst)", figures, &Figures::exitWorst, "%12.2f");
     std::printf("target: logic <= %.0f %% of physics on every stage %s\n", 100.0 * kLogicShareTarget,
                 met ? "met" : "missed");
+    PrintGameRun(RunGameFrames(quick));
     return 0;
 }

@@ -395,6 +395,14 @@ void PlayWithParticleFolder(const std::function<void(const fs::path&)>& prepare,
     for (int stage = 1; stage <= 4; ++stage) EXPECT_GE(framesPlayed[stage], kFramesPerStage - 1) << stage;
 }
 
+// Each type asked for is reported the first time only: the stages and the
+// lava ask again and again.
+std::multiset<std::string> FirstAsks(const std::multiset<std::string>& asked)
+{
+    const std::set<std::string> distinct(asked.begin(), asked.end());
+    return std::multiset<std::string>(distinct.begin(), distinct.end());
+}
+
 // The folder emptied, or gone altogether.
 class ParticlesWithoutFiles : public ::testing::TestWithParam<bool>
 {
@@ -416,7 +424,7 @@ TEST_P(ParticlesWithoutFiles, AreReportedOnceAndEveryStagePlays)
     ASSERT_FALSE(reports.empty());
     EXPECT_EQ(reports.front(), "No particle systems files located");
     EXPECT_EQ(std::count(reports.begin(), reports.end(), reports.front()), 1);
-    EXPECT_EQ(std::multiset<std::string>(reports.begin() + 1, reports.end()), asked);
+    EXPECT_EQ(std::multiset<std::string>(reports.begin() + 1, reports.end()), FirstAsks(asked));
     EXPECT_GT(asked.size(), 20u);
 }
 
@@ -439,7 +447,7 @@ TEST(ParticlesInTheGame, ABrokenParticleFileLosesOnlyItsOwnEffects)
             std::ofstream(folder / "Torch.xml", std::ios::trunc) << text.substr(0, text.size() / 2);
         },
         reports, asked, {"TorchEmitter"});
-    EXPECT_EQ(std::multiset<std::string>(reports.begin(), reports.end()), asked);
+    EXPECT_EQ(std::multiset<std::string>(reports.begin(), reports.end()), FirstAsks(asked));
     EXPECT_GE(asked.size(), 10u);
 }
 

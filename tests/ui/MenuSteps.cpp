@@ -350,8 +350,15 @@ void AddStartOverSteps(MenuRun& run)
             EXPECT_NE(ChainNames().front(), "Blur");
             EXPECT_TRUE(TheCamera().IsMouseLookEnabled());
             EXPECT_FALSE(TheCamera().IsAutoRotating());
-            s.PressKey(VK_ESCAPE);
         });
+    AddQuitSteps(run);
+}
+
+void AddQuitSteps(MenuRun& run)
+{
+    MenuScript& s = run.script;
+    s.Add(
+        "escape to quit", [] { return Top() == kMenuNone; }, [&s] { s.PressKey(VK_ESCAPE); });
     s.Add(
         "pause to quit", [] { return Top() == kMenuPause; }, [&s] { ClickItem(s, kMenuPause, 3); }); // quit
     s.Add(

@@ -49,6 +49,8 @@ void AddTryAgainSteps(MenuRun& run);
 // "no": the main menu over a fresh stage 1; developer key 3 under it; quit
 // from the pause menu.
 void AddStartOverSteps(MenuRun& run);
+// From play (no menu up): Escape, then quit from the pause menu, exit code 0.
+void AddQuitSteps(MenuRun& run);
 
 // Runs WinMain with the script (headless; with a device the frames draw on a
 // windowless llvmpipe context); the script must have finished. Returns

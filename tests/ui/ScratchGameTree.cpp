@@ -60,3 +60,12 @@ bool ScratchGameTree::Exists(const std::string& relative) const
 {
     return fs::exists(Path(relative));
 }
+
+void ScratchGameTree::OwnCopy(const std::string& folder) const
+{
+    const fs::path link = Path(folder);
+    if (!fs::is_symlink(link)) return;
+    const fs::path target = fs::read_symlink(link);
+    fs::remove(link);
+    fs::copy(target, link, fs::copy_options::recursive);
+}

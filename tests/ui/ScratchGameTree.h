@@ -21,6 +21,9 @@ public:
     void Remove(const std::string& relative) const;
     std::string Read(const std::string& relative) const;
     bool Exists(const std::string& relative) const;
+    // A linked folder (Maps, Meshes, Effects, Particles, sounds) becomes a
+    // copy of its own, so a test may break or remove what is in it.
+    void OwnCopy(const std::string& folder) const;
 
 private:
     std::string root;

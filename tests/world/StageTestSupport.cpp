@@ -14,7 +14,8 @@
 bool StageCounts::operator==(const StageCounts& o) const
 {
     return objects == o.objects && updatables == o.updatables && lights == o.lights && heightmaps == o.heightmaps &&
-           bodies == o.bodies && controllers == o.controllers && constraints == o.constraints && queued == o.queued;
+           bodies == o.bodies && controllers == o.controllers && constraints == o.constraints && queued == o.queued &&
+           triggers == o.triggers && particleSystems == o.particleSystems;
 }
 
 StageCounts CountStage()
@@ -27,6 +28,8 @@ StageCounts CountStage()
     c.bodies = static_cast<int>(gPhysicsWorld->GetBodies().size());
     c.controllers = static_cast<int>(gPhysicsWorld->GetControllers().size());
     c.constraints = static_cast<int>(gPhysicsWorld->GetConstraints().size());
+    c.triggers = static_cast<int>(gWorld->GetTriggers().size());
+    if (gPartManager != nullptr) c.particleSystems = static_cast<int>(gPartManager->GetSystems().size());
     if (gRenderer != nullptr) {
         // Drawables given back but not yet pruned belong to the stage before.
         for (int list = 0; list < kRenderListCount; ++list) {
@@ -43,7 +46,8 @@ std::string Describe(const StageCounts& c)
     std::ostringstream text;
     text << "objects " << c.objects << ", updatables " << c.updatables << ", lights " << c.lights << ", terrains "
          << c.heightmaps << ", bodies " << c.bodies << ", controllers " << c.controllers << ", constraints "
-         << c.constraints << ", queued " << c.queued;
+         << c.constraints << ", queued " << c.queued << ", triggers " << c.triggers << ", particle systems "
+         << c.particleSystems;
     return text.str();
 }
 

@@ -26,6 +26,8 @@ struct StageCounts
     int controllers = 0;
     int constraints = 0;
     int queued = 0; // drawables in the renderer's lists
+    int triggers = 0;
+    int particleSystems = 0; // the particle manager's, when there is one
     bool operator==(const StageCounts& o) const;
 };
 StageCounts CountStage();
