@@ -10,12 +10,10 @@
 // replay with a step and slow motion, "yes", then across to the exit and
 // into stage 2.
 PlayTable StageOnePlay();
-// Stage 2 by key: the swinging logs let go, the whips and spinning logs,
-// the exit into stage 3.
+// Stage 2 by key: the first coin on the way to the swinging logs.
 PlayTable StageTwoPlay();
-// Stage 3 by key: the lava's knock-out, "no" to the main menu, new game, key
-// 3 again, the platform, the exit into stage 4.
+// Stage 3 by key: the first coin, then off the path into the lava.
 PlayTable StageThreePlay();
-// Stage 4 by key: the cart driven with a brake and both boosts, a pause in
-// between, the jukebox's keys, the exit back to stage 1.
+// Stage 4 by key: the cart driven to the first boost and on to the exit,
+// back to stage 1.
 PlayTable StageFourPlay();
