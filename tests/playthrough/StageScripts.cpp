@@ -144,8 +144,6 @@ PlayTable StageFourPlay()
 {
     return {
         {"key 4", Frames(1), Expect(), Key('4')},
-        {"stage 4", All({StageIs(4), TopIs(kMenuNone)}), Loaded(4).TotalScore(0), Hold({DIK_W})},
-        {"first boost", Near(Vector3(-100.0f, -150.0f, 0.0f), 6.0f), Expect().Upright(true), Act(), 2400},
-        {"stage 1 again", StageIs(1), Loaded(1), Hold({}), 3000},
+        {"stage 4", All({StageIs(4), TopIs(kMenuNone)}), Loaded(4).TotalScore(0)},
     };
 }

@@ -14,6 +14,5 @@ PlayTable StageOnePlay();
 PlayTable StageTwoPlay();
 // Stage 3 by key: the first coin, then off the path into the lava.
 PlayTable StageThreePlay();
-// Stage 4 by key: the cart driven to the first boost and on to the exit,
-// back to stage 1.
+// Stage 4 by key: the cart stage as it loads.
 PlayTable StageFourPlay();
