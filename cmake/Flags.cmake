@@ -9,6 +9,17 @@ if(LV_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# Fuzzing: every library carries the fuzzer's coverage and the sanitizers, so
+# the fuzz targets in tests/fuzz see the readers' branches and memory.
+if(LV_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "LV_FUZZ needs clang's libFuzzer (CC=clang CXX=clang++)")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 # Helper for subsystem and platform libraries: the folder's sources, listed
 # one by one, plus the project root on the include path, so game code includes
 # "core/Vector3.h". PUBLIC_LIBS are those whose headers the library's own

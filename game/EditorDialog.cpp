@@ -6,7 +6,9 @@
 #include <new>
 
 #include "DXUTgui.h"
+#include "core/Messages.h"
 #include "game/InGameLevelEditor.h"
+#include "game/LevelLoader.h"
 
 EditorDialogState* gEditorDialogState = nullptr;
 CDXUTDialog* gEditorDialog = nullptr;
@@ -61,4 +63,44 @@ void CreateEditorDialog(EditorDialogState* state)
     list->SetDropHeight(100);
     for (const DialogAction& a : kActions)
         list->AddItem(a.text, reinterpret_cast<void*>(static_cast<intptr_t>(a.action)));
+}
+
+void OnEditorGUIEvent(int action)
+{
+    InGameLevelEditor* editor = gInGameLevelEditor;
+    if (editor == nullptr) return;
+    // Every action but the save works on the editor's active item and mode.
+    switch (action) {
+    case kMsgEditorRotateXPlus:
+    case kMsgEditorRotateYPlus:
+    case kMsgEditorRotateZPlus:
+        editor->Rotate(action, false, false);
+        break;
+    case kMsgEditorSmallRotateZ:
+        editor->Rotate(action, false, true);
+        break;
+    case kMsgEditorSmallRotateZMinus:
+        editor->Rotate(action, true, true);
+        break;
+    case kMsgEditorPrevious:
+        editor->CycleActiveItem(-1);
+        break;
+    case kMsgEditorNext:
+        editor->CycleActiveItem(1);
+        break;
+    case kMsgEditorGravity:
+        editor->ToggleGravity();
+        break;
+    case kMsgEditorImmovable:
+        editor->ToggleImmovable();
+        break;
+    case kMsgEditorNextMode:
+        editor->NextMode();
+        break;
+    case kMsgEditorSaveLevel:
+        if (gLevelLoader != nullptr) gLevelLoader->SaveLevel();
+        break;
+    default:
+        break;
+    }
 }

@@ -14,6 +14,10 @@ struct EditorDialogState
 
 // Creates the dialog and its resource manager.
 void CreateEditorDialog(EditorDialogState* state);
+// The action chosen in the list, run when "Go (X)" is pressed: turns of the
+// active object, previous and next item, gravity, the immovable flag, the
+// next mode and the save; any other id does nothing.
+void OnEditorGUIEvent(int action);
 
 extern EditorDialogState* gEditorDialogState;
 extern CDXUTDialog* gEditorDialog;

@@ -85,6 +85,9 @@ const Vector3 kDustOffset(0.0f, 0.0f, -4.0f);
 // out, since loading the file builds them again.
 const std::set<int> kBuiltTypes = {0, 19, 20, 23, 26, 29, 30, 34, 35, 42, 47, 48};
 const int kCharacterType = 15;
+// A character record builds its walking body this far above the record's
+// position, so the body is written back this far below where it stands.
+const Vector3 kCharacterRaise(0.0f, 0.0f, 4.5f);
 // An object without drawables is written with these.
 const int kNoModelTexture = 1;
 
@@ -110,20 +113,6 @@ void SendToParticles(int id, fMessage* message)
 Vector3 ModelScale(const MeshInstance* model)
 {
     return Vector3(model->world._11, model->world._22, model->world._33);
-}
-
-// Where the character stands: the soles, where its skinned model is drawn
-// (the model's carrier plus the model's offset). Its walking body's centre is
-// raised above the record by its builder, so writing that would lift the
-// character at every save. Without the model, the walking body's own place.
-Vector3 CharacterRecordPosition(const Object& walking)
-{
-    for (const Object* object : gWorld->GetObjects()) {
-        for (const MeshInstance* model : object->meshes) {
-            if (model != nullptr && model->skinned) return object->position + model->offset;
-        }
-    }
-    return walking.position;
 }
 
 } // namespace
@@ -276,6 +265,11 @@ void LevelLoader::SetupStage()
     if (gPlayer != nullptr && gPlayer->HasMask()) gPlayer->WearMask(true);
 }
 
+bool LevelLoader::SavesType(int type)
+{
+    return kBuiltTypes.count(type) == 0;
+}
+
 void LevelLoader::WriteObjectTypeName(int type)
 {
     StageLog("%s%d\n", LevelTypeName(type), counter);
@@ -320,11 +314,11 @@ void LevelLoader::SaveObjects()
 {
     for (Object* object : gWorld->GetObjects()) {
         int type = object->GetType();
-        if (kBuiltTypes.count(type) != 0) continue;
+        if (!SavesType(type)) continue;
         Vector3 position = object->position;
         if (type == kPlayerBodyType) {
             type = kCharacterType;
-            position = CharacterRecordPosition(*object);
+            position -= kCharacterRaise;
         }
         Vector3 scale(1.0f, 1.0f, 1.0f);
         int texture = kNoModelTexture;

@@ -36,6 +36,9 @@ public:
     void SaveLevel();
     // The type's name line: its name and the running counter.
     void WriteObjectTypeName(int type);
+    // False for the types a stage's set-up or another object builds: the
+    // writer leaves them out, since loading the file builds them again.
+    static bool SavesType(int type);
 
     // The current stage number, -1 before the first load.
     int GetStage() const { return stage; }

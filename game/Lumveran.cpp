@@ -95,11 +95,13 @@ void OnDroppedFile(HDROP drop)
     std::string name(bytes > 0 ? bytes : 1, '\0');
     WideCharToMultiByte(CP_ACP, 0, wideName.c_str(), -1, &name[0], bytes, nullptr, nullptr);
     name.resize(name.find('\0'));
-    const std::string heightmapName = gWorld->ConvertBitmapToHeightmap(name);
-    // A failed conversion, or a terrain that does not build, keeps the
+    std::string meshName;
+    const std::string heightmapName = gWorld->ConvertBitmapToHeightmap(name, &meshName);
+    // A failed conversion (reported), a bitmap too large for a terrain
+    // (reported, no grid mesh) or a terrain that does not build keeps the
     // stage's ground: clearing it would drop every body into the void.
-    if (heightmapName.empty()) return;
-    gWorld->ReplaceHeightmaps(heightmapName);
+    if (heightmapName.empty() || meshName.empty()) return;
+    gWorld->ReplaceHeightmaps(meshName, heightmapName);
 }
 
 } // namespace

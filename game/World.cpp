@@ -126,9 +126,16 @@ void World::AddTerrain(Terrain* terrain)
     if (gPhysicsWorld != nullptr) gPhysicsWorld->AddHeightmap(&terrain->GetGround());
 }
 
-void World::AddHeightmap(const std::string& fileName)
+bool World::AddHeightmap(const std::string& fileName)
 {
-    AddTerrain(MakeDeveloperTerrain(fileName));
+    Terrain* terrain = MakeDeveloperTerrain(fileName);
+    if (!terrain->GetGround().GetGrid().IsBuilt()) {
+        // Flat ground at 0 slipped under the stage would catch what falls.
+        delete terrain;
+        return false;
+    }
+    AddTerrain(terrain);
+    return true;
 }
 
 void World::AddHeightmapFromFile(const std::string& meshPath, const std::string& hmpPath)
@@ -136,9 +143,9 @@ void World::AddHeightmapFromFile(const std::string& meshPath, const std::string&
     AddTerrain(new Terrain(hmpPath, meshPath, RendererDevice()));
 }
 
-bool World::ReplaceHeightmaps(const std::string& fileName)
+bool World::ReplaceHeightmaps(const std::string& meshPath, const std::string& hmpPath)
 {
-    Terrain* terrain = MakeDeveloperTerrain(fileName);
+    Terrain* terrain = new Terrain(hmpPath, meshPath, RendererDevice());
     if (!terrain->GetGround().GetGrid().IsBuilt()) {
         // The terrain has reported why; bodies keep the ground they stand on.
         delete terrain;

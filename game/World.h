@@ -54,13 +54,16 @@ public:
     PointLight* AddLight(const Vector3* position, const Matrix3* orientation, const float* colour, float attenuation,
                          float positionFlicker, float attenuationFlicker);
 
-    // The developer key's terrain: a grid mesh with fixed values.
-    void AddHeightmap(const std::string& fileName);
+    // The developer key's terrain: a grid mesh with fixed values, added
+    // beside the stage's. A file that does not build a terrain adds nothing
+    // (the terrain reports why); false then.
+    bool AddHeightmap(const std::string& fileName);
     // A stage's terrain: the ".hmp" keys, then the grid mesh.
     void AddHeightmapFromFile(const std::string& meshPath, const std::string& hmpPath);
-    // A dropped bitmap's terrain: built first, and only a terrain that built
-    // takes the place of the stage's; one that fails leaves the ground as it was.
-    bool ReplaceHeightmaps(const std::string& fileName);
+    // A dropped bitmap's terrain, from its ".hmp" keys and grid mesh as a
+    // stage's: built first, and only a terrain that built takes the place of
+    // the stage's; one that fails leaves the ground as it was.
+    bool ReplaceHeightmaps(const std::string& meshPath, const std::string& hmpPath);
     void ClearHeightmaps();
 
     // Removes the whole stage (see World.cpp for the order).
@@ -113,9 +116,12 @@ public:
     ConfigFile* GetPhysicsConfig() { return physicsConfig; }
     ConfigFile* GetVidConfig() { return vidConfig; }
 
-    // Writes a heightmap file from a 24-bit bitmap; returns its name, or an
-    // empty string when nothing could be written.
-    std::string ConvertBitmapToHeightmap(const std::string& bitmapName);
+    // Writes a heightmap file from a 24-bit bitmap beside it (the name with
+    // "hmp" for its last three letters); returns its name, or an empty string
+    // when nothing could be written. When the bitmap fits a terrain, the same
+    // heights are written beside it as a grid mesh (the name with ".x"),
+    // whose name goes to gridMeshName; otherwise that is left empty.
+    std::string ConvertBitmapToHeightmap(const std::string& bitmapName, std::string* gridMeshName = nullptr);
 
 private:
     void AddTerrain(Terrain* terrain);

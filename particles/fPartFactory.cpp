@@ -6,8 +6,9 @@
 #include <tinyxml2.h>
 #include <windows.h>
 
-#include "core/GameFiles.h"
+#include "core/DebugPrint.h"
 #include "core/ErrorReport.h"
+#include "core/GameFiles.h"
 #include "core/Resources.h"
 #include "core/XmlHelpers.h"
 #include "particles/ParticleAttributes.h"
@@ -268,6 +269,10 @@ fParticle* fPartFactory::CreateSystem(const std::string& name, const Vector3* po
     const ParticleSystemDef* def = FindDefinition(name);
     if (!def) {
         ReportError("Attempted to create unknown particle system type\n" + name, kSource, kLineUnknownType);
+        return nullptr;
+    }
+    if (fParticle::GetLiveCount() >= kMaxLiveParticles) {
+        DebugPrint("Particle limit of %d reached; no %s made\n", kMaxLiveParticles, name.c_str());
         return nullptr;
     }
     fParticle* particle = new (std::nothrow) fParticle();

@@ -89,7 +89,7 @@ void fPartManager::AddSystem(fParticle* particle)
     if (conservation && systems.size() >= limit) {
         ReportError("Particle System conservation enabled. Default system limit already reached.", kSource,
                     kLineConservation);
-        delete particle;
+        ParticleRemovalBatch::Dispose(particle);
         return;
     }
     systems.push_back(particle);
@@ -99,11 +99,12 @@ void fPartManager::AddSystem(fParticle* particle)
 // children: the order holds and systems added meanwhile are kept.
 void fPartManager::Update(const float* dt)
 {
+    const ParticleRemovalBatch batch;
     size_t kept = 0;
     for (size_t i = 0; i < systems.size(); ++i) {
         fParticle* system = systems[i];
         if (system->finished && system->CountSystems() == 1) {
-            delete system;
+            ParticleRemovalBatch::Dispose(system);
             continue;
         }
         system->Update(dt);
@@ -133,10 +134,11 @@ void fPartManager::SpawnLavaSystems(const float* dt)
 
 void fPartManager::DestroyAll()
 {
+    const ParticleRemovalBatch batch;
     std::vector<fParticle*> doomed;
     doomed.swap(systems);
     for (fParticle* system : doomed) {
-        delete system;
+        ParticleRemovalBatch::Dispose(system);
     }
     lava_timer = 0.0f;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <new>
 
 #include "core/Resources.h"
@@ -14,8 +15,13 @@
 
 namespace {
 
+// The open batch's dead, in the order they died; null while none is open.
+std::vector<fParticle*>* sDying = nullptr;
+
 const float kParticleElasticity = 0.5f;
 const float kRadiansToDegrees = 57.295779513082320876f;
+
+int liveParticles = 0;
 
 // The axis quads turn about: towards the viewer.
 Vector3 ViewAxis()
@@ -32,8 +38,9 @@ fParticle::fParticle()
       angles_per_sec(0.0f), tex_interval(0.0f), tex_timer(0.0f), age(0.0f), lifetime(0.0f), scale_in_life(0.0f),
       current_scale(0.0f), target_scale(0.0f), life_fraction(0.0f), parent_position(nullptr),
       parent_orientation(nullptr), parent_velocity(nullptr), start_tex(0), end_tex(0), colour_keys(nullptr),
-      key_index(0), emitter_parent(nullptr), quad(nullptr), quadQueued(false)
+      key_index(0), emitter_parent(nullptr), generation(0), quad(nullptr), quadQueued(false), inWorld(false)
 {
+    ++liveParticles;
     // The rest pass leaves id 0 alone, so a particle never freezes by resting:
     // a slow drift would otherwise stop dead after a second. Resting types
     // still start frozen (InitFromDef).
@@ -42,12 +49,13 @@ fParticle::fParticle()
 
 fParticle::~fParticle()
 {
+    --liveParticles;
     for (ParticleEmitter* emitter : emitters) {
         delete emitter;
     }
     emitters.clear();
     DeleteChildren();
-    if (gPhysicsWorld) {
+    if (inWorld && gPhysicsWorld) {
         gPhysicsWorld->RemoveBody(this);
     }
     ReleaseQuad();
@@ -119,6 +127,7 @@ void fParticle::InitFromDef(const ParticleSystemDef& def, const float* scale)
 
     if (gPhysicsWorld) {
         gPhysicsWorld->AddBody(this);
+        inWorld = true;
     }
 }
 
@@ -161,9 +170,14 @@ void fParticle::Update(const float* dt)
     UpdateChildren(&step);
 }
 
+int fParticle::GetLiveCount()
+{
+    return liveParticles;
+}
+
 void fParticle::Emit(float dt)
 {
-    if (!has_emitters || emitters.empty() || finished) {
+    if (!has_emitters || emitters.empty() || finished || generation >= kMaxParticleGenerations) {
         return;
     }
     size_t i = 0;
@@ -185,10 +199,11 @@ void fParticle::Emit(float dt)
                 fParticle* child =
                     gPartFactory ? gPartFactory->CreateSystem(emitter->type, &position, &scale, &velocity) : nullptr;
                 if (!child) {
-                    // An unknown type fails for the rest of the burst too: one report is enough.
+                    // An unknown type (one report is enough) or the particle limit fails the rest of the burst too.
                     break;
                 }
                 child->emitter_parent = this;
+                child->generation = generation + 1;
                 child->align = emitter->align;
                 children.push_back(child);
             }
@@ -311,7 +326,7 @@ void fParticle::UpdateChildren(const float* dt)
     for (size_t i = 0; i < children.size(); ++i) {
         fParticle* child = children[i];
         if (child->finished && child->children.empty()) {
-            delete child;
+            ParticleRemovalBatch::Dispose(child);
             continue;
         }
         child->Update(dt);
@@ -368,7 +383,7 @@ void fParticle::DeleteChildren()
     std::vector<fParticle*> doomed;
     doomed.swap(children);
     for (fParticle* child : doomed) {
-        delete child;
+        ParticleRemovalBatch::Dispose(child);
     }
 }
 
@@ -377,4 +392,55 @@ void fParticle::ReleaseQuad()
     ReleaseParticleQuad(quad, quadQueued);
     quad = nullptr;
     quadQueued = false;
+}
+
+void fParticle::GatherWorldBodies(std::vector<RigidBody*>& out)
+{
+    if (inWorld) {
+        out.push_back(this);
+        inWorld = false;
+    }
+    for (fParticle* child : children) {
+        child->GatherWorldBodies(out);
+    }
+}
+
+ParticleRemovalBatch::ParticleRemovalBatch() : outermost(sDying == nullptr)
+{
+    if (outermost) {
+        sDying = new std::vector<fParticle*>();
+    }
+}
+
+ParticleRemovalBatch::~ParticleRemovalBatch()
+{
+    if (!outermost) {
+        return;
+    }
+    // Closed before the deletions, so the subtrees they delete go at once:
+    // their bodies have left with the rest.
+    std::unique_ptr<std::vector<fParticle*>> dying(sDying);
+    sDying = nullptr;
+    std::vector<RigidBody*> bodies;
+    for (fParticle* particle : *dying) {
+        particle->GatherWorldBodies(bodies);
+    }
+    if (gPhysicsWorld) {
+        gPhysicsWorld->RemoveBodies(bodies);
+    }
+    for (fParticle* particle : *dying) {
+        delete particle;
+    }
+}
+
+void ParticleRemovalBatch::Dispose(fParticle* particle)
+{
+    if (!particle) {
+        return;
+    }
+    if (sDying) {
+        sDying->push_back(particle);
+    } else {
+        delete particle;
+    }
 }

@@ -4,6 +4,12 @@
 // the roots. Destroying a particle destroys its subtree, takes its body out
 // of the physics world and lets its quad go (the renderer frees a queued quad
 // a frame later; an unqueued one is freed here).
+//
+// Particles die in numbers every frame, so their deletion is batched: while a
+// ParticleRemovalBatch is open (the manager opens one around its update and
+// its DestroyAll), a dying particle is only taken out of its tree; when the
+// batch closes, every body of the dead leaves the physics world in one pass
+// and the particles are deleted.
 #pragma once
 
 #include <vector>
@@ -15,6 +21,14 @@
 
 struct MeshInstance;
 struct ParticleEmitter;
+
+// A definition may emit its own type, directly or through others, so a
+// family is bounded twice: a particle this many emissions below its root
+// emits nothing (children emitted in an update are updated in that same
+// update, so each generation is a level of the stack), and the factory makes
+// no particle while this many are alive (a burst may be up to 1000).
+const int kMaxParticleGenerations = 8;
+const int kMaxLiveParticles = 10000;
 
 class fParticle : public RigidBody
 {
@@ -42,6 +56,8 @@ public:
     void Show();
     // This particle and all its descendants.
     int CountSystems() const;
+    // Particles alive in the whole game.
+    static int GetLiveCount();
     // Every emitter's minimum and maximum start velocity.
     void SetEmitterVelocity(const Vector3& v);
     void DeleteChildren();
@@ -85,6 +101,7 @@ public:
     const std::vector<ColourKey>* colour_keys;
     unsigned int key_index;
     fParticle* emitter_parent; // the particle that emitted this one; null for roots
+    int generation;            // 0 for roots, one more than the emitter's for an emitted particle
 
 private:
     void AnimateTexture(float dt);
@@ -96,10 +113,33 @@ private:
     void UpdateChildren(const float* dt);
     void ReleaseQuad();
     int PickTexture() const;
+    // This particle's body and its descendants' leave the world through the
+    // caller's list; their destructors then leave the world alone.
+    void GatherWorldBodies(std::vector<RigidBody*>& out);
+    friend class ParticleRemovalBatch;
 
     std::vector<BehaviourFn> behaviours;
     std::vector<ParticleEmitter*> emitters; // owned
     std::vector<fParticle*> children;       // owned
     MeshInstance* quad;                     // see ReleaseQuad for who frees it
     bool quadQueued;                        // the renderer took the quad
+    bool inWorld;                           // the body is in the physics world
+};
+
+class ParticleRemovalBatch
+{
+public:
+    // Opens a batch; one opened inside another joins it, and the outermost
+    // close deletes.
+    ParticleRemovalBatch();
+    ~ParticleRemovalBatch();
+    ParticleRemovalBatch(const ParticleRemovalBatch&) = delete;
+    ParticleRemovalBatch& operator=(const ParticleRemovalBatch&) = delete;
+
+    // The end of a particle and its subtree: at the batch's close while one
+    // is open, at once otherwise. The caller has already unlinked it.
+    static void Dispose(fParticle* particle);
+
+private:
+    bool outermost;
 };

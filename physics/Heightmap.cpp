@@ -13,6 +13,10 @@ namespace {
 // Mesh coordinates are node positions in world units after scaling by DIFF;
 // anything beyond this is a broken file, not a stage.
 constexpr float kMaxWorldCoordinate = 1.0e7f;
+// Closer nodes than this make the cell normals' cross products underflow
+// (their squared length falls below the smallest float) into infinite normals
+// and heights; no stage's grid is anywhere near this dense.
+constexpr float kMinNodeSpacing = 1.0e-3f;
 
 bool IsFiniteWorld(float meshCoordinate, float diff)
 {
@@ -102,6 +106,8 @@ bool Heightmap::CheckGridKeys(int vertexCount) const
         message << "heightmap grid of " << ROWS << " x " << COLUMNS << " nodes is empty";
     } else if (!(DIFF > 0.0f) || !std::isfinite(DIFF)) {
         message << "heightmap node spacing DIFF " << DIFF << " must be positive";
+    } else if (DIFF < kMinNodeSpacing) {
+        message << "heightmap node spacing DIFF " << DIFF << " is too small (at least " << kMinNodeSpacing << ")";
     } else if (expected > kMaxVertices) {
         message << "heightmap grid of " << ROWS << " x " << COLUMNS << " nodes exceeds " << kMaxVertices;
     } else if (vertexCount != expected) {

@@ -125,21 +125,69 @@ void PhysicsWorld::RemoveBody(RigidBody* body)
     }
     bodies.erase(found);
     // Only bodies with collision data are ever touched (particles are not).
-    BodyCollisionData* data = body->GetCollisionData();
-    if (data == nullptr) {
+    if (body->GetCollisionData() != nullptr) {
+        ForgetCollidingBodies(&body, 1);
+    }
+}
+
+// One pass over the list however many go: a frame in which hundreds of
+// particles die would otherwise shift the whole list once per death. Each
+// listed entry takes the first world entry it meets, as one RemoveBody after
+// another would, and the bodies that stay keep their order, so the simulation
+// is the same either way.
+void PhysicsWorld::RemoveBodies(const std::vector<RigidBody*>& gone)
+{
+    if (gone.empty() || bodies.empty()) {
         return;
     }
+    std::vector<RigidBody*> sorted(gone);
+    std::sort(sorted.begin(), sorted.end());
+    std::vector<char> taken(sorted.size(), 0);
+    std::vector<RigidBody*> colliding;
+    size_t kept = 0;
+    for (RigidBody* body : bodies) {
+        size_t k = static_cast<size_t>(std::lower_bound(sorted.begin(), sorted.end(), body) - sorted.begin());
+        while (k < sorted.size() && sorted[k] == body && taken[k]) {
+            ++k;
+        }
+        if (k < sorted.size() && sorted[k] == body) {
+            taken[k] = 1;
+            if (body->GetCollisionData() != nullptr) {
+                colliding.push_back(body);
+            }
+            continue;
+        }
+        bodies[kept++] = body;
+    }
+    bodies.resize(kept);
+    if (!colliding.empty()) {
+        ForgetCollidingBodies(colliding.data(), colliding.size());
+    }
+}
+
+// The bodies are about to be deleted: no list kept between sub-steps may
+// name them.
+void PhysicsWorld::ForgetCollidingBodies(RigidBody* const* gone, size_t count)
+{
     // A wake between sub-steps walks the last detection's list and records:
     // neither may keep the body. The next detection rebuilds both.
-    auto listed = std::find(collisionDataList.begin(), collisionDataList.end(), data);
-    if (listed != collisionDataList.end()) {
-        collisionDataList.erase(listed);
+    bool listed = false;
+    for (size_t i = 0; i < count; ++i) {
+        auto entry = std::find(collisionDataList.begin(), collisionDataList.end(), gone[i]->GetCollisionData());
+        if (entry != collisionDataList.end()) {
+            collisionDataList.erase(entry);
+            listed = true;
+        }
+    }
+    if (listed) {
         records.clear();
     }
-    // The body is about to be deleted: no touch list may keep it.
+    const auto isGone = [gone, count](const RigidBody* body) {
+        return std::find(gone, gone + count, body) != gone + count;
+    };
     for (RigidBody* other : bodies) {
         std::vector<RigidBody*>& touched = other->touchedFrozen;
-        touched.erase(std::remove(touched.begin(), touched.end(), body), touched.end());
+        touched.erase(std::remove_if(touched.begin(), touched.end(), isGone), touched.end());
     }
 }
 

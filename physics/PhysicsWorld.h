@@ -5,6 +5,7 @@
 // penetration correction, freezing of resting bodies, position integration.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "core/Matrix3.h"
@@ -53,6 +54,9 @@ public:
     // The world forgets the body, its collision data and the records naming
     // it; the owner deletes it.
     void RemoveBody(RigidBody* body);
+    // The same for many bodies at once, in one pass over the list; the
+    // bodies that stay keep their order.
+    void RemoveBodies(const std::vector<RigidBody*>& gone);
     // A machine taken apart before the stage clear (or one built without a
     // World) takes its constraints and controllers back out; the owner
     // deletes them. Pointers the world does not hold are ignored.
@@ -117,6 +121,7 @@ private:
     bool ResolvePass(float h, bool contactMode);
     void WakeTouchedBodies(RigidBody* body);
     void TouchFrozenPartners(RigidBody* body, BodyCollisionData* data);
+    void ForgetCollidingBodies(RigidBody* const* gone, size_t count);
 
     float timeScale;
     float step;

@@ -13,6 +13,8 @@ constexpr const char* kLightPosition = "LightPos";      // float3[8]
 constexpr const char* kLightColour = "LightCol";        // float4[8]
 constexpr const char* kFocalDistance = "focalDist";
 constexpr const char* kCameraPosition = "CamPos";
+// The world height of the stage's lava, which the heat mask shimmers around.
+constexpr const char* kHeatLevel = "HeatLevel";
 
 // The light callback of the full effect.
 constexpr const char* kLightDirection = "LightDir";

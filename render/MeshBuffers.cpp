@@ -21,20 +21,26 @@ HRESULT CopyInto(Buffer* buffer, const void* data, size_t bytes)
 
 void MeshBuffers::Draw(DWORD maxPrimitiveCount) const
 {
-    if (IsEmpty() || device == nullptr) return;
+    DrawRange(0, triangleCount, 0, vertexCount, maxPrimitiveCount);
+}
+
+void MeshBuffers::DrawRange(int firstIndex, int count, int minVertex, int vertexSpan, DWORD maxPrimitiveCount) const
+{
+    if (IsEmpty() || device == nullptr || count <= 0) return;
     device->SetStreamSource(0, vertexBuffer, 0, sizeof(TangentVertex));
     device->SetIndices(indexBuffer);
-    const UINT vertices = static_cast<UINT>(vertexCount);
-    UINT remaining = static_cast<UINT>(triangleCount);
-    UINT start = 0;
+    const UINT lowest = static_cast<UINT>(minVertex);
+    const UINT vertices = static_cast<UINT>(vertexSpan);
+    UINT remaining = static_cast<UINT>(count);
+    UINT start = static_cast<UINT>(firstIndex);
     if (maxPrimitiveCount > 0) {
         while (remaining > maxPrimitiveCount) {
-            device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, vertices, start, maxPrimitiveCount);
+            device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, lowest, vertices, start, maxPrimitiveCount);
             start += 3 * maxPrimitiveCount;
             remaining -= maxPrimitiveCount;
         }
     }
-    if (remaining > 0) device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, vertices, start, remaining);
+    if (remaining > 0) device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, lowest, vertices, start, remaining);
 }
 
 void ReleaseMeshBuffers(MeshBuffers& buffers)

@@ -41,6 +41,9 @@ struct MeshBuffers
     // list in pieces of at most maxPrimitiveCount triangles, the device's
     // limit; 0 means the device sets no limit. An empty record draws nothing.
     void Draw(DWORD maxPrimitiveCount) const;
+    // The same for `triangleCount` triangles from index `firstIndex`, whose
+    // vertices lie in [minVertex, minVertex + vertexSpan).
+    void DrawRange(int firstIndex, int triangleCount, int minVertex, int vertexSpan, DWORD maxPrimitiveCount) const;
 };
 
 enum class BufferResult {

@@ -35,6 +35,11 @@ const float kOffsetScale = 0.1f;
 
 const float kQuarterTurn = 1.57079632679489661923f;
 
+// The lava's material: its plane is the one opaque drawable made of it.
+const int kLavaMaterial = 8;
+// Without lava the heat level lies far below any ground: nothing shimmers.
+const float kNoHeatLevel = -1.0e6f;
+
 // Debug text goes through the font made at every device reset; without one
 // (headless, or between a release and the next reset) nothing is drawn.
 void DrawWithDebugFont(const wchar_t* text, float x, float y, unsigned int colour)
@@ -77,6 +82,7 @@ Renderer::Renderer(const VideoSettings& video_) : fullscreen(video_.fullscreen),
 {
     InstallEffectCallbacks();
     D3DXMatrixIdentity(&lastViewProjection);
+    D3DXMatrixIdentity(&viewProjection);
     D3DXMatrixIdentity(&modelFacing);
     SetScreenTextDrawer(&DrawWithDebugFont);
 }
@@ -205,6 +211,7 @@ void Renderer::PrepareSceneContext()
     context.lists = &renderLists;
     context.terrains = FrameHookSlot::Get().GetTerrains();
     context.facing = &camera.GetFacing();
+    context.viewProjection = &viewProjection;
     context.callbacks = this;
     drawer.SetContext(context);
 }
@@ -212,7 +219,6 @@ void Renderer::PrepareSceneContext()
 void Renderer::SetFrameParameters(ID3DXEffect* effect)
 {
     const D3DXMATRIX& view = camera.GetView();
-    D3DXMATRIX viewProjection;
     D3DXMatrixMultiply(&viewProjection, &view, &camera.GetProjection());
     effect->SetMatrix(fx::kView, &view);
     effect->SetMatrix(fx::kViewProjection, &viewProjection);
@@ -230,6 +236,20 @@ void Renderer::SetFrameParameters(ID3DXEffect* effect)
     const Vector3 eye = camera.GetTargetPosition() - camera.GetForward() * distance;
     const float cameraPosition[4] = {eye.x, eye.y, eye.z, 1.0f};
     effect->SetValue(fx::kCameraPosition, cameraPosition, sizeof(cameraPosition));
+    SetHeatLevel(effect);
+}
+
+void Renderer::SetHeatLevel(ID3DXEffect* effect)
+{
+    float level = kNoHeatLevel;
+    for (const MeshInstance* instance : renderLists.Get(kOpaqueList)) {
+        if (instance->materialId != kLavaMaterial || instance->removeFlag) continue;
+        D3DXMATRIX world;
+        SceneDrawer::InstanceWorld(*instance, camera.GetFacing(), &world);
+        level = world._43;
+        break;
+    }
+    effect->SetFloat(fx::kHeatLevel, level);
 }
 
 void Renderer::RenderFrame()

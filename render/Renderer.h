@@ -165,6 +165,8 @@ private:
     // What this frame's drawing works with.
     void PrepareSceneContext();
     void SetFrameParameters(ID3DXEffect* effect);
+    // "HeatLevel": the height of the lava the level put in the opaque list.
+    void SetHeatLevel(ID3DXEffect* effect);
 
     const wchar_t* windowClass = L"DLumveran";
     Camera camera;
@@ -188,6 +190,8 @@ private:
     D3DXHANDLE lightHandles[3] = {};
     float time01 = 0.0f;
     D3DXMATRIX lastViewProjection;
+    // This frame's, which the scene's culling reads.
+    D3DXMATRIX viewProjection;
     // The animated model's facing, kept while the character idles.
     D3DXMATRIX modelFacing;
 

@@ -11,6 +11,7 @@
 #include "render/MeshInstance.h"
 #include "render/Model.h"
 #include "render/RenderResources.h"
+#include "render/TechniqueNames.h"
 #include "render/Terrain.h"
 
 namespace {
@@ -52,6 +53,28 @@ void Multiply(D3DXMATRIX* out, const D3DXMATRIX& a, const D3DXMATRIX& b)
     D3DXMatrixMultiply(out, &a, &b);
 }
 
+// Techniques that differ only by their highlights, and the twin without them.
+struct HighlightTwin
+{
+    const char* withHighlights;
+    const char* without;
+};
+
+const HighlightTwin* Twins()
+{
+    static const HighlightTwin twins[] = {
+        {InternTechnique("Phong1Opaque"), InternTechnique("PhongNoSpecOpaque")},
+        {InternTechnique("PhongTransNoTex"), InternTechnique("PhongTransNoSpecNoTex")},
+        {nullptr, nullptr},
+    };
+    return twins;
+}
+
+bool HasHighlights(const Material& material)
+{
+    return material.specular[0] > 0.0f || material.specular[1] > 0.0f || material.specular[2] > 0.0f;
+}
+
 } // namespace
 
 void SceneDrawer::InstanceWorld(const MeshInstance& instance, const D3DXMATRIX& facing, D3DXMATRIX* world)
@@ -81,6 +104,16 @@ void SceneDrawer::InstanceWorld(const MeshInstance& instance, const D3DXMATRIX& 
     Multiply(world, step, offset);
     Multiply(&step, *world, pose);
     *world = step;
+}
+
+const char* SceneDrawer::DrawnTechnique(const char* technique, int materialId)
+{
+    const Material* material = FindMaterial(materialId);
+    if (!material || HasHighlights(*material)) return technique;
+    for (const HighlightTwin* twin = Twins(); twin->withHighlights; ++twin) {
+        if (twin->withHighlights == technique) return twin->without;
+    }
+    return technique;
 }
 
 void SceneDrawer::ResetTracking()
@@ -153,11 +186,21 @@ void SceneDrawer::GetHeightmapWorld(int index, D3DXMATRIX* world) const
     D3DXMatrixScaling(world, scale, scale, scale);
 }
 
+void SceneDrawer::DrawTerrainTiles(int index, Terrain& terrain)
+{
+    if (!context.viewProjection) {
+        terrain.GetMesh().Draw(context.device, context.maxPrimitiveCount, nullptr);
+        return;
+    }
+    D3DXMATRIX world, worldViewProjection;
+    GetHeightmapWorld(index, &world);
+    D3DXMatrixMultiply(&worldViewProjection, &world, context.viewProjection);
+    terrain.GetMesh().Draw(context.device, context.maxPrimitiveCount, &worldViewProjection);
+}
+
 void SceneDrawer::DrawHeightmapGeometry(int index)
 {
-    if (Terrain* terrain = TerrainAt(index)) {
-        terrain->GetMesh().PrepareBuffers(context.device).Draw(context.maxPrimitiveCount);
-    }
+    if (Terrain* terrain = TerrainAt(index)) DrawTerrainTiles(index, *terrain);
 }
 
 void SceneDrawer::DrawHeightmaps()
@@ -170,7 +213,7 @@ void SceneDrawer::DrawHeightmaps()
         Terrain* terrain = TerrainAt(i);
         if (!terrain) continue;
         TerrainMesh& mesh = terrain->GetMesh();
-        const char* technique = mesh.GetInternedTechnique();
+        const char* technique = DrawnTechnique(mesh.GetInternedTechnique(), mesh.materialId);
         SwitchEffect(technique);
         SendMaterial(mesh.materialId);
         SendTexture(mesh.textureId);
@@ -179,8 +222,7 @@ void SceneDrawer::DrawHeightmaps()
         D3DXMATRIX world;
         GetHeightmapWorld(i, &world);
         context.effect->SetMatrix(fx::kWorld, &world);
-        const MeshBuffers& geometry = mesh.PrepareBuffers(context.device);
-        ForEachEffectPass(context.effect, [&] { geometry.Draw(context.maxPrimitiveCount); });
+        ForEachEffectPass(context.effect, [&] { DrawTerrainTiles(i, *terrain); });
     }
 }
 
@@ -194,7 +236,7 @@ void SceneDrawer::DrawRenderList(int list)
         SwitchEffect(instance->ownTechnique);
         SendMaterial(instance->materialId);
         SendTexture(instance->textureId);
-        SelectTechnique(instance->technique);
+        SelectTechnique(DrawnTechnique(instance->technique, instance->materialId));
         if (instance->skinned) {
             DrawSkinned(*instance);
         } else {

@@ -48,6 +48,9 @@ public:
         const RenderLists* lists = nullptr;
         const std::vector<Terrain*>* terrains = nullptr;
         const D3DXMATRIX* facing = nullptr; // the camera's, for camera-facing instances
+        // The frame's view x projection, which the terrain's tiles are culled
+        // by; null draws every tile.
+        const D3DXMATRIX* viewProjection = nullptr;
         EffectCallbacks* callbacks = nullptr;
     };
 
@@ -82,6 +85,11 @@ public:
     // an id with no mesh draws nothing.
     void DrawMesh(int meshId);
 
+    // The technique a drawable is drawn with: its own, or, when its material
+    // has no highlights, the twin technique without them, which draws the
+    // same picture for less work at every pixel. Names are interned.
+    static const char* DrawnTechnique(const char* technique, int materialId);
+
     // An instance's world matrix: the override, the camera-facing quad, or
     // the mesh's own transform with the offset and the owner's pose.
     static void InstanceWorld(const MeshInstance& instance, const D3DXMATRIX& facing, D3DXMATRIX* world);
@@ -97,6 +105,8 @@ private:
     void DrawSkinned(MeshInstance& instance);
     void DrawGeometryPasses(MeshInstance& instance, const D3DXMATRIX& world, bool sendLastWorld);
     Terrain* TerrainAt(int index) const;
+    // The terrain's tiles in view, nearest first, inside the caller's pass.
+    void DrawTerrainTiles(int index, Terrain& terrain);
 
     Context context;
     int techniqueEffect = kNoEffect;

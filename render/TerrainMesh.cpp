@@ -30,6 +30,7 @@ void TerrainMesh::Build(const TerrainSourceVertex* source, int vertexCount, cons
     }
     vertices = std::move(next);
     indices.assign(sourceIndices, sourceIndices + indexCount);
+    tiles.Build(vertices, indices);
     ReleaseDeviceBuffers();
     if (device != nullptr) {
         CreateDeviceBuffers(device);
@@ -65,6 +66,11 @@ const MeshBuffers& TerrainMesh::PrepareBuffers(IDirect3DDevice9* device)
     }
     if (!CreateDeviceBuffers(device)) refusedDevice = device;
     return buffers;
+}
+
+void TerrainMesh::Draw(IDirect3DDevice9* device, DWORD maxPrimitiveCount, const D3DXMATRIX* worldViewProjection)
+{
+    tiles.Draw(PrepareBuffers(device), maxPrimitiveCount, worldViewProjection);
 }
 
 const char* TerrainMesh::GetInternedTechnique() const

@@ -11,6 +11,7 @@
 
 #include "physics/Heightmap.h"
 #include "render/QuadTangents.h"
+#include "render/TerrainTiles.h"
 
 class TerrainMesh
 {
@@ -25,7 +26,7 @@ public:
 
     // Copies the grid mesh into lit vertices, each with the tangent frame of
     // the last triangle that uses it (vertices no face uses stay zero), and
-    // keeps the indices. The arrays are the ones the ground accepted; the old
+    // keeps the indices, grouped by tile (TerrainTiles). The arrays are the ones the ground accepted; the old
     // device buffers are released, and new ones made when a device is given.
     void Build(const TerrainSourceVertex* source, int vertexCount, const uint16_t* sourceIndices, int indexCount,
                IDirect3DDevice9* device);
@@ -38,6 +39,11 @@ public:
     // another device). A device that refused them is not asked again.
     const MeshBuffers& PrepareBuffers(IDirect3DDevice9* device);
 
+    // The tiles that reach into the view of `worldViewProjection` (mesh
+    // units to clip space; null: every tile), nearest first, from the
+    // buffers on this device.
+    void Draw(IDirect3DDevice9* device, DWORD maxPrimitiveCount, const D3DXMATRIX* worldViewProjection);
+
     // The technique as the renderer compares it: the interned copy of
     // `technique`, looked up again only when the name changed.
     const char* GetInternedTechnique() const;
@@ -45,6 +51,7 @@ public:
     const std::vector<TangentVertex>& GetVertices() const { return vertices; }
     const std::vector<uint16_t>& GetIndices() const { return indices; }
     const MeshBuffers& GetBuffers() const { return buffers; }
+    const TerrainTiles& GetTiles() const { return tiles; }
 
     std::string technique;
     int materialId = 0;
@@ -53,6 +60,7 @@ public:
 private:
     std::vector<TangentVertex> vertices;
     std::vector<uint16_t> indices;
+    TerrainTiles tiles;
     MeshBuffers buffers;
     IDirect3DDevice9* refusedDevice = nullptr;
     mutable const char* internedTechnique = nullptr;

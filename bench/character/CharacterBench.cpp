@@ -6,7 +6,9 @@
 // their bones), which is what runs every sub-step while the character is
 // upright. It counts heap allocations during the steps (there should be
 // none), and compares with the data generator's own sampler, which builds
-// its matrices in fresh vectors, as a baseline.
+// its matrices in fresh vectors, as a baseline. Then, with an OpenGL
+// context, the skinned draw against the same pose skinned beforehand
+// (SkinnedDrawBench.cpp).
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 #endif
@@ -21,6 +23,7 @@
 #include "render/Model.h"
 #include "render/MultiAnimation.h"
 #include "render/Renderer.h"
+#include "SkinnedDrawBench.h"
 
 #include <unistd.h>
 
@@ -189,6 +192,15 @@ int main()
         renderer.PruneRenderLists();
         gRenderer = nullptr;
     }
+#ifdef LV_SKINNED_DRAW_BENCH
+    if (status == 0) {
+        const std::string tree = LV_RUN_TREE_DIR;
+        std::filesystem::copy(tree + "/Effects", root + "/Effects");
+        std::filesystem::create_directories(root + "/Textures");
+        std::filesystem::copy(tree + "/Textures/male.bmp", root + "/Textures/male.bmp");
+        status = MeasureSkinnedDraw(root + "/Effects");
+    }
+#endif
     std::filesystem::current_path(previous);
     std::filesystem::remove_all(root);
     return status;

@@ -1,4 +1,5 @@
-// bench_particles [--quick] [--repeat R]: runs in the run tree's bin/.
+// bench_particles [--quick] [--repeat R] [--sizes 500,2000,8000]: runs in the
+// run tree's bin/.
 //
 // Steady streams of N live particles (falling, spinning, colour-keyed,
 // bouncing off a stage-sized terrain, each living 0.5 s and replaced, so
@@ -7,13 +8,17 @@
 // millisecond for the particle layer (update, births, deaths, quads) alone
 // and with its physics step, the layer's cost over the bare step, and the
 // growth exponent of the layer from the smallest to the largest N.
+// Then N sparks born in one frame and dying in one frame: the layer's frame
+// while they live against the frame they all die in (every body leaving the
+// physics world at once).
 // Then the game's heaviest authored effects from the shipped definitions:
 // an explosion alone, and stage 1 with the bridge breaking beside torches,
 // mist and spout while an explosion goes off, with their peak frame cost
 // and live quads.
 //
 // Each figure is the least disturbed (lowest mean) of R runs, the bare and
-// the particle world taking turns.
+// the particle world taking turns; the effects' frames, the same work in
+// every run, each keep their least disturbed time before the peak is taken.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -153,26 +158,44 @@ struct Game
     std::unique_ptr<Heightmap> terrain;
 };
 
-// A source emitting n / 30 sparks a frame, each living half a second.
-void DefineStream(int n)
+void DefineSystems(const std::string& systems)
 {
-    const int perFrame = std::max(1, static_cast<int>(std::lround(n * kFrame / kLifetime)));
-    const std::string xml =
-        "<DEFINITIONS><system><name>BenchSpark</name>"
-        "<APPEARANCE blendmode=\"1\" technique=\"ParticleAdditive\" start_tex=\"36\" end_tex=\"40\">"
-        "<COLOUR0 life=\"0\" r=\"1\" g=\"1\" b=\"0.5\" a=\"1\"/><COLOUR1 life=\"0.5\" r=\"1\" g=\"0.5\" a=\"0.8\"/>"
-        "<COLOUR2 life=\"1\" r=\"0.5\"/></APPEARANCE>"
-        "<STATUS lifetime=\"0.5\" rotating=\"1\" angles_per_sec=\"180\"/><BEHAVIOUR0 func=\"GroundCollision\"/>"
-        "</system><system><name>BenchSource</name><PHYSICS gravity=\"0\"/><STATUS aging=\"0\"/>"
-        "<EMISSION0 numemitted=\"" +
-        std::to_string(perFrame) +
-        "\" delay=\"0.0166\" type=\"BenchSpark\">"
-        "<minvel x=\"-12\" y=\"-12\" z=\"-2\"/><maxvel x=\"12\" y=\"12\" z=\"6\"/></EMISSION0></system></DEFINITIONS>";
+    const std::string xml = "<DEFINITIONS>" + systems + "</DEFINITIONS>";
     tinyxml2::XMLDocument document;
     document.Parse(xml.c_str());
     for (const tinyxml2::XMLNode* node = document.RootElement()->FirstChild(); node; node = node->NextSibling()) {
         gPartFactory->ParseSystem(node);
     }
+}
+
+// A source emitting n / 30 sparks a frame, each living half a second.
+void DefineStream(int n)
+{
+    const int perFrame = std::max(1, static_cast<int>(std::lround(n * kFrame / kLifetime)));
+    DefineSystems("<system><name>BenchSpark</name>"
+                  "<APPEARANCE blendmode=\"1\" technique=\"ParticleAdditive\" start_tex=\"36\" end_tex=\"40\">"
+                  "<COLOUR0 life=\"0\" r=\"1\" g=\"1\" b=\"0.5\" a=\"1\"/><COLOUR1 life=\"0.5\" r=\"1\" g=\"0.5\" "
+                  "a=\"0.8\"/><COLOUR2 life=\"1\" r=\"0.5\"/></APPEARANCE>"
+                  "<STATUS lifetime=\"0.5\" rotating=\"1\" angles_per_sec=\"180\"/><BEHAVIOUR0 "
+                  "func=\"GroundCollision\"/></system><system><name>BenchSource</name><PHYSICS gravity=\"0\"/>"
+                  "<STATUS aging=\"0\"/><EMISSION0 numemitted=\"" +
+                  std::to_string(perFrame) +
+                  "\" delay=\"0.0166\" type=\"BenchSpark\"><minvel x=\"-12\" y=\"-12\" z=\"-2\"/>"
+                  "<maxvel x=\"12\" y=\"12\" z=\"6\"/></EMISSION0></system>");
+}
+
+// A source throwing n sparks at once (bursts are capped at 1000, so several).
+void DefineBurst(int n)
+{
+    std::string emissions;
+    for (int k = 0, left = n; left > 0; ++k, left -= 1000) {
+        emissions += "<EMISSION" + std::to_string(k) + " numemitted=\"" + std::to_string(std::min(left, 1000)) +
+                     "\" delay=\"0.001\" emit_once=\"1\" type=\"BenchSpark\"><minvel x=\"-12\" y=\"-12\" "
+                     "z=\"-2\"/><maxvel x=\"12\" y=\"12\" z=\"6\"/></EMISSION" +
+                     std::to_string(k) + ">";
+    }
+    DefineSystems("<system><name>BenchBurst</name><PHYSICS gravity=\"0\"/><STATUS lifetime=\"0.1\"/>" + emissions +
+                  "</system>");
 }
 
 struct StreamFigures
@@ -193,16 +216,30 @@ double Mean(const std::vector<double>& v)
     return v.empty() ? 0.0 : sum / static_cast<double>(v.size());
 }
 
-StreamFigures RunStream(Game& game, int n, int frames)
+// A new world made the game's, with one root of the type above the terrain.
+std::unique_ptr<PhysicsWorld> StartRoot(Game& game, const char* type)
 {
-    DefineStream(n);
     auto world = game.NewWorld();
     gPhysicsWorld = world.get();
     const Vector3 source(0, 0, 12);
     const Vector3 still;
     const float scale = 1.0f;
-    EventDispatcher::SendMessage(gPartManager, kMsgCreateSystem,
-                                 new fCreateSystem("BenchSource", &source, &still, &scale));
+    EventDispatcher::SendMessage(gPartManager, kMsgCreateSystem, new fCreateSystem(type, &source, &still, &scale));
+    return world;
+}
+
+// Everything goes, the marked quads are freed, the world is no longer the game's.
+void EndRun(Game& game)
+{
+    gPartManager->DestroyAll();
+    game.hooks.Prune();
+    gPhysicsWorld = nullptr;
+}
+
+StreamFigures RunStream(Game& game, int n, int frames)
+{
+    DefineStream(n);
+    auto world = StartRoot(game, "BenchSource");
 
     const int warmUp = 60;
     std::vector<double> prune, layer, physics;
@@ -227,9 +264,7 @@ StreamFigures RunStream(Game& game, int n, int frames)
     f.layerMs = Mean(layer);
     f.physicsMs = Mean(physics);
     f.live /= frames;
-    gPartManager->DestroyAll();
-    game.hooks.Prune();
-    gPhysicsWorld = nullptr;
+    EndRun(game);
     return f;
 }
 
@@ -253,12 +288,61 @@ double RunBare(Game& game, int n, int frames)
     return Mean(ms);
 }
 
+struct BurstFigures
+{
+    double livingMs = 0.0; // the layer's frame while the sparks live
+    double dyingMs = 0.0;  // the layer's frame in which they all die
+};
+
+// n sparks born in one frame die together half a second later: every one
+// leaves the physics world in that frame's update.
+BurstFigures RunBurst(Game& game, int n)
+{
+    DefineStream(n);
+    DefineBurst(n);
+    auto world = StartRoot(game, "BenchBurst");
+    std::vector<double> living;
+    BurstFigures f;
+    for (int frame = 0; !gPartManager->GetSystems().empty() && frame < 120; ++frame) {
+        game.hooks.Prune();
+        const size_t before = world->GetBodies().size();
+        const Clock::time_point t0 = Clock::now();
+        gPartManager->Update(&kFrame);
+        const double ms = Ms(t0, Clock::now());
+        world->Update(kFrame);
+        if (before > static_cast<size_t>(n) && world->GetBodies().size() < before / 2) {
+            f.dyingMs = ms;
+        } else if (frame >= 5 && world->GetBodies().size() > static_cast<size_t>(n)) {
+            living.push_back(ms);
+        }
+    }
+    f.livingMs = Mean(living);
+    EndRun(game);
+    return f;
+}
+
 struct EffectFigures
 {
+    std::vector<double> frameMs; // the same frames every run: the game's rand starts at 1
     double peakMs = 0.0;
     double meanMs = 0.0;
+    int peakFrame = 0;
     int peakQuads = 0;
     int peakExplosionQuads = 0;
+
+    // Keeps each frame's least disturbed time over the runs so far; a frame's
+    // work is the same in every run, only the machine's other load differs.
+    void Merge(const EffectFigures& run)
+    {
+        if (frameMs.empty()) frameMs = run.frameMs;
+        for (size_t i = 0; i < frameMs.size() && i < run.frameMs.size(); ++i)
+            frameMs[i] = std::min(frameMs[i], run.frameMs[i]);
+        peakFrame = int(std::max_element(frameMs.begin(), frameMs.end()) - frameMs.begin());
+        peakMs = frameMs[size_t(peakFrame)];
+        meanMs = Mean(frameMs);
+        peakQuads = run.peakQuads;
+        peakExplosionQuads = run.peakExplosionQuads;
+    }
 };
 
 // Shipped effects for a few seconds of game time; the explosion goes off at
@@ -288,7 +372,6 @@ EffectFigures RunEffects(Game& game, bool stageOne)
                                      new fCreateSystem("WaterSpout", &spout, &still, &one));
     }
     EffectFigures f;
-    std::vector<double> ms;
     const fParticle* explosion = nullptr;
     float bridgeTimer = 0.0f;
     for (int frame = 0; frame < 360; ++frame) {
@@ -313,9 +396,7 @@ EffectFigures RunEffects(Game& game, bool stageOne)
         game.hooks.Prune();
         gPartManager->Update(&kFrame);
         world->Update(kFrame);
-        const double frameMs = Ms(t0, Clock::now());
-        ms.push_back(frameMs);
-        f.peakMs = std::max(f.peakMs, frameMs);
+        f.frameMs.push_back(Ms(t0, Clock::now()));
         f.peakQuads = std::max(f.peakQuads, game.hooks.Live());
         bool explosionLives = false;
         for (const fParticle* system : gPartManager->GetSystems()) {
@@ -325,10 +406,7 @@ EffectFigures RunEffects(Game& game, bool stageOne)
             f.peakExplosionQuads = std::max(f.peakExplosionQuads, explosion->CountSystems() - 1);
         }
     }
-    f.meanMs = Mean(ms);
-    gPartManager->DestroyAll();
-    game.hooks.Prune();
-    gPhysicsWorld = nullptr;
+    EndRun(game);
     return f;
 }
 
@@ -338,11 +416,22 @@ int main(int argc, char** argv)
 {
     bool quick = false;
     int repeat = 3;
+    std::vector<int> sizes = {500, 2000, 8000};
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--quick") == 0) {
             quick = true;
         } else if (std::strcmp(argv[i], "--repeat") == 0 && i + 1 < argc) {
             repeat = std::max(1, std::atoi(argv[++i]));
+        } else if (std::strcmp(argv[i], "--sizes") == 0 && i + 1 < argc) {
+            sizes.clear();
+            for (const char* p = argv[++i]; *p;) {
+                char* end = nullptr;
+                const long n = std::strtol(p, &end, 10);
+                if (end == p) break;
+                if (n > 0) sizes.push_back(static_cast<int>(std::min(n, 1000000L)));
+                p = *end == ',' ? end + 1 : end;
+            }
+            if (sizes.empty()) sizes = {500, 2000, 8000};
         }
     }
     if (chdir(LV_RUN_BIN) != 0) {
@@ -355,7 +444,6 @@ int main(int argc, char** argv)
         return 1;
     }
     const int frames = quick ? 60 : 300;
-    const std::vector<int> sizes = {500, 2000, 8000};
 
     std::printf("particle layer against the bare physics step, 1/60 s frames, %d measured frames, best of %d\n", frames,
                 repeat);
@@ -378,23 +466,35 @@ int main(int argc, char** argv)
                     best.pruneMs, best.physicsMs, best.bareMs, best.live / best.layerMs,
                     best.live / (best.layerMs + best.physicsMs), best.layerMs / best.bareMs);
     }
-    const double exponent =
-        std::log(layerMs.back() / layerMs.front()) / std::log(static_cast<double>(sizes.back()) / sizes.front());
-    std::printf("layer growth exponent %d -> %d: %.2f\n\n", sizes.front(), sizes.back(), exponent);
+    if (sizes.size() >= 2 && sizes.back() != sizes.front()) {
+        const double exponent =
+            std::log(layerMs.back() / layerMs.front()) / std::log(static_cast<double>(sizes.back()) / sizes.front());
+        std::printf("layer growth exponent %d -> %d: %.2f\n", sizes.front(), sizes.back(), exponent);
+    }
+    std::printf("\n");
+
+    std::printf("sparks born together and dying together (the layer's frame)\n");
+    std::printf("%6s %12s %12s %8s\n", "N", "living ms", "dying ms", "ratio");
+    for (int n : sizes) {
+        BurstFigures best = RunBurst(game, n);
+        for (int r = 1; r < repeat; ++r) {
+            const BurstFigures f = RunBurst(game, n);
+            best.livingMs = std::min(best.livingMs, f.livingMs);
+            best.dyingMs = std::min(best.dyingMs, f.dyingMs);
+        }
+        std::printf("%6d %12.3f %12.3f %8.2f\n", n, best.livingMs, best.dyingMs, best.dyingMs / best.livingMs);
+    }
+    std::printf("\n");
 
     std::printf("shipped effects (layer and physics per frame)\n");
-    std::printf("%-50s %10s %10s %10s %12s\n", "scene", "peak ms", "mean ms", "peak quads", "expl. quads");
+    std::printf("%-50s %10s %10s %10s %10s %12s\n", "scene", "peak ms", "at frame", "mean ms", "peak quads",
+                "expl. quads");
     const char* names[] = {"explosion alone", "stage 1: bridge, torches, mist, spout, explosion"};
     for (int s = 0; s < 2; ++s) {
         EffectFigures best;
-        for (int r = 0; r < repeat; ++r) {
-            const EffectFigures f = RunEffects(game, s == 1);
-            if (r == 0 || f.peakMs < best.peakMs) {
-                best = f;
-            }
-        }
-        std::printf("%-50s %10.3f %10.3f %10d %12d\n", names[s], best.peakMs, best.meanMs, best.peakQuads,
-                    best.peakExplosionQuads);
+        for (int r = 0; r < repeat; ++r) best.Merge(RunEffects(game, s == 1));
+        std::printf("%-50s %10.3f %10d %10.3f %10d %12d\n", names[s], best.peakMs, best.peakFrame, best.meanMs,
+                    best.peakQuads, best.peakExplosionQuads);
     }
     return 0;
 }

@@ -19,21 +19,15 @@
 // Run it at the machine's thread count and with LP_NUM_THREADS=2.
 #include <d3d9.h>
 
-#include "DXUTHeadless.h"
-#include "Win32Host.h"
 #include "ReferenceFrame.h"
-#include "d3d9_egl.h"
+#include "StageBench.h"
 #include "d3d9_host.h"
-#include "game/Lumveran.h"
 #include "render/RenderLists.h"
 #include "render/Renderer.h"
 
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/glcorearb.h>
 
-#include <unistd.h>
-
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -44,14 +38,9 @@
 
 namespace {
 
-constexpr UINT kWidth = 640;
-constexpr UINT kHeight = 480;
-constexpr int kStageCount = 4;
-// Frames a stage runs before it is measured: bodies settle, torches and
-// particles start.
-constexpr int kSettleFrames = 120;
+using stagebench::Median;
+
 constexpr int kTimedFrames = 120;
-constexpr int kWarmUpFrames = 10;
 
 std::atomic<long> gAllocations{0};
 std::atomic<bool> gCounting{false};
@@ -63,13 +52,6 @@ double Milliseconds(Clock::time_point from, Clock::time_point to)
     return std::chrono::duration<double, std::milli>(to - from).count();
 }
 
-double Median(std::vector<double> values)
-{
-    if (values.empty()) return 0.0;
-    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
-    return values[values.size() / 2];
-}
-
 struct StageFigures
 {
     int stage = 0;
@@ -79,29 +61,6 @@ struct StageFigures
     int drawCalls = 0;
     long allocationsPerFrame = 0;
 };
-
-double ReferenceFrameMs()
-{
-    LvEglContext* context = LvEgl_Create(true);
-    if (!context) return 0.0;
-    StandInFrame reference(kWidth, kHeight);
-    double ms = 0.0;
-    if (reference.Init()) {
-        for (int i = 0; i < kWarmUpFrames; ++i) reference.Frame();
-        glFinish();
-        std::vector<double> times;
-        for (int i = 0; i < kTimedFrames; ++i) {
-            const Clock::time_point start = Clock::now();
-            reference.Frame();
-            glFinish();
-            times.push_back(Milliseconds(start, Clock::now()));
-        }
-        ms = Median(times);
-    }
-    reference.Release();
-    LvEgl_Destroy(context);
-    return ms;
-}
 
 StageFigures MeasureStage(int stage)
 {
@@ -117,15 +76,8 @@ StageFigures MeasureStage(int stage)
     for (const std::string& entry : LvD3D9_GetCallLog()) f.drawCalls += entry.rfind("Draw", 0) == 0;
     LvD3D9_ClearCallLog();
 
-    for (int i = 0; i < kWarmUpFrames; ++i) gRenderer->RenderFrame();
-    glFinish();
-    std::vector<double> whole, own;
-    for (int i = 0; i < kTimedFrames; ++i) {
-        const Clock::time_point start = Clock::now();
-        gRenderer->RenderFrame();
-        glFinish();
-        whole.push_back(Milliseconds(start, Clock::now()));
-    }
+    std::vector<double> own;
+    f.frameMs = stagebench::MedianMsToFinish(kTimedFrames, [] { gRenderer->RenderFrame(); });
     LvD3D9_SetDrawsDropped(true);
     gRenderer->RenderFrame();
     gAllocations = 0;
@@ -138,23 +90,12 @@ StageFigures MeasureStage(int stage)
     gCounting = false;
     LvD3D9_SetDrawsDropped(false);
     glFinish();
-    f.frameMs = Median(whole);
     f.ownMs = Median(own);
     f.allocationsPerFrame = gAllocations / kTimedFrames;
     return f;
 }
 
 std::vector<StageFigures> gStages;
-
-// Stage s's key goes down at its first frame; it is measured once settled.
-void OnFrame(int frame)
-{
-    const int stage = frame / (kSettleFrames + 1) + 1;
-    const int within = frame % (kSettleFrames + 1);
-    if (within != kSettleFrames) return;
-    if (gRenderer) gStages.push_back(MeasureStage(stage));
-    if (stage >= kStageCount) PostQuitMessage(0);
-}
 
 } // namespace
 
@@ -177,39 +118,25 @@ void operator delete(void* p, std::size_t) noexcept
 
 int main()
 {
-    if (chdir(LV_RUN_BIN) != 0) {
+    if (!stagebench::EnterRunTree(LV_RUN_BIN)) {
         std::printf("no run tree at %s\n", LV_RUN_BIN);
         return 1;
     }
-    const double referenceBeforeMs = ReferenceFrameMs();
+    const double referenceBeforeMs = stagebench::ReferenceFrameMs(kTimedFrames);
     if (referenceBeforeMs <= 0.0) {
         std::printf("no OpenGL 3.3 context: benchmark skipped\n");
         return 0;
     }
-
-    // A 640 x 480 window whatever Vid.cfg says.
-    const char* argv[] = {"Lumveran", "-windowed", "-width:640", "-height:480"};
-    Win32SetCommandLine(4, const_cast<char**>(argv));
-    DXUTHeadlessEnable(1.0 / 60.0, 0);
-    DXUTHeadlessEnableDevice();
-    for (int stage = 1; stage <= kStageCount; ++stage) {
-        const int frame = (stage - 1) * (kSettleFrames + 1);
-        DXUTHeadlessScheduleKey(frame, UINT('0' + stage), true);
-        DXUTHeadlessScheduleKey(frame + 1, UINT('0' + stage), false);
-    }
-    DXUTHeadlessSetFrameHook(OnFrame);
-    WinMain(nullptr, nullptr, nullptr, 0);
+    stagebench::RunStages("-psversion:3.0", [](int stage) { gStages.push_back(MeasureStage(stage)); });
     // Timed again once the stages ran: on a shared machine the quieter of
     // the two runs is the reference.
-    const double referenceAfterMs = ReferenceFrameMs();
-    const double referenceMs =
-        referenceAfterMs > 0.0 ? std::min(referenceBeforeMs, referenceAfterMs) : referenceBeforeMs;
+    const double referenceAfterMs = stagebench::ReferenceFrameMs(kTimedFrames);
+    const double referenceMs = stagebench::Quieter(referenceBeforeMs, referenceAfterMs);
 
-    const char* threads = std::getenv("LP_NUM_THREADS");
     std::printf("reference frame (%d instances, %d full-screen passes, %ux%u): %.2f ms (before the stages %.2f, "
                 "after %.2f); llvmpipe threads: %s\n",
-                kInstances, kPasses, kWidth, kHeight, referenceMs, referenceBeforeMs, referenceAfterMs,
-                threads ? threads : "all");
+                kInstances, kPasses, stagebench::kWidth, stagebench::kHeight, referenceMs, referenceBeforeMs,
+                referenceAfterMs, stagebench::ThreadCount());
     std::printf("stage  frame ms  / reference  instances  draws  renderer ms  / frame  allocations per frame\n");
     for (const StageFigures& f : gStages) {
         std::printf("%5d  %8.2f  %11.2f  %9d  %5d  %11.3f  %7.2f  %21ld\n", f.stage, f.frameMs, f.frameMs / referenceMs,

@@ -34,7 +34,9 @@ float BrightThreshold = 1.0;
 float ToneKnee = 0.8;
 float BloomScale = 0.8;
 // Heat shimmer: surfaces within HeatBand of HeatLevel (world height of the
-// lava) shimmer, displaced by up to HeatStrength of the screen.
+// lava, which the renderer sets every frame from the level's lava plane; far
+// below any ground without one) shimmer, displaced by up to HeatStrength of
+// the screen.
 float HeatLevel = 0.0;
 float HeatBand = 1.5;
 float HeatStrength = 0.012;

@@ -65,39 +65,38 @@ glsl {
         vec3 specular;
     };
 
-    // One point light's share at a surface point, added into lit. Most of the
-    // scene lies beyond a torch's range: the test comes first, on the squared
-    // distance.
+    // One point light's share at a surface point, added into lit. The
+    // software rasteriser runs every branch of a shader for every pixel, so
+    // the light is computed without any: out of range the falloff is zero,
+    // and a range of zero is out of range everywhere.
     void AddPointLight(inout Lighting lit, vec3 lightPosition, vec3 colour, float range, vec3 position,
-                       vec3 normal, bool highlights)
+                       vec3 normal, vec3 toEye, bool highlights)
     {
         vec3 toLight = lightPosition - position;
-        float squared = dot(toLight, toLight);
-        if (range <= 0.0 || squared >= range * range) return;
-        float distance = sqrt(squared);
-        float falloff = 1.0 - distance / range;
-        vec3 l = toLight / max(distance, 1e-4);
-        float facing = max(dot(normal, l), 0.0);
+        float squared = max(dot(toLight, toLight), 1e-8);
+        float inverseDistance = inversesqrt(squared);
+        float falloff = max(1.0 - squared * inverseDistance / max(range, 1e-6), 0.0);
+        float facing = max(dot(normal, toLight) * inverseDistance, 0.0);
         lit.diffuse += colour * (facing * falloff);
-        if (highlights && facing > 0.0) {
-            vec3 toEye = normalize(CamPos.xyz - position);
-            float highlight = max(dot(normal, normalize(l + toEye)), 0.0);
-            lit.specular += colour * (pow(highlight, max(Power, 1.0)) * falloff);
+        if (highlights) {
+            float highlight = max(dot(normal, normalize(toLight * inverseDistance + toEye)), 0.0);
+            lit.specular += colour * (pow(highlight, max(Power, 1.0)) * falloff * step(1e-6, facing));
         }
     }
 
+    // withSpecular is a constant of each technique, so the highlights are
+    // compiled only into the techniques that draw them.
     Lighting Illuminate(vec3 position, vec3 normal, bool withSpecular)
     {
         Lighting lit;
         lit.diffuse = LightDiffuse.rgb * (max(dot(normal, normalize(LightDir)), 0.0) * SkyLightShare);
         lit.specular = vec3(0.0);
-        // A material without a specular colour skips the highlights altogether.
-        bool highlights = withSpecular && any(greaterThan(SpecCol.rgb, vec3(0.0)));
+        vec3 toEye = withSpecular ? normalize(CamPos.xyz - position) : vec3(0.0);
         // The frame hands over three lights; each is read at a constant index,
         // which the software rasteriser runs far faster than a loop over them.
-        if (nNumLights > 0.5) AddPointLight(lit, LightPos[0], LightCol[0].rgb, LightAtten[0], position, normal, highlights);
-        if (nNumLights > 1.5) AddPointLight(lit, LightPos[1], LightCol[1].rgb, LightAtten[1], position, normal, highlights);
-        if (nNumLights > 2.5) AddPointLight(lit, LightPos[2], LightCol[2].rgb, LightAtten[2], position, normal, highlights);
+        if (nNumLights > 0.5) AddPointLight(lit, LightPos[0], LightCol[0].rgb, LightAtten[0], position, normal, toEye, withSpecular);
+        if (nNumLights > 1.5) AddPointLight(lit, LightPos[1], LightCol[1].rgb, LightAtten[1], position, normal, toEye, withSpecular);
+        if (nNumLights > 2.5) AddPointLight(lit, LightPos[2], LightCol[2].rgb, LightAtten[2], position, normal, toEye, withSpecular);
         return lit;
     }
 
@@ -118,8 +117,16 @@ glsl vertex {
     // again by a mask or velocity pass lands on the same depths.
     vec4 SceneClipPosition(mat4 world) { return mViewProjection * (world * vec4(iPosition.xyz, 1.0)); }
 
-    // Normals under scaling that differs per axis need the inverse transpose.
-    vec3 WorldNormal(mat4 world, vec3 normal) { return normalize(transpose(inverse(mat3(world))) * normal); }
+    // Normals under scaling that differs per axis need the inverse
+    // transpose: the cofactor matrix (three cross products of the columns)
+    // with the determinant's sign, since the length is normalised away.
+    vec3 WorldNormal(mat4 world, vec3 normal)
+    {
+        mat3 m = mat3(world);
+        mat3 cofactor = mat3(cross(m[1], m[2]), cross(m[2], m[0]), cross(m[0], m[1]));
+        float handedness = dot(m[0], cofactor[0]) < 0.0 ? -1.0 : 1.0;
+        return normalize(cofactor * normal) * handedness;
+    }
 }
 
 // ---- lit surfaces

@@ -238,6 +238,7 @@ TEST(HeightmapValidation, BadGridsAreReportedAndTheGroundThatWasThereStays)
     ExpectRejected("must be positive", [](Heightmap& t) {
         return BuildWith(t, 3, 3, std::numeric_limits<float>::quiet_NaN(), Grid(3, 3, 5.0f));
     });
+    ExpectRejected("is too small", [](Heightmap& t) { return BuildWith(t, 3, 3, 9.0e-13f, Grid(3, 3, 5.0f)); });
     ExpectRejected("invalid coordinate", [](Heightmap& t) {
         GridArrays g = Grid(3, 3, 5.0f);
         g.vertices[4].position[2] = std::numeric_limits<float>::quiet_NaN();

@@ -4,6 +4,7 @@
 
 #include "effect_parse.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -163,6 +164,13 @@ TEST(EffectParseTest, ErrorsNameTheFileAndLineIncludingIncludedFiles)
     EXPECT_NE(p.errors[0].message.find("nested too deeply"), std::string::npos);
     p = Parse("#include \"absent.fxh\"\n", nullptr, folder);
     EXPECT_NE(p.errors[0].message.find("cannot open"), std::string::npos);
+    // Twice at every level would read the file 2^16 times; the count of includes stops it.
+    std::ofstream(folder + "/twice.fxh") << "#include \"twice.fxh\"\n#include \"twice.fxh\"\n";
+    p = Parse("#include \"twice.fxh\"\n", nullptr, folder);
+    ASSERT_FALSE(p.ok);
+    EXPECT_TRUE(std::any_of(p.errors.begin(), p.errors.end(), [](const EffectError& e) {
+        return e.message.find("more than 64 #include lines") != std::string::npos;
+    }));
 
     const struct
     {
@@ -192,6 +200,28 @@ TEST(EffectParseTest, ErrorsNameTheFileAndLineIncludingIncludedFiles)
     }
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
+}
+
+TEST(EffectParseTest, ConditionsWrapRoundAndNestOnlySoDeep)
+{
+    // Two's complement throughout: these hold, where plain long arithmetic
+    // would be undefined or stop the program (LONG_MIN / -1).
+    const std::string longMin = "(-9223372036854775807 - 1)";
+    const std::vector<std::string> holding = {
+        "9223372036854775807 + 1 < 0", longMin + " / -1 < 0",
+        longMin + " % -1 == 0",        "-" + longMin + " < 0",
+        "3037000500 * 3037000500 < 0", std::string(60, '(') + "1" + std::string(60, ')')};
+    for (const std::string& condition : holding) {
+        const Parsed p = Parse("#if " + condition + "\nfloat A;\n#endif\n" + kMinimalTechnique);
+        ASSERT_TRUE(p.ok) << condition << ": " << (p.errors.empty() ? "" : p.errors[0].message);
+        EXPECT_EQ(p.desc.params.size(), 1u) << condition;
+    }
+    for (const std::string& deep : {std::string(200, '(') + "1" + std::string(200, ')'), std::string(5000, '!') + "1",
+                                    std::string(5000, '-') + "1"}) {
+        const Parsed p = Parse("#if " + deep + "\n#endif\n" + kMinimalTechnique);
+        ASSERT_FALSE(p.ok);
+        EXPECT_NE(p.errors[0].message.find("cannot evaluate"), std::string::npos);
+    }
 }
 
 TEST(EffectParseTest, TruncatedAndDamagedFilesFailCleanly)

@@ -200,36 +200,3 @@ TEST(Malformed, BadAnimationKeys)
     HierarchyFails("keyorder.x", set("AnimationKey { 2; 2; 10;3;1,0,0;, 5;3;1,0,0;; }"));
     HierarchyFails("keymatrix.x", set("AnimationKey { 4; 1; 0;16;0,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;; }"));
 }
-
-#include "fuzz/FuzzXFile.h"
-
-#include <dirent.h>
-#include <fstream>
-#include <sstream>
-
-// The fuzz corpus replayed through every entry point in the ordinary build,
-// plus cheap mutations of each file: nothing may crash or leak.
-TEST(Malformed, FuzzCorpusReplays)
-{
-    DIR* dir = opendir(LV_XFILE_CORPUS);
-    ASSERT_NE(dir, nullptr);
-    int files = 0;
-    while (dirent* e = readdir(dir)) {
-        if (e->d_name[0] == '.') continue;
-        std::ifstream in(std::string(LV_XFILE_CORPUS) + "/" + e->d_name, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        const std::string text = ss.str();
-        testing::internal::CaptureStderr();
-        LvFuzzXFile(reinterpret_cast<const uint8_t*>(text.data()), text.size());
-        for (size_t at = 16; at < text.size(); at += 1 + text.size() / 16) {
-            std::string mutated = text;
-            mutated[at] = "0;,{}\"-9"[at % 8];
-            LvFuzzXFile(reinterpret_cast<const uint8_t*>(mutated.data()), mutated.size());
-        }
-        testing::internal::GetCapturedStderr();
-        ++files;
-    }
-    closedir(dir);
-    EXPECT_GE(files, 10);
-}

@@ -407,7 +407,9 @@ TEST(DrawListParse, ShippedFilesLoadCleanlyWithTheSceneInOrder)
                 const bool depthWrites = p.renderList == 0 || p.renderList == 2;
                 EXPECT_EQ(p.renderStatesBefore.empty(), depthWrites) << "list " << p.renderList;
                 for (const RenderStateRecord& s : p.renderStatesBefore) {
-                    if (s.type == D3DRS_ZWRITEENABLE) EXPECT_EQ(s.value, 0u);
+                    if (s.type == D3DRS_ZWRITEENABLE) {
+                        EXPECT_EQ(s.value, 0u);
+                    }
                 }
             }
             for (const PostProcessPass& p : g.postProcessPasses) {

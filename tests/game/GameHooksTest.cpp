@@ -53,7 +53,7 @@ TEST(GameHooks, AnswerFromTheGameOnlyWhileInstalled)
     gPartManager = &particles;
     gInGameLevelEditor = &editor;
     gMenuMan = &menus;
-    editor.SetEnabledForTest(true);
+    editor.Toggle();
     menus.Init();
     menus.OpenMenu(kMenuOptions);
 
@@ -72,7 +72,7 @@ TEST(GameHooks, AnswerFromTheGameOnlyWhileInstalled)
     EXPECT_EQ(box->GetTexture(), 63);
     CameraHookSlot::Get().ShowOptionChecked(5, true); // "back", no box: nothing
     // Answers follow the singletons at each call.
-    editor.SetEnabledForTest(false);
+    editor.Toggle();
     menus.CloseAllMenus();
     gPartManager = nullptr;
     EXPECT_TRUE(Ask() == none);

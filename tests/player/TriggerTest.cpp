@@ -386,7 +386,7 @@ TEST_F(TriggerTest, TriggerRecordsAndTheirSpawnPositionsSurviveASaveAndAReload)
     InGameLevelEditor editor;
     InGameLevelEditor* previous = gInGameLevelEditor;
     gInGameLevelEditor = &editor;
-    editor.SetEnabledForTest(true);
+    editor.Toggle();
     // A "trigger" record of a type that makes no trigger must not move the
     // spawn position of the trigger before it.
     const Vector3 spawn(7.0f, 8.0f, 9.0f);

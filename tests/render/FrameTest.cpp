@@ -40,7 +40,8 @@ bool Identity(const D3DXMATRIX& m)
 }
 
 // What the frame sends before it clears: declaration, scene begin, the
-// camera's matrices, the three light arrays, focal distance, eye, samplers.
+// camera's matrices, the three light arrays, focal distance, eye, the heat
+// mask's level, samplers.
 const std::vector<std::string>& FrameHead()
 {
     static const std::vector<std::string> head = {
@@ -54,6 +55,7 @@ const std::vector<std::string>& FrameHead()
         "SetValue LightCol 128",
         "SetFloat focalDist",
         "SetValue CamPos 16",
+        "SetFloat HeatLevel",
         Sampler(D3DSAMP_MINFILTER),
         Sampler(D3DSAMP_MAGFILTER),
         Sampler(D3DSAMP_MIPFILTER),
@@ -94,18 +96,30 @@ TEST_F(RendererRig, FrameRunsItsStepsInOrderAroundTheStraightScene)
     EXPECT_EQ(depth, DWORD(TRUE)) << "depth is on again for the next frame";
 
     // No chain: the heightmap first, switching onto the effect once (its
-    // light callback), then its material, texture, technique and world.
+    // light callback), then its material, texture, technique and world. Its
+    // material has no highlights: it draws with the highlight-free twin.
     std::vector<std::string> terrain;
-    for (const std::string& entry : Between(log, "Clear", "End Phong1Opaque")) {
+    for (const std::string& entry : Between(log, "Clear", "End PhongNoSpecOpaque")) {
         if (entry.rfind("Set", 0) == 0 && entry.rfind("SetRenderState", 0) != 0 &&
             entry.rfind("SetSamplerState", 0) != 0 && entry != "SetVertexDeclaration")
             terrain.push_back(entry);
     }
     const std::vector<std::string> expected = {
-        "SetTechnique Phong1Opaque", "SetValue LightDir 12",      "SetValue LightDiffuse 16", "SetFloat nNumLights",
-        "SetValue LightAmbient 16",  "SetFloat OffsetScale",      "SetFloat time01",          "SetValue SpecCol 16",
-        "SetValue EmisCol 16",       "SetValue DiffCol 16",       "SetValue AmbCol 16",       "SetFloat Power",
-        "SetTexture MeshTexture",    "SetTechnique Phong1Opaque", "SetMatrix mWorld",
+        "SetTechnique PhongNoSpecOpaque",
+        "SetValue LightDir 12",
+        "SetValue LightDiffuse 16",
+        "SetFloat nNumLights",
+        "SetValue LightAmbient 16",
+        "SetFloat OffsetScale",
+        "SetFloat time01",
+        "SetValue SpecCol 16",
+        "SetValue EmisCol 16",
+        "SetValue DiffCol 16",
+        "SetValue AmbCol 16",
+        "SetFloat Power",
+        "SetTexture MeshTexture",
+        "SetTechnique PhongNoSpecOpaque",
+        "SetMatrix mWorld",
     };
     EXPECT_EQ(terrain, expected);
 
@@ -132,6 +146,34 @@ TEST_F(RendererRig, FrameRunsItsStepsInOrderAroundTheStraightScene)
     Effect()->GetMatrix("mWorld", &world);
     EXPECT_EQ(world._11, 4.0f) << "a terrain is drawn at its DIFF scale";
     EXPECT_EQ(world._41, 0.0f);
+}
+
+// The heat mask's level is the height of the lava plane queued in the opaque
+// list; without one (or once it is given up) it lies far below any ground.
+TEST_F(RendererRig, HeatLevelFollowsTheQueuedLavaPlane)
+{
+    constexpr int kLava = 8, kOther = 2;
+    auto heatLevel = [&] {
+        renderer->RenderFrame();
+        float level = 0.0f;
+        Effect()->GetFloat("HeatLevel", &level);
+        return level;
+    };
+    EXPECT_LT(heatLevel(), -1000.0f) << "no lava";
+
+    auto queued = [&](int material, float height) {
+        MeshInstance* plane = new MeshInstance(false, false, 1, "PhongNoSpecTrans", material, 0, false, false, false);
+        D3DXMatrixTranslation(&plane->world, 3.0f, 4.0f, height);
+        renderer->QueueInstance(plane);
+        return plane;
+    };
+    MeshInstance* other = queued(kOther, 9.0f);
+    EXPECT_LT(heatLevel(), -1000.0f) << "a plane of another material is not lava";
+    MeshInstance* lava = queued(kLava, -2.5f);
+    EXPECT_EQ(heatLevel(), -2.5f);
+    lava->MarkForRemoval();
+    other->MarkForRemoval();
+    EXPECT_LT(heatLevel(), -1000.0f) << "the lava given up";
 }
 
 TEST_F(RendererRig, LastViewProjectionIsIdentityFirstThenThePreviousFrames)

@@ -1,6 +1,6 @@
 // The whole game under the headless framework host, drawing for real on a
 // windowless llvmpipe context at 640 x 480: every stage loaded from the
-// developer keys draws a real picture at both shader tiers with nothing
+// developer keys draws a real picture at each shader tier with nothing
 // reported; a run tree with a mesh missing reports it in order and plays on.
 // Set LV_STAGE_SHOTS to a folder to keep each stage's picture as a PNG.
 #include <gtest/gtest.h>
@@ -145,6 +145,12 @@ void ExpectEveryStageDrawn()
 TEST(StagesEndToEnd, EveryStageDrawsAtPixelShaders3)
 {
     RunStages("-psversion:3.0");
+    ExpectEveryStageDrawn();
+}
+
+TEST(StagesEndToEnd, EveryStageDrawsAtPixelShaders2)
+{
+    RunStages("-psversion:2.0");
     ExpectEveryStageDrawn();
 }
 

@@ -213,7 +213,7 @@ TEST_F(LevelFileTest, SaveWritesTheStageInTheWritersExactText)
     InGameLevelEditor editor;
     InGameLevelEditor* previous = gInGameLevelEditor;
     gInGameLevelEditor = &editor;
-    editor.SetEnabledForTest(true);
+    editor.Toggle();
     testing::internal::CaptureStdout();
     gLevelLoader->SaveLevel();
     const std::string console = testing::internal::GetCapturedStdout();
@@ -253,7 +253,7 @@ TEST_F(LevelFileTest, EveryShippedStageSavesAndReadsBackItsObjectsSceneryAndTrig
     InGameLevelEditor editor;
     InGameLevelEditor* previous = gInGameLevelEditor;
     gInGameLevelEditor = &editor;
-    editor.SetEnabledForTest(true);
+    editor.Toggle();
     for (int stage = 1; stage <= 4; ++stage) {
         SCOPED_TRACE("stage " + std::to_string(stage));
         const std::string name = "stage" + std::to_string(stage) + ".qvl";

@@ -1,5 +1,6 @@
 // What the World and stage tests share: a scratch copy of the run tree to
-// load and save stages in, the stage rig (tests/support/StageRig.h), counts
+// load and save stages in (tests/support/ScratchRunTree.h), the stage rig
+// (tests/support/StageRig.h), counts
 // of what a stage holds, and a scene object that asks for a stage load.
 #pragma once
 
@@ -7,33 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "ScratchRunTree.h"
 #include "StageRig.h"
 #include "core/Vector3.h"
 
 class NPObj;
 class Object;
-
-// A temporary <root>/bin working directory beside copies of the run tree's
-// data folders (Config, Levels, Maps, Particles); the previous working
-// directory comes back when it goes. Files written here never touch the
-// shipped data.
-class ScratchRunTree
-{
-public:
-    ScratchRunTree();
-    ~ScratchRunTree();
-    ScratchRunTree(const ScratchRunTree&) = delete;
-    ScratchRunTree& operator=(const ScratchRunTree&) = delete;
-
-    const std::string& Root() const { return root; }
-    // Replaces <root>/<relative> with text.
-    void Write(const std::string& relative, const std::string& text) const;
-    std::string Read(const std::string& relative) const;
-
-private:
-    std::string root;
-    std::string previous;
-};
 
 // Counts of what the running stage holds.
 struct StageCounts

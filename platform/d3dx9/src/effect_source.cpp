@@ -14,6 +14,9 @@ namespace lvfx {
 namespace {
 
 constexpr int kMaxIncludeDepth = 16;
+// Includes per effect: a handful in real files; a file that includes itself
+// twice would otherwise be read 2^16 times.
+constexpr int kMaxIncludes = 64;
 
 struct Conditional
 {
@@ -41,7 +44,10 @@ bool IsIdentChar(char c)
 }
 
 // Integer expressions of #if: literals, macros (undefined ones are 0),
-// defined(X), ! - + * / % < > <= >= == != && || and parentheses.
+// defined(X), ! - + * / % < > <= >= == != && || and parentheses. Arithmetic
+// wraps round as two's complement, so no expression a file holds is undefined
+// (LONG_MIN / -1 would stop the program), and parentheses and unary operators
+// nest at most kMaxNesting deep, so a long line cannot exhaust the stack.
 class ConditionEvaluator
 {
 public:
@@ -55,6 +61,11 @@ public:
     }
 
 private:
+    static constexpr int kMaxNesting = 64;
+
+    static long Wrap(unsigned long v) { return static_cast<long>(v); }
+    static long Negate(long v) { return Wrap(0ul - static_cast<unsigned long>(v)); }
+
     void Skip()
     {
         while (pos_ < s_.size() && std::isspace(static_cast<unsigned char>(s_[pos_]))) ++pos_;
@@ -87,17 +98,24 @@ private:
     long Primary()
     {
         Skip();
-        if (pos_ >= s_.size()) {
+        if (pos_ >= s_.size() || nesting_ >= kMaxNesting) {
             ok_ = false;
             return 0;
         }
+        ++nesting_;
+        const long v = Nested();
+        --nesting_;
+        return v;
+    }
+    long Nested()
+    {
         if (Accept("(")) {
             const long v = Or();
             if (!Accept(")")) ok_ = false;
             return v;
         }
         if (Accept("!")) return !Primary();
-        if (Accept("-")) return -Primary();
+        if (Accept("-")) return Negate(Primary());
         if (Accept("+")) return Primary();
         if (std::isdigit(static_cast<unsigned char>(s_[pos_]))) {
             char* end = nullptr;
@@ -124,16 +142,17 @@ private:
     {
         long v = Primary();
         for (;;) {
-            if (Accept("*"))
-                v *= Primary();
-            else if (Accept("/")) {
+            if (Accept("*")) {
+                v = Wrap(static_cast<unsigned long>(v) * static_cast<unsigned long>(Primary()));
+            } else if (Accept("/")) {
                 const long d = Primary();
-                v = d ? v / d : (ok_ = false, 0);
+                v = d == 0 ? (ok_ = false, 0) : (d == -1 ? Negate(v) : v / d);
             } else if (Accept("%")) {
                 const long d = Primary();
-                v = d ? v % d : (ok_ = false, 0);
-            } else
+                v = d == 0 ? (ok_ = false, 0) : (d == -1 ? 0 : v % d);
+            } else {
                 return v;
+            }
         }
     }
     long Add()
@@ -141,9 +160,9 @@ private:
         long v = Mul();
         for (;;) {
             if (Accept("+"))
-                v += Mul();
+                v = Wrap(static_cast<unsigned long>(v) + static_cast<unsigned long>(Mul()));
             else if (Accept("-"))
-                v -= Mul();
+                v = Wrap(static_cast<unsigned long>(v) - static_cast<unsigned long>(Mul()));
             else
                 return v;
         }
@@ -199,6 +218,7 @@ private:
     const EffectSource& source_;
     size_t pos_ = 0;
     bool ok_ = true;
+    int nesting_ = 0;
 };
 
 class Preprocessor
@@ -349,11 +369,19 @@ private:
             Error(file, line, "#include nested too deeply");
             return;
         }
+        if (++includes_ > kMaxIncludes) {
+            Error(file, line, "more than 64 #include lines in one effect");
+            return;
+        }
         const std::string name = rest.substr(1, rest.size() - 2);
         const std::string path = Win32ResolvePath(folder_.empty() ? name : folder_ + "/" + name);
         std::string text;
         if (!ReadTextFile(path, text)) {
             Error(file, line, "cannot open the included file \"" + name + "\"");
+            return;
+        }
+        if (out_.text.size() + text.size() > kMaxEffectBytes) {
+            Error(file, line, "#include makes the effect longer than 4 MB");
             return;
         }
         Run(text, name, depth + 1);
@@ -363,6 +391,7 @@ private:
     std::vector<EffectError>& errors_;
     std::string folder_;
     std::vector<Conditional> stack_;
+    int includes_ = 0;
 };
 
 } // namespace

@@ -47,7 +47,10 @@ struct EffectSource
 bool Preprocess(const std::string& text, const std::string& fileName, const std::string& folder,
                 const D3DXMACRO* defines, EffectSource& out, std::vector<EffectError>& errors);
 
+// The most text an effect may hold: a file, or a file and all it includes.
+constexpr size_t kMaxEffectBytes = 4u << 20;
+
 // Reads a whole file (at most maxBytes); false when missing or too large.
-bool ReadTextFile(const std::string& path, std::string& text, size_t maxBytes = 4u << 20);
+bool ReadTextFile(const std::string& path, std::string& text, size_t maxBytes = kMaxEffectBytes);
 
 } // namespace lvfx

@@ -21,11 +21,6 @@ constexpr uint32_t kCaps2Volume = 0x200000;
 constexpr unsigned kMaxExtent = 16384;
 constexpr unsigned kMaxDepth = 2048;
 
-uint32_t Read32(const uint8_t* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
 // Channel value scaled to 8 bits; a missing mask gives the fallback.
 uint8_t Channel(uint32_t pixel, uint32_t mask, uint8_t fallback)
 {
@@ -41,26 +36,26 @@ uint8_t Channel(uint32_t pixel, uint32_t mask, uint8_t fallback)
 
 bool DecodeDds(const std::vector<uint8_t>& bytes, Image& image, std::string& reason)
 {
-    if (bytes.size() < 4 + kHeaderSize || Read32(bytes.data()) != kMagic) {
+    if (bytes.size() < 4 + kHeaderSize || ReadLittle32(bytes.data()) != kMagic) {
         reason = "not a dds file";
         return false;
     }
     const uint8_t* h = bytes.data() + 4;
-    if (Read32(h) != kHeaderSize) {
+    if (ReadLittle32(h) != kHeaderSize) {
         reason = "dds header of the wrong size";
         return false;
     }
-    const uint32_t flags = Read32(h + 4);
-    const unsigned height = Read32(h + 8);
-    const unsigned width = Read32(h + 12);
-    const uint32_t pitch = Read32(h + 16);
-    const uint32_t caps2 = Read32(h + 108);
-    const unsigned depth = (caps2 & kCaps2Volume) ? Read32(h + 20) : 1;
+    const uint32_t flags = ReadLittle32(h + 4);
+    const unsigned height = ReadLittle32(h + 8);
+    const unsigned width = ReadLittle32(h + 12);
+    const uint32_t pitch = ReadLittle32(h + 16);
+    const uint32_t caps2 = ReadLittle32(h + 108);
+    const unsigned depth = (caps2 & kCaps2Volume) ? ReadLittle32(h + 20) : 1;
     const uint8_t* pf = h + 72;
-    const uint32_t formatFlags = Read32(pf + 4);
-    const uint32_t bitCount = Read32(pf + 12);
-    const uint32_t rMask = Read32(pf + 16), gMask = Read32(pf + 20), bMask = Read32(pf + 24);
-    const uint32_t aMask = (formatFlags & (kFormatAlphaPixels | kFormatAlpha)) ? Read32(pf + 28) : 0;
+    const uint32_t formatFlags = ReadLittle32(pf + 4);
+    const uint32_t bitCount = ReadLittle32(pf + 12);
+    const uint32_t rMask = ReadLittle32(pf + 16), gMask = ReadLittle32(pf + 20), bMask = ReadLittle32(pf + 24);
+    const uint32_t aMask = (formatFlags & (kFormatAlphaPixels | kFormatAlpha)) ? ReadLittle32(pf + 28) : 0;
     if (formatFlags & kFormatFourCC) {
         reason = "compressed dds files are not supported";
         return false;

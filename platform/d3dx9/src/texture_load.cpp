@@ -18,6 +18,7 @@ namespace lvtex {
 namespace {
 
 constexpr size_t kMaxFileBytes = 64u << 20;
+constexpr int kMaxExtent = 16384;
 
 bool ReadFile(const std::string& path, std::vector<uint8_t>& bytes)
 {
@@ -130,18 +131,27 @@ HRESULT CreateFromFile(IDirect3DDevice9* device, const std::wstring& name, UINT 
 bool DecodeImage(const std::vector<uint8_t>& bytes, Image& image, std::string& reason)
 {
     if (bytes.size() >= 4 && std::memcmp(bytes.data(), "DDS ", 4) == 0) return DecodeDds(bytes, image, reason);
+    if (!CheckImageHeaders(bytes, reason)) return false;
     int w = 0, h = 0, channels = 0;
     if (bytes.size() > size_t(INT32_MAX)) {
         reason = "file too large";
         return false;
     }
+    // The size the header gives is checked before any pixel is allocated.
+    if (stbi_info_from_memory(bytes.data(), int(bytes.size()), &w, &h, &channels) &&
+        (w <= 0 || h <= 0 || w > kMaxExtent || h > kMaxExtent)) {
+        reason = "image size out of range";
+        return false;
+    }
     // Four channels always: files without alpha read as opaque, as X8R8G8B8 does.
     stbi_uc* pixels = stbi_load_from_memory(bytes.data(), int(bytes.size()), &w, &h, &channels, 4);
     if (!pixels) {
-        reason = stbi_failure_reason() ? stbi_failure_reason() : "unreadable image";
+        // The library may leave its reason empty.
+        const char* why = stbi_failure_reason();
+        reason = why && *why ? why : "unreadable image";
         return false;
     }
-    if (w <= 0 || h <= 0 || w > 16384 || h > 16384) {
+    if (w <= 0 || h <= 0 || w > kMaxExtent || h > kMaxExtent) {
         stbi_image_free(pixels);
         reason = "image size out of range";
         return false;

@@ -16,18 +16,24 @@ void AppendMesh(const XMeshData& mesh, const D3DXMATRIX& transform, XMeshData* o
     D3DXMATRIX normalMatrix = transform;
     if (!identity && D3DXMatrixInverse(&normalMatrix, nullptr, &transform))
         D3DXMatrixTranspose(&normalMatrix, &normalMatrix);
-    for (size_t v = 0; v < mesh.positions.size(); ++v) {
-        D3DXVECTOR3 p = mesh.positions[v], n = mesh.normals[v];
-        if (!identity) {
+    if (identity) {
+        // The usual case (a file of one mesh, like every terrain grid): the arrays as they are.
+        out->positions.insert(out->positions.end(), mesh.positions.begin(), mesh.positions.end());
+        out->normals.insert(out->normals.end(), mesh.normals.begin(), mesh.normals.end());
+    } else {
+        for (size_t v = 0; v < mesh.positions.size(); ++v) {
+            D3DXVECTOR3 p = mesh.positions[v], n = mesh.normals[v];
             D3DXVec3TransformCoord(&p, &p, &transform);
             D3DXVec3TransformNormal(&n, &n, &normalMatrix);
             D3DXVec3Normalize(&n, &n);
+            out->positions.push_back(p);
+            out->normals.push_back(n);
         }
-        out->positions.push_back(p);
-        out->normals.push_back(n);
-        out->uvs.push_back(mesh.uvs[v]);
     }
+    out->uvs.insert(out->uvs.end(), mesh.uvs.begin(), mesh.uvs.end());
+    out->indices.reserve(out->indices.size() + mesh.indices.size());
     for (DWORD index : mesh.indices) out->indices.push_back(base + index);
+    out->attributes.reserve(out->attributes.size() + mesh.attributes.size());
     for (DWORD attribute : mesh.attributes) out->attributes.push_back(materialBase + attribute);
     out->materials.insert(out->materials.end(), mesh.materials.begin(), mesh.materials.end());
     out->hasNormals = out->hasNormals || mesh.hasNormals;

@@ -1,8 +1,5 @@
 #include "xfile/XCursor.h"
 
-#include <cfloat>
-#include <cmath>
-
 bool XCursor::Fail(const std::string& message)
 {
     mError->message = "\"" + std::string(mNode.type) + "\"" +
@@ -11,43 +8,30 @@ bool XCursor::Fail(const std::string& message)
     return false;
 }
 
-bool XCursor::Float(float* value, const char* what)
+bool XCursor::FailMissing(const char* what)
 {
-    if (mPos >= mNode.numbers.size()) return Fail(std::string("missing ") + what);
-    const double v = mNode.numbers[mPos++];
-    if (std::fabs(v) > FLT_MAX) return Fail(std::string(what) + " out of range");
-    *value = (float)v;
-    return true;
+    return Fail(std::string("missing ") + what);
 }
 
-bool XCursor::Integer(double* value, const char* what)
+bool XCursor::FailOutOfRange(const char* what)
 {
-    if (mPos >= mNode.numbers.size()) return Fail(std::string("missing ") + what);
-    const double v = mNode.numbers[mPos++];
-    if (v < 0.0 || v != std::floor(v) || v > 4294967295.0) return Fail(std::string(what) + " is not a count or index");
-    *value = v;
-    return true;
+    return Fail(std::string(what) + " out of range");
 }
 
-bool XCursor::Index(DWORD* value, DWORD limit, const char* what)
+bool XCursor::FailNotInteger(const char* what)
 {
-    double v = 0.0;
-    if (!Integer(&v, what)) return false;
-    if (v >= (double)limit)
-        return Fail(std::string(what) + " " + std::to_string((unsigned long long)v) + " out of range (limit " +
-                    std::to_string(limit) + ")");
-    *value = (DWORD)v;
-    return true;
+    return Fail(std::string(what) + " is not a count or index");
 }
 
-bool XCursor::Count(DWORD* value, size_t minValuesPerItem, const char* what)
+bool XCursor::FailIndex(double v, DWORD limit, const char* what)
 {
-    double v = 0.0;
-    if (!Integer(&v, what)) return false;
-    if (minValuesPerItem > 0 && v * (double)minValuesPerItem > (double)Remaining())
-        return Fail(std::string(what) + " " + std::to_string((unsigned long long)v) + " exceeds the data present");
-    *value = (DWORD)v;
-    return true;
+    return Fail(std::string(what) + " " + std::to_string((unsigned long long)v) + " out of range (limit " +
+                std::to_string(limit) + ")");
+}
+
+bool XCursor::FailCount(double v, const char* what)
+{
+    return Fail(std::string(what) + " " + std::to_string((unsigned long long)v) + " exceeds the data present");
 }
 
 bool XCursor::Matrix(D3DXMATRIX* value, const char* what)

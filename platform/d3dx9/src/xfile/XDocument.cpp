@@ -120,6 +120,7 @@ private:
     bool ParseBody(XNode* node, int depth)
     {
         for (;;) {
+            mTok.AppendNumberRun(&node->numbers);
             const XToken t = mTok.Next();
             switch (t.kind) {
             case XTokenKind::Number:

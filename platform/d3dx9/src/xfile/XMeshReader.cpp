@@ -4,6 +4,8 @@
 #include "xfile/XCursor.h"
 #include "xfile/XScene.h"
 
+#include <algorithm>
+
 namespace {
 
 const DWORD kNone = 0xFFFFFFFFu;
@@ -18,6 +20,8 @@ struct Polygons
 bool ReadPolygons(XCursor& in, DWORD faceCount, DWORD vertexLimit, const Polygons* expected, Polygons* out)
 {
     out->sizes.reserve(faceCount);
+    // Room for triangles; every corner is a number the object holds, so this never exceeds the file.
+    out->corners.reserve(std::min(size_t(faceCount) * 3, in.Remaining()));
     for (DWORD f = 0; f < faceCount; ++f) {
         DWORD n = 0;
         if (!in.Count(&n, 1, "face corner count")) return false;
@@ -153,7 +157,7 @@ bool ReadSkinWeights(const XNode& node, RawMesh* mesh, XLoadError* error)
 // repeated at the end so that the file's vertices keep their indices.
 void ApplyNormals(const RawMesh& raw, std::vector<DWORD>* corners, XMeshData* out, std::vector<DWORD>* source)
 {
-    const size_t fileVertices = raw.positions.size();
+    const size_t fileVertices = out->positions.size();
     std::vector<DWORD> normalOf(fileVertices, kNone);
     std::vector<DWORD> nextCopy(fileVertices, kNone); // chain of repeats per vertex
     for (size_t k = 0; k < corners->size(); ++k) {
@@ -168,7 +172,8 @@ void ApplyNormals(const RawMesh& raw, std::vector<DWORD>* corners, XMeshData* ou
         if (normalOf[v] != n) {
             const DWORD copy = (DWORD)out->positions.size();
             const DWORD from = (*source)[v];
-            out->positions.push_back(raw.positions[from]);
+            const D3DXVECTOR3 position = out->positions[from]; // a copy: the push may move the array
+            out->positions.push_back(position);
             out->normals.push_back(raw.normals[n]);
             const D3DXVECTOR2 uv = out->uvs[from];
             out->uvs.push_back(uv);
@@ -185,6 +190,10 @@ void ApplyNormals(const RawMesh& raw, std::vector<DWORD>* corners, XMeshData* ou
 void Triangulate(const Polygons& faces, const std::vector<DWORD>& corners, const std::vector<DWORD>& faceMaterials,
                  XMeshData* out)
 {
+    // A polygon of n corners fans into n - 2 triangles.
+    const size_t triangles = corners.size() - 2 * faces.sizes.size();
+    out->indices.reserve(triangles * 3);
+    out->attributes.reserve(triangles);
     size_t at = 0;
     for (size_t f = 0; f < faces.sizes.size(); ++f) {
         const DWORD n = faces.sizes[f];
@@ -201,11 +210,14 @@ void Triangulate(const Polygons& faces, const std::vector<DWORD>& corners, const
 bool BuildMesh(RawMesh& raw, XMeshData* out, XCursor& in)
 {
     const DWORD fileVertices = (DWORD)raw.positions.size();
-    out->positions = raw.positions;
+    out->positions = std::move(raw.positions);
     out->normals.assign(fileVertices, D3DXVECTOR3(0.0f, 0.0f, 1.0f));
-    out->uvs = raw.uvs.empty() ? std::vector<D3DXVECTOR2>(fileVertices, D3DXVECTOR2(0.0f, 0.0f)) : raw.uvs;
+    if (raw.uvs.empty())
+        out->uvs.assign(fileVertices, D3DXVECTOR2(0.0f, 0.0f));
+    else
+        out->uvs = std::move(raw.uvs);
     out->hasNormals = raw.hasNormals;
-    std::vector<DWORD> corners = raw.faces.corners;
+    std::vector<DWORD> corners = std::move(raw.faces.corners);
     std::vector<DWORD> source(fileVertices);
     for (DWORD v = 0; v < fileVertices; ++v) source[v] = v;
     if (raw.hasNormals) ApplyNormals(raw, &corners, out, &source);

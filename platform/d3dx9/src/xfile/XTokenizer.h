@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 enum class XTokenKind : uint8_t {
     End,    // end of the buffer
@@ -28,9 +29,15 @@ struct XToken
 class XTokenizer
 {
 public:
+    // *end must be readable and NUL, as a std::string's data() + size() is.
     XTokenizer(const char* begin, const char* end) : mCur(begin), mEnd(end) {}
 
     XToken Next();
+    // Reads the run of plain numbers and separators that makes up most of a
+    // data object straight into out, without a token per number, and stops
+    // before anything else: names, braces, strings, comments and any number
+    // written in a form the quick conversion leaves to Next().
+    void AppendNumberRun(std::vector<double>* out);
     int Line() const { return mLine; }
     // Skips raw text up to and including the next '}', for template bodies,
     // whose declarations use characters data never does. False at the end.

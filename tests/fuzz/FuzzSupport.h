@@ -1,0 +1,23 @@
+// What every fuzz target shares: the entry point both drivers call (libFuzzer's
+// and the plain replay), a scratch folder for readers that take a file name,
+// and the check that stops the process when a reader breaks a promise.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Each target defines this once; it returns 0 whatever the input.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+
+// A folder of this process's own (so parallel fuzzing jobs never share
+// files), created on first use and removed at exit. Ends in '/'.
+const std::string& FuzzScratchDir();
+
+// Writes the input to FuzzScratchDir() + name and returns that path.
+std::string WriteFuzzFile(const char* name, const uint8_t* data, size_t size);
+
+// A reader's invariant: when it fails, the process aborts with the condition's
+// text, which both drivers report as a crash with the input that caused it.
+#define FUZZ_REQUIRE(condition) ((condition) ? (void)0 : FuzzFail(#condition, __FILE__, __LINE__))
+[[noreturn]] void FuzzFail(const char* condition, const char* file, int line);

@@ -1,0 +1,70 @@
+// Level files, through the level loader: the input is the one stage file of a
+// scratch run tree (no maps, meshes or particle files beside it, so nothing
+// else is read, and the physics at its cheapest, so a run stays short),
+// loaded into the World by LevelLoader::LoadLevel with no renderer (its
+// drawables are the renderer's own reading), then a frame of the stage it
+// built is run. Whatever the file, every body then stands at a finite place
+// and the World holds no more objects than a file and the stage set-up give.
+#include "FuzzSupport.h"
+
+#include <unistd.h>
+
+#include <cmath>
+#include <filesystem>
+#include <string>
+
+#include "StageRig.h"
+#include "game/LevelFile.h"
+#include "game/LevelLoader.h"
+#include "game/World.h"
+#include "physics/PhysicsWorld.h"
+#include "physics/RigidBody.h"
+
+namespace {
+
+const int kFrames = 1;
+// The scratch "Physics.cfg": one pass of each solver stage and the coarsest
+// collision grids, so a run costs little; the stage file is what is tested.
+const char* const kCheapPhysics[] = {"physics_collision_iterations 1", "physics_contact_iterations 1",
+                                     "physics_penetration_iterations 1"};
+const char* const kCoarseGrids[] = {
+    "box_mesh_size",     "capsule_mesh_size",     "cylinder_mesh_size",  "ellipsoid_mesh_size", "prism_mesh_size",
+    "pyramid_mesh_size", "tetrahedron_mesh_size", "vehicle_mesh_size_x", "vehicle_mesh_size_y", "vehicle_mesh_size_z"};
+// The stage set-up adds its own objects (bridge, whips, logs, the shadow)
+// to what a file may give.
+const size_t kMostObjects = LevelReader::kMaxRecords + 64;
+
+StageRig& Rig()
+{
+    static StageRig* const rig = [] {
+        const std::string root = FuzzScratchDir() + "run/";
+        std::filesystem::create_directories(root + "bin");
+        std::filesystem::create_directories(root + "Levels");
+        std::filesystem::create_directories(root + "Config");
+        std::string physics;
+        for (const char* line : kCheapPhysics) physics += std::string(line) + "\n";
+        for (const char* key : kCoarseGrids) physics += std::string(key) + " 2\n";
+        WriteFuzzFile("run/Config/Physics.cfg", reinterpret_cast<const uint8_t*>(physics.data()), physics.size());
+        if (chdir((root + "bin").c_str()) != 0) FuzzFail("chdir to the scratch run tree", __FILE__, __LINE__);
+        return new StageRig(StageOptions{false, false});
+    }();
+    return *rig;
+}
+
+bool IsFinite(const Vector3& v)
+{
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    StageRig& rig = Rig();
+    WriteFuzzFile("run/Levels/input.qvl", data, size);
+    gLevelLoader->LoadLevel("input.qvl");
+    FUZZ_REQUIRE(gWorld->GetObjects().size() <= kMostObjects);
+    for (int frame = 0; frame < kFrames; ++frame) rig.RunFrame();
+    for (const RigidBody* body : gPhysicsWorld->GetBodies()) FUZZ_REQUIRE(IsFinite(body->position));
+    return 0;
+}

@@ -1,0 +1,162 @@
+// The plain driver: runs fuzz inputs through a target's entry point without
+// libFuzzer, so any compiler builds it and CI replays every corpus in the
+// sanitizer build. Arguments are files and folders (the regular files directly
+// inside, in name order). Each input runs as it is and then, unless --exact is
+// given, cut short at a few lengths and with single bytes changed along it:
+// cheap neighbours of every seed that reach the readers' edge cases on every
+// run. A crash names the input it was running, and so does a run that takes
+// longer than kSecondsPerRun, which is stopped as a hang.
+//
+//   fuzz_replay_<target> [--exact] file-or-folder...
+#include "FuzzSupport.h"
+
+#include <csignal>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+// Present when a sanitizer runtime is linked in: called after its report.
+extern "C" void __sanitizer_set_death_callback(void (*callback)(void)) __attribute__((weak));
+
+namespace {
+
+// The cut lengths are fractions of the input; the changed bytes are spread
+// evenly along it and cycle through characters that mean something to the
+// text formats (numbers, separators, braces, comments, quotes) or to binary
+// headers (0 and 0xFF).
+const int kTruncations = 8;
+const size_t kChangedBytes = 24;
+const char kReplacements[] = {'0', ' ', '\n', '-', ';', ',', '{', '}', '<', '"', '#', '9', '.', '(', 'x', '\0', '\xff'};
+// Far beyond any input of a corpus, even in the sanitizer build.
+const unsigned kSecondsPerRun = 20;
+
+// What is running now, for the crash report; fixed storage because the
+// report is written from a signal handler or a dying sanitizer.
+char gCurrent[512] = "(no input yet)";
+
+void SetCurrent(const std::string& path, const char* variation, size_t at)
+{
+    std::snprintf(gCurrent, sizeof gCurrent, "%s (%s %zu)", path.c_str(), variation, at);
+}
+
+void ReportCurrent()
+{
+    const char prefix[] = "\nfuzz replay crashed on: ";
+    if (write(STDERR_FILENO, prefix, sizeof prefix - 1) < 0) return;
+    if (write(STDERR_FILENO, gCurrent, std::strlen(gCurrent)) < 0) return;
+    if (write(STDERR_FILENO, "\n", 1) < 0) return;
+}
+
+void OnSignal(int signal)
+{
+    ReportCurrent();
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+void OnTimeout(int)
+{
+    const char message[] = "\nfuzz replay: a run took too long (a hang)";
+    if (write(STDERR_FILENO, message, sizeof message - 1) < 0) _exit(3);
+    ReportCurrent();
+    _exit(3);
+}
+
+void InstallCrashReport()
+{
+    std::signal(SIGALRM, OnTimeout);
+    std::signal(SIGABRT, OnSignal); // broken invariants; sanitizers leave this signal alone
+    if (__sanitizer_set_death_callback) {
+        __sanitizer_set_death_callback(ReportCurrent);
+        return;
+    }
+    for (int s : {SIGSEGV, SIGBUS, SIGFPE, SIGILL}) std::signal(s, OnSignal);
+}
+
+void Run(const std::string& bytes)
+{
+    alarm(kSecondsPerRun);
+    LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    alarm(0);
+}
+
+// The input, then its truncations and single-byte changes; returns the runs made.
+size_t Replay(const std::string& path, const std::string& bytes, bool exact)
+{
+    SetCurrent(path, "whole, length", bytes.size());
+    Run(bytes);
+    if (exact || bytes.empty()) return 1;
+    size_t runs = 1;
+    for (int k = 1; k < kTruncations; ++k) {
+        const size_t length = bytes.size() * size_t(k) / kTruncations;
+        SetCurrent(path, "cut to length", length);
+        Run(bytes.substr(0, length));
+        ++runs;
+    }
+    const size_t stride = std::max<size_t>(1, bytes.size() / kChangedBytes);
+    for (size_t at = 0; at < bytes.size(); at += stride) {
+        std::string changed = bytes;
+        changed[at] = kReplacements[(at / stride) % sizeof kReplacements];
+        SetCurrent(path, "byte changed at", at);
+        Run(changed);
+        ++runs;
+    }
+    return runs;
+}
+
+bool ReadFile(const std::string& path, std::string* bytes)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    bool exact = false;
+    std::vector<std::string> files;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--exact") {
+            exact = true;
+        } else if (std::filesystem::is_directory(arg)) {
+            std::vector<std::string> inside;
+            for (const auto& entry : std::filesystem::directory_iterator(arg))
+                if (entry.is_regular_file()) inside.push_back(entry.path().string());
+            std::sort(inside.begin(), inside.end());
+            files.insert(files.end(), inside.begin(), inside.end());
+        } else if (std::filesystem::is_regular_file(arg)) {
+            files.push_back(arg);
+        } else {
+            std::fprintf(stderr, "fuzz replay: no file or folder %s\n", arg.c_str());
+            return 2;
+        }
+    }
+    // An empty corpus would pass without checking anything.
+    if (files.empty()) {
+        std::fprintf(stderr, "usage: %s [--exact] file-or-folder... (no inputs found)\n", argv[0]);
+        return 2;
+    }
+    InstallCrashReport();
+    size_t runs = 0;
+    for (const std::string& path : files) {
+        std::string bytes;
+        if (!ReadFile(path, &bytes)) {
+            std::fprintf(stderr, "fuzz replay: cannot read %s\n", path.c_str());
+            return 2;
+        }
+        runs += Replay(path, bytes, exact);
+    }
+    std::printf("fuzz replay: %zu inputs, %zu runs, no crash\n", files.size(), runs);
+    return 0;
+}

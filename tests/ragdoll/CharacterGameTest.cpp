@@ -1,0 +1,392 @@
+// The character in the whole game under the headless framework host, on a
+// windowless llvmpipe device: twenty reloads of stage 1 leave exactly one
+// animated model, skinned drawable and animation instance, still animated;
+// window resizes and full-screen toggles while it walks keep it posed and
+// drawn where it stands; and it walks stage 1 with its feet on the ground
+// (in a real window when there is a display, with the -screenshot switch).
+// The player walks it with the forward key and knocks it out with K.
+//
+// One WinMain per process: each test is its own run.
+#include "CharacterGameSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "Character.h"
+#include "DXUTHeadless.h"
+#include "d3d9_host.h"
+#include "game/Lumveran.h"
+#include "game/Player.h"
+#include "objects/Capsule.h"
+#include "objects/Ragdoll.h"
+#include "objects/RagdollLayout.h"
+#include "render/KeyframeAnimator.h"
+#include "render/MeshInstance.h"
+#include "render/Model.h"
+#include "render/Renderer.h"
+
+namespace {
+
+TEST(CharacterInTheGame, TwentyStageReloadsLeaveOneModelDrawableAndInstanceAndItStillAnimates)
+{
+    // Stage 1 again from the developer key every kRound frames; the counts
+    // are read once the renderer has pruned what the old stage gave back.
+    constexpr int kReloads = 20, kFirst = 10, kRound = 8, kSettled = 3;
+    StartGame(320, 240, kFirst + kReloads * kRound, true);
+    for (int i = 0; i < kReloads; ++i) {
+        DXUTHeadlessScheduleKey(kFirst + i * kRound, '1', true);
+        DXUTHeadlessScheduleKey(kFirst + i * kRound + 1, '1', false);
+    }
+    struct Seen
+    {
+        int reload;
+        int models, skinned, instances, characters, opaque;
+        bool paired;
+        float handMoved;    // the hand bone between two frames, world units
+        float boneFromBody; // the head limb from the middle of its bone
+    };
+    std::vector<Seen> seen;
+    D3DXMATRIX lastHand;
+    DXUTHeadlessSetFrameHook([&](int frame) {
+        const int since = frame - kFirst;
+        if (since < 0 || since % kRound < kSettled - 1) return;
+        const D3DXFRAME* hand = gRenderer->FindFrame("Bip01_L_Hand");
+        if (!hand) return;
+        if (since % kRound == kSettled - 1) {
+            lastHand = hand->TransformationMatrix;
+            return;
+        }
+        if (since % kRound != kSettled) return;
+        Seen s = {};
+        s.reload = since / kRound + 1;
+        s.models = gRenderer->GetModelCount();
+        s.skinned = gRenderer->GetRenderLists().Count(kSkinnedList);
+        s.opaque = gRenderer->GetRenderLists().Count(kOpaqueList);
+        s.instances = int(gRenderer->GetMultiAnim().GetInstanceCount());
+        s.characters = CountCharacters();
+        const MeshInstance* skin = SkinnedDrawable();
+        s.paired = skin && skin->model == gRenderer->GetModel(0) && gRenderer->GetModel(0) &&
+                   gRenderer->GetModel(0)->GetInstance() == gRenderer->GetMultiAnim().GetInstance(0);
+        s.handMoved = Distance(BoneOrigin("Bip01_L_Hand"), Vector3(lastHand._41, lastHand._42, lastHand._43));
+        const Ragdoll* character = FindCharacter();
+        s.boneFromBody =
+            character ? Distance(BoneMidpoint("Bip01_Head"), character->GetLimb(kHeadLimb)->position) : 1e9f;
+        seen.push_back(s);
+    });
+    EXPECT_EQ(WinMain(nullptr, nullptr, nullptr, 0), 0);
+    DXUTHeadlessSetFrameHook(nullptr);
+
+    ASSERT_EQ(seen.size(), size_t(kReloads));
+    for (const Seen& s : seen) {
+        SCOPED_TRACE(testing::Message() << "reload " << s.reload);
+        EXPECT_EQ(s.models, 1);
+        EXPECT_EQ(s.skinned, 1);
+        EXPECT_EQ(s.instances, 1);
+        EXPECT_EQ(s.characters, 1);
+        // The old stage's drawables, the old character's limbs among them, are gone.
+        EXPECT_EQ(s.opaque, seen.front().opaque);
+        EXPECT_TRUE(s.paired) << "the drawable, its model and the hierarchy's instance are one";
+        // The idle sways the arms: the hand bone moves from frame to frame.
+        EXPECT_GT(s.handMoved, 1e-4f);
+        EXPECT_LT(s.handMoved, 0.5f);
+        // The skeleton is posed on the character: the head limb lies on its bone.
+        EXPECT_LT(s.boneFromBody, 0.05f);
+    }
+    EXPECT_EQ(GameErrors(), "");
+}
+
+// Where the pictures go: LV_PICTURE_DIR, or nowhere.
+std::string PicturePath(const std::string& name)
+{
+    const char* folder = std::getenv("LV_PICTURE_DIR");
+    return folder ? std::string(folder) + "/" + name : std::string();
+}
+
+// The skinned model covers the skeleton where the frame puts it: every limb
+// midpoint on a drawn pixel, next to nothing outside the skeleton's box, and
+// a good share of the box covered.
+void ExpectDrawnOnTheSkeleton(const SkinnedLook& look)
+{
+    EXPECT_EQ(look.bonesMissed, 0);
+    EXPECT_GT(look.pixels, look.boxPixels / 5);
+    EXPECT_LE(look.outside, look.pixels / 50);
+}
+
+// How far the skin's lowest point is above what the walking body stands on.
+float SoleClearance(const Ragdoll& character)
+{
+    return LowestSkinHeight() - (character.GetMainBody()->position.z - kWalkingBodyHalfLength);
+}
+
+TEST(CharacterInTheGame, ResizesAndFullScreenTogglesWhileWalkingKeepItPosedAndDrawn)
+{
+    // Walking from frame 10 on; the window grows, goes full screen, comes
+    // back and shrinks, each change looked at some frames after it.
+    struct Change
+    {
+        int frame;
+        const char* what;
+        unsigned width, height; // the back buffer expected after it
+    };
+    const Change changes[] = {{0, "as started", 640, 480},
+                              {40, "resized", 800, 600},
+                              {80, "full screen", 0, 0},
+                              {120, "windowed again", 800, 600},
+                              {160, "resized smaller", 480, 360}};
+    constexpr int kLookAfter = 25, kWalkFrom = 10, kFrames = 200;
+    StartGame(640, 480, kFrames, true);
+    HoldForward(kWalkFrom, kFrames - kWalkFrom);
+    DXUTHeadlessScheduleMessage(40, WM_SIZE, SIZE_RESTORED, MAKELPARAM(800, 600));
+    for (int frame : {80, 120}) {
+        DXUTHeadlessScheduleKey(frame, VK_RETURN, true, false, true);
+        DXUTHeadlessScheduleKey(frame + 1, VK_RETURN, false, false, true);
+    }
+    DXUTHeadlessScheduleMessage(160, WM_SIZE, SIZE_RESTORED, MAKELPARAM(480, 360));
+
+    struct Seen
+    {
+        const Change* change;
+        SkinnedLook look;
+        Vector3 leftFoot, rightFoot, body; // the feet relative to the walking body
+        float sole;
+        bool fullscreen;
+    };
+    std::vector<Seen> seen;
+    Vector3 start;
+    DXUTHeadlessSetFrameHook([&](int frame) {
+        Ragdoll* character = FindCharacter();
+        if (!character) return;
+        if (frame == kWalkFrom) start = character->GetMainBody()->position;
+        for (const Change& change : changes) {
+            if (frame != change.frame + kLookAfter) continue;
+            const std::string picture = PicturePath(std::string("walking_") + std::to_string(frame) + ".png");
+            Seen s = {};
+            s.change = &change;
+            s.look = LookAtSkinnedModel(*character, picture.empty() ? nullptr : picture.c_str());
+            s.body = character->GetMainBody()->position;
+            s.sole = SoleClearance(*character);
+            s.leftFoot = BoneOrigin("Bip01_L_Foot") - s.body;
+            s.rightFoot = BoneOrigin("Bip01_R_Foot") - s.body;
+            s.fullscreen = gRenderer->IsFullscreen();
+            seen.push_back(s);
+        }
+    });
+    EXPECT_EQ(WinMain(nullptr, nullptr, nullptr, 0), 0);
+    DXUTHeadlessSetFrameHook(nullptr);
+
+    ASSERT_EQ(seen.size(), std::size(changes));
+    for (const Seen& s : seen) {
+        SCOPED_TRACE(s.change->what);
+        if (s.change->width) {
+            EXPECT_EQ(s.look.width, s.change->width);
+            EXPECT_EQ(s.look.height, s.change->height);
+        }
+        EXPECT_EQ(s.fullscreen, s.change->width == 0);
+        ExpectDrawnOnTheSkeleton(s.look);
+        EXPECT_NEAR(s.sole, 0.0f, 0.15f) << "on its feet";
+    }
+    // It walked on throughout, and its feet kept swinging about its body.
+    EXPECT_GT(Distance(seen.back().body, start), 6.0f);
+    float stride = 0.0f;
+    for (size_t i = 1; i < seen.size(); ++i)
+        stride = std::max(stride, Distance(seen[i].leftFoot - seen[i].rightFoot, seen[0].leftFoot - seen[0].rightFoot));
+    EXPECT_GT(stride, 0.5f);
+    EXPECT_EQ(GameErrors(), "");
+}
+
+TEST(CharacterInTheGame, WalksStageOneWithItsFeetOnTheGround)
+{
+    // In a real window when there is a display (the test's xvfb entry), else
+    // headless on a device; either way the game's own -screenshot switch
+    // keeps one frame of the walk.
+    constexpr int kWalkFrom = 20, kFrames = 140, kShot = 100;
+    // Within this of the heightmap, the walking body stands on the terrain.
+    constexpr float kResting = 0.01f;
+    std::string shot = PicturePath("stage1_walking.png");
+    const bool kept = !shot.empty();
+    if (!kept) shot = testing::TempDir() + "character_walking_" + std::to_string(getpid()) + ".png";
+    std::filesystem::remove(shot);
+    StartGame(640, 480, kFrames, true, {"-screenshot:" + std::to_string(kShot) + ":" + shot}, true);
+    HoldForward(kWalkFrom, kFrames - kWalkFrom);
+
+    float lowest = 1e9f, highest = -1e9f;
+    float leftLift = 0.0f, rightLift = 0.0f;
+    int supported = 0, onTerrain = 0;
+    DXUTHeadlessSetFrameHook([&](int frame) {
+        Ragdoll* character = FindCharacter();
+        if (!character || frame < kWalkFrom) return;
+        // While the walking body stands, the skin's lowest point is a sole on
+        // what it stands on.
+        const Vector3 body = character->GetMainBody()->position;
+        const float standing = body.z - kWalkingBodyHalfLength;
+        // Standing on the terrain, then walking up the bridge's end.
+        if (!gPlayer->IsTouching()) return;
+        ++supported;
+        onTerrain += std::fabs(standing - GroundHeight(body.x, body.y)) <= kResting;
+        const float sole = SoleClearance(*character);
+        lowest = std::min(lowest, sole);
+        highest = std::max(highest, sole);
+        leftLift = std::max(leftLift, BoneOrigin("Bip01_L_Foot").z - standing);
+        rightLift = std::max(rightLift, BoneOrigin("Bip01_R_Foot").z - standing);
+    });
+    EXPECT_EQ(WinMain(nullptr, nullptr, nullptr, 0), 0);
+    DXUTHeadlessSetFrameHook(nullptr);
+
+    // A foot is down at every frame, and the skin never sinks in further than
+    // the pose trails the body by within a step while it climbs the bridge.
+    EXPECT_GT(supported, 90);
+    EXPECT_GT(onTerrain, 20);
+    EXPECT_GT(lowest, -0.12f);
+    EXPECT_LT(highest, 0.1f);
+    // Each foot leaves the ground in its turn (its bone stands 0.25 up when down).
+    EXPECT_GT(leftLift, 0.6f);
+    EXPECT_GT(rightLift, 0.6f);
+    EXPECT_TRUE(std::filesystem::exists(shot)) << shot;
+    if (!kept) std::filesystem::remove(shot);
+    EXPECT_EQ(GameErrors(), "");
+}
+
+// A broken "male.x" in a scratch copy of the run tree, played through: the
+// stage loaded, reloaded, walked, knocked out and stood up again.
+struct BrokenModel
+{
+    const char* name;
+    // The file's text from the generated character; null: no file at all.
+    std::string (*text)();
+    bool loads;
+};
+
+std::string Changed(void (*change)(gen::SkinnedModel&))
+{
+    gen::SkinnedModel model = gen::BuildCharacter();
+    change(model);
+    return gen::SkinnedModelText(model);
+}
+
+const BrokenModel kBrokenModels[] = {
+    {"Missing", nullptr, false},
+    {"Truncated",
+     [] {
+         const std::string whole = gen::SkinnedModelText(gen::BuildCharacter());
+         return whole.substr(0, whole.size() / 2);
+     },
+     false},
+    {"SkinBoneNamingNoFrame", [] { return Changed([](gen::SkinnedModel& m) { m.bones[0].name = "Bip01_Nowhere"; }); },
+     false},
+    {"ThreeSets", [] { return Changed([](gen::SkinnedModel& m) { m.sets.resize(3); }); }, true},
+    {"OneKeyPerTrack",
+     [] {
+         return Changed([](gen::SkinnedModel& m) {
+             for (gen::AnimSet& set : m.sets)
+                 for (gen::AnimTrack& track : set.tracks) track.keys.resize(1);
+         });
+     },
+     true},
+    {"ZeroPeriod",
+     [] {
+         return Changed([](gen::SkinnedModel& m) {
+             for (gen::AnimSet& set : m.sets)
+                 for (gen::AnimTrack& track : set.tracks)
+                     for (gen::PosKey& key : track.keys) key.time = 0;
+         });
+     },
+     true},
+};
+
+void PrintTo(const BrokenModel& broken, std::ostream* out)
+{
+    *out << broken.name;
+}
+
+class BrokenModelInTheGame : public testing::TestWithParam<BrokenModel>
+{
+};
+
+bool AllFinite(const Ragdoll& character)
+{
+    for (int i = 0; i < character.GetLimbCount(); ++i) {
+        const Object* limb = character.GetLimb(i);
+        for (float v : {limb->position.x, limb->position.y, limb->position.z, limb->linearVelocity.x,
+                        limb->linearVelocity.y, limb->linearVelocity.z})
+            if (!std::isfinite(v)) return false;
+    }
+    return true;
+}
+
+TEST_P(BrokenModelInTheGame, IsReportedAndTheGamePlaysOn)
+{
+    const BrokenModel& broken = GetParam();
+    namespace fs = std::filesystem;
+    const fs::path root = fs::temp_directory_path() / ("lv_character_tree_" + std::to_string(getpid()));
+    fs::remove_all(root);
+    fs::create_directories(root / "bin");
+    for (const char* folder : {"Config", "Effects", "Levels", "Maps", "Meshes", "Particles", "Textures", "sounds"})
+        fs::copy(fs::path("..") / folder, root / folder, fs::copy_options::recursive);
+    fs::copy(fs::path("UI"), root / "bin" / "UI", fs::copy_options::recursive);
+    fs::remove(root / "Meshes" / "male.x");
+    if (broken.text) {
+        std::ofstream(root / "Meshes" / "male.x") << broken.text();
+    }
+    const fs::path home = fs::current_path();
+    fs::current_path(root / "bin");
+
+    constexpr int kReload = 20, kWalkFrom = 30, kKnockOut = 60, kStandUp = 90, kFrames = 120;
+    StartGame(320, 240, kFrames, true);
+    DXUTHeadlessScheduleKey(kReload, '1', true);
+    DXUTHeadlessScheduleKey(kReload + 1, '1', false);
+    HoldForward(kWalkFrom, kKnockOut - kWalkFrom);
+    PressKnockOutKey(kKnockOut);
+    PressKnockOutKey(kStandUp);
+    int frames = 0, withCharacter = 0, finite = 0, following = 0, limp = 0, standing = 0;
+    DXUTHeadlessSetFrameHook([&](int frame) {
+        ++frames;
+        Ragdoll* character = FindCharacter();
+        if (!character) return;
+        ++withCharacter;
+        finite += AllFinite(*character);
+        // The K key's knock-out holds until the second press stands it up
+        // (each press is acted on within a frame).
+        if (frame > kKnockOut + 1 && frame < kStandUp) limp += character->IsLimp();
+        if (frame > kStandUp + 1) standing += !character->IsLimp();
+        if (frame == kFrames - 1)
+            for (int i = 0; i < character->GetLimbCount(); ++i) following += character->FollowsBone(i);
+    });
+    const int result = WinMain(nullptr, nullptr, nullptr, 0);
+    DXUTHeadlessSetFrameHook(nullptr);
+    const std::vector<std::string> reports = ReportMessages(GameErrors());
+    fs::current_path(home);
+    fs::remove_all(root);
+
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(frames, kFrames);
+    EXPECT_EQ(withCharacter, kFrames);
+    EXPECT_EQ(finite, kFrames);
+    EXPECT_EQ(limp, kStandUp - kKnockOut - 2);
+    EXPECT_EQ(standing, kFrames - kStandUp - 2);
+    if (broken.loads) {
+        EXPECT_EQ(reports, std::vector<std::string>());
+        EXPECT_EQ(following, kRagdollLimbCount);
+        return;
+    }
+    // Without a model every limb is held at its place on the body plan.
+    EXPECT_EQ(following, 0);
+    const std::vector<std::string> expected = {"could not create Mesh Hierarchy from file: male.x",
+                                               "Could not load model: male.x"};
+    EXPECT_NE(std::search(reports.begin(), reports.end(), expected.begin(), expected.end()), reports.end())
+        << testing::PrintToString(reports);
+}
+
+INSTANTIATE_TEST_SUITE_P(CharacterInTheGame, BrokenModelInTheGame, testing::ValuesIn(kBrokenModels),
+                         [](const testing::TestParamInfo<BrokenModel>& info) { return std::string(info.param.name); });
+
+} // namespace

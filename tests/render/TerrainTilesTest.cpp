@@ -1,0 +1,179 @@
+// The terrain drawn by tiles: the triangles regrouped without loss, only the
+// tiles in view drawn, nearest first; and the highlight-free twin technique a
+// material without highlights is drawn with.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <set>
+#include <vector>
+
+#include "render/SceneDrawer.h"
+#include "render/TechniqueNames.h"
+#include "render/TerrainTiles.h"
+
+namespace {
+
+// A flat n x n grid of unit cells centred on the origin, two triangles a cell.
+void FlatGrid(int nodes, std::vector<TangentVertex>& vertices, std::vector<uint16_t>& indices)
+{
+    vertices.assign(size_t(nodes * nodes), TangentVertex{});
+    const float half = 0.5f * float(nodes - 1);
+    for (int y = 0; y < nodes; ++y) {
+        for (int x = 0; x < nodes; ++x) {
+            TangentVertex& v = vertices[size_t(y * nodes + x)];
+            v.position[0] = float(x) - half;
+            v.position[1] = float(y) - half;
+        }
+    }
+    indices.clear();
+    for (int y = 0; y + 1 < nodes; ++y) {
+        for (int x = 0; x + 1 < nodes; ++x) {
+            const uint16_t a = uint16_t(y * nodes + x), b = uint16_t(a + 1), c = uint16_t(a + nodes),
+                           d = uint16_t(c + 1);
+            indices.insert(indices.end(), {a, c, b, b, c, d});
+        }
+    }
+}
+
+using Triangle = std::array<uint16_t, 3>;
+
+std::multiset<Triangle> Triangles(const std::vector<uint16_t>& indices)
+{
+    std::multiset<Triangle> out;
+    for (size_t i = 0; i + 2 < indices.size(); i += 3) out.insert({indices[i], indices[i + 1], indices[i + 2]});
+    return out;
+}
+
+// True when a point of the grid lies strictly inside the clip volume.
+bool PointInView(const D3DXMATRIX& m, const float p[3])
+{
+    D3DXVECTOR4 clip;
+    const D3DXVECTOR4 v(p[0], p[1], p[2], 1.0f);
+    D3DXVec4Transform(&clip, &v, &m);
+    return clip.w > 0.0f && std::abs(clip.x) < clip.w && std::abs(clip.y) < clip.w && clip.z > 0.0f && clip.z < clip.w;
+}
+
+D3DXMATRIX Camera(const D3DXVECTOR3& eye, const D3DXVECTOR3& at)
+{
+    D3DXMATRIX view, projection, viewProjection;
+    const D3DXVECTOR3 up(0.0f, 0.0f, 1.0f);
+    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+    D3DXMatrixPerspectiveFovLH(&projection, 0.8f, 4.0f / 3.0f, 1.0f, 1000.0f);
+    D3DXMatrixMultiply(&viewProjection, &view, &projection);
+    return viewProjection;
+}
+
+TEST(TerrainTiles, TrianglesRegroupWholeAndOnlyTilesInViewAreDrawnNearestFirst)
+{
+    std::vector<TangentVertex> vertices;
+    std::vector<uint16_t> indices;
+    FlatGrid(65, vertices, indices); // 8192 triangles: 4 x 4 tiles of 512
+    const std::multiset<Triangle> before = Triangles(indices);
+    TerrainTiles tiles;
+    tiles.Build(vertices, indices);
+    EXPECT_EQ(Triangles(indices), before) << "regrouping keeps every triangle";
+    ASSERT_EQ(tiles.GetTiles().size(), 16u);
+
+    // Every tile holds the triangles whose vertices lie within its bounds.
+    int covered = 0;
+    for (const TerrainTile& tile : tiles.GetTiles()) {
+        EXPECT_EQ(tile.firstIndex, 3 * covered);
+        covered += tile.triangleCount;
+        for (int i = tile.firstIndex; i < tile.firstIndex + 3 * tile.triangleCount; ++i) {
+            const TangentVertex& v = vertices[indices[size_t(i)]];
+            EXPECT_GE(indices[size_t(i)], tile.minVertex);
+            EXPECT_LT(indices[size_t(i)], tile.minVertex + tile.vertexSpan);
+            EXPECT_TRUE(v.position[0] >= tile.low[0] && v.position[0] <= tile.high[0]);
+            EXPECT_TRUE(v.position[1] >= tile.low[1] && v.position[1] <= tile.high[1]);
+        }
+        EXPECT_LE(tile.high[0] - tile.low[0], 16.0f) << "a tile is a sixteenth of the ground";
+    }
+    EXPECT_EQ(covered, 8192);
+
+    // Without a view every tile is drawn, in one range.
+    const std::vector<TerrainTiles::Range>& all = tiles.Visible(nullptr);
+    ASSERT_EQ(all.size(), 1u);
+    EXPECT_EQ(all[0].firstIndex, 0);
+    EXPECT_EQ(all[0].triangleCount, 8192);
+
+    const struct
+    {
+        D3DXVECTOR3 eye, at;
+        int minTiles, maxTiles;
+    } views[] = {
+        {{0.0f, -60.0f, 30.0f}, {0.0f, 0.0f, 0.0f}, 16, 16},    // the whole ground in front
+        {{-28.0f, -28.0f, 3.0f}, {-40.0f, -40.0f, 3.0f}, 0, 1}, // at a corner, looking off the ground
+        {{-20.0f, 0.0f, 4.0f}, {20.0f, 0.0f, 0.0f}, 6, 12},     // low, along the middle
+        {{0.0f, 0.0f, 10.0f}, {0.0f, 0.0f, 40.0f}, 0, 0},       // looking up
+    };
+    for (const auto& view : views) {
+        const D3DXMATRIX m = Camera(view.eye, view.at);
+        const std::vector<TerrainTiles::Range>& ranges = tiles.Visible(&m);
+        std::set<int> drawn;
+        float lastDepth = -1e30f;
+        for (const TerrainTiles::Range& r : ranges) {
+            for (size_t t = 0; t < tiles.GetTiles().size(); ++t) {
+                const TerrainTile& tile = tiles.GetTiles()[t];
+                if (tile.firstIndex >= r.firstIndex && tile.firstIndex < r.firstIndex + 3 * r.triangleCount) {
+                    drawn.insert(int(t));
+                    const float centre[3] = {0.5f * (tile.low[0] + tile.high[0]), 0.5f * (tile.low[1] + tile.high[1]),
+                                             0.0f};
+                    const float depth = centre[0] * m._14 + centre[1] * m._24 + m._44;
+                    EXPECT_GE(depth, lastDepth - 1e-3f) << "nearest first";
+                    lastDepth = std::max(lastDepth, depth);
+                }
+            }
+        }
+        EXPECT_GE(int(drawn.size()), view.minTiles) << view.eye.x << " " << view.eye.y;
+        EXPECT_LE(int(drawn.size()), view.maxTiles) << view.eye.x << " " << view.eye.y;
+        // No tile with a vertex in view is left out.
+        for (size_t t = 0; t < tiles.GetTiles().size(); ++t) {
+            const TerrainTile& tile = tiles.GetTiles()[t];
+            bool seen = false;
+            for (int i = tile.firstIndex; i < tile.firstIndex + 3 * tile.triangleCount && !seen; ++i)
+                seen = PointInView(m, vertices[indices[size_t(i)]].position);
+            if (seen) { EXPECT_TRUE(drawn.count(int(t))) << "tile " << t << " is in view"; }
+        }
+    }
+}
+
+TEST(TerrainTiles, SmallOrEmptyGroundsStayWhole)
+{
+    std::vector<TangentVertex> vertices;
+    std::vector<uint16_t> indices;
+    FlatGrid(9, vertices, indices); // 128 triangles
+    TerrainTiles tiles;
+    tiles.Build(vertices, indices);
+    ASSERT_EQ(tiles.GetTiles().size(), 1u);
+    EXPECT_EQ(tiles.GetTiles()[0].vertexSpan, 81);
+
+    indices.clear();
+    tiles.Build(vertices, indices);
+    EXPECT_TRUE(tiles.GetTiles().empty());
+    EXPECT_TRUE(tiles.Visible(nullptr).empty());
+}
+
+TEST(TerrainTiles, MaterialsWithoutHighlightsDrawWithTheHighlightFreeTwin)
+{
+    const struct
+    {
+        const char* technique;
+        int material;
+        const char* drawn;
+    } cases[] = {
+        {"Phong1Opaque", 2, "PhongNoSpecOpaque"},        // black highlights
+        {"Phong1Opaque", 1, "Phong1Opaque"},             // grey highlights
+        {"Phong1Opaque", 14, "Phong1Opaque"},            // no material: highlights unknown
+        {"PhongTransNoTex", 12, "PhongTransNoTex"},      // the water shines
+        {"PhongTransNoTex", 2, "PhongTransNoSpecNoTex"}, //
+        {"PhongNoSpecTrans", 2, "PhongNoSpecTrans"},     // no twin needed
+        {"XFORMTest", 2, "XFORMTest"},                   //
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SceneDrawer::DrawnTechnique(InternTechnique(c.technique), c.material), InternTechnique(c.drawn))
+            << c.technique << " with material " << c.material;
+    }
+}
+
+} // namespace
