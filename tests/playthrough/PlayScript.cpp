@@ -403,8 +403,13 @@ PlayResult PlayInChild(const PlayTable& table, const PlayOptions& options)
     std::fflush(nullptr);
     const pid_t child = fork();
     if (child == 0) {
+        // The game points the error stream at the scratch tree's log; the
+        // sanitizers' reports at exit belong on the test's own.
+        const int testErrors = dup(STDERR_FILENO);
         PlayResult seen;
         PlayHere(table, options, seen);
+        std::fflush(stderr);
+        if (testErrors >= 0) dup2(testErrors, STDERR_FILENO);
         // The step frames' count, the step frames, then the hashes.
         std::ofstream out(hashFile, std::ios::binary);
         const std::uint64_t steps = seen.stepFrames.size();

@@ -13,6 +13,12 @@
 #include "game/Player.h"
 #include "game/Trigger.h"
 #include "game/World.h"
+#include "objects/ChainPlatform.h"
+#include "objects/Box.h"
+#include "objects/ChainWhip.h"
+#include "objects/MineCart.h"
+#include "objects/Cylinder.h"
+#include "objects/SwingingLog.h"
 #include "objects/Ragdoll.h"
 #include "render/Camera.h"
 #include "render/Renderer.h"
@@ -124,26 +130,150 @@ PlayTable StageTwoPlay()
 {
     return {
         {"key 2", Frames(1), Expect(), Key('2')},
-        {"stage 2", All({StageIs(2), TopIs(kMenuNone)}), Loaded(2).TotalScore(0)},
+        {"stage 2", All({StageIs(2), TopIs(kMenuNone)}), Loaded(2).TotalScore(0).Also([] {
+             for (const SwingingLog* log : gWorld->GetSwingingLogs()) EXPECT_TRUE(log->GetLog()->IsFrozen());
+             for (const ChainWhip* whip : gWorld->GetChainWhips()) EXPECT_FALSE(whip->IsActive());
+         })},
         {"first coin", WalkTo(Vector3(-120.0f, -127.0f, 0.0f), 1.5f), Expect().StageScore(1).Upright(true)},
+        // The trigger lets the first log go; it swings along the walkway
+        // like a ram, so the character stops short of it.
+        {"log let go", WalkTo(Vector3(-95.0f, -127.0f, 0.0f), 9.0f),
+         Expect().Upright(true).Also([] { EXPECT_FALSE(gWorld->GetSwingingLogs()[0]->GetLog()->IsFrozen()); }),
+         Hold({})},
+        {"log swinging", Frames(60), Expect().Upright(true).Also([] {
+             const Object* log = gWorld->GetSwingingLogs()[0]->GetLog();
+             EXPECT_GT(log->linearVelocity.Length(), 1.0f);
+             EXPECT_TRUE(gWorld->GetSwingingLogs()[1]->GetLog()->IsFrozen());
+         }),
+         // Past the swinging logs and the coin in their reach: their ram
+         // leaves no gap a scripted walk can time, so the character is put
+         // down beyond them.
+         Place(Vector3(-40.0f, -127.0f, 16.0f))},
+        {"off the walkway", WalkTo(Vector3(-18.0f, -127.0f, 0.0f), 1.5f), Expect().Upright(true)},
+        {"third coin", WalkTo(Vector3(-6.0f, -60.0f, 0.0f), 1.5f), Expect().StageScore(2).Upright(true)},
+        {"whips started", WalkTo(Vector3(-6.0f, -45.0f, 0.0f), 1.5f), Expect().Upright(true).Also([] {
+             ASSERT_EQ(gWorld->GetChainWhips().size(), 2u);
+             for (const ChainWhip* whip : gWorld->GetChainWhips()) EXPECT_TRUE(whip->IsActive());
+         })},
+        // Around the whips, wide of their reach, and up the slope.
+        {"away from the whips", WalkTo(Vector3(40.0f, -50.0f, 0.0f), 2.0f), Expect().Upright(true)},
+        {"past the whips", WalkTo(Vector3(40.0f, 30.0f, 0.0f), 2.0f), Expect().Upright(true)},
+        {"fourth coin", WalkTo(Vector3(16.0f, 60.0f, 0.0f), 1.5f), Expect().StageScore(3).Upright(true)},
+        {"fifth coin", WalkTo(Vector3(16.0f, 100.0f, 0.0f), 1.5f), Expect().StageScore(4).Upright(true)},
+        // Around the pit the spinning logs turn over, along its east side.
+        {"by the pit", WalkTo(Vector3(85.0f, 100.0f, 0.0f), 3.0f), Expect().Upright(true)},
+        {"past the spinning logs", WalkTo(Vector3(85.0f, 188.0f, 0.0f), 2.0f), Expect().Upright(true)},
+        {"last coin", WalkTo(Vector3(16.0f, 190.0f, 0.0f), 1.5f), Expect().StageScore(5).Upright(true)},
+        {"to the exit", Any({StageIs(3), WalkTo(Vector3(16.0f, 196.0f, 0.0f), 0.0f)})},
+        {"stage 3", StageIs(3), Loaded(3).TotalScore(5), Hold({})},
     };
 }
 
+namespace {
+
+Until StandingOnThePlatform()
+{
+    return [](int) {
+        const ChainPlatform* platform = gWorld->GetChainPlatform();
+        const int on = gPlayer->GetStandingOn();
+        return platform && on >= 0 && on < gWorld->GetNumObjects() &&
+               gWorld->GetObject(on) == static_cast<const Object*>(platform->GetPlatform());
+    };
+}
+
+} // namespace
+
 PlayTable StageThreePlay()
 {
-    return {
+    PlayTable t = {
         {"key 3", Frames(1), Expect(), Key('3')},
         {"stage 3", All({StageIs(3), TopIs(kMenuNone)}), Loaded(3).TotalScore(0)},
         {"first coin", WalkTo(Vector3(-35.0f, -100.0f, 0.0f), 1.5f), Expect().StageScore(1).Upright(true)},
         // Off the path's side and down into the lava.
-        {"into the lava", Limp(), Expect().Stage(3).StageScore(0), Hold({DIK_D})},
+        {"into the lava", Limp(), Expect().Stage(3).Top(kMenuNone).StageScore(0), Hold({DIK_D})},
     };
+    AddReplayControls(t);
+    const std::vector<PlayStep> rest = {
+        {"no", Frames(1), Expect(), Click(kMenuReplay, 11)},
+        {"main menu after no", TopIs(kMenuMain), Loaded(1).Stack({kMenuMain}).TotalScore(0).Also([] {
+             EXPECT_FALSE(ClockScaled());
+             EXPECT_TRUE(gHUDManager->IsPointerVisible());
+         }),
+         Click(kMenuMain, 3)}, // new game
+        {"new game", TopIs(kMenuNone), Loaded(1).Stack({}), Key('3')},
+        {"stage 3 again", All({StageIs(3), TopIs(kMenuNone)}), Loaded(3).TotalScore(0)},
+        {"coin again", WalkTo(Vector3(-35.0f, -100.0f, 0.0f), 1.5f), Expect().StageScore(1).Upright(true)},
+        {"up the path", WalkTo(Vector3(-35.0f, -40.0f, 0.0f), 1.5f), Expect().StageScore(2).Upright(true)},
+        {"before the gap", WalkTo(Vector3(-35.0f, 10.0f, 0.0f), 1.5f), Expect().StageScore(3).Upright(true)},
+        {"at the gap's edge", WalkTo(Vector3(-35.0f, 28.0f, 0.0f), 1.5f), Expect().Upright(true), Hold({DIK_W})},
+        {"on the platform", StandingOnThePlatform(), Expect().StageScore(3).Upright(true),
+         // The platform swings high on its chains with the character on it;
+         // getting off over the far side takes a timing a scripted walk
+         // cannot hold, so the character is put down there.
+         Place(Vector3(-35.0f, 58.0f, 50.0f))},
+        {"over the gap", WalkTo(Vector3(-35.0f, 66.0f, 0.0f), 1.5f), Expect().StageScore(4).Upright(true)},
+        {"last coin", WalkTo(Vector3(-35.0f, 100.0f, 0.0f), 1.5f), Expect().StageScore(5).Upright(true)},
+        {"to the exit", Any({StageIs(4), WalkTo(Vector3(-35.0f, 140.0f, 0.0f), 0.0f)})},
+        {"stage 4", StageIs(4), Loaded(4).TotalScore(5), Hold({})},
+    };
+    t.insert(t.end(), rest.begin(), rest.end());
+    return t;
 }
+
+namespace {
+
+float CartX()
+{
+    return gWorld->GetVehicles().front()->position.x;
+}
+
+// The speed boosts that have fired.
+int BoostsFired()
+{
+    int fired = 0;
+    for (const Trigger* t : gWorld->GetTriggers()) fired += t->kind == Trigger::kSpeedBoost && t->fired ? 1 : 0;
+    return fired;
+}
+
+float CartSpeed()
+{
+    return gWorld->GetVehicles().front()->linearVelocity.Length();
+}
+
+Until CartPast(float x)
+{
+    return [x](int) { return !gWorld->GetVehicles().empty() && CartX() >= x; };
+}
+
+} // namespace
 
 PlayTable StageFourPlay()
 {
+    // The speed the cart had before the brake, for the step after it.
+    static float beforeBrake = 0.0f;
     return {
         {"key 4", Frames(1), Expect(), Key('4')},
-        {"stage 4", All({StageIs(4), TopIs(kMenuNone)}), Loaded(4).TotalScore(0)},
+        {"stage 4", All({StageIs(4), TopIs(kMenuNone)}),
+         Loaded(4).TotalScore(0).Also([] { ASSERT_EQ(gWorld->GetVehicles().size(), 1u); })},
+        // The cart settles on its wheels before it is driven.
+        {"settled", Frames(60), Expect().Also([] { EXPECT_LT(CartSpeed(), 1.0f); }), Hold({DIK_W})},
+        {"first coin", CartPast(-128.0f), Expect().StageScore(1).Upright(true)},
+        {"first boost", CartPast(-96.0f), Expect().StageScore(1).Also([] {
+             EXPECT_EQ(BoostsFired(), 1);
+             beforeBrake = CartSpeed();
+             EXPECT_GT(beforeBrake, 5.0f);
+         }),
+         Hold({DIK_SPACE})},
+        {"braked", Frames(60), Expect().Also([] {
+             EXPECT_LT(CartSpeed(), beforeBrake);
+             const MineCart* cart = dynamic_cast<const MineCart*>(gWorld->GetVehicles().front());
+             ASSERT_NE(cart, nullptr);
+             EXPECT_GT(cart->GetBrake(), 0.5f);
+         }),
+         Hold({DIK_W})},
+        {"second coin", CartPast(-38.0f), Expect().StageScore(2)},
+        {"second boost", CartPast(44.0f), Expect().StageScore(2).Also([] { EXPECT_EQ(BoostsFired(), 2); })},
+        {"third coin", CartPast(62.0f), Expect().StageScore(3)},
+        {"to the exit", StageIs(1), Loaded(1).TotalScore(3), Hold({})},
     };
 }
