@@ -22,6 +22,7 @@ const Part kParts[] = {
     {"StageTwo", StageTwoPlay},
     {"StageThree", StageThreePlay},
     {"StageFour", StageFourPlay},
+    {"PauseMusicAndEditor", PauseMusicAndEditorPlay},
 };
 
 class PlayThrough : public testing::TestWithParam<Part>

@@ -8,8 +8,15 @@
 
 #include <dinput.h>
 
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+
 #include "audio/JukeBox.h"
 #include "core/Clock.h"
+#include "game/InGameLevelEditor.h"
+#include "game/Lumveran.h"
 #include "game/Player.h"
 #include "game/Trigger.h"
 #include "game/World.h"
@@ -275,5 +282,103 @@ PlayTable StageFourPlay()
         {"second boost", CartPast(44.0f), Expect().StageScore(2).Also([] { EXPECT_EQ(BoostsFired(), 2); })},
         {"third coin", CartPast(62.0f), Expect().StageScore(3)},
         {"to the exit", StageIs(1), Loaded(1).TotalScore(3), Hold({})},
+    };
+}
+
+namespace {
+
+const std::string& CurrentTrackName()
+{
+    return (*gJukeBox->playlist)[static_cast<std::size_t>(gJukeBox->current)];
+}
+
+bool TrackPaused()
+{
+    const auto slot = gJukeBox->slots.find(CurrentTrackName());
+    bool paused = false;
+    if (slot != gJukeBox->slots.end() && slot->second.channel != nullptr) slot->second.channel->getPaused(&paused);
+    return paused;
+}
+
+Until TrackIs(int index)
+{
+    return [index](int) { return gJukeBox->current == index && gJukeBox->playing; };
+}
+
+std::string SavedStageOne()
+{
+    std::ifstream in("../Levels/stage1.qvl", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// What the editor pushed and saved, for the steps after.
+struct Edited
+{
+    int index = -1;
+    Vector3 before;
+    std::string shipped, saved;
+};
+
+} // namespace
+
+PlayTable PauseMusicAndEditorPlay()
+{
+    static Edited edited;
+    edited = Edited();
+    return {
+        {"key 1", Frames(1), Expect(), Key('1')},
+        {"stage 1", All({StageIs(1), TopIs(kMenuNone)}), Loaded(1).Also([] {
+             ASSERT_NE(gJukeBox, nullptr);
+             ASSERT_NE(gJukeBox->playlist, nullptr);
+             EXPECT_EQ(gJukeBox->playlist->size(), 3u);
+             EXPECT_FALSE(gJukeBox->playing);
+         }),
+         Key(VK_ESCAPE)},
+        {"paused", TopIs(kMenuPause),
+         Expect().Stack({kMenuPause}).Also([] { EXPECT_TRUE(gHUDManager->IsPointerVisible()); }),
+         Click(kMenuPause, 2)}, // resume
+        {"resumed", TopIs(kMenuNone), Expect().Stack({}).Stage(1).Upright(true), Tap(DIK_RSHIFT)},
+        {"music plays", TrackIs(0), Expect().Track(0, true).Also([] { EXPECT_FALSE(TrackPaused()); }), Tap(DIK_COMMA)},
+        {"next track", TrackIs(1), Expect().Track(1, true), Tap(DIK_PERIOD)},
+        {"previous track", All({Frames(3), TrackIs(0)}), Expect().Track(0, true), Tap(DIK_SLASH)},
+        {"music paused", [](int) { return TrackPaused(); }, Expect().Track(0, true), Tap(DIK_0)},
+        // "Go" on the dialog's first action, the next object, twice: past
+        // the character's walking body to the first torch.
+        {"editor on", [](int) { return gInGameLevelEditor->IsEnabled(); }, Expect(), Then({Key('X'), Key('X')})},
+        {"torch chosen", Frames(6), Expect().Also([] {
+             const Object* active = gInGameLevelEditor->GetActiveObject();
+             ASSERT_NE(active, nullptr);
+             edited.index = gInGameLevelEditor->GetObjectIndex();
+             edited.before = active->position;
+             edited.shipped = SavedStageOne();
+         }),
+         Hold({DIK_NUMPAD6})},
+        {"pushed", Frames(60), Expect().Also([] {
+             const Object* active = gInGameLevelEditor->GetActiveObject();
+             ASSERT_NE(active, nullptr);
+             EXPECT_EQ(gInGameLevelEditor->GetObjectIndex(), edited.index);
+             const Vector3 moved = active->position - edited.before;
+             EXPECT_GT(moved.Length(), 1.0f) << moved.x << " " << moved.y << " " << moved.z;
+         }),
+         // The dialog's list to "Save current level" by its hot key, then "Go".
+         Then({Hold({}), Key('Z'), Key('Z'), Key('Z'), Key('Z'), Key('Z'), Key('Z'), Key('Z'), Key('X')})},
+        {"saved", [](int) { return SavedStageOne() != edited.shipped; }, Expect(),
+         [](PlayInput&) {
+             edited.saved = SavedStageOne();
+             // The developer key's reload, from the file just saved.
+             OnKeyboard('1', true, false, nullptr);
+         }},
+        {"reloaded", Frames(1), Loaded(1).Also([] {
+             // The pushed torch is back where the file has it, which is not
+             // where the shipped file had it (across: its first frame may
+             // settle it a little in height).
+             const Object* torch = gWorld->GetObject(edited.index);
+             ASSERT_NE(torch, nullptr);
+             char where[96];
+             std::snprintf(where, sizeof where, "position: %f %f ", torch->position.x, torch->position.y);
+             EXPECT_NE(edited.saved.find(where), std::string::npos) << where;
+             EXPECT_EQ(edited.shipped.find(where), std::string::npos) << where;
+             EXPECT_FALSE(std::ifstream("../Levels/stage1.qvl.tmp").good());
+         })},
     };
 }

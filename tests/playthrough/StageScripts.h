@@ -16,3 +16,7 @@ PlayTable StageTwoPlay();
 PlayTable StageThreePlay();
 // Stage 4 by key: the cart stage as it loads.
 PlayTable StageFourPlay();
+// Stage 1 by key: the pause menu and back, the jukebox's keys (play, next,
+// previous, pause), then the editor on, the active object pushed, the stage
+// saved into the scratch run tree and reloaded as it was saved.
+PlayTable PauseMusicAndEditorPlay();
