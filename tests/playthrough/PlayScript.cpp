@@ -386,7 +386,11 @@ void PlayHere(const PlayTable& table, const PlayOptions& options, PlayResult& re
             },
             step.budget);
     }
-    if (!options.pictures.empty()) std::filesystem::create_directories(options.pictures);
+    if (!options.pictures.empty()) {
+        // Only this run's pictures: a step renamed since must not leave its old one.
+        std::filesystem::remove_all(options.pictures);
+        std::filesystem::create_directories(options.pictures);
+    }
     script.Start(options.withDevice);
     EXPECT_EQ(WinMain(nullptr, nullptr, nullptr, 0), 0);
     DXUTHeadlessSetFrameHook(nullptr);
