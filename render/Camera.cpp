@@ -250,12 +250,20 @@ void Camera::EnterFreeLook()
 
 void Camera::ResetTarget()
 {
+    cut = true;
     const CameraHooks& hooks = CameraHookSlot::Get();
     if (hooks.GetStage() != kCartStage && hooks.GetPlayerBodyPosition()) {
         target = Target::PlayerBody;
     } else {
         SetTargetObject(0);
     }
+}
+
+bool Camera::TakeCut()
+{
+    const bool was = cut;
+    cut = false;
+    return was;
 }
 
 void Camera::ComputeForward()

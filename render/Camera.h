@@ -57,6 +57,9 @@ public:
     // The player's character body, except on the cart stage (and without a
     // character) World object 0; the own point when the World is empty.
     void ResetTarget();
+    // A target reset is a cut (a stage load): the next frame has no earlier
+    // view to have moved from. True once after each reset.
+    bool TakeCut();
 
     // "Options.cfg" in the configuration folder. Loading a file that cannot
     // be opened changes nothing and returns false; values that cannot be read
@@ -129,6 +132,7 @@ private:
     Vector3 ownPoint{0.0f, 0.0f, 5.0f};
     unsigned followedIndex = 0;
     bool freeLook = false;
+    bool cut = false;
     bool invertX = false;
     bool invertY = false;
     float speed = 1.0f;

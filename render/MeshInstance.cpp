@@ -13,8 +13,8 @@ MeshInstance::MeshInstance(bool transparent_, bool skinned_, int meshOrAnimatedM
     : queueByTechnique(queueByTechnique_ ? 1 : 0), transparent(transparent_), skinned(skinned_), removeFlag(false),
       wireframe(false), faceCamera(faceCamera_), overlay(overlay_), ownTechnique(InternTechnique(technique_)),
       technique(textureId_ == kNoTexture ? kTechniqueNoTexture : ownTechnique), materialId(materialId_),
-      textureId(textureId_), position(nullptr), orientation(nullptr),
-      worldOverride(nullptr), colour{0.0f, 0.0f, 0.0f, 0.0f}, meshId(meshOrAnimatedMesh), model(nullptr), queued(false)
+      textureId(textureId_), position(nullptr), orientation(nullptr), worldOverride(nullptr),
+      hasLastWorld(false), colour{0.0f, 0.0f, 0.0f, 0.0f}, meshId(meshOrAnimatedMesh), model(nullptr), queued(false)
 {
     if (skinned && gRenderer != nullptr) {
         meshId = gRenderer->AddAnimatedModel(meshOrAnimatedMesh);

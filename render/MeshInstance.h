@@ -49,6 +49,9 @@ struct MeshInstance
     const D3DXMATRIX* worldOverride;
     D3DXMATRIX world;
     D3DXMATRIX lastWorld;
+    // False until the instance is first drawn: before that lastWorld holds
+    // no earlier place, and a new instance must not smear in from the origin.
+    bool hasLastWorld;
     float colour[4];
     // The static mesh id; for a skinned instance its model's index in the
     // renderer's models, kept current when an earlier model is pruned.

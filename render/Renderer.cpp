@@ -220,6 +220,9 @@ void Renderer::SetFrameParameters(ID3DXEffect* effect)
 {
     const D3DXMATRIX& view = camera.GetView();
     D3DXMatrixMultiply(&viewProjection, &view, &camera.GetProjection());
+    // Across a stage load the camera jumps; the velocity blur must not take
+    // that jump for motion, so the first frame after it moves from itself.
+    if (camera.TakeCut()) lastViewProjection = viewProjection;
     effect->SetMatrix(fx::kView, &view);
     effect->SetMatrix(fx::kViewProjection, &viewProjection);
     effect->SetMatrix(fx::kLastViewProjection, &lastViewProjection);

@@ -292,6 +292,8 @@ void SceneDrawer::DrawGeometryPasses(MeshInstance& instance, const D3DXMATRIX& w
     if (FAILED(effect->Begin(&passes, 0))) return;
     effect->SetMatrix(fx::kWorld, &world);
     if (sendLastWorld) {
+        if (!instance.hasLastWorld) instance.lastWorld = world;
+        instance.hasLastWorld = true;
         effect->SetMatrix(fx::kLastWorld, &instance.lastWorld);
         instance.lastWorld = world;
     }

@@ -8,11 +8,10 @@
 
 #include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <vector>
 
+#include "BenchTiming.h"
 #include "audio/AudioController.h"
 #include "audio/AudioSystem.h"
 #include "audio/JukeBox.h"
@@ -24,12 +23,10 @@ constexpr double kLoadBudgetMs = 20.0;
 constexpr double kUpdateBudgetUs = 5.0;
 constexpr int kControllers = 500;
 
-typedef std::chrono::steady_clock Clock;
-
-double Seconds(Clock::time_point from, Clock::time_point to)
-{
-    return std::chrono::duration<double>(to - from).count();
-}
+using bench::Clock;
+using bench::Mean;
+using bench::Median;
+using bench::Seconds;
 
 // The generated sounds sit in the run tree, found from its bin/.
 void EnterRunTree()
@@ -57,7 +54,7 @@ void BM_LoadAllSounds(benchmark::State& state)
         audio.Init();
         const Clock::time_point start = Clock::now();
         audio.LoadAllSounds();
-        const double seconds = Seconds(start, Clock::now());
+        const double seconds = Seconds(Clock::now() - start);
         state.SetIterationTime(seconds);
         total += seconds;
         loaded = audio.sfxNames.size() + audio.bgmNames.size();
@@ -68,21 +65,6 @@ void BM_LoadAllSounds(benchmark::State& state)
     state.counters["of_budget"] = ms / kLoadBudgetMs;
 }
 BENCHMARK(BM_LoadAllSounds)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(30);
-
-double Median(std::vector<double> samples)
-{
-    std::nth_element(samples.begin(), samples.begin() + samples.size() / 2, samples.end());
-    return samples[samples.size() / 2];
-}
-
-double Mean(const std::vector<double>& samples)
-{
-    double sum = 0.0;
-    for (double s : samples) {
-        sum += s;
-    }
-    return sum / static_cast<double>(samples.size());
-}
 
 void BM_UpdateBesideTheLibrary(benchmark::State& state)
 {
@@ -105,10 +87,10 @@ void BM_UpdateBesideTheLibrary(benchmark::State& state)
     for (auto _ : state) {
         Clock::time_point start = Clock::now();
         audio->system->update();
-        library.push_back(Seconds(start, Clock::now()));
+        library.push_back(Seconds(Clock::now() - start));
         start = Clock::now();
         audio->Update();
-        game.push_back(Seconds(start, Clock::now()));
+        game.push_back(Seconds(Clock::now() - start));
     }
     const double libraryUs = 1e6 * Median(library);
     const double gameUs = 1e6 * Median(game);

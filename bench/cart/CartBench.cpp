@@ -11,14 +11,14 @@
 // the ratio cart / box. Each side runs R times (3 by default), the two taking
 // turns; the run with the lowest mean is shown.
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <memory>
 #include <vector>
 
+#include "BenchOptions.h"
+#include "BenchTiming.h"
 #include "core/ConfigFile.h"
 #include "physics/Heightmap.h"
 #include "render/Terrain.h"
@@ -30,7 +30,8 @@
 
 namespace {
 
-typedef std::chrono::steady_clock Clock;
+using bench::Clock;
+using bench::Microseconds;
 
 const float kSubStep = 0.01f;
 const int kDriveSteps = 1000; // 10 simulated seconds
@@ -42,11 +43,6 @@ const float kCartRestHeight = 2.0f;
 // centre of mass.
 const Vector3 kHullSize(15.2f, 8.0f, 2.4f);
 const float kCartRatioLimit = 2.0f;
-
-double Microseconds(Clock::duration d)
-{
-    return std::chrono::duration<double, std::micro>(d).count();
-}
 
 // A cart that clocks its own share of each sub-step.
 class TimedCart : public MineCart
@@ -203,17 +199,10 @@ bool Better(const RunFigures& a, const RunFigures& b)
 
 int main(int argc, char** argv)
 {
-    int repeat = 3;
-    bool quick = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--quick") == 0) {
-            quick = true;
-        } else if (std::strcmp(argv[i], "--repeat") == 0 && i + 1 < argc) {
-            repeat = std::max(1, std::atoi(argv[++i]));
-        }
-    }
-    const int steps = quick ? kDriveSteps / 5 : kDriveSteps;
-    const int builds = quick ? 5 : 30;
+    const bench::RunOptions options = bench::ParseRunOptions(argc, argv, 3);
+    const int repeat = options.repeat;
+    const int steps = options.quick ? kDriveSteps / 5 : kDriveSteps;
+    const int builds = options.quick ? 5 : 30;
 
     // The shipped grid sizes, when the run tree has them.
     bool configOpened = false;

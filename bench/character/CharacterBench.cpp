@@ -9,10 +9,8 @@
 // its matrices in fresh vectors, as a baseline. Then, with an OpenGL
 // context, the skinned draw against the same pose skinned beforehand
 // (SkinnedDrawBench.cpp).
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-
+#include "AllocationCount.h"
+#include "BenchTiming.h"
 #include "Character.h"
 #include "Pose.h"
 #include "objects/Capsule.h"
@@ -27,20 +25,14 @@
 
 #include <unistd.h>
 
-#include <atomic>
-#include <chrono>
+#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <memory>
-#include <new>
 #include <string>
 
 namespace {
-
-std::atomic<long> gAllocations{0};
 
 // The physics world's default sub-step.
 const float kSubStep = 0.02f;
@@ -48,14 +40,14 @@ const int kStepsPerRound = 2000;
 const int kRounds = 7;
 
 // Best of several rounds, in microseconds per step.
-double MicrosPerStep(const std::function<void()>& step)
+template <typename F>
+double MicrosPerStep(F step)
 {
     double best = 1e30;
     for (int round = 0; round < kRounds; ++round) {
-        const auto t0 = std::chrono::steady_clock::now();
+        const bench::Clock::time_point t0 = bench::Clock::now();
         for (int i = 0; i < kStepsPerRound; ++i) step();
-        const double us = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count();
-        best = std::min(best, us / kStepsPerRound);
+        best = std::min(best, bench::Microseconds(bench::Clock::now() - t0) / kStepsPerRound);
     }
     return best;
 }
@@ -105,30 +97,15 @@ double MeasureRagdoll(long* allocations)
     gKeyframeAnimator->SwitchTo(gen::kWalkSet);
     ragdoll.Update(kSubStep); // warm up
 
-    const long before = gAllocations.load();
+    bench::StartCountingAllocations();
     const double micros = MicrosPerStep([&] { ragdoll.Update(kSubStep); });
-    *allocations = gAllocations.load() - before;
+    *allocations = bench::StopCountingAllocations();
     gSink = ragdoll.GetLimb(12)->position.x;
     FrameHookSlot::Install(nullptr);
     return micros;
 }
 
 } // namespace
-
-void* operator new(std::size_t size)
-{
-    ++gAllocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
 
 int main()
 {
@@ -158,9 +135,9 @@ int main()
             const AnimationEntry* walk = gKeyframeAnimator->GetEntry(gen::kWalkSet);
             model->AdvanceTime(kSubStep); // warm up
 
-            const long before = gAllocations.load();
+            bench::StartCountingAllocations();
             const double game = MicrosPerStep([&] { model->AdvanceTime(kSubStep); });
-            const long allocations = gAllocations.load() - before;
+            const long allocations = bench::StopCountingAllocations();
 
             float ticks = 0.0f;
             const double generator = MicrosPerStep([&] {

@@ -5,6 +5,7 @@
 #include <d3d9.h>
 #include <d3dx9.h>
 
+#include "BenchTiming.h"
 #include "ReferenceFrame.h"
 #include "d3d9_egl.h"
 #include "d3d9_host.h"
@@ -12,8 +13,6 @@
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/glcorearb.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -26,7 +25,7 @@ constexpr UINT kWidth = 320;
 constexpr UINT kHeight = 240;
 constexpr int kFrames = 150;
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 
 struct Timing
 {
@@ -192,19 +191,13 @@ private:
 template <class Draw>
 void TimeFrame(Draw&& draw, std::vector<double>& submit, std::vector<double>& frame)
 {
-    const auto start = Clock::now();
+    const Clock::time_point start = Clock::now();
     draw();
-    const auto issued = Clock::now();
+    const Clock::time_point issued = Clock::now();
     glFinish();
-    const auto done = Clock::now();
-    submit.push_back(std::chrono::duration<double, std::milli>(issued - start).count());
-    frame.push_back(std::chrono::duration<double, std::milli>(done - start).count());
-}
-
-double Median(std::vector<double> values)
-{
-    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
-    return values[values.size() / 2];
+    const Clock::time_point done = Clock::now();
+    submit.push_back(bench::Milliseconds(start, issued));
+    frame.push_back(bench::Milliseconds(start, done));
 }
 
 // The two paths take turns frame by frame, so that load from other processes
@@ -217,8 +210,8 @@ void Measure(A&& a, B&& b, Timing& ta, Timing& tb)
         TimeFrame(a, submitA, frameA);
         TimeFrame(b, submitB, frameB);
     }
-    ta = {Median(submitA), Median(frameA)};
-    tb = {Median(submitB), Median(frameB)};
+    ta = {bench::Median(submitA), bench::Median(frameA)};
+    tb = {bench::Median(submitB), bench::Median(frameB)};
 }
 
 } // namespace

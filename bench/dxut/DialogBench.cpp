@@ -4,6 +4,7 @@
 // without a skin. Each frame ends with glFinish so the rasteriser's work is
 // counted, not just its submission. Prints the median milliseconds per frame
 // and what the dialog adds to the bare frame.
+#include "BenchTiming.h"
 #include "DialogUnderTest.h"
 
 #include "Image.h"
@@ -16,12 +17,10 @@
 #include <GL/glcorearb.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
@@ -30,8 +29,6 @@ constexpr UINT kHeight = 480;
 constexpr int kWarmUpFrames = 20;
 constexpr int kFrames = 100;
 constexpr int kRounds = 5;
-
-using Clock = std::chrono::steady_clock;
 
 // The editor's dialog, made on the device; open: the list open and the mouse on the button.
 struct EditorDialog : DialogUnderTest
@@ -50,20 +47,14 @@ struct EditorDialog : DialogUnderTest
 // Median milliseconds of one frame: clear, the dialog when given, present, finish.
 double MedianFrame(IDirect3DDevice9* device, CDXUTDialog* dialog)
 {
-    std::vector<double> times;
-    for (int i = 0; i < kWarmUpFrames + kFrames; ++i) {
-        const Clock::time_point start = Clock::now();
+    return bench::MedianMs(kWarmUpFrames, kFrames, [device, dialog] {
         device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, D3DCOLOR_XRGB(70, 110, 150), 1.f, 0);
         device->BeginScene();
         if (dialog) dialog->OnRender(1.f / 60.f);
         device->EndScene();
         device->Present(nullptr, nullptr, nullptr, nullptr);
         glFinish();
-        if (i >= kWarmUpFrames)
-            times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    });
 }
 
 } // namespace

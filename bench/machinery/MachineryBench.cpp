@@ -12,15 +12,15 @@
 // the platform's hang, the whips' reach, the logs' spin and swing). Each scene
 // runs R times (3 by default); the run with the lowest mean is shown.
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <vector>
 
+#include "BenchOptions.h"
+#include "BenchTiming.h"
 #include "core/ConfigFile.h"
 #include "core/Matrix3.h"
 #include "objects/Box.h"
@@ -38,17 +38,13 @@
 
 namespace {
 
-typedef std::chrono::steady_clock Clock;
+using bench::Clock;
+using bench::Microseconds;
 
 const float kSubStep = 0.01f;
 const int kRunSteps = 1000; // 10 simulated seconds
 const double kSubStepsPerFrame = (1.0 / 60.0) / 0.01;
 const double kFrameBudgetMicros = 3000.0;
-
-double Microseconds(Clock::duration d)
-{
-    return std::chrono::duration<double, std::micro>(d).count();
-}
 
 // Level ground at height z over [-extent, extent] in both directions.
 std::unique_ptr<Heightmap> FlatGround(float z, float extent)
@@ -102,7 +98,7 @@ SceneFigures RunScene(const SceneCase& scene, int steps)
     SceneFigures figures;
     const Clock::time_point built0 = Clock::now();
     Machines machines = scene.build(&world);
-    figures.buildMillis = Microseconds(Clock::now() - built0) / 1000.0;
+    figures.buildMillis = bench::Milliseconds(built0, Clock::now());
     figures.bodies = static_cast<int>(world.GetBodies().size());
     figures.constraints = static_cast<int>(world.GetConstraints().size());
 
@@ -269,17 +265,9 @@ bool Better(const SceneFigures& a, const SceneFigures& b)
 
 int main(int argc, char** argv)
 {
-    int repeat = 3;
-    bool quick = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--quick") == 0) {
-            quick = true;
-        } else if (std::strcmp(argv[i], "--repeat") == 0 && i + 1 < argc) {
-            repeat = std::max(1, std::atoi(argv[++i]));
-        }
-    }
-    const int steps = quick ? kRunSteps / 5 : kRunSteps;
-    if (quick) repeat = 1;
+    const bench::RunOptions options = bench::ParseRunOptions(argc, argv, 3);
+    const int steps = options.quick ? kRunSteps / 5 : kRunSteps;
+    const int repeat = options.quick ? 1 : options.repeat;
 
     bool configOpened = false;
     ConfigFile config("../Config/Physics.cfg", &configOpened);

@@ -4,18 +4,19 @@
 // iterations, sleeping thresholds and deactivation time matching freezing.
 #include "EngineQuarry.h"
 
-#include <chrono>
 #include <cmath>
 #include <memory>
 
 #include <btBulletDynamicsCommon.h>
 #include <BulletCollision/CollisionShapes/btHeightfieldTerrainShape.h>
 
+#include "BenchTiming.h"
+
 extern btScalar gDeactivationTime;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 
 btCollisionShape* MakeShape(BodyShape shape)
 {
@@ -94,7 +95,7 @@ RunFigures RunBulletQuarry(const QuarryTerrain& terrain, const std::vector<Quarr
                 btQuaternion(btVector3(q.axis[0], q.axis[1], q.axis[2]), q.angleDegrees * 3.14159265f / 180.0f));
     }
     if (buildMs != nullptr) {
-        *buildMs = std::chrono::duration<double, std::milli>(Clock::now() - buildStart).count();
+        *buildMs = bench::Milliseconds(buildStart, Clock::now());
     }
 
     // The chain and the pushed capsule.
@@ -169,7 +170,7 @@ RunFigures RunBulletQuarry(const QuarryTerrain& terrain, const std::vector<Quarr
                                   (QuarryPusher::kStrength * QuarryPusher::kMass));
         const Clock::time_point start = Clock::now();
         world.stepSimulation(frame, 1, frame);
-        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        const double ms = bench::Milliseconds(start, Clock::now());
         if (step >= plan.warmupSteps) figures.stepMs.push_back(ms);
         const float after = frame * static_cast<float>(step + 1);
         for (int k = 0; k < RunFigures::kAwakeSamples; ++k) {

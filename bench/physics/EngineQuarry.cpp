@@ -1,11 +1,11 @@
 #include "EngineQuarry.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <memory>
 
+#include "BenchTiming.h"
 #include "core/ConfigFile.h"
 #include "objects/Box.h"
 #include "objects/Capsule.h"
@@ -23,11 +23,11 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 
 double MsSince(Clock::time_point start)
 {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    return bench::Milliseconds(start, Clock::now());
 }
 
 std::unique_ptr<Heightmap> BuildTerrain(const QuarryTerrain& terrain)

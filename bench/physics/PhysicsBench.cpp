@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchTiming.h"
 #include "EngineQuarry.h"
 
 namespace {
@@ -32,15 +33,13 @@ struct Stats
     double max = 0.0;
 };
 
-Stats Summarise(std::vector<double> ms)
+Stats Summarise(const std::vector<double>& ms)
 {
     Stats s;
-    if (ms.empty()) return s;
-    std::sort(ms.begin(), ms.end());
-    s.mean = std::accumulate(ms.begin(), ms.end(), 0.0) / static_cast<double>(ms.size());
-    s.p50 = ms[ms.size() / 2];
-    s.p95 = ms[std::min(ms.size() - 1, ms.size() * 95 / 100)];
-    s.max = ms.back();
+    s.mean = bench::Mean(ms);
+    s.p50 = bench::Median(ms);
+    s.p95 = bench::Percentile(ms, 95);
+    s.max = bench::Percentile(ms, 100);
     return s;
 }
 

@@ -1,7 +1,3 @@
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-
 // What drawing a stage costs. The whole game runs under the headless
 // framework host on a windowless llvmpipe context in a 640 x 480 window
 // (-windowed -width:640 -height:480); the developer keys load each stage in turn, and once a
@@ -19,6 +15,8 @@
 // Run it at the machine's thread count and with LP_NUM_THREADS=2.
 #include <d3d9.h>
 
+#include "AllocationCount.h"
+#include "BenchTiming.h"
 #include "ReferenceFrame.h"
 #include "StageBench.h"
 #include "d3d9_host.h"
@@ -28,29 +26,15 @@
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/glcorearb.h>
 
-#include <atomic>
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <new>
 #include <string>
 #include <vector>
 
 namespace {
 
-using stagebench::Median;
+using bench::Clock;
 
 constexpr int kTimedFrames = 120;
-
-std::atomic<long> gAllocations{0};
-std::atomic<bool> gCounting{false};
-
-using Clock = std::chrono::steady_clock;
-
-double Milliseconds(Clock::time_point from, Clock::time_point to)
-{
-    return std::chrono::duration<double, std::milli>(to - from).count();
-}
 
 struct StageFigures
 {
@@ -76,45 +60,27 @@ StageFigures MeasureStage(int stage)
     for (const std::string& entry : LvD3D9_GetCallLog()) f.drawCalls += entry.rfind("Draw", 0) == 0;
     LvD3D9_ClearCallLog();
 
-    std::vector<double> own;
     f.frameMs = stagebench::MedianMsToFinish(kTimedFrames, [] { gRenderer->RenderFrame(); });
     LvD3D9_SetDrawsDropped(true);
     gRenderer->RenderFrame();
-    gAllocations = 0;
-    gCounting = true;
+    std::vector<double> own;
+    own.reserve(kTimedFrames);
+    bench::StartCountingAllocations();
     for (int i = 0; i < kTimedFrames; ++i) {
         const Clock::time_point start = Clock::now();
         gRenderer->RenderFrame();
-        own.push_back(Milliseconds(start, Clock::now()));
+        own.push_back(bench::Milliseconds(start, Clock::now()));
     }
-    gCounting = false;
+    f.allocationsPerFrame = bench::StopCountingAllocations() / kTimedFrames;
     LvD3D9_SetDrawsDropped(false);
     glFinish();
-    f.ownMs = Median(own);
-    f.allocationsPerFrame = gAllocations / kTimedFrames;
+    f.ownMs = bench::Median(own);
     return f;
 }
 
 std::vector<StageFigures> gStages;
 
 } // namespace
-
-void* operator new(std::size_t size)
-{
-    if (gCounting) ++gAllocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-
-void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
 
 int main()
 {

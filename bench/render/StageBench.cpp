@@ -4,6 +4,7 @@
 
 #include <d3d9.h>
 
+#include "BenchTiming.h"
 #include "DXUTHeadless.h"
 #include "ReferenceFrame.h"
 #include "Win32Host.h"
@@ -17,7 +18,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <ctime>
 #include <cstdlib>
 
@@ -25,7 +25,7 @@ namespace stagebench {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 
 std::function<void(int)> gOnStage;
 
@@ -41,13 +41,6 @@ void OnFrame(int frame)
 
 } // namespace
 
-double Median(std::vector<double> values)
-{
-    if (values.empty()) return 0.0;
-    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
-    return values[values.size() / 2];
-}
-
 Cost TimeOnce(const std::function<void()>& draw)
 {
     timespec cpuStart = {}, cpuEnd = {};
@@ -58,7 +51,7 @@ Cost TimeOnce(const std::function<void()>& draw)
     const Clock::time_point end = Clock::now();
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpuEnd);
     Cost cost;
-    cost.wallMs = std::chrono::duration<double, std::milli>(end - start).count();
+    cost.wallMs = bench::Milliseconds(start, end);
     cost.cpuMs = double(cpuEnd.tv_sec - cpuStart.tv_sec) * 1e3 + double(cpuEnd.tv_nsec - cpuStart.tv_nsec) * 1e-6;
     return cost;
 }
@@ -70,7 +63,7 @@ Cost Median(const std::vector<Cost>& costs)
         wall.push_back(c.wallMs);
         cpu.push_back(c.cpuMs);
     }
-    return {Median(wall), Median(cpu)};
+    return {bench::Median(wall), bench::Median(cpu)};
 }
 
 Cost MedianToFinish(int samples, const std::function<void()>& draw)

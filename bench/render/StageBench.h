@@ -18,8 +18,6 @@ constexpr int kStageCount = 4;
 constexpr int kSettleFrames = 120;
 constexpr int kWarmUpFrames = 10;
 
-double Median(std::vector<double> values);
-
 // What one piece of drawing cost: the time it took to glFinish, and the
 // processor time the whole process spent on it meanwhile (every driver thread
 // included). On a shared machine the second moves far less with the load.

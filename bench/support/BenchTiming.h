@@ -1,25 +1,57 @@
-// Wall-clock timings for the benchmarks: milliseconds between two moments,
-// and the median of a run of timings after a warm-up.
+// Wall-clock timings for the benchmarks: a span in seconds, milliseconds or
+// microseconds, the mean, median and percentiles of a run of timings, and the
+// median of a run taken after a warm-up.
 #pragma once
 
 #include <algorithm>
 #include <chrono>
+#include <numeric>
 #include <vector>
 
 namespace bench {
 
 using Clock = std::chrono::steady_clock;
 
-inline double Milliseconds(Clock::time_point from, Clock::time_point to)
+inline double Seconds(Clock::duration d)
 {
-    return std::chrono::duration<double, std::milli>(to - from).count();
+    return std::chrono::duration<double>(d).count();
 }
 
-inline double Median(std::vector<double> values)
+inline double Milliseconds(Clock::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+inline double Microseconds(Clock::duration d)
+{
+    return std::chrono::duration<double, std::micro>(d).count();
+}
+
+inline double Milliseconds(Clock::time_point from, Clock::time_point to)
+{
+    return Milliseconds(to - from);
+}
+
+inline double Mean(const std::vector<double>& values)
 {
     if (values.empty()) return 0.0;
-    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
-    return values[values.size() / 2];
+    return std::accumulate(values.begin(), values.end(), 0.0) / static_cast<double>(values.size());
+}
+
+// The value percent of the way up the sorted run (the last one at 100):
+// index size * percent / 100, held to the last.
+inline double Percentile(std::vector<double> values, int percent)
+{
+    if (values.empty()) return 0.0;
+    const std::size_t index = std::min(values.size() - 1, values.size() * percent / 100);
+    std::nth_element(values.begin(), values.begin() + index, values.end());
+    return values[index];
+}
+
+// The upper median: the middle value, or the higher of the middle two.
+inline double Median(std::vector<double> values)
+{
+    return Percentile(std::move(values), 50);
 }
 
 // Runs f warmUp times untimed, then runs times timed; the median in ms.

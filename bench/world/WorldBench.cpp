@@ -11,20 +11,14 @@
 // World's update once the stage has settled (its last five seconds).
 // Targets: a load within 100 ms, 3 ms of physics per frame, no allocation
 // per frame.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <new>
 #include <string>
 #include <vector>
 
+#include "AllocationCount.h"
+#include "BenchOptions.h"
+#include "BenchTiming.h"
 #include "StageRig.h"
 #include "core/Resources.h"
 #include "game/LevelLoader.h"
@@ -41,9 +35,7 @@
 
 namespace {
 
-std::atomic<long> gAllocations{0};
-
-typedef std::chrono::steady_clock Clock;
+using bench::Clock;
 
 const int kStages = 4;
 const float kFrame = 1.0f / 60.0f;
@@ -51,11 +43,6 @@ const float kRunSeconds = 10.0f;
 const float kSettleSeconds = 5.0f;
 const double kLoadTargetMs = 100.0;
 const double kPhysicsTargetMs = 3.0;
-
-double Millis(Clock::duration d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
 
 struct StageFigures
 {
@@ -87,13 +74,13 @@ StageFigures Measure(int stage, int loads, float seconds)
     for (int i = 0; i < loads; ++i) {
         const Clock::time_point t0 = Clock::now();
         gLevelLoader->LoadLevel(level);
-        const double ms = Millis(Clock::now() - t0);
+        const double ms = bench::Milliseconds(t0, Clock::now());
         f.loadMean += ms / loads;
         f.loadWorst = std::max(f.loadWorst, ms);
         // The same terrain read on its own.
         const Clock::time_point t1 = Clock::now();
         Terrain terrain(MapsDirectory + "stage" + digit + ".hmp", MapsDirectory + "stage" + digit + ".x");
-        f.terrainMean += Millis(Clock::now() - t1) / loads;
+        f.terrainMean += bench::Milliseconds(t1, Clock::now()) / loads;
         gRenderer->PruneRenderLists();
     }
 
@@ -107,12 +94,14 @@ StageFigures Measure(int stage, int loads, float seconds)
         float dt = kFrame;
         gPartManager->Update(&dt);
         gPartManager->SpawnLavaSystems(&dt);
-        const long before = gAllocations.load();
+        // Counted once the stage has settled: the physics step and the World's update.
+        const bool counted = i >= settled;
+        if (counted) bench::StartCountingAllocations();
         const Clock::time_point t0 = Clock::now();
         gPhysicsWorld->Update(dt);
-        const double ms = Millis(Clock::now() - t0);
+        const double ms = bench::Milliseconds(t0, Clock::now());
         gWorld->Update(time);
-        if (i >= settled) allocations += gAllocations.load() - before;
+        if (counted) allocations += bench::StopCountingAllocations();
         gRenderer->PruneRenderLists();
         f.physicsMean += ms / frames;
         f.physicsWorst = std::max(f.physicsWorst, ms);
@@ -134,24 +123,9 @@ void PrintRow(const char* label, const StageFigures* figures, double StageFigure
 
 } // namespace
 
-void* operator new(std::size_t size)
-{
-    ++gAllocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
-
 int main(int argc, char** argv)
 {
-    const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
+    const bool quick = bench::ParseRunOptions(argc, argv, 1).quick;
     const int loads = quick ? 2 : 20;
     const float seconds = quick ? 2.0f : kRunSeconds;
 

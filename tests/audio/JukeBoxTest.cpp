@@ -86,7 +86,7 @@ TEST_F(JukeBoxRig, KeysPlayMoveStopPauseAndMuteTheTracksInPlaylistOrder)
         Heard heard = Listen(captured);
         EXPECT_EQ(heard.tracks, scenario.heard);
         EXPECT_TRUE(QuietFor(captured, scenario.quietFrames));
-        if (scenario.firstTrackBlocks >= 0) EXPECT_NEAR(heard.blocks[a], scenario.firstTrackBlocks, 4);
+        if (scenario.firstTrackBlocks >= 0) { EXPECT_NEAR(heard.blocks[a], scenario.firstTrackBlocks, 4); }
     }
 }
 

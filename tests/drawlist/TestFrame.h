@@ -231,7 +231,7 @@ protected:
         if (!frame.device) return;
         frame.ReleaseTargets();
         if (frame.noise) frame.noise->Release();
-        if (frame.effect) EXPECT_EQ(frame.effect->Release(), 0u);
+        if (frame.effect) { EXPECT_EQ(frame.effect->Release(), 0u); }
         EXPECT_EQ(frame.device->Release(), 0u);
     }
 

@@ -197,6 +197,30 @@ TEST_F(RendererRig, LastViewProjectionIsIdentityFirstThenThePreviousFrames)
     EXPECT_NE(now, first);
 }
 
+// A stage load resets the camera's target: the jump to the new view is no
+// motion, so that frame's previous view-projection is its own, once.
+TEST_F(RendererRig, AfterATargetResetTheFrameMovesFromItsOwnViewOnce)
+{
+    renderer->RenderFrame();
+    AimCamera(Vector3(300.0f, -200.0f, 40.0f), 25.0f, 2.0f, 0.3f);
+    renderer->GetCamera()->ResetTarget();
+    renderer->RenderFrame();
+    D3DXMATRIX last, now;
+    Effect()->GetMatrix("mLastViewProjection", &last);
+    Effect()->GetMatrix("mViewProjection", &now);
+    EXPECT_EQ(last, now);
+    EXPECT_FALSE(renderer->GetCamera()->TakeCut()) << "the frame took the cut";
+
+    // Without a reset the camera's turns are motion again.
+    const D3DXMATRIX before = now;
+    AimCamera(Vector3(300.0f, -200.0f, 40.0f), 25.0f, 2.5f, 0.3f);
+    renderer->RenderFrame();
+    Effect()->GetMatrix("mLastViewProjection", &last);
+    Effect()->GetMatrix("mViewProjection", &now);
+    EXPECT_EQ(last, before);
+    EXPECT_NE(now, before);
+}
+
 TEST_F(RendererRig, ChainDrawsBetweenTheClearAndTheDialogAndItsFiltersBuildOnce)
 {
     renderer->SelectLevelDrawList(1);

@@ -2,7 +2,8 @@
 // (materials, textures, "no material" and "no texture" after real ones, the
 // camera-facing colour), wireframe, the character through its own model, the
 // indexed draw in pieces of the device's limit, and a camera-facing quad
-// whose texture reads upright on screen.
+// whose texture reads upright on screen, and the previous world a new
+// instance hands the velocity pass.
 #include "RendererRig.h"
 
 #include <stb_image_write.h>
@@ -64,6 +65,31 @@ TEST_F(RendererRig, ConsecutiveInstancesSendOnlyWhatChangesAndNothingFromNoMater
     renderer->GetRenderLists().Get(kTransparentList).back()->MarkForRemoval();
     renderer->RenderFrame();
     EXPECT_EQ(BoundTexture(Effect()), nullptr);
+}
+
+// The velocity pass reads each instance's previous world: a new instance has
+// none, so its first draw shows it standing still where it is, not moving in
+// from the origin; from then on it hands over where it was.
+TEST_F(RendererRig, ANewInstanceFirstDrawsWithoutMotionThenHandsOverItsLastWorld)
+{
+    renderer->RenderFrame();
+    AddInstance(1, "Phong1Opaque", 0, 3, Vector3(300.0f, -40.0f, 12.0f));
+    auto drawVelocity = [&](D3DXMATRIX& world, D3DXMATRIX& last) {
+        Effect()->SetTechnique("VelocityMap");
+        renderer->DrawRenderListWithStepTechnique(0);
+        Effect()->GetMatrix("mWorld", &world);
+        Effect()->GetMatrix("mLastWorld", &last);
+    };
+    D3DXMATRIX first, last;
+    drawVelocity(first, last);
+    EXPECT_EQ(first._41, 300.0f) << "the drawn world is the box's own";
+    EXPECT_EQ(last, first);
+
+    *positions.back() = Vector3(310.0f, -40.0f, 12.0f);
+    D3DXMATRIX moved;
+    drawVelocity(moved, last);
+    EXPECT_EQ(last, first);
+    EXPECT_EQ(moved._41, 310.0f);
 }
 
 TEST_F(RendererRig, AfterACameraFacingColourTheNextInstanceSendsItsMaterialAgain)

@@ -94,6 +94,13 @@ void MenuScript::PressKey(UINT virtualKey)
     DXUTHeadlessScheduleKey(TakeFrame(), virtualKey, false);
 }
 
+void MenuScript::PressInputKey(int dik)
+{
+    const int down = TakeFrame();
+    DXUTHeadlessScheduleInputKey(down, dik, true);
+    DXUTHeadlessScheduleInputKey(TakeFrame(), dik, false);
+}
+
 std::string MenuScript::Progress() const
 {
     std::string text = "passed:";

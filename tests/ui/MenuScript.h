@@ -37,7 +37,11 @@ public:
     void MoveHotSpotTo(int x, int y);
     void Click();
     void ClickAt(int x, int y);
+    // A window-message key (the menus' and developer keys).
     void PressKey(UINT virtualKey);
+    // A key the game polls through DirectInput (its bound actions), held
+    // for one frame: the action fires on the release.
+    void PressInputKey(int dik);
 
     bool Finished() const { return next == steps.size(); }
     // Steps passed, by name, for the failure message.

@@ -5,12 +5,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <dinput.h>
+
 #include "Win32Host.h"
 #include "core/Clock.h"
-#include "core/EventDispatcher.h"
-#include "core/Messages.h"
 #include "game/LevelLoader.h"
 #include "game/Lumveran.h"
+#include "game/Player.h"
 #include "game/World.h"
 #include "objects/Object.h"
 #include "objects/Ragdoll.h"
@@ -54,6 +55,12 @@ bool ClockScaled()
     return Clock::GetFrameTime(false) != Clock::GetFrameTime(true);
 }
 
+// The player's character, while the stage has one.
+Ragdoll* Character()
+{
+    return gPlayer ? gPlayer->GetBody() : nullptr;
+}
+
 ReplayFrame StateOf(const Object& body)
 {
     return {body.position, body.linearVelocity, body.angularVelocity, body.GetOrientation()};
@@ -64,12 +71,7 @@ void AddLeaveReplayStep(MenuRun& run, const char* name, int item)
 {
     MenuScript& s = run.script;
     s.Add(
-        name, [] { return true; },
-        [&run, &s, item] {
-            run.replayHooks.upright = true;
-            run.replayHooks.ragdoll = nullptr;
-            ClickItem(s, kMenuReplay, item);
-        });
+        name, [] { return true; }, [&s, item] { ClickItem(s, kMenuReplay, item); });
 }
 
 } // namespace
@@ -81,7 +83,6 @@ int RunGame(MenuRun& run, bool withDevice)
     setenv("ALSOFT_DRIVERS", "null", 1);
     run.script.Start(withDevice);
     const int result = WinMain(nullptr, nullptr, nullptr, 0);
-    ReplayHookSlot::Install(nullptr);
     EXPECT_TRUE(run.script.Finished()) << run.script.Progress();
     return result;
 }
@@ -121,25 +122,16 @@ void MenuRun::WatchReplay(int frameJustRun)
         const ReplayFrame now = StateOf(*objects[i]);
         if (std::memcmp(&now, &seen->second[i], sizeof(now)) != 0) ++mismatches;
     }
-    if (replayHooks.ragdoll) {
+    if (const Ragdoll* character = Character()) {
         const auto age = [](int f) {
             return (f - gReplaySystem->GetStartFrame() + cReplaySystem::kFrameCount) % cReplaySystem::kFrameCount;
         };
         const bool limp = age(ring) >= age(gReplaySystem->GetDeathFrame());
-        if (replayHooks.ragdoll->IsLimp() != limp) ++limpMismatches;
+        if (character->IsLimp() != limp) ++limpMismatches;
+    } else {
+        ++limpMismatches;
     }
 }
-
-namespace {
-// The character the World's factory built for the stage.
-Ragdoll* FindCharacter()
-{
-    for (PhysicsController* controller : gWorld->GetControllers()) {
-        if (Ragdoll* ragdoll = dynamic_cast<Ragdoll*>(controller)) return ragdoll;
-    }
-    return nullptr;
-}
-} // namespace
 
 void AddOpeningSteps(MenuRun& run, bool splashTimers)
 {
@@ -161,7 +153,6 @@ void AddOpeningSteps(MenuRun& run, bool splashTimers)
             EXPECT_TRUE(gReplaySystem->IsRingReady());
             run.stageObjects = gWorld->GetNumObjects();
             run.stageChain = ChainNames().back();
-            ReplayHookSlot::Install(&run.replayHooks);
             if (!splashTimers) s.ClickAt(s.Width() / 2, s.Height() / 2);
         });
     s.Add(
@@ -242,23 +233,23 @@ void AddOptionsOverPauseSteps(MenuRun& run)
 void AddReplaySteps(MenuRun& run)
 {
     MenuScript& s = run.script;
-    // The player's knock-out: down, and the replay's countdown asked for.
-    // Once the whole ring holds recordings the test has seen.
+    // The player's own knock-out key, once the whole ring holds recordings
+    // the test has seen.
     s.Add(
         "knock-out", [&run] { return run.recorded.size() == static_cast<std::size_t>(cReplaySystem::kFrameCount); },
-        [&run] {
-            // What the player's knock-out does: the model still, the
-            // character limp, down, and the replay's countdown asked for.
-            run.replayHooks.ragdoll = FindCharacter();
-            ASSERT_NE(run.replayHooks.ragdoll, nullptr);
-            gRenderer->SetModelAnimating(false);
-            run.replayHooks.ragdoll->Enable();
-            run.replayHooks.upright = false;
-            gEventDispatcher->PostMessage(kMsgStartDeathCountdown, nullptr);
+        [&s] {
+            ASSERT_NE(Character(), nullptr);
+            EXPECT_TRUE(gPlayer->IsUpright());
+            EXPECT_FALSE(Character()->IsLimp());
+            s.PressInputKey(DIK_K);
         });
+    // Down and limp, and the replay's countdown running.
     s.Add(
         "countdown", [] { return gReplaySystem->GetDeathCountdown() >= 0.0f; },
         [] {
+            EXPECT_FALSE(gPlayer->IsUpright());
+            ASSERT_NE(Character(), nullptr);
+            EXPECT_TRUE(Character()->IsLimp());
             EXPECT_GT(gReplaySystem->GetDeathCountdown(), 0.0f);
             EXPECT_LT(gReplaySystem->GetDeathCountdown(), 1500.0f);
         });
@@ -277,7 +268,7 @@ void AddReplaySteps(MenuRun& run)
         200);
     s.Add(
         // Played past the knock-out's frame: the character has gone limp again.
-        "past the knock-out", [&run] { return run.playbackTicks >= 10 && run.replayHooks.ragdoll->IsLimp(); },
+        "past the knock-out", [&run] { return run.playbackTicks >= 10 && Character() && Character()->IsLimp(); },
         [&run, &s] {
             EXPECT_EQ(run.mismatches, 0);
             EXPECT_EQ(run.limpMismatches, 0);

@@ -10,8 +10,6 @@
 #include <vector>
 
 #include "MenuScript.h"
-#include "TestReplayHooks.h"
-#include "ui/ReplayHooks.h"
 #include "ui/ReplaySystem.h"
 
 struct MenuRun
@@ -19,7 +17,6 @@ struct MenuRun
     explicit MenuRun(MenuScript& script_) : script(script_) {}
 
     MenuScript& script;
-    TestReplayHooks replayHooks;
     // Without "Blur.cfg" the menus' chain is an empty one and the chain
     // checks are left out.
     bool blurPresent = true;
@@ -44,7 +41,8 @@ struct MenuRun
 void AddOpeningSteps(MenuRun& run, bool splashTimers = false);
 // Escape, options over the pause menu, the invert-x box, back, resume.
 void AddOptionsOverPauseSteps(MenuRun& run);
-// A knock-out, the countdown, the replay, a step, slow motion and pause.
+// The player's knock-out (key K), the countdown, the replay, a step, slow
+// motion and pause.
 void AddReplaySteps(MenuRun& run);
 // "yes": the same stage again, at full speed, recording.
 void AddTryAgainSteps(MenuRun& run);

@@ -1,9 +1,9 @@
 // The whole game under the framework host, played through the menus with
 // scheduled mouse and keys: the splash screens closed by clicks, new game,
-// an options toggle over the pause menu, a knock-out and its replay (every
-// playback tick checked against the test's own recording), a step, slow
-// motion and pause, then "yes": the same stage again, at full speed and
-// recording. The run leaves nothing in ../Errors.txt.
+// an options toggle over the pause menu, the player's knock-out (key K) and
+// its replay (every playback tick checked against the test's own recording),
+// a step, slow motion and pause, then "yes": the same stage again, at full
+// speed and recording. The run leaves nothing in ../Errors.txt.
 #include <gtest/gtest.h>
 
 #include <cstdio>
