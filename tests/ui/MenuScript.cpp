@@ -14,11 +14,10 @@
 namespace {
 // Every frame lasts a 60th of a second: the same script gives the same run.
 const char* const kFrameTime = "-constantframetime:0.0166667";
-// Long enough for every script; a finished script quits earlier.
-constexpr int kMaxFrames = 3000;
 } // namespace
 
-MenuScript::MenuScript(int width_, int height_) : width(width_), height(height_) {}
+MenuScript::MenuScript(int width_, int height_, int maxFrames_) : width(width_), height(height_), maxFrames(maxFrames_)
+{}
 
 void MenuScript::Start(bool withDevice)
 {
@@ -28,13 +27,13 @@ void MenuScript::Start(bool withDevice)
     args[2] = "-width:" + std::to_string(width);
     args[3] = "-height:" + std::to_string(height);
     args[4] = kFrameTime;
-    args[5] = "-quitafterframe:" + std::to_string(kMaxFrames);
+    args[5] = "-quitafterframe:" + std::to_string(maxFrames);
     static char* argv[6];
     for (int i = 0; i < 6; ++i) argv[i] = &args[i][0];
     Win32SetCommandLine(6, argv);
     // No window manager gives an offscreen window the focus.
     TestInput::SetAlwaysFocused(true);
-    DXUTHeadlessEnable(1.0 / 60.0, kMaxFrames);
+    DXUTHeadlessEnable(1.0 / 60.0, maxFrames);
     if (withDevice) DXUTHeadlessEnableDevice();
     DXUTHeadlessSetFrameHook([this](int f) { OnFrame(f); });
 }

@@ -18,8 +18,9 @@ public:
     using Ready = std::function<bool()>;
     using Act = std::function<void()>;
 
-    // The back buffer the run uses (set on the command line by Start).
-    MenuScript(int width, int height);
+    // The back buffer the run uses (set on the command line by Start) and
+    // the frames after which the run ends whatever the script's progress.
+    MenuScript(int width, int height, int maxFrames = 3000);
 
     // Sets the command line (window size, fixed frame time) and the frame
     // hook, headless; with a device the frames really draw (on a windowless
@@ -61,6 +62,7 @@ private:
 
     int width;
     int height;
+    int maxFrames;
     std::vector<Step> steps;
     std::size_t next = 0;
     int waitingSince = 0;

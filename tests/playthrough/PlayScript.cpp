@@ -1,0 +1,443 @@
+// The play-through's vocabulary (conditions, inputs, expectations) and its
+// runner: a table becomes the menu script's steps, run by the real WinMain
+// under the framework host in a child process.
+#include "PlayScript.h"
+
+#include <gtest/gtest.h>
+
+#include <dinput.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "DXUTHeadless.h"
+#include "MenuScript.h"
+#include "ScratchGameTree.h"
+#include "audio/JukeBox.h"
+#include "core/Matrix3.h"
+#include "d3d9_host.h"
+#include "game/LevelLoader.h"
+#include "game/Lumveran.h"
+#include "game/Player.h"
+#include "game/World.h"
+#include "objects/Capsule.h"
+#include "objects/Object.h"
+#include "objects/Ragdoll.h"
+#include "objects/Vehicle.h"
+#include "render/Camera.h"
+#include "render/Renderer.h"
+#include "ui/Menu.h"
+#include "ui/MenuItemHUD.h"
+#include "ui/MenuMan.h"
+#include "ui/ReplayHooks.h"
+
+namespace {
+
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
+constexpr int kCartStage = 4;
+// Off the line by more than this share of the way: a side key with the walk.
+constexpr float kSteerDeadZone = 0.08f;
+
+int Stage()
+{
+    return gLevelLoader ? gLevelLoader->GetStage() : 0;
+}
+
+int TopMenu()
+{
+    return gMenuMan ? gMenuMan->GetCurrentMenuId() : -1;
+}
+
+// What the player moves: the cart on the cart stage, else the character's walking body.
+Object* Driven()
+{
+    if (!gWorld) return nullptr;
+    if (Stage() == kCartStage) return gWorld->GetVehicles().empty() ? nullptr : gWorld->GetVehicles().front();
+    return gPlayer ? gPlayer->GetWalkingBody() : nullptr;
+}
+
+std::string FileName(const std::string& step)
+{
+    std::string name;
+    for (char c : step) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    return name;
+}
+
+// The frame just run, for conditions that steer.
+int sFrameJustRun = 0;
+
+// Exactly these keys held from the given frame on.
+void ScheduleHeld(int frame, const std::set<int>& keys)
+{
+    for (int dik = 0; dik < 256; ++dik) DXUTHeadlessScheduleInputKey(frame, dik, keys.count(dik) != 0);
+}
+
+} // namespace
+
+void PlayInput::Hold(const std::set<int>& keys)
+{
+    ScheduleHeld(frame + 1, keys);
+}
+
+void PlayInput::Tap(int dik)
+{
+    DXUTHeadlessScheduleInputKeyHold(frame + 1, dik, 2);
+}
+
+void PlayInput::Key(unsigned virtualKey)
+{
+    script.PressKey(virtualKey);
+}
+
+void PlayInput::Click(int menu, int item)
+{
+    const Menu* m = gMenuMan ? gMenuMan->GetMenu(menu) : nullptr;
+    const MenuItemHUD* it = m ? m->GetItem(item) : nullptr;
+    ASSERT_NE(it, nullptr) << "menu " << menu << " item " << item;
+    script.ClickAt(it->GetLeft() + it->GetWidth() / 2, it->GetTop() + it->GetHeight() / 2);
+}
+
+void PlayInput::ClickAt(int x, int y)
+{
+    script.ClickAt(x, y);
+}
+
+Expect& Expect::Stage(int s)
+{
+    stage = s;
+    return *this;
+}
+Expect& Expect::Top(int menu)
+{
+    top = menu;
+    return *this;
+}
+Expect& Expect::Stack(std::vector<int> menus)
+{
+    stack = std::move(menus);
+    return *this;
+}
+Expect& Expect::StageScore(int score)
+{
+    stageScore = score;
+    return *this;
+}
+Expect& Expect::TotalScore(int score)
+{
+    totalScore = score;
+    return *this;
+}
+Expect& Expect::Upright(bool on)
+{
+    upright = on ? 1 : 0;
+    return *this;
+}
+Expect& Expect::Objects(int count)
+{
+    objects = count;
+    return *this;
+}
+Expect& Expect::Lights(int count)
+{
+    lights = count;
+    return *this;
+}
+Expect& Expect::Track(int index, bool isPlaying)
+{
+    track = index;
+    playing = isPlaying ? 1 : 0;
+    return *this;
+}
+Expect& Expect::Also(std::function<void()> check)
+{
+    more.push_back(std::move(check));
+    return *this;
+}
+
+void Expect::Check(const std::string& step) const
+{
+    SCOPED_TRACE("step \"" + step + "\"");
+    if (stage != kUnset) {
+        EXPECT_EQ(::Stage(), stage);
+    }
+    if (top != kUnset) {
+        EXPECT_EQ(TopMenu(), top);
+    }
+    if (!stack.empty()) {
+        ASSERT_NE(gMenuMan, nullptr);
+        EXPECT_EQ(std::vector<int>(gMenuMan->GetStack().begin(), gMenuMan->GetStack().end()), stack);
+    }
+    if (stageScore != kUnset || totalScore != kUnset || upright != kUnset) {
+        ASSERT_NE(gPlayer, nullptr);
+        if (stageScore != kUnset) {
+            EXPECT_EQ(gPlayer->GetStageScore(), stageScore);
+        }
+        if (totalScore != kUnset) {
+            EXPECT_EQ(gPlayer->GetTotalScore(), totalScore);
+        }
+        if (upright != kUnset) {
+            EXPECT_EQ(gPlayer->IsUpright(), upright == 1);
+            ASSERT_NE(gPlayer->GetBody(), nullptr);
+            EXPECT_EQ(gPlayer->GetBody()->IsLimp(), upright == 0);
+        }
+    }
+    if (objects != kUnset) {
+        EXPECT_EQ(gWorld->GetNumObjects(), objects);
+    }
+    if (lights != kUnset) {
+        EXPECT_EQ(static_cast<int>(gWorld->GetLights().size()), lights);
+    }
+    if (track != kUnset) {
+        ASSERT_NE(gJukeBox, nullptr);
+        EXPECT_EQ(gJukeBox->current, track);
+        EXPECT_EQ(gJukeBox->playing, playing == 1);
+    }
+    for (const auto& check : more) check();
+}
+
+Until Frames(int count)
+{
+    return [count](int waited) { return waited >= count; };
+}
+Until StageIs(int stage)
+{
+    return [stage](int) { return Stage() == stage; };
+}
+Until TopIs(int menu)
+{
+    return [menu](int) { return TopMenu() == menu; };
+}
+Until StageScoreIs(int score)
+{
+    return [score](int) { return gPlayer && gPlayer->GetStageScore() == score; };
+}
+Until Limp()
+{
+    return [](int) { return gPlayer && !gPlayer->IsUpright(); };
+}
+Until Upright()
+{
+    return [](int) { return gPlayer && gPlayer->IsUpright(); };
+}
+Until Near(const Vector3& point, float reach)
+{
+    return [point, reach](int) {
+        const Object* first = gWorld ? gWorld->GetObject(0) : nullptr;
+        return first && (first->position - point).LengthSquared() <= reach * reach;
+    };
+}
+Until WalkTo(const Vector3& point, float reach)
+{
+    return [point, reach](int) {
+        const Object* first = gWorld ? gWorld->GetObject(0) : nullptr;
+        if (!first || !gRenderer) return false;
+        const float dx = point.x - first->position.x, dy = point.y - first->position.y;
+        const float distance = std::sqrt(dx * dx + dy * dy);
+        if (distance <= reach) return true;
+        // The keys walk along the camera's yaw: W ahead, A to its left.
+        const float yaw = gRenderer->GetCamera()->GetAngle();
+        const float ahead = (dx * std::cos(yaw) + dy * std::sin(yaw)) / distance;
+        const float left = (dx * std::sin(yaw) - dy * std::cos(yaw)) / distance;
+        std::set<int> keys = {ahead >= 0.0f ? DIK_W : DIK_S};
+        if (left > kSteerDeadZone) keys.insert(DIK_A);
+        if (left < -kSteerDeadZone) keys.insert(DIK_D);
+        ScheduleHeld(sFrameJustRun + 1, keys);
+        return false;
+    };
+}
+Until All(std::vector<Until> conditions)
+{
+    return [conditions](int waited) {
+        for (const Until& c : conditions)
+            if (!c(waited)) return false;
+        return true;
+    };
+}
+
+Until Any(std::vector<Until> conditions)
+{
+    return [conditions](int waited) {
+        for (const Until& c : conditions)
+            if (c(waited)) return true;
+        return false;
+    };
+}
+
+Act Hold(const std::set<int>& keys)
+{
+    return [keys](PlayInput& in) { in.Hold(keys); };
+}
+Act Tap(int dik)
+{
+    return [dik](PlayInput& in) { in.Tap(dik); };
+}
+Act Key(unsigned virtualKey)
+{
+    return [virtualKey](PlayInput& in) { in.Key(virtualKey); };
+}
+Act Click(int menu, int item)
+{
+    return [menu, item](PlayInput& in) { in.Click(menu, item); };
+}
+Act ClickAt(int x, int y)
+{
+    return [x, y](PlayInput& in) { in.ClickAt(x, y); };
+}
+Act Place(const Vector3& point)
+{
+    return [point](PlayInput&) {
+        Object* body = Driven();
+        ASSERT_NE(body, nullptr);
+        body->SetPosition(point);
+        body->linearVelocity = Vector3();
+        body->angularVelocity = Vector3();
+    };
+}
+Act Then(std::vector<Act> acts)
+{
+    return [acts](PlayInput& in) {
+        for (const Act& act : acts)
+            if (act) act(in);
+    };
+}
+
+std::uint64_t HashGameState()
+{
+    std::uint64_t hash = 1469598103934665603ull;
+    const auto mix = [&hash](const void* data, std::size_t size) {
+        const unsigned char* bytes = static_cast<const unsigned char*>(data);
+        for (std::size_t i = 0; i < size; ++i) hash = (hash ^ bytes[i]) * 1099511628211ull;
+    };
+    if (gWorld) {
+        for (const Object* body : gWorld->GetObjects()) {
+            for (const Vector3* v : {&body->position, &body->linearVelocity, &body->angularVelocity})
+                mix(v, sizeof(*v));
+            for (int i = 0; i < 9; ++i) {
+                const float f = body->GetOrientation()[i];
+                mix(&f, sizeof f);
+            }
+        }
+    }
+    const int numbers[] = {Stage(), gPlayer ? gPlayer->GetStageScore() : -1, gPlayer ? gPlayer->GetTotalScore() : -1};
+    mix(numbers, sizeof numbers);
+    if (gMenuMan)
+        for (int menu : gMenuMan->GetStack()) mix(&menu, sizeof menu);
+    return hash;
+}
+
+namespace {
+
+void Trace(int frame, const MenuScript& script)
+{
+    const Object* first = gWorld ? gWorld->GetObject(0) : nullptr;
+    const Vector3 p = first ? first->position : Vector3();
+    std::printf("frame %d stage %d top %d yaw %.2f at (%.1f, %.1f, %.1f) score %d/%d %s objects %d lights %d %s\n",
+                frame, Stage(), TopMenu(), gRenderer ? gRenderer->GetCamera()->GetAngle() : 0.0f, p.x, p.y, p.z,
+                gPlayer ? gPlayer->GetStageScore() : -1, gPlayer ? gPlayer->GetTotalScore() : -1,
+                gPlayer && gPlayer->IsUpright() ? "upright" : "down", gWorld ? gWorld->GetNumObjects() : 0,
+                gWorld ? static_cast<int>(gWorld->GetLights().size()) : 0, script.Progress().c_str());
+}
+
+// One run of the table in this process.
+void PlayHere(const PlayTable& table, const PlayOptions& options, PlayResult& result)
+{
+    // No sound device here: the sound library must not complain into the log.
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("ALSOFT_DRIVERS", "null", 1);
+    ScratchGameTree tree(options.treeName);
+    MenuScript script(kWidth, kHeight, options.maxFrames);
+    int frame = 0;
+    int stepDone = 0; // the frame the step before was done in
+    int pictures = 0;
+    // LV_PLAY_TRACE=n prints where the run stands every n frames: for
+    // writing a new step.
+    const char* traceSetting = std::getenv("LV_PLAY_TRACE");
+    const int trace = traceSetting ? std::atoi(traceSetting) : 0;
+    script.everyFrame = [&](int f) {
+        frame = f;
+        sFrameJustRun = f;
+        result.hashes.push_back(HashGameState());
+        if (trace > 0 && f % trace == 0) Trace(f, script);
+    };
+    for (const PlayStep& step : table) {
+        script.Add(
+            step.name, [&step, &frame, &stepDone] { return !step.until || step.until(frame - stepDone); },
+            [&, stepPointer = &step] {
+                const PlayStep& s = *stepPointer;
+                s.expect.Check(s.name);
+                if (options.withDevice && !options.pictures.empty()) {
+                    char prefix[8];
+                    std::snprintf(prefix, sizeof prefix, "%02d_", pictures++);
+                    const std::string file = options.pictures + "/" + prefix + FileName(s.name) + ".png";
+                    EXPECT_TRUE(LvD3D9_SaveBackBufferPNG(DXUTGetD3D9Device(), file.c_str())) << file;
+                }
+                PlayInput input(script, frame);
+                if (s.act) s.act(input);
+                stepDone = frame;
+                result.stepFrames.push_back(frame);
+            },
+            step.budget);
+    }
+    if (!options.pictures.empty()) {
+        // Only this run's pictures: a step renamed since must not leave its old one.
+        std::filesystem::remove_all(options.pictures);
+        std::filesystem::create_directories(options.pictures);
+    }
+    script.Start(options.withDevice);
+    EXPECT_EQ(WinMain(nullptr, nullptr, nullptr, 0), 0);
+    DXUTHeadlessSetFrameHook(nullptr);
+    EXPECT_TRUE(script.Finished()) << script.Progress();
+    std::fflush(stderr);
+    EXPECT_EQ(tree.Read("Errors.txt"), "");
+}
+
+} // namespace
+
+PlayResult PlayInChild(const PlayTable& table, const PlayOptions& options)
+{
+    const std::string hashFile = testing::TempDir() + options.treeName + "_" + std::to_string(getpid()) + ".hashes";
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        // The game points the error stream at the scratch tree's log; the
+        // sanitizers' reports at exit belong on the test's own.
+        const int testErrors = dup(STDERR_FILENO);
+        PlayResult seen;
+        PlayHere(table, options, seen);
+        std::fflush(stderr);
+        if (testErrors >= 0) dup2(testErrors, STDERR_FILENO);
+        // The step frames' count, the step frames, then the hashes.
+        std::ofstream out(hashFile, std::ios::binary);
+        const std::uint64_t steps = seen.stepFrames.size();
+        out.write(reinterpret_cast<const char*>(&steps), sizeof steps);
+        for (int f : seen.stepFrames) {
+            const std::uint64_t wide = static_cast<std::uint64_t>(f);
+            out.write(reinterpret_cast<const char*>(&wide), sizeof wide);
+        }
+        out.write(reinterpret_cast<const char*>(seen.hashes.data()),
+                  static_cast<std::streamsize>(seen.hashes.size() * sizeof(std::uint64_t)));
+        out.close();
+        std::fflush(nullptr);
+        std::exit(testing::Test::HasFailure() ? 1 : 0);
+    }
+    PlayResult result;
+    int status = 0;
+    waitpid(child, &status, 0);
+    result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream in(hashFile, std::ios::binary);
+    std::uint64_t word = 0, steps = 0;
+    in.read(reinterpret_cast<char*>(&steps), sizeof steps);
+    for (std::uint64_t i = 0; i < steps && in.read(reinterpret_cast<char*>(&word), sizeof word); ++i)
+        result.stepFrames.push_back(static_cast<int>(word));
+    while (in.read(reinterpret_cast<char*>(&word), sizeof word)) result.hashes.push_back(word);
+    std::remove(hashFile.c_str());
+    return result;
+}
