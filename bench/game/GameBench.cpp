@@ -183,6 +183,7 @@ void PrintGameRun(const GameRunFigures& run)
 int main(int argc, char** argv)
 {
     const bool quick = bench::ParseRunOptions(argc, argv, 1).quick;
+    if (!bench::EnterRunTree()) return 1;
     const float seconds = quick ? 2.0f : kRunSeconds;
     const int exitRuns = quick ? 2 : kExitRuns;
     Win32UseVirtualCounter(Win32ReadRealCounter());

@@ -19,6 +19,7 @@
 #include <fstream>
 #include <vector>
 
+#include "BenchOptions.h"
 #include "BenchTiming.h"
 #include "DXUTHeadless.h"
 #include "game/LevelLoader.h"
@@ -151,10 +152,7 @@ void OnFrame(int frame)
 int main(int argc, char** argv)
 {
     if (argc > 1) gTotalFrames = std::max(kReportEvery, std::atoi(argv[1]));
-    if (chdir(LV_RUN_BIN) != 0) {
-        std::printf("no run tree at %s\n", LV_RUN_BIN);
-        return 1;
-    }
+    if (!bench::EnterRunTree()) return 1;
     // No sound device: the loop's jukebox keys still go through the sound system.
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     setenv("ALSOFT_DRIVERS", "null", 1);

@@ -1,6 +1,9 @@
 #include "BenchOptions.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -21,3 +24,10 @@ RunOptions ParseRunOptions(int argc, char** argv, int defaultRepeat)
 }
 
 } // namespace bench
+
+bool bench::EnterRunTree()
+{
+    if (chdir(LV_RUN_BIN) == 0) return true;
+    std::printf("no run tree at %s: build the game's data first\n", LV_RUN_BIN);
+    return false;
+}
