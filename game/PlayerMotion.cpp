@@ -110,8 +110,13 @@ Vector3 Player::KeyDirection(int id)
 void Player::Move(int id)
 {
     if (upright) {
-        moveDirection += KeyDirection(id);
+        const Vector3 key = KeyDirection(id);
+        moveDirection += key;
         moveDirection.z = 0.0f;
+        // A key straight against the heading cancels it; normalising nothing
+        // would head along +x, which at yaw 0 is the very heading the player
+        // turned from, so the walk would never come round. Face the key.
+        if (moveDirection.LengthSquared() == 0.0f) moveDirection = key;
         moveDirection.Normalize();
     }
     const bool grounded = touching || CheckGround();

@@ -107,6 +107,50 @@ TEST_F(PlayerTest, EachMovementKeyWalksAlongTheCameraYawFromItsSecondFrame)
     }
 }
 
+TEST_F(PlayerTest, AKeyStraightAgainstTheHeadingTurnsTheWalkRoundAtOnce)
+{
+    // The first key sets the heading; the second, exactly opposite, cancels
+    // it on its first held frame and must head the walk its own way, not
+    // along +x (at yaw 0 that is W's way, and the walk would never turn).
+    struct Case
+    {
+        int first;
+        int second;
+        float yaw;
+        Vector3 direction; // the second key's
+    };
+    const float c = std::cos(0.7f), s = std::sin(0.7f);
+    const Case cases[] = {
+        {DIK_W, DIK_S, 0.0f, {-1, 0, 0}},
+        {DIK_S, DIK_W, 0.0f, {1, 0, 0}},
+        {DIK_A, DIK_D, 0.0f, {0, 1, 0}},
+        {DIK_W, DIK_S, 0.7f, {-c, -s, 0}},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE("keys " + std::to_string(k.first) + ", " + std::to_string(k.second) + " yaw " +
+                     std::to_string(k.yaw));
+        LoadStanding();
+        rig.SetYaw(k.yaw);
+        rig.Frames(3);
+        rig.Hold({k.first});
+        rig.Frames(10);
+        rig.Hold({});
+        rig.Frames(2);
+        rig.Hold({k.second});
+        rig.Frame();      // pressed
+        rig.BeginFrame(); // held once: the push already the second key's way
+        ExpectNear(gPlayer->GetMoveDirection(), k.direction, 1e-6f, "walking direction");
+        ExpectNear(gObjectController->GetDirection(), k.direction * (Player::kGroundPush * FrameSeconds()), 1e-5f,
+                   "push");
+        rig.EndFrame();
+        rig.Frames(40);
+        Vector3 heading = Walking().linearVelocity;
+        heading.z = 0.0f;
+        EXPECT_GT(Vector3::Dot(heading.Normalize(), k.direction), 0.999f);
+        rig.Hold({});
+    }
+}
+
 TEST_F(PlayerTest, OnARampTheWalkFollowsTheSlopeTheShadowsProbeFound)
 {
     // A wedge buried under the character: the shadow's probe down through it
@@ -384,7 +428,9 @@ TEST_F(PlayerTest, TheMaskRayPutsDustOnTheNearestObjectAheadPastTheCharactersOwn
     // Pressed and released: two button messages, two bursts.
     ASSERT_EQ(rig.particles->Count("DustEmitter"), 2);
     for (const RecordingPartManager::Request& r : rig.particles->requests) {
-        if (r.name == "DustEmitter") { EXPECT_NEAR(r.position.x, 39.0f, 1e-3f); }
+        if (r.name == "DustEmitter") {
+            EXPECT_NEAR(r.position.x, 39.0f, 1e-3f);
+        }
     }
     gPlayer->WearMask(false);
     TestInput::SetButton(0, true);
@@ -461,7 +507,9 @@ TEST_F(PlayerTest, HardLandingsAndImpactsKnockOutWithTheStagesEffect)
         EXPECT_EQ(gPlayer->IsUpright(), !k.knockedOut);
         const size_t made = rig.particles->requests.size() - before;
         ASSERT_EQ(made, k.effect ? 1u : 0u);
-        if (k.effect) { EXPECT_EQ(rig.particles->requests.back().name, k.effect); }
+        if (k.effect) {
+            EXPECT_EQ(rig.particles->requests.back().name, k.effect);
+        }
     }
 }
 

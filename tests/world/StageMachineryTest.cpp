@@ -14,11 +14,13 @@
 
 #include "StageTestSupport.h"
 #include "game/LevelLoader.h"
+#include "game/Trigger.h"
 #include "game/World.h"
 #include "objects/Box.h"
 #include "objects/BoxChain.h"
 #include "objects/ChainPlatform.h"
 #include "objects/Cylinder.h"
+#include "objects/Ellipsoid.h"
 #include "objects/SpinningLog.h"
 #include "objects/SwingingLog.h"
 #include "physics/PhysicsController.h"
@@ -122,6 +124,35 @@ TEST_F(StageMachinery, StageTwosLogsSpinInPlaceAndItsSwingingLogsWaitThenSwing)
     rig.RunSeconds(0.5f);
     EXPECT_LT(swinging[0]->GetLog()->position.z, swingStart[0].z - 1.0f);
     EXPECT_EQ(swinging[1]->GetLog()->position, swingStart[1]);
+}
+
+TEST_F(StageMachinery, StageTwosLogTriggersEachLetGoTheLogHungAboveThemAndNoOther)
+{
+    // The triggers take their log numbers in the order the file lists them,
+    // the logs theirs in the order the set-up builds them: each trigger must
+    // stand under its own log's ropes, whatever pose swung the log aside.
+    Load(2);
+    const auto& swinging = gWorld->GetSwingingLogs();
+    ASSERT_EQ(swinging.size(), 3u);
+    std::vector<bool> woken(swinging.size(), false);
+    int seen = 0;
+    for (Trigger* trigger : gWorld->GetTriggers()) {
+        if (trigger->kind != Trigger::kSwingingLog) continue;
+        SCOPED_TRACE("trigger at x " + std::to_string(trigger->position.x));
+        ASSERT_GE(trigger->logIndex, 0);
+        ASSERT_LT(trigger->logIndex, static_cast<int>(swinging.size()));
+        const SwingingLog* log = swinging[static_cast<size_t>(trigger->logIndex)];
+        const Vector3 hung = (log->GetBall(0)->position + log->GetBall(1)->position) * 0.5f;
+        EXPECT_NEAR(hung.x, trigger->position.x, 1.0f);
+        EXPECT_NEAR(hung.y, trigger->position.y, 1.0f);
+        trigger->Fire();
+        woken[static_cast<size_t>(trigger->logIndex)] = true;
+        for (size_t i = 0; i < swinging.size(); ++i) {
+            EXPECT_EQ(swinging[i]->GetLog()->IsFrozen(), !woken[i]) << "log " << i;
+        }
+        ++seen;
+    }
+    EXPECT_EQ(seen, 3);
 }
 
 TEST_F(StageMachinery, StageThreesPlatformHangsLevelBelowItsPinnedLinks)
