@@ -191,6 +191,8 @@ TEST(EffectParseTest, ErrorsNameTheFileAndLineIncludingIncludedFiles)
         {"#if (1 +\n#endif\n", "cannot evaluate"},
         {"#else\n", "without #if"},
         {"float A = \"text\";\n", "expected a number"},
+        {"int A = 1e54;\n", "default value out of range for A"},
+        {"int A = -2147483649;\n", "default value out of range for A"},
     };
     for (const auto& c : cases) {
         p = Parse(c.text);

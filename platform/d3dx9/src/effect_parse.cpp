@@ -509,6 +509,11 @@ private:
                 const float f = float(values[i]);
                 std::memcpy(&p.defaults[i * 4], &f, 4);
             } else {
+                // An integer default must fit the parameter's 32 bits.
+                if (p.type != ParamType::Bool && !(values[i] >= -2147483648.0 && values[i] < 2147483648.0)) {
+                    Fail(at, "default value out of range for " + p.name);
+                    return;
+                }
                 const int32_t n = p.type == ParamType::Bool ? (values[i] != 0.0) : int32_t(values[i]);
                 std::memcpy(&p.defaults[i * 4], &n, 4);
             }
