@@ -62,5 +62,7 @@ void Model::AdvanceTime(double dt)
 {
     previousTime = currentTime;
     currentTime += dt;
-    if (instance) instance->AdvanceTime(dt, nullptr);
+    if (!instance) return;
+    instance->AdvanceTime(dt, nullptr);
+    posed = true;
 }

@@ -32,6 +32,8 @@ public:
 
     AnimInstance* GetInstance() const { return instance; }
     MultiAnim* GetMultiAnim() const { return multiAnim; }
+    // Whether the instance has been given a pose of its own (advanced once).
+    bool IsPosed() const { return posed; }
     bool IsActive() const { return active; }
     void SetActive(bool on) { active = on; }
     int GetAnimatedMesh() const { return animatedMesh; }
@@ -50,4 +52,5 @@ private:
     double currentTime = 0.0;
     int animatedMesh = 0;
     bool active = true;
+    bool posed = false;
 };

@@ -312,7 +312,10 @@ void SceneDrawer::DrawGeometryPasses(MeshInstance& instance, const D3DXMATRIX& w
 void SceneDrawer::DrawSkinned(MeshInstance& instance)
 {
     AnimInstance* anim = instance.model ? instance.model->GetInstance() : nullptr;
-    if (!anim) return;
+    // All copies share one hierarchy: until a model's first step its bones
+    // hold the pose last given to another copy (after a stage load, the old
+    // character at its old place), so a model is drawn only once posed.
+    if (!anim || !instance.model->IsPosed()) return;
     anim->Draw();
     // The skinned mesh drew with its own declaration.
     if (context.resources) context.device->SetVertexDeclaration(context.resources->GetVertexDeclaration());

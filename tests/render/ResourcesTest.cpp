@@ -158,6 +158,11 @@ TEST_F(RendererRig, ResizeRebuildsTheDeviceSideAndKeepsModelsAndInstances)
     Model* model = renderer->GetModel(0);
     AnimInstance* anim = model->GetInstance();
     ASSERT_NE(anim, nullptr);
+    // Posed, as the animation step does before the character is drawn.
+    hooks.hasCharacter = true;
+    hooks.character.position = &at;
+    hooks.character.instance = body[0];
+    ASSERT_TRUE(renderer->AdvanceModels(0.0f));
     renderer->RenderFrame();
     const int live = LvD3D9_LiveResourceCount();
     // Held here, the old declaration shows whether the reset let go of it.

@@ -105,13 +105,22 @@ TEST_F(RendererRig, AfterACameraFacingColourTheNextInstanceSendsItsMaterialAgain
     EXPECT_EQ(colour[3], MaterialTable[2].diffuse[3]) << "the bush draws with its material, not the sign's colour";
 }
 
-TEST_F(RendererRig, TheCharacterDrawsThroughItsModelThenTheDeclarationReturns)
+TEST_F(RendererRig, TheCharacterDrawsThroughItsModelOncePosedThenTheDeclarationReturns)
 {
     std::vector<MeshInstance*> body = {new MeshInstance(false, true, 0, "SkinnedNoLight", 0, 0, false, false, false)};
     Vector3 at(12.0f, 0.0f, -3.0f);
     body[0]->position = &at;
     renderer->QueueWorldInstances(&body);
     AddInstance(1, "Phong1Opaque", 1, 3, Vector3(10.0f, 0.0f, 0.0f), true);
+    // A stage load makes the model in the frame's own update, after the
+    // animation step: the hierarchy still holds the last character's pose.
+    TracedFrame();
+    EXPECT_TRUE(Log({"BeginPass SkinnedNoLight"}).empty()) << "a model never posed is not drawn";
+
+    hooks.hasCharacter = true;
+    hooks.character.position = &at;
+    hooks.character.instance = body[0];
+    ASSERT_TRUE(renderer->AdvanceModels(0.0f));
     TracedFrame();
     const std::vector<std::string> log =
         Log({"End SkinnedNoLight", "SetVertexDeclaration", "Begin Phong1Opaque", "BeginPass SkinnedNoLight"});
