@@ -337,9 +337,9 @@ void SolveEllipsoidRobust(const double a2[3], const double y[3], bool inside, do
 
 float PointEllipsoidDistanceSquared(const Vector3& point, const Vector3& extents, Vector3& closest)
 {
-    double e[3];
-    double y[3];
-    double a2[3];
+    double e[3] = {};
+    double y[3] = {};
+    double a2[3] = {};
     for (int i = 0; i < 3; ++i) {
         e[i] = 10.0 * static_cast<double>(extents[i]);
         y[i] = 10.0 * static_cast<double>(point[i]);
