@@ -26,6 +26,7 @@
 #include "core/Resources.h"
 #include "render/EffectPasses.h"
 #include "render/Renderer.h"
+#include "tests/support/SceneDrawListSteps.h"
 
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/glcorearb.h>
@@ -61,7 +62,7 @@ const ChainCase kChains[] = {
 
 // The scene steps every shipped chain starts with, closed by one tap of the
 // scene target.
-const char* const kSceneOnlyChain = R"(Name SceneOnly
+const std::string kSceneOnlyChain = std::string(R"(Name SceneOnly
 Closing FinalLDR
 SceneTarget 0
 Bind SceneTex 0
@@ -69,55 +70,7 @@ Binds END
 Sampler 8 1 3
 Sampler 8 2 3
 Samplers END
-Step DrawList
- Name Opaque
- List 0
- Target 0
- Clears END
- RSBefore END
- RSAfter END
- SSBefore END
- SSAfter END
- Tex END
-Step DrawList
- Name Skinned
- List 2
- Target 0
- Clears END
- RSBefore END
- RSAfter END
- SSBefore END
- SSAfter END
- Tex END
-Step DrawList
- Name Transparent
- List 1
- Target 0
- Clears END
- RS 14 0
- RSBefore END
- RS 14 1
- RSAfter END
- SSBefore END
- SSAfter END
- Tex END
-Step DrawList
- Name Additive
- List 3
- Target 0
- Clears END
- RS 14 0
- RS 19 2
- RS 20 2
- RSBefore END
- RS 14 1
- RS 19 5
- RS 20 6
- RSAfter END
- SSBefore END
- SSAfter END
- Tex END
-)";
+)") + kSceneDrawListSteps;
 
 using stagebench::Cost;
 
