@@ -49,22 +49,28 @@ using Act = std::function<void(PlayInput&)>;
 class Expect
 {
 public:
-    Expect& Stage(int stage);
-    Expect& Top(int menu);
+    Expect& Stage(int value) { return Set(stage, value); }
+    Expect& Top(int menu) { return Set(top, menu); }
     Expect& Stack(std::vector<int> menus); // the bottom first, the top last
-    Expect& StageScore(int score);
-    Expect& TotalScore(int score);
-    Expect& Upright(bool upright);
-    Expect& Objects(int count);
-    Expect& Lights(int count);
+    Expect& StageScore(int score) { return Set(stageScore, score); }
+    Expect& TotalScore(int score) { return Set(totalScore, score); }
+    Expect& Upright(bool on) { return Set(upright, on ? 1 : 0); }
+    Expect& Objects(int count) { return Set(objects, count); }
+    Expect& Lights(int count) { return Set(lights, count); }
     // The jukebox's current track (playlist index) and whether its channel plays.
-    Expect& Track(int index, bool playing);
+    Expect& Track(int index, bool on) { return Set(track, index).Set(playing, on ? 1 : 0); }
     // Anything else, checked with gtest's macros.
     Expect& Also(std::function<void()> check);
 
     void Check(const std::string& step) const;
 
 private:
+    Expect& Set(int& field, int value)
+    {
+        field = value;
+        return *this;
+    }
+
     static constexpr int kUnset = -1000;
     int stage = kUnset, top = kUnset, stageScore = kUnset, totalScore = kUnset;
     int upright = kUnset, objects = kUnset, lights = kUnset, track = kUnset, playing = kUnset;
