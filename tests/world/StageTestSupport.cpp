@@ -13,9 +13,7 @@
 
 bool StageCounts::operator==(const StageCounts& o) const
 {
-    return objects == o.objects && updatables == o.updatables && lights == o.lights && heightmaps == o.heightmaps &&
-           bodies == o.bodies && controllers == o.controllers && constraints == o.constraints && queued == o.queued &&
-           triggers == o.triggers && particleSystems == o.particleSystems;
+    return Describe(*this) == Describe(o);
 }
 
 StageCounts CountStage()
