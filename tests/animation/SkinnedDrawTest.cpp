@@ -23,7 +23,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 namespace {
 
@@ -54,6 +53,20 @@ size_t Uncovered(const Mask& a, const Mask& b)
             count += !near;
         }
     return count;
+}
+
+// Whether drawn matches expected but for the outline (a pixel either way);
+// with report set, says where it does not.
+bool Matches(const Mask& drawn, const Mask& expected, size_t leastBody, bool report)
+{
+    const size_t body = std::count(expected.begin(), expected.end(), 1), allowed = body / 200 + 2;
+    const size_t missing = Uncovered(expected, drawn), extra = Uncovered(drawn, expected);
+    if (report) {
+        EXPECT_GT(body, leastBody);
+        EXPECT_LT(missing, allowed) << "body pixels not drawn";
+        EXPECT_LT(extra, allowed) << "pixels drawn where the body is not";
+    }
+    return missing < allowed && extra < allowed;
 }
 
 float Period(int set)
@@ -167,15 +180,29 @@ protected:
     const D3DXMATRIX& CellView(int row) const { return viewProjections[row == 1 ? 1 : 0]; }
     static float CellTicks(int row, int column) { return Period(CellSet(row)) * column / kColumns; }
 
-    // Every pose of the sheet in its cell, posed through the Model and drawn
-    // with the technique as the renderer draws the character, then read back.
-    void DrawSheet(Model& drawn, ID3DXEffect* effect, const char* technique)
+    void BeginDraw(ID3DXEffect* effect, const char* technique)
     {
         device->SetViewport(nullptr);
         device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBackground, 1.0f, 0);
         ASSERT_EQ(device->BeginScene(), D3D_OK);
         ASSERT_EQ(effect->SetTechnique(technique), D3D_OK);
         effect->SetTexture("MeshTexture", texture);
+    }
+
+    void EndDraw(const char* picture)
+    {
+        device->EndScene();
+        UINT w = 0, h = 0;
+        ASSERT_TRUE(LvD3D9_ReadBackBuffer(device, pixels, &w, &h));
+        if (const char* dir = std::getenv("LV_PICTURE_DIR"))
+            LvD3D9_SaveBackBufferPNG(device, (std::string(dir) + "/" + picture).c_str());
+    }
+
+    // Every pose of the sheet in its cell, posed through the Model and drawn
+    // with the technique as the renderer draws the character, then read back.
+    void DrawSheet(Model& drawn, ID3DXEffect* effect, const char* technique, const char* picture)
+    {
+        BeginDraw(effect, technique);
         // The lit technique's sky light from ahead, left and above the model.
         const float light[3] = {-0.4f, 0.6f, -0.7f};
         effect->SetValue("LightDir", light, sizeof light);
@@ -192,20 +219,13 @@ protected:
                 drawn.AdvanceTime(0.0);
                 ASSERT_EQ(drawn.GetMultiAnim()->DrawAll(), S_OK);
             }
-        device->EndScene();
-        UINT w = 0, h = 0;
-        ASSERT_TRUE(LvD3D9_ReadBackBuffer(device, pixels, &w, &h));
-    }
-
-    void KeepPicture(const std::string& name)
-    {
-        if (const char* dir = std::getenv("LV_PICTURE_DIR"))
-            LvD3D9_SaveBackBufferPNG(device, (std::string(dir) + "/" + name).c_str());
+        EndDraw(picture);
     }
 
     Mask Drawn(int row, int column) const
     {
-        const int background[3] = {255, 0, 255};
+        const int background[3] = {int((kBackground >> 16) & 0xFF), int((kBackground >> 8) & 0xFF),
+                                   int(kBackground & 0xFF)};
         Mask drawn(kCell * kCell);
         for (int y = 0; y < kCell; ++y)
             for (int x = 0; x < kCell; ++x) {
@@ -238,18 +258,7 @@ protected:
         for (int row = 0; row < kRows; ++row)
             for (int column = 0; column < kColumns; ++column) {
                 SCOPED_TRACE(testing::Message() << "set " << CellSet(row) << " at " << CellTicks(row, column));
-                const Mask drawn = Drawn(row, column), expected = Expected(row, column);
-                const size_t body = std::count(expected.begin(), expected.end(), 1);
-                if (report) {
-                    EXPECT_GT(body, 900u);
-                }
-                const size_t missing = Uncovered(expected, drawn), extra = Uncovered(drawn, expected);
-                const bool matches = missing < body / 200 + 2 && extra < body / 200 + 2;
-                if (report) {
-                    EXPECT_LT(missing, body / 200 + 2) << "body pixels not drawn";
-                    EXPECT_LT(extra, body / 200 + 2) << "pixels drawn where the body is not";
-                }
-                off += !matches;
+                off += !Matches(Drawn(row, column), Expected(row, column), 900, report);
             }
         return off;
     }
@@ -303,12 +312,11 @@ TEST_F(SkinnedDraw, PosesDrawWhereTheGeneratorSkinsThem)
             const MultiAnimMeshContainer* mc = FirstSkinnedContainer(loaded.Anim().GetFrameRoot());
             EXPECT_EQ(mc->paletteEntries, c.entries);
             EXPECT_EQ(mc->numAttributeGroups > 1, c.entries < bones);
-            DrawSheet(loaded.drawn, effect, c.technique);
+            DrawSheet(loaded.drawn, effect, c.technique, c.picture);
             EXPECT_EQ(CellsOffTheGenerator(true), 0);
             INT curNumBones = -1;
             effect->GetInt("CurNumBones", &curNumBones);
             EXPECT_EQ(curNumBones, Character().maxWeightsPerVertex - 1);
-            KeepPicture(c.picture);
 
             // A reset with the hierarchy loaded: its buffers are managed, so the
             // reset goes through, and a set-up with the reset device draws the same.
@@ -320,7 +328,7 @@ TEST_F(SkinnedDraw, PosesDrawWhereTheGeneratorSkinsThem)
             pp.AutoDepthStencilFormat = D3DFMT_D16;
             ASSERT_EQ(device->Reset(&pp), D3D_OK);
             ASSERT_EQ(loaded.model.Load("male.x", device, effect), S_OK);
-            DrawSheet(loaded.drawn, effect, c.technique);
+            DrawSheet(loaded.drawn, effect, c.technique, c.picture);
             EXPECT_EQ(CellsOffTheGenerator(true), 0);
         }
         EXPECT_EQ(effect->Release(), 0u);
@@ -337,8 +345,7 @@ TEST_F(SkinnedDraw, BlendIndicesInTheOtherByteOrderPutTheWalkOffTheGenerator)
         MultiAnimMeshContainer* mc = FirstSkinnedContainer(loaded.Anim().GetFrameRoot());
         ASSERT_NE(mc, nullptr);
         SwapBlendIndexBytes(*mc);
-        DrawSheet(loaded.drawn, effect, "SkinnedNoLight");
-        KeepPicture("character_poses_swapped_indices.png");
+        DrawSheet(loaded.drawn, effect, "SkinnedNoLight", "character_poses_swapped_indices.png");
         // Every walk pose, and idle once its arms have left the bind pose.
         EXPECT_GE(CellsOffTheGenerator(false), 2 * kColumns + 1);
     }
@@ -430,28 +437,17 @@ TEST_F(SkinnedDraw, ThreeWeightsBlendWithTheLastOneMinusTheOthers)
         D3DXMatrixOrthoLH(&projection, size, size, 1, 400);
         const D3DXMATRIX viewProjection = view * projection;
 
-        device->SetViewport(nullptr);
-        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBackground, 1.0f, 0);
-        ASSERT_EQ(device->BeginScene(), D3D_OK);
-        effect->SetTechnique("SkinnedNoLight");
-        effect->SetTexture("MeshTexture", texture);
+        BeginDraw(effect, "SkinnedNoLight");
         effect->SetMatrix("mViewProjection", &viewProjection);
         const D3DVIEWPORT9 cell = {0, 0, kCell, kCell, 0.0f, 1.0f};
         device->SetViewport(&cell);
         ASSERT_EQ(model.anim.DrawAll(), S_OK);
-        device->EndScene();
-        UINT w = 0, h = 0;
-        ASSERT_TRUE(LvD3D9_ReadBackBuffer(device, pixels, &w, &h));
-        KeepPicture("figure_three_weights.png");
+        EndDraw("figure_three_weights.png");
 
         INT curNumBones = -1;
         effect->GetInt("CurNumBones", &curNumBones);
         EXPECT_EQ(curNumBones, 2);
-        const Mask shown = Drawn(0, 0), expected = Rasterise(points, triangles, viewProjection);
-        const size_t body = std::count(expected.begin(), expected.end(), 1);
-        EXPECT_GT(body, 2000u);
-        EXPECT_LT(Uncovered(expected, shown), body / 200 + 2) << "body pixels not drawn";
-        EXPECT_LT(Uncovered(shown, expected), body / 200 + 2) << "pixels drawn where the body is not";
+        Matches(Drawn(0, 0), Rasterise(points, triangles, viewProjection), 2000, true);
     }
     EXPECT_EQ(effect->Release(), 0u);
 }
