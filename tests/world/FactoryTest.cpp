@@ -9,6 +9,7 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "StageTestSupport.h"
 #include "core/Matrix3.h"
@@ -35,36 +36,6 @@
 
 namespace {
 
-// Every material family with values of its own, and small collision grids so
-// the table builds quickly.
-const std::string kTestPhysicsConfig = R"(box_mesh_size 4
-cylinder_mesh_size 4
-ellipsoid_mesh_size 4
-prism_mesh_size 4
-pyramid_mesh_size 4
-tetrahedron_mesh_size 4
-vehicle_mesh_size_x 4
-vehicle_mesh_size_y 4
-vehicle_mesh_size_z 4
-player_static_friction 0.61
-player_dynamic_friction 0.41
-player_elasticity 0.11
-box_static_friction 0.62
-box_dynamic_friction 0.42
-box_elasticity 0.12
-ellipsoid_static_friction 0.63
-ellipsoid_dynamic_friction 0.43
-ellipsoid_elasticity 0.13
-cylinder_static_friction 0.64
-cylinder_dynamic_friction 0.44
-cylinder_elasticity 0.14
-vehicle_static_friction 0.66
-vehicle_dynamic_friction 0.46
-vehicle_elasticity 0.16
-)";
-// The shipped file's "tetrahedron" material keys are left out, so that family
-// shows the defaults.
-
 struct Material
 {
     float staticFriction, dynamicFriction, elasticity;
@@ -75,6 +46,29 @@ const Material kEllipsoidKeys{0.63f, 0.43f, 0.13f};
 const Material kCylinderKeys{0.64f, 0.44f, 0.14f};
 const Material kDefaults{0.2f, 0.1f, 0.1f};
 const Material kVehicleKeys{0.66f, 0.46f, 0.16f};
+
+// Every material family with values of its own, and small collision grids so
+// the table builds quickly. The shipped file's "tetrahedron" material keys
+// are left out, so that family shows the defaults.
+std::string TestPhysicsConfig()
+{
+    std::ostringstream text;
+    for (const char* shape : {"box", "cylinder", "ellipsoid", "prism", "pyramid", "tetrahedron"}) {
+        text << shape << "_mesh_size 4\n";
+    }
+    for (const char* axis : {"x", "y", "z"}) text << "vehicle_mesh_size_" << axis << " 4\n";
+    const std::pair<const char*, Material> families[] = {{"player", kPlayer},
+                                                         {"box", kBoxKeys},
+                                                         {"ellipsoid", kEllipsoidKeys},
+                                                         {"cylinder", kCylinderKeys},
+                                                         {"vehicle", kVehicleKeys}};
+    for (const auto& [family, m] : families) {
+        text << family << "_static_friction " << m.staticFriction << "\n"
+             << family << "_dynamic_friction " << m.dynamicFriction << "\n"
+             << family << "_elasticity " << m.elasticity << "\n";
+    }
+    return text.str();
+}
 
 struct Rest
 {
@@ -196,7 +190,7 @@ protected:
     {
         // A reader takes a key's first line, so these come before the shipped ones.
         std::istringstream shipped(tree.Read("Config/Physics.cfg"));
-        std::string text = kTestPhysicsConfig;
+        std::string text = TestPhysicsConfig();
         for (std::string line; std::getline(shipped, line);) {
             if (line.rfind("tetrahedron_", 0) != 0 || line.find("_mesh_size") != std::string::npos) text += line + "\n";
         }

@@ -36,6 +36,22 @@ std::string BushRecord(const std::string& scale = "6 6 6")
     return "__TAG npo\nbush1-0\nobjectID: 25\ntexture: 46\nposition: 5 5 10.5\nscale: " + scale + "\n";
 }
 
+// The in-game editor switched on for a scope, so that a save writes.
+class EditorOn
+{
+public:
+    EditorOn() : previous(gInGameLevelEditor)
+    {
+        gInGameLevelEditor = &editor;
+        editor.Toggle();
+    }
+    ~EditorOn() { gInGameLevelEditor = previous; }
+
+private:
+    InGameLevelEditor editor;
+    InGameLevelEditor* previous;
+};
+
 class LevelFileTest : public ::testing::Test
 {
 protected:
@@ -210,14 +226,13 @@ TEST_F(LevelFileTest, SaveWritesTheStageInTheWritersExactText)
     gLevelLoader->SaveLevel();
     EXPECT_EQ(tree.Read("Levels/stage4.qvl"), "untouched");
 
-    InGameLevelEditor editor;
-    InGameLevelEditor* previous = gInGameLevelEditor;
-    gInGameLevelEditor = &editor;
-    editor.Toggle();
-    testing::internal::CaptureStdout();
-    gLevelLoader->SaveLevel();
-    const std::string console = testing::internal::GetCapturedStdout();
-    gInGameLevelEditor = previous;
+    std::string console;
+    {
+        EditorOn editor;
+        testing::internal::CaptureStdout();
+        gLevelLoader->SaveLevel();
+        console = testing::internal::GetCapturedStdout();
+    }
 
     EXPECT_EQ(tree.Read("Levels/stage4.qvl"), kWrittenStage);
     // The log shows what it writes, under the name it has always given itself.
@@ -250,10 +265,7 @@ bool SameRecord(const LevelRecord& a, const LevelRecord& b)
 
 TEST_F(LevelFileTest, EveryShippedStageSavesAndReadsBackItsObjectsSceneryAndTriggers)
 {
-    InGameLevelEditor editor;
-    InGameLevelEditor* previous = gInGameLevelEditor;
-    gInGameLevelEditor = &editor;
-    editor.Toggle();
+    EditorOn editor;
     for (int stage = 1; stage <= 4; ++stage) {
         SCOPED_TRACE("stage " + std::to_string(stage));
         const std::string name = "stage" + std::to_string(stage) + ".qvl";
@@ -285,7 +297,6 @@ TEST_F(LevelFileTest, EveryShippedStageSavesAndReadsBackItsObjectsSceneryAndTrig
             EXPECT_TRUE(SameRecord(saved[i], expected[i])) << "record " << i << " of type " << expected[i].type;
         }
     }
-    gInGameLevelEditor = previous;
 }
 
 } // namespace
