@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -27,7 +26,6 @@
 
 namespace {
 
-const int kLoadFrame = 5;
 const Vector3 kCartStart(-190.0f, -150.0f, 12.5f);
 
 // The script: which keys are held from which frame on (after the stage loaded).
@@ -127,16 +125,12 @@ void DrawPath(const DriveRun& run, const std::string& file)
 
 void DriveOnce()
 {
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    setenv("ALSOFT_DRIVERS", "null", 1);
     PlayerRunTree tree;
     DriveRun run;
     int total = 0;
     for (const Stretch& s : kScript) total += s.frames;
-    const int scriptStart = kLoadFrame + 2;
-    DXUTHeadlessEnable(1.0 / 60.0, scriptStart + total + 10);
-    DXUTHeadlessScheduleKey(kLoadFrame, '4', true);
-    DXUTHeadlessScheduleKey(kLoadFrame + 1, '4', false);
+    const int scriptStart = kHeadlessLoadFrame + 2;
+    StartHeadlessStage('4', scriptStart + total + 10);
     ScheduleScript(scriptStart);
     DXUTHeadlessSetFrameHook([&](int frame) {
         if (frame < scriptStart || run.stretch >= run.stretches.size()) {
@@ -209,9 +203,7 @@ void DriveOnce()
     // The fall: the stage again, the cart where it started.
     EXPECT_TRUE(run.fell);
     EXPECT_EQ(run.stageAfterFall, 4);
-    EXPECT_NEAR(run.afterFall.x, kCartStart.x, 0.5f);
-    EXPECT_NEAR(run.afterFall.y, kCartStart.y, 0.5f);
-    EXPECT_NEAR(run.afterFall.z, kCartStart.z, 0.5f);
+    ExpectNear(run.afterFall, kCartStart, 0.5f, "cart after the fall");
 }
 
 TEST(CartDriveEndToEnd, TheKeysDriveSteerBrakeAndBackTheCartAndAFallBringsTheStageBack)

@@ -16,7 +16,6 @@
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -42,7 +41,6 @@
 
 namespace {
 
-const int kLoadFrame = 5;
 const int kLastFrame = 900;
 const Vector3 kCoin(16.0f, 0.0f, 4.5f);
 const Vector3 kExit(40.0f, 0.0f, 4.5f);
@@ -114,7 +112,7 @@ void Step(Run& run, int frame)
     Capsule* walking = gPlayer->GetWalkingBody();
     switch (run.phase) {
     case Phase::Menus:
-        if (frame == kLoadFrame + 1 && gLevelLoader->GetStage() == 1 && walking != nullptr) {
+        if (frame == kHeadlessLoadFrame + 1 && gLevelLoader->GetStage() == 1 && walking != nullptr) {
             run.menusClosed = gMenuMan->GetCurrentMenuId() == kMenuNone;
             run.countdown = std::make_unique<CountdownListener>();
             Enter(run, Phase::Walk);
@@ -209,14 +207,10 @@ void Step(Run& run, int frame)
 // beside the scratch tree's run.
 Run PlayOnce()
 {
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    setenv("ALSOFT_DRIVERS", "null", 1);
     PlayerRunTree tree;
     tree.Write("Levels/stage1.qvl", TestStageOne());
     Run run;
-    DXUTHeadlessEnable(1.0 / 60.0, kLastFrame);
-    DXUTHeadlessScheduleKey(kLoadFrame, '1', true);
-    DXUTHeadlessScheduleKey(kLoadFrame + 1, '1', false);
+    StartHeadlessStage('1', kLastFrame);
     DXUTHeadlessSetFrameHook([&](int frame) {
         Step(run, frame);
         if (run.phase == Phase::Done) PostQuitMessage(0);
@@ -225,10 +219,7 @@ Run PlayOnce()
     DXUTHeadlessSetFrameHook(nullptr);
     run.countdown.reset();
     std::fflush(stderr);
-    std::ifstream log("../Errors.txt");
-    std::stringstream text;
-    text << log.rdbuf();
-    EXPECT_EQ(text.str(), "");
+    EXPECT_EQ(ReadWholeFile("../Errors.txt"), "");
     return run;
 }
 
@@ -264,21 +255,13 @@ int PlayInChild(const std::string& statesFile)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string ReadFile(const std::string& name)
-{
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 TEST(PlayerEndToEnd, KeysPlayTheFirstStageIntoTheSecondAndTwoRunsMatchBitForBit)
 {
     const std::string first = testing::TempDir() + "player_run_1.bin";
     const std::string second = testing::TempDir() + "player_run_2.bin";
     ASSERT_EQ(PlayInChild(first), 0);
     ASSERT_EQ(PlayInChild(second), 0);
-    const std::string a = ReadFile(first), b = ReadFile(second);
+    const std::string a = ReadWholeFile(first), b = ReadWholeFile(second);
     EXPECT_GT(a.size(), 1000u);
     EXPECT_TRUE(a == b) << "the two runs' bodies differ";
     std::remove(first.c_str());

@@ -34,9 +34,6 @@
 
 namespace {
 
-// The character stands at the origin (its walking body resting at z 3.5).
-const Vector3 kStandingRecord(0.0f, 0.0f, -1.0f);
-
 class PlayerTest : public ::testing::Test
 {
 protected:
@@ -51,12 +48,6 @@ protected:
 
     static Capsule& Walking() { return *gPlayer->GetWalkingBody(); }
     static float FrameSeconds() { return Clock::GetFrameTime(false) / 1000.0f; }
-    static void ExpectNear(const Vector3& a, const Vector3& b, float tolerance, const char* what)
-    {
-        EXPECT_NEAR(a.x, b.x, tolerance) << what;
-        EXPECT_NEAR(a.y, b.y, tolerance) << what;
-        EXPECT_NEAR(a.z, b.z, tolerance) << what;
-    }
     // Presses and lets go of a key (two frames down, so it is held once).
     void Tap(int dik)
     {

@@ -1,10 +1,17 @@
+// The shared set-up of the player, trigger and whole-game tests.
 #include "PlayerTestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include <dinput_test.h>
 
+#include "DXUTHeadless.h"
 #include "Terrain.h"
 #include "Win32Host.h"
 #include "XFile.h"
@@ -89,31 +96,32 @@ LevelText& LevelText::Character(const Vector3& position)
 LevelText& LevelText::Object(int type, const Vector3& position, const Vector3& size, float mass, bool immovable,
                              int texture)
 {
-    text += "__TAG object\nrecord" + std::to_string(counter++) + "\nobjectID: " + std::to_string(type) +
-            "\ntexture: " + std::to_string(texture) + "\n" +
-            Format("position: %f %f %f\n", position.x, position.y, position.z) +
-            Format("scale: %f %f %f\n", size.x, size.y, size.z) +
-            "orientation: 1 0 0 0 1 0 0 0 1\nmass: " + std::to_string(mass) +
+    Record("object", type, position, size, texture);
+    text += "orientation: 1 0 0 0 1 0 0 0 1\nmass: " + std::to_string(mass) +
             "\nimmovable: " + (immovable ? "1" : "0") + "\n";
     return *this;
 }
 
 LevelText& LevelText::SceneObject(int type, const Vector3& position, const Vector3& size, int texture)
 {
-    text += "__TAG npo\nrecord" + std::to_string(counter++) + "\nobjectID: " + std::to_string(type) +
-            "\ntexture: " + std::to_string(texture) + "\n" +
-            Format("position: %f %f %f\n", position.x, position.y, position.z) +
-            Format("scale: %f %f %f\n", size.x, size.y, size.z);
+    Record("npo", type, position, size, texture);
     return *this;
 }
 
 LevelText& LevelText::Trigger(int type, const Vector3& position, const Vector3& size, const Vector3& spawn)
 {
-    text += "__TAG trigger\nrecord" + std::to_string(counter++) + "\nobjectID: " + std::to_string(type) + "\n" +
-            Format("position: %f %f %f\n", position.x, position.y, position.z) +
-            Format("scale: %f %f %f\n", size.x, size.y, size.z) +
-            Format("spawnposition: %f %f %f\n", spawn.x, spawn.y, spawn.z);
+    Record("trigger", type, position, size, -1);
+    text += Format("spawnposition: %f %f %f\n", spawn.x, spawn.y, spawn.z);
     return *this;
+}
+
+void LevelText::Record(const char* tag, int type, const Vector3& position, const Vector3& size, int texture)
+{
+    text += std::string("__TAG ") + tag + "\nrecord" + std::to_string(counter++) +
+            "\nobjectID: " + std::to_string(type) + "\n" +
+            (texture < 0 ? "" : "texture: " + std::to_string(texture) + "\n") +
+            Format("position: %f %f %f\n", position.x, position.y, position.z) +
+            Format("scale: %f %f %f\n", size.x, size.y, size.z);
 }
 
 PlayerRig::PlayerRig()
@@ -207,6 +215,30 @@ unsigned AnimatorEntry()
     float position = 0.0f;
     gKeyframeAnimator->GetCurrent(&entry, &position);
     return entry;
+}
+
+void StartHeadlessStage(char stageKey, int lastFrame)
+{
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("ALSOFT_DRIVERS", "null", 1);
+    DXUTHeadlessEnable(1.0 / 60.0, lastFrame);
+    DXUTHeadlessScheduleKey(kHeadlessLoadFrame, stageKey, true);
+    DXUTHeadlessScheduleKey(kHeadlessLoadFrame + 1, stageKey, false);
+}
+
+std::string ReadWholeFile(const std::string& name)
+{
+    std::ifstream in(name, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void ExpectNear(const Vector3& a, const Vector3& b, float tolerance, const char* what)
+{
+    EXPECT_NEAR(a.x, b.x, tolerance) << what;
+    EXPECT_NEAR(a.y, b.y, tolerance) << what;
+    EXPECT_NEAR(a.z, b.z, tolerance) << what;
 }
 
 int LiveParticleSystems()

@@ -16,6 +16,9 @@
 #include "core/Vector3.h"
 #include "particles/fPartManager.h"
 
+// A character record standing at the origin (its walking body resting at z 3.5).
+const Vector3 kStandingRecord(0.0f, 0.0f, -1.0f);
+
 // The test terrain: flat at z 0, a trench 60 deep from x 60 on, over
 // [-128, 128] x [-128, 128].
 constexpr float kTrenchStartX = 60.0f;
@@ -45,6 +48,9 @@ public:
     std::string Text() const { return text; }
 
 private:
+    // The lines every record starts with; a negative texture writes none.
+    void Record(const char* tag, int type, const Vector3& position, const Vector3& size, int texture);
+
     std::string text;
     int counter = 0;
 };
@@ -115,3 +121,13 @@ unsigned AnimatorEntry();
 
 // Counts live particle systems of the manager (the created ones stay alive a while).
 int LiveParticleSystems();
+
+// The whole game under the headless host with silent sound: frames of 1/60 s up
+// to lastFrame, the main menu's key for a stage pressed at kHeadlessLoadFrame.
+constexpr int kHeadlessLoadFrame = 5;
+void StartHeadlessStage(char stageKey, int lastFrame);
+
+std::string ReadWholeFile(const std::string& name);
+
+// Each component within the tolerance, the failure naming what was compared.
+void ExpectNear(const Vector3& a, const Vector3& b, float tolerance, const char* what);

@@ -32,7 +32,6 @@
 
 namespace {
 
-const Vector3 kStandingRecord(0.0f, 0.0f, -1.0f);
 // A box standing in for the character where one is not needed: object 0.
 const Vector3 kMarkerPlace(0.0f, 0.0f, 50.0f);
 
