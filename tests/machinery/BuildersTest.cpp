@@ -78,11 +78,19 @@ std::vector<Object*> ObjectsOf(const PhysicsWorld& world)
 } // namespace
 
 // Each machine three times: without a World (it keeps its bodies), taken
-// apart mid-stage (the World keeps them) and after the World's clear.
+// apart mid-stage (the World keeps them) and after the World's clear. With a
+// renderer every drawable is queued, the bodies' and the chain visuals';
+// however the machine goes, each is given back once and the next prune
+// empties the lists (a second give-back would be a double delete).
 TEST(Machines, BuildTheirPartsAndLeaveNothingOfThemWhenTakenApart)
 {
     enum Order { kNoWorld, kMidStage, kAfterStageClear };
     const char* const orderNames[] = {"no World", "mid-stage", "after the stage clear"};
+    VideoSettings video;
+    Renderer renderer(video);
+    Renderer* previous = gRenderer;
+    gRenderer = &renderer;
+    const RenderLists& lists = renderer.GetRenderLists();
     for (const MachineCase& c : kMachines) {
         for (Order order : {kNoWorld, kMidStage, kAfterStageClear}) {
             SCOPED_TRACE(std::string(c.name) + ", " + orderNames[order]);
@@ -114,6 +122,8 @@ TEST(Machines, BuildTheirPartsAndLeaveNothingOfThemWhenTakenApart)
             EXPECT_EQ(scene.world.GetControllers().back(), machine.get()) << "the machine registers after its joints";
             // Every body but the swinging log's hidden anchor balls is drawn.
             EXPECT_EQ(drawables, static_cast<int>(bodies.size()) - byType[kSwingingLogAnchorBodyType]);
+            EXPECT_EQ(lists.Count(kOpaqueList), drawables);
+            EXPECT_EQ(lists.Count(kTransparentList), c.chainVisuals);
             if (order != kNoWorld) {
                 EXPECT_EQ(static_cast<int>(stage.objects.size()), c.worldObjects);
                 EXPECT_EQ(static_cast<int>(stage.updatables.size()), c.chainVisuals);
@@ -131,33 +141,6 @@ TEST(Machines, BuildTheirPartsAndLeaveNothingOfThemWhenTakenApart)
             // Stepping on touches nothing that went with the machine.
             scene.Run(5);
             stage.ClearLikeWorld(scene.world);
-        }
-    }
-}
-
-// With a renderer every drawable is queued: the bodies' and the chain
-// visuals'. However the machine goes, each is given back once and the next
-// prune empties the lists (a second give-back would be a double delete).
-TEST(Machines, QueueTheirDrawablesAndGiveEachBackOnce)
-{
-    VideoSettings video;
-    Renderer renderer(video);
-    Renderer* previous = gRenderer;
-    gRenderer = &renderer;
-    for (const MachineCase& c : kMachines) {
-        for (bool world : {false, true}) {
-            SCOPED_TRACE(std::string(c.name) + (world ? ", World first" : ", no World"));
-            PhysicsWorld physics;
-            TestStage stage(world);
-            std::unique_ptr<PhysicsController> machine(Build(c.kind, &physics));
-            const RenderLists& lists = renderer.GetRenderLists();
-            const int drawn =
-                static_cast<int>(physics.GetBodies().size()) - c.bodiesByType.count(kSwingingLogAnchorBodyType) * 2;
-            EXPECT_EQ(lists.Count(kOpaqueList), drawn);
-            EXPECT_EQ(lists.Count(kTransparentList), c.chainVisuals);
-            // The World deletes its objects and updatables before its machines.
-            if (world) stage.ClearLikeWorld(physics);
-            machine.reset();
             renderer.PruneRenderLists();
             EXPECT_EQ(lists.Count(kOpaqueList) + lists.Count(kTransparentList), 0);
         }
