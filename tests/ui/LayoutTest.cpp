@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cmath>
+#include <tuple>
 
 #include "DXUTHeadless.h"
 #include "UiTestSupport.h"
@@ -54,10 +55,8 @@ TEST_F(Layout, ItemsSitWhereTheTablesSayAtEvenAndOddBackBuffers)
         SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " menu " << c.menu << " item " << c.item);
         StartUi(c.width, c.height);
         MenuItemHUD& item = ItemOf(c.menu, c.item);
-        EXPECT_EQ(item.GetLeft(), c.pixels.x);
-        EXPECT_EQ(item.GetTop(), c.pixels.y);
-        EXPECT_EQ(item.GetWidth(), c.pixels.w);
-        EXPECT_EQ(item.GetHeight(), c.pixels.h);
+        EXPECT_EQ(std::make_tuple(item.GetLeft(), item.GetTop(), item.GetWidth(), item.GetHeight()),
+                  std::make_tuple(c.pixels.x, c.pixels.y, c.pixels.w, c.pixels.h));
         EXPECT_FLOAT_EQ(item.position.x, c.centreX);
         EXPECT_FLOAT_EQ(item.position.y, c.centreY);
         EXPECT_FLOAT_EQ(item.size.x, c.sizeX);
@@ -101,8 +100,7 @@ TEST_F(Layout, PointerFollowsTheMouseWithinTheBackBuffer)
     };
     for (const PointerStep& s : steps) {
         MoveMouse(s.dx, s.dy);
-        EXPECT_EQ(pointer->GetX(), s.x);
-        EXPECT_EQ(pointer->GetY(), s.y);
+        EXPECT_EQ(std::make_pair(pointer->GetX(), pointer->GetY()), std::make_pair(s.x, s.y));
         EXPECT_FLOAT_EQ(pointer->position.x, s.px);
         EXPECT_FLOAT_EQ(pointer->position.y, s.py);
     }

@@ -66,6 +66,15 @@ ReplayFrame StateOf(const Object& body)
     return {body.position, body.linearVelocity, body.angularVelocity, body.GetOrientation()};
 }
 
+// Out of the replay by either choice: stage 1 afresh, full speed, recording.
+void ExpectFreshStageOne(const MenuRun& run)
+{
+    EXPECT_EQ(gLevelLoader->GetStage(), 1);
+    EXPECT_EQ(gWorld->GetNumObjects(), run.stageObjects);
+    EXPECT_FALSE(ClockScaled());
+    EXPECT_TRUE(gReplaySystem->IsRecording());
+}
+
 // A click on "yes" or "no": the stage and its character go with the load.
 void AddLeaveReplayStep(MenuRun& run, const char* name, int item)
 {
@@ -270,8 +279,7 @@ void AddReplaySteps(MenuRun& run)
         // Played past the knock-out's frame: the character has gone limp again.
         "past the knock-out", [&run] { return run.playbackTicks >= 10 && Character() && Character()->IsLimp(); },
         [&run, &s] {
-            EXPECT_EQ(run.mismatches, 0);
-            EXPECT_EQ(run.limpMismatches, 0);
+            EXPECT_EQ(std::make_pair(run.mismatches, run.limpMismatches), std::make_pair(0, 0));
             ClickItem(s, kMenuReplay, 6); // forward
         });
     s.Add(
@@ -294,8 +302,7 @@ void AddReplaySteps(MenuRun& run)
         "paused", [] { return gReplaySystem->IsFrozen(); },
         [&run] {
             EXPECT_EQ(Item(kMenuReplay, 5)->GetTexture(), 22);
-            EXPECT_EQ(run.mismatches, 0);
-            EXPECT_EQ(run.limpMismatches, 0);
+            EXPECT_EQ(std::make_pair(run.mismatches, run.limpMismatches), std::make_pair(0, 0));
         });
 }
 
@@ -308,15 +315,12 @@ void AddTryAgainSteps(MenuRun& run)
         [&run] {
             EXPECT_FALSE(gHUDManager->IsPointerVisible());
             EXPECT_TRUE(TheCamera().IsMouseLookEnabled());
-            EXPECT_EQ(gLevelLoader->GetStage(), 1);
-            EXPECT_FALSE(ClockScaled());
-            EXPECT_TRUE(gReplaySystem->IsRecording());
+            ExpectFreshStageOne(run);
             EXPECT_FALSE(gReplaySystem->IsPlaying());
             EXPECT_FALSE(gReplaySystem->IsFrozen());
             EXPECT_FALSE(gReplaySystem->IsSlow());
             EXPECT_LE(gReplaySystem->GetCurrentFrame(), 0);
             EXPECT_EQ(gReplaySystem->GetDeathFrame(), -1);
-            EXPECT_EQ(gWorld->GetNumObjects(), run.stageObjects);
             EXPECT_EQ(ChainNames(), std::vector<std::string>({run.stageChain}));
         });
     // The ring records again after the reload.
@@ -333,10 +337,7 @@ void AddStartOverSteps(MenuRun& run)
         [&run, &s] {
             EXPECT_EQ(gMenuMan->GetStack().size(), 1u);
             EXPECT_EQ(ChainNames(), std::vector<std::string>({"Blur", run.stageChain}));
-            EXPECT_EQ(gLevelLoader->GetStage(), 1);
-            EXPECT_EQ(gWorld->GetNumObjects(), run.stageObjects);
-            EXPECT_FALSE(ClockScaled());
-            EXPECT_TRUE(gReplaySystem->IsRecording());
+            ExpectFreshStageOne(run);
             EXPECT_TRUE(TheCamera().IsAutoRotating());
             s.PressKey('3');
         });
