@@ -24,6 +24,13 @@ const std::string& FuzzScratchDir()
     return dir;
 }
 
+std::string FuzzScratchFolder(const std::string& name)
+{
+    const std::string path = FuzzScratchDir() + name + "/";
+    std::filesystem::create_directories(path);
+    return path;
+}
+
 std::string WriteFuzzFile(const char* name, const uint8_t* data, size_t size)
 {
     const std::string path = FuzzScratchDir() + name;

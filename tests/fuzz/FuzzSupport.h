@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -14,6 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 // files), created on first use and removed at exit. Ends in '/'.
 const std::string& FuzzScratchDir();
 
+// FuzzScratchDir() + name, created with its parents on first use. Ends in '/'.
+std::string FuzzScratchFolder(const std::string& name);
+
 // Writes the input to FuzzScratchDir() + name and returns that path.
 std::string WriteFuzzFile(const char* name, const uint8_t* data, size_t size);
 
@@ -21,3 +25,21 @@ std::string WriteFuzzFile(const char* name, const uint8_t* data, size_t size);
 // text, which both drivers report as a crash with the input that caused it.
 #define FUZZ_REQUIRE(condition) ((condition) ? (void)0 : FuzzFail(#condition, __FILE__, __LINE__))
 [[noreturn]] void FuzzFail(const char* condition, const char* file, int line);
+
+// True when every vector given has finite x, y and z (any type with those
+// members, so targets of every layer share it).
+template <typename... Vectors>
+bool AllFinite(const Vectors&... v)
+{
+    return ((std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z)) && ...);
+}
+
+// True when the first count elements of an indexable value are finite.
+template <typename Indexable>
+bool AllFiniteElements(const Indexable& m, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        if (!std::isfinite(m[i])) return false;
+    }
+    return true;
+}

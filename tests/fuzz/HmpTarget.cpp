@@ -38,11 +38,6 @@ const Grid& FixedGrid()
     return grid;
 }
 
-bool IsFinite(const Vector3& v)
-{
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
-
 // Heights and normals are finite everywhere, and no point of a rectangle is
 // above the ceiling the ground gives for it.
 void QueryGround(const Heightmap& ground)
@@ -60,12 +55,12 @@ void QueryGround(const Heightmap& ground)
             float h = 0.0f;
             Vector3 n;
             ground.GetHeight(x, y, h, n);
-            FUZZ_REQUIRE(std::isfinite(h) && IsFinite(n));
+            FUZZ_REQUIRE(std::isfinite(h) && AllFinite(n));
             float t = 0.0f;
             Vector3 point, normal;
             if (ground.IntersectSegment(Segment{Vector3(x, y, h + 5.0f), Vector3(0.0f, 0.0f, -10.0f)}, t, point,
                                         normal)) {
-                FUZZ_REQUIRE(std::isfinite(t) && IsFinite(point));
+                FUZZ_REQUIRE(std::isfinite(t) && AllFinite(point));
             }
         }
     }

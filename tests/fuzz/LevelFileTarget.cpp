@@ -12,23 +12,6 @@
 
 #include "game/LevelFile.h"
 
-namespace {
-
-bool IsFinite(const Vector3& v)
-{
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
-
-bool IsFinite(const Matrix3& m)
-{
-    for (int i = 0; i < 9; ++i) {
-        if (!std::isfinite(m[i])) return false;
-    }
-    return true;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
@@ -48,8 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     while (reader.NextRecord(record)) {
         ++records;
         FUZZ_REQUIRE(records <= LevelReader::kMaxRecords);
-        FUZZ_REQUIRE(IsFinite(record.position) && IsFinite(record.scale) && IsFinite(record.spawnPosition));
-        FUZZ_REQUIRE(IsFinite(record.orientation) && std::isfinite(record.mass));
+        FUZZ_REQUIRE(AllFinite(record.position, record.scale, record.spawnPosition));
+        FUZZ_REQUIRE(AllFiniteElements(record.orientation, 9) && std::isfinite(record.mass));
     }
     FUZZ_REQUIRE(!reader.NextRecord(record));
     return 0;

@@ -9,8 +9,6 @@
 
 #include <unistd.h>
 
-#include <cmath>
-#include <filesystem>
 #include <string>
 
 #include "StageRig.h"
@@ -37,25 +35,17 @@ const size_t kMostObjects = LevelReader::kMaxRecords + 64;
 StageRig& Rig()
 {
     static StageRig* const rig = [] {
-        const std::string root = FuzzScratchDir() + "run/";
-        std::filesystem::create_directories(root + "bin");
-        std::filesystem::create_directories(root + "Levels");
-        std::filesystem::create_directories(root + "Config");
+        for (const char* folder : {"run/Levels", "run/Config"}) FuzzScratchFolder(folder);
         std::string physics;
         for (const char* line : kCheapPhysics) physics += std::string(line) + "\n";
         for (const char* key : kCoarseGrids) physics += std::string(key) + " 2\n";
         WriteFuzzFile("run/Config/Physics.cfg", reinterpret_cast<const uint8_t*>(physics.data()), physics.size());
-        if (chdir((root + "bin").c_str()) != 0) FuzzFail("chdir to the scratch run tree", __FILE__, __LINE__);
+        if (chdir(FuzzScratchFolder("run/bin").c_str()) != 0)
+            FuzzFail("chdir to the scratch run tree", __FILE__, __LINE__);
         return new StageRig(StageOptions{false, false});
     }();
     return *rig;
 }
-
-bool IsFinite(const Vector3& v)
-{
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -65,6 +55,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     gLevelLoader->LoadLevel("input.qvl");
     FUZZ_REQUIRE(gWorld->GetObjects().size() <= kMostObjects);
     for (int frame = 0; frame < kFrames; ++frame) rig.RunFrame();
-    for (const RigidBody* body : gPhysicsWorld->GetBodies()) FUZZ_REQUIRE(IsFinite(body->position));
+    for (const RigidBody* body : gPhysicsWorld->GetBodies()) FUZZ_REQUIRE(AllFinite(body->position));
     return 0;
 }

@@ -5,7 +5,6 @@
 // every particle is gone from the world with its body.
 #include "FuzzSupport.h"
 
-#include <filesystem>
 #include <string>
 
 #include "core/Vector3.h"
@@ -23,22 +22,12 @@ const float kFrameSteps[] = {0.0f, 0.02f, 0.05f, 0.1f, 0.25f, 0.5f};
 // left to the particle layer alone (the live limit holds it), so a run stays short.
 const int kStepPhysicsUpTo = 2000;
 
-const std::string& DefinitionFolder()
-{
-    static const std::string folder = [] {
-        const std::string path = FuzzScratchDir() + "Particles/";
-        std::filesystem::create_directories(path);
-        return path;
-    }();
-    return folder;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static PhysicsWorld* const world = gPhysicsWorld = new PhysicsWorld();
-    const std::string folder = DefinitionFolder();
+    static const std::string folder = FuzzScratchFolder("Particles");
     WriteFuzzFile("Particles/input.xml", data, size);
 
     gPartFactory = new fPartFactory();
