@@ -332,11 +332,6 @@ TEST_F(FactoryTest, MineCartIsTheFirstVehicleWithFourTiresOnItsWheels)
         EXPECT_TRUE(Near(Diagonal(model), Vector3(1.0f, 0.4f, 1.0f)));
         EXPECT_EQ(model->position, &tires[i]->position);
     }
-    // The stage clear gives back the cart, its tires and its controller.
-    gWorld->Clear(true);
-    EXPECT_TRUE(gWorld->GetVehicles().empty());
-    EXPECT_TRUE(gWorld->GetUpdatables().empty());
-    EXPECT_EQ(gPhysicsWorld->GetControllers().size(), 1u);
 }
 
 struct SceneryRow

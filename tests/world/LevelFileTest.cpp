@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "StageTestSupport.h"
@@ -287,11 +288,10 @@ TEST_F(LevelFileTest, EveryShippedStageSavesAndReadsBackItsObjectsSceneryAndTrig
         const std::vector<LevelRecord> expected = ReadRecords(shipped, before);
         const std::vector<LevelRecord> saved = ReadRecords(tree.Read("Levels/" + name), after);
         EXPECT_EQ(after.stage, stage);
-        EXPECT_EQ(after.meshFile, before.meshFile);
-        EXPECT_EQ(after.hmpFile, before.hmpFile);
-        EXPECT_EQ(after.cameraPitch, before.cameraPitch);
-        EXPECT_EQ(after.cameraYaw, before.cameraYaw);
-        EXPECT_EQ(after.cameraDistance, before.cameraDistance);
+        const auto headerOf = [](const LevelHeader& h) {
+            return std::tie(h.meshFile, h.hmpFile, h.cameraPitch, h.cameraYaw, h.cameraDistance);
+        };
+        EXPECT_EQ(headerOf(after), headerOf(before));
         ASSERT_EQ(saved.size(), expected.size());
         for (size_t i = 0; i < saved.size(); ++i) {
             EXPECT_TRUE(SameRecord(saved[i], expected[i])) << "record " << i << " of type " << expected[i].type;
