@@ -198,10 +198,13 @@ TEST_F(TriggerTest, SpawnedBouldersFallFromTheRecordsPlaceTwiceAsLargeOnTheCartS
 TEST_F(TriggerTest, TheSpeedBoostPushesTheCartEveryTimeAndExplodesOnceARun)
 {
     // The cart is object 0; two boosts on its way.
-    rig.Load(LevelText(4)
-                 .Object(8, Vector3(0, 0, 2), Vector3(1, 1, 1), 600, false)
-                 .Trigger(50, Vector3(0, 0, 2), Vector3(3, 3, 3))
-                 .Trigger(50, Vector3(0, 0, 2), Vector3(3, 3, 3)));
+    auto cartStage = [](int boosts) {
+        LevelText level(4);
+        level.Object(8, Vector3(0, 0, 2), Vector3(1, 1, 1), 600, false);
+        for (int i = 0; i < boosts; ++i) level.Trigger(50, Vector3(0, 0, 2), Vector3(3, 3, 3));
+        return level;
+    };
+    rig.Load(cartStage(2));
     Vehicle* cart = gWorld->GetVehicles().front();
     UpdateScene();
     Vector3 forward;
@@ -209,9 +212,7 @@ TEST_F(TriggerTest, TheSpeedBoostPushesTheCartEveryTimeAndExplodesOnceARun)
     EXPECT_EQ(cart->force, forward * 1000000.0f);
     EXPECT_EQ(rig.particles->Count("Explosion"), 1);
     // The next stage load brings new boosts; the explosion has been seen.
-    rig.Load(LevelText(4)
-                 .Object(8, Vector3(0, 0, 2), Vector3(1, 1, 1), 600, false)
-                 .Trigger(50, Vector3(0, 0, 2), Vector3(3, 3, 3)));
+    rig.Load(cartStage(1));
     UpdateScene();
     EXPECT_EQ(rig.particles->Count("Explosion"), 1);
     EXPECT_TRUE(TriggerAt(0).fired);
@@ -256,14 +257,9 @@ TEST_F(TriggerTest, ActionsWithoutWhatTheyNeedDoNothing)
     // point past the stage's logs (its counter runs on across stages); the
     // boost needs the cart stage and a cart; the mask needs a character.
     ResetFactoryCountersForTest();
-    rig.Load(MarkerStage(2)
-                 .Trigger(27, kMarkerPlace, Vector3(2, 2, 2))
-                 .Trigger(49, kMarkerPlace, Vector3(2, 2, 2))
-                 .Trigger(49, kMarkerPlace, Vector3(2, 2, 2))
-                 .Trigger(49, kMarkerPlace, Vector3(2, 2, 2))
-                 .Trigger(49, kMarkerPlace, Vector3(2, 2, 2))
-                 .Trigger(50, kMarkerPlace, Vector3(2, 2, 2))
-                 .Trigger(38, kMarkerPlace, Vector3(2, 2, 2)));
+    LevelText level = MarkerStage(2);
+    for (int type : {27, 49, 49, 49, 49, 50, 38}) level.Trigger(type, kMarkerPlace, Vector3(2, 2, 2));
+    rig.Load(level);
     ASSERT_EQ(gWorld->GetSwingingLogs().size(), 3u);
     EXPECT_EQ(TriggerAt(4).logIndex, 0); // the counter came round
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(gWorld->GetSwingingLogs()[i]->GetLog()->IsFrozen());
