@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "render/KeyframeAnimator.h"
+
 ScratchRunTree::ScratchRunTree()
 {
     std::string pattern = testing::TempDir() + "animation_XXXXXX";
@@ -81,6 +83,13 @@ float MatrixDistance(const D3DXMATRIX& a, const D3DXMATRIX& b)
     float worst = 0.0f;
     for (int i = 0; i < 16; ++i) worst = std::fmax(worst, std::fabs((&a._11)[i] - (&b._11)[i]));
     return worst;
+}
+
+AnimatorPlace CurrentAnimation()
+{
+    AnimatorPlace place(99, -1.0f);
+    gKeyframeAnimator->GetCurrent(&place.first, &place.second);
+    return place;
 }
 
 bool AllFinite(const D3DXMATRIX& m)

@@ -8,6 +8,7 @@
 #include <d3dx9.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Character.h"
@@ -98,3 +99,7 @@ D3DXQUATERNION AxisRotation(float x, float y, float z, float radians);
 // Largest element difference.
 float MatrixDistance(const D3DXMATRIX& a, const D3DXMATRIX& b);
 bool AllFinite(const D3DXMATRIX& m);
+
+// The keyframe animator's current entry and its position in ticks.
+using AnimatorPlace = std::pair<unsigned, float>;
+AnimatorPlace CurrentAnimation();

@@ -57,11 +57,9 @@ struct BoneFixture
     }
     float Position() const
     {
-        unsigned entry = 99;
-        float position = -1;
-        gKeyframeAnimator->GetCurrent(&entry, &position);
-        EXPECT_EQ(entry, 0u);
-        return position;
+        const AnimatorPlace place = CurrentAnimation();
+        EXPECT_EQ(place.first, 0u);
+        return place.second;
     }
 };
 
@@ -209,11 +207,7 @@ TEST(KeyframeAnimator, TracksWithoutFramesSwitchesOutOfRangeAndEmptyAnimatorAreH
     gKeyframeAnimator->Advance(1.0f);
     gKeyframeAnimator->SwitchTo(11);
     gKeyframeAnimator->SetCurrent(0, 5.0f);
-    unsigned entry = 7;
-    float position = 7;
-    gKeyframeAnimator->GetCurrent(&entry, &position);
-    EXPECT_EQ(entry, 0u);
-    EXPECT_EQ(position, 0.0f);
+    EXPECT_EQ(CurrentAnimation(), AnimatorPlace(0, 0.0f));
 }
 
 TEST(KeyframeAnimator, SwitchingRestartsAndSetCurrentPutsAStateBack)
@@ -222,10 +216,7 @@ TEST(KeyframeAnimator, SwitchingRestartsAndSetCurrentPutsAStateBack)
     LoadedModel model("male.x");
     ASSERT_EQ(model.hr, S_OK);
     ASSERT_EQ(gKeyframeAnimator->GetEntryCount(), 12u);
-    unsigned entry = 0;
-    float position = 0;
-    gKeyframeAnimator->GetCurrent(&entry, &position);
-    EXPECT_EQ(entry, 11u) << "a load leaves the character idle";
+    EXPECT_EQ(CurrentAnimation().first, 11u) << "a load leaves the character idle";
 
     gKeyframeAnimator->SwitchTo(4);
     gKeyframeAnimator->Advance(0.25f);
@@ -234,16 +225,12 @@ TEST(KeyframeAnimator, SwitchingRestartsAndSetCurrentPutsAStateBack)
     EXPECT_EQ(gKeyframeAnimator->GetEntry(4)->position, 0.0f) << "the entry left starts again next time";
     EXPECT_EQ(gKeyframeAnimator->GetEntry(11)->position, 500.0f);
     gKeyframeAnimator->SwitchTo(11); // switching to the entry playing restarts it
-    gKeyframeAnimator->GetCurrent(&entry, &position);
-    EXPECT_EQ(entry, 11u);
-    EXPECT_EQ(position, 0.0f);
+    EXPECT_EQ(CurrentAnimation(), AnimatorPlace(11, 0.0f));
 
     // The replay's restore: the left entry goes back to 0, the new one takes the position.
     gKeyframeAnimator->Advance(0.2f);
     gKeyframeAnimator->SetCurrent(4, 2500.0f);
-    gKeyframeAnimator->GetCurrent(&entry, &position);
-    EXPECT_EQ(entry, 4u);
-    EXPECT_EQ(position, 2500.0f);
+    EXPECT_EQ(CurrentAnimation(), AnimatorPlace(4, 2500.0f));
     EXPECT_EQ(gKeyframeAnimator->GetEntry(11)->position, 0.0f);
 }
 

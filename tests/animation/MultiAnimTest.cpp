@@ -130,11 +130,7 @@ TEST(MultiAnim, HierarchyAnimatorAndBonesLiveUntilCleanup)
     EXPECT_EQ(model.anim.FindFrame("Bip01_Spine"), spine);
     EXPECT_EQ(FirstSkinnedContainer(model.anim.GetFrameRoot()), mc);
     EXPECT_EQ(gKeyframeAnimator->GetFrameRoot(), model.anim.GetFrameRoot());
-    unsigned entry = 0;
-    float position = 0;
-    gKeyframeAnimator->GetCurrent(&entry, &position);
-    EXPECT_EQ(entry, 4u);
-    EXPECT_EQ(position, 1234.0f);
+    EXPECT_EQ(CurrentAnimation(), AnimatorPlace(4, 1234.0f));
 
     // Cleanup unloads, twice over, and empties the animator; a new load starts idle.
     Model drawn;
@@ -148,8 +144,7 @@ TEST(MultiAnim, HierarchyAnimatorAndBonesLiveUntilCleanup)
     EXPECT_EQ(model.anim.GetWorkingPaletteSize(), 0u);
     drawn.AdvanceTime(0.1); // an instance of an unloaded hierarchy does nothing
     ASSERT_EQ(model.Load("male.x"), S_OK);
-    gKeyframeAnimator->GetCurrent(&entry, &position);
-    EXPECT_EQ(entry, 11u);
+    EXPECT_EQ(CurrentAnimation().first, 11u);
     EXPECT_EQ(gKeyframeAnimator->GetEntryCount(), 12u);
 }
 
@@ -261,9 +256,7 @@ TEST(MultiAnim, BrokenCharacterFilesAreReportedAndSurvived)
         }
         EXPECT_EQ(errors.find("Could not load model"), std::string::npos) << errors;
         // Whatever the keys, the pose stays finite and the position within the period.
-        unsigned entry = 99;
-        float position = -1;
-        gKeyframeAnimator->GetCurrent(&entry, &position);
+        const auto [entry, position] = CurrentAnimation();
         EXPECT_LT(entry, c.entries);
         EXPECT_GE(position, 0.0f);
         EXPECT_LE(position, gKeyframeAnimator->GetEntry(entry)->period);

@@ -66,9 +66,7 @@ TEST(RagdollAnimated, IdleKeepsTheWalkingBodyUprightAndEveryLimbOnItsBone)
     ragdoll.Update(RagdollScene::kSubStep);
     EXPECT_EQ(walking->GetOrientation(), Matrix3::Identity());
     EXPECT_EQ(walking->angularVelocity, Vector3());
-    unsigned set = 0;
-    float ticks = 0.0f;
-    gKeyframeAnimator->GetCurrent(&set, &ticks);
+    const auto [set, ticks] = CurrentAnimation();
     EXPECT_EQ(set, unsigned(RagdollScene::kIdleSet));
     const gen::SkinnedModel& model = ::Character();
     const std::vector<gen::Mat4> pose = gen::Combine(model, gen::SampleLocals(model, set, ticks));
