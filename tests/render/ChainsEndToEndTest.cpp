@@ -101,89 +101,33 @@ bool Logged(const std::vector<std::string>& log, const std::string& entry)
     return std::find(log.begin(), log.end(), entry) != log.end();
 }
 
+// A DrawList step of the copying chain below: the states set before its
+// list and given back after it, one "RS state value" line each.
+std::string DrawListStep(const char* name, int list, const char* before = "", const char* after = "")
+{
+    return std::string("Step DrawList\n Name ") + name + "\n List " + std::to_string(list) +
+           "\n Target 0\n Clears END\n" + before + " RSBefore END\n" + after +
+           " RSAfter END\n SSBefore END\n SSAfter END\n Tex END\n";
+}
+
+std::string PassThroughStep(const char* name, int source, int target)
+{
+    return std::string("Step FSE\n Name ") + name + "\n Tech PassThrough\n Src " + std::to_string(source) + "\n Dst " +
+           std::to_string(target) +
+           "\n Filter None\n Rect Whole\n Clears END\n SSBefore END\n SSAfter END\n Tex END\n Targets END\n"
+           " Swaps END\n";
+}
+
 // A chain of the scene steps copied through targets 13 and 14 before the
 // one-tap close: it must show exactly the straight scene.
-const char* const kCopyingChain = R"(Name Copy
-Closing FinalLDR
-SceneTarget 0
-Bind SceneTex 14
-Binds END
-Samplers END
-Step DrawList
- Name Opaque
- List 0
- Target 0
- Clears END
- RSBefore END
- RSAfter END
- SSBefore END
- SSAfter END
- Tex END
-Step DrawList
- Name Skinned
- List 2
- Target 0
- Clears END
- RSBefore END
- RSAfter END
- SSBefore END
- SSAfter END
- Tex END
-Step DrawList
- Name Transparent
- List 1
- Target 0
- Clears END
- RS 14 0
- RSBefore END
- RS 14 1
- RSAfter END
- SSBefore END
- SSAfter END
- Tex END
-Step DrawList
- Name Additive
- List 3
- Target 0
- Clears END
- RS 14 0
- RS 19 2
- RS 20 2
- RSBefore END
- RS 14 1
- RS 19 5
- RS 20 6
- RSAfter END
- SSBefore END
- SSAfter END
- Tex END
-Step FSE
- Name One
- Tech PassThrough
- Src 0
- Dst 13
- Filter None
- Rect Whole
- Clears END
- SSBefore END
- SSAfter END
- Tex END
- Targets END
- Swaps END
-Step FSE
- Name Two
- Tech PassThrough
- Src 13
- Dst 14
- Filter None
- Rect Whole
- Clears END
- SSBefore END
- SSAfter END
- Tex END
- Targets END
- Swaps END
-)";
+std::string CopyingChain()
+{
+    return "Name Copy\nClosing FinalLDR\nSceneTarget 0\nBind SceneTex 14\nBinds END\nSamplers END\n" +
+           DrawListStep("Opaque", 0) + DrawListStep("Skinned", 2) +
+           DrawListStep("Transparent", 1, " RS 14 0\n", " RS 14 1\n") +
+           DrawListStep("Additive", 3, " RS 14 0\n RS 19 2\n RS 20 2\n", " RS 14 1\n RS 19 5\n RS 20 6\n") +
+           PassThroughStep("One", 0, 13) + PassThroughStep("Two", 13, 14);
+}
 
 // What the runs saw, asserted once the game has ended.
 struct Seen
@@ -228,7 +172,7 @@ double Spread(const Image& image)
 void CheckCopy()
 {
     const std::string path = "/tmp/lv_copy_chain_" + std::to_string(getpid()) + ".cfg";
-    std::ofstream(path) << kCopyingChain;
+    std::ofstream(path) << CopyingChain();
     gRenderer->ClearDrawLists();
     const Image straight = Draw();
     const Image again = Draw();

@@ -44,38 +44,34 @@ bool Identity(const D3DXMATRIX& m)
 // mask's level, samplers.
 const std::vector<std::string>& FrameHead()
 {
-    static const std::vector<std::string> head = {
-        "SetVertexDeclaration",
-        "BeginScene",
-        "SetMatrix mView",
-        "SetMatrix mViewProjection",
-        "SetMatrix mLastViewProjection",
-        "SetValue LightAtten 32",
-        "SetValue LightPos 96",
-        "SetValue LightCol 128",
-        "SetFloat focalDist",
-        "SetValue CamPos 16",
-        "SetFloat HeatLevel",
-        Sampler(D3DSAMP_MINFILTER),
-        Sampler(D3DSAMP_MAGFILTER),
-        Sampler(D3DSAMP_MIPFILTER),
-    };
+    static const std::vector<std::string> head = {"SetVertexDeclaration",
+                                                  "BeginScene",
+                                                  "SetMatrix mView",
+                                                  "SetMatrix mViewProjection",
+                                                  "SetMatrix mLastViewProjection",
+                                                  "SetValue LightAtten 32",
+                                                  "SetValue LightPos 96",
+                                                  "SetValue LightCol 128",
+                                                  "SetFloat focalDist",
+                                                  "SetValue CamPos 16",
+                                                  "SetFloat HeatLevel",
+                                                  Sampler(D3DSAMP_MINFILTER),
+                                                  Sampler(D3DSAMP_MAGFILTER),
+                                                  Sampler(D3DSAMP_MIPFILTER)};
     return head;
 }
 
 // What follows the scene: the editor's dialog, then the HUD with depth off.
 const std::vector<std::string>& FrameTail()
 {
-    static const std::vector<std::string> tail = {
-        "EditorDialog",
-        State(D3DRS_ZENABLE, FALSE),
-        Sampler(D3DSAMP_MAGFILTER),
-        Sampler(D3DSAMP_MINFILTER),
-        "SetVertexDeclaration",
-        "Hud",
-        State(D3DRS_ZENABLE, TRUE),
-        "EndScene",
-    };
+    static const std::vector<std::string> tail = {"EditorDialog",
+                                                  State(D3DRS_ZENABLE, FALSE),
+                                                  Sampler(D3DSAMP_MAGFILTER),
+                                                  Sampler(D3DSAMP_MINFILTER),
+                                                  "SetVertexDeclaration",
+                                                  "Hud",
+                                                  State(D3DRS_ZENABLE, TRUE),
+                                                  "EndScene"};
     return tail;
 }
 
@@ -104,23 +100,21 @@ TEST_F(RendererRig, FrameRunsItsStepsInOrderAroundTheStraightScene)
             entry.rfind("SetSamplerState", 0) != 0 && entry != "SetVertexDeclaration")
             terrain.push_back(entry);
     }
-    const std::vector<std::string> expected = {
-        "SetTechnique PhongNoSpecOpaque",
-        "SetValue LightDir 12",
-        "SetValue LightDiffuse 16",
-        "SetFloat nNumLights",
-        "SetValue LightAmbient 16",
-        "SetFloat OffsetScale",
-        "SetFloat time01",
-        "SetValue SpecCol 16",
-        "SetValue EmisCol 16",
-        "SetValue DiffCol 16",
-        "SetValue AmbCol 16",
-        "SetFloat Power",
-        "SetTexture MeshTexture",
-        "SetTechnique PhongNoSpecOpaque",
-        "SetMatrix mWorld",
-    };
+    const std::vector<std::string> expected = {"SetTechnique PhongNoSpecOpaque",
+                                               "SetValue LightDir 12",
+                                               "SetValue LightDiffuse 16",
+                                               "SetFloat nNumLights",
+                                               "SetValue LightAmbient 16",
+                                               "SetFloat OffsetScale",
+                                               "SetFloat time01",
+                                               "SetValue SpecCol 16",
+                                               "SetValue EmisCol 16",
+                                               "SetValue DiffCol 16",
+                                               "SetValue AmbCol 16",
+                                               "SetFloat Power",
+                                               "SetTexture MeshTexture",
+                                               "SetTechnique PhongNoSpecOpaque",
+                                               "SetMatrix mWorld"};
     EXPECT_EQ(terrain, expected);
 
     // The values the effect holds after the frame.

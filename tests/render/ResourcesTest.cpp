@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "Win32Host.h"
 #include "d3d9_host.h"
@@ -20,62 +21,17 @@ namespace fs = std::filesystem;
 namespace {
 
 // Every technique a drawable names and every parameter the renderer, the
-// chains, the skinning and the HUD set.
-const char* const kTechniques[] = {
-    "Phong1Opaque",
-    "PhongNoSpecOpaque",
-    "PhongNoSpecTrans",
-    "PhongTransNoSpecNoTex",
-    "PhongTransNoTex",
-    "PhongLDRnSyT",
-    "MotionTexOpaqueDull",
-    "XFORMTest",
-    "FixedFunctionNoTexture",
-    "SkinnedNoLight",
-    "SkinnedNoTex",
-    "HUDElement",
-    "ParticleAlpha",
-    "ParticleAdditive",
-    "FinalScenePass",
-    "FinalLDR",
-    "BlurComposite",
-    "DownScale4x4",
-    "BrightPass",
-    "Bloom",
-    "HeatMask",
-    "VelocityMap",
-};
-const char* const kParameters[] = {
-    "mWorld",
-    "mView",
-    "mViewProjection",
-    "mLastViewProjection",
-    "mLastWorld",
-    "mWorldViewProjection",
-    "LightPos",
-    "LightCol",
-    "LightAtten",
-    "LightDir",
-    "LightDiffuse",
-    "nNumLights",
-    "LightAmbient",
-    "OffsetScale",
-    "time01",
-    "focalDist",
-    "CamPos",
-    "DiffCol",
-    "AmbCol",
-    "SpecCol",
-    "EmisCol",
-    "Power",
-    "MeshTexture",
-    "TexUVarr",
-    "g_avSampleOffsets",
-    "g_avSampleWeights",
-    "amPalette",
-    "CurNumBones",
-    "MATRIX_PALETTE_SIZE",
-};
+// chains, the skinning and the HUD set, separated by spaces.
+const char* const kTechniques =
+    "Phong1Opaque PhongNoSpecOpaque PhongNoSpecTrans PhongTransNoSpecNoTex PhongTransNoTex PhongLDRnSyT "
+    "MotionTexOpaqueDull XFORMTest FixedFunctionNoTexture SkinnedNoLight SkinnedNoTex HUDElement "
+    "ParticleAlpha ParticleAdditive FinalScenePass FinalLDR BlurComposite DownScale4x4 BrightPass Bloom "
+    "HeatMask VelocityMap";
+const char* const kParameters =
+    "mWorld mView mViewProjection mLastViewProjection mLastWorld mWorldViewProjection LightPos LightCol "
+    "LightAtten LightDir LightDiffuse nNumLights LightAmbient OffsetScale time01 focalDist CamPos "
+    "DiffCol AmbCol SpecCol EmisCol Power MeshTexture TexUVarr g_avSampleOffsets g_avSampleWeights "
+    "amPalette CurNumBones MATRIX_PALETTE_SIZE";
 
 class TierRig : public RendererRig, public ::testing::WithParamInterface<DWORD>
 {
@@ -90,8 +46,10 @@ TEST_P(TierRig, TheTiersEffectDefinesEveryNameTheGameSets)
     EXPECT_EQ(renderer->GetResources().GetEffect(full ? 1 : 0), nullptr) << "only the active slot is loaded";
     ID3DXEffect* effect = Effect();
     ASSERT_NE(effect, nullptr);
-    for (const char* name : kTechniques) EXPECT_EQ(effect->ValidateTechnique(name), D3D_OK) << name;
-    for (const char* name : kParameters) EXPECT_NE(effect->GetParameterByName(nullptr, name), nullptr) << name;
+    std::istringstream techniques(kTechniques), parameters(kParameters);
+    for (std::string name; techniques >> name;) EXPECT_EQ(effect->ValidateTechnique(name.c_str()), D3D_OK) << name;
+    for (std::string name; parameters >> name;)
+        EXPECT_NE(effect->GetParameterByName(nullptr, name.c_str()), nullptr) << name;
     INT palette = 0;
     effect->GetInt("MATRIX_PALETTE_SIZE", &palette);
     EXPECT_EQ(palette, full ? 35 : 26);

@@ -142,23 +142,18 @@ void ExpectEveryStageDrawn()
 }
 
 // One WinMain per process: each test is its own run.
-TEST(StagesEndToEnd, EveryStageDrawsAtPixelShaders3)
+class StagesAtTier : public ::testing::TestWithParam<const char*>
 {
-    RunStages("-psversion:3.0");
+};
+
+TEST_P(StagesAtTier, EveryStageDraws)
+{
+    RunStages(GetParam());
     ExpectEveryStageDrawn();
 }
 
-TEST(StagesEndToEnd, EveryStageDrawsAtPixelShaders2)
-{
-    RunStages("-psversion:2.0");
-    ExpectEveryStageDrawn();
-}
-
-TEST(StagesEndToEnd, EveryStageDrawsBelowPixelShaders2)
-{
-    RunStages("-psversion:1.4");
-    ExpectEveryStageDrawn();
-}
+INSTANTIATE_TEST_SUITE_P(StagesEndToEnd, StagesAtTier,
+                         ::testing::Values("-psversion:3.0", "-psversion:2.0", "-psversion:1.4"));
 
 TEST(StagesEndToEnd, AMissingMeshIsReportedInOrderAndTheGamePlaysOn)
 {
