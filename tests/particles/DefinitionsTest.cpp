@@ -206,9 +206,8 @@ TEST_F(DefinitionsTest, ReadingRulesDefaultsAndHostileValues)
     };
     for (const ReadingCase& c : cases) {
         SCOPED_TRACE(c.what);
-        delete gPartFactory;
-        gPartFactory = new fPartFactory();
-        gPartFactory->RegisterBehaviours();
+        TearDown();
+        SetUp();
         testing::internal::CaptureStderr();
         Define(c.systems);
         const std::string errors = testing::internal::GetCapturedStderr();
@@ -300,8 +299,8 @@ TEST_F(DefinitionsTest, LoadingAFolderInListingOrder)
     };
     for (const FolderCase& c : cases) {
         SCOPED_TRACE(c.what);
-        delete gPartFactory;
-        gPartFactory = new fPartFactory();
+        TearDown();
+        SetUp();
         DefinitionFolder folder(c.files);
         testing::internal::CaptureStderr();
         EXPECT_EQ(gPartFactory->LoadDefinitionsFrom(folder.path), c.result);

@@ -64,10 +64,14 @@ enum class Look { Fire, Water, Molten, Sparkle };
 
 struct Scene
 {
-    Scene(std::string n, std::vector<std::string> k, Look l) : name(std::move(n)), kinds(std::move(k)), look(l) {}
+    Scene(std::string n, std::vector<std::string> k, Look l, int at)
+        : name(std::move(n)), kinds(std::move(k)), look(l), measureAt(at)
+    {}
     std::string name;
     std::vector<std::string> kinds; // the roots whose quads are measured
     Look look;
+    int measureAt; // the frame, after the set-up step before it
+
     Share share;
     bool measured = false;
 };
@@ -268,11 +272,14 @@ TEST(ParticlePictures, EveryEffectShowsInItsOwnColoursAsSoftSprites)
     Win32SetCommandLine(4, const_cast<char**>(argv));
 
     std::vector<Scene> scenes = {
-        {"torches", {"TorchEmitter"}, Look::Fire}, {"mist", {"MistEmitter"}, Look::Water},
-        {"spout", {"WaterSpout"}, Look::Water},    {"sparkles", {"SparkleEmitter"}, Look::Sparkle},
-        {"explosion", {"Explosion"}, Look::Fire},  {"lava", {"LavaFountain", "LavaDolphin|LavaFountain"}, Look::Molten},
+        {"torches", {"TorchEmitter"}, Look::Fire, 70},
+        {"mist", {"MistEmitter"}, Look::Water, 190},
+        {"spout", {"WaterSpout"}, Look::Water, 250},
+        {"sparkles", {"SparkleEmitter"}, Look::Sparkle, 310},
+        {"explosion", {"Explosion"}, Look::Fire, 335},
+        {"lava", {"LavaFountain", "LavaDolphin|LavaFountain"}, Look::Molten, 400},
     };
-    // Each scene: set up at its first frame, measured at its last.
+    // Each scene is set up by a step, then measured at its own frame.
     struct Step
     {
         int frame;
@@ -284,11 +291,8 @@ TEST(ParticlePictures, EveryEffectShowsInItsOwnColoursAsSoftSprites)
     const std::vector<Step> steps = {
         {1, [] { DXUTHeadlessScheduleKey(2, '1', true), DXUTHeadlessScheduleKey(3, '1', false); }},
         {10, [] { LookAt(FirstObjectOfType(kTorchType), 18.0f); }},
-        {70, [&] { scenes[0].share = Measure(scenes[0]), scenes[0].measured = true; }},
         {71, [] { LookAt(AddMarker(kMistSpot), 60.0f); }},
-        {190, [&] { scenes[1].share = Measure(scenes[1]), scenes[1].measured = true; }},
         {191, [] { LookAt(AddMarker(kSpoutSpot), 35.0f); }},
-        {250, [&] { scenes[2].share = Measure(scenes[2]), scenes[2].measured = true; }},
         {251,
          [&] {
              gSparkleSpot = gWorld->GetObject(FirstObjectOfType(kTorchType))->position + Vector3(0, 0, 8);
@@ -299,13 +303,11 @@ TEST(ParticlePictures, EveryEffectShowsInItsOwnColoursAsSoftSprites)
                  new fAttachSystem("SparkleEmitter", &noOffset, &gWorld->GetObject(marker)->position,
                                    &gWorld->GetObject(marker)->GetOrientation(), nullptr, &one));
          }},
-        {310, [&] { scenes[3].share = Measure(scenes[3]), scenes[3].measured = true; }},
         {311,
          [] {
              LookAt(AddMarker(kExplosionSpot), 45.0f);
              DXUTHeadlessScheduleKey(313, 'N', true), DXUTHeadlessScheduleKey(314, 'N', false);
          }},
-        {335, [&] { scenes[4].share = Measure(scenes[4]), scenes[4].measured = true; }},
         {336, [] { DXUTHeadlessScheduleKey(337, '3', true), DXUTHeadlessScheduleKey(338, '3', false); }},
         {350,
          [&] {
@@ -313,13 +315,16 @@ TEST(ParticlePictures, EveryEffectShowsInItsOwnColoursAsSoftSprites)
              EventDispatcher::SendMessage(gPartManager, kMsgCreateSystem,
                                           new fCreateSystem("LavaFountain", &gLavaSpot, &still, &one));
          }},
-        {400, [&] { scenes[5].share = Measure(scenes[5]), scenes[5].measured = true; }},
     };
-    DXUTHeadlessEnable(1.0 / 60.0, steps.back().frame + 1);
+    DXUTHeadlessEnable(1.0 / 60.0, scenes.back().measureAt + 1);
     DXUTHeadlessEnableDevice();
     DXUTHeadlessSetFrameHook([&](int frame) {
+        if (!gRenderer || !gWorld || !gPartManager) return;
         for (const Step& step : steps) {
-            if (step.frame == frame && gRenderer && gWorld && gPartManager) step.act();
+            if (step.frame == frame) step.act();
+        }
+        for (Scene& scene : scenes) {
+            if (scene.measureAt == frame) scene.share = Measure(scene), scene.measured = true;
         }
     });
     EXPECT_EQ(WinMain(nullptr, nullptr, nullptr, 0), 0);

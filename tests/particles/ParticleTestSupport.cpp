@@ -1,6 +1,5 @@
 #include "tests/particles/ParticleTestSupport.h"
 
-#include <cmath>
 #include <cstdlib>
 
 #include <tinyxml2.h>
@@ -132,9 +131,4 @@ int ParticleTest::LiveParticles() const
         count += system->CountSystems();
     }
     return count;
-}
-
-bool IsFiniteVector(const Vector3& v)
-{
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }

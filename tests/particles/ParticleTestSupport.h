@@ -58,5 +58,3 @@ protected:
 
     TestParticleHooks hooks;
 };
-
-bool IsFiniteVector(const Vector3& v);

@@ -67,10 +67,15 @@ int FrameOfLoad(size_t i)
     return 2 + int(i) * kFramesPerStage;
 }
 
-void ScheduleStageKeys()
+void SilenceAudio()
 {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     setenv("ALSOFT_DRIVERS", "null", 1);
+}
+
+void ScheduleStageKeys()
+{
+    SilenceAudio();
     for (size_t i = 0; i < kStageOrder.size(); ++i) {
         DXUTHeadlessScheduleKey(FrameOfLoad(i), UINT('0' + kStageOrder[i]), true);
         DXUTHeadlessScheduleKey(FrameOfLoad(i) + 1, UINT('0' + kStageOrder[i]), false);
@@ -78,18 +83,27 @@ void ScheduleStageKeys()
     DXUTHeadlessEnable(1.0 / 60.0, FrameOfLoad(kStageOrder.size()));
 }
 
+// Objects or triggers of the World of one type.
+template <typename Things>
+int CountOfType(const Things& things, int type)
+{
+    return int(std::count_if(things.begin(), things.end(), [type](const auto* t) { return t->GetType() == type; }));
+}
+
 int CountObjects(int type)
 {
-    int count = 0;
-    for (const Object* object : gWorld->GetObjects()) count += object->GetType() == type ? 1 : 0;
-    return count;
+    return CountOfType(gWorld->GetObjects(), type);
 }
 
 int CountTriggers(int type)
 {
-    int count = 0;
-    for (const Trigger* trigger : gWorld->GetTriggers()) count += trigger->GetType() == type ? 1 : 0;
-    return count;
+    return CountOfType(gWorld->GetTriggers(), type);
+}
+
+bool IsRunning(const fParticle* root)
+{
+    const auto& systems = gPartManager->GetSystems();
+    return std::find(systems.begin(), systems.end(), root) != systems.end();
 }
 
 // What the stage just loaded asks the particle manager for: a flame on every
@@ -199,9 +213,7 @@ TEST(ParticlesInTheGame, EachStagesEffectsComeWithItsLoadLiveThroughItAndGoWithT
         }
         if (into == kFramesPerStage - 1) {
             s.atEnd = TakeCensus();
-            const auto& now = gPartManager->GetSystems();
-            for (const fParticle* root : s.roots)
-                s.rootsSurvived = s.rootsSurvived && std::find(now.begin(), now.end(), root) != now.end();
+            for (const fParticle* root : s.roots) s.rootsSurvived = s.rootsSurvived && IsRunning(root);
             s.live = LiveParticles();
             s.particleBodies = ParticleBodies();
             s.bodies = int(gPhysicsWorld->GetBodies().size());
@@ -279,8 +291,7 @@ TEST(ParticlesInTheGame, KeyNMakesAnExplosionThatLivesAndDies)
 // once its dust has settled.
 TEST(ParticlesInTheGame, TheCharactersDustFollowsItsWalkingStopAndKnockOut)
 {
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    setenv("ALSOFT_DRIVERS", "null", 1);
+    SilenceAudio();
     const int load = 2, walk = 90, stop = 200, knockOut = 260, last = 420;
     const int kStopPuffs = 20;
     const float kFeetReach = 6.0f; // object 0's offset of 4 plus the puffs' spread
@@ -325,14 +336,9 @@ TEST(ParticlesInTheGame, TheCharactersDustFollowsItsWalkingStopAndKnockOut)
         // The first frame down: finished, and still there until its dust has gone.
         if (!gPlayer->IsUpright() && !w.down) {
             w.down = true;
-            const auto& systems = gPartManager->GetSystems();
-            w.finishedWhenDown =
-                std::find(systems.begin(), systems.end(), w.kickupRoot) != systems.end() && w.kickupRoot->finished;
+            w.finishedWhenDown = IsRunning(w.kickupRoot) && w.kickupRoot->finished;
         }
-        if (frame == last) {
-            const auto& systems = gPartManager->GetSystems();
-            w.goneAtLast = std::find(systems.begin(), systems.end(), w.kickupRoot) == systems.end();
-        }
+        if (frame == last) w.goneAtLast = !IsRunning(w.kickupRoot);
     });
     ASSERT_EQ(WinMain(nullptr, nullptr, nullptr, 0), 0);
     DXUTHeadlessSetFrameHook(nullptr);
