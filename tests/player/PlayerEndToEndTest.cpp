@@ -93,11 +93,6 @@ void Record(Run& run)
     }
 }
 
-void Press(int frame, int dik, int frames)
-{
-    DXUTHeadlessScheduleInputKeyHold(frame, dik, frames);
-}
-
 void Enter(Run& run, Phase phase)
 {
     run.phase = phase;
@@ -117,7 +112,7 @@ void Step(Run& run, int frame)
             run.countdown = std::make_unique<CountdownListener>();
             Enter(run, Phase::Walk);
             run.walkStartX = run.lastWalkX = walking->position.x;
-            Press(frame + 20, DIK_W, 30);
+            DXUTHeadlessScheduleInputKeyHold(frame + 20, DIK_W, 30);
         }
         break;
     case Phase::Walk:
@@ -139,7 +134,7 @@ void Step(Run& run, int frame)
         break;
     case Phase::Stop:
         Enter(run, Phase::Jump);
-        Press(frame + 30, DIK_SPACE, 4);
+        DXUTHeadlessScheduleInputKeyHold(frame + 30, DIK_SPACE, 4);
         break;
     case Phase::Jump:
         run.jumpTop = std::max(run.jumpTop, walking->position.z);
@@ -171,7 +166,7 @@ void Step(Run& run, int frame)
             DXUTHeadlessScheduleInputKey(frame + 1, DIK_W, false);
             Enter(run, Phase::OnStageTwo);
             run.lastWalking = gPlayer->GetWalkingBody()->position;
-            Press(frame + 60, DIK_K, 2);
+            DXUTHeadlessScheduleInputKeyHold(frame + 60, DIK_K, 2);
         }
         break;
     case Phase::OnStageTwo:
@@ -183,7 +178,7 @@ void Step(Run& run, int frame)
                                !body.GetJoint(kTorchWristJoint).active && gPlayer->GetStageScore() == 0 &&
                                run.countdown->count == 1 && moved.x > 99.0f && moved.y > 99.0f && moved.z > 99.0f;
             Enter(run, Phase::KnockedOut);
-            Press(frame + 40, DIK_K, 2);
+            DXUTHeadlessScheduleInputKeyHold(frame + 40, DIK_K, 2);
         }
         run.lastWalking = walking->position;
         break;
