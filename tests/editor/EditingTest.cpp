@@ -302,8 +302,12 @@ TEST_F(EditingTest, OnlyTheActiveItemShowsUntexturedWhileOnAndNothingAfter)
         const bool objectShows = on && Editor().GetMode() == 0 && object != nullptr && !object->meshes.empty();
         const bool triggerShows = on && Editor().GetMode() == 1 && trigger != nullptr && !trigger->models.empty();
         EXPECT_EQ(rig.CountUntextured(), objectShows || triggerShows ? 1 : 0) << what;
-        if (objectShows) { EXPECT_TRUE(IsUntextured(object)) << what; }
-        if (triggerShows) { EXPECT_TRUE(IsUntextured(trigger)) << what; }
+        if (objectShows) {
+            EXPECT_TRUE(IsUntextured(object)) << what;
+        }
+        if (triggerShows) {
+            EXPECT_TRUE(IsUntextured(trigger)) << what;
+        }
     };
     int withDrawables = 0;
     rig.TapKey(DIK_0);

@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "DXUTHeadless.h"
@@ -71,6 +72,9 @@ std::vector<std::string> Describe(bool kept)
         std::snprintf(line, sizeof line, format, values...);
         return std::string(line);
     };
+    auto triple = [&](const Vector3& v, bool keep) {
+        return print("%.9g %.9g %.9g", Kept(v.x, keep), Kept(v.y, keep), Kept(v.z, keep));
+    };
     const Vector3 raise(0.0f, 0.0f, 4.5f);
     for (const Object* o : gWorld->GetObjects()) {
         if (!IsSavedType(o->GetType())) continue;
@@ -78,27 +82,20 @@ std::vector<std::string> Describe(bool kept)
         Vector3 p = character ? o->position - raise : o->position;
         p = Vector3(Kept(p.x, kept), Kept(p.y, kept), Kept(p.z, kept));
         if (character) p += raise;
-        std::string text = print("object %d at %.9g %.9g %.9g turned", o->GetType(), p.x, p.y, p.z);
+        std::string text = print("object %d at ", o->GetType()) + triple(p, false) + " turned";
         for (int i = 0; i < 9; ++i) text += print(" %.9g", Kept(o->GetOrientation()[i], kept));
         lines.push_back(text + print(" texture %d immovable %d mass %.9g frozen %d",
                                      o->meshes.empty() ? -1 : o->meshes.back()->textureId, int(o->immovable),
                                      Kept(o->creationMass, kept), int(o->IsFrozen())));
     }
     for (const NPObj* n : gWorld->GetNPObjects()) {
-        const Vector3& p = n->position;
-        const Vector3& s = n->recordScale;
-        lines.push_back(print("scenery %d at %.9g %.9g %.9g scale %.9g %.9g %.9g texture %d", n->GetType(),
-                              Kept(p.x, kept), Kept(p.y, kept), Kept(p.z, kept), Kept(s.x, kept), Kept(s.y, kept),
-                              Kept(s.z, kept), n->models.empty() ? -1 : n->models.front()->textureId));
+        lines.push_back(print("scenery %d at ", n->GetType()) + triple(n->position, kept) + " scale " +
+                        triple(n->recordScale, kept) +
+                        print(" texture %d", n->models.empty() ? -1 : n->models.front()->textureId));
     }
     for (const Trigger* t : gWorld->GetTriggers()) {
-        const Vector3& p = t->position;
-        const Vector3& s = t->recordScale;
-        const Vector3& spawn = t->spawnPosition;
-        lines.push_back(print("trigger %d kind %d at %.9g %.9g %.9g scale %.9g %.9g %.9g spawn %.9g %.9g %.9g",
-                              t->GetType(), t->kind, Kept(p.x, kept), Kept(p.y, kept), Kept(p.z, kept), Kept(s.x, kept),
-                              Kept(s.y, kept), Kept(s.z, kept), Kept(spawn.x, kept), Kept(spawn.y, kept),
-                              Kept(spawn.z, kept)));
+        lines.push_back(print("trigger %d kind %d at ", t->GetType(), t->kind) + triple(t->position, kept) + " scale " +
+                        triple(t->recordScale, kept) + " spawn " + triple(t->spawnPosition, kept));
     }
     return lines;
 }
@@ -323,15 +320,13 @@ TEST(EditorEndToEnd, ASavedStageComesBackAsItWasEdited)
         bool ok = false;
         ConfigFile video(tree.Root() + "/Config/Vid.cfg", &ok);
         ASSERT_TRUE(ok);
-        int width = 0;
-        int height = 0;
         bool fullscreen = false;
-        EXPECT_TRUE(video.GetValue<bool>("Fullscreen", fullscreen));
-        EXPECT_TRUE(video.GetValue<int>("FullscreenWidth", width));
-        EXPECT_TRUE(video.GetValue<int>("FullscreenHeight", height));
-        EXPECT_TRUE(fullscreen);
-        EXPECT_EQ(width, 640);
-        EXPECT_EQ(height, 480);
+        EXPECT_TRUE(video.GetValue<bool>("Fullscreen", fullscreen) && fullscreen);
+        for (const auto& [key, expected] : {std::pair{"FullscreenWidth", 640}, std::pair{"FullscreenHeight", 480}}) {
+            int value = 0;
+            EXPECT_TRUE(video.GetValue<int>(key, value)) << key;
+            EXPECT_EQ(value, expected) << key;
+        }
     }
 }
 

@@ -47,19 +47,12 @@ std::vector<std::vector<uint8_t>> Rows(int width, int height)
     return rows;
 }
 
-void Patch32(const std::string& path, int at, uint32_t value)
+// Overwrites a little-endian field of the given width in place.
+void Patch(const std::string& path, int at, uint32_t value, int bytes = 4)
 {
     std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
     f.seekp(at);
-    for (int i = 0; i < 4; ++i) f.put(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
-void Patch16(const std::string& path, int at, uint16_t value)
-{
-    std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
-    f.seekp(at);
-    f.put(static_cast<char>(value & 0xFF));
-    f.put(static_cast<char>(value >> 8));
+    for (int i = 0; i < bytes; ++i) f.put(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
 std::string ReadAll(const std::string& path)
@@ -102,7 +95,7 @@ TEST_F(ImportTest, ADroppedBitmapBecomesTheTerrainNodeByNodeBottomRowFirst)
         const std::string name = "t" + std::to_string(c.width) + "x" + std::to_string(c.height);
         SCOPED_TRACE(name);
         WriteBitmap(dir + name + ".bmp", c.width, Rows(c.width, c.height));
-        if (c.topDown) Patch32(dir + name + ".bmp", 22, uint32_t(-c.height));
+        if (c.topDown) Patch(dir + name + ".bmp", 22, uint32_t(-c.height));
         EXPECT_EQ(Drop(dir + name + ".bmp"), "");
 
         // The heightmap file, exactly: the header, then every pixel in file order.
@@ -149,71 +142,38 @@ TEST_F(ImportTest, ADroppedBitmapBecomesTheTerrainNodeByNodeBottomRowFirst)
 TEST_F(ImportTest, BitmapsThatCannotBeATerrainKeepTheStagesWithAReport)
 {
     const Terrain* stageGround = gWorld->GetHeightmaps()[0];
-    enum Damage {
-        kNone,
-        kMissing,
-        kText,
-        kBits32,
-        kCompressed,
-        kTruncated,
-        kHugeWidth,
-        kFarOffset,
-        kSmallInfo,
-        kTallDown
-    };
+    // A header field patched (at >= 0), or the file damaged some other way.
+    enum Damage { kPatch, kMissing, kText, kTruncated };
     const struct
     {
         const char* name;
         int width, height;
         Damage damage;
+        int at, bytes;
+        uint32_t value;
         const char* report;
         bool hmpWritten; // the heightmap file is still the bitmap's, only no terrain
     } cases[] = {
-        {"toolarge", 300, 219, kNone, "cannot become a terrain: 65700 nodes exceed the 65535", true},
-        {"justover", 256, 256, kNone, "cannot become a terrain: 65536 nodes exceed the 65535", true},
-        {"onerow", 5, 1, kNone, "cannot become a terrain: a terrain needs at least 2 x 2 nodes", true},
-        {"missing", 3, 3, kMissing, "Could not open bitmap", false},
-        {"text", 3, 3, kText, "Not a bitmap", false},
-        {"bits32", 3, 3, kBits32, "Only uncompressed 24-bit bitmaps", false},
-        {"rle", 3, 3, kCompressed, "Only uncompressed 24-bit bitmaps", false},
-        {"cut", 8, 8, kTruncated, "Bitmap is truncated", false},
-        {"wide", 3, 3, kHugeWidth, "Only uncompressed 24-bit bitmaps", false},
-        {"offset", 3, 3, kFarOffset, "Bitmap is truncated", false},
-        {"coreheader", 3, 3, kSmallInfo, "Not a bitmap", false},
-        {"tall", 3, 3, kTallDown, "Only uncompressed 24-bit bitmaps", false},
+        {"toolarge", 300, 219, kPatch, -1, 0, 0, "cannot become a terrain: 65700 nodes exceed the 65535", true},
+        {"justover", 256, 256, kPatch, -1, 0, 0, "cannot become a terrain: 65536 nodes exceed the 65535", true},
+        {"onerow", 5, 1, kPatch, -1, 0, 0, "cannot become a terrain: a terrain needs at least 2 x 2 nodes", true},
+        {"missing", 3, 3, kMissing, -1, 0, 0, "Could not open bitmap", false},
+        {"text", 3, 3, kText, -1, 0, 0, "Not a bitmap", false},
+        {"cut", 8, 8, kTruncated, -1, 0, 0, "Bitmap is truncated", false},
+        {"bits32", 3, 3, kPatch, 28, 2, 32, "Only uncompressed 24-bit bitmaps", false},
+        {"rle", 3, 3, kPatch, 30, 4, 1, "Only uncompressed 24-bit bitmaps", false},
+        {"wide", 3, 3, kPatch, 18, 4, 100000, "Only uncompressed 24-bit bitmaps", false},
+        {"offset", 3, 3, kPatch, 10, 4, 0x7FFFFFF0u, "Bitmap is truncated", false},
+        {"coreheader", 3, 3, kPatch, 14, 4, 12, "Not a bitmap", false},
+        {"tall", 3, 3, kPatch, 22, 4, uint32_t(-5000), "Only uncompressed 24-bit bitmaps", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string bmp = dir + c.name + ".bmp";
         if (c.damage != kMissing) WriteBitmap(bmp, c.width, Rows(c.width, c.height));
-        switch (c.damage) {
-        case kText:
-            std::ofstream(bmp) << "a note, not a picture";
-            break;
-        case kBits32:
-            Patch16(bmp, 28, 32);
-            break;
-        case kCompressed:
-            Patch32(bmp, 30, 1);
-            break;
-        case kTruncated:
-            fs::resize_file(bmp, fs::file_size(bmp) - 10);
-            break;
-        case kHugeWidth:
-            Patch32(bmp, 18, 100000);
-            break;
-        case kFarOffset:
-            Patch32(bmp, 10, 0x7FFFFFF0u);
-            break;
-        case kSmallInfo:
-            Patch32(bmp, 14, 12);
-            break;
-        case kTallDown:
-            Patch32(bmp, 22, uint32_t(-5000));
-            break;
-        default:
-            break;
-        }
+        if (c.at >= 0) Patch(bmp, c.at, c.value, c.bytes);
+        if (c.damage == kText) std::ofstream(bmp) << "a note, not a picture";
+        if (c.damage == kTruncated) fs::resize_file(bmp, fs::file_size(bmp) - 10);
         const std::string errors = Drop(bmp);
         EXPECT_NE(errors.find(c.report), std::string::npos) << errors;
         EXPECT_EQ(fs::exists(dir + c.name + ".hmp"), c.hmpWritten);
@@ -250,8 +210,9 @@ TEST_F(ImportTest, KeyTAddsTheGeneratedGridBesideTheStagesAndAMissingOrBrokenFil
         testing::internal::CaptureStderr();
         OnKeyboard('T', true, false, nullptr);
         const std::string errors = testing::internal::GetCapturedStderr();
-        EXPECT_EQ(errors.find(c.report) == std::string::npos, false) << errors;
-        if (*c.report == '\0') {
+        if (*c.report != '\0') {
+            EXPECT_NE(errors.find(c.report), std::string::npos) << errors;
+        } else {
             EXPECT_EQ(errors, "");
         }
         ASSERT_EQ(gWorld->GetHeightmaps().size(), c.terrains);
