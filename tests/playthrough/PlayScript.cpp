@@ -128,9 +128,15 @@ void Expect::Check(const std::string& step) const
         ASSERT_NE(gMenuMan, nullptr);
         EXPECT_EQ(std::vector<int>(gMenuMan->GetStack().begin(), gMenuMan->GetStack().end()), stack);
     }
-    if (stageScore != kUnset || totalScore != kUnset || upright != kUnset) ASSERT_NE(gPlayer, nullptr);
-    if (upright != kUnset) ASSERT_NE(gPlayer->GetBody(), nullptr);
-    if (track != kUnset) ASSERT_NE(gJukeBox, nullptr);
+    if (stageScore != kUnset || totalScore != kUnset || upright != kUnset) {
+        ASSERT_NE(gPlayer, nullptr);
+    }
+    if (upright != kUnset) {
+        ASSERT_NE(gPlayer->GetBody(), nullptr);
+    }
+    if (track != kUnset) {
+        ASSERT_NE(gJukeBox, nullptr);
+    }
     // Each field set, against what the game shows; the getters run only for the fields set.
     const struct
     {
@@ -150,7 +156,9 @@ void Expect::Check(const std::string& step) const
         {playing, [] { return gJukeBox->playing ? 1 : 0; }, "playing"},
     };
     for (const auto& field : fields) {
-        if (field.want != kUnset) EXPECT_EQ(field.got(), field.want) << field.what;
+        if (field.want != kUnset) {
+            EXPECT_EQ(field.got(), field.want) << field.what;
+        }
     }
     for (const auto& check : more) check();
 }
