@@ -43,9 +43,7 @@ TEST_F(BehavioursTest, GroundCollisionBouncesWithACappedBias)
     };
     for (const BounceCase& c : cases) {
         SCOPED_TRACE(c.what);
-        if (c.withGround) {
-            gPhysicsWorld->AddHeightmap(&ground);
-        }
+        if (c.withGround) gPhysicsWorld->AddHeightmap(&ground);
         fParticle particle;
         particle.SetMass(1.0f);
         particle.elasticity = 0.5f;
@@ -96,9 +94,7 @@ TEST_F(BehavioursTest, DustFollowsTheCharactersWalking)
         fParticle* kickup = Spawn("Kickup");
         gPartManager->Update(&dt);
         ASSERT_EQ(kickup->GetChildren().size(), 1u);
-        if (c.startHidden) {
-            kickup->Hide();
-        }
+        if (c.startHidden) kickup->Hide();
         hooks.hasPlayer = c.hasPlayer;
         hooks.player = c.state;
         hooks.playerOnGround = c.onGround;
@@ -179,9 +175,7 @@ TEST_F(BehavioursTest, SpoutsAimOnlyAttachedParticlesWithAKnownParentVelocity)
     for (const SpoutCase& c : cases) {
         SCOPED_TRACE(c.what);
         fParticle* jet = Spawn("Jet");
-        if (c.attach) {
-            jet->AttachTo(Vector3(), &parentPosition, &tilted, c.velocity);
-        }
+        if (c.attach) jet->AttachTo(Vector3(), &parentPosition, &tilted, c.velocity);
         srand(9);
         c.fn(jet, &dt);
         const int next = rand();

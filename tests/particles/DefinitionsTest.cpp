@@ -3,11 +3,8 @@
 // folder of files with its reports.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cfloat>
-#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -221,34 +218,18 @@ TEST_F(DefinitionsTest, ReadingRulesDefaultsAndHostileValues)
 }
 
 // A scratch folder of definition files, removed with the test.
-class DefinitionFolder
+struct DefinitionFolder
 {
-public:
     explicit DefinitionFolder(const std::vector<std::pair<std::string, std::string>>& files)
-        : path(testing::TempDir() + "particles_" + testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
-               std::to_string(++sCount) + "/")
     {
-        mkdir(path.c_str(), 0755);
-        for (const auto& file : files) {
-            std::ofstream(path + file.first) << file.second;
-            names.push_back(file.first);
-        }
+        static int count = 0;
+        path = testing::TempDir() + "particles_definitions_" + std::to_string(++count) + "/";
+        std::filesystem::create_directories(path);
+        for (const auto& [name, text] : files) std::ofstream(path + name) << text;
     }
-    ~DefinitionFolder()
-    {
-        for (const std::string& name : names) {
-            std::remove((path + name).c_str());
-        }
-        rmdir(path.c_str());
-    }
-
+    ~DefinitionFolder() { std::filesystem::remove_all(path); }
     std::string path;
-
-private:
-    std::vector<std::string> names;
-    static int sCount;
 };
-int DefinitionFolder::sCount = 0;
 
 std::string File(const std::string& systemName)
 {
@@ -306,9 +287,7 @@ TEST_F(DefinitionsTest, LoadingAFolderInListingOrder)
         EXPECT_EQ(gPartFactory->LoadDefinitionsFrom(folder.path), c.result);
         EXPECT_EQ(testing::internal::GetCapturedStderr(), c.report);
         std::vector<std::string> defined;
-        for (const auto& entry : gPartFactory->GetDefinitions()) {
-            defined.push_back(entry.first);
-        }
+        for (const auto& entry : gPartFactory->GetDefinitions()) defined.push_back(entry.first);
         EXPECT_EQ(defined, c.defined);
         c.check();
     }
@@ -329,12 +308,8 @@ TEST_F(DefinitionsTest, ShippedFilesDefineEveryRequestedTypeSoundly)
     const std::vector<std::string> inPlace = {"AtomSparkleEmitter", "DustKickupBlur", "DustEmitter",  "LavaSplash",
                                               "MistEmitter",        "WaterSpout",     "LavaFountain", "LavaDolphin",
                                               "Explosion",          "BridgeBreak"};
-    for (const std::string& name : permanent) {
-        EXPECT_EQ(Def(name).aging, 0) << name;
-    }
-    for (const std::string& name : inPlace) {
-        EXPECT_EQ(Def(name).gravity, 0) << name;
-    }
+    for (const std::string& name : permanent) EXPECT_EQ(Def(name).aging, 0) << name;
+    for (const std::string& name : inPlace) EXPECT_EQ(Def(name).gravity, 0) << name;
     EXPECT_EQ(Def("DustKickup").appearance.present, 0);
     EXPECT_EQ(Def("DustKickup").behaviours, std::vector<BehaviourFn>{UpdateOnPlayerMove});
 
@@ -354,9 +329,7 @@ TEST_F(DefinitionsTest, ShippedFilesDefineEveryRequestedTypeSoundly)
             EXPECT_GT(emission.delay, 0.0f);
             EXPECT_LT(emission.delay, 10.0f);
         }
-        for (BehaviourFn fn : def.behaviours) {
-            EXPECT_TRUE(fn != SpoutDirParent && fn != SpoutOppositeDirParent);
-        }
+        for (BehaviourFn fn : def.behaviours) EXPECT_TRUE(fn != SpoutDirParent && fn != SpoutOppositeDirParent);
     }
 }
 

@@ -196,9 +196,7 @@ TEST_F(FactoryManagerTest, AttachedParticlesSitAtTheRotatedOffsetWhateverPhysics
     EXPECT_EQ(flame->linearVelocity, Vector3());
 
     Vector3 rows[3];
-    for (int i = 0; i < 3; ++i) {
-        parentOrientation.GetRow(rows[i], i);
-    }
+    for (int i = 0; i < 3; ++i) parentOrientation.GetRow(rows[i], i);
     const float held = 0.0f;
     for (int frame = 0; frame < 10; ++frame) {
         parentPosition += Vector3(0.5f, 0, 0);
@@ -234,9 +232,7 @@ TEST_F(FactoryManagerTest, ParticlesFallAsABareBodyDoesAndNeverFreezeByResting)
     body.linearVelocity = up;
     gPhysicsWorld->AddBody(&body);
 
-    for (int frame = 0; frame < 180; ++frame) {
-        RunFrame(1.0f / 60.0f);
-    }
+    for (int frame = 0; frame < 180; ++frame) RunFrame(1.0f / 60.0f);
     EXPECT_EQ(falls->position, body.position);
     EXPECT_EQ(falls->linearVelocity, body.linearVelocity);
     // Slower than the rest threshold for three seconds, yet still drifting.
@@ -305,9 +301,7 @@ TEST_F(FactoryManagerTest, HiddenSubtreesStopEmittingUntilShown)
 
     fountain->Hide();
     EXPECT_EQ(fountain->GetChildren()[0]->hidden, 1);
-    for (int i = 0; i < 5; ++i) {
-        gPartManager->Update(&dt);
-    }
+    for (int i = 0; i < 5; ++i) gPartManager->Update(&dt);
     EXPECT_EQ(LiveParticles(), before);
     fountain->Show();
     gPartManager->Update(&dt);
@@ -337,9 +331,7 @@ TEST_F(FactoryManagerTest, QuadsTurnToTheirMotionOrSpinAboutTheViewAxis)
         aligned->align = 1;
         aligned->Update(&dt);
         Matrix3::FromAxisAngle(expected, degrees[i], viewAxis);
-        for (int k = 0; k < 9; ++k) {
-            EXPECT_NEAR(aligned->GetOrientation()[k], expected[k], 1e-5f) << i;
-        }
+        for (int k = 0; k < 9; ++k) EXPECT_NEAR(aligned->GetOrientation()[k], expected[k], 1e-5f) << i;
     }
 }
 
@@ -422,9 +414,7 @@ TEST_F(FactoryManagerTest, StageThreeLavaFollowsItsTwoSecondTimer)
     const std::vector<fParticle*>& lava = gPartManager->GetSystems();
     hooks.stage = 3;
     gPartManager->DestroyAll();
-    for (int i = 0; i < 400; ++i) {
-        gPartManager->SpawnLavaSystems(&frame);
-    }
+    for (int i = 0; i < 400; ++i) gPartManager->SpawnLavaSystems(&frame);
     srand(5);
     for (size_t i = 0; i < lava.size(); i += 2) {
         const float r1 = Fraction(), r2 = Fraction(), r3 = Fraction(), r4 = Fraction();

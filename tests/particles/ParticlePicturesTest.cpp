@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "DXUTHeadless.h"
@@ -64,14 +63,10 @@ enum class Look { Fire, Water, Molten, Sparkle };
 
 struct Scene
 {
-    Scene(std::string n, std::vector<std::string> k, Look l, int at)
-        : name(std::move(n)), kinds(std::move(k)), look(l), measureAt(at)
-    {}
     std::string name;
     std::vector<std::string> kinds; // the roots whose quads are measured
     Look look;
     int measureAt; // the frame, after the set-up step before it
-
     Share share;
     bool measured = false;
 };

@@ -15,17 +15,13 @@
 TestParticleHooks::~TestParticleHooks()
 {
     for (std::list<MeshInstance*>& list : lists) {
-        for (MeshInstance* instance : list) {
-            delete instance;
-        }
+        for (MeshInstance* instance : list) delete instance;
     }
 }
 
 bool TestParticleHooks::GetPlayerState(ParticlePlayerState& state) const
 {
-    if (hasPlayer) {
-        state = player;
-    }
+    if (hasPlayer) state = player;
     return hasPlayer;
 }
 
@@ -53,9 +49,7 @@ void TestParticleHooks::Prune()
 int TestParticleHooks::CountUnmarked(int list) const
 {
     int count = 0;
-    for (const MeshInstance* instance : lists[list]) {
-        count += instance->removeFlag ? 0 : 1;
-    }
+    for (const MeshInstance* instance : lists[list]) count += instance->removeFlag ? 0 : 1;
     return count;
 }
 
@@ -127,8 +121,6 @@ int ParticleTest::BodyCount() const
 int ParticleTest::LiveParticles() const
 {
     int count = 0;
-    for (const fParticle* system : gPartManager->GetSystems()) {
-        count += system->CountSystems();
-    }
+    for (const fParticle* system : gPartManager->GetSystems()) count += system->CountSystems();
     return count;
 }

@@ -89,17 +89,6 @@ int CountOfType(const Things& things, int type)
 {
     return int(std::count_if(things.begin(), things.end(), [type](const auto* t) { return t->GetType() == type; }));
 }
-
-int CountObjects(int type)
-{
-    return CountOfType(gWorld->GetObjects(), type);
-}
-
-int CountTriggers(int type)
-{
-    return CountOfType(gWorld->GetTriggers(), type);
-}
-
 bool IsRunning(const fParticle* root)
 {
     const auto& systems = gPartManager->GetSystems();
@@ -113,10 +102,12 @@ bool IsRunning(const fParticle* root)
 Census AskedForBySetUp(int stage)
 {
     Census asked;
-    asked["TorchEmitter"] = CountObjects(kTorchType);
-    if (stage != 1 && CountObjects(kRagdollLimbBodyType) > 0) ++asked["TorchEmitter"];
-    asked["SparkleEmitter"] = CountTriggers(kCoinTriggerType) + CountTriggers(kMaskTriggerType);
-    asked["AtomSparkleEmitter"] = CountTriggers(kExitTriggerType);
+    const auto& objects = gWorld->GetObjects();
+    const auto& triggers = gWorld->GetTriggers();
+    asked["TorchEmitter"] = CountOfType(objects, kTorchType);
+    if (stage != 1 && CountOfType(objects, kRagdollLimbBodyType) > 0) ++asked["TorchEmitter"];
+    asked["SparkleEmitter"] = CountOfType(triggers, kCoinTriggerType) + CountOfType(triggers, kMaskTriggerType);
+    asked["AtomSparkleEmitter"] = CountOfType(triggers, kExitTriggerType);
     if (gWorld->GetObject(0)) asked["DustKickup"] = 1;
     if (stage == 1) asked["MistEmitter"] = asked["WaterSpout"] = 1;
     for (auto it = asked.begin(); it != asked.end();) it = it->second == 0 ? asked.erase(it) : std::next(it);
