@@ -39,6 +39,13 @@ const gen::SkinnedModel& Character()
     return model;
 }
 
+std::string CharacterText(const std::function<void(gen::SkinnedModel&)>& change)
+{
+    gen::SkinnedModel model = Character();
+    change(model);
+    return gen::SkinnedModelText(model);
+}
+
 MultiAnimMeshContainer* FirstSkinnedContainer(D3DXFRAME* frame)
 {
     for (; frame; frame = frame->pFrameSibling) {

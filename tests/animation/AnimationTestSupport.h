@@ -7,6 +7,7 @@
 
 #include <d3dx9.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -37,6 +38,8 @@ private:
 
 // The character exactly as the data generator builds it.
 const gen::SkinnedModel& Character();
+// The text of the character's file after change.
+std::string CharacterText(const std::function<void(gen::SkinnedModel&)>& change);
 
 // A scratch tree holding the character (or a variant of it) as "male.x".
 struct CharacterTree

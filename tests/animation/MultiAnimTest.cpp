@@ -11,7 +11,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <memory>
 
 namespace {
@@ -199,11 +198,6 @@ TEST(MultiAnim, ModelsGiveTheirInstancesBack)
 
 TEST(MultiAnim, BrokenCharacterFilesAreReportedAndSurvived)
 {
-    auto variant = [](const std::function<void(gen::SkinnedModel&)>& change) {
-        gen::SkinnedModel c = Character();
-        change(c);
-        return gen::SkinnedModelText(c);
-    };
     const std::string whole = gen::SkinnedModelText(Character());
     struct Case
     {
@@ -213,14 +207,15 @@ TEST(MultiAnim, BrokenCharacterFilesAreReportedAndSurvived)
     } cases[] = {
         {"missing", "", 0},
         {"truncated", whole.substr(0, whole.size() / 2), 0},
-        {"a skin bone that names no frame", variant([](gen::SkinnedModel& c) { c.bones[3].name = "Bip01_Tail"; }), 0},
-        {"fewer than 12 sets", variant([](gen::SkinnedModel& c) { c.sets.resize(5); }), 5},
-        {"one key per track", variant([](gen::SkinnedModel& c) {
+        {"a skin bone that names no frame", CharacterText([](gen::SkinnedModel& c) { c.bones[3].name = "Bip01_Tail"; }),
+         0},
+        {"fewer than 12 sets", CharacterText([](gen::SkinnedModel& c) { c.sets.resize(5); }), 5},
+        {"one key per track", CharacterText([](gen::SkinnedModel& c) {
              for (gen::AnimSet& s : c.sets)
                  for (gen::AnimTrack& t : s.tracks) t.keys.resize(1);
          }),
          12},
-        {"a zero period", variant([](gen::SkinnedModel& c) {
+        {"a zero period", CharacterText([](gen::SkinnedModel& c) {
              for (gen::AnimSet& s : c.sets)
                  for (gen::AnimTrack& t : s.tracks)
                      for (gen::PosKey& k : t.keys) k.time = 0;

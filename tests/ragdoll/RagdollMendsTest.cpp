@@ -4,7 +4,6 @@
 // renderer with exactly one animated model.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,13 +17,6 @@
 namespace {
 
 const Vector3 kForward(1.0f, 0.0f, 0.0f);
-
-std::string Variant(const std::function<void(gen::SkinnedModel&)>& change)
-{
-    gen::SkinnedModel model = ::Character();
-    change(model);
-    return gen::SkinnedModelText(model);
-}
 
 void RenameFrame(gen::SkinnedModel& model, const std::string& from, const char* to)
 {
@@ -64,22 +56,22 @@ TEST(RagdollMends, WithoutItsBoneALimbIsHeldAtItsPlaceAroundLimbZeroAndNothingBr
         {"no file", "", false, {}, true},
         {"truncated", whole.substr(0, whole.size() / 2), false, {}, true},
         {"a skin bone naming no frame",
-         Variant([](gen::SkinnedModel& m) { m.bones[0].name = "Bip01_Nowhere"; }),
+         CharacterText([](gen::SkinnedModel& m) { m.bones[0].name = "Bip01_Nowhere"; }),
          false,
          {},
          true},
         {"no renderer", whole, true, {}, false},
         {"no left hand",
-         Variant([](gen::SkinnedModel& m) { RenameFrame(m, "Bip01_L_Hand", "Bip01_L_Palm"); }),
+         CharacterText([](gen::SkinnedModel& m) { RenameFrame(m, "Bip01_L_Hand", "Bip01_L_Palm"); }),
          true,
          {kLeftHandLimb},
          true},
         {"a head without its end",
-         Variant([](gen::SkinnedModel& m) { m.frames[gen::FrameIndex(m, "Bip01_Head")].children.clear(); }),
+         CharacterText([](gen::SkinnedModel& m) { m.frames[gen::FrameIndex(m, "Bip01_Head")].children.clear(); }),
          true,
          {kHeadLimb},
          true},
-        {"three sets: no walk, no idle", Variant([](gen::SkinnedModel& m) { m.sets.resize(3); }), true, {}, true},
+        {"three sets: no walk, no idle", CharacterText([](gen::SkinnedModel& m) { m.sets.resize(3); }), true, {}, true},
     };
     for (const BrokenModelCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -121,7 +113,7 @@ TEST(RagdollMends, WithoutItsBoneALimbIsHeldAtItsPlaceAroundLimbZeroAndNothingBr
 
 TEST(RagdollMends, AZeroLengthBoneLaysItsLimbAlongXAndAnUprightBoneKeepsAProperFrame)
 {
-    const std::string text = Variant([](gen::SkinnedModel& m) {
+    const std::string text = CharacterText([](gen::SkinnedModel& m) {
         // The head's end on the head's origin; the spine straight up to the neck.
         HoldFrame(m, "Bip01_HeadNub", gen::Vec3(0.0f, 0.0f, 0.0f));
         HoldFrame(m, "Bip01_Spine", gen::Vec3(0.0f, 0.0f, 0.0f));
