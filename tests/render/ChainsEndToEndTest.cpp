@@ -21,31 +21,14 @@
 #include <string>
 #include <vector>
 
-#include "DXUTHeadless.h"
-#include "Win32Host.h"
+#include "GameRun.h"
 #include "core/Resources.h"
-#include "d3d9_host.h"
 #include "game/Lumveran.h"
 #include "render/MeshInstance.h"
-#include "render/Renderer.h"
 
 namespace {
 
 constexpr int kStageCount = 4;
-
-struct Image
-{
-    std::vector<uint8_t> rgba;
-    UINT width = 0, height = 0;
-    const uint8_t* At(UINT x, UINT y) const { return &rgba[(size_t(y) * width + x) * 4]; }
-};
-
-Image BackBuffer()
-{
-    Image image;
-    LvD3D9_ReadBackBuffer(gRenderer->GetDevice(), image.rgba, &image.width, &image.height);
-    return image;
-}
 
 // The frame drawn again as it stands (the world is still between these calls).
 Image Draw()
@@ -82,12 +65,6 @@ int Difference(const Image& a, const Image& b, UINT x, UINT y)
     int most = 0;
     for (int c = 0; c < 3; ++c) most = std::max(most, std::abs(int(a.At(x, y)[c]) - int(b.At(x, y)[c])));
     return most;
-}
-
-double Luminance(const Image& image, UINT x, UINT y)
-{
-    const uint8_t* p = image.At(x, y);
-    return 0.299 * p[0] + 0.587 * p[1] + 0.114 * p[2];
 }
 
 std::string FirstChainName()
@@ -152,20 +129,6 @@ struct Seen
 };
 
 Seen gSeen;
-
-double Spread(const Image& image)
-{
-    double sum = 0, squares = 0;
-    for (UINT y = 0; y < image.height; ++y) {
-        for (UINT x = 0; x < image.width; ++x) {
-            const double l = Luminance(image, x, y);
-            sum += l;
-            squares += l * l;
-        }
-    }
-    const double n = double(image.width) * image.height;
-    return n > 0 ? std::sqrt(std::max(0.0, squares / n - (sum / n) * (sum / n))) : 0.0;
-}
 
 // ---- stage 1
 
@@ -235,8 +198,8 @@ void CheckCoinHalo()
                         nearest = std::min(nearest, std::max(std::abs(dx), std::abs(dy)));
             if (nearest < 3 || nearest > 8) continue;
             ++ring;
-            hdr += Luminance(coinHdr, x, y) - Luminance(plainHdr, x, y);
-            ldr += Luminance(coinLdr, x, y) - Luminance(plainLdr, x, y);
+            hdr += coinHdr.Luminance(x, y) - plainHdr.Luminance(x, y);
+            ldr += coinLdr.Luminance(x, y) - plainLdr.Luminance(x, y);
         }
     }
     gSeen.coinPixels = coinPixels;
@@ -315,17 +278,8 @@ std::string gTier;
 void RunGame(const char* pixelShaderSwitch, const Script& script)
 {
     gTier = std::string(pixelShaderSwitch).substr(std::string(pixelShaderSwitch).find(':') + 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    setenv("ALSOFT_DRIVERS", "null", 1);
-    const char* argv[] = {"Lumveran", "-windowed", "-width:640", "-height:480", pixelShaderSwitch};
-    Win32SetCommandLine(5, const_cast<char**>(argv));
-    DXUTHeadlessEnable(1.0 / 60.0, kStageCount * script.framesPerStage);
-    DXUTHeadlessEnableDevice();
-    for (int stage = 1; stage <= kStageCount; ++stage) {
-        const int frame = (stage - 1) * script.framesPerStage;
-        DXUTHeadlessScheduleKey(frame, UINT('0' + stage), true);
-        DXUTHeadlessScheduleKey(frame + 1, UINT('0' + stage), false);
-    }
+    PrepareGameRun(pixelShaderSwitch, kStageCount * script.framesPerStage);
+    for (int stage = 1; stage <= kStageCount; ++stage) PressStageKey((stage - 1) * script.framesPerStage, stage);
     static Script current;
     current = script;
     DXUTHeadlessSetFrameHook([](int frame) {

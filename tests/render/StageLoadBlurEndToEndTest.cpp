@@ -5,16 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdint>
-#include <cstdlib>
-#include <vector>
 
-#include "DXUTHeadless.h"
-#include "Win32Host.h"
-#include "d3d9_host.h"
+#include "GameRun.h"
 #include "game/LevelLoader.h"
 #include "game/Lumveran.h"
-#include "render/Renderer.h"
 
 namespace {
 
@@ -28,21 +22,16 @@ constexpr double kLeastSharpnessRatio = 0.8;
 // Mean absolute luminance step between neighbouring pixels: blur lowers it.
 double Sharpness()
 {
-    std::vector<uint8_t> rgba;
-    UINT w = 0, h = 0;
-    if (!LvD3D9_ReadBackBuffer(gRenderer->GetDevice(), rgba, &w, &h) || w < 2 || h < 2) return 0.0;
-    auto luminance = [&](UINT x, UINT y) {
-        const uint8_t* c = &rgba[(size_t(y) * w + x) * 4];
-        return 0.299 * c[0] + 0.587 * c[1] + 0.114 * c[2];
-    };
+    const Image image = BackBuffer();
+    if (image.width < 2 || image.height < 2) return 0.0;
     double sum = 0.0;
-    for (UINT y = 0; y + 1 < h; ++y) {
-        for (UINT x = 0; x + 1 < w; ++x) {
-            const double here = luminance(x, y);
-            sum += std::fabs(luminance(x + 1, y) - here) + std::fabs(luminance(x, y + 1) - here);
+    for (UINT y = 0; y + 1 < image.height; ++y) {
+        for (UINT x = 0; x + 1 < image.width; ++x) {
+            const double here = image.Luminance(x, y);
+            sum += std::fabs(image.Luminance(x + 1, y) - here) + std::fabs(image.Luminance(x, y + 1) - here);
         }
     }
-    return sum / (double(w - 1) * double(h - 1));
+    return sum / (double(image.width - 1) * double(image.height - 1));
 }
 
 double gFirstFrame = -1.0;
@@ -52,17 +41,9 @@ int gStageAfter = 0;  // the stage the measured first frame drew
 
 TEST(StageLoadBlurEndToEnd, TheFirstFrameAfterALoadIsNotSmearedByTheCameraJump)
 {
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    setenv("ALSOFT_DRIVERS", "null", 1);
-    const char* argv[] = {"Lumveran", "-windowed", "-width:640", "-height:480", "-psversion:3.0"};
-    Win32SetCommandLine(5, const_cast<char**>(argv));
-    DXUTHeadlessEnable(1.0 / 60.0, kSettledFrame + 1);
-    DXUTHeadlessEnableDevice();
-    for (int frame : {kStageThreeFrame, kStageFourFrame}) {
-        const UINT key = frame == kStageThreeFrame ? UINT('3') : UINT('4');
-        DXUTHeadlessScheduleKey(frame, key, true);
-        DXUTHeadlessScheduleKey(frame + 1, key, false);
-    }
+    PrepareGameRun("-psversion:3.0", kSettledFrame + 1);
+    PressStageKey(kStageThreeFrame, 3);
+    PressStageKey(kStageFourFrame, 4);
     // The hook runs after the frame's picture: the key's load came first.
     DXUTHeadlessSetFrameHook([](int frame) {
         if (gRenderer == nullptr || gLevelLoader == nullptr) return;

@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,12 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "DXUTHeadless.h"
-#include "Win32Host.h"
-#include "d3d9_host.h"
+#include "GameRun.h"
 #include "game/Lumveran.h"
 #include "render/MeshInstance.h"
-#include "render/Renderer.h"
 
 namespace fs = std::filesystem;
 
@@ -60,24 +56,17 @@ Picture Look(int stage)
     Picture p;
     p.stage = stage;
     p.paired = ModelsPaired();
-    std::vector<uint8_t> rgba;
-    UINT w = 0, h = 0;
-    if (!LvD3D9_ReadBackBuffer(gRenderer->GetDevice(), rgba, &w, &h)) return p;
-    EXPECT_EQ(w, 640u);
-    EXPECT_EQ(h, 480u);
+    const Image image = BackBuffer();
+    if (image.rgba.empty()) return p;
+    EXPECT_EQ(image.width, 640u);
+    EXPECT_EQ(image.height, 480u);
     std::set<int> colours;
-    double sum = 0, sumSquares = 0;
-    const size_t pixels = size_t(w) * h;
-    for (size_t i = 0; i < pixels; ++i) {
-        const uint8_t* c = &rgba[i * 4];
+    for (size_t i = 0; i < image.rgba.size(); i += 4) {
+        const uint8_t* c = &image.rgba[i];
         colours.insert((c[0] >> 3) << 10 | (c[1] >> 3) << 5 | (c[2] >> 3));
-        const double y = 0.299 * c[0] + 0.587 * c[1] + 0.114 * c[2];
-        sum += y;
-        sumSquares += y * y;
     }
     p.colours = int(colours.size());
-    const double mean = sum / double(pixels);
-    p.spread = std::sqrt(std::max(0.0, sumSquares / double(pixels) - mean * mean));
+    p.spread = Spread(image);
     if (const char* folder = std::getenv("LV_STAGE_SHOTS")) {
         const DWORD tier = gRenderer->GetCaps().PixelShaderVersion;
         const std::string name = std::string(folder) + "/stage" + std::to_string(stage) + "_ps" +
@@ -90,19 +79,8 @@ Picture Look(int stage)
 // Stage s's key at the start of its frames, its picture read at their end.
 void RunStages(const char* pixelShaderSwitch)
 {
-    // A 640 x 480 window whatever Vid.cfg says, at the tier asked for.
-    // No sound device here: the sound library must not complain into the log.
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    setenv("ALSOFT_DRIVERS", "null", 1);
-    const char* argv[] = {"Lumveran", "-windowed", "-width:640", "-height:480", pixelShaderSwitch};
-    Win32SetCommandLine(5, const_cast<char**>(argv));
-    DXUTHeadlessEnable(1.0 / 60.0, kStageCount * kFramesPerStage);
-    DXUTHeadlessEnableDevice();
-    for (int stage = 1; stage <= kStageCount; ++stage) {
-        const int frame = (stage - 1) * kFramesPerStage;
-        DXUTHeadlessScheduleKey(frame, UINT('0' + stage), true);
-        DXUTHeadlessScheduleKey(frame + 1, UINT('0' + stage), false);
-    }
+    PrepareGameRun(pixelShaderSwitch, kStageCount * kFramesPerStage);
+    for (int stage = 1; stage <= kStageCount; ++stage) PressStageKey((stage - 1) * kFramesPerStage, stage);
     DXUTHeadlessSetFrameHook([](int frame) {
         if (gRenderer && frame % kFramesPerStage == kFramesPerStage - 1)
             gPictures.push_back(Look(frame / kFramesPerStage + 1));
