@@ -82,34 +82,6 @@ void ScheduleHeld(int frame, const std::set<int>& keys)
 
 } // namespace
 
-void PlayInput::Hold(const std::set<int>& keys)
-{
-    ScheduleHeld(frame + 1, keys);
-}
-
-void PlayInput::Tap(int dik)
-{
-    DXUTHeadlessScheduleInputKeyHold(frame + 1, dik, 2);
-}
-
-void PlayInput::Key(unsigned virtualKey)
-{
-    script.PressKey(virtualKey);
-}
-
-void PlayInput::Click(int menu, int item)
-{
-    const Menu* m = gMenuMan ? gMenuMan->GetMenu(menu) : nullptr;
-    const MenuItemHUD* it = m ? m->GetItem(item) : nullptr;
-    ASSERT_NE(it, nullptr) << "menu " << menu << " item " << item;
-    script.ClickAt(it->GetLeft() + it->GetWidth() / 2, it->GetTop() + it->GetHeight() / 2);
-}
-
-void PlayInput::ClickAt(int x, int y)
-{
-    script.ClickAt(x, y);
-}
-
 Expect& Expect::Stack(std::vector<int> menus)
 {
     stack = std::move(menus);
@@ -233,23 +205,28 @@ Until Any(std::vector<Until> conditions)
 
 Act Hold(const std::set<int>& keys)
 {
-    return [keys](PlayInput& in) { in.Hold(keys); };
+    return [keys](PlayInput& in) { ScheduleHeld(in.frame + 1, keys); };
 }
 Act Tap(int dik)
 {
-    return [dik](PlayInput& in) { in.Tap(dik); };
+    return [dik](PlayInput& in) { DXUTHeadlessScheduleInputKeyHold(in.frame + 1, dik, 2); };
 }
 Act Key(unsigned virtualKey)
 {
-    return [virtualKey](PlayInput& in) { in.Key(virtualKey); };
+    return [virtualKey](PlayInput& in) { in.script.PressKey(virtualKey); };
 }
 Act Click(int menu, int item)
 {
-    return [menu, item](PlayInput& in) { in.Click(menu, item); };
+    return [menu, item](PlayInput& in) {
+        const Menu* m = gMenuMan ? gMenuMan->GetMenu(menu) : nullptr;
+        const MenuItemHUD* it = m ? m->GetItem(item) : nullptr;
+        ASSERT_NE(it, nullptr) << "menu " << menu << " item " << item;
+        in.script.ClickAt(it->GetLeft() + it->GetWidth() / 2, it->GetTop() + it->GetHeight() / 2);
+    };
 }
 Act ClickAt(int x, int y)
 {
-    return [x, y](PlayInput& in) { in.ClickAt(x, y); };
+    return [x, y](PlayInput& in) { in.script.ClickAt(x, y); };
 }
 Act Place(const Vector3& point)
 {
@@ -339,7 +316,7 @@ void PlayHere(const PlayTable& table, const PlayOptions& options, PlayResult& re
                     const std::string file = options.pictures + "/" + prefix + FileName(s.name) + ".png";
                     EXPECT_TRUE(LvD3D9_SaveBackBufferPNG(DXUTGetD3D9Device(), file.c_str())) << file;
                 }
-                PlayInput input(script, frame);
+                PlayInput input{script, frame};
                 if (s.act) s.act(input);
                 stepDone = frame;
                 result.stepFrames.push_back(frame);

@@ -19,23 +19,9 @@
 
 class MenuScript;
 
-// What the player can do, from the frame after the one just run.
-class PlayInput
+// Where the player's input goes: the runner, from the frame after the one just run.
+struct PlayInput
 {
-public:
-    PlayInput(MenuScript& script, int frameJustRun) : script(script), frame(frameJustRun) {}
-
-    // Exactly these DirectInput keys (DIK codes) held from the next frame on.
-    void Hold(const std::set<int>& keys);
-    // One DirectInput key down for two frames, then up (the jukebox acts on the release).
-    void Tap(int dik);
-    // A window key (virtual key code) down and up: the developer keys, Escape.
-    void Key(unsigned virtualKey);
-    // A click in the middle of a menu's item.
-    void Click(int menu, int item);
-    // A click at a point of the back buffer.
-    void ClickAt(int x, int y);
-
     MenuScript& script;
     int frame;
 };
@@ -111,10 +97,15 @@ Until All(std::vector<Until> conditions);
 Until Any(std::vector<Until> conditions);
 
 // Inputs; an empty Act does nothing.
+// Exactly these DirectInput keys (DIK codes) held from the next frame on.
 Act Hold(const std::set<int>& keys);
+// One DirectInput key down for two frames, then up (the jukebox acts on the release).
 Act Tap(int dik);
+// A window key (virtual key code) down and up: the developer keys, Escape.
 Act Key(unsigned virtualKey);
+// A click in the middle of a menu's item.
 Act Click(int menu, int item);
+// A click at a point of the back buffer.
 Act ClickAt(int x, int y);
 // Puts the character's walking body (on the cart stage the cart) at a point,
 // at rest, through the game's own bodies: for places keys alone reach only
