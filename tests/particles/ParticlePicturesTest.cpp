@@ -67,7 +67,7 @@ struct Scene
     std::vector<std::string> kinds; // the roots whose quads are measured
     Look look;
     int measureAt; // the frame, after the set-up step before it
-    Share share;
+    Share share = {};
     bool measured = false;
 };
 
