@@ -1,6 +1,9 @@
 // Making, releasing and drawing the geometry records.
 #include "render/MeshBuffers.h"
 
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -41,6 +44,31 @@ void MeshBuffers::DrawRange(int firstIndex, int count, int minVertex, int vertex
         }
     }
     if (remaining > 0) device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, lowest, vertices, start, remaining);
+}
+
+// The centre of the vertices' box and the farthest vertex from it.
+static void SetBounds(const TangentVertex* vertices, int vertexCount, MeshBuffers& out)
+{
+    float low[3] = {FLT_MAX, FLT_MAX, FLT_MAX}, high[3] = {-FLT_MAX, -FLT_MAX, -FLT_MAX};
+    for (int i = 0; i < vertexCount; ++i) {
+        for (int axis = 0; axis < 3; ++axis) {
+            low[axis] = std::min(low[axis], vertices[i].position[axis]);
+            high[axis] = std::max(high[axis], vertices[i].position[axis]);
+        }
+    }
+    for (int axis = 0; axis < 3; ++axis) out.boundsCentre[axis] = 0.5f * (low[axis] + high[axis]);
+    float farthest = 0.0f;
+    for (int i = 0; i < vertexCount; ++i) {
+        float squared = 0.0f;
+        for (int axis = 0; axis < 3; ++axis) {
+            const float d = vertices[i].position[axis] - out.boundsCentre[axis];
+            squared += d * d;
+        }
+        farthest = std::max(farthest, squared);
+    }
+    // A vertex that is not a number leaves the bounds unknown: drawn always.
+    const float radius = std::sqrt(farthest);
+    out.boundsRadius = std::isfinite(radius) && std::isfinite(out.boundsCentre[0] + out.boundsCentre[1] + out.boundsCentre[2]) ? radius : -1.0f;
 }
 
 void ReleaseMeshBuffers(MeshBuffers& buffers)
@@ -88,5 +116,6 @@ BufferResult CreateMeshBuffers(IDirect3DDevice9* device, const TangentVertex* ve
     out.device = device;
     out.vertexCount = vertexCount;
     out.triangleCount = indexCount / 3;
+    SetBounds(vertices, vertexCount, out);
     return BufferResult::Created;
 }

@@ -34,6 +34,10 @@ struct MeshBuffers
     IDirect3DDevice9* device = nullptr;
     int vertexCount = 0;
     int triangleCount = 0;
+    // A sphere around the vertices, in mesh units, for culling; a negative
+    // radius: not known.
+    float boundsCentre[3] = {0.0f, 0.0f, 0.0f};
+    float boundsRadius = -1.0f;
 
     bool IsEmpty() const { return vertexBuffer == nullptr || indexBuffer == nullptr || triangleCount <= 0; }
 

@@ -13,6 +13,7 @@
 #include "render/RenderResources.h"
 #include "render/TechniqueNames.h"
 #include "render/Terrain.h"
+#include "render/ViewVolume.h"
 
 namespace {
 
@@ -297,8 +298,13 @@ void SceneDrawer::DrawGeometryPasses(MeshInstance& instance, const D3DXMATRIX& w
         effect->SetMatrix(fx::kLastWorld, &instance.lastWorld);
         instance.lastWorld = world;
     }
+    // A mesh wholly outside the view costs the device its vertices and
+    // nothing else: it is not sent. Its last world above is kept all the same.
+    const bool shows = geometry && (!context.viewProjection ||
+                                    MeshMayShow(geometry->boundsCentre, geometry->boundsRadius, world,
+                                                *context.viewProjection));
     if (instance.wireframe) device->SetRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
-    if (geometry) {
+    if (shows) {
         for (UINT pass = 0; pass < passes; ++pass) {
             if (FAILED(effect->BeginPass(pass))) continue;
             geometry->Draw(context.maxPrimitiveCount);

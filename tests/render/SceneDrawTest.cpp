@@ -90,6 +90,24 @@ TEST_F(RendererRig, ANewInstanceFirstDrawsWithoutMotionThenHandsOverItsLastWorld
     drawVelocity(moved, last);
     EXPECT_EQ(last, first);
     EXPECT_EQ(moved._41, 310.0f);
+
+    // Behind the camera the box is not sent to the device, yet it still hands
+    // over where it was when it comes back into view.
+    auto drawsOf = [&](const Vector3& place, D3DXMATRIX& world) {
+        *positions.back() = place;
+        LvD3D9_ClearCallLog();
+        LvD3D9_EnableCallLog(true);
+        drawVelocity(world, last);
+        LvD3D9_EnableCallLog(false);
+        const std::vector<std::string>& log = LvD3D9_GetCallLog();
+        return std::count_if(log.begin(), log.end(),
+                             [](const std::string& e) { return e.rfind("DrawIndexedPrimitive", 0) == 0; });
+    };
+    D3DXMATRIX behind, back;
+    EXPECT_EQ(drawsOf(Vector3(-300.0f, -40.0f, 12.0f), behind), 0);
+    EXPECT_EQ(last, moved);
+    EXPECT_EQ(drawsOf(Vector3(300.0f, -40.0f, 12.0f), back), 1);
+    EXPECT_EQ(last, behind);
 }
 
 TEST_F(RendererRig, AfterACameraFacingColourTheNextInstanceSendsItsMaterialAgain)
