@@ -281,7 +281,7 @@ Mesh CaveCeiling()
 
 Mesh Boulder()
 {
-    return MakeSphere(0.5f, 24, 16);
+    return MakeSphere(0.5f, 16, 12);
 }
 
 Mesh Marker()
