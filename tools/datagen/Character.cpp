@@ -113,7 +113,7 @@ Mesh Segment(const Vec3& a, const Vec3& b, float ra, float rb, const Region& reg
         const float t = 0.5f * kPi * i / cap;
         p.push_back({i == cap ? 0.0f : rb * std::cos(t), len + rb * std::sin(t)});
     }
-    Mesh m = MakeLathe(p, 16, true);
+    Mesh m = MakeLathe(p, 12, true);
     m.Transform(RotationAxis({0, 0, 1}, kPi)); // seam at -x, the back
     MapRegion(m, region);
     // Lay +z along a -> b.
@@ -132,7 +132,7 @@ Mesh Segment(const Vec3& a, const Vec3& b, float ra, float rb, const Region& reg
 
 Mesh Ellipsoid(const Vec3& centre, const Vec3& radii, const Region& region)
 {
-    Mesh m = MakeSphere(1.0f, 24, 14);
+    Mesh m = MakeSphere(1.0f, 16, 10);
     m.Transform(RotationAxis({0, 0, 1}, kPi));
     MapRegion(m, region);
     m.Transform(Scaling(radii) * Mat4::Translation(centre));
