@@ -190,13 +190,16 @@ void SceneDrawer::GetHeightmapWorld(int index, D3DXMATRIX* world) const
 void SceneDrawer::DrawTerrainTiles(int index, Terrain& terrain)
 {
     if (!context.viewProjection) {
-        terrain.GetMesh().Draw(context.device, context.maxPrimitiveCount, nullptr);
+        terrain.GetMesh().Draw(context.device, context.maxPrimitiveCount, nullptr, 0.0f);
         return;
     }
     D3DXMATRIX world, worldViewProjection;
     GetHeightmapWorld(index, &world);
     D3DXMatrixMultiply(&worldViewProjection, &world, context.viewProjection);
-    terrain.GetMesh().Draw(context.device, context.maxPrimitiveCount, &worldViewProjection);
+    // The screen's height, not the current target's: a pass drawing into a
+    // smaller target must still pick the scene pass's triangles.
+    const float screenHeight = context.resources ? float(context.resources->GetScreenSize().height) : 0.0f;
+    terrain.GetMesh().Draw(context.device, context.maxPrimitiveCount, &worldViewProjection, screenHeight);
 }
 
 void SceneDrawer::DrawHeightmapGeometry(int index)

@@ -42,9 +42,16 @@ bool TerrainMesh::CreateDeviceBuffers(IDirect3DDevice9* device)
     if (vertices.empty() || indices.empty() || device == nullptr) {
         return false;
     }
-    const BufferResult result =
-        CreateMeshBuffers(device, vertices.data(), static_cast<int>(vertices.size()), indices.data(),
-                          static_cast<int>(indices.size()), 0, buffers, nullptr);
+    const std::vector<uint16_t>& coarse = tiles.GetCoarseIndices();
+    std::vector<uint16_t> levelled;
+    if (!coarse.empty()) {
+        levelled.reserve(indices.size() + coarse.size());
+        levelled.insert(levelled.end(), indices.begin(), indices.end());
+        levelled.insert(levelled.end(), coarse.begin(), coarse.end());
+    }
+    const std::vector<uint16_t>& drawn = coarse.empty() ? indices : levelled;
+    const BufferResult result = CreateMeshBuffers(device, vertices.data(), static_cast<int>(vertices.size()),
+                                                  drawn.data(), static_cast<int>(drawn.size()), 0, buffers, nullptr);
     if (result == BufferResult::VertexBufferFailed) {
         REPORT_ERROR("could not create the proper vertex buffer for mesh");
     } else if (result == BufferResult::IndexBufferFailed) {
@@ -68,9 +75,10 @@ const MeshBuffers& TerrainMesh::PrepareBuffers(IDirect3DDevice9* device)
     return buffers;
 }
 
-void TerrainMesh::Draw(IDirect3DDevice9* device, DWORD maxPrimitiveCount, const D3DXMATRIX* worldViewProjection)
+void TerrainMesh::Draw(IDirect3DDevice9* device, DWORD maxPrimitiveCount, const D3DXMATRIX* worldViewProjection,
+                       float viewportHeight)
 {
-    tiles.Draw(PrepareBuffers(device), maxPrimitiveCount, worldViewProjection);
+    tiles.Draw(PrepareBuffers(device), maxPrimitiveCount, worldViewProjection, viewportHeight);
 }
 
 const char* TerrainMesh::GetInternedTechnique() const

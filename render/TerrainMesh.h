@@ -30,7 +30,8 @@ public:
     // device buffers are released, and new ones made when a device is given.
     void Build(const TerrainSourceVertex* source, int vertexCount, const uint16_t* sourceIndices, int indexCount,
                IDirect3DDevice9* device);
-    // Device buffers from the kept vertices; false (and a report) when there
+    // Device buffers from the kept vertices and indices, the tiles' coarse
+    // levels after the mesh's own triangles; false (and a report) when there
     // is nothing to upload or the device refuses a buffer.
     bool CreateDeviceBuffers(IDirect3DDevice9* device);
     void ReleaseDeviceBuffers();
@@ -41,8 +42,10 @@ public:
 
     // The tiles that reach into the view of `worldViewProjection` (mesh
     // units to clip space; null: every tile), nearest first, from the
-    // buffers on this device.
-    void Draw(IDirect3DDevice9* device, DWORD maxPrimitiveCount, const D3DXMATRIX* worldViewProjection);
+    // buffers on this device, each at the level of detail a picture
+    // `viewportHeight` pixels high needs (0: full detail).
+    void Draw(IDirect3DDevice9* device, DWORD maxPrimitiveCount, const D3DXMATRIX* worldViewProjection,
+              float viewportHeight);
 
     // The technique as the renderer compares it: the interned copy of
     // `technique`, looked up again only when the name changed.

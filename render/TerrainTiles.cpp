@@ -47,6 +47,9 @@ void TerrainTiles::Build(const std::vector<TangentVertex>& vertices, std::vector
     tiles.clear();
     ranges.clear();
     order.clear();
+    coarseIndices.clear();
+    variants.clear();
+    levels.clear();
     const int triangles = int(indices.size() / 3);
     if (triangles == 0 || vertices.empty()) return;
 
@@ -65,18 +68,32 @@ void TerrainTiles::Build(const std::vector<TangentVertex>& vertices, std::vector
         return std::clamp(int((value - low[axis]) / extent * float(side)), 0, side - 1);
     };
 
+    // A regular grid whose tiles are whole, even blocks of cells gets coarse
+    // levels; its tiles are those blocks.
+    TerrainGridShape grid;
+    std::vector<int> cellOf;
+    const bool levelled = side > 1 && DetectTerrainGrid(vertices, indices, grid, cellOf) &&
+                          (grid.columns - 1) % (2 * side) == 0 && (grid.rows - 1) % (2 * side) == 0;
+    const int tileColumns = levelled ? (grid.columns - 1) / side : 0;
+    const int tileRows = levelled ? (grid.rows - 1) / side : 0;
+
     // Each triangle's tile, then a stable counting sort of the triangles.
     std::vector<int> tileOf(size_t(triangles), 0);
     std::vector<int> counts(size_t(side * side) + 1, 0);
     const int vertexCount = int(vertices.size());
     for (int t = 0; t < triangles; ++t) {
-        float centre[2] = {0.0f, 0.0f};
-        for (int c = 0; c < 3; ++c) {
-            const int v = std::min<int>(indices[size_t(3 * t + c)], vertexCount - 1);
-            centre[0] += vertices[size_t(v)].position[0] / 3.0f;
-            centre[1] += vertices[size_t(v)].position[1] / 3.0f;
+        if (levelled) {
+            const int row = cellOf[size_t(t)] / (grid.columns - 1), column = cellOf[size_t(t)] % (grid.columns - 1);
+            tileOf[size_t(t)] = row / tileRows * side + column / tileColumns;
+        } else {
+            float centre[2] = {0.0f, 0.0f};
+            for (int c = 0; c < 3; ++c) {
+                const int v = std::min<int>(indices[size_t(3 * t + c)], vertexCount - 1);
+                centre[0] += vertices[size_t(v)].position[0] / 3.0f;
+                centre[1] += vertices[size_t(v)].position[1] / 3.0f;
+            }
+            tileOf[size_t(t)] = cell(centre[1], 1) * side + cell(centre[0], 0);
         }
-        tileOf[size_t(t)] = cell(centre[1], 1) * side + cell(centre[0], 0);
         ++counts[size_t(tileOf[size_t(t)]) + 1];
     }
     for (size_t i = 1; i < counts.size(); ++i) counts[i] += counts[i - 1];
@@ -114,13 +131,118 @@ void TerrainTiles::Build(const std::vector<TangentVertex>& vertices, std::vector
         record.vertexSpan = highest - lowest + 1;
         tiles.push_back(record);
     }
+    if (levelled) BuildLevels(vertices, grid, side, tileRows, tileColumns, int(indices.size()));
     order.reserve(tiles.size());
     ranges.reserve(tiles.size());
+    levels.assign(tiles.size(), 0);
 }
 
-const std::vector<TerrainTiles::Range>& TerrainTiles::Visible(const D3DXMATRIX* worldViewProjection)
+void TerrainTiles::BuildLevels(const std::vector<TangentVertex>& vertices, const TerrainGridShape& shape, int side,
+                               int tileRows, int tileColumns, int meshIndexCount)
+{
+    int levelCount = 1;
+    while (levelCount < kTerrainLevelCount && tileRows % (1 << levelCount) == 0 && tileColumns % (1 << levelCount) == 0)
+        ++levelCount;
+    for (int t = 0; t < int(tiles.size()); ++t) {
+        TerrainTile& tile = tiles[size_t(t)];
+        const int row = t / side, column = t % side;
+        const CellBlock block{row * tileRows, column * tileColumns, tileRows, tileColumns};
+        tile.levelCount = levelCount;
+        tile.neighbours[0] = column > 0 ? t - 1 : -1;
+        tile.neighbours[1] = column + 1 < side ? t + 1 : -1;
+        tile.neighbours[2] = row > 0 ? t - side : -1;
+        tile.neighbours[3] = row + 1 < side ? t + side : -1;
+        tile.firstVariant = int(variants.size());
+        for (int level = 1; level < levelCount; ++level) {
+            const int step = 1 << level;
+            tile.error[level] = std::max(tile.error[level - 1], CoarseBlockError(shape, vertices, block, step));
+            for (int fineSides = 0; fineSides < kSideMasks; ++fineSides) {
+                const size_t first = coarseIndices.size();
+                AppendCoarseBlock(shape, vertices, block, step, fineSides, coarseIndices);
+                const auto [lowest, highest] =
+                    std::minmax_element(coarseIndices.begin() + long(first), coarseIndices.end());
+                variants.push_back({meshIndexCount + int(first), int(coarseIndices.size() - first) / 3, int(*lowest),
+                                    int(*highest) - int(*lowest) + 1});
+            }
+        }
+    }
+}
+
+void TerrainTiles::ChooseLevels(const D3DXMATRIX& m, float viewportHeight)
+{
+    // A coarse level moves the ground only up or down. A unit of height at
+    // clip (x, y, w) moves the picture by (m31 - x/w m34, m32 - y/w m34) / w
+    // in normalised device units; x counts in the picture's width, which is
+    // its height times the aspect the projection implies.
+    const float columnX = std::sqrt(m._11 * m._11 + m._21 * m._21 + m._31 * m._31);
+    const float columnY = std::sqrt(m._12 * m._12 + m._22 * m._22 + m._32 * m._32);
+    const float aspect = columnX > 0.0f ? columnY / columnX : 1.0f;
+    const float halfHeight = 0.5f * viewportHeight;
+    for (int t = 0; t < int(tiles.size()); ++t) {
+        const TerrainTile& tile = tiles[size_t(t)];
+        // The tile's nearest depth, and the most a unit of height moves the
+        // picture at any of its corners, undivided by depth. A tile reaching
+        // behind the eye stays whole.
+        float nearest = FLT_MAX, shift = 0.0f;
+        for (int corner = 0; corner < 8; ++corner) {
+            const float x = (corner & 1) ? tile.high[0] : tile.low[0];
+            const float y = (corner & 2) ? tile.high[1] : tile.low[1];
+            const float z = (corner & 4) ? tile.high[2] : tile.low[2];
+            const float w = x * m._14 + y * m._24 + z * m._34 + m._44;
+            nearest = std::min(nearest, w);
+            if (!(w > 0.0f)) break;
+            const float nx = std::clamp((x * m._11 + y * m._21 + z * m._31 + m._41) / w, -1.0f, 1.0f);
+            const float ny = std::clamp((x * m._12 + y * m._22 + z * m._32 + m._42) / w, -1.0f, 1.0f);
+            shift = std::max({shift, std::abs(m._31 - nx * m._34) * aspect, std::abs(m._32 - ny * m._34)});
+        }
+        int level = 0;
+        if (nearest > 0.0f) {
+            const float pixelsPerUnit = halfHeight * shift / nearest;
+            level = tile.levelCount - 1;
+            while (level > 0 && !(tile.error[level] * pixelsPerUnit <= kMaxPixelError)) --level;
+        }
+        levels[size_t(t)] = level;
+    }
+    // Neighbours at most one level apart: refine the coarser until they are.
+    for (bool changed = true; changed;) {
+        changed = false;
+        for (int t = 0; t < int(tiles.size()); ++t) {
+            for (const int n : tiles[size_t(t)].neighbours) {
+                if (n >= 0 && levels[size_t(t)] > levels[size_t(n)] + 1) {
+                    levels[size_t(t)] = levels[size_t(n)] + 1;
+                    changed = true;
+                }
+            }
+        }
+    }
+}
+
+int TerrainTiles::FineSides(int tile) const
+{
+    int sides = 0;
+    const int* neighbours = tiles[size_t(tile)].neighbours;
+    for (int side = 0; side < 4; ++side) {
+        if (neighbours[side] >= 0 && levels[size_t(neighbours[side])] < levels[size_t(tile)]) sides |= 1 << side;
+    }
+    return sides;
+}
+
+TerrainTiles::Range TerrainTiles::RangeOf(int t) const
+{
+    const TerrainTile& tile = tiles[size_t(t)];
+    const int level = levels[size_t(t)];
+    if (level == 0) return {tile.firstIndex, tile.triangleCount, tile.minVertex, tile.vertexSpan};
+    return variants[size_t(tile.firstVariant + (level - 1) * kSideMasks + FineSides(t))];
+}
+
+const std::vector<TerrainTiles::Range>& TerrainTiles::Visible(const D3DXMATRIX* worldViewProjection,
+                                                              float viewportHeight)
 {
     order.clear();
+    std::fill(levels.begin(), levels.end(), 0);
+    if (worldViewProjection && viewportHeight > 0.0f && !variants.empty()) {
+        ChooseLevels(*worldViewProjection, viewportHeight);
+    }
     if (worldViewProjection) {
         Plane planes[6];
         ViewPlanes(*worldViewProjection, planes);
@@ -143,7 +265,7 @@ const std::vector<TerrainTiles::Range>& TerrainTiles::Visible(const D3DXMATRIX* 
 
     ranges.clear();
     for (const std::pair<float, int>& entry : order) {
-        const TerrainTile& tile = tiles[size_t(entry.second)];
+        const Range tile = RangeOf(entry.second);
         if (!ranges.empty()) {
             Range& last = ranges.back();
             if (last.firstIndex + 3 * last.triangleCount == tile.firstIndex) {
@@ -154,15 +276,16 @@ const std::vector<TerrainTiles::Range>& TerrainTiles::Visible(const D3DXMATRIX* 
                 continue;
             }
         }
-        ranges.push_back({tile.firstIndex, tile.triangleCount, tile.minVertex, tile.vertexSpan});
+        ranges.push_back(tile);
     }
     return ranges;
 }
 
-void TerrainTiles::Draw(const MeshBuffers& buffers, DWORD maxPrimitiveCount, const D3DXMATRIX* worldViewProjection)
+void TerrainTiles::Draw(const MeshBuffers& buffers, DWORD maxPrimitiveCount, const D3DXMATRIX* worldViewProjection,
+                        float viewportHeight)
 {
     if (buffers.IsEmpty()) return;
-    for (const Range& range : Visible(worldViewProjection)) {
+    for (const Range& range : Visible(worldViewProjection, viewportHeight)) {
         buffers.DrawRange(range.firstIndex, range.triangleCount, range.minVertex, range.vertexSpan, maxPrimitiveCount);
     }
 }

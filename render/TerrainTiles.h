@@ -6,6 +6,14 @@
 //
 // Tiles are index ranges of the terrain's own index buffer, which Build
 // rewrites tile by tile; the triangles and the vertices stay as they are.
+//
+// When the mesh is a regular grid (TerrainGrid.h) each tile also has coarser
+// levels, drawn with every 2nd, 4th... vertex, whose triangles follow the
+// mesh's own in the device buffer (GetCoarseIndices). A frame draws each tile
+// at the coarsest level whose height error stays under a pixel on screen;
+// neighbours differ by at most one level, and the coarser of two keeps the
+// finer one's vertices along their shared side, so the ground has no cracks.
+// Level 0 is the mesh's own triangles, untouched.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +24,10 @@
 #include <d3dx9math.h>
 
 #include "render/MeshBuffers.h"
+#include "render/TerrainGrid.h"
+
+// Levels 0 (every vertex) to 4 (every 16th), as far as a tile's size divides.
+constexpr int kTerrainLevelCount = 5;
 
 struct TerrainTile
 {
@@ -25,6 +37,10 @@ struct TerrainTile
     int vertexSpan = 0; // from minVertex to the highest, inclusive
     float low[3] = {};  // the tile's bounds in mesh units
     float high[3] = {};
+    int levelCount = 1;                   // levels this tile can be drawn at
+    int neighbours[4] = {-1, -1, -1, -1}; // across the low/high column, low/high row sides
+    float error[kTerrainLevelCount] = {}; // largest height deviation of each level, mesh units
+    int firstVariant = 0;                 // its coarse levels' entries in the variant table
 };
 
 class TerrainTiles
@@ -34,16 +50,29 @@ public:
     // terrain is one tile.
     static constexpr int kTrianglesPerTile = 512;
     static constexpr int kMaxTilesPerSide = 16;
+    // A coarse level has one variant for each set of sides kept fine.
+    static constexpr int kSideMasks = 16;
+    // The most a coarse level may move the ground on screen, in pixels: the
+    // tile's worst height error as seen at its nearest corner, so most of the
+    // tile moves less. At one pixel the stages' rough ground keeps nearly
+    // every tile whole; at two the far ground drops about a quarter of the
+    // triangles with no difference to see.
+    static constexpr float kMaxPixelError = 2.0f;
 
     // Groups the triangles by the tile their centre falls in, rewriting
     // `indices` tile by tile; within a tile the triangles keep their order.
+    // A regular grid of several tiles also gets its coarse levels. Building
+    // again replaces everything.
     void Build(const std::vector<TangentVertex>& vertices, std::vector<uint16_t>& indices);
 
     // The tiles whose bounds reach into the view of `worldViewProjection`
     // (mesh units to clip space), nearest first, as (first index, triangle
     // count, lowest vertex, vertex span) ranges with neighbours in the buffer
-    // merged; null: every tile, in buffer order. Fills a list kept between
-    // frames, so a frame allocates nothing.
+    // merged; null: every tile, in buffer order. Each tile's level comes from
+    // the matrix and the height in pixels of the picture it is drawn for (0:
+    // unknown, every tile at full detail), so every pass of a frame given the
+    // same two draws the same triangles. Fills lists kept between frames, so
+    // a frame allocates nothing.
     struct Range
     {
         int firstIndex;
@@ -51,15 +80,31 @@ public:
         int minVertex;
         int vertexSpan;
     };
-    const std::vector<Range>& Visible(const D3DXMATRIX* worldViewProjection);
+    const std::vector<Range>& Visible(const D3DXMATRIX* worldViewProjection, float viewportHeight);
 
-    // The visible ranges drawn from the terrain's buffers.
-    void Draw(const MeshBuffers& buffers, DWORD maxPrimitiveCount, const D3DXMATRIX* worldViewProjection);
+    // The visible ranges drawn from the terrain's buffers, which hold the
+    // mesh's indices followed by GetCoarseIndices().
+    void Draw(const MeshBuffers& buffers, DWORD maxPrimitiveCount, const D3DXMATRIX* worldViewProjection,
+              float viewportHeight);
 
     const std::vector<TerrainTile>& GetTiles() const { return tiles; }
+    // The coarse levels' triangles, indexed as if they followed the mesh's.
+    const std::vector<uint16_t>& GetCoarseIndices() const { return coarseIndices; }
+    // Each tile's level as the last Visible chose it.
+    const std::vector<int>& GetLevels() const { return levels; }
 
 private:
+    void BuildLevels(const std::vector<TangentVertex>& vertices, const TerrainGridShape& shape, int side, int tileRows,
+                     int tileColumns, int meshIndexCount);
+    void ChooseLevels(const D3DXMATRIX& worldViewProjection, float viewportHeight);
+    // The sides of a tile whose neighbour is drawn finer than it.
+    int FineSides(int tile) const;
+    Range RangeOf(int tile) const;
+
     std::vector<TerrainTile> tiles;
+    std::vector<uint16_t> coarseIndices;
+    std::vector<Range> variants; // by tile's firstVariant + (level - 1) * kSideMasks + fine sides
+    std::vector<int> levels;
     std::vector<std::pair<float, int>> order; // depth of a tile's centre, tile
     std::vector<Range> ranges;
 };

@@ -11,6 +11,7 @@
 #include "render/SceneDrawer.h"
 #include "render/TechniqueNames.h"
 #include "render/TerrainTiles.h"
+#include "TerrainCamera.h"
 
 namespace {
 
@@ -54,16 +55,6 @@ bool PointInView(const D3DXMATRIX& m, const float p[3])
     return clip.w > 0.0f && std::abs(clip.x) < clip.w && std::abs(clip.y) < clip.w && clip.z > 0.0f && clip.z < clip.w;
 }
 
-D3DXMATRIX Camera(const D3DXVECTOR3& eye, const D3DXVECTOR3& at)
-{
-    D3DXMATRIX view, projection, viewProjection;
-    const D3DXVECTOR3 up(0.0f, 0.0f, 1.0f);
-    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
-    D3DXMatrixPerspectiveFovLH(&projection, 0.8f, 4.0f / 3.0f, 1.0f, 1000.0f);
-    D3DXMatrixMultiply(&viewProjection, &view, &projection);
-    return viewProjection;
-}
-
 TEST(TerrainTiles, TrianglesRegroupWholeAndOnlyTilesInViewAreDrawnNearestFirst)
 {
     std::vector<TangentVertex> vertices;
@@ -92,7 +83,7 @@ TEST(TerrainTiles, TrianglesRegroupWholeAndOnlyTilesInViewAreDrawnNearestFirst)
     EXPECT_EQ(covered, 8192);
 
     // Without a view every tile is drawn, in one range.
-    const std::vector<TerrainTiles::Range>& all = tiles.Visible(nullptr);
+    const std::vector<TerrainTiles::Range>& all = tiles.Visible(nullptr, 0.0f);
     ASSERT_EQ(all.size(), 1u);
     EXPECT_EQ(all[0].firstIndex, 0);
     EXPECT_EQ(all[0].triangleCount, 8192);
@@ -109,7 +100,7 @@ TEST(TerrainTiles, TrianglesRegroupWholeAndOnlyTilesInViewAreDrawnNearestFirst)
     };
     for (const auto& view : views) {
         const D3DXMATRIX m = Camera(view.eye, view.at);
-        const std::vector<TerrainTiles::Range>& ranges = tiles.Visible(&m);
+        const std::vector<TerrainTiles::Range>& ranges = tiles.Visible(&m, 0.0f);
         std::set<int> drawn;
         float lastDepth = -1e30f;
         for (const TerrainTiles::Range& r : ranges) {
@@ -133,7 +124,9 @@ TEST(TerrainTiles, TrianglesRegroupWholeAndOnlyTilesInViewAreDrawnNearestFirst)
             bool seen = false;
             for (int i = tile.firstIndex; i < tile.firstIndex + 3 * tile.triangleCount && !seen; ++i)
                 seen = PointInView(m, vertices[indices[size_t(i)]].position);
-            if (seen) { EXPECT_TRUE(drawn.count(int(t))) << "tile " << t << " is in view"; }
+            if (seen) {
+                EXPECT_TRUE(drawn.count(int(t))) << "tile " << t << " is in view";
+            }
         }
     }
 }
@@ -151,7 +144,7 @@ TEST(TerrainTiles, SmallOrEmptyGroundsStayWhole)
     indices.clear();
     tiles.Build(vertices, indices);
     EXPECT_TRUE(tiles.GetTiles().empty());
-    EXPECT_TRUE(tiles.Visible(nullptr).empty());
+    EXPECT_TRUE(tiles.Visible(nullptr, 0.0f).empty());
 }
 
 TEST(TerrainTiles, MaterialsWithoutHighlightsDrawWithTheHighlightFreeTwin)
