@@ -15,6 +15,10 @@ constexpr const char* kFocalDistance = "focalDist";
 constexpr const char* kCameraPosition = "CamPos";
 // The world height of the stage's lava, which the heat mask shimmers around.
 constexpr const char* kHeatLevel = "HeatLevel";
+// The effect's own: how far from that height surfaces are hot, and the
+// technique that marks them.
+constexpr const char* kHeatBand = "HeatBand";
+constexpr const char* kHeatMaskTechnique = "HeatMask";
 
 // The light callback of the full effect.
 constexpr const char* kLightDirection = "LightDir";

@@ -68,7 +68,9 @@ static void SetBounds(const TangentVertex* vertices, int vertexCount, MeshBuffer
     }
     // A vertex that is not a number leaves the bounds unknown: drawn always.
     const float radius = std::sqrt(farthest);
-    out.boundsRadius = std::isfinite(radius) && std::isfinite(out.boundsCentre[0] + out.boundsCentre[1] + out.boundsCentre[2]) ? radius : -1.0f;
+    out.boundsRadius =
+        std::isfinite(radius) && std::isfinite(out.boundsCentre[0] + out.boundsCentre[1] + out.boundsCentre[2]) ? radius
+                                                                                                                : -1.0f;
 }
 
 void ReleaseMeshBuffers(MeshBuffers& buffers)

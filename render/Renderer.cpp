@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string>
 
 #include "DXUT.h"
@@ -37,8 +38,6 @@ const float kQuarterTurn = 1.57079632679489661923f;
 
 // The lava's material: its plane is the one opaque drawable made of it.
 const int kLavaMaterial = 8;
-// Without lava the heat level lies far below any ground: nothing shimmers.
-const float kNoHeatLevel = -1.0e6f;
 
 // Debug text goes through the font made at every device reset; without one
 // (headless, or between a release and the next reset) nothing is drawn.
@@ -252,6 +251,7 @@ void Renderer::SetHeatLevel(ID3DXEffect* effect)
         level = world._43;
         break;
     }
+    heatLevel = level;
     effect->SetFloat(fx::kHeatLevel, level);
 }
 
@@ -350,7 +350,8 @@ void Renderer::DrawRenderList(int list)
 
 void Renderer::DrawRenderListWithStepTechnique(int list)
 {
-    drawer.DrawRenderListWithStepTechnique(list);
+    float band[2];
+    drawer.DrawRenderListWithStepTechnique(list, HeatMaskBand(band) ? band : nullptr);
 }
 
 int Renderer::GetHeightmapCount()
@@ -363,9 +364,29 @@ void Renderer::GetHeightmapWorld(int index, D3DXMATRIX* world)
     drawer.GetHeightmapWorld(index, world);
 }
 
+// The heat mask is cold farther than "HeatBand" from the lava's height, so a
+// step drawing it leaves out the terrain tiles and instances that lie wholly
+// outside that band: they would only draw cold where the mask is already clear.
+bool Renderer::HeatMaskBand(float worldBand[2])
+{
+    ID3DXEffect* effect = GetEffect();
+    D3DXHANDLE technique = effect ? effect->GetCurrentTechnique() : nullptr;
+    D3DXTECHNIQUE_DESC description = {};
+    float band = 0.0f;
+    if (!technique || FAILED(effect->GetTechniqueDesc(technique, &description)) || !description.Name ||
+        std::strcmp(description.Name, fx::kHeatMaskTechnique) != 0 || FAILED(effect->GetFloat(fx::kHeatBand, &band)) ||
+        !(band >= 0.0f)) {
+        return false;
+    }
+    worldBand[0] = heatLevel - band;
+    worldBand[1] = heatLevel + band;
+    return true;
+}
+
 void Renderer::DrawHeightmapGeometry(int index)
 {
-    drawer.DrawHeightmapGeometry(index);
+    float band[2];
+    drawer.DrawHeightmapGeometry(index, HeatMaskBand(band) ? band : nullptr);
 }
 
 void Renderer::DrawScreenQuad(float leftU, float topV, float rightU, float bottomV)

@@ -167,6 +167,12 @@ private:
     void SetFrameParameters(ID3DXEffect* effect);
     // "HeatLevel": the height of the lava the level put in the opaque list.
     void SetHeatLevel(ID3DXEffect* effect);
+    // True, with the world heights it can mark, while the heat mask is the
+    // effect's technique.
+    bool HeatMaskBand(float worldBand[2]);
+    // Without lava the heat level lies far below any ground: nothing shimmers.
+    static constexpr float kNoHeatLevel = -1.0e6f;
+    float heatLevel = kNoHeatLevel; // the last frame's "HeatLevel"
 
     const wchar_t* windowClass = L"DLumveran";
     Camera camera;

@@ -187,10 +187,16 @@ void SceneDrawer::GetHeightmapWorld(int index, D3DXMATRIX* world) const
     D3DXMatrixScaling(world, scale, scale, scale);
 }
 
-void SceneDrawer::DrawTerrainTiles(int index, Terrain& terrain)
+void SceneDrawer::DrawTerrainTiles(int index, Terrain& terrain, const float* worldBand)
 {
+    // The ground is drawn at Scaling(DIFF): the band in mesh units.
+    const float scale = terrain.GetGround().DIFF;
+    TerrainTiles::HeightBand meshBand = {0.0f, 0.0f};
+    const bool banded = worldBand && scale > 0.0f;
+    if (banded) meshBand = {worldBand[0] / scale, worldBand[1] / scale};
+    const TerrainTiles::HeightBand* band = banded ? &meshBand : nullptr;
     if (!context.viewProjection) {
-        terrain.GetMesh().Draw(context.device, context.maxPrimitiveCount, nullptr, 0.0f);
+        terrain.GetMesh().Draw(context.device, context.maxPrimitiveCount, nullptr, 0.0f, band);
         return;
     }
     D3DXMATRIX world, worldViewProjection;
@@ -199,12 +205,12 @@ void SceneDrawer::DrawTerrainTiles(int index, Terrain& terrain)
     // The screen's height, not the current target's: a pass drawing into a
     // smaller target must still pick the scene pass's triangles.
     const float screenHeight = context.resources ? float(context.resources->GetScreenSize().height) : 0.0f;
-    terrain.GetMesh().Draw(context.device, context.maxPrimitiveCount, &worldViewProjection, screenHeight);
+    terrain.GetMesh().Draw(context.device, context.maxPrimitiveCount, &worldViewProjection, screenHeight, band);
 }
 
-void SceneDrawer::DrawHeightmapGeometry(int index)
+void SceneDrawer::DrawHeightmapGeometry(int index, const float* worldBand)
 {
-    if (Terrain* terrain = TerrainAt(index)) DrawTerrainTiles(index, *terrain);
+    if (Terrain* terrain = TerrainAt(index)) DrawTerrainTiles(index, *terrain, worldBand);
 }
 
 void SceneDrawer::DrawHeightmaps()
@@ -249,9 +255,10 @@ void SceneDrawer::DrawRenderList(int list)
     }
 }
 
-void SceneDrawer::DrawRenderListWithStepTechnique(int list)
+void SceneDrawer::DrawRenderListWithStepTechnique(int list, const float* worldBand)
 {
     if (!context.effect || !context.device || !context.lists || list < 0 || list >= kRenderListCount) return;
+    heightBand = worldBand;
     for (MeshInstance* instance : context.lists->Get(list)) {
         if (instance->skinned) {
             // The step's technique knows no palette: the character goes in
@@ -267,6 +274,7 @@ void SceneDrawer::DrawRenderListWithStepTechnique(int list)
         }
         DrawInstance(*instance);
     }
+    heightBand = nullptr;
 }
 
 void SceneDrawer::DrawInstance(MeshInstance& instance)
@@ -303,9 +311,11 @@ void SceneDrawer::DrawGeometryPasses(MeshInstance& instance, const D3DXMATRIX& w
     }
     // A mesh wholly outside the view costs the device its vertices and
     // nothing else: it is not sent. Its last world above is kept all the same.
-    const bool shows = geometry && (!context.viewProjection ||
-                                    MeshMayShow(geometry->boundsCentre, geometry->boundsRadius, world,
-                                                *context.viewProjection));
+    const bool shows = geometry &&
+                       (!context.viewProjection ||
+                        MeshMayShow(geometry->boundsCentre, geometry->boundsRadius, world, *context.viewProjection)) &&
+                       (!heightBand || MeshMayReachHeights(geometry->boundsCentre, geometry->boundsRadius, world,
+                                                           heightBand[0], heightBand[1]));
     if (instance.wireframe) device->SetRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
     if (shows) {
         for (UINT pass = 0; pass < passes; ++pass) {

@@ -69,14 +69,17 @@ public:
     void DrawHeightmaps();
     int GetHeightmapCount() const;
     void GetHeightmapWorld(int index, D3DXMATRIX* world) const;
-    // The terrain's bare geometry inside the caller's pass.
-    void DrawHeightmapGeometry(int index);
+    // The terrain's bare geometry inside the caller's pass; with a band of
+    // world heights (low, high), only its tiles reaching into the band.
+    void DrawHeightmapGeometry(int index, const float* worldBand = nullptr);
 
     // The instances of a render list with their own techniques, materials
     // and textures; skinned ones through their own Model.
     void DrawRenderList(int list);
     // The instances with the technique the caller set and nothing of their own.
-    void DrawRenderListWithStepTechnique(int list);
+    // With a band of world heights (low, high), only the instances that may
+    // reach into it.
+    void DrawRenderListWithStepTechnique(int list, const float* worldBand = nullptr);
 
     // A quad over the whole current render target with these texture
     // coordinates, drawn pre-transformed with Direct3D's half-pixel offset.
@@ -106,9 +109,10 @@ private:
     void DrawGeometryPasses(MeshInstance& instance, const D3DXMATRIX& world, bool sendLastWorld);
     Terrain* TerrainAt(int index) const;
     // The terrain's tiles in view, nearest first, inside the caller's pass.
-    void DrawTerrainTiles(int index, Terrain& terrain);
+    void DrawTerrainTiles(int index, Terrain& terrain, const float* worldBand = nullptr);
 
     Context context;
+    const float* heightBand = nullptr; // while a step draws only a band of heights
     int techniqueEffect = kNoEffect;
     int preparedEffect = kNoEffect;
     const char* currentTechnique = nullptr;

@@ -76,9 +76,9 @@ const MeshBuffers& TerrainMesh::PrepareBuffers(IDirect3DDevice9* device)
 }
 
 void TerrainMesh::Draw(IDirect3DDevice9* device, DWORD maxPrimitiveCount, const D3DXMATRIX* worldViewProjection,
-                       float viewportHeight)
+                       float viewportHeight, const TerrainTiles::HeightBand* band)
 {
-    tiles.Draw(PrepareBuffers(device), maxPrimitiveCount, worldViewProjection, viewportHeight);
+    tiles.Draw(PrepareBuffers(device), maxPrimitiveCount, worldViewProjection, viewportHeight, band);
 }
 
 const char* TerrainMesh::GetInternedTechnique() const

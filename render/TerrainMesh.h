@@ -43,9 +43,10 @@ public:
     // The tiles that reach into the view of `worldViewProjection` (mesh
     // units to clip space; null: every tile), nearest first, from the
     // buffers on this device, each at the level of detail a picture
-    // `viewportHeight` pixels high needs (0: full detail).
+    // `viewportHeight` pixels high needs (0: full detail); with a height band
+    // only the tiles reaching into it.
     void Draw(IDirect3DDevice9* device, DWORD maxPrimitiveCount, const D3DXMATRIX* worldViewProjection,
-              float viewportHeight);
+              float viewportHeight, const TerrainTiles::HeightBand* band = nullptr);
 
     // The technique as the renderer compares it: the interned copy of
     // `technique`, looked up again only when the name changed.

@@ -5,42 +5,7 @@
 #include <cfloat>
 #include <cmath>
 
-namespace {
-
-// A plane of the view in mesh units: inside where a x + b y + c z + d >= 0.
-struct Plane
-{
-    float a, b, c, d;
-};
-
-// The six planes of the clip volume of a row-vector transform (x and y
-// within +-w, z within [0, w], as Direct3D clips).
-void ViewPlanes(const D3DXMATRIX& m, Plane planes[6])
-{
-    auto column = [&](int j) { return Plane{m.m[0][j], m.m[1][j], m.m[2][j], m.m[3][j]}; };
-    const Plane x = column(0), y = column(1), z = column(2), w = column(3);
-    planes[0] = {w.a + x.a, w.b + x.b, w.c + x.c, w.d + x.d};
-    planes[1] = {w.a - x.a, w.b - x.b, w.c - x.c, w.d - x.d};
-    planes[2] = {w.a + y.a, w.b + y.b, w.c + y.c, w.d + y.d};
-    planes[3] = {w.a - y.a, w.b - y.b, w.c - y.c, w.d - y.d};
-    planes[4] = z;
-    planes[5] = {w.a - z.a, w.b - z.b, w.c - z.c, w.d - z.d};
-}
-
-// False when the box lies wholly outside one of the planes.
-bool BoxInView(const Plane planes[6], const float low[3], const float high[3])
-{
-    for (int i = 0; i < 6; ++i) {
-        const Plane& p = planes[i];
-        const float x = p.a > 0.0f ? high[0] : low[0];
-        const float y = p.b > 0.0f ? high[1] : low[1];
-        const float z = p.c > 0.0f ? high[2] : low[2];
-        if (p.a * x + p.b * y + p.c * z + p.d < 0.0f) return false;
-    }
-    return true;
-}
-
-} // namespace
+#include "render/ViewVolume.h"
 
 void TerrainTiles::Build(const std::vector<TangentVertex>& vertices, std::vector<uint16_t>& indices)
 {
@@ -236,7 +201,7 @@ TerrainTiles::Range TerrainTiles::RangeOf(int t) const
 }
 
 const std::vector<TerrainTiles::Range>& TerrainTiles::Visible(const D3DXMATRIX* worldViewProjection,
-                                                              float viewportHeight)
+                                                              float viewportHeight, const HeightBand* band)
 {
     order.clear();
     std::fill(levels.begin(), levels.end(), 0);
@@ -244,12 +209,11 @@ const std::vector<TerrainTiles::Range>& TerrainTiles::Visible(const D3DXMATRIX* 
         ChooseLevels(*worldViewProjection, viewportHeight);
     }
     if (worldViewProjection) {
-        Plane planes[6];
-        ViewPlanes(*worldViewProjection, planes);
+        const ViewVolume view(*worldViewProjection);
         const D3DXMATRIX& m = *worldViewProjection;
         for (int i = 0; i < int(tiles.size()); ++i) {
             const TerrainTile& tile = tiles[size_t(i)];
-            if (!BoxInView(planes, tile.low, tile.high)) continue;
+            if (!view.BoxInside(tile.low, tile.high)) continue;
             // The clip w of the tile's centre: its distance along the view.
             const float x = 0.5f * (tile.low[0] + tile.high[0]);
             const float y = 0.5f * (tile.low[1] + tile.high[1]);
@@ -265,6 +229,10 @@ const std::vector<TerrainTiles::Range>& TerrainTiles::Visible(const D3DXMATRIX* 
 
     ranges.clear();
     for (const std::pair<float, int>& entry : order) {
+        if (band) {
+            const TerrainTile& bounds = tiles[size_t(entry.second)];
+            if (bounds.high[2] < band->low || bounds.low[2] > band->high) continue;
+        }
         const Range tile = RangeOf(entry.second);
         if (!ranges.empty()) {
             Range& last = ranges.back();
@@ -282,10 +250,10 @@ const std::vector<TerrainTiles::Range>& TerrainTiles::Visible(const D3DXMATRIX* 
 }
 
 void TerrainTiles::Draw(const MeshBuffers& buffers, DWORD maxPrimitiveCount, const D3DXMATRIX* worldViewProjection,
-                        float viewportHeight)
+                        float viewportHeight, const HeightBand* band)
 {
     if (buffers.IsEmpty()) return;
-    for (const Range& range : Visible(worldViewProjection, viewportHeight)) {
+    for (const Range& range : Visible(worldViewProjection, viewportHeight, band)) {
         buffers.DrawRange(range.firstIndex, range.triangleCount, range.minVertex, range.vertexSpan, maxPrimitiveCount);
     }
 }

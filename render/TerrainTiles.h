@@ -73,6 +73,13 @@ public:
     // unknown, every tile at full detail), so every pass of a frame given the
     // same two draws the same triangles. Fills lists kept between frames, so
     // a frame allocates nothing.
+    // Heights in mesh units: with a band, only tiles reaching into it are
+    // drawn (their levels chosen as without it, so they keep their triangles).
+    struct HeightBand
+    {
+        float low;
+        float high;
+    };
     struct Range
     {
         int firstIndex;
@@ -80,12 +87,13 @@ public:
         int minVertex;
         int vertexSpan;
     };
-    const std::vector<Range>& Visible(const D3DXMATRIX* worldViewProjection, float viewportHeight);
+    const std::vector<Range>& Visible(const D3DXMATRIX* worldViewProjection, float viewportHeight,
+                                      const HeightBand* band = nullptr);
 
     // The visible ranges drawn from the terrain's buffers, which hold the
     // mesh's indices followed by GetCoarseIndices().
     void Draw(const MeshBuffers& buffers, DWORD maxPrimitiveCount, const D3DXMATRIX* worldViewProjection,
-              float viewportHeight);
+              float viewportHeight, const HeightBand* band = nullptr);
 
     const std::vector<TerrainTile>& GetTiles() const { return tiles; }
     // The coarse levels' triangles, indexed as if they followed the mesh's.

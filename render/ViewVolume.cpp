@@ -38,13 +38,14 @@ bool ViewVolume::SphereInside(const float centre[3], float radius) const
     return true;
 }
 
-bool MeshMayShow(const float centre[3], float radius, const D3DXMATRIX& world, const D3DXMATRIX& viewProjection)
+namespace {
+
+// The bounding sphere under the world matrix (row vectors): its centre moved,
+// its radius under the matrix's Frobenius norm, which no direction stretches
+// beyond, shear or not. False when the bounds are unknown or not numbers.
+bool PlaceSphere(const float centre[3], float radius, const D3DXMATRIX& world, float placed[3], float* scaled)
 {
-    if (!(radius >= 0.0f)) return true;
-    // The centre under the world matrix (row vectors), and the radius under
-    // the matrix's Frobenius norm, which no direction stretches beyond, shear
-    // or not.
-    float placed[3];
+    if (!(radius >= 0.0f)) return false;
     for (int j = 0; j < 3; ++j) {
         placed[j] = centre[0] * world.m[0][j] + centre[1] * world.m[1][j] + centre[2] * world.m[2][j] + world.m[3][j];
     }
@@ -52,7 +53,22 @@ bool MeshMayShow(const float centre[3], float radius, const D3DXMATRIX& world, c
     for (int i = 0; i < 3; ++i) {
         squares += world.m[i][0] * world.m[i][0] + world.m[i][1] * world.m[i][1] + world.m[i][2] * world.m[i][2];
     }
-    const float scaled = radius * std::sqrt(squares);
-    if (!std::isfinite(scaled) || !std::isfinite(placed[0] + placed[1] + placed[2])) return true;
+    *scaled = radius * std::sqrt(squares);
+    return std::isfinite(*scaled) && std::isfinite(placed[0] + placed[1] + placed[2]);
+}
+
+} // namespace
+
+bool MeshMayShow(const float centre[3], float radius, const D3DXMATRIX& world, const D3DXMATRIX& viewProjection)
+{
+    float placed[3], scaled = 0.0f;
+    if (!PlaceSphere(centre, radius, world, placed, &scaled)) return true;
     return ViewVolume(viewProjection).SphereInside(placed, scaled);
+}
+
+bool MeshMayReachHeights(const float centre[3], float radius, const D3DXMATRIX& world, float low, float high)
+{
+    float placed[3], scaled = 0.0f;
+    if (!PlaceSphere(centre, radius, world, placed, &scaled)) return true;
+    return placed[2] + scaled >= low && placed[2] - scaled <= high;
 }

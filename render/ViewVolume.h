@@ -26,3 +26,7 @@ struct ViewVolume
 // show under `world` in the view of `viewProjection`; a negative radius means
 // the bounds are unknown and the mesh is drawn.
 bool MeshMayShow(const float centre[3], float radius, const D3DXMATRIX& world, const D3DXMATRIX& viewProjection);
+
+// Whether that mesh under `world` may reach world heights (z) from low to
+// high; unknown bounds may.
+bool MeshMayReachHeights(const float centre[3], float radius, const D3DXMATRIX& world, float low, float high);

@@ -170,6 +170,32 @@ TEST_F(RendererRig, HeatLevelFollowsTheQueuedLavaPlane)
     EXPECT_LT(heatLevel(), -1000.0f) << "the lava given up";
 }
 
+// Only what may reach within "HeatBand" of the lava can be hot: a heat-mask
+// step leaves out the instances wholly above or below that band, and every
+// other step draws them.
+TEST_F(RendererRig, TheHeatMaskLeavesOutWhatLiesWhollyOutsideItsBand)
+{
+    MeshInstance* lava = new MeshInstance(false, false, 1, "PhongNoSpecTrans", 8, 0, false, false, false);
+    D3DXMatrixTranslation(&lava->world, 40.0f, 0.0f, -2.5f);
+    renderer->QueueInstance(lava);
+    AddInstance(1, "Phong1Opaque", 0, 3, Vector3(40.0f, 2.0f, -1.5f)); // reaches into the band
+    AddInstance(1, "Phong1Opaque", 0, 3, Vector3(40.0f, -2.0f, 5.0f)); // above it
+    AddInstance(1, "Phong1Opaque", 0, 3, Vector3(40.0f, 0.0f, -8.0f)); // below it
+    renderer->RenderFrame();
+    auto drawsWith = [&](const char* technique) {
+        Effect()->SetTechnique(technique);
+        LvD3D9_ClearCallLog();
+        LvD3D9_EnableCallLog(true);
+        renderer->DrawRenderListWithStepTechnique(kOpaqueList);
+        LvD3D9_EnableCallLog(false);
+        const std::vector<std::string>& log = LvD3D9_GetCallLog();
+        return std::count_if(log.begin(), log.end(),
+                             [](const std::string& e) { return e.rfind("DrawIndexedPrimitive", 0) == 0; });
+    };
+    EXPECT_EQ(drawsWith("HeatMask"), 2) << "the lava and the box reaching into its band";
+    EXPECT_EQ(drawsWith("VelocityMap"), 4);
+}
+
 TEST_F(RendererRig, LastViewProjectionIsIdentityFirstThenThePreviousFrames)
 {
     renderer->RenderFrame();

@@ -131,6 +131,42 @@ TEST(TerrainTiles, TrianglesRegroupWholeAndOnlyTilesInViewAreDrawnNearestFirst)
     }
 }
 
+// A band of heights keeps exactly the tiles in view whose heights reach into
+// it, in the same order and with the same triangles as without it.
+TEST(TerrainTiles, AHeightBandKeepsOnlyTheTilesReachingIntoIt)
+{
+    std::vector<TangentVertex> vertices;
+    std::vector<uint16_t> indices;
+    FlatGrid(65, vertices, indices);
+    for (TangentVertex& v : vertices) v.position[2] = 0.5f * v.position[0]; // a ramp along x
+    TerrainTiles tiles;
+    tiles.Build(vertices, indices);
+    const D3DXMATRIX m = Camera({0.0f, -60.0f, 30.0f}, {0.0f, 0.0f, 0.0f});
+    const std::vector<TerrainTiles::Range> whole = tiles.Visible(&m, 0.0f);
+    const struct
+    {
+        float low, high;
+        size_t tiles; // columns of tiles kept, of four (each four tiles long)
+    } bands[] = {{-1.0f, 1.0f, 2}, {-20.0f, -9.0f, 1}, {3.0f, 40.0f, 2}, {40.0f, 50.0f, 0}, {-40.0f, 40.0f, 4}};
+    for (const auto& b : bands) {
+        const TerrainTiles::HeightBand band = {b.low, b.high};
+        std::vector<int> kept;
+        for (const TerrainTiles::Range& r : tiles.Visible(&m, 0.0f, &band)) {
+            for (size_t t = 0; t < tiles.GetTiles().size(); ++t) {
+                const TerrainTile& tile = tiles.GetTiles()[t];
+                if (tile.firstIndex < r.firstIndex || tile.firstIndex >= r.firstIndex + 3 * r.triangleCount) continue;
+                EXPECT_TRUE(tile.high[2] >= b.low && tile.low[2] <= b.high) << b.low << " " << b.high;
+                kept.push_back(int(t));
+            }
+        }
+        EXPECT_EQ(kept.size(), b.tiles * 4) << b.low << " " << b.high;
+    }
+    const TerrainTiles::HeightBand everything = {-1e9f, 1e9f};
+    const std::vector<TerrainTiles::Range>& all = tiles.Visible(&m, 0.0f, &everything);
+    ASSERT_EQ(all.size(), whole.size());
+    for (size_t i = 0; i < all.size(); ++i) EXPECT_EQ(all[i].firstIndex, whole[i].firstIndex);
+}
+
 TEST(TerrainTiles, SmallOrEmptyGroundsStayWhole)
 {
     std::vector<TangentVertex> vertices;
