@@ -184,13 +184,7 @@ TEST_F(RendererRig, TheHeatMaskLeavesOutWhatLiesWhollyOutsideItsBand)
     renderer->RenderFrame();
     auto drawsWith = [&](const char* technique) {
         Effect()->SetTechnique(technique);
-        LvD3D9_ClearCallLog();
-        LvD3D9_EnableCallLog(true);
-        renderer->DrawRenderListWithStepTechnique(kOpaqueList);
-        LvD3D9_EnableCallLog(false);
-        const std::vector<std::string>& log = LvD3D9_GetCallLog();
-        return std::count_if(log.begin(), log.end(),
-                             [](const std::string& e) { return e.rfind("DrawIndexedPrimitive", 0) == 0; });
+        return DrawsDuring([&] { renderer->DrawRenderListWithStepTechnique(kOpaqueList); });
     };
     EXPECT_EQ(drawsWith("HeatMask"), 2) << "the lava and the box reaching into its band";
     EXPECT_EQ(drawsWith("VelocityMap"), 4);

@@ -114,6 +114,15 @@ void RendererRig::TracedFrame(bool states)
     LvD3D9_EnableCallLog(false);
 }
 
+long RendererRig::DrawsDuring(const std::function<void()>& work)
+{
+    LvD3D9_ClearCallLog();
+    LvD3D9_EnableCallLog(true);
+    work();
+    LvD3D9_EnableCallLog(false);
+    return long(Log({"Draw"}).size());
+}
+
 std::vector<std::string> RendererRig::Log(std::initializer_list<const char*> prefixes)
 {
     std::vector<std::string> kept;

@@ -11,6 +11,7 @@
 #include <d3d9.h>
 #include <d3dx9.h>
 
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -82,6 +83,8 @@ protected:
     void TracedFrame(bool states = true);
     // The call log entries that start with one of the prefixes.
     static std::vector<std::string> Log(std::initializer_list<const char*> prefixes);
+    // The draw calls `work` sends to the device.
+    static long DrawsDuring(const std::function<void()>& work);
     // The back buffer, RGBA, top row first.
     std::vector<uint8_t> BackBuffer(UINT* width = nullptr, UINT* height = nullptr);
 

@@ -95,13 +95,7 @@ TEST_F(RendererRig, ANewInstanceFirstDrawsWithoutMotionThenHandsOverItsLastWorld
     // over where it was when it comes back into view.
     auto drawsOf = [&](const Vector3& place, D3DXMATRIX& world) {
         *positions.back() = place;
-        LvD3D9_ClearCallLog();
-        LvD3D9_EnableCallLog(true);
-        drawVelocity(world, last);
-        LvD3D9_EnableCallLog(false);
-        const std::vector<std::string>& log = LvD3D9_GetCallLog();
-        return std::count_if(log.begin(), log.end(),
-                             [](const std::string& e) { return e.rfind("DrawIndexedPrimitive", 0) == 0; });
+        return DrawsDuring([&] { drawVelocity(world, last); });
     };
     D3DXMATRIX behind, back;
     EXPECT_EQ(drawsOf(Vector3(-300.0f, -40.0f, 12.0f), behind), 0);
