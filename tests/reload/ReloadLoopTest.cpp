@@ -26,18 +26,12 @@ const int kStages = 4;
 const int kFramesPerLoad = 60;
 const int kDefaultRounds = 3;
 
-int Rounds()
-{
-    const char* text = std::getenv("LV_RELOAD_ROUNDS");
-    const int rounds = text != nullptr ? std::atoi(text) : kDefaultRounds;
-    return rounds > 0 ? rounds : kDefaultRounds;
-}
-
+// What a load held in the first frame drawn after its key and
+// kFramesPerLoad frames on.
 struct Load
 {
     int stage = 0;
-    StageCounts first; // the first frame drawn after the key
-    StageCounts last;  // kFramesPerLoad frames on
+    StageCounts counts[2];
 };
 
 // One run of WinMain per process: it registers the exit routine.
@@ -47,7 +41,8 @@ TEST(ReloadLoop, EveryStageHoldsTheSameEachTimeItLoads)
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     setenv("ALSOFT_DRIVERS", "null", 1);
     ScratchGameTree tree("reload_loop");
-    const int rounds = Rounds();
+    const char* roundsText = std::getenv("LV_RELOAD_ROUNDS");
+    const int rounds = roundsText != nullptr && std::atoi(roundsText) > 0 ? std::atoi(roundsText) : kDefaultRounds;
     const int loads = rounds * kStages;
     // Load i's key goes down before frame i * kFramesPerLoad + 1 moves.
     const int frames = loads * kFramesPerLoad + 2;
@@ -63,12 +58,8 @@ TEST(ReloadLoop, EveryStageHoldsTheSameEachTimeItLoads)
         const int load = (frame - 1) / kFramesPerLoad;
         const int within = (frame - 1) % kFramesPerLoad;
         if (load >= loads) return;
-        if (within == 0) {
-            seen[load].stage = gLevelLoader->GetStage();
-            seen[load].first = CountStage();
-        } else if (within == kFramesPerLoad - 1) {
-            seen[load].last = CountStage();
-        }
+        if (within == 0) seen[load].stage = gLevelLoader->GetStage();
+        if (within == 0 || within == kFramesPerLoad - 1) seen[load].counts[within == 0 ? 0 : 1] = CountStage();
     });
 
     ASSERT_EQ(WinMain(nullptr, nullptr, nullptr, 0), 0);
@@ -78,19 +69,19 @@ TEST(ReloadLoop, EveryStageHoldsTheSameEachTimeItLoads)
     for (int i = 0; i < loads; ++i) {
         const Load& l = seen[i];
         ASSERT_EQ(l.stage, i % kStages + 1) << "load " << i;
-        EXPECT_GT(l.first.objects, 0) << "stage " << l.stage;
-        EXPECT_GT(l.first.queued, 0) << "stage " << l.stage;
+        EXPECT_GT(l.counts[0].objects, 0) << "stage " << l.stage;
+        EXPECT_GT(l.counts[0].queued, 0) << "stage " << l.stage;
         const auto known = firstLoad.find(l.stage);
         if (known == firstLoad.end()) {
             firstLoad[l.stage] = l;
-            std::printf("stage %d loaded: %s\n", l.stage, Describe(l.first).c_str());
+            std::printf("stage %d loaded: %s\n", l.stage, Describe(l.counts[0]).c_str());
             continue;
         }
-        const int round = i / kStages + 1;
-        EXPECT_TRUE(l.first == known->second.first) << "stage " << l.stage << ", round " << round << ": "
-                                                    << Describe(l.first) << " after " << Describe(known->second.first);
-        EXPECT_TRUE(l.last == known->second.last) << "stage " << l.stage << ", round " << round << ": "
-                                                  << Describe(l.last) << " after " << Describe(known->second.last);
+        for (int k = 0; k < 2; ++k) {
+            EXPECT_TRUE(l.counts[k] == known->second.counts[k])
+                << "stage " << l.stage << ", round " << i / kStages + 1 << (k == 0 ? ", first frame: " : ", later: ")
+                << Describe(l.counts[k]) << " after " << Describe(known->second.counts[k]);
+        }
     }
     std::printf("%d rounds of the four stages, %d frames each\n", rounds, kFramesPerLoad);
 

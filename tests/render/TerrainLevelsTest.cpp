@@ -23,14 +23,15 @@ constexpr float kScreenHeight = 480.0f;
 
 using Triangle = std::array<uint16_t, 3>;
 
-// Rolling hills with a fine ripple, one unit a cell; the cells' diagonals
-// run both ways so the mesh's own triangulation is not the coarse levels'.
-void HillyGrid(std::vector<TangentVertex>& vertices, std::vector<uint16_t>& indices)
+// Rolling hills with a fine ripple, one unit a cell, nodes a side; the cells'
+// diagonals run both ways so the mesh's own triangulation is not the coarse
+// levels'.
+void HillyGrid(std::vector<TangentVertex>& vertices, std::vector<uint16_t>& indices, int nodes = kNodes)
 {
-    vertices.assign(size_t(kNodes * kNodes), TangentVertex{});
-    for (int row = 0; row < kNodes; ++row) {
-        for (int column = 0; column < kNodes; ++column) {
-            float* p = vertices[size_t(row * kNodes + column)].position;
+    vertices.assign(size_t(nodes * nodes), TangentVertex{});
+    for (int row = 0; row < nodes; ++row) {
+        for (int column = 0; column < nodes; ++column) {
+            float* p = vertices[size_t(row * nodes + column)].position;
             p[0] = float(column);
             p[1] = float(row);
             p[2] = 4.0f * std::sin(float(column) / 9.0f) * std::cos(float(row) / 13.0f) +
@@ -38,9 +39,9 @@ void HillyGrid(std::vector<TangentVertex>& vertices, std::vector<uint16_t>& indi
         }
     }
     indices.clear();
-    for (int row = 0; row + 1 < kNodes; ++row) {
-        for (int column = 0; column + 1 < kNodes; ++column) {
-            const uint16_t a = uint16_t(row * kNodes + column), b = uint16_t(a + 1), c = uint16_t(a + kNodes),
+    for (int row = 0; row + 1 < nodes; ++row) {
+        for (int column = 0; column + 1 < nodes; ++column) {
+            const uint16_t a = uint16_t(row * nodes + column), b = uint16_t(a + 1), c = uint16_t(a + nodes),
                            d = uint16_t(c + 1);
             if ((row + column) % 3 == 0) {
                 indices.insert(indices.end(), {a, c, d, a, d, b});
@@ -81,6 +82,17 @@ std::map<int, std::multiset<Triangle>> DrawnByTile(const std::vector<TerrainTile
         }
     }
     return drawn;
+}
+
+// The same ranges drawn in the same order.
+void ExpectSameRanges(const std::vector<TerrainTiles::Range>& a, const std::vector<TerrainTiles::Range>& b,
+                      const char* what)
+{
+    ASSERT_EQ(a.size(), b.size()) << what;
+    for (size_t i = 0; i < a.size(); ++i) {
+        EXPECT_EQ(a[i].firstIndex, b[i].firstIndex) << what;
+        EXPECT_EQ(a[i].triangleCount, b[i].triangleCount) << what;
+    }
 }
 
 long TwiceArea(const Triangle& t)
@@ -132,11 +144,8 @@ TEST(TerrainLevels, TilesDrawTheirOwnOrCoarserTrianglesWithoutCracks)
     std::vector<TangentVertex> vertices;
     std::vector<uint16_t> indices;
     HillyGrid(vertices, indices);
-    std::map<int, std::multiset<Triangle>> original;
-    for (size_t i = 0; i < indices.size(); i += 3) {
-        const Triangle t{indices[i], indices[i + 1], indices[i + 2]};
-        original[TileOf(t)].insert(t);
-    }
+    std::map<int, std::multiset<Triangle>> original =
+        DrawnByTile({{0, int(indices.size() / 3), 0, kNodes * kNodes}}, indices);
     TerrainTiles tiles;
     tiles.Build(vertices, indices);
     ASSERT_FALSE(tiles.GetCoarseIndices().empty()) << "a regular grid gets coarse levels";
@@ -180,12 +189,7 @@ TEST(TerrainLevels, TilesDrawTheirOwnOrCoarserTrianglesWithoutCracks)
 
         // The same view draws the same triangles in every pass; a taller
         // picture never draws coarser; an unknown one draws every tile whole.
-        const std::vector<TerrainTiles::Range>& again = tiles.Visible(&m, kScreenHeight);
-        ASSERT_EQ(again.size(), ranges.size()) << view.name;
-        for (size_t i = 0; i < ranges.size(); ++i) {
-            EXPECT_EQ(again[i].firstIndex, ranges[i].firstIndex) << view.name;
-            EXPECT_EQ(again[i].triangleCount, ranges[i].triangleCount) << view.name;
-        }
+        ExpectSameRanges(tiles.Visible(&m, kScreenHeight), ranges, view.name);
         tiles.Visible(&m, 4.0f * kScreenHeight);
         for (size_t tile = 0; tile < levels.size(); ++tile) EXPECT_LE(tiles.GetLevels()[tile], levels[tile]);
         size_t wholeCount = 0;
@@ -223,24 +227,7 @@ TEST(TerrainLevels, MeshesThatAreNotRegularGridsKeepTheirTrianglesAsTheyAre)
         {"one triangle wound the other way",
          [](std::vector<TangentVertex>&, std::vector<uint16_t>& i) { std::swap(i[300], i[301]); }},
         {"a grid whose cells do not split into even tiles",
-         [](std::vector<TangentVertex>& v, std::vector<uint16_t>& i) {
-             // 100 x 100 vertices: 99 cells a side.
-             constexpr int nodes = 100;
-             v.assign(size_t(nodes * nodes), TangentVertex{});
-             for (int k = 0; k < nodes * nodes; ++k) {
-                 v[size_t(k)].position[0] = float(k % nodes);
-                 v[size_t(k)].position[1] = float(k / nodes);
-                 v[size_t(k)].position[2] = float((k * 31) % 7);
-             }
-             i.clear();
-             for (int r = 0; r + 1 < nodes; ++r) {
-                 for (int c = 0; c + 1 < nodes; ++c) {
-                     const uint16_t a = uint16_t(r * nodes + c);
-                     i.insert(i.end(), {a, uint16_t(a + nodes), uint16_t(a + 1), uint16_t(a + 1), uint16_t(a + nodes),
-                                        uint16_t(a + nodes + 1)});
-                 }
-             }
-         }},
+         [](std::vector<TangentVertex>& v, std::vector<uint16_t>& i) { HillyGrid(v, i, 100); }}, // 99 cells a side
     };
     const D3DXMATRIX far = Camera({64.0f, -300.0f, 120.0f}, {64.0f, 64.0f, 0.0f});
     TerrainTiles tiles;
@@ -254,12 +241,7 @@ TEST(TerrainLevels, MeshesThatAreNotRegularGridsKeepTheirTrianglesAsTheyAre)
         tiles.Build(vertices, indices);
         EXPECT_TRUE(tiles.GetCoarseIndices().empty()) << c.name;
         const std::vector<TerrainTiles::Range> whole = tiles.Visible(&far, 0.0f);
-        const std::vector<TerrainTiles::Range>& levelled = tiles.Visible(&far, kScreenHeight);
-        ASSERT_EQ(levelled.size(), whole.size()) << c.name;
-        for (size_t i = 0; i < whole.size(); ++i) {
-            EXPECT_EQ(levelled[i].firstIndex, whole[i].firstIndex) << c.name;
-            EXPECT_EQ(levelled[i].triangleCount, whole[i].triangleCount) << c.name;
-        }
+        ExpectSameRanges(tiles.Visible(&far, kScreenHeight), whole, c.name);
         for (const int level : tiles.GetLevels()) EXPECT_EQ(level, 0) << c.name;
     }
 }
