@@ -7,6 +7,7 @@
 
 #include <dinput.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +19,7 @@
 #include <unistd.h>
 
 #include "DXUTHeadless.h"
+#include "GameRun.h"
 #include "MenuScript.h"
 #include "ScratchGameTree.h"
 #include "audio/JukeBox.h"
@@ -40,8 +42,6 @@
 
 namespace {
 
-constexpr int kWidth = 640;
-constexpr int kHeight = 480;
 constexpr int kCartStage = 4;
 // Off the line by more than this share of the way: a side key with the walk.
 constexpr float kSteerDeadZone = 0.08f;
@@ -188,18 +188,13 @@ Until WalkTo(const Vector3& point, float reach)
 Until All(std::vector<Until> conditions)
 {
     return [conditions](int waited) {
-        for (const Until& c : conditions)
-            if (!c(waited)) return false;
-        return true;
+        return std::all_of(conditions.begin(), conditions.end(), [waited](const Until& c) { return c(waited); });
     };
 }
-
 Until Any(std::vector<Until> conditions)
 {
     return [conditions](int waited) {
-        for (const Until& c : conditions)
-            if (c(waited)) return true;
-        return false;
+        return std::any_of(conditions.begin(), conditions.end(), [waited](const Until& c) { return c(waited); });
     };
 }
 
@@ -286,11 +281,9 @@ void Trace(int frame, const MenuScript& script)
 // One run of the table in this process.
 void PlayHere(const PlayTable& table, const PlayOptions& options, PlayResult& result)
 {
-    // No sound device here: the sound library must not complain into the log.
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    setenv("ALSOFT_DRIVERS", "null", 1);
+    WithoutSoundDevice();
     ScratchGameTree tree(options.treeName);
-    MenuScript script(kWidth, kHeight, options.maxFrames);
+    MenuScript script(kGameWidth, kGameHeight, options.maxFrames);
     int frame = 0;
     int stepDone = 0; // the frame the step before was done in
     int pictures = 0;
@@ -352,16 +345,12 @@ PlayResult PlayInChild(const PlayTable& table, const PlayOptions& options)
         std::fflush(stderr);
         if (testErrors >= 0) dup2(testErrors, STDERR_FILENO);
         // The step frames' count, the step frames, then the hashes.
-        std::ofstream out(hashFile, std::ios::binary);
-        const std::uint64_t steps = seen.stepFrames.size();
-        out.write(reinterpret_cast<const char*>(&steps), sizeof steps);
-        for (int f : seen.stepFrames) {
-            const std::uint64_t wide = static_cast<std::uint64_t>(f);
-            out.write(reinterpret_cast<const char*>(&wide), sizeof wide);
-        }
-        out.write(reinterpret_cast<const char*>(seen.hashes.data()),
-                  static_cast<std::streamsize>(seen.hashes.size() * sizeof(std::uint64_t)));
-        out.close();
+        std::vector<std::uint64_t> words = {seen.stepFrames.size()};
+        words.insert(words.end(), seen.stepFrames.begin(), seen.stepFrames.end());
+        words.insert(words.end(), seen.hashes.begin(), seen.hashes.end());
+        std::ofstream(hashFile, std::ios::binary)
+            .write(reinterpret_cast<const char*>(words.data()),
+                   static_cast<std::streamsize>(words.size() * sizeof(std::uint64_t)));
         std::fflush(nullptr);
         std::exit(testing::Test::HasFailure() ? 1 : 0);
     }

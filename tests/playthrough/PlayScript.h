@@ -66,16 +66,11 @@ private:
 
 struct PlayStep
 {
-    PlayStep(std::string name_, Until until_, Expect expect_ = Expect(), Act act_ = Act(), int budget_ = 900)
-        : name(std::move(name_)), until(std::move(until_)), expect(std::move(expect_)), act(std::move(act_)),
-          budget(budget_)
-    {}
-
     std::string name;
     Until until;
-    Expect expect;
-    Act act;
-    int budget; // frames the step may wait before the run fails
+    Expect expect = Expect();
+    Act act = Act();
+    int budget = 900; // frames the step may wait before the run fails
 };
 
 using PlayTable = std::vector<PlayStep>;

@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <string>
 
@@ -35,22 +36,13 @@
 
 namespace {
 
-// What each stage builds when it loads: World objects and lights.
-struct StageCounts
-{
-    int objects;
-    int lights;
-};
-const StageCounts kStage[5] = {{0, 0}, {47, 5}, {60, 5}, {27, 3}, {22, 4}};
+// What each stage builds when it loads: World objects, then lights.
+const int kStage[5][2] = {{0, 0}, {47, 5}, {60, 5}, {27, 3}, {22, 4}};
+constexpr int kAnyScore = -1;
 
 Expect Loaded(int stage)
 {
-    return Expect()
-        .Stage(stage)
-        .Objects(kStage[stage].objects)
-        .Lights(kStage[stage].lights)
-        .StageScore(0)
-        .Upright(true);
+    return Expect().Stage(stage).Objects(kStage[stage][0]).Lights(kStage[stage][1]).StageScore(0).Upright(true);
 }
 
 Camera& TheCamera()
@@ -63,25 +55,57 @@ bool ClockScaled()
     return Clock::GetFrameTime(false) != Clock::GetFrameTime(true);
 }
 
+PlayTable Join(std::initializer_list<PlayTable> parts)
+{
+    PlayTable all;
+    for (const PlayTable& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+// A walk along the ground to a point the character reaches upright, with
+// that stage score when one is given.
+PlayStep Walk(std::string name, float x, float y, float reach, int score = kAnyScore, Act act = Act())
+{
+    Expect expect = Expect().Upright(true);
+    if (score != kAnyScore) expect.StageScore(score);
+    return {std::move(name), WalkTo(Vector3(x, y, 0.0f), reach), expect, std::move(act)};
+}
+
+// A stage's developer key, then the stage as it has loaded.
+PlayTable ByKey(int stage, Expect loaded, Act act = Act())
+{
+    return {
+        {"key " + std::to_string(stage), Frames(1), Expect(), Key(unsigned('0' + stage))},
+        {"stage " + std::to_string(stage), All({StageIs(stage), TopIs(kMenuNone)}), std::move(loaded), std::move(act)}};
+}
+
+// On to a stage's exit until the next stage has loaded, with the total score then.
+PlayTable ToExit(float x, float y, int next, int total)
+{
+    return {{"to the exit", Any({StageIs(next), WalkTo(Vector3(x, y, 0.0f), 0.0f)})},
+            {"stage " + std::to_string(next), StageIs(next), Loaded(next).TotalScore(total), Hold({})}};
+}
+
 // The replay's steps once a knock-out has opened its menu: a step, slow
 // motion, then the choice.
-void AddReplayControls(PlayTable& table)
+PlayTable ReplayControls()
 {
-    table.push_back({"replay", TopIs(kMenuReplay), Expect().Also([] {
-                         EXPECT_FALSE(gPlayer->IsUpright());
-                         EXPECT_TRUE(gReplaySystem->IsPlaying());
-                         EXPECT_FALSE(gReplaySystem->IsRecording());
-                         EXPECT_TRUE(gHUDManager->IsPointerVisible());
-                         EXPECT_GE(gReplaySystem->GetDeathFrame(), 0);
-                     }),
-                     Click(kMenuReplay, 6)}); // a step forward
-    table.push_back({"replay stepped", [](int) { return gReplaySystem->IsFrozen(); },
-                     Expect().Top(kMenuReplay).Also([] { EXPECT_FALSE(ClockScaled()); }),
-                     Click(kMenuReplay, 7)}); // slow motion
-    table.push_back({"slow motion", [](int) { return gReplaySystem->IsSlow(); }, Expect().Top(kMenuReplay).Also([] {
-                         EXPECT_TRUE(ClockScaled());
-                         EXPECT_FALSE(gReplaySystem->IsFrozen());
-                     })});
+    return {
+        {"replay", TopIs(kMenuReplay), Expect().Also([] {
+             EXPECT_FALSE(gPlayer->IsUpright());
+             EXPECT_TRUE(gReplaySystem->IsPlaying());
+             EXPECT_FALSE(gReplaySystem->IsRecording());
+             EXPECT_TRUE(gHUDManager->IsPointerVisible());
+             EXPECT_GE(gReplaySystem->GetDeathFrame(), 0);
+         }),
+         Click(kMenuReplay, 6)}, // a step forward
+        {"replay stepped", [](int) { return gReplaySystem->IsFrozen(); },
+         Expect().Top(kMenuReplay).Also([] { EXPECT_FALSE(ClockScaled()); }), Click(kMenuReplay, 7)}, // slow motion
+        {"slow motion", [](int) { return gReplaySystem->IsSlow(); }, Expect().Top(kMenuReplay).Also([] {
+             EXPECT_TRUE(ClockScaled());
+             EXPECT_FALSE(gReplaySystem->IsFrozen());
+         })},
+    };
 }
 
 } // namespace
@@ -89,7 +113,7 @@ void AddReplayControls(PlayTable& table)
 PlayTable StageOnePlay()
 {
     const int W = 640, H = 480;
-    PlayTable t = {
+    const PlayTable opening = {
         {"logo splash", Frames(0), Loaded(1).Stack({kMenuMain, kMenuImageSplash, kMenuLogoSplash}).TotalScore(0),
          ClickAt(W / 2, H / 2)},
         {"image splash", TopIs(kMenuImageSplash), Expect().Stack({kMenuMain, kMenuImageSplash}), ClickAt(W / 2, H / 2)},
@@ -111,37 +135,28 @@ PlayTable StageOnePlay()
         {"first coin", StageScoreIs(1), Expect().Stage(1).TotalScore(0), Hold({DIK_W})},
         // Standing still on the bridge's middle: it creaks for two seconds
         // and gives way, and the character falls into the canyon.
-        {"on the bridge", WalkTo(Vector3(-36.0f, -44.5f, 0.0f), 1.0f), Expect().StageScore(2).Upright(true), Hold({})},
+        Walk("on the bridge", -36.0f, -44.5f, 1.0f, 2, Hold({})),
         {"into the canyon", Limp(), Expect().Stage(1).Top(kMenuNone).Upright(false)},
     };
-    AddReplayControls(t);
-    const std::vector<PlayStep> rest = {
+    const PlayTable again = {
         {"try again", Frames(1), Expect(), Click(kMenuReplay, 10)}, // yes
         {"tried again", TopIs(kMenuNone), Loaded(1).TotalScore(0).Also([] {
              EXPECT_FALSE(ClockScaled());
              EXPECT_TRUE(gReplaySystem->IsRecording());
          }),
          Hold({DIK_W})},
-        {"first coin again", WalkTo(Vector3(-36.0f, 10.0f, 0.0f), 1.0f), Expect().Upright(true)},
-        {"onto the bridge", WalkTo(Vector3(-36.0f, -20.0f, 0.0f), 1.5f), Expect().StageScore(2).Upright(true)},
-        {"across the bridge", WalkTo(Vector3(-36.0f, -60.0f, 0.0f), 1.5f), Expect().StageScore(3).Upright(true)},
-        {"to the last coin", WalkTo(Vector3(-36.0f, -92.0f, 0.0f), 1.5f), Expect().StageScore(3).Upright(true)},
-        {"to the exit", Any({StageIs(2), WalkTo(Vector3(-36.0f, -104.0f, 0.0f), 0.0f)})},
-        {"stage 2", StageIs(2), Loaded(2).TotalScore(4), Hold({})},
+        Walk("first coin again", -36.0f, 10.0f, 1.0f),
+        Walk("onto the bridge", -36.0f, -20.0f, 1.5f, 2),
+        Walk("across the bridge", -36.0f, -60.0f, 1.5f, 3),
+        Walk("to the last coin", -36.0f, -92.0f, 1.5f, 3),
     };
-    t.insert(t.end(), rest.begin(), rest.end());
-    return t;
+    return Join({opening, ReplayControls(), again, ToExit(-36.0f, -104.0f, 2, 4)});
 }
 
 PlayTable StageTwoPlay()
 {
-    return {
-        {"key 2", Frames(1), Expect(), Key('2')},
-        {"stage 2", All({StageIs(2), TopIs(kMenuNone)}), Loaded(2).TotalScore(0).Also([] {
-             for (const SwingingLog* log : gWorld->GetSwingingLogs()) EXPECT_TRUE(log->GetLog()->IsFrozen());
-             for (const ChainWhip* whip : gWorld->GetChainWhips()) EXPECT_FALSE(whip->IsActive());
-         })},
-        {"first coin", WalkTo(Vector3(-120.0f, -127.0f, 0.0f), 1.5f), Expect().StageScore(1).Upright(true)},
+    const PlayTable walk = {
+        Walk("first coin", -120.0f, -127.0f, 1.5f, 1),
         // The trigger lets the first log go; it swings along the walkway
         // like a ram, so the character stops short of it.
         {"log let go", WalkTo(Vector3(-95.0f, -127.0f, 0.0f), 9.0f),
@@ -156,24 +171,27 @@ PlayTable StageTwoPlay()
          // leaves no gap a scripted walk can time, so the character is put
          // down beyond them.
          Place(Vector3(-40.0f, -127.0f, 16.0f))},
-        {"off the walkway", WalkTo(Vector3(-18.0f, -127.0f, 0.0f), 1.5f), Expect().Upright(true)},
-        {"third coin", WalkTo(Vector3(-6.0f, -60.0f, 0.0f), 1.5f), Expect().StageScore(2).Upright(true)},
+        Walk("off the walkway", -18.0f, -127.0f, 1.5f),
+        Walk("third coin", -6.0f, -60.0f, 1.5f, 2),
         {"whips started", WalkTo(Vector3(-6.0f, -45.0f, 0.0f), 1.5f), Expect().Upright(true).Also([] {
              ASSERT_EQ(gWorld->GetChainWhips().size(), 2u);
              for (const ChainWhip* whip : gWorld->GetChainWhips()) EXPECT_TRUE(whip->IsActive());
          })},
         // Around the whips, wide of their reach, and up the slope.
-        {"away from the whips", WalkTo(Vector3(40.0f, -50.0f, 0.0f), 2.0f), Expect().Upright(true)},
-        {"past the whips", WalkTo(Vector3(40.0f, 30.0f, 0.0f), 2.0f), Expect().Upright(true)},
-        {"fourth coin", WalkTo(Vector3(16.0f, 60.0f, 0.0f), 1.5f), Expect().StageScore(3).Upright(true)},
-        {"fifth coin", WalkTo(Vector3(16.0f, 100.0f, 0.0f), 1.5f), Expect().StageScore(4).Upright(true)},
+        Walk("away from the whips", 40.0f, -50.0f, 2.0f),
+        Walk("past the whips", 40.0f, 30.0f, 2.0f),
+        Walk("fourth coin", 16.0f, 60.0f, 1.5f, 3),
+        Walk("fifth coin", 16.0f, 100.0f, 1.5f, 4),
         // Around the pit the spinning logs turn over, along its east side.
-        {"by the pit", WalkTo(Vector3(85.0f, 100.0f, 0.0f), 3.0f), Expect().Upright(true)},
-        {"past the spinning logs", WalkTo(Vector3(85.0f, 188.0f, 0.0f), 2.0f), Expect().Upright(true)},
-        {"last coin", WalkTo(Vector3(16.0f, 190.0f, 0.0f), 1.5f), Expect().StageScore(5).Upright(true)},
-        {"to the exit", Any({StageIs(3), WalkTo(Vector3(16.0f, 196.0f, 0.0f), 0.0f)})},
-        {"stage 3", StageIs(3), Loaded(3).TotalScore(5), Hold({})},
+        Walk("by the pit", 85.0f, 100.0f, 3.0f),
+        Walk("past the spinning logs", 85.0f, 188.0f, 2.0f),
+        Walk("last coin", 16.0f, 190.0f, 1.5f, 5),
     };
+    return Join({ByKey(2, Loaded(2).TotalScore(0).Also([] {
+                     for (const SwingingLog* log : gWorld->GetSwingingLogs()) EXPECT_TRUE(log->GetLog()->IsFrozen());
+                     for (const ChainWhip* whip : gWorld->GetChainWhips()) EXPECT_FALSE(whip->IsActive());
+                 })),
+                 walk, ToExit(16.0f, 196.0f, 3, 5)});
 }
 
 namespace {
@@ -192,15 +210,12 @@ Until StandingOnThePlatform()
 
 PlayTable StageThreePlay()
 {
-    PlayTable t = {
-        {"key 3", Frames(1), Expect(), Key('3')},
-        {"stage 3", All({StageIs(3), TopIs(kMenuNone)}), Loaded(3).TotalScore(0)},
-        {"first coin", WalkTo(Vector3(-35.0f, -100.0f, 0.0f), 1.5f), Expect().StageScore(1).Upright(true)},
+    const PlayTable lava = {
+        Walk("first coin", -35.0f, -100.0f, 1.5f, 1),
         // Off the path's side and down into the lava.
         {"into the lava", Limp(), Expect().Stage(3).Top(kMenuNone).StageScore(0), Hold({DIK_D})},
     };
-    AddReplayControls(t);
-    const std::vector<PlayStep> rest = {
+    const PlayTable again = {
         {"no", Frames(1), Expect(), Click(kMenuReplay, 11)},
         {"main menu after no", TopIs(kMenuMain), Loaded(1).Stack({kMenuMain}).TotalScore(0).Also([] {
              EXPECT_FALSE(ClockScaled());
@@ -209,30 +224,22 @@ PlayTable StageThreePlay()
          Click(kMenuMain, 3)}, // new game
         {"new game", TopIs(kMenuNone), Loaded(1).Stack({}), Key('3')},
         {"stage 3 again", All({StageIs(3), TopIs(kMenuNone)}), Loaded(3).TotalScore(0)},
-        {"coin again", WalkTo(Vector3(-35.0f, -100.0f, 0.0f), 1.5f), Expect().StageScore(1).Upright(true)},
-        {"up the path", WalkTo(Vector3(-35.0f, -40.0f, 0.0f), 1.5f), Expect().StageScore(2).Upright(true)},
-        {"before the gap", WalkTo(Vector3(-35.0f, 10.0f, 0.0f), 1.5f), Expect().StageScore(3).Upright(true)},
-        {"at the gap's edge", WalkTo(Vector3(-35.0f, 28.0f, 0.0f), 1.5f), Expect().Upright(true), Hold({DIK_W})},
+        Walk("coin again", -35.0f, -100.0f, 1.5f, 1),
+        Walk("up the path", -35.0f, -40.0f, 1.5f, 2),
+        Walk("before the gap", -35.0f, 10.0f, 1.5f, 3),
+        Walk("at the gap's edge", -35.0f, 28.0f, 1.5f, kAnyScore, Hold({DIK_W})),
         {"on the platform", StandingOnThePlatform(), Expect().StageScore(3).Upright(true),
          // The platform swings high on its chains with the character on it;
          // getting off over the far side takes a timing a scripted walk
          // cannot hold, so the character is put down there.
          Place(Vector3(-35.0f, 58.0f, 50.0f))},
-        {"over the gap", WalkTo(Vector3(-35.0f, 66.0f, 0.0f), 1.5f), Expect().StageScore(4).Upright(true)},
-        {"last coin", WalkTo(Vector3(-35.0f, 100.0f, 0.0f), 1.5f), Expect().StageScore(5).Upright(true)},
-        {"to the exit", Any({StageIs(4), WalkTo(Vector3(-35.0f, 140.0f, 0.0f), 0.0f)})},
-        {"stage 4", StageIs(4), Loaded(4).TotalScore(5), Hold({})},
+        Walk("over the gap", -35.0f, 66.0f, 1.5f, 4),
+        Walk("last coin", -35.0f, 100.0f, 1.5f, 5),
     };
-    t.insert(t.end(), rest.begin(), rest.end());
-    return t;
+    return Join({ByKey(3, Loaded(3).TotalScore(0)), lava, ReplayControls(), again, ToExit(-35.0f, 140.0f, 4, 5)});
 }
 
 namespace {
-
-float CartX()
-{
-    return gWorld->GetVehicles().front()->position.x;
-}
 
 // The speed boosts that have fired.
 int BoostsFired()
@@ -249,7 +256,7 @@ float CartSpeed()
 
 Until CartPast(float x)
 {
-    return [x](int) { return !gWorld->GetVehicles().empty() && CartX() >= x; };
+    return [x](int) { return !gWorld->GetVehicles().empty() && gWorld->GetVehicles().front()->position.x >= x; };
 }
 
 } // namespace
@@ -258,10 +265,7 @@ PlayTable StageFourPlay()
 {
     // The speed the cart had before the brake, for the step after it.
     static float beforeBrake = 0.0f;
-    return {
-        {"key 4", Frames(1), Expect(), Key('4')},
-        {"stage 4", All({StageIs(4), TopIs(kMenuNone)}),
-         Loaded(4).TotalScore(0).Also([] { ASSERT_EQ(gWorld->GetVehicles().size(), 1u); })},
+    const PlayTable drive = {
         // The cart settles on its wheels before it is driven.
         {"settled", Frames(60), Expect().Also([] { EXPECT_LT(CartSpeed(), 1.0f); }), Hold({DIK_W})},
         {"first coin", CartPast(-128.0f), Expect().StageScore(1).Upright(true)},
@@ -283,6 +287,7 @@ PlayTable StageFourPlay()
         {"third coin", CartPast(62.0f), Expect().StageScore(3)},
         {"to the exit", StageIs(1), Loaded(1).TotalScore(3), Hold({})},
     };
+    return Join({ByKey(4, Loaded(4).TotalScore(0).Also([] { ASSERT_EQ(gWorld->GetVehicles().size(), 1u); })), drive});
 }
 
 namespace {
@@ -325,15 +330,13 @@ PlayTable PauseMusicAndEditorPlay()
 {
     static Edited edited;
     edited = Edited();
-    return {
-        {"key 1", Frames(1), Expect(), Key('1')},
-        {"stage 1", All({StageIs(1), TopIs(kMenuNone)}), Loaded(1).Also([] {
-             ASSERT_NE(gJukeBox, nullptr);
-             ASSERT_NE(gJukeBox->playlist, nullptr);
-             EXPECT_EQ(gJukeBox->playlist->size(), 3u);
-             EXPECT_FALSE(gJukeBox->playing);
-         }),
-         Key(VK_ESCAPE)},
+    const Expect jukeBoxIdle = Loaded(1).Also([] {
+        ASSERT_NE(gJukeBox, nullptr);
+        ASSERT_NE(gJukeBox->playlist, nullptr);
+        EXPECT_EQ(gJukeBox->playlist->size(), 3u);
+        EXPECT_FALSE(gJukeBox->playing);
+    });
+    const PlayTable rest = {
         {"paused", TopIs(kMenuPause),
          Expect().Stack({kMenuPause}).Also([] { EXPECT_TRUE(gHUDManager->IsPointerVisible()); }),
          Click(kMenuPause, 2)}, // resume
@@ -381,4 +384,5 @@ PlayTable PauseMusicAndEditorPlay()
              EXPECT_FALSE(std::ifstream("../Levels/stage1.qvl.tmp").good());
          })},
     };
+    return Join({ByKey(1, jukeBoxIdle, Key(VK_ESCAPE)), rest});
 }

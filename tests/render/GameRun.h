@@ -14,13 +14,21 @@
 #include "d3d9_host.h"
 #include "render/Renderer.h"
 
+constexpr int kGameWidth = 640;
+constexpr int kGameHeight = 480;
+
+// No sound device here: the sound library must not complain into the log.
+inline void WithoutSoundDevice()
+{
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("ALSOFT_DRIVERS", "null", 1);
+}
+
 // The game set up to run `frames` frames at the tier of the pixel-shader
 // switch, whatever Vid.cfg says; WinMain then runs it.
 inline void PrepareGameRun(const char* pixelShaderSwitch, int frames)
 {
-    // No sound device here: the sound library must not complain into the log.
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    setenv("ALSOFT_DRIVERS", "null", 1);
+    WithoutSoundDevice();
     static const char* argv[] = {"Lumveran", "-windowed", "-width:640", "-height:480", nullptr};
     argv[4] = pixelShaderSwitch;
     Win32SetCommandLine(5, const_cast<char**>(argv));
@@ -69,4 +77,18 @@ inline double Spread(const Image& image)
     }
     const double n = double(image.width) * image.height;
     return n > 0 ? std::sqrt(std::max(0.0, squares / n - (sum / n) * (sum / n))) : 0.0;
+}
+
+// The mean absolute luminance step between neighbouring pixels: blur lowers it.
+inline double Sharpness(const Image& image)
+{
+    if (image.width < 2 || image.height < 2) return 0.0;
+    double sum = 0.0;
+    for (UINT y = 0; y + 1 < image.height; ++y) {
+        for (UINT x = 0; x + 1 < image.width; ++x) {
+            const double here = image.Luminance(x, y);
+            sum += std::fabs(image.Luminance(x + 1, y) - here) + std::fabs(image.Luminance(x, y + 1) - here);
+        }
+    }
+    return sum / (double(image.width - 1) * double(image.height - 1));
 }
