@@ -275,7 +275,9 @@ TEST_P(BadInput, IsReportedOnceAndTheGameGoesOn)
     const bool logged = c.channel == Channel::ErrorLog;
     EXPECT_EQ(CountLinesHolding(log, c.report, logged), logged ? c.reports : 0) << log;
     EXPECT_EQ(CountLinesHolding(consoleText, c.report), c.channel == Channel::Console ? c.reports : 0) << consoleText;
-    if (!logged) EXPECT_EQ(log, "");
+    if (!logged) {
+        EXPECT_EQ(log, "");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(OneFileBroken, BadInput, testing::ValuesIn(kCases),
