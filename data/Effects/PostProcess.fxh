@@ -12,8 +12,9 @@
 //
 // Sampler registers are fixed so the files' sampler records reach the right
 // textures: s0 the pass source, s8 the closing scene, s9 the second image of a
-// pass (bloom, velocity, heat mask), s10 the noise. Scene techniques sample s0
-// only, so the clamping the files set on s8 to s10 never reaches them.
+// pass (bloom, velocity, heat mask), s10 the noise, s11 the heat mask beside
+// the bloom in the heat and motion-blur chains' closes. Scene techniques sample s0 only, so
+// the clamping the files set on s8 to s11 never reaches them.
 //
 // Every full-screen pass switches blending off itself: the device keeps alpha
 // blending on between passes.
@@ -26,6 +27,10 @@ sampler2D BloomTex : register(s9);
 sampler2D VelocityTex : register(s9);
 sampler2D HeatTex : register(s9);
 sampler2D NoiseTex : register(s10);
+// The heat mask or the velocity map where a closing pass reads it beside the
+// bloom.
+sampler2D HeatMaskTex : register(s11);
+sampler2D VelocityMapTex : register(s11);
 
 // Scene values above this bloom.
 float BrightThreshold = 1.0;
@@ -67,6 +72,26 @@ glsl fragment {
     {
         vec2 size = vec2(textureSize(image, 0));
         return texture(image, (1.0 + at * (size - 2.0)) / size);
+    }
+
+    // Where the scene shimmers: the noise, drifting with time, pushes each
+    // point by up to HeatStrength of the screen as far as the mask is hot.
+    vec2 HeatShimmer(sampler2D mask, vec2 at)
+    {
+        vec2 wobble = texture(NoiseTex, at * HeatNoiseScale + vec2(time01, time01 * 0.5)).rg - 0.5;
+        return at + wobble * (texture(mask, at).r * HeatStrength);
+    }
+
+    // The image averaged along the point's screen motion (its velocity map
+    // texel), the motion held to MaxBlur.
+    vec3 Smear(sampler2D image, sampler2D velocity, vec2 at)
+    {
+        vec2 v = texture(velocity, at).rg;
+        float length2 = dot(v, v);
+        if (length2 > MaxBlur * MaxBlur) v *= MaxBlur / sqrt(length2);
+        vec4 sum = vec4(0.0);
+        for (int i = 0; i < 8; ++i) sum += texture(image, at - v * (float(i) / 7.0 - 0.5));
+        return sum.rgb / 8.0;
     }
 
     vec3 ToneMap(vec3 c)
@@ -125,9 +150,7 @@ technique HeatDistort {
         fragment {
             void main()
             {
-                vec2 wobble = texture(NoiseTex, uv * HeatNoiseScale + vec2(time01, time01 * 0.5)).rg - 0.5;
-                float heat = texture(HeatTex, uv).r;
-                oColor = vec4(texture(MeshTexture, uv + wobble * heat * HeatStrength).rgb, 1.0);
+                oColor = vec4(texture(MeshTexture, HeatShimmer(HeatTex, uv)).rgb, 1.0);
             }
         }
     }
@@ -140,12 +163,7 @@ technique MotionBlur {
         fragment {
             void main()
             {
-                vec2 v = texture(VelocityTex, uv).rg;
-                float length2 = dot(v, v);
-                if (length2 > MaxBlur * MaxBlur) v *= MaxBlur / sqrt(length2);
-                vec4 sum = vec4(0.0);
-                for (int i = 0; i < 8; ++i) sum += texture(MeshTexture, uv - v * (float(i) / 7.0 - 0.5));
-                oColor = vec4(sum.rgb / 8.0, 1.0);
+                oColor = vec4(Smear(MeshTexture, VelocityTex, uv), 1.0);
             }
         }
     }
@@ -161,6 +179,38 @@ technique FinalScenePass {
             void main()
             {
                 vec3 c = texture(SceneTex, uv).rgb + SampleInside(BloomTex, uv).rgb * BloomScale;
+                oColor = vec4(ToneMap(c), 1.0);
+            }
+        }
+    }
+}
+
+// The close of the heat chain: the shimmer is read straight from the scene,
+// so the image is not copied once more before the bloom's.
+technique FinalHeatPass {
+    pass P0 {
+        AlphaBlendEnable = false;
+        CullMode = None;
+        fragment {
+            void main()
+            {
+                vec3 c = texture(SceneTex, HeatShimmer(HeatMaskTex, uv)).rgb + SampleInside(BloomTex, uv).rgb * BloomScale;
+                oColor = vec4(ToneMap(c), 1.0);
+            }
+        }
+    }
+}
+
+// The close of the motion-blur chain: the scene is smeared as it is read, so
+// the image is not copied once more before the bloom's.
+technique FinalBlurPass {
+    pass P0 {
+        AlphaBlendEnable = false;
+        CullMode = None;
+        fragment {
+            void main()
+            {
+                vec3 c = Smear(SceneTex, VelocityMapTex, uv) + SampleInside(BloomTex, uv).rgb * BloomScale;
                 oColor = vec4(ToneMap(c), 1.0);
             }
         }
