@@ -211,6 +211,7 @@ void Renderer::PrepareSceneContext()
     context.terrains = FrameHookSlot::Get().GetTerrains();
     context.facing = &camera.GetFacing();
     context.viewProjection = &viewProjection;
+    if (splitTerrainByLights) context.lights = &frameLights;
     context.callbacks = this;
     drawer.SetContext(context);
 }
@@ -227,7 +228,7 @@ void Renderer::SetFrameParameters(ID3DXEffect* effect)
     effect->SetMatrix(fx::kLastViewProjection, &lastViewProjection);
     lastViewProjection = viewProjection;
 
-    LightArrays lights;
+    LightArrays& lights = frameLights;
     FillLightArrays(FrameHookSlot::Get().GetLights(), lights);
     effect->SetValue(fx::kLightAttenuation, lights.attenuation, sizeof(lights.attenuation));
     effect->SetValue(fx::kLightPosition, lights.position, sizeof(lights.position));

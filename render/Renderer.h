@@ -157,6 +157,9 @@ public:
     const D3DCAPS9& GetCaps() const { return caps; }
     float GetAspect() const { return aspect; }
     const D3DXMATRIX& GetLastViewProjection() const { return lastViewProjection; }
+    // Whether ground out of every point light's range is drawn with the
+    // terrain technique's twin without them (the same picture, for less work).
+    void SetTerrainLightSplit(bool split) { splitTerrainByLights = split; }
 
 private:
     void RunEffectCallback(int effectIndex) override;
@@ -174,6 +177,9 @@ private:
     static constexpr float kNoHeatLevel = -1.0e6f;
     float heatLevel = kNoHeatLevel; // the last frame's "HeatLevel"
 
+    // The point lights SetFrameParameters sent, for the terrain's split.
+    LightArrays frameLights = {};
+    bool splitTerrainByLights = true;
     const wchar_t* windowClass = L"DLumveran";
     Camera camera;
     int effectIndex = 1;

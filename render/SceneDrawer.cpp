@@ -1,6 +1,8 @@
 // The draw loops over the heightmaps and the render lists.
 #include "render/SceneDrawer.h"
 
+#include <cmath>
+
 #include <d3dx9math.h>
 
 #include "render/AnimInstance.h"
@@ -54,21 +56,48 @@ void Multiply(D3DXMATRIX* out, const D3DXMATRIX& a, const D3DXMATRIX& b)
     D3DXMatrixMultiply(out, &a, &b);
 }
 
-// Techniques that differ only by their highlights, and the twin without them.
-struct HighlightTwin
+// A technique and its twin that draws the same picture for less work where
+// a condition holds; each table ends with a null pair. Names are interned.
+struct TechniqueTwin
 {
-    const char* withHighlights;
-    const char* without;
+    const char* technique;
+    const char* twin;
 };
 
-const HighlightTwin* Twins()
+// Without highlights, for materials that have none.
+const TechniqueTwin kHighlightTwins[] = {
+    {InternTechnique("Phong1Opaque"), InternTechnique("PhongNoSpecOpaque")},
+    {InternTechnique("PhongTransNoTex"), InternTechnique("PhongTransNoSpecNoTex")},
+    {nullptr, nullptr},
+};
+
+// Without the point lights, for ground none of them reaches.
+const TechniqueTwin kSkyLitTwins[] = {
+    {InternTechnique("Phong1Opaque"), InternTechnique("Phong1OpaqueSkyLit")},
+    {InternTechnique("PhongNoSpecOpaque"), InternTechnique("PhongNoSpecOpaqueSkyLit")},
+    {nullptr, nullptr},
+};
+
+// The technique's twin in the table, or null.
+const char* FindTwin(const TechniqueTwin* twins, const char* technique)
 {
-    static const HighlightTwin twins[] = {
-        {InternTechnique("Phong1Opaque"), InternTechnique("PhongNoSpecOpaque")},
-        {InternTechnique("PhongTransNoTex"), InternTechnique("PhongTransNoSpecNoTex")},
-        {nullptr, nullptr},
-    };
-    return twins;
+    for (const TechniqueTwin* entry = twins; entry->technique; ++entry) {
+        if (entry->technique == technique) return entry->twin;
+    }
+    return nullptr;
+}
+
+// Whether every value of the lights is a number that leaves colour x 0 at
+// nothing: a light that is not could add something even out of its range.
+bool LightsAreFinite(const LightArrays& lights)
+{
+    for (int i = 0; i < kFrameLightCount; ++i) {
+        float sum = lights.attenuation[i];
+        for (float v : lights.position[i]) sum += v * 0.0f;
+        for (float v : lights.colour[i]) sum += v * 0.0f;
+        if (!std::isfinite(sum)) return false;
+    }
+    return true;
 }
 
 bool HasHighlights(const Material& material)
@@ -111,10 +140,13 @@ const char* SceneDrawer::DrawnTechnique(const char* technique, int materialId)
 {
     const Material* material = FindMaterial(materialId);
     if (!material || HasHighlights(*material)) return technique;
-    for (const HighlightTwin* twin = Twins(); twin->withHighlights; ++twin) {
-        if (twin->withHighlights == technique) return twin->without;
-    }
-    return technique;
+    const char* twin = FindTwin(kHighlightTwins, technique);
+    return twin ? twin : technique;
+}
+
+const char* SceneDrawer::SkyLitTechnique(const char* technique)
+{
+    return FindTwin(kSkyLitTwins, technique);
 }
 
 void SceneDrawer::ResetTracking()
@@ -187,6 +219,18 @@ void SceneDrawer::GetHeightmapWorld(int index, D3DXMATRIX* world) const
     D3DXMatrixScaling(world, scale, scale, scale);
 }
 
+bool SceneDrawer::TerrainView(int index, D3DXMATRIX* worldViewProjection, float* screenHeight) const
+{
+    if (!context.viewProjection) return false;
+    D3DXMATRIX world;
+    GetHeightmapWorld(index, &world);
+    D3DXMatrixMultiply(worldViewProjection, &world, context.viewProjection);
+    // The screen's height, not the current target's: a pass drawing into a
+    // smaller target must still pick the scene pass's triangles.
+    *screenHeight = context.resources ? float(context.resources->GetScreenSize().height) : 0.0f;
+    return true;
+}
+
 void SceneDrawer::DrawTerrainTiles(int index, Terrain& terrain, const float* worldBand)
 {
     // The ground is drawn at Scaling(DIFF): the band in mesh units.
@@ -195,17 +239,11 @@ void SceneDrawer::DrawTerrainTiles(int index, Terrain& terrain, const float* wor
     const bool banded = worldBand && scale > 0.0f;
     if (banded) meshBand = {worldBand[0] / scale, worldBand[1] / scale};
     const TerrainTiles::HeightBand* band = banded ? &meshBand : nullptr;
-    if (!context.viewProjection) {
-        terrain.GetMesh().Draw(context.device, context.maxPrimitiveCount, nullptr, 0.0f, band);
-        return;
-    }
-    D3DXMATRIX world, worldViewProjection;
-    GetHeightmapWorld(index, &world);
-    D3DXMatrixMultiply(&worldViewProjection, &world, context.viewProjection);
-    // The screen's height, not the current target's: a pass drawing into a
-    // smaller target must still pick the scene pass's triangles.
-    const float screenHeight = context.resources ? float(context.resources->GetScreenSize().height) : 0.0f;
-    terrain.GetMesh().Draw(context.device, context.maxPrimitiveCount, &worldViewProjection, screenHeight, band);
+    D3DXMATRIX worldViewProjection;
+    float screenHeight = 0.0f;
+    const bool culled = TerrainView(index, &worldViewProjection, &screenHeight);
+    terrain.GetMesh().Draw(context.device, context.maxPrimitiveCount, culled ? &worldViewProjection : nullptr,
+                           screenHeight, band);
 }
 
 void SceneDrawer::DrawHeightmapGeometry(int index, const float* worldBand)
@@ -232,8 +270,42 @@ void SceneDrawer::DrawHeightmaps()
         D3DXMATRIX world;
         GetHeightmapWorld(i, &world);
         context.effect->SetMatrix(fx::kWorld, &world);
+        if (const char* skyLit = SkyLitTechnique(technique)) {
+            if (DrawTerrainSplitByLights(i, *terrain, technique, skyLit)) continue;
+        }
         ForEachEffectPass(context.effect, [&] { DrawTerrainTiles(i, *terrain); });
     }
+}
+
+bool SceneDrawer::DrawTerrainSplitByLights(int index, Terrain& terrain, const char* technique, const char* skyLit)
+{
+    if (!context.lights || !LightsAreFinite(*context.lights)) return false;
+    D3DXMATRIX worldViewProjection;
+    float screenHeight = 0.0f;
+    if (!TerrainView(index, &worldViewProjection, &screenHeight)) return false;
+    const float scale = terrain.GetGround().DIFF;
+    if (!std::isfinite(scale) || scale == 0.0f) return false;
+    // World = Scaling(scale): a light's sphere in mesh units.
+    terrainLights.clear();
+    for (int i = 0; i < kFrameLightCount; ++i) {
+        const float* p = context.lights->position[i];
+        terrainLights.push_back(
+            {{p[0] / scale, p[1] / scale, p[2] / scale}, context.lights->attenuation[i] / std::fabs(scale)});
+    }
+    TerrainMesh& mesh = terrain.GetMesh();
+    const std::vector<TerrainTiles::Range>& ranges =
+        mesh.VisibleTiles(&worldViewProjection, screenHeight, &terrainLights);
+    // Runs of tiles that agree, in the nearest-first order, each with its technique.
+    for (size_t first = 0; first < ranges.size();) {
+        size_t last = first + 1;
+        while (last < ranges.size() && ranges[last].lit == ranges[first].lit) ++last;
+        SelectTechnique(ranges[first].lit ? technique : skyLit);
+        ForEachEffectPass(context.effect, [&] {
+            mesh.DrawTiles(context.device, context.maxPrimitiveCount, ranges.data() + first, ranges.data() + last);
+        });
+        first = last;
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------- render lists

@@ -16,7 +16,9 @@
 #include <d3dx9effect.h>
 
 #include "core/Resources.h"
+#include "render/FrameLights.h"
 #include "render/RenderLists.h"
+#include "render/TerrainTiles.h"
 
 class RenderResources;
 class Terrain;
@@ -51,6 +53,9 @@ public:
         // The frame's view x projection, which the terrain's tiles are culled
         // by; null draws every tile.
         const D3DXMATRIX* viewProjection = nullptr;
+        // The frame's point lights as the effect has them; null: the terrain
+        // is drawn with its own technique throughout.
+        const LightArrays* lights = nullptr;
         EffectCallbacks* callbacks = nullptr;
     };
 
@@ -92,6 +97,9 @@ public:
     // has no highlights, the twin technique without them, which draws the
     // same picture for less work at every pixel. Names are interned.
     static const char* DrawnTechnique(const char* technique, int materialId);
+    // The twin of a terrain technique that adds no point lights, for ground
+    // out of their reach; null when it has none. Names are interned.
+    static const char* SkyLitTechnique(const char* technique);
 
     // An instance's world matrix: the override, the camera-facing quad, or
     // the mesh's own transform with the offset and the owner's pose.
@@ -108,8 +116,19 @@ private:
     void DrawSkinned(MeshInstance& instance);
     void DrawGeometryPasses(MeshInstance& instance, const D3DXMATRIX& world, bool sendLastWorld);
     Terrain* TerrainAt(int index) const;
+    // The terrain's world x view x projection and the screen's height its
+    // levels of detail are chosen for; false when the frame culls nothing.
+    bool TerrainView(int index, D3DXMATRIX* worldViewProjection, float* screenHeight) const;
     // The terrain's tiles in view, nearest first, inside the caller's pass.
     void DrawTerrainTiles(int index, Terrain& terrain, const float* worldBand = nullptr);
+    // The terrain's visible tiles, those no point light reaches with
+    // `skyLit` and the rest with `technique`, nearest first throughout, each
+    // at the level the plain draw picks. False (nothing drawn) when the
+    // frame's lights cannot be placed on it.
+    bool DrawTerrainSplitByLights(int index, Terrain& terrain, const char* technique, const char* skyLit);
+
+    // The frame's lights in the terrain's mesh units, kept between frames.
+    std::vector<TerrainTiles::LightSphere> terrainLights;
 
     Context context;
     const float* heightBand = nullptr; // while a step draws only a band of heights

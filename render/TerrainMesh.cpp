@@ -81,6 +81,12 @@ void TerrainMesh::Draw(IDirect3DDevice9* device, DWORD maxPrimitiveCount, const 
     tiles.Draw(PrepareBuffers(device), maxPrimitiveCount, worldViewProjection, viewportHeight, band);
 }
 
+void TerrainMesh::DrawTiles(IDirect3DDevice9* device, DWORD maxPrimitiveCount, const TerrainTiles::Range* first,
+                            const TerrainTiles::Range* last)
+{
+    TerrainTiles::DrawRanges(PrepareBuffers(device), maxPrimitiveCount, first, last);
+}
+
 const char* TerrainMesh::GetInternedTechnique() const
 {
     if (internedTechnique == nullptr || technique != internedTechnique) {

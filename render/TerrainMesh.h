@@ -47,6 +47,16 @@ public:
     // only the tiles reaching into it.
     void Draw(IDirect3DDevice9* device, DWORD maxPrimitiveCount, const D3DXMATRIX* worldViewProjection,
               float viewportHeight, const TerrainTiles::HeightBand* band = nullptr);
+    // The same tiles (no band), each range marked by whether one of the
+    // light spheres reaches it (TerrainTiles::Visible), and a run
+    // [first, last) of them drawn.
+    const std::vector<TerrainTiles::Range>& VisibleTiles(const D3DXMATRIX* worldViewProjection, float viewportHeight,
+                                                         const std::vector<TerrainTiles::LightSphere>* lights)
+    {
+        return tiles.Visible(worldViewProjection, viewportHeight, nullptr, lights);
+    }
+    void DrawTiles(IDirect3DDevice9* device, DWORD maxPrimitiveCount, const TerrainTiles::Range* first,
+                   const TerrainTiles::Range* last);
 
     // The technique as the renderer compares it: the interned copy of
     // `technique`, looked up again only when the name changed.

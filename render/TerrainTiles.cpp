@@ -7,6 +7,30 @@
 
 #include "render/ViewVolume.h"
 
+namespace {
+
+// How much further than its range a light is taken to reach: the shader's
+// distance comes from an approximate inverse square root, and the pixels'
+// positions from interpolation.
+constexpr float kReachRelativeMargin = 1e-3f;
+constexpr float kReachAbsoluteMargin = 1e-3f;
+
+} // namespace
+
+bool TerrainTiles::SphereReachesBox(const LightSphere& sphere, const float low[3], const float high[3])
+{
+    float squared = 0.0f;
+    for (int axis = 0; axis < 3; ++axis) {
+        const float c = sphere.centre[axis];
+        const float gap = c < low[axis] ? low[axis] - c : (c > high[axis] ? c - high[axis] : 0.0f);
+        squared += gap * gap;
+    }
+    // No range reaches nothing; a range that is not a number, everything.
+    if (!(sphere.radius > 0.0f)) return !(sphere.radius <= 0.0f);
+    const float reach = sphere.radius * (1.0f + kReachRelativeMargin) + kReachAbsoluteMargin;
+    return !(squared >= reach * reach);
+}
+
 void TerrainTiles::Build(const std::vector<TangentVertex>& vertices, std::vector<uint16_t>& indices)
 {
     tiles.clear();
@@ -127,7 +151,7 @@ void TerrainTiles::BuildLevels(const std::vector<TangentVertex>& vertices, const
                 const auto [lowest, highest] =
                     std::minmax_element(coarseIndices.begin() + long(first), coarseIndices.end());
                 variants.push_back({meshIndexCount + int(first), int(coarseIndices.size() - first) / 3, int(*lowest),
-                                    int(*highest) - int(*lowest) + 1});
+                                    int(*highest) - int(*lowest) + 1, true});
             }
         }
     }
@@ -196,12 +220,24 @@ TerrainTiles::Range TerrainTiles::RangeOf(int t) const
 {
     const TerrainTile& tile = tiles[size_t(t)];
     const int level = levels[size_t(t)];
-    if (level == 0) return {tile.firstIndex, tile.triangleCount, tile.minVertex, tile.vertexSpan};
+    if (level == 0) return {tile.firstIndex, tile.triangleCount, tile.minVertex, tile.vertexSpan, true};
     return variants[size_t(tile.firstVariant + (level - 1) * kSideMasks + FineSides(t))];
 }
 
+bool TerrainTiles::LightReaches(int t, const std::vector<LightSphere>* lights) const
+{
+    if (!lights) return true;
+    const TerrainTile& tile = tiles[size_t(t)];
+    // A coarse level's vertices are some of the tile's own: its bounds hold.
+    for (const LightSphere& sphere : *lights) {
+        if (SphereReachesBox(sphere, tile.low, tile.high)) return true;
+    }
+    return false;
+}
+
 const std::vector<TerrainTiles::Range>& TerrainTiles::Visible(const D3DXMATRIX* worldViewProjection,
-                                                              float viewportHeight, const HeightBand* band)
+                                                              float viewportHeight, const HeightBand* band,
+                                                              const std::vector<LightSphere>* lights)
 {
     order.clear();
     std::fill(levels.begin(), levels.end(), 0);
@@ -233,10 +269,11 @@ const std::vector<TerrainTiles::Range>& TerrainTiles::Visible(const D3DXMATRIX* 
             const TerrainTile& bounds = tiles[size_t(entry.second)];
             if (bounds.high[2] < band->low || bounds.low[2] > band->high) continue;
         }
-        const Range tile = RangeOf(entry.second);
+        Range tile = RangeOf(entry.second);
+        tile.lit = LightReaches(entry.second, lights);
         if (!ranges.empty()) {
             Range& last = ranges.back();
-            if (last.firstIndex + 3 * last.triangleCount == tile.firstIndex) {
+            if (last.lit == tile.lit && last.firstIndex + 3 * last.triangleCount == tile.firstIndex) {
                 const int end = std::max(last.minVertex + last.vertexSpan, tile.minVertex + tile.vertexSpan);
                 last.minVertex = std::min(last.minVertex, tile.minVertex);
                 last.vertexSpan = end - last.minVertex;
@@ -253,7 +290,16 @@ void TerrainTiles::Draw(const MeshBuffers& buffers, DWORD maxPrimitiveCount, con
                         float viewportHeight, const HeightBand* band)
 {
     if (buffers.IsEmpty()) return;
-    for (const Range& range : Visible(worldViewProjection, viewportHeight, band)) {
-        buffers.DrawRange(range.firstIndex, range.triangleCount, range.minVertex, range.vertexSpan, maxPrimitiveCount);
+    const std::vector<Range>& visible = Visible(worldViewProjection, viewportHeight, band);
+    DrawRanges(buffers, maxPrimitiveCount, visible.data(), visible.data() + visible.size());
+}
+
+void TerrainTiles::DrawRanges(const MeshBuffers& buffers, DWORD maxPrimitiveCount, const Range* first,
+                              const Range* last)
+{
+    if (buffers.IsEmpty()) return;
+    for (const Range* range = first; range != last; ++range) {
+        buffers.DrawRange(range->firstIndex, range->triangleCount, range->minVertex, range->vertexSpan,
+                          maxPrimitiveCount);
     }
 }

@@ -75,6 +75,11 @@ public:
     // a frame allocates nothing.
     // Heights in mesh units: with a band, only tiles reaching into it are
     // drawn (their levels chosen as without it, so they keep their triangles).
+    //
+    // With `lights` (spheres in mesh units), a range is marked `lit` when
+    // some sphere reaches into one of its tiles' bounds, and neighbours merge
+    // only when they agree; without, every range is lit. Neither the order
+    // nor the levels depend on the lights.
     struct HeightBand
     {
         float low;
@@ -86,14 +91,28 @@ public:
         int triangleCount;
         int minVertex;
         int vertexSpan;
+        bool lit;
+    };
+    struct LightSphere
+    {
+        float centre[3];
+        float radius;
     };
     const std::vector<Range>& Visible(const D3DXMATRIX* worldViewProjection, float viewportHeight,
-                                      const HeightBand* band = nullptr);
+                                      const HeightBand* band = nullptr,
+                                      const std::vector<LightSphere>* lights = nullptr);
 
     // The visible ranges drawn from the terrain's buffers, which hold the
     // mesh's indices followed by GetCoarseIndices().
     void Draw(const MeshBuffers& buffers, DWORD maxPrimitiveCount, const D3DXMATRIX* worldViewProjection,
               float viewportHeight, const HeightBand* band = nullptr);
+    // Ranges [first, last) of a list Visible returned.
+    static void DrawRanges(const MeshBuffers& buffers, DWORD maxPrimitiveCount, const Range* first, const Range* last);
+
+    // True when the sphere reaches into the box, with a margin wider than
+    // the shader's rounding of distances. A sphere with no range reaches
+    // nothing; one whose range is not a number, everything.
+    static bool SphereReachesBox(const LightSphere& sphere, const float low[3], const float high[3]);
 
     const std::vector<TerrainTile>& GetTiles() const { return tiles; }
     // The coarse levels' triangles, indexed as if they followed the mesh's.
@@ -108,6 +127,7 @@ private:
     // The sides of a tile whose neighbour is drawn finer than it.
     int FineSides(int tile) const;
     Range RangeOf(int tile) const;
+    bool LightReaches(int tile, const std::vector<LightSphere>* lights) const;
 
     std::vector<TerrainTile> tiles;
     std::vector<uint16_t> coarseIndices;

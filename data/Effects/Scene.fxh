@@ -94,9 +94,13 @@ glsl {
         vec3 toEye = withSpecular ? normalize(CamPos.xyz - position) : vec3(0.0);
         // The frame hands over three lights; each is read at a constant index,
         // which the software rasteriser runs far faster than a loop over them.
+        // POINT_LIGHTS = 0 leaves them out: for ground no light's range
+        // reaches, where each would add exactly colour x 0.
+#if !defined(POINT_LIGHTS) || POINT_LIGHTS
         if (nNumLights > 0.5) AddPointLight(lit, LightPos[0], LightCol[0].rgb, LightAtten[0], position, normal, toEye, withSpecular);
         if (nNumLights > 1.5) AddPointLight(lit, LightPos[1], LightCol[1].rgb, LightAtten[1], position, normal, toEye, withSpecular);
         if (nNumLights > 2.5) AddPointLight(lit, LightPos[2], LightCol[2].rgb, LightAtten[2], position, normal, toEye, withSpecular);
+#endif
         return lit;
     }
 
@@ -132,7 +136,8 @@ glsl vertex {
 // ---- lit surfaces
 // Pass macros: SPECULAR (0/1); TEXTURED (0/1); TRANSLUCENT: 0 opaque,
 // 1 alpha from the diffuse colour and the texture, 2 from the texture alone;
-// CLAMPED (0/1): output held within [0, 1].
+// CLAMPED (0/1): output held within [0, 1]; POINT_LIGHTS (0/1, 1 when not
+// given): whether the point lights are added.
 
 vertex LitVS {
     out vec3 vWorld;
@@ -205,6 +210,24 @@ technique PhongNoSpecOpaque {
         AlphaBlendEnable = false;
         vertex = LitVS(SPECULAR = 0);
         fragment = LitPS(SPECULAR = 0, TEXTURED = 1, TRANSLUCENT = 0, CLAMPED = 0);
+    }
+}
+
+// The two above for ground out of every point light's range: the sky light
+// alone gives the same colours there at far less cost per pixel.
+technique Phong1OpaqueSkyLit {
+    pass P0 {
+        AlphaBlendEnable = false;
+        vertex = LitVS(SPECULAR = 1, POINT_LIGHTS = 0);
+        fragment = LitPS(SPECULAR = 1, TEXTURED = 1, TRANSLUCENT = 0, CLAMPED = 0, POINT_LIGHTS = 0);
+    }
+}
+
+technique PhongNoSpecOpaqueSkyLit {
+    pass P0 {
+        AlphaBlendEnable = false;
+        vertex = LitVS(SPECULAR = 0, POINT_LIGHTS = 0);
+        fragment = LitPS(SPECULAR = 0, TEXTURED = 1, TRANSLUCENT = 0, CLAMPED = 0, POINT_LIGHTS = 0);
     }
 }
 

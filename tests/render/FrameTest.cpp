@@ -93,9 +93,10 @@ TEST_F(RendererRig, FrameRunsItsStepsInOrderAroundTheStraightScene)
 
     // No chain: the heightmap first, switching onto the effect once (its
     // light callback), then its material, texture, technique and world. Its
-    // material has no highlights: it draws with the highlight-free twin.
+    // material has no highlights: it draws with the highlight-free twin, and
+    // with no point light in the frame, with that twin's sky-lit one.
     std::vector<std::string> terrain;
-    for (const std::string& entry : Between(log, "Clear", "End PhongNoSpecOpaque")) {
+    for (const std::string& entry : Between(log, "Clear", "End PhongNoSpecOpaqueSkyLit")) {
         if (entry.rfind("Set", 0) == 0 && entry.rfind("SetRenderState", 0) != 0 &&
             entry.rfind("SetSamplerState", 0) != 0 && entry != "SetVertexDeclaration")
             terrain.push_back(entry);
@@ -114,7 +115,8 @@ TEST_F(RendererRig, FrameRunsItsStepsInOrderAroundTheStraightScene)
                                                "SetFloat Power",
                                                "SetTexture MeshTexture",
                                                "SetTechnique PhongNoSpecOpaque",
-                                               "SetMatrix mWorld"};
+                                               "SetMatrix mWorld",
+                                               "SetTechnique PhongNoSpecOpaqueSkyLit"};
     EXPECT_EQ(terrain, expected);
 
     // The values the effect holds after the frame.

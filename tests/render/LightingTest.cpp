@@ -1,10 +1,13 @@
 // The World's point lights on a lit terrain: a torch brightens the ground
 // around it and not the ground far from it, its range is where its light
-// ends, the first three lights of the list reach the effect in order, and
-// frames with fewer lights (or none) draw without fault.
+// ends, the first three lights of the list reach the effect in order,
+// frames with fewer lights (or none) draw without fault, and ground no light
+// reaches, drawn without the point lights, looks the same to the bit.
 #include "RendererRig.h"
 
 #include <cmath>
+#include <map>
+#include <string>
 
 #include "render/PointLight.h"
 
@@ -12,6 +15,7 @@ namespace {
 
 const float kTorchColour[4] = {1.0f, 0.8f, 0.2f, 1.0f};
 const float kSunColour[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+const float kFlareColour[4] = {8.0f, 8.0f, 8.0f, 1.0f};
 
 class LitTerrain : public RendererRig
 {
@@ -37,29 +41,31 @@ protected:
         return store.back().get();
     }
 
-    // The mean of the red channel over a small square around the ground
-    // point's place on screen.
-    double RedAround(const Vector3& ground)
+    // The mean of a channel over a small square around the ground point's
+    // place on screen.
+    double ChannelAround(const Vector3& ground, int channel)
     {
+        UINT w = 0, h = 0;
+        const std::vector<uint8_t> image = BackBuffer(&w, &h);
         const D3DXMATRIX& vp = renderer->GetLastViewProjection();
         const D3DXVECTOR4 p(ground.x, ground.y, ground.z, 1.0f);
         D3DXVECTOR4 clip;
         D3DXVec4Transform(&clip, &p, &vp);
-        const int x = int((clip.x / clip.w + 1.0f) * 0.5f * kWidth);
-        const int y = int((1.0f - clip.y / clip.w) * 0.5f * kHeight);
-        UINT w = 0, h = 0;
-        const std::vector<uint8_t> image = BackBuffer(&w, &h);
+        const int x = int((clip.x / clip.w + 1.0f) * 0.5f * float(w));
+        const int y = int((1.0f - clip.y / clip.w) * 0.5f * float(h));
         double sum = 0;
         int count = 0;
         for (int dy = -2; dy <= 2; ++dy)
             for (int dx = -2; dx <= 2; ++dx) {
                 const int px = x + dx, py = y + dy;
                 if (px < 0 || py < 0 || px >= int(w) || py >= int(h)) continue;
-                sum += image[(size_t(py) * w + size_t(px)) * 4];
+                sum += image[(size_t(py) * w + size_t(px)) * 4 + size_t(channel)];
                 ++count;
             }
         return count ? sum / count : -1.0;
     }
+    double RedAround(const Vector3& ground) { return ChannelAround(ground, 0); }
+    double GreenAround(const Vector3& ground) { return ChannelAround(ground, 1); }
 
     std::vector<std::unique_ptr<Vector3>> owners;
     std::vector<std::unique_ptr<PointLight>> store;
@@ -104,6 +110,80 @@ TEST_F(LitTerrain, TheFirstThreeLightsReachTheEffectInOrder)
     Effect()->GetValue("LightAtten", atten, sizeof(atten));
     EXPECT_EQ(atten[2], 10.0f);
     EXPECT_EQ(atten[3], 0.0f) << "lights past the third are not handed over";
+}
+
+// Ground 33 nodes square at mesh height -1, rippled enough that every tile
+// keeps its full detail in a 320 x 240 picture: the lights are then seen at
+// every vertex, also at the tier that lights the vertices only.
+std::vector<float> RippledGround()
+{
+    constexpr int kNodes = 33;
+    constexpr float kRipple = 0.25f;
+    std::vector<float> heights;
+    for (int row = 0; row < kNodes; ++row)
+        for (int column = 0; column < kNodes; ++column)
+            heights.push_back(-1.0f + kRipple * std::sin(2.1f * float(column)) * std::sin(1.9f * float(row)));
+    return heights;
+}
+
+// The terrain's triangles by the pass they were drawn in, from the call log.
+std::map<std::string, int> TrianglesByPass(const std::vector<std::string>& log)
+{
+    std::map<std::string, int> triangles;
+    std::string pass;
+    for (const std::string& entry : log) {
+        if (entry.rfind("BeginPass ", 0) == 0) pass = entry.substr(10);
+        if (entry.rfind("End ", 0) == 0) pass.clear();
+        if (entry.rfind("DrawIndexedPrimitive 4 ", 0) == 0) triangles[pass] += std::stoi(entry.substr(23));
+    }
+    return triangles;
+}
+
+// Ground out of every light's range is drawn with the terrain technique's
+// twin that leaves the point lights out; the picture is the same to the bit
+// as when the whole ground is drawn with them, at every effect tier, and
+// each tile keeps the triangles it has without the split.
+TEST_F(LitTerrain, GroundNoLightReachesDrawsWithoutPointLightsToTheSamePicture)
+{
+    // Four 64-unit tiles meeting under the camera at x = y = 0. The flare
+    // stands over the -x -y tile, 12.5 units short of the +x -y one, and its
+    // range reaches a sliver of that one too: the tile's bounds are 0.84 of
+    // its range away, so a choice that took the lights' reach a fifth shorter
+    // would draw the sliver unlit. The second light has no range.
+    AddLight(Vector3(-12.5f, -24.0f, 2.0f), kFlareColour, 16.0f);
+    AddLight(Vector3(10.0f, 10.0f, -2.0f), kSunColour, 0.0f);
+    const Vector3 underFlare(-12.5f, -24.0f, -4.0f), inSliver(0.75f, -24.0f, -4.0f);
+    for (DWORD tier : {D3DPS_VERSION(3, 0), D3DPS_VERSION(2, 0), D3DPS_VERSION(1, 4)}) {
+        Stop();
+        Start(2 * kWidth, 2 * kHeight, tier);
+        AddTerrain(RippledGround(), 33, 4.0f, "Phong1Opaque", 2, 2);
+        AimCamera(Vector3(0.0f, 0.0f, -4.0f), 60.0f, 0.0f, -1.5f);
+        hooks.lights = nullptr;
+        renderer->RenderFrame();
+        const double darkUnder = RedAround(underFlare), darkSliver = GreenAround(inSliver);
+
+        hooks.lights = &lights;
+        renderer->SetTerrainLightSplit(false);
+        TracedFrame(false);
+        const std::vector<uint8_t> whole = BackBuffer();
+        const std::map<std::string, int> wholeTriangles = TrianglesByPass(Log({"BeginPass", "End ", "Draw"}));
+        renderer->SetTerrainLightSplit(true);
+        TracedFrame(false);
+        const std::vector<uint8_t> split = BackBuffer();
+        const std::map<std::string, int> triangles = TrianglesByPass(Log({"BeginPass", "End ", "Draw"}));
+
+        ASSERT_EQ(split.size(), whole.size());
+        size_t differing = 0;
+        for (size_t i = 0; i < split.size(); ++i) differing += split[i] != whole[i];
+        EXPECT_EQ(differing, 0u) << "tier " << std::hex << tier;
+        EXPECT_GT(RedAround(underFlare), darkUnder + 40.0) << "the flare lights its tile";
+        EXPECT_GT(GreenAround(inSliver), darkSliver + 8.0) << "and the sliver of the next one";
+
+        // Two tiles of 512 triangles drawn with the lights, two without.
+        EXPECT_EQ(wholeTriangles.at("PhongNoSpecOpaque.P0"), 4 * 512);
+        EXPECT_EQ(triangles.at("PhongNoSpecOpaque.P0"), 2 * 512) << "tier " << std::hex << tier;
+        EXPECT_EQ(triangles.at("PhongNoSpecOpaqueSkyLit.P0"), 2 * 512);
+    }
 }
 
 } // namespace

@@ -150,6 +150,13 @@ std::vector<uint8_t> RendererRig::BackBuffer(UINT* width, UINT* height)
 Terrain* RendererRig::AddFlatTerrain(int nodes, float height, float diff, const char* technique, int material,
                                      int texture)
 {
+    return AddTerrain(std::vector<float>(size_t(nodes) * size_t(nodes), height), nodes, diff, technique, material,
+                      texture);
+}
+
+Terrain* RendererRig::AddTerrain(const std::vector<float>& heights, int nodes, float diff, const char* technique,
+                                 int material, int texture)
+{
     auto terrain = std::make_unique<Terrain>(Device());
     terrain->GetGround().ROWS = nodes;
     terrain->GetGround().COLUMNS = nodes;
@@ -157,8 +164,7 @@ Terrain* RendererRig::AddFlatTerrain(int nodes, float height, float diff, const 
     const float half = 0.5f * static_cast<float>(nodes - 1);
     std::vector<TerrainSourceVertex> vertices;
     std::vector<uint16_t> indices;
-    EXPECT_TRUE(MakeGridArrays(std::vector<float>(size_t(nodes) * size_t(nodes), height), nodes, nodes, -half, -half,
-                               vertices, indices));
+    EXPECT_TRUE(MakeGridArrays(heights, nodes, nodes, -half, -half, vertices, indices));
     EXPECT_TRUE(terrain->BuildFromArrays(vertices.data(), int(vertices.size()), indices.data(), int(indices.size())));
     terrain->GetMesh().technique = technique;
     terrain->GetMesh().materialId = material;

@@ -92,6 +92,9 @@ protected:
     // apart and centred on the origin before the DIFF scale, drawn with the
     // technique, material and texture.
     Terrain* AddFlatTerrain(int nodes, float height, float diff, const char* technique, int material, int texture);
+    // The same with a mesh height for each node, row by row.
+    Terrain* AddTerrain(const std::vector<float>& heights, int nodes, float diff, const char* technique, int material,
+                        int texture);
     // An opaque instance of a static mesh at a point, queued.
     MeshInstance* AddInstance(int meshId, const char* technique, int material, int texture, const Vector3& at,
                               bool transparent = false, bool faceCamera = false);

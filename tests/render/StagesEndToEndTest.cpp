@@ -35,6 +35,12 @@ struct Picture
     int colours = 0;    // distinct colours, quantised
     double spread = 0;  // standard deviation of the luminance
     bool paired = true; // every skinned drawable with its own model, at its index
+    // The frame drawn again with and without the terrain split by the point
+    // lights' reach: bytes that differ, and the terrain's triangles drawn
+    // with the point lights and without them.
+    size_t splitDiffers = 0;
+    int litTriangles = 0;
+    int skyLitTriangles = 0;
 };
 
 bool ModelsPaired()
@@ -48,6 +54,36 @@ bool ModelsPaired()
 }
 
 std::vector<Picture> gPictures;
+
+// The frame drawn again with the whole terrain under its own technique, and
+// again split (the first of them settles the motion the game's frame had);
+// the split frame's terrain triangles counted by the pass they drew in.
+void CompareSplitTerrain(Picture& p)
+{
+    std::vector<uint8_t> whole, split;
+    UINT w = 0, h = 0;
+    gRenderer->SetTerrainLightSplit(false);
+    gRenderer->RenderFrame();
+    gRenderer->RenderFrame();
+    if (!LvD3D9_ReadBackBuffer(gRenderer->GetDevice(), whole, &w, &h)) return;
+    gRenderer->SetTerrainLightSplit(true);
+    LvD3D9_ClearCallLog();
+    LvD3D9_EnableCallLog(true);
+    gRenderer->RenderFrame();
+    LvD3D9_EnableCallLog(false);
+    if (!LvD3D9_ReadBackBuffer(gRenderer->GetDevice(), split, &w, &h)) return;
+    p.splitDiffers = split.size() == whole.size() ? 0 : std::max(split.size(), whole.size());
+    for (size_t i = 0; i < std::min(split.size(), whole.size()); ++i) p.splitDiffers += split[i] != whole[i];
+    std::string pass;
+    for (const std::string& entry : LvD3D9_GetCallLog()) {
+        if (entry.rfind("BeginPass ", 0) == 0) pass = entry.substr(10);
+        if (entry.rfind("End ", 0) == 0) pass.clear();
+        if (entry.rfind("DrawIndexedPrimitive 4 ", 0) != 0) continue;
+        const int triangles = std::stoi(entry.substr(23));
+        if (pass == "Phong1OpaqueSkyLit.P0" || pass == "PhongNoSpecOpaqueSkyLit.P0") p.skyLitTriangles += triangles;
+        if (pass == "Phong1Opaque.P0" || pass == "PhongNoSpecOpaque.P0") p.litTriangles += triangles;
+    }
+}
 
 // Colours counted on a 5-bit grid, and the luminance's spread: a cleared or
 // single-colour frame has one colour and no spread.
@@ -73,6 +109,7 @@ Picture Look(int stage)
                                  std::to_string((tier >> 8) & 0xFF) + "_" + std::to_string(tier & 0xFF) + ".png";
         LvD3D9_SaveBackBufferPNG(gRenderer->GetDevice(), name.c_str());
     }
+    CompareSplitTerrain(p);
     return p;
 }
 
@@ -111,12 +148,19 @@ std::vector<std::string> Reports(const std::string& log)
 void ExpectEveryStageDrawn()
 {
     ASSERT_EQ(gPictures.size(), size_t(kStageCount));
+    int litTriangles = 0, skyLitTriangles = 0;
     for (const Picture& p : gPictures) {
+        EXPECT_EQ(p.splitDiffers, 0u) << "stage " << p.stage << ": the terrain split by the lights' reach";
+        litTriangles += p.litTriangles;
+        skyLitTriangles += p.skyLitTriangles;
         EXPECT_GT(p.colours, 64) << "stage " << p.stage << " is not a picture";
         EXPECT_GT(p.spread, 5.0) << "stage " << p.stage << " is nearly uniform";
         EXPECT_TRUE(p.paired) << "stage " << p.stage;
     }
     EXPECT_EQ(Reports(ReadFile("../Errors.txt")), std::vector<std::string>());
+    // Both halves of the split drew ground, so the comparison above saw both.
+    EXPECT_GT(litTriangles, 0);
+    EXPECT_GT(skyLitTriangles, 0);
 }
 
 // One WinMain per process: each test is its own run.

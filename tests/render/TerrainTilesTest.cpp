@@ -1,10 +1,12 @@
 // The terrain drawn by tiles: the triangles regrouped without loss, only the
-// tiles in view drawn, nearest first; and the highlight-free twin technique a
-// material without highlights is drawn with.
+// tiles in view drawn, nearest first, marked by whether a point light reaches
+// them; and the twin techniques a material without highlights, or ground out
+// of the lights' reach, is drawn with.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <set>
 #include <vector>
 
@@ -203,6 +205,74 @@ TEST(TerrainTiles, MaterialsWithoutHighlightsDrawWithTheHighlightFreeTwin)
         EXPECT_EQ(SceneDrawer::DrawnTechnique(InternTechnique(c.technique), c.material), InternTechnique(c.drawn))
             << c.technique << " with material " << c.material;
     }
+}
+
+TEST(TerrainTiles, TilesAreMarkedByWhetherAPointLightReachesThem)
+{
+    // Sphere against the unit box [0, 1]^3, with the margin the shader's
+    // rounding needs and no more than a hair of it.
+    const float low[3] = {0.0f, 0.0f, 0.0f}, high[3] = {1.0f, 1.0f, 1.0f};
+    const struct
+    {
+        TerrainTiles::LightSphere sphere;
+        bool reaches;
+    } cases[] = {
+        {{{0.5f, 0.5f, 0.5f}, 0.1f}, true},   // inside
+        {{{3.0f, 0.5f, 0.5f}, 2.01f}, true},  // past a face, long enough
+        {{{3.0f, 0.5f, 0.5f}, 1.999f}, true}, // short by less than the margin
+        {{{3.0f, 0.5f, 0.5f}, 1.99f}, false}, // short by more
+        {{{2.0f, 2.0f, 2.0f}, 1.74f}, true},  // at a corner: sqrt 3 away
+        {{{2.0f, 2.0f, 2.0f}, 1.7f}, false},  // past the faces' reach, short of the corner
+        {{{0.5f, 0.5f, 0.5f}, 0.0f}, false},  // no range: no light
+        {{{0.5f, 0.5f, 0.5f}, -1.0f}, false}, //
+        {{{50.0f, 0.0f, 0.0f}, NAN}, true},   // not a number: taken to reach anything
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(TerrainTiles::SphereReachesBox(c.sphere, low, high), c.reaches)
+            << c.sphere.centre[0] << " " << c.sphere.centre[1] << " range " << c.sphere.radius;
+    }
+
+    // A 4 x 4 grid of 16-unit tiles over [-32, 32]^2: a light over one
+    // corner tile marks it alone, and neighbours merge only when they agree.
+    std::vector<TangentVertex> vertices;
+    std::vector<uint16_t> indices;
+    FlatGrid(65, vertices, indices);
+    TerrainTiles tiles;
+    tiles.Build(vertices, indices);
+    ASSERT_EQ(tiles.GetTiles().size(), 16u);
+    const std::vector<TerrainTiles::LightSphere> corner = {{{-24.0f, -24.0f, 2.0f}, 6.0f}};
+    const std::vector<TerrainTiles::LightSphere> none = {{{0.0f, 0.0f, 0.0f}, 0.0f}};
+    const std::vector<TerrainTiles::LightSphere> middle = {{{0.0f, 0.0f, 1.0f}, 3.0f}};
+    const struct
+    {
+        const std::vector<TerrainTiles::LightSphere>* lights;
+        int litTriangles;
+        size_t ranges;
+    } marks[] = {
+        {nullptr, 8192, 1},    // no lights given: all lit, as before
+        {&none, 0, 1},         // a light with no range
+        {&corner, 512, 2},     // the first tile in the buffer, then the rest
+        {&middle, 4 * 512, 5}, // the four tiles meeting at the centre
+    };
+    for (const auto& m : marks) {
+        const std::vector<TerrainTiles::Range>& ranges = tiles.Visible(nullptr, 0.0f, nullptr, m.lights);
+        int lit = 0, total = 0;
+        for (size_t i = 0; i < ranges.size(); ++i) {
+            total += ranges[i].triangleCount;
+            if (ranges[i].lit) lit += ranges[i].triangleCount;
+            if (i > 0 && ranges[i - 1].firstIndex + 3 * ranges[i - 1].triangleCount == ranges[i].firstIndex) {
+                EXPECT_NE(ranges[i - 1].lit, ranges[i].lit) << "neighbours that agree are one range";
+            }
+        }
+        EXPECT_EQ(total, 8192);
+        EXPECT_EQ(lit, m.litTriangles);
+        EXPECT_EQ(ranges.size(), m.ranges);
+    }
+
+    EXPECT_EQ(SceneDrawer::SkyLitTechnique(InternTechnique("Phong1Opaque")), InternTechnique("Phong1OpaqueSkyLit"));
+    EXPECT_EQ(SceneDrawer::SkyLitTechnique(InternTechnique("PhongNoSpecOpaque")),
+              InternTechnique("PhongNoSpecOpaqueSkyLit"));
+    EXPECT_EQ(SceneDrawer::SkyLitTechnique(InternTechnique("PhongNoSpecTrans")), nullptr);
 }
 
 } // namespace
