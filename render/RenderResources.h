@@ -27,6 +27,8 @@ struct ID3DXMesh;
 // The two effect files by effect index; only the active one is loaded.
 constexpr int kEffectSlotCount = 2;
 extern const char* const EffectFileNames[kEffectSlotCount];
+// The reduced effect, below pixel shaders 2.0: it lights at the vertices.
+constexpr int kVertexLitEffect = 1;
 
 // The screen's size and the size rounded down to multiples of eight, which
 // the down-scaled targets and the crop rectangles are measured against.

@@ -226,8 +226,11 @@ bool SceneDrawer::TerrainView(int index, D3DXMATRIX* worldViewProjection, float*
     GetHeightmapWorld(index, &world);
     D3DXMatrixMultiply(worldViewProjection, &world, context.viewProjection);
     // The screen's height, not the current target's: a pass drawing into a
-    // smaller target must still pick the scene pass's triangles.
-    *screenHeight = context.resources ? float(context.resources->GetScreenSize().height) : 0.0f;
+    // smaller target must still pick the scene pass's triangles. Lit at the
+    // vertices, coarse levels would drop the vertices a torch's glow lies on,
+    // so that effect keeps the ground whole (a height of 0).
+    const bool vertexLit = context.effectIndex == kVertexLitEffect;
+    *screenHeight = context.resources && !vertexLit ? float(context.resources->GetScreenSize().height) : 0.0f;
     return true;
 }
 
