@@ -188,6 +188,8 @@ private:
     void UploadBuiltinUniforms(LvProgramVariant& variant);
     const VertexDeclaration* DeclarationForFvf(DWORD fvf);
     void StreamUpload(GLenum target, GLuint buffer, const void* data, size_t size);
+    // Counts a draw's primitives towards the next hand-over (Submitted).
+    void Submitted(UINT primitiveCount);
 
     // DeviceTargets.cpp
     void BindTarget(Surface* surface);
@@ -229,6 +231,8 @@ private:
     std::map<DWORD, VertexDeclaration*> fvfDeclarations_;
     VertexSetup setup_;
     GLuint boundElementBuffer_ = 0;
+    // Primitives drawn since the work was last handed to the rasteriser.
+    UINT primitivesSinceFlush_ = 0;
     uint32_t enabledAttributes_ = 0;
 
     LvProgram* program_ = nullptr;

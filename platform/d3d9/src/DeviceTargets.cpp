@@ -22,6 +22,7 @@ void ClearColorOf(D3DCOLOR color)
 void Device::BindTarget(Surface* surface)
 {
     glBindFramebuffer(GL_FRAMEBUFFER, surface ? surface->Framebuffer() : 0);
+    primitivesSinceFlush_ = 0;
 }
 
 void Device::RestoreFramebuffer()
