@@ -87,15 +87,16 @@ const char* FindTwin(const TechniqueTwin* twins, const char* technique)
     return nullptr;
 }
 
-// Whether every value of the lights is a number that leaves colour x 0 at
-// nothing: a light that is not could add something even out of its range.
+// Whether every value of the lights is finite: a light that is not could add
+// something even out of its range (infinity x 0 is not 0).
 bool LightsAreFinite(const LightArrays& lights)
 {
     for (int i = 0; i < kFrameLightCount; ++i) {
-        float sum = lights.attenuation[i];
-        for (float v : lights.position[i]) sum += v * 0.0f;
-        for (float v : lights.colour[i]) sum += v * 0.0f;
-        if (!std::isfinite(sum)) return false;
+        if (!std::isfinite(lights.attenuation[i])) return false;
+        for (float v : lights.position[i])
+            if (!std::isfinite(v)) return false;
+        for (float v : lights.colour[i])
+            if (!std::isfinite(v)) return false;
     }
     return true;
 }

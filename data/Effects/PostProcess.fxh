@@ -12,9 +12,9 @@
 //
 // Sampler registers are fixed so the files' sampler records reach the right
 // textures: s0 the pass source, s8 the closing scene, s9 the second image of a
-// pass (bloom, velocity, heat mask), s10 the noise, s11 the heat mask beside
-// the bloom in the heat and motion-blur chains' closes. Scene techniques sample s0 only, so
-// the clamping the files set on s8 to s11 never reaches them.
+// pass (bloom, heat mask), s10 the noise, s11 the heat mask or velocity map
+// beside the bloom in a close. Scene techniques sample s0 only, so the
+// clamping the files set on s8 to s11 never reaches them.
 //
 // Every full-screen pass switches blending off itself: the device keeps alpha
 // blending on between passes.
@@ -24,7 +24,6 @@ float4 g_avSampleWeights[16];
 
 sampler2D SceneTex : register(s8);
 sampler2D BloomTex : register(s9);
-sampler2D VelocityTex : register(s9);
 sampler2D HeatTex : register(s9);
 sampler2D NoiseTex : register(s10);
 // The heat mask or the velocity map where a closing pass reads it beside the
@@ -151,19 +150,6 @@ technique HeatDistort {
             void main()
             {
                 oColor = vec4(texture(MeshTexture, HeatShimmer(HeatTex, uv)).rgb, 1.0);
-            }
-        }
-    }
-}
-
-technique MotionBlur {
-    pass P0 {
-        AlphaBlendEnable = false;
-        CullMode = None;
-        fragment {
-            void main()
-            {
-                oColor = vec4(Smear(MeshTexture, VelocityTex, uv), 1.0);
             }
         }
     }
