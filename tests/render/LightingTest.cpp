@@ -3,6 +3,7 @@
 // ends, the first three lights of the list reach the effect in order,
 // frames with fewer lights (or none) draw without fault, and ground no light
 // reaches, drawn without the point lights, looks the same to the bit.
+#include "PassTriangles.h"
 #include "RendererRig.h"
 
 #include <cmath>
@@ -20,11 +21,20 @@ const float kFlareColour[4] = {8.0f, 8.0f, 8.0f, 1.0f};
 class LitTerrain : public RendererRig
 {
 protected:
-    void SetUp() override
+    void SetUp() override { StartOver(D3DPS_VERSION(3, 0), 1, nullptr); }
+
+    // Ground at z = -4, 128 units wide (33 nodes, flat at mesh height -1 or
+    // at these heights), seen from straight above in a picture `scale` times
+    // the rig's size, at a pixel-shader tier.
+    void StartOver(DWORD tier, int scale, const std::vector<float>* heights)
     {
-        Start(kWidth, kHeight);
-        // Ground at z = -4, 128 units wide, seen from straight above.
-        AddFlatTerrain(33, -1.0f, 4.0f, "Phong1Opaque", 2, 2);
+        Stop();
+        Start(scale * kWidth, scale * kHeight, tier);
+        if (heights) {
+            AddTerrain(*heights, 33, 4.0f, "Phong1Opaque", 2, 2);
+        } else {
+            AddFlatTerrain(33, -1.0f, 4.0f, "Phong1Opaque", 2, 2);
+        }
         AimCamera(Vector3(0.0f, 0.0f, -4.0f), 60.0f, 0.0f, -1.5f);
         hooks.lights = &lights;
     }
@@ -77,10 +87,7 @@ protected:
 TEST_F(LitTerrain, ATorchBrightensTheGroundWithinItsRangeOnly)
 {
     for (DWORD tier : {D3DPS_VERSION(3, 0), D3DPS_VERSION(2, 0), D3DPS_VERSION(1, 4)}) {
-        Stop();
-        Start(kWidth, kHeight, tier);
-        AddFlatTerrain(33, -1.0f, 4.0f, "Phong1Opaque", 2, 2);
-        AimCamera(Vector3(0.0f, 0.0f, -4.0f), 60.0f, 0.0f, -1.5f);
+        StartOver(tier, 1, nullptr);
         lights.clear();
         renderer->RenderFrame();
         const double darkNear = RedAround(Vector3(-10.0f, 0.0f, -4.0f));
@@ -135,19 +142,6 @@ std::vector<float> RippledGround()
     return heights;
 }
 
-// The terrain's triangles by the pass they were drawn in, from the call log.
-std::map<std::string, int> TrianglesByPass(const std::vector<std::string>& log)
-{
-    std::map<std::string, int> triangles;
-    std::string pass;
-    for (const std::string& entry : log) {
-        if (entry.rfind("BeginPass ", 0) == 0) pass = entry.substr(10);
-        if (entry.rfind("End ", 0) == 0) pass.clear();
-        if (entry.rfind("DrawIndexedPrimitive 4 ", 0) == 0) triangles[pass] += std::stoi(entry.substr(23));
-    }
-    return triangles;
-}
-
 // Ground out of every light's range is drawn with the terrain technique's
 // twin that leaves the point lights out; the picture is the same to the bit
 // as when the whole ground is drawn with them, at every effect tier, and
@@ -162,11 +156,9 @@ TEST_F(LitTerrain, GroundNoLightReachesDrawsWithoutPointLightsToTheSamePicture)
     AddLight(Vector3(-12.5f, -24.0f, 2.0f), kFlareColour, 16.0f);
     AddLight(Vector3(10.0f, 10.0f, -2.0f), kSunColour, 0.0f);
     const Vector3 underFlare(-12.5f, -24.0f, -4.0f), inSliver(0.75f, -24.0f, -4.0f);
+    const std::vector<float> rippled = RippledGround();
     for (DWORD tier : {D3DPS_VERSION(3, 0), D3DPS_VERSION(2, 0), D3DPS_VERSION(1, 4)}) {
-        Stop();
-        Start(2 * kWidth, 2 * kHeight, tier);
-        AddTerrain(RippledGround(), 33, 4.0f, "Phong1Opaque", 2, 2);
-        AimCamera(Vector3(0.0f, 0.0f, -4.0f), 60.0f, 0.0f, -1.5f);
+        StartOver(tier, 2, &rippled);
         hooks.lights = nullptr;
         renderer->RenderFrame();
         const double darkUnder = RedAround(underFlare), darkSliver = GreenAround(inSliver);

@@ -11,12 +11,14 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "GameRun.h"
+#include "PassTriangles.h"
 #include "game/Lumveran.h"
 #include "render/MeshInstance.h"
 
@@ -74,15 +76,9 @@ void CompareSplitTerrain(Picture& p)
     if (!LvD3D9_ReadBackBuffer(gRenderer->GetDevice(), split, &w, &h)) return;
     p.splitDiffers = split.size() == whole.size() ? 0 : std::max(split.size(), whole.size());
     for (size_t i = 0; i < std::min(split.size(), whole.size()); ++i) p.splitDiffers += split[i] != whole[i];
-    std::string pass;
-    for (const std::string& entry : LvD3D9_GetCallLog()) {
-        if (entry.rfind("BeginPass ", 0) == 0) pass = entry.substr(10);
-        if (entry.rfind("End ", 0) == 0) pass.clear();
-        if (entry.rfind("DrawIndexedPrimitive 4 ", 0) != 0) continue;
-        const int triangles = std::stoi(entry.substr(23));
-        if (pass == "Phong1OpaqueSkyLit.P0" || pass == "PhongNoSpecOpaqueSkyLit.P0") p.skyLitTriangles += triangles;
-        if (pass == "Phong1Opaque.P0" || pass == "PhongNoSpecOpaque.P0") p.litTriangles += triangles;
-    }
+    std::map<std::string, int> triangles = TrianglesByPass(LvD3D9_GetCallLog());
+    p.skyLitTriangles = triangles["Phong1OpaqueSkyLit.P0"] + triangles["PhongNoSpecOpaqueSkyLit.P0"];
+    p.litTriangles = triangles["Phong1Opaque.P0"] + triangles["PhongNoSpecOpaque.P0"];
 }
 
 // Colours counted on a 5-bit grid, and the luminance's spread: a cleared or

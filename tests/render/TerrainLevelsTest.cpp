@@ -1,7 +1,6 @@
 // The terrain's levels of detail: near tiles keep the mesh's own triangles,
-// far ones draw fewer, neighbours meet without cracks, marking the tiles the
-// point lights reach changes none of it, and a mesh that is not a regular
-// grid is drawn as it always was.
+// far ones draw fewer, neighbours meet without cracks, and a mesh that is not
+// a regular grid is drawn as it always was.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -133,62 +132,6 @@ void ExpectNoCracks(const std::map<int, std::multiset<Triangle>>& drawn, const c
     }
 }
 
-// Lights in mesh units over the hills: one over the middle of a tile, one
-// over the corner four tiles share, one with no range.
-const std::vector<TerrainTiles::LightSphere> kLights = {
-    {{40.0f, 40.0f, 0.0f}, 6.0f}, {{96.0f, 64.0f, 2.0f}, 5.0f}, {{10.0f, 120.0f, 0.0f}, 0.0f}};
-
-// Whether a light reaches into the tile's bounds, worked out in doubles; no
-// light here is within a hair of a tile's edge, where the drawn choice may
-// take its margin.
-bool LightReachesTile(const TerrainTile& tile)
-{
-    bool reaches = false;
-    for (const TerrainTiles::LightSphere& light : kLights) {
-        if (light.radius <= 0.0f) continue;
-        double squared = 0.0;
-        for (int axis = 0; axis < 3; ++axis) {
-            const double gap = std::max(
-                {double(tile.low[axis]) - light.centre[axis], double(light.centre[axis]) - tile.high[axis], 0.0});
-            squared += gap * gap;
-        }
-        EXPECT_GT(std::abs(std::sqrt(squared) - light.radius), 0.01) << "a light at a tile's edge";
-        reaches = reaches || squared < double(light.radius) * light.radius;
-    }
-    return reaches;
-}
-
-// The view drawn with the lights: the same triangles in the same order at
-// the same levels as `plain`, each range marked by whether a light reaches
-// its tiles, neighbours in the buffer merged only when they agree. Returns
-// the triangles marked lit.
-int ExpectMarkedByLights(TerrainTiles& tiles, const D3DXMATRIX& m, const std::vector<TerrainTiles::Range>& plain,
-                         const std::vector<uint16_t>& buffer, const char* view)
-{
-    const std::vector<int> levels = tiles.GetLevels();
-    const std::vector<TerrainTiles::Range> marked = tiles.Visible(&m, kScreenHeight, nullptr, &kLights);
-    EXPECT_EQ(tiles.GetLevels(), levels) << view;
-    std::vector<int> plainOrder, markedOrder;
-    for (const TerrainTiles::Range& r : plain) {
-        for (int i = r.firstIndex; i < r.firstIndex + 3 * r.triangleCount; i += 3) plainOrder.push_back(i);
-    }
-    int lit = 0;
-    for (size_t k = 0; k < marked.size(); ++k) {
-        const TerrainTiles::Range& r = marked[k];
-        if (k > 0 && marked[k - 1].firstIndex + 3 * marked[k - 1].triangleCount == r.firstIndex) {
-            EXPECT_NE(marked[k - 1].lit, r.lit) << view << ": neighbours that agree are one range";
-        }
-        for (int i = r.firstIndex; i < r.firstIndex + 3 * r.triangleCount; i += 3) {
-            markedOrder.push_back(i);
-            const Triangle t{buffer[size_t(i)], buffer[size_t(i) + 1], buffer[size_t(i) + 2]};
-            EXPECT_EQ(r.lit, LightReachesTile(tiles.GetTiles()[size_t(TileOf(t))])) << view << ": tile " << TileOf(t);
-            lit += r.lit ? 1 : 0;
-        }
-    }
-    EXPECT_EQ(markedOrder, plainOrder) << view;
-    return lit;
-}
-
 struct ViewCase
 {
     const char* name;
@@ -216,19 +159,16 @@ TEST(TerrainLevels, TilesDrawTheirOwnOrCoarserTrianglesWithoutCracks)
         {"looking down from high", {64.0f, 64.0f, 400.0f}, {64.0f, 64.5f, 0.0f}, 0.05f},
         {"from a corner, across", {-20.0f, -20.0f, 30.0f}, {128.0f, 128.0f, 0.0f}, 0.25f},
     };
-    size_t litCount = 0, everyCount = 0;
     for (const ViewCase& view : views) {
         const D3DXMATRIX m = Camera(view.eye, view.at);
         const std::vector<TerrainTiles::Range> ranges = tiles.Visible(&m, kScreenHeight);
         const std::vector<int> levels = tiles.GetLevels();
         const std::map<int, std::multiset<Triangle>> drawn = DrawnByTile(ranges, buffer);
         ASSERT_FALSE(drawn.empty()) << view.name;
-        litCount += size_t(ExpectMarkedByLights(tiles, m, ranges, buffer, view.name));
 
         size_t drawnCount = 0, fullCount = 0;
         for (const auto& [tile, triangles] : drawn) {
             drawnCount += triangles.size();
-            everyCount += triangles.size();
             fullCount += original[tile].size();
             if (levels[size_t(tile)] == 0) {
                 EXPECT_EQ(triangles, original[tile]) << view.name << ": tile " << tile << " at full detail";
@@ -259,9 +199,6 @@ TEST(TerrainLevels, TilesDrawTheirOwnOrCoarserTrianglesWithoutCracks)
         }
         EXPECT_EQ(wholeCount, fullCount) << view.name;
     }
-    // The lights reached some of the ground the views drew, not all of it.
-    EXPECT_GT(litCount, 0u);
-    EXPECT_LT(litCount, everyCount);
     // The near view keeps the ground under the eye whole.
     const D3DXMATRIX nearView = Camera(views[0].eye, views[0].at);
     tiles.Visible(&nearView, kScreenHeight);

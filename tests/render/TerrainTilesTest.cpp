@@ -1,7 +1,6 @@
 // The terrain drawn by tiles: the triangles regrouped without loss, only the
 // tiles in view drawn, nearest first, marked by whether a point light reaches
-// them; and the twin techniques a material without highlights, or ground out
-// of the lights' reach, is drawn with.
+// them; and the twin technique a material without highlights is drawn with.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -46,15 +45,6 @@ std::multiset<Triangle> Triangles(const std::vector<uint16_t>& indices)
     std::multiset<Triangle> out;
     for (size_t i = 0; i + 2 < indices.size(); i += 3) out.insert({indices[i], indices[i + 1], indices[i + 2]});
     return out;
-}
-
-// True when a point of the grid lies strictly inside the clip volume.
-bool PointInView(const D3DXMATRIX& m, const float p[3])
-{
-    D3DXVECTOR4 clip;
-    const D3DXVECTOR4 v(p[0], p[1], p[2], 1.0f);
-    D3DXVec4Transform(&clip, &v, &m);
-    return clip.w > 0.0f && std::abs(clip.x) < clip.w && std::abs(clip.y) < clip.w && clip.z > 0.0f && clip.z < clip.w;
 }
 
 TEST(TerrainTiles, TrianglesRegroupWholeAndOnlyTilesInViewAreDrawnNearestFirst)
@@ -268,11 +258,6 @@ TEST(TerrainTiles, TilesAreMarkedByWhetherAPointLightReachesThem)
         EXPECT_EQ(lit, m.litTriangles);
         EXPECT_EQ(ranges.size(), m.ranges);
     }
-
-    EXPECT_EQ(SceneDrawer::SkyLitTechnique(InternTechnique("Phong1Opaque")), InternTechnique("Phong1OpaqueSkyLit"));
-    EXPECT_EQ(SceneDrawer::SkyLitTechnique(InternTechnique("PhongNoSpecOpaque")),
-              InternTechnique("PhongNoSpecOpaqueSkyLit"));
-    EXPECT_EQ(SceneDrawer::SkyLitTechnique(InternTechnique("PhongNoSpecTrans")), nullptr);
 }
 
 } // namespace

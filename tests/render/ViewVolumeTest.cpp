@@ -7,18 +7,9 @@
 #include <limits>
 
 #include "render/ViewVolume.h"
+#include "TerrainCamera.h"
 
 namespace {
-
-D3DXMATRIX ViewProjection()
-{
-    D3DXMATRIX view, projection, viewProjection;
-    const D3DXVECTOR3 eye(0.0f, 0.0f, 0.0f), at(1.0f, 0.0f, 0.0f), up(0.0f, 0.0f, 1.0f);
-    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
-    D3DXMatrixPerspectiveFovLH(&projection, 0.8f, 4.0f / 3.0f, 1.0f, 500.0f);
-    D3DXMatrixMultiply(&viewProjection, &view, &projection);
-    return viewProjection;
-}
 
 // Whether some point of the ball (sampled on shells) lands inside the clip volume.
 bool SomePointInView(const float centre[3], float radius, const D3DXMATRIX& world, const D3DXMATRIX& m)
@@ -31,13 +22,9 @@ bool SomePointInView(const float centre[3], float radius, const D3DXMATRIX& worl
                 const D3DXVECTOR3 p(centre[0] + shell * radius * std::sin(a) * std::cos(b),
                                     centre[1] + shell * radius * std::sin(a) * std::sin(b),
                                     centre[2] + shell * radius * std::cos(a));
-                D3DXVECTOR4 placed, clip;
+                D3DXVECTOR4 placed;
                 D3DXVec3Transform(&placed, &p, &world);
-                D3DXVec4Transform(&clip, &placed, &m);
-                if (clip.w > 0.0f && std::abs(clip.x) <= clip.w && std::abs(clip.y) <= clip.w && clip.z >= 0.0f &&
-                    clip.z <= clip.w) {
-                    return true;
-                }
+                if (PointInView(m, &placed.x)) return true;
             }
         }
     }
@@ -46,7 +33,7 @@ bool SomePointInView(const float centre[3], float radius, const D3DXMATRIX& worl
 
 TEST(ViewVolume, ASphereIsCulledOnlyWhenNoPartOfItCanShow)
 {
-    const D3DXMATRIX viewProjection = ViewProjection();
+    const D3DXMATRIX viewProjection = Camera({0.0f, 0.0f, 0.0f}, {1.0f, 0.0f, 0.0f});
     D3DXMATRIX sheared;
     D3DXMatrixIdentity(&sheared);
     sheared._21 = 3.0f; // y leans along x
@@ -64,7 +51,7 @@ TEST(ViewVolume, ASphereIsCulledOnlyWhenNoPartOfItCanShow)
         {"straddling the eye", 0.0f, 0.0f, 0.0f, nullptr, false},
         {"far to the side", 50.0f, 200.0f, 0.0f, nullptr, true},
         {"just past the side, reaching in", 10.0f, 5.7f, 0.0f, nullptr, false},
-        {"beyond the far plane", 520.0f, 0.0f, 0.0f, nullptr, true},
+        {"beyond the far plane", 1020.0f, 0.0f, 0.0f, nullptr, true},
         {"stretched into view from the side", 50.0f, 60.0f, 0.0f, &stretched, false},
         {"sheared into view from the side", 50.0f, -25.0f, 0.0f, &sheared, false},
         {"sheared, still far to the side", 50.0f, 300.0f, 0.0f, &sheared, true},
