@@ -15,7 +15,6 @@
 #include "render/RenderResources.h"
 #include "render/TechniqueNames.h"
 #include "render/Terrain.h"
-#include "render/ViewVolume.h"
 
 namespace {
 
@@ -148,6 +147,13 @@ const char* SceneDrawer::DrawnTechnique(const char* technique, int materialId)
 const char* SceneDrawer::SkyLitTechnique(const char* technique)
 {
     return FindTwin(kSkyLitTwins, technique);
+}
+
+void SceneDrawer::SetContext(const Context& frameContext)
+{
+    context = frameContext;
+    frameView.reset();
+    if (context.viewProjection) frameView.emplace(*context.viewProjection);
 }
 
 void SceneDrawer::ResetTracking()
@@ -388,8 +394,7 @@ void SceneDrawer::DrawGeometryPasses(MeshInstance& instance, const D3DXMATRIX& w
     // A mesh wholly outside the view costs the device its vertices and
     // nothing else: it is not sent. Its last world above is kept all the same.
     const bool shows = geometry &&
-                       (!context.viewProjection ||
-                        MeshMayShow(geometry->boundsCentre, geometry->boundsRadius, world, *context.viewProjection)) &&
+                       (!frameView || MeshMayShow(geometry->boundsCentre, geometry->boundsRadius, world, *frameView)) &&
                        (!heightBand || MeshMayReachHeights(geometry->boundsCentre, geometry->boundsRadius, world,
                                                            heightBand[0], heightBand[1]));
     if (instance.wireframe) device->SetRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);

@@ -10,6 +10,7 @@
 // crosses effects.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include <d3d9.h>
@@ -19,6 +20,7 @@
 #include "render/FrameLights.h"
 #include "render/RenderLists.h"
 #include "render/TerrainTiles.h"
+#include "render/ViewVolume.h"
 
 class RenderResources;
 class Terrain;
@@ -59,7 +61,7 @@ public:
         EffectCallbacks* callbacks = nullptr;
     };
 
-    void SetContext(const Context& frameContext) { context = frameContext; }
+    void SetContext(const Context& frameContext);
     const Context& GetContext() const { return context; }
 
     // Forgets the effect, technique, material and texture last sent.
@@ -131,6 +133,8 @@ private:
     std::vector<TerrainTiles::LightSphere> terrainLights;
 
     Context context;
+    // The frame's view volume, built once from context.viewProjection.
+    std::optional<ViewVolume> frameView;
     const float* heightBand = nullptr; // while a step draws only a band of heights
     int techniqueEffect = kNoEffect;
     int preparedEffect = kNoEffect;

@@ -14,6 +14,13 @@ ViewVolume::ViewVolume(const D3DXMATRIX& m)
     planes[3] = {w.a - y.a, w.b - y.b, w.c - y.c, w.d - y.d};
     planes[4] = z;
     planes[5] = {w.a - z.a, w.b - z.b, w.c - z.c, w.d - z.d};
+    // Unit normals make a plane's value a distance, so a sphere needs no root
+    // per test; scaling keeps every side of every plane where it was.
+    for (ViewPlane& p : planes) {
+        const float length = std::sqrt(p.a * p.a + p.b * p.b + p.c * p.c);
+        if (!(length > 0.0f)) continue;
+        p = {p.a / length, p.b / length, p.c / length, p.d / length};
+    }
 }
 
 bool ViewVolume::BoxInside(const float low[3], const float high[3]) const
@@ -30,10 +37,9 @@ bool ViewVolume::BoxInside(const float low[3], const float high[3]) const
 bool ViewVolume::SphereInside(const float centre[3], float radius) const
 {
     for (const ViewPlane& p : planes) {
-        const float length = std::sqrt(p.a * p.a + p.b * p.b + p.c * p.c);
-        const float distance = p.a * centre[0] + p.b * centre[1] + p.c * centre[2] + p.d;
-        // A degenerate plane (length 0) says nothing about the sphere.
-        if (length > 0.0f && distance < -radius * length) return false;
+        // A degenerate plane says nothing about the sphere.
+        if (p.a == 0.0f && p.b == 0.0f && p.c == 0.0f) continue;
+        if (p.a * centre[0] + p.b * centre[1] + p.c * centre[2] + p.d < -radius) return false;
     }
     return true;
 }
@@ -59,11 +65,11 @@ bool PlaceSphere(const float centre[3], float radius, const D3DXMATRIX& world, f
 
 } // namespace
 
-bool MeshMayShow(const float centre[3], float radius, const D3DXMATRIX& world, const D3DXMATRIX& viewProjection)
+bool MeshMayShow(const float centre[3], float radius, const D3DXMATRIX& world, const ViewVolume& view)
 {
     float placed[3], scaled = 0.0f;
     if (!PlaceSphere(centre, radius, world, placed, &scaled)) return true;
-    return ViewVolume(viewProjection).SphereInside(placed, scaled);
+    return view.SphereInside(placed, scaled);
 }
 
 bool MeshMayReachHeights(const float centre[3], float radius, const D3DXMATRIX& world, float low, float high)

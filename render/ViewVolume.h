@@ -12,7 +12,7 @@ struct ViewPlane
 
 struct ViewVolume
 {
-    ViewPlane planes[6];
+    ViewPlane planes[6]; // of unit normal, unless degenerate (a zero normal)
 
     // x and y within +-w, z within [0, w], as Direct3D clips.
     explicit ViewVolume(const D3DXMATRIX& transform);
@@ -23,9 +23,9 @@ struct ViewVolume
 };
 
 // Whether a mesh whose bounding sphere is (centre, radius) in mesh units can
-// show under `world` in the view of `viewProjection`; a negative radius means
-// the bounds are unknown and the mesh is drawn.
-bool MeshMayShow(const float centre[3], float radius, const D3DXMATRIX& world, const D3DXMATRIX& viewProjection);
+// show under `world` in `view` (the frame's view x projection); a negative
+// radius means the bounds are unknown and the mesh is drawn.
+bool MeshMayShow(const float centre[3], float radius, const D3DXMATRIX& world, const ViewVolume& view);
 
 // Whether that mesh under `world` may reach world heights (z) from low to
 // high; unknown bounds may.

@@ -34,6 +34,7 @@ bool SomePointInView(const float centre[3], float radius, const D3DXMATRIX& worl
 TEST(ViewVolume, ASphereIsCulledOnlyWhenNoPartOfItCanShow)
 {
     const D3DXMATRIX viewProjection = Camera({0.0f, 0.0f, 0.0f}, {1.0f, 0.0f, 0.0f});
+    const ViewVolume view(viewProjection);
     D3DXMATRIX sheared;
     D3DXMatrixIdentity(&sheared);
     sheared._21 = 3.0f; // y leans along x
@@ -61,7 +62,7 @@ TEST(ViewVolume, ASphereIsCulledOnlyWhenNoPartOfItCanShow)
         D3DXMATRIX world;
         D3DXMatrixTranslation(&world, c.x, c.y, c.z);
         if (c.shape) D3DXMatrixMultiply(&world, c.shape, &world);
-        const bool shows = MeshMayShow(centre, 1.0f, world, viewProjection);
+        const bool shows = MeshMayShow(centre, 1.0f, world, view);
         EXPECT_EQ(!shows, c.culled) << c.what;
         // The table agrees with the points themselves.
         EXPECT_EQ(SomePointInView(centre, 1.0f, world, viewProjection), !c.culled) << c.what;
@@ -70,11 +71,11 @@ TEST(ViewVolume, ASphereIsCulledOnlyWhenNoPartOfItCanShow)
     // Unknown bounds, and a world or bounds that are not numbers, are drawn.
     D3DXMATRIX behind;
     D3DXMatrixTranslation(&behind, -50.0f, 0.0f, 0.0f);
-    EXPECT_TRUE(MeshMayShow(centre, -1.0f, behind, viewProjection));
+    EXPECT_TRUE(MeshMayShow(centre, -1.0f, behind, view));
     const float broken[3] = {std::numeric_limits<float>::quiet_NaN(), 0.0f, 0.0f};
-    EXPECT_TRUE(MeshMayShow(broken, 1.0f, behind, viewProjection));
+    EXPECT_TRUE(MeshMayShow(broken, 1.0f, behind, view));
     behind._11 = std::numeric_limits<float>::infinity();
-    EXPECT_TRUE(MeshMayShow(centre, 1.0f, behind, viewProjection));
+    EXPECT_TRUE(MeshMayShow(centre, 1.0f, behind, view));
 }
 
 } // namespace
