@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Matrix3.h"
 #include "render/CameraHooks.h"
 #include "render/FrameHooks.h"
 #include "render/Renderer.h"

@@ -5,9 +5,11 @@
 // prologue and epilogue so that every program follows the same conventions:
 //
 // Vertex stage (the body's main writes a Direct3D clip-space position to
-// gl_Position; the epilogue flips y for the top-row-first framebuffers and maps
-// depth [0,1] to GL's range when the context cannot do it natively). Inputs,
-// bound by declaration usage:
+// gl_Position; the epilogue flips y for the top-row-first framebuffers, moves
+// the vertex by half a pixel of the current viewport so that pixel centres lie
+// on whole coordinates as in Direct3D, and maps depth [0,1] to GL's range when
+// the context cannot do it natively). The uniform name `lvViewport` is the
+// device's. Inputs, bound by declaration usage:
 //   layout(location = 0) in vec4  iPosition;      POSITION / POSITIONT
 //   layout(location = 1) in vec3  iNormal;        NORMAL
 //   layout(location = 2) in vec4  iTexCoord0;     TEXCOORD0
@@ -21,7 +23,7 @@
 //   layout(location = 10) in vec3 iBinormal;      BINORMAL
 //
 // Pre-transformed stage (vertex body null): the device's own stage turns
-// XYZRHW pixel positions into clip space with Direct3D's pixel-centre rule and
+// XYZRHW pixel positions into clip space (the same pixel-centre rule) and
 // passes `vec2 uv` (TEXCOORD0) and `vec4 color` (COLOR0) to the fragment body,
 // which finds them declared.
 //

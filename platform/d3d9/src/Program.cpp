@@ -24,35 +24,41 @@ layout(location = 8) in vec4 iTexCoord3;
 layout(location = 9) in vec3 iTangent;
 layout(location = 10) in vec3 iBinormal;
 layout(location = 11) in vec4 iColor1;
+uniform vec4 lvViewport; // x, y, width, height in pixels
 #define main lvBodyMain
 )";
 
 // Direct3D clip space to GL: y flips because every framebuffer is kept top
 // row first; depth [0,1] maps to [-1,1] unless the context clips in [0,1].
+// Direct3D puts pixel centres on whole viewport coordinates, GL half a pixel
+// further right and down, so every vertex moves by half a pixel of the
+// viewport (1 / size in normalised units, times w in clip space): x = -0.5
+// is the left edge of pixel 0 for all geometry, transformed or not.
 const char* const kVertexEpilogue = R"(
 #undef main
 void main()
 {
     lvBodyMain();
+    vec2 halfPixel = gl_Position.w / lvViewport.zw;
 #if LV_DEPTH_ZERO_TO_ONE
-    gl_Position = vec4(gl_Position.x, -gl_Position.y, gl_Position.z, gl_Position.w);
+    gl_Position = vec4(gl_Position.x + halfPixel.x, halfPixel.y - gl_Position.y, gl_Position.z, gl_Position.w);
 #else
-    gl_Position = vec4(gl_Position.x, -gl_Position.y, 2.0 * gl_Position.z - gl_Position.w, gl_Position.w);
+    gl_Position = vec4(gl_Position.x + halfPixel.x, halfPixel.y - gl_Position.y, 2.0 * gl_Position.z - gl_Position.w,
+                       gl_Position.w);
 #endif
 }
 )";
 
-// Pixel positions to clip space with Direct3D's rule that pixel centres sit on
-// integer coordinates: x = -0.5 is the left edge of pixel 0.
+// Pixel positions of the render target to Direct3D clip space; the epilogue
+// adds the half pixel, as for every other vertex.
 const char* const kPretransformedBody = R"(
-uniform vec4 lvViewport;
 out vec2 uv;
 out vec4 color;
 void main()
 {
     float w = iPosition.w != 0.0 ? 1.0 / iPosition.w : 1.0;
-    vec2 ndc = vec2((iPosition.x - lvViewport.x + 0.5) * 2.0 / lvViewport.z - 1.0,
-                    1.0 - (iPosition.y - lvViewport.y + 0.5) * 2.0 / lvViewport.w);
+    vec2 ndc = vec2((iPosition.x - lvViewport.x) * 2.0 / lvViewport.z - 1.0,
+                    1.0 - (iPosition.y - lvViewport.y) * 2.0 / lvViewport.w);
     gl_Position = vec4(ndc * w, iPosition.z * w, w);
     uv = iTexCoord0.xy;
     color = iColor;

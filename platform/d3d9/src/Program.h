@@ -12,7 +12,7 @@
 struct LvProgramVariant
 {
     GLuint program = 0;
-    GLint viewportLocation = -1;  // pretransformed: the viewport in pixels
+    GLint viewportLocation = -1;  // the viewport in pixels (the half-pixel shift; pretransformed placing)
     GLint alphaTestLocation = -1; // (function, reference 0..255)
     GLint worldViewProjectionLocation = -1;
     GLint useTextureLocation = -1;
