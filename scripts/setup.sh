@@ -8,6 +8,7 @@ PACKAGES=(
   libsdl2-dev                                  # window, GL context, input events
   libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0   # OpenGL 3.3 core on Mesa (llvmpipe)
   libopenal-dev libsndfile1-dev                # sound
+  libmpg123-dev                                # mp3 decoding, read to the last frame
   libtinyxml2-dev                              # particle definitions
   libstb-dev                                   # image loading and writing, font rasterising
   fonts-dejavu-core                            # the debug and dialog font

@@ -43,6 +43,12 @@ TEST(ImageChecksTest, TheGamesFormatsDecodeAndHostileHeadersAreRefusedWithAReaso
     ASSERT_LT(tables, jpg.size());
     std::vector<uint8_t> progressive = jpg, hugeJpg = jpg, manyCodes = jpg;
     progressive[frame + 1] = 0xC2;
+    // A legal png: an IDAT chunk of no data (length, type, CRC) before the real one.
+    std::vector<uint8_t> emptyIdatFirst = Seed("tiny.png");
+    const size_t idat = Find(emptyIdatFirst, {'I', 'D', 'A', 'T'});
+    ASSERT_LT(idat, emptyIdatFirst.size());
+    emptyIdatFirst.insert(emptyIdatFirst.begin() + std::ptrdiff_t(idat - 4),
+                          {0, 0, 0, 0, 'I', 'D', 'A', 'T', 0x35, 0xAF, 0x06, 0x1E});
     hugeJpg[frame + 5] = hugeJpg[frame + 6] = hugeJpg[frame + 7] = hugeJpg[frame + 8] = 0xFF;
     manyCodes[tables + 5] = 0xFF; // the count of one-bit codes
 
@@ -55,6 +61,7 @@ TEST(ImageChecksTest, TheGamesFormatsDecodeAndHostileHeadersAreRefusedWithAReaso
     };
     const Case cases[] = {
         {"png", Seed("tiny.png"), nullptr, 4, 4, 1},
+        {"png with an empty IDAT before its data", emptyIdatFirst, nullptr, 4, 4, 1},
         {"jpg", jpg, nullptr, 8, 8, 1},
         {"bmp", Seed("tiny.bmp"), nullptr, 3, 2, 1},
         {"dds", Seed("tiny.dds"), nullptr, 2, 2, 1},
@@ -62,6 +69,7 @@ TEST(ImageChecksTest, TheGamesFormatsDecodeAndHostileHeadersAreRefusedWithAReaso
         {"gif", Seed("not-a-texture.gif"), "not a png, jpg, bmp or dds image", 0, 0, 0},
         {"empty", {}, "not a png, jpg, bmp or dds image", 0, 0, 0},
         {"png cut short", Seed("truncated.png"), "png chunk is truncated", 0, 0, 0},
+        {"png whose only IDAT is empty", Seed("only-an-empty-idat.png"), "png has no image data", 0, 0, 0},
         {"png chunk longer than the file", Seed("idat-longer-than-file.png"), "png chunk is truncated", 0, 0, 0},
         {"png claiming 16384 x 16384", Patched("tiny.png", 16, {0, 0, 0x40, 0, 0, 0, 0x40, 0}),
          "png image data is too short for its size", 0, 0, 0},

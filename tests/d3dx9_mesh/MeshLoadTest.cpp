@@ -342,6 +342,28 @@ TEST(MeshLoad, FlexibleFormatsAndDeclarationsConvertBothWays)
     EXPECT_EQ(decl[2].Offset, 24);
 }
 
+TEST(MeshLoad, AnElementWithoutASizeIsRefused)
+{
+    // 16 bytes: position and one float; then a third element whose type has
+    // no size, which the vertex size leaves out.
+    const D3DVERTEXELEMENT9 sized[] = {{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
+                                       {0, 12, D3DDECLTYPE_FLOAT1, 0, D3DDECLUSAGE_TEXCOORD, 0},
+                                       D3DDECL_END()};
+    ID3DXMesh* mesh = nullptr;
+    ASSERT_EQ(D3DXCreateMesh(1, 3, D3DXMESH_MANAGED, sized, nullptr, &mesh), S_OK);
+    for (const BYTE type : {BYTE(D3DDECLTYPE_UNUSED), BYTE(0x40)}) {
+        D3DVERTEXELEMENT9 unsized[] = {sized[0], sized[1], {0, 12, type, 0, D3DDECLUSAGE_TEXCOORD, 1}, D3DDECL_END()};
+        EXPECT_EQ(D3DXGetDeclVertexSize(unsized, 0), 16u) << int(type);
+        ID3DXMesh* made = nullptr;
+        EXPECT_EQ(D3DXCreateMesh(1, 3, D3DXMESH_MANAGED, unsized, nullptr, &made), D3DERR_INVALIDCALL) << int(type);
+        EXPECT_EQ(made, nullptr);
+        EXPECT_EQ(mesh->CloneMesh(D3DXMESH_MANAGED, unsized, nullptr, &made), D3DERR_INVALIDCALL) << int(type);
+        EXPECT_EQ(made, nullptr);
+        EXPECT_EQ(mesh->UpdateSemantics(unsized), D3DERR_INVALIDCALL) << int(type);
+    }
+    mesh->Release();
+}
+
 TEST(MeshLoad, NumberFormatsOfExporters)
 {
     // Exponents, a bare leading or trailing point, a plus sign, CRLF line ends,

@@ -214,6 +214,42 @@ TEST_F(Listening, AStreamThatRunsDryKeepsPlayingAndLosesNothing)
     EXPECT_NEAR(heard, 5.0, 0.1);
 }
 
+TEST_F(Listening, EveryMp3PlaysToItsLastSample)
+{
+    // Without an info frame a variable-bit-rate file's length cannot be told
+    // from its first frame: it is heard whole only if it is read to the end.
+    // Each file is streamed as music and loaded whole as an effect.
+    StartSystem();
+    constexpr double kSeconds = 2.0;
+    const struct
+    {
+        const char* name;
+        FileKind kind;
+    } files[] = {{"variable.mp3", FileKind::Mp3},
+                 {"variable_no_info.mp3", FileKind::Mp3WithoutInfo},
+                 {"constant.mp3", FileKind::Mp3Constant}};
+    for (const auto& file : files) {
+        const std::string path = folder.File(file.name);
+        ASSERT_TRUE(WriteTone(path, file.kind, 440, kSeconds, 2)) << file.name;
+        for (const bool streamed : {true, false}) {
+            FMOD::Sound* sound = streamed ? LoadMusic(path) : LoadEffect(path);
+            ASSERT_NE(sound, nullptr) << file.name;
+            ASSERT_EQ(sound->setMode(FMOD_LOOP_OFF), FMOD_OK);
+            FMOD::Channel* channel = nullptr;
+            ASSERT_EQ(system->playSound(FMOD_CHANNEL_FREE, sound, false, &channel), FMOD_OK);
+            FMODTest::TakeCapture(system, nullptr);
+            for (int updates = 0; Playing(channel) && updates < 300; ++updates) {
+                system->update();
+            }
+            std::vector<float> mix;
+            FMODTest::TakeCapture(system, &mix);
+            const double heard = static_cast<double>(SoundingFrames(mix, 0.1)) / FMODTest::kCaptureRate;
+            EXPECT_NEAR(heard, kSeconds, 0.05) << file.name << (streamed ? " streamed" : " loaded");
+            EXPECT_EQ(sound->release(), FMOD_OK);
+        }
+    }
+}
+
 TEST_F(Listening, TheCaptureFileHoldsWhatWasRendered)
 {
     const std::string wavPath = folder.File("capture.wav");

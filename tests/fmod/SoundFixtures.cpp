@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace soundtest {
 
@@ -23,6 +25,42 @@ TempFolder::~TempFolder()
     }
 }
 
+namespace {
+
+// Drops the first frame of an MPEG-1 Layer III file when it is the encoder's
+// info frame (a "Xing" or "Info" tag), leaving a stream whose length can only
+// be found by reading it to the end.
+bool DropInfoFrame(const std::string& path)
+{
+    static const int kKbps[16] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
+    static const int kRates[4] = {44100, 48000, 32000, 0};
+    std::string bytes;
+    {
+        std::ifstream in(path, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    if (bytes.size() < 4) {
+        return false;
+    }
+    const unsigned char* header = reinterpret_cast<const unsigned char*>(bytes.data());
+    const bool layer3 = header[0] == 0xFF && (header[1] & 0xFE) == 0xFA;
+    const int kbps = kKbps[header[2] >> 4];
+    const int rate = kRates[(header[2] >> 2) & 3];
+    if (!layer3 || kbps == 0 || rate == 0) {
+        return false;
+    }
+    const std::size_t size = static_cast<std::size_t>(144000 * kbps / rate + ((header[2] >> 1) & 1));
+    const std::string first = bytes.substr(0, size);
+    if (size >= bytes.size() || (first.find("Xing") == std::string::npos && first.find("Info") == std::string::npos)) {
+        return false;
+    }
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes.substr(size);
+    return static_cast<bool>(out.flush());
+}
+
+} // namespace
+
 bool WriteTone(const std::string& path, FileKind kind, double frequency, double seconds, int channels, double amplitude)
 {
     const int rate = 44100;
@@ -35,6 +73,10 @@ bool WriteTone(const std::string& path, FileKind kind, double frequency, double 
     if (!file) {
         return false;
     }
+    if (kind == FileKind::Mp3Constant) {
+        int mode = SF_BITRATE_MODE_CONSTANT;
+        sf_command(file, SFC_SET_BITRATE_MODE, &mode, sizeof mode);
+    }
     const std::size_t frames = static_cast<std::size_t>(seconds * rate);
     std::vector<float> samples(frames * channels);
     const double step = 2.0 * 3.14159265358979323846 * frequency / rate;
@@ -46,7 +88,10 @@ bool WriteTone(const std::string& path, FileKind kind, double frequency, double 
     }
     const sf_count_t written = sf_writef_float(file, samples.data(), static_cast<sf_count_t>(frames));
     sf_close(file);
-    return written == static_cast<sf_count_t>(frames);
+    if (written != static_cast<sf_count_t>(frames)) {
+        return false;
+    }
+    return kind != FileKind::Mp3WithoutInfo || DropInfoFrame(path);
 }
 
 double Rms(const std::vector<float>& stereo, int channel, std::size_t first, std::size_t last)

@@ -20,7 +20,9 @@ private:
     std::string path;
 };
 
-enum class FileKind { Wav, Mp3 };
+// Mp3 is variable bit rate behind the encoder's info frame, Mp3WithoutInfo the
+// same stream with that frame dropped, Mp3Constant constant bit rate.
+enum class FileKind { Wav, Mp3, Mp3WithoutInfo, Mp3Constant };
 
 // A sine tone; returns false when the file could not be written.
 bool WriteTone(const std::string& path, FileKind kind, double frequency, double seconds, int channels,

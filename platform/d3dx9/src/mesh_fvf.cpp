@@ -1,5 +1,5 @@
 // Flexible vertex formats and vertex declarations, in both directions.
-#include <d3dx9mesh.h>
+#include "MeshInternal.h"
 
 #include <cstring>
 
@@ -7,7 +7,9 @@ namespace {
 
 const HRESULT kInvalidCall = D3DERR_INVALIDCALL;
 
-UINT TypeSize(BYTE type)
+} // namespace
+
+UINT LvDeclTypeSize(BYTE type)
 {
     switch (type) {
     case D3DDECLTYPE_FLOAT1:
@@ -38,6 +40,8 @@ UINT TypeSize(BYTE type)
     }
 }
 
+namespace {
+
 BYTE FloatType(UINT count)
 {
     return (BYTE)(D3DDECLTYPE_FLOAT1 + (count - 1));
@@ -65,7 +69,7 @@ public:
     void Add(BYTE type, BYTE usage, BYTE usageIndex)
     {
         mOut[mCount++] = D3DVERTEXELEMENT9{0, (WORD)mOffset, type, D3DDECLMETHOD_DEFAULT, usage, usageIndex};
-        mOffset += TypeSize(type);
+        mOffset += LvDeclTypeSize(type);
     }
     void End() { mOut[mCount] = D3DVERTEXELEMENT9 D3DDECL_END(); }
 
@@ -124,7 +128,7 @@ UINT D3DXGetDeclVertexSize(const D3DVERTEXELEMENT9* declaration, DWORD stream)
     UINT size = 0;
     for (UINT i = 0, n = D3DXGetDeclLength(declaration); i < n; ++i) {
         const D3DVERTEXELEMENT9& e = declaration[i];
-        if (e.Stream == stream && e.Offset + TypeSize(e.Type) > size) size = e.Offset + TypeSize(e.Type);
+        if (e.Stream == stream && e.Offset + LvDeclTypeSize(e.Type) > size) size = e.Offset + LvDeclTypeSize(e.Type);
     }
     return size;
 }
@@ -156,7 +160,7 @@ HRESULT D3DXFVFFromDeclarator(const D3DVERTEXELEMENT9* declaration, DWORD* fvf)
             guess |= D3DFVF_XYZRHW;
             break;
         case D3DDECLUSAGE_BLENDWEIGHT:
-            weights = TypeSize(e.Type) / 4;
+            weights = LvDeclTypeSize(e.Type) / 4;
             break;
         case D3DDECLUSAGE_BLENDINDICES:
             indices = true;
@@ -173,7 +177,7 @@ HRESULT D3DXFVFFromDeclarator(const D3DVERTEXELEMENT9* declaration, DWORD* fvf)
             break;
         case D3DDECLUSAGE_TEXCOORD: {
             ++texSets;
-            const UINT count = TypeSize(e.Type) / 4;
+            const UINT count = LvDeclTypeSize(e.Type) / 4;
             const DWORD format = count == 1   ? D3DFVF_TEXTUREFORMAT1
                                  : count == 3 ? D3DFVF_TEXTUREFORMAT3
                                  : count == 4 ? D3DFVF_TEXTUREFORMAT4

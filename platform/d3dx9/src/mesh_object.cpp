@@ -31,6 +31,15 @@ D3DPOOL IndexPool(DWORD options)
                                              : D3DPOOL_DEFAULT;
 }
 
+// Whether every element has a type with a size. An element of no known type
+// would be copied, locked and drawn at a size its vertex never made room for.
+bool EveryElementHasASize(const D3DVERTEXELEMENT9* decl)
+{
+    for (UINT i = 0, n = D3DXGetDeclLength(decl); i < n; ++i)
+        if (LvDeclTypeSize(decl[i].Type) == 0) return false;
+    return true;
+}
+
 template <class T>
 void ReleaseAndNull(T*& p)
 {
@@ -197,7 +206,7 @@ HRESULT Mesh::Init(DWORD numFaces, DWORD numVertices, DWORD options, const D3DVE
 {
     const UINT length = D3DXGetDeclLength(decl);
     mStride = D3DXGetDeclVertexSize(decl, 0);
-    if (numFaces == 0 || numVertices == 0 || mStride == 0) return kInvalidCall;
+    if (numFaces == 0 || numVertices == 0 || mStride == 0 || !EveryElementHasASize(decl)) return kInvalidCall;
     if (!(options & D3DXMESH_32BIT) && numVertices > 0xFFFF) return kInvalidCall;
     std::memcpy(mDecl, decl, sizeof(D3DVERTEXELEMENT9) * length);
     mDecl[length] = D3DVERTEXELEMENT9 D3DDECL_END();
@@ -306,7 +315,8 @@ HRESULT Mesh::CloneMesh(DWORD options, const D3DVERTEXELEMENT9* declaration, LPD
 
 HRESULT Mesh::UpdateSemantics(D3DVERTEXELEMENT9 declaration[MAX_FVF_DECL_SIZE])
 {
-    if (!declaration || D3DXGetDeclVertexSize(declaration, 0) != mStride) return kInvalidCall;
+    if (!declaration || !EveryElementHasASize(declaration) || D3DXGetDeclVertexSize(declaration, 0) != mStride)
+        return kInvalidCall;
     const UINT length = D3DXGetDeclLength(declaration);
     std::memcpy(mDecl, declaration, sizeof(D3DVERTEXELEMENT9) * length);
     mDecl[length] = D3DVERTEXELEMENT9 D3DDECL_END();

@@ -21,19 +21,6 @@ UINT FloatCount(BYTE type)
 {
     return type <= D3DDECLTYPE_FLOAT4 ? (UINT)type + 1 : 0;
 }
-UINT ElementSize(BYTE type)
-{
-    if (type <= D3DDECLTYPE_FLOAT4) return 4 * ((UINT)type + 1);
-    switch (type) {
-    case D3DDECLTYPE_SHORT4:
-    case D3DDECLTYPE_SHORT4N:
-    case D3DDECLTYPE_USHORT4N:
-    case D3DDECLTYPE_FLOAT16_4:
-        return 8;
-    default:
-        return 4;
-    }
-}
 
 } // namespace
 
@@ -51,7 +38,7 @@ void LvCopyVertices(const D3DVERTEXELEMENT9* srcDecl, UINT srcStride, const BYTE
         if (srcFloats && dstFloats)
             bytes = 4 * (srcFloats < dstFloats ? srcFloats : dstFloats);
         else if (srcType == d.Type)
-            bytes = ElementSize(d.Type);
+            bytes = LvDeclTypeSize(d.Type);
         if (bytes == 0) continue;
         for (DWORD v = 0; v < numVertices; ++v)
             std::memcpy(dst + (size_t)v * dstStride + d.Offset, src + (size_t)vertexMap[v] * srcStride + srcOffset,

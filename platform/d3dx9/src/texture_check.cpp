@@ -56,26 +56,45 @@ unsigned PngChannels(uint8_t colourType)
     }
 }
 
+struct PngChunk
+{
+    size_t at; // where its length field starts
+    uint32_t length;
+    const uint8_t* type;
+    const uint8_t* data;
+    bool Is(const char* name) const { return std::memcmp(type, name, 4) == 0; }
+};
+
+// Calls visit on each chunk after the signature, up to and including IEND.
+// False with a reason when a chunk runs past the end of the file.
+template <typename Visit>
+bool ForEachPngChunk(const std::vector<uint8_t>& bytes, std::string& reason, Visit visit)
+{
+    for (size_t at = kPngSignatureBytes; at < bytes.size();) {
+        if (bytes.size() - at < kPngChunkFrame) return Fail(reason, "png chunk is truncated");
+        const PngChunk chunk{at, Big32(&bytes[at]), &bytes[at + 4], &bytes[at + 8]};
+        if (chunk.length > bytes.size() - at - kPngChunkFrame) return Fail(reason, "png chunk is truncated");
+        visit(chunk);
+        if (chunk.Is("IEND")) break;
+        at += kPngChunkFrame + chunk.length;
+    }
+    return true;
+}
+
 bool CheckPng(const std::vector<uint8_t>& bytes, std::string& reason)
 {
     uint64_t width = 0, height = 0, bitsPerPixel = 0, compressed = 0;
-    for (size_t at = kPngSignatureBytes; at < bytes.size();) {
-        if (bytes.size() - at < kPngChunkFrame) return Fail(reason, "png chunk is truncated");
-        const uint32_t length = Big32(&bytes[at]);
-        if (length > bytes.size() - at - kPngChunkFrame) return Fail(reason, "png chunk is truncated");
-        const uint8_t* type = &bytes[at + 4];
-        const uint8_t* data = &bytes[at + 8];
-        if (std::memcmp(type, "IHDR", 4) == 0 && length >= kPngHeaderBytes) {
-            width = Big32(data);
-            height = Big32(data + 4);
-            bitsPerPixel = uint64_t(data[8]) * PngChannels(data[9]);
-        } else if (std::memcmp(type, "IDAT", 4) == 0) {
-            compressed += length;
-        } else if (std::memcmp(type, "IEND", 4) == 0) {
-            break;
+    const bool whole = ForEachPngChunk(bytes, reason, [&](const PngChunk& chunk) {
+        if (chunk.Is("IHDR") && chunk.length >= kPngHeaderBytes) {
+            width = Big32(chunk.data);
+            height = Big32(chunk.data + 4);
+            bitsPerPixel = uint64_t(chunk.data[8]) * PngChannels(chunk.data[9]);
+        } else if (chunk.Is("IDAT")) {
+            compressed += chunk.length;
         }
-        at += kPngChunkFrame + length;
-    }
+    });
+    if (!whole) return false;
+    if (compressed == 0) return Fail(reason, "png has no image data");
     // The filtered rows (a filter byte each, more for interlaced passes) all
     // come out of the compressed data. Compared by division: the product of
     // a hostile header's sizes does not fit in 64 bits.
@@ -229,6 +248,26 @@ bool CheckBmp(const std::vector<uint8_t>& bytes, std::string& reason)
 }
 
 } // namespace
+
+bool DropEmptyPngData(const std::vector<uint8_t>& bytes, std::vector<uint8_t>& without)
+{
+    if (!StartsWith(bytes, kPngSignature, kPngSignatureBytes)) return false;
+    std::vector<size_t> empty;
+    std::string ignored;
+    ForEachPngChunk(bytes, ignored, [&](const PngChunk& chunk) {
+        if (chunk.Is("IDAT") && chunk.length == 0) empty.push_back(chunk.at);
+    });
+    if (empty.empty()) return false;
+    without.clear();
+    without.reserve(bytes.size() - empty.size() * kPngChunkFrame);
+    size_t from = 0;
+    for (const size_t at : empty) {
+        without.insert(without.end(), bytes.begin() + std::ptrdiff_t(from), bytes.begin() + std::ptrdiff_t(at));
+        from = at + kPngChunkFrame;
+    }
+    without.insert(without.end(), bytes.begin() + std::ptrdiff_t(from), bytes.end());
+    return true;
+}
 
 bool CheckImageHeaders(const std::vector<uint8_t>& bytes, std::string& reason)
 {

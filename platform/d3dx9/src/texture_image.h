@@ -29,5 +29,10 @@ bool DecodeDds(const std::vector<uint8_t>& bytes, Image& image, std::string& rea
 // False with a reason unless the file is a png, jpg or bmp whose headers the
 // image library may be given (texture_check.cpp).
 bool CheckImageHeaders(const std::vector<uint8_t>& bytes, std::string& reason);
+// A png with its zero-length IDAT chunks left out, into `without`; false when
+// the file is no png or has none. The image library copies each IDAT chunk
+// onto the data gathered so far, in a buffer it allocates when data first
+// arrives: an empty first chunk would be copied into no buffer at all.
+bool DropEmptyPngData(const std::vector<uint8_t>& bytes, std::vector<uint8_t>& without);
 
 } // namespace lvtex

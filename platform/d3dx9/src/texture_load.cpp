@@ -132,19 +132,21 @@ bool DecodeImage(const std::vector<uint8_t>& bytes, Image& image, std::string& r
 {
     if (bytes.size() >= 4 && std::memcmp(bytes.data(), "DDS ", 4) == 0) return DecodeDds(bytes, image, reason);
     if (!CheckImageHeaders(bytes, reason)) return false;
+    std::vector<uint8_t> withoutEmptyData;
+    const std::vector<uint8_t>& file = DropEmptyPngData(bytes, withoutEmptyData) ? withoutEmptyData : bytes;
     int w = 0, h = 0, channels = 0;
-    if (bytes.size() > size_t(INT32_MAX)) {
+    if (file.size() > size_t(INT32_MAX)) {
         reason = "file too large";
         return false;
     }
     // The size the header gives is checked before any pixel is allocated.
-    if (stbi_info_from_memory(bytes.data(), int(bytes.size()), &w, &h, &channels) &&
+    if (stbi_info_from_memory(file.data(), int(file.size()), &w, &h, &channels) &&
         (w <= 0 || h <= 0 || w > kMaxExtent || h > kMaxExtent)) {
         reason = "image size out of range";
         return false;
     }
     // Four channels always: files without alpha read as opaque, as X8R8G8B8 does.
-    stbi_uc* pixels = stbi_load_from_memory(bytes.data(), int(bytes.size()), &w, &h, &channels, 4);
+    stbi_uc* pixels = stbi_load_from_memory(file.data(), int(file.size()), &w, &h, &channels, 4);
     if (!pixels) {
         // The library may leave its reason empty.
         const char* why = stbi_failure_reason();

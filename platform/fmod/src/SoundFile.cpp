@@ -8,6 +8,8 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <string>
 
 namespace fmodal {
 namespace {
@@ -16,6 +18,11 @@ namespace {
 // of 44.1 kHz stereo), well beyond any sound the game ships.
 constexpr std::size_t kMaxSamples = std::size_t(1) << 27;
 constexpr int kChunkFrames = 4096;
+// What a file may declare and still be played.
+constexpr int kMinChannels = 1;
+constexpr int kMaxChannels = 64;
+constexpr int kMinRate = 1000;
+constexpr int kMaxRate = 384000;
 
 int OutputChannels(int fileChannels, bool mono)
 {
@@ -40,18 +47,6 @@ void MixDown(const int16_t* in, int frames, int inChannels, int outChannels, int
     }
 }
 
-int ReadMixed(SNDFILE* file, const SF_INFO& info, int outChannels, int frames, std::vector<int16_t>* scratch,
-              int16_t* out)
-{
-    scratch->resize(static_cast<std::size_t>(frames) * info.channels);
-    const sf_count_t got = sf_readf_short(file, scratch->data(), frames);
-    if (got <= 0) {
-        return 0;
-    }
-    MixDown(scratch->data(), static_cast<int>(got), info.channels, outChannels, out);
-    return static_cast<int>(got);
-}
-
 bool EndsWithNoCase(const std::string& text, const char* end)
 {
     const std::size_t length = std::strlen(end);
@@ -73,10 +68,9 @@ bool IsFrameHeader(const unsigned char* h)
            (h[2] >> 4) != 15 && ((h[2] >> 2) & 3) != 3;
 }
 
-// Whether an ".mp3" file starts with a frame, after its ID3 tag if it has one.
-// libsndfile hands any file so named to its MPEG decoder, which writes its
-// complaints about junk straight to the error stream; a file that is not MPEG
-// is turned away here instead, with nothing said.
+// Whether a file starts with an MPEG audio frame, after its ID3 tag if it has
+// one: such a file goes to the MPEG decoder whatever its name. A file named
+// ".mp3" that does not is turned away unread, with nothing said.
 bool StartsLikeMpeg(const std::string& path)
 {
     std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -97,11 +91,9 @@ bool StartsLikeMpeg(const std::string& path)
     return found;
 }
 
-} // namespace
-
-FMOD_RESULT OpenSoundFile(const char* name, SNDFILE** file, SF_INFO* info)
+// Opens the file with the decoder its first bytes call for.
+FMOD_RESULT OpenSoundFile(const char* name, std::unique_ptr<SoundDecoder>* decoder)
 {
-    *file = nullptr;
     if (!name || !name[0]) {
         return FMOD_ERR_INVALID_PARAM;
     }
@@ -110,76 +102,72 @@ FMOD_RESULT OpenSoundFile(const char* name, SNDFILE** file, SF_INFO* info)
     if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
         return FMOD_ERR_FILE_NOTFOUND;
     }
-    if (EndsWithNoCase(path, ".mp3") && !StartsLikeMpeg(path)) {
+    if (StartsLikeMpeg(path)) {
+        *decoder = OpenMpegDecoder(path);
+    } else if (!EndsWithNoCase(path, ".mp3")) {
+        *decoder = OpenSndfileDecoder(path);
+    }
+    if (!*decoder) {
         return FMOD_ERR_FORMAT;
     }
-    *info = SF_INFO{};
-    *file = sf_open(path.c_str(), SFM_READ, info);
-    if (!*file) {
-        return FMOD_ERR_FORMAT;
-    }
-    if (info->channels < 1 || info->channels > 64 || info->samplerate < 1000 || info->samplerate > 384000) {
-        sf_close(*file);
-        *file = nullptr;
+    const int channels = (*decoder)->Channels();
+    const int rate = (*decoder)->Rate();
+    if (channels < kMinChannels || channels > kMaxChannels || rate < kMinRate || rate > kMaxRate) {
+        decoder->reset();
         return FMOD_ERR_FORMAT;
     }
     return FMOD_OK;
 }
 
+} // namespace
+
 FMOD_RESULT DecodeWholeFile(const char* name, bool mono, PcmData* pcm)
 {
-    SNDFILE* file = nullptr;
-    SF_INFO info;
-    const FMOD_RESULT result = OpenSoundFile(name, &file, &info);
+    StreamDecoder stream;
+    const FMOD_RESULT result = stream.Open(name, mono);
     if (result != FMOD_OK) {
         return result;
     }
-    pcm->channels = OutputChannels(info.channels, mono);
-    pcm->rate = info.samplerate;
+    pcm->channels = stream.OutChannels();
+    pcm->rate = stream.Rate();
     pcm->samples.clear();
-    std::vector<int16_t> scratch;
     std::vector<int16_t> chunk(static_cast<std::size_t>(kChunkFrames) * pcm->channels);
     while (pcm->samples.size() < kMaxSamples) {
-        const int got = ReadMixed(file, info, pcm->channels, kChunkFrames, &scratch, chunk.data());
+        const int got = stream.Read(chunk.data(), kChunkFrames);
         if (got == 0) {
             break;
         }
         pcm->samples.insert(pcm->samples.end(), chunk.begin(), chunk.begin() + got * pcm->channels);
     }
-    sf_close(file);
     if (pcm->samples.empty()) {
         return FMOD_ERR_FILE_BAD;
     }
     return FMOD_OK;
 }
 
-StreamDecoder::~StreamDecoder()
+FMOD_RESULT StreamDecoder::Open(const char* name, bool mono)
 {
-    if (file) {
-        sf_close(file);
-    }
-}
-
-FMOD_RESULT StreamDecoder::Open(const char* name)
-{
-    const FMOD_RESULT result = OpenSoundFile(name, &file, &info);
+    const FMOD_RESULT result = OpenSoundFile(name, &decoder);
     if (result == FMOD_OK) {
-        outChannels = OutputChannels(info.channels, false);
+        outChannels = OutputChannels(decoder->Channels(), mono);
     }
     return result;
 }
 
 bool StreamDecoder::Rewind()
 {
-    return file && sf_seek(file, 0, SEEK_SET) == 0;
+    return decoder && decoder->Rewind();
 }
 
 int StreamDecoder::Read(int16_t* out, int frames)
 {
-    if (!file || frames <= 0) {
+    if (!decoder || frames <= 0) {
         return 0;
     }
-    return ReadMixed(file, info, outChannels, frames, &scratch, out);
+    scratch.resize(static_cast<std::size_t>(frames) * decoder->Channels());
+    const int got = decoder->Read(scratch.data(), frames);
+    MixDown(scratch.data(), got, decoder->Channels(), outChannels, out);
+    return got;
 }
 
 } // namespace fmodal

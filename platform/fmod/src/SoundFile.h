@@ -1,13 +1,13 @@
-// Reading sound files through libsndfile: whole samples for effects, a chunk at
-// a time for music. Names arrive in Windows form and go through the path helper.
+// Reading sound files: whole samples for effects, a chunk at a time for music.
+// Names arrive in Windows form and go through the path helper.
 #pragma once
+
+#include "SoundDecoder.h"
 
 #include <fmod.h>
 
-#include <sndfile.h>
-
 #include <cstdint>
-#include <string>
+#include <memory>
 #include <vector>
 
 namespace fmodal {
@@ -19,31 +19,24 @@ struct PcmData
     int rate = 0;
 };
 
-// Opens a sound file for reading. FMOD_ERR_FILE_NOTFOUND when no such file,
-// FMOD_ERR_FORMAT when it is not a sound libsndfile can decode.
-FMOD_RESULT OpenSoundFile(const char* name, SNDFILE** file, SF_INFO* info);
-
 // The whole file, as mono when asked (3D sounds) and never more than stereo.
+// FMOD_ERR_FILE_NOTFOUND when no such file, FMOD_ERR_FORMAT when it is not a
+// sound that can be decoded, FMOD_ERR_FILE_BAD when it holds no samples.
 FMOD_RESULT DecodeWholeFile(const char* name, bool mono, PcmData* pcm);
 
+// A file read a chunk at a time, as mono or at most stereo.
 class StreamDecoder
 {
 public:
-    StreamDecoder() = default;
-    StreamDecoder(const StreamDecoder&) = delete;
-    StreamDecoder& operator=(const StreamDecoder&) = delete;
-    ~StreamDecoder();
-
-    FMOD_RESULT Open(const char* name);
+    FMOD_RESULT Open(const char* name, bool mono = false);
     bool Rewind();
     // Up to `frames` frames into out (OutChannels() samples each); 0 at the end.
     int Read(int16_t* out, int frames);
     int OutChannels() const { return outChannels; }
-    int Rate() const { return info.samplerate; }
+    int Rate() const { return decoder ? decoder->Rate() : 0; }
 
 private:
-    SNDFILE* file = nullptr;
-    SF_INFO info = {};
+    std::unique_ptr<SoundDecoder> decoder;
     int outChannels = 0;
     std::vector<int16_t> scratch;
 };
