@@ -219,6 +219,7 @@ void Player::Update()
         Matrix3::RotationZ(shadow->orientation, yaw * kShadowDegreesPerRadian + kShadowTurnDegrees);
     }
     if (!(moving && steering)) Idle();
+    ReleaseBrake();
     const float dt = GameFrameSeconds();
     if (airTime > 0.0f) airTime -= dt;
     if (airTime <= 0.0f && (touching || CheckGround())) onGround = true;

@@ -187,9 +187,6 @@ void Player::Idle()
 {
     if (Vehicle* cart = FirstVehicle()) {
         if (!moving) cart->SetThrottle(0.0f);
-        // The brake follows Space alone: it holds while Space is held with or
-        // without a driving key, and comes off the frame Space is let go.
-        if (!braking) cart->SetBrake(0.0f);
         cart->SetSteering(0.0f);
         return;
     }
@@ -198,6 +195,12 @@ void Player::Idle()
     Vector3& v = walking->linearVelocity;
     v.x = v.x < -kIdleSpeedClamp ? -kIdleSpeedClamp : (v.x > kIdleSpeedClamp ? kIdleSpeedClamp : v.x);
     v.y = v.y < -kIdleSpeedClamp ? -kIdleSpeedClamp : (v.y > kIdleSpeedClamp ? kIdleSpeedClamp : v.y);
+}
+
+void Player::ReleaseBrake()
+{
+    Vehicle* cart = FirstVehicle();
+    if (cart != nullptr && !braking) cart->SetBrake(0.0f);
 }
 
 bool Player::CheckGround() const
