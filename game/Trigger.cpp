@@ -62,20 +62,6 @@ float sCreakCountdown = kCreakInterval;
 // The speed boost's explosion shows once in a run.
 bool sBoostExploded = false;
 
-void Orthonormalize(Matrix3& m)
-{
-    Vector3 r0, r1, r2;
-    m.GetRow(r0, 0);
-    m.GetRow(r1, 1);
-    r0.Normalize();
-    r1 = r1 - r0 * Vector3::Dot(r1, r0);
-    r1.Normalize();
-    Vector3::Cross(r2, r0, r1);
-    m.SetRow(0, r0);
-    m.SetRow(1, r1);
-    m.SetRow(2, r2);
-}
-
 } // namespace
 
 Trigger::Trigger() : spawnPosition(kDefaultSpawnPosition) {}
@@ -160,7 +146,7 @@ void Trigger::SpinCoin()
 {
     spinAngle += Clock::GetFrameTime(false) * kCoinDegreesPerSecond / 1000.0f;
     Matrix3::FromAxisAngle(orientation, spinAngle, Vector3(0.0f, 0.0f, 1.0f));
-    Orthonormalize(orientation);
+    orientation.Orthonormalize();
     if (spinAngle > kFullTurn) spinAngle = 0.0f;
 }
 

@@ -11,6 +11,7 @@
 #include "core/ErrorReport.h"
 #include "core/EventDispatcher.h"
 #include "core/GameFiles.h"
+#include "core/MathConstants.h"
 #include "core/MenuId.h"
 #include "core/Messages.h"
 #include "core/Resources.h"
@@ -156,8 +157,8 @@ void Camera::TurnByMouse(int dx, int dy)
     // Both turns are measured over the width, so the mouse feels the same
     // either way; a full width of motion is half a turn.
     const float width = static_cast<float>(viewportWidth);
-    float dyaw = -(static_cast<float>(dx) * kAnglePi) / width;
-    float dpitch = -(static_cast<float>(dy) * kAnglePi) / width;
+    float dyaw = -(static_cast<float>(dx) * kPi) / width;
+    float dpitch = -(static_cast<float>(dy) * kPi) / width;
     // The replay controls scrub with the mouse at the plain rate.
     const float scale = hooks.GetTopMenuId() == kMenuReplay ? 1.0f : speed;
 

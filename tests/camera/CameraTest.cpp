@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr float kPi = 3.14159265f;
-
 void ExpectNear(const Vector3& actual, const Vector3& expected)
 {
     EXPECT_NEAR((actual - expected).Length(), 0.0f, 1e-4f)
