@@ -11,12 +11,12 @@
 #include <dinput.h>
 #include <dinput_test.h>
 
+#include "SpineTrace.h"
 #include "Win32Host.h"
 #include "core/Clock.h"
 #include "core/EventDispatcher.h"
 #include "core/EventObj.h"
 #include "core/Messages.h"
-#include "core/SpineTrace.h"
 #include "game/InGameLevelEditor.h"
 #include "game/Input.h"
 #include "game/LevelLoader.h"
@@ -400,6 +400,21 @@ TEST_F(SpineTest, FailedDropKeepsTheStageTerrain)
     MsgProc(nullptr, WM_DROPFILES, reinterpret_cast<WPARAM>(Win32CreateDrop({notABitmap})), 0, &stop, nullptr);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("Not a bitmap"), std::string::npos);
     EXPECT_EQ(gWorld->GetHeightmaps(), before);
+}
+
+TEST(SpineTrace, RecordsOnlyWhileEnabled)
+{
+    SpineTrace::Clear();
+    SpineTrace::Record("ignored");
+    EXPECT_TRUE(SpineTrace::Calls().empty());
+    SpineTrace::Enable(true);
+    SpineTrace::Record("Input::Update");
+    SpineTrace::Record("Player::Update");
+    SpineTrace::Enable(false);
+    SpineTrace::Record("late");
+    EXPECT_EQ(SpineTrace::Calls(), (std::vector<std::string>{"Input::Update", "Player::Update"}));
+    SpineTrace::Clear();
+    EXPECT_TRUE(SpineTrace::Calls().empty());
 }
 
 } // namespace
