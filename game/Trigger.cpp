@@ -3,6 +3,7 @@
 #include "core/Clock.h"
 #include "core/EventDispatcher.h"
 #include "core/Messages.h"
+#include "core/Stage.h"
 #include "game/LevelLoader.h"
 #include "game/Player.h"
 #include "game/PlayerProbes.h"
@@ -51,10 +52,6 @@ const float kBoostForce = 500000.0f;
 // The falling blocks let go one after the other.
 const size_t kFallingBlockCount = 4;
 const float kBlockReleaseTimes[kFallingBlockCount] = {1.5f, 3.0f, 4.5f, 6.0f};
-
-const int kBridgeStage = 1;
-const int kWhipStage = 2;
-const int kCartStage = 4;
 
 // Shared by every bridge trigger of the run, as the creaking is one sound of
 // the one bridge.
@@ -153,7 +150,7 @@ void Trigger::SpinCoin()
 void Trigger::SpawnObject()
 {
     if (gWorld == nullptr) return;
-    const float size = LoadedStage() == kCartStage ? kCartStageBoulderSize : kBoulderSize;
+    const float size = CurrentStage() == kCartStage ? kCartStageBoulderSize : kBoulderSize;
     gWorld->CreateObject(kBoulderType, &spawnPosition, &Matrix3::Identity(), size, size, size, kBoulderMass, false,
                          false, kBoulderTexture);
 }
@@ -177,7 +174,7 @@ const char* Trigger::NextStageFile(int stage)
 void Trigger::GoToNextStage()
 {
     if (gPlayer != nullptr) gPlayer->BankStageScore();
-    const char* next = NextStageFile(LoadedStage());
+    const char* next = NextStageFile(CurrentStage());
     // Inside the World's update the loader only takes note: the stage (this
     // trigger with it) goes once the loop is over.
     if (next != nullptr && gLevelLoader != nullptr) gLevelLoader->LoadLevel(next);
@@ -185,7 +182,7 @@ void Trigger::GoToNextStage()
 
 void Trigger::BreakBridge()
 {
-    if (LoadedStage() != kBridgeStage) return;
+    if (CurrentStage() != kFirstStage) return;
     const float dt = GameFrameSeconds();
     sCreakCountdown -= dt;
     if (sCreakCountdown <= 0.0f) {
@@ -238,7 +235,7 @@ void Trigger::PickUpMask()
 
 void Trigger::StartChainWhips()
 {
-    if (gWorld == nullptr || LoadedStage() != kWhipStage) return;
+    if (gWorld == nullptr || CurrentStage() != kWhipStage) return;
     for (ChainWhip* whip : gWorld->GetChainWhips()) whip->SetActive(true);
 }
 
@@ -254,7 +251,7 @@ void Trigger::ReleaseSwingingLogs()
 
 void Trigger::SpeedBoost()
 {
-    if (gWorld == nullptr || LoadedStage() != kCartStage || gWorld->GetVehicles().empty()) return;
+    if (gWorld == nullptr || CurrentStage() != kCartStage || gWorld->GetVehicles().empty()) return;
     if (!sBoostExploded) {
         sBoostExploded = true;
         CreateEffectNow("Explosion", position);

@@ -15,6 +15,7 @@
 #include "core/MenuId.h"
 #include "core/Messages.h"
 #include "core/Resources.h"
+#include "core/Stage.h"
 #include "physics/Heightmap.h"
 #include "physics/PhysicsWorld.h"
 #include "render/CameraHooks.h"
@@ -23,7 +24,6 @@ namespace {
 
 // The stage where the player rides the cart: the camera follows the cart
 // (World object 0) rather than the character.
-constexpr int kCartStage = 4;
 
 // The options menu's toggle boxes of the two invert options.
 constexpr int kInvertXItem = 6;
@@ -253,7 +253,7 @@ void Camera::ResetTarget()
 {
     cut = true;
     const CameraHooks& hooks = CameraHookSlot::Get();
-    if (hooks.GetStage() != kCartStage && hooks.GetPlayerBodyPosition()) {
+    if (CurrentStage() != kCartStage && hooks.GetPlayerBodyPosition()) {
         target = Target::PlayerBody;
     } else {
         SetTargetObject(0);

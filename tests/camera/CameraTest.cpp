@@ -7,6 +7,7 @@
 
 #include "CameraTestSupport.h"
 #include "core/MenuId.h"
+#include "core/Stage.h"
 
 namespace {
 
@@ -186,7 +187,7 @@ TEST_F(CameraTest, FollowsTheCharacterTheCartOrItsOwnPoint)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         FreshCamera();
-        hooks.stage = c.stage;
+        SetCurrentStage(c.stage);
         hooks.hasPlayerBody = c.hasBody;
         hooks.playerBody = body;
         hooks.objects = c.objects;

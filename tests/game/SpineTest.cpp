@@ -17,6 +17,7 @@
 #include "core/EventDispatcher.h"
 #include "core/EventObj.h"
 #include "core/Messages.h"
+#include "core/Stage.h"
 #include "game/InGameLevelEditor.h"
 #include "game/Input.h"
 #include "game/LevelLoader.h"
@@ -306,19 +307,19 @@ TEST_F(SpineTest, DeveloperKeysLoadStagesAndCloseMenusOnKeyDownOnly)
 
     OnKeyboard('3', false, false, nullptr);
     EXPECT_TRUE(SpineTrace::Calls().empty());
-    EXPECT_EQ(gLevelLoader->GetStage(), -1);
+    EXPECT_EQ(CurrentStage(), -1);
     EXPECT_EQ(gMenuMan->GetCurrentMenuId(), kMenuImageSplash);
 
     // The stage is loaded, then the menus close.
     OnKeyboard('3', true, false, nullptr);
-    EXPECT_EQ(gLevelLoader->GetStage(), 3);
+    EXPECT_EQ(CurrentStage(), 3);
     EXPECT_GT(gWorld->GetNumObjects(), 0);
     EXPECT_EQ(gMenuMan->GetCurrentMenuId(), kMenuNone);
 
     const std::vector<std::pair<UINT, int>> keys = {{'1', 1}, {'2', 2}, {'4', 4}, {'R', 1}};
     for (const auto& key : keys) {
         OnKeyboard(key.first, true, false, nullptr);
-        EXPECT_EQ(gLevelLoader->GetStage(), key.second);
+        EXPECT_EQ(CurrentStage(), key.second);
         EXPECT_EQ(gLevelLoader->GetLevelFileName(), "stage" + std::to_string(key.second) + ".qvl");
     }
 
@@ -336,7 +337,7 @@ TEST_F(SpineTest, DeveloperKeysLoadStagesAndCloseMenusOnKeyDownOnly)
     EXPECT_EQ(gWorld->GetHeightmaps().size(), terrains + 1);
     EXPECT_TRUE(gWorld->GetHeightmaps().back()->GetGround().GetGrid().IsBuilt());
     EXPECT_EQ(gWorld->GetNumObjects(), objects);
-    EXPECT_EQ(gLevelLoader->GetStage(), 1);
+    EXPECT_EQ(CurrentStage(), 1);
 }
 
 TEST_F(SpineTest, ExplosionKeyWithoutParticleManagerDoesNothing)
