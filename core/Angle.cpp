@@ -15,13 +15,13 @@ float Angle::Wrap(float radians)
     }
     float v = radians;
     if (std::fabs(v) > kDirectWrapLimit) {
-        v = static_cast<float>(std::remainder(static_cast<double>(v), static_cast<double>(kAngleTwoPi)));
+        v = static_cast<float>(std::remainder(static_cast<double>(v), static_cast<double>(kTwoPi)));
     }
-    while (v > kAnglePi) {
-        v -= kAngleTwoPi;
+    while (v > kPi) {
+        v -= kTwoPi;
     }
-    while (v < -kAnglePi) {
-        v += kAngleTwoPi;
+    while (v < -kPi) {
+        v += kTwoPi;
     }
     return v;
 }

@@ -2,8 +2,7 @@
 // ClampedAngle is held between two limits.
 #pragma once
 
-constexpr float kAnglePi = 3.1415927f;
-constexpr float kAngleTwoPi = 6.2831855f;
+#include "core/MathConstants.h"
 
 class Angle
 {
@@ -40,7 +39,7 @@ private:
 class ClampedAngle
 {
 public:
-    ClampedAngle() : value(0.0f), max(kAnglePi), min(-kAnglePi) {}
+    ClampedAngle() : value(0.0f), max(kPi), min(-kPi) {}
 
     float Get() const { return value; }
     float GetMin() const { return min; }

@@ -2,6 +2,18 @@
 
 #include <cmath>
 
+#include "core/MathConstants.h"
+
+namespace {
+
+// The projection of a on the direction of onto.
+Vector3 Project(const Vector3& a, const Vector3& onto)
+{
+    return onto * (Vector3::Dot(a, onto) / Vector3::Dot(onto, onto));
+}
+
+} // namespace
+
 Vector3& Matrix3::GetRow(Vector3& out, int i) const
 {
     out = Vector3(m[i][0], m[i][1], m[i][2]);
@@ -144,4 +156,24 @@ Matrix3& Matrix3::FromAxisAngle(Matrix3& out, float degrees, const Vector3& axis
     }
     out = result;
     return out;
+}
+
+Matrix3& Matrix3::Orthonormalize()
+{
+    Vector3 row0, row1, row2;
+    GetRow(row0, 0);
+    GetRow(row1, 1);
+    GetRow(row2, 2);
+
+    Vector3 r0 = row0;
+    r0.Normalize();
+    Vector3 r1 = row1 - Project(row1, r0);
+    r1.Normalize();
+    Vector3 r2 = row2 - Project(row2, r0) - Project(row2, r1);
+    r2.Normalize();
+
+    SetRow(0, r0);
+    SetRow(1, r1);
+    SetRow(2, r2);
+    return *this;
 }

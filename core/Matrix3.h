@@ -56,6 +56,12 @@ struct Matrix3
     // out = U + c(I - U) + sK, U = axis axis^T, K rows (0, z, -y), (-z, 0, x), (y, -x, 0).
     // The axis is used as given; callers pass unit vectors.
     static Matrix3& FromAxisAngle(Matrix3& out, float degrees, const Vector3& axis);
+
+    // Gram-Schmidt over the rows in order, in place: row 0 normalised, row 1
+    // less its projection on the new row 0, normalised, row 2 less its
+    // projections on both, normalised (a zero row becomes (1, 0, 0), as
+    // Vector3::Normalize makes it).
+    Matrix3& Orthonormalize();
 };
 
 inline Vector3& Vector3::TimesMatrix3(Vector3& out, const Matrix3& m, const Vector3& v)
@@ -67,9 +73,3 @@ inline Vector3& Vector3::TimesMatrix3(Vector3& out, const Matrix3& m, const Vect
 
 // out = s * a (element-wise).
 Matrix3& MultiplyScalarMatrix3(Matrix3& out, float s, const Matrix3& a);
-
-// Degrees to radians, rounded to float before the sine and cosine are taken.
-inline float DegreesToRadians(float degrees)
-{
-    return static_cast<float>(degrees * 0.017453292519943295);
-}

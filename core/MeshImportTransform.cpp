@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "core/MathConstants.h"
+
 namespace {
 // The same float operations as the D3DX builders, so the entries match a
 // matrix made with them bit for bit; done here so the core needs no D3DX code.
@@ -18,14 +20,12 @@ D3DXMATRIX Product(const D3DXMATRIX& a, const D3DXMATRIX& b)
 
 D3DXMATRIX BuildMeshImportTransform()
 {
-    const float pi = 3.1415927f;
-    const float halfPi = 1.5707964f;
     const D3DXMATRIX scaling(0.1f, 0, 0, 0, 0, 0.1f, 0, 0, 0, 0, 0.1f, 0, 0, 0, 0, 1);
-    const float cx = std::cos(halfPi);
-    const float sx = std::sin(halfPi);
+    const float cx = std::cos(kHalfPi);
+    const float sx = std::sin(kHalfPi);
     const D3DXMATRIX rotationX(1, 0, 0, 0, 0, cx, sx, 0, 0, -sx, cx, 0, 0, 0, 0, 1);
-    const float cz = std::cos(pi);
-    const float sz = std::sin(pi);
+    const float cz = std::cos(kPi);
+    const float sz = std::sin(kPi);
     const D3DXMATRIX rotationZ(cz, sz, 0, 0, -sz, cz, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);
     return Product(Product(scaling, rotationX), rotationZ);
 }

@@ -1,13 +1,13 @@
 #include "game/DebugCaption.h"
 
 #include "core/DebugPrint.h"
+#include "core/Stage.h"
 #include "game/InGameLevelEditor.h"
-#include "game/LevelLoader.h"
 #include "render/Renderer.h"
 
 void PrintDebugCaption()
 {
-    DebugPrint("Quorvalith Stage %d", gLevelLoader ? gLevelLoader->GetStage() : -1);
+    DebugPrint("Quorvalith Stage %d", CurrentStage());
     if (gRenderer && gRenderer->GetCamera()->IsMouseLookEnabled()) DebugPrint("camera mouse look is enabled 'c'");
     if (gInGameLevelEditor) gInGameLevelEditor->PrintHelp();
 }

@@ -27,11 +27,6 @@
 
 namespace {
 
-int CurrentStage()
-{
-    return gLevelLoader ? gLevelLoader->GetStage() : -1;
-}
-
 bool EditorEnabled()
 {
     return gInGameLevelEditor && gInGameLevelEditor->IsEnabled();
@@ -71,7 +66,6 @@ public:
         if (gPlayer != nullptr) gPlayer->ResetForNewLevel();
     }
     const RigidBody* GetPlayerBody() const override { return gPlayer ? gPlayer->GetWalkingBody() : nullptr; }
-    int GetStage() const override { return CurrentStage(); }
     fEventObj* GetParticleManager() const override { return gPartManager; }
 };
 
@@ -118,7 +112,6 @@ public:
         const Object* limb = gPlayer ? gPlayer->GetFirstLimb() : nullptr;
         return limb ? &limb->position : nullptr;
     }
-    int GetStage() const override { return CurrentStage(); }
     bool IsEditorEnabled() const override { return EditorEnabled(); }
     int GetTopMenuId() const override { return gMenuMan ? gMenuMan->GetCurrentMenuId() : 0; }
     // The options menu's boxes, whether the toggle or the options file asks.
@@ -138,7 +131,6 @@ public:
 class GameMenuHooks : public MenuHooks
 {
 public:
-    int GetStage() const override { return CurrentStage(); }
     void LoadLevel(const std::string& levelFile) override
     {
         if (gLevelLoader) gLevelLoader->LoadLevel(levelFile);
@@ -157,7 +149,6 @@ public:
         return true;
     }
     bool IsPlayerOnGround() const override { return gPlayer != nullptr && gPlayer->CheckGround(); }
-    int GetStage() const override { return CurrentStage(); }
     Vector3 GetCameraForward() const override
     {
         return gRenderer ? gRenderer->GetCamera()->GetForward() : ParticleHooks::GetCameraForward();

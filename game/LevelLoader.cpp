@@ -9,8 +9,10 @@
 #include "core/GameFiles.h"
 #include "core/Messages.h"
 #include "core/Resources.h"
+#include "core/Stage.h"
 #include "game/InGameLevelEditor.h"
 #include "game/LevelFile.h"
+#include "game/ObjectFactory.h"
 #include "game/Player.h"
 #include "game/StageLog.h"
 #include "game/Trigger.h"
@@ -30,8 +32,6 @@ LevelLoader* gLevelLoader = nullptr;
 
 namespace {
 
-const int kFirstStage = 1;
-const int kLastStage = 4;
 // Every trigger record is built with this texture; the triggers draw their own.
 const int kTriggerTexture = 5;
 // The player's shadow, made by every load after the file's records.
@@ -83,11 +83,18 @@ const Vector3 kDustOffset(0.0f, 0.0f, -4.0f);
 
 // Types the stage set-up or another object builds: the writer leaves them
 // out, since loading the file builds them again.
-const std::set<int> kBuiltTypes = {0, 19, 20, 23, 26, 29, 30, 34, 35, 42, 47, 48};
-const int kCharacterType = 15;
-// A character record builds its walking body this far above the record's
-// position, so the body is written back this far below where it stands.
-const Vector3 kCharacterRaise(0.0f, 0.0f, 4.5f);
+const std::set<int> kBuiltTypes = {kBareBodyType,
+                                   kRagdollLimbBodyType,
+                                   kObjectBodyType,
+                                   kBridgeType,
+                                   kBridgeBoxBodyType,
+                                   kChainWhipHandleBodyType,
+                                   kChainWhipLinkBodyType,
+                                   kChainPlatformBodyType,
+                                   kChainPlatformLinkBodyType,
+                                   kSpinningLogBodyType,
+                                   kSwingingLogBodyType,
+                                   kSwingingLogAnchorBodyType};
 // An object without drawables is written with these.
 const int kNoModelTexture = 1;
 
@@ -103,11 +110,6 @@ bool IsStage(int stage)
     return stage >= kFirstStage && stage <= kLastStage;
 }
 
-void SendToParticles(int id, fMessage* message)
-{
-    EventDispatcher::SendMessage(gPartManager, id, message);
-}
-
 // The scale a drawable was given (its world matrix holds only that until the
 // renderer takes it over).
 Vector3 ModelScale(const MeshInstance* model)
@@ -117,9 +119,17 @@ Vector3 ModelScale(const MeshInstance* model)
 
 } // namespace
 
+// The loader is the stage's one writer: a new loader has loaded none yet, and
+// without one there is none.
 LevelLoader::LevelLoader()
 {
+    SetCurrentStage(kNoStage);
     SubscribeMessages();
+}
+
+LevelLoader::~LevelLoader()
+{
+    SetCurrentStage(kNoStage);
 }
 
 void LevelLoader::SubscribeMessages()
@@ -152,7 +162,7 @@ void LevelLoader::LoadLevel(const std::string& name)
     if (gWorld == nullptr) return;
     const Vector3 origin;
     gWorld->CreateNPObject(kShadowType, &origin, &Matrix3::Identity(), 1.0f, 1.0f, 1.0f, kShadowTexture);
-    if (stageValid && IsStage(stage)) SetupStage();
+    if (stageValid && IsStage(CurrentStage())) SetupStage();
     for (Object* object : gWorld->GetObjects()) object->UpdateBounds();
     if (gReplaySystem != nullptr) {
         gReplaySystem->Reset(gWorld->GetObjects());
@@ -181,8 +191,8 @@ void LevelLoader::ReadLevelFile(const std::string& name, bool& stageValid)
     const bool headerRead = reader.ReadHeader(header);
     if (header.stageRejected) {
         stageValid = false;
-    } else if (header.stage != -1) {
-        stage = header.stage;
+    } else if (header.stage != kNoStage) {
+        SetCurrentStage(header.stage);
         SetStageFiles();
     }
     if (header.hasTerrain && gWorld != nullptr) {
@@ -232,6 +242,7 @@ void LevelLoader::PlaceCamera(const LevelHeader& header)
 
 void LevelLoader::SetStageFiles()
 {
+    const int stage = CurrentStage();
     if (!IsStage(stage)) return;
     const std::string digit = std::to_string(stage);
     levelName = "stage" + digit + ".qvl";
@@ -242,6 +253,7 @@ void LevelLoader::SetStageFiles()
 
 void LevelLoader::SetupStage()
 {
+    const int stage = CurrentStage();
     // The renderer's chain of draw lists for the stage.
     if (gRenderer) gRenderer->SelectLevelDrawList(stage);
     const Matrix3& identity = Matrix3::Identity();
@@ -283,7 +295,7 @@ void LevelLoader::SaveLevel()
     counter = 0;
     StageLog("levelname: %s\n", levelName.c_str());
     StageLog("%s\n\n", kSeparator);
-    StageLog("stagenumber: %d\n", stage);
+    StageLog("stagenumber: %d\n", CurrentStage());
     StageLog("heightmap: %s\n", meshFile.c_str());
     StageLog("hmapconfig: %s\n\n", heightmapFile.c_str());
     StageLog("%s\n", kSeparator);
@@ -317,8 +329,10 @@ void LevelLoader::SaveObjects()
         if (!SavesType(type)) continue;
         Vector3 position = object->position;
         if (type == kPlayerBodyType) {
+            // The walking body stands above its record: written back where
+            // the record was.
             type = kCharacterType;
-            position -= kCharacterRaise;
+            position -= kCharacterAboveRecord;
         }
         Vector3 scale(1.0f, 1.0f, 1.0f);
         int texture = kNoModelTexture;

@@ -1,6 +1,8 @@
 // The stage flow: reading a stage file into the World, the fixed set-up each
 // stage adds to what its file holds, the try-again reload, and writing the
-// running stage back in the same format when the editor saves.
+// running stage back in the same format when the editor saves. The loader is
+// the one writer of the current stage number (core/Stage.h), which every
+// layer reads with CurrentStage().
 //
 // A load asked for while the World's scene objects are being updated (the
 // stage exit is one of them) waits until their loop is over, then runs in the
@@ -18,8 +20,10 @@ struct Vector3;
 class LevelLoader : public fEventObj
 {
 public:
-    // Subscribes to the try-again message.
+    // Subscribes to the try-again message. Building and deleting a loader
+    // both leave the current stage (core/Stage.h) at none.
     LevelLoader();
+    ~LevelLoader() override;
 
     void SubscribeMessages() override;
     // The try-again menu's "yes" (message 9) while that menu is on top:
@@ -40,8 +44,6 @@ public:
     // writer leaves them out, since loading the file builds them again.
     static bool SavesType(int type);
 
-    // The current stage number, -1 before the first load.
-    int GetStage() const { return stage; }
     std::string GetLevelName() const { return levelName; }
     std::string GetLevelFileName() const { return levelFile; }
     std::string GetMeshFileName() const { return meshFile; }
@@ -63,7 +65,6 @@ private:
     void SaveSceneObjects();
     void SaveTriggers();
 
-    int stage = -1;
     int counter = 0;
     std::string levelName;
     std::string levelFile;

@@ -1,7 +1,6 @@
 #include "game/ObjectFactory.h"
 
 #include "core/ConfigFile.h"
-#include "core/EventDispatcher.h"
 #include "core/Messages.h"
 #include "game/FactoryCounters.h"
 #include "game/Player.h"
@@ -224,11 +223,6 @@ void BuildStandard(World& world, const StandardType& type, const ObjectRequest& 
     if (type.fallingBlock) world.AddGBlock(body);
 }
 
-void SendToParticles(int id, fMessage* message)
-{
-    EventDispatcher::SendMessage(gPartManager, id, message);
-}
-
 void BuildTorch(World& world, const ObjectRequest& r)
 {
     Cylinder* torch = new Cylinder(gPhysicsWorld, kTorchRadius, kTorchLength, kTorchSlices, kTorchStacks, kTorchMass);
@@ -278,26 +272,19 @@ void BuildMineCart(World& world, const ObjectRequest& r)
 // each, joined by hinges. The whips' links weigh 10 kg; every second whip
 // turns the other way. Logs spin at their counter's speed; the third and
 // fourth stand on end as drums. Swinging logs hang on 30-unit ropes.
-const int kBridgeType = 23;
 const unsigned kBridgePlanks = 20;
 const float kBridgePlankMass = 50.0f;
 const int kBridgeHingeMode = 0;
-const int kChainWhipType = 29;
 const float kWhipLinkMass = 10.0f;
 const Vector3 kReversedWhip(0.0f, 0.0f, -10.0f);
-const int kChainPlatformType = 34;
-const int kSpinningLogType = 42;
 const float kUprightDegrees = 90.0f;
-const int kSwingingLogType = 47;
 const float kSwingingRopeLength = 30.0f;
 const float kSwingDegrees = 60.0f;
 const float kTurnedSwingDegrees = -80.0f;
 
-// The player's character stands with its soles on the record: the spine limb
-// 4.5 above it, the skinned model hung 4.5 below the spine limb.
-const int kCharacterType = 15;
+// The character: its limbs' damping unless "limb_damping" says otherwise, and
+// the skinned model, hung from the spine limb down to the record's height.
 const float kDefaultLimbDamping = 0.5f;
-const Vector3 kSpineAboveRecord(0.0f, 0.0f, 4.5f);
 const int kCharacterAnimatedMesh = 0;
 const char* const kCharacterTechnique = "SkinnedNoLight";
 const int kCharacterMaterial = 0;
@@ -321,13 +308,13 @@ void BuildCharacter(World& world, const ObjectRequest& r)
     spine->linearVelocity = Vector3();
     spine->angularVelocity = Vector3();
     ragdoll->Disable();
-    ragdoll->MoveTo(r.position + kSpineAboveRecord);
+    ragdoll->MoveTo(r.position + kCharacterAboveRecord);
     MeshInstance* model = new MeshInstance(false, true, kCharacterAnimatedMesh, kCharacterTechnique, kCharacterMaterial,
                                            kCharacterTexture, kBodyFaceCamera, false, false);
     spine->meshes.push_back(model);
     if (gRenderer != nullptr) gRenderer->QueueWorldInstances(&spine->meshes);
     Follow(model, spine);
-    model->offset = -kSpineAboveRecord;
+    model->offset = -kCharacterAboveRecord;
     spine->SetFreezeState(1, 1.0f);
     if (gPlayer != nullptr) {
         gPlayer->SetBody(ragdoll);

@@ -7,9 +7,26 @@
 
 #include "core/Matrix3.h"
 #include "core/Vector3.h"
+#include "physics/BodyTypes.h"
 
 class ConfigFile;
 class World;
+
+// The record type ids the rest of the game names: the player's character,
+// and the stage machinery the stage set-up builds. A machine's main body
+// carries its record's id.
+enum FactoryRecordType : int {
+    kCharacterType = 15,
+    kBridgeType = 23,
+    kChainWhipType = kChainWhipHandleBodyType,
+    kChainPlatformType = kChainPlatformBodyType,
+    kSpinningLogType = kSpinningLogBodyType,
+    kSwingingLogType = kSwingingLogBodyType
+};
+
+// The character stands with its soles on its record: the spine limb, and the
+// walking body with it, this far above the record's position.
+constexpr Vector3 kCharacterAboveRecord(0.0f, 0.0f, 4.5f);
 
 struct ObjectRequest
 {

@@ -9,7 +9,7 @@
 #include "core/DebugPrint.h"
 #include "core/EventDispatcher.h"
 #include "core/Messages.h"
-#include "game/LevelLoader.h"
+#include "core/Stage.h"
 #include "game/PlayerProbes.h"
 #include "game/World.h"
 #include "objects/Capsule.h"
@@ -27,7 +27,6 @@ Player* gPlayer = nullptr;
 
 namespace {
 
-const int kCartStage = 4;
 // Spikes, like ramps, count as stood on from any height.
 const int kSpikeType = 39;
 const Vector3 kKnockOutDisplacement(100.0f, 100.0f, 100.0f);
@@ -55,7 +54,7 @@ public:
     explicit PlayerContacts(Player& player_) : player(player_) {}
     bool AcceptsBodyContacts() const override
     {
-        return gLevelLoader == nullptr || gLevelLoader->GetStage() != kCartStage;
+        return CurrentStage() != kCartStage;
     }
     void OnTerrainContact() override { player.OnTerrainContact(); }
     void OnBodyContact(RigidBody* other) override { player.OnBodyContact(other); }
@@ -219,6 +218,7 @@ void Player::Update()
         Matrix3::RotationZ(shadow->orientation, yaw * kShadowDegreesPerRadian + kShadowTurnDegrees);
     }
     if (!(moving && steering)) Idle();
+    ReleaseBrake();
     const float dt = GameFrameSeconds();
     if (airTime > 0.0f) airTime -= dt;
     if (airTime <= 0.0f && (touching || CheckGround())) onGround = true;
@@ -242,7 +242,7 @@ void Player::PrintDebugInfo() const
 
 void Player::KnockOut()
 {
-    if (LoadedStage() == kCartStage || MenuOpen() || body == nullptr) return;
+    if (CurrentStage() == kCartStage || MenuOpen() || body == nullptr) return;
     SetCharacterAnimating(false);
     body->Enable();
     upright = false;
@@ -254,7 +254,7 @@ void Player::KnockOut()
 
 void Player::Recover()
 {
-    if (LoadedStage() == kCartStage || body == nullptr) return;
+    if (CurrentStage() == kCartStage || body == nullptr) return;
     Capsule* walking = body->GetMainBody();
     walking->SetOrientation(Matrix3::Identity());
     walking->angularVelocity = Vector3();
@@ -289,8 +289,7 @@ void Player::KickUpDust() const
         const float dy = RandomBetween(-kDustSpread, kDustSpread);
         const float scale = RandomBetween(kDustSmallest, kDustLargest);
         const Vector3 where = character->position + Vector3(dx, dy, 0.0f);
-        EventDispatcher::SendMessage(gPartManager, kMsgCreateSystem,
-                                     new fCreateSystem("DustKickupBlur", &where, &kDustVelocity, &scale));
+        SendToParticles(kMsgCreateSystem, new fCreateSystem("DustKickupBlur", &where, &kDustVelocity, &scale));
     }
 }
 

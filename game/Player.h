@@ -65,9 +65,12 @@ public:
     void Jump();
     // A held key on the cart stage: throttle, steering or brake.
     void DriveCart(int id);
-    // No movement key held: the cart's controls go back, the character's
-    // slide is held to a walk.
+    // No movement key held: the cart's throttle and steering go back, the
+    // character's slide is held to a walk.
     void Idle();
+    // The brake follows Space alone: it comes off in every frame Space is not
+    // held, whatever else is (Idle does not run while a driving key steers).
+    void ReleaseBrake();
     // The walking body reaches into the terrain.
     bool CheckGround() const;
     void CheckLanding();

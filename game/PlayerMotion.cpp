@@ -8,6 +8,7 @@
 #include "core/DebugPrint.h"
 #include "core/EventDispatcher.h"
 #include "core/Messages.h"
+#include "core/Stage.h"
 #include "game/LevelLoader.h"
 #include "game/PlayerProbes.h"
 #include "game/World.h"
@@ -16,6 +17,7 @@
 #include "objects/Vehicle.h"
 #include "particles/fPartManager.h"
 #include "physics/BodyCollisionData.h"
+#include "physics/BodyTypes.h"
 #include "physics/CollisionRecord.h"
 #include "physics/Heightmap.h"
 #include "physics/ObjectController.h"
@@ -36,17 +38,11 @@ struct FallLimit
     int stage;
     float z;
 };
-const FallLimit kFallLimits[] = {{1, -18.0f}, {2, -10.0f}, {3, 5.0f}};
-const int kCartStage = 4;
+const FallLimit kFallLimits[] = {{kFirstStage, -18.0f}, {kWhipStage, -10.0f}, {kLavaStage, 5.0f}};
 const char* const kCartStageFile = "stage4.qvl";
-
-// Where a hard landing throws up dust (a splash on the lava stage).
-const int kDustStage = 1;
-const int kLavaStage = 3;
 
 // Bodies that knock the character out whatever the speed: the whips' links,
 // the swinging logs, the falling blocks.
-const int kSwingingLogType = 47;
 const int kFallingBlockType = 51;
 
 // The last measured impact speed: it stands while the walking body touches
@@ -73,7 +69,7 @@ bool KnocksOutOnContact(const BodyCollisionData* data)
 {
     if (data == nullptr || data->owner == nullptr) return false;
     const int type = data->owner->GetType();
-    return type == kChainWhipLinkBodyType || type == kSwingingLogType || type == kFallingBlockType;
+    return type == kChainWhipLinkBodyType || type == kSwingingLogBodyType || type == kFallingBlockType;
 }
 
 // A point's velocity on the record's body (a terrain stands still).
@@ -187,9 +183,6 @@ void Player::Idle()
 {
     if (Vehicle* cart = FirstVehicle()) {
         if (!moving) cart->SetThrottle(0.0f);
-        // The brake follows Space alone: it holds while Space is held with or
-        // without a driving key, and comes off the frame Space is let go.
-        if (!braking) cart->SetBrake(0.0f);
         cart->SetSteering(0.0f);
         return;
     }
@@ -198,6 +191,12 @@ void Player::Idle()
     Vector3& v = walking->linearVelocity;
     v.x = v.x < -kIdleSpeedClamp ? -kIdleSpeedClamp : (v.x > kIdleSpeedClamp ? kIdleSpeedClamp : v.x);
     v.y = v.y < -kIdleSpeedClamp ? -kIdleSpeedClamp : (v.y > kIdleSpeedClamp ? kIdleSpeedClamp : v.y);
+}
+
+void Player::ReleaseBrake()
+{
+    Vehicle* cart = FirstVehicle();
+    if (cart != nullptr && !braking) cart->SetBrake(0.0f);
 }
 
 bool Player::CheckGround() const
@@ -216,8 +215,9 @@ void Player::CheckLanding()
     Capsule* walking = GetWalkingBody();
     if (walking == nullptr) return;
     if (CheckGround() && walking->linearVelocity.z < kHardLandingSpeed) {
-        const int stage = LoadedStage();
-        if (stage == kDustStage) CreateEffectNow("DustEmitter", walking->position);
+        const int stage = CurrentStage();
+        // Dust on the first stage's grass, a splash on the lava.
+        if (stage == kFirstStage) CreateEffectNow("DustEmitter", walking->position);
         if (stage == kLavaStage) CreateEffectNow("LavaSplash", walking->position);
         KnockOut();
     }
@@ -254,7 +254,7 @@ void Player::CheckImpacts(const Capsule& walking)
 void Player::CheckFall()
 {
     if (!upright || body == nullptr) return;
-    const int stage = LoadedStage();
+    const int stage = CurrentStage();
     if (stage == kCartStage) {
         Vehicle* cart = FirstVehicle();
         if (cart != nullptr && cart->position.z <= kCartFallLimit && gLevelLoader != nullptr) {

@@ -3,9 +3,7 @@
 #include <cstdlib>
 
 #include "core/Clock.h"
-#include "core/EventDispatcher.h"
 #include "core/Messages.h"
-#include "game/LevelLoader.h"
 #include "game/World.h"
 #include "objects/Object.h"
 #include "particles/fPartManager.h"
@@ -39,7 +37,7 @@ void CreateEffectNow(const char* name, const Vector3& position)
 {
     const Vector3 still;
     const float scale = 1.0f;
-    EventDispatcher::SendMessage(gPartManager, kMsgCreateSystem, new fCreateSystem(name, &position, &still, &scale));
+    SendToParticles(kMsgCreateSystem, new fCreateSystem(name, &position, &still, &scale));
 }
 
 float RandomBetween(float low, float high)
@@ -50,9 +48,4 @@ float RandomBetween(float low, float high)
 float GameFrameSeconds()
 {
     return Clock::GetFrameTime(false) / 1000.0f;
-}
-
-int LoadedStage()
-{
-    return gLevelLoader != nullptr ? gLevelLoader->GetStage() : -1;
 }

@@ -22,6 +22,3 @@ float RandomBetween(float low, float high);
 
 // The frame's scaled time in seconds.
 float GameFrameSeconds();
-
-// The level loader's stage, -1 before the first load or without a loader.
-int LoadedStage();

@@ -1,9 +1,8 @@
 #include "game/SceneFactory.h"
 
-#include "core/EventDispatcher.h"
 #include "core/Messages.h"
+#include "core/Stage.h"
 #include "game/FactoryCounters.h"
-#include "game/LevelLoader.h"
 #include "game/Player.h"
 #include "game/ShadowObj.h"
 #include "game/Sun.h"
@@ -45,10 +44,9 @@ const SceneryType kSceneryTypes[] = {
     {53, 53, false, 15, "PhongTransNoTex", 13, 10, false},
 };
 
-// The vertical plane stands its unit square up in the x-z plane; on stage 1
-// its face turns the other way.
+// The vertical plane stands its unit square up in the x-z plane; on the first
+// stage its face turns the other way.
 const int kVerticalPlaneType = 53;
-const int kStageOne = 1;
 const int kSwingingLogTriggerType = 49;
 
 // The tire drawn on each cart wheel.
@@ -134,11 +132,6 @@ const SceneryType* FindSceneryType(int id)
     return nullptr;
 }
 
-int CurrentStage()
-{
-    return gLevelLoader != nullptr ? gLevelLoader->GetStage() : -1;
-}
-
 // A drawable following the object and scaled.
 MeshInstance* AddModel(NPObj* object, bool transparent, int mesh, const char* technique, int material, int texture,
                        bool faceCamera, const Vector3& scale)
@@ -172,7 +165,7 @@ NPObj* BuildScenery(World& world, const SceneryType& type, const Vector3& positi
     NPObj* object = new NPObj();
     Matrix3 pose = orientation;
     if (type.id == kVerticalPlaneType) {
-        pose.SetRow(1, Vector3(0.0f, 0.0f, CurrentStage() == kStageOne ? 1.0f : -1.0f));
+        pose.SetRow(1, Vector3(0.0f, 0.0f, CurrentStage() == kFirstStage ? 1.0f : -1.0f));
         pose.SetRow(2, Vector3(0.0f, 1.0f, 0.0f));
     }
     AddModel(object, type.transparent, type.mesh, type.technique, type.material,
@@ -188,11 +181,6 @@ NPObj* BuildTire(World& world, const Vector3& position, const Matrix3& orientati
     Tire* tire = new Tire();
     AddModel(tire, false, kTireMesh, kTireTechnique, kTireMaterial, kTireTexture, true, scale);
     return Place(world, tire, Tire::kType, position, orientation, scale);
-}
-
-void SendToParticles(int id, fMessage* message)
-{
-    EventDispatcher::SendMessage(gPartManager, id, message);
 }
 
 // Sparkles that ride on the object.

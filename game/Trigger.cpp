@@ -3,6 +3,7 @@
 #include "core/Clock.h"
 #include "core/EventDispatcher.h"
 #include "core/Messages.h"
+#include "core/Stage.h"
 #include "game/LevelLoader.h"
 #include "game/Player.h"
 #include "game/PlayerProbes.h"
@@ -52,29 +53,11 @@ const float kBoostForce = 500000.0f;
 const size_t kFallingBlockCount = 4;
 const float kBlockReleaseTimes[kFallingBlockCount] = {1.5f, 3.0f, 4.5f, 6.0f};
 
-const int kBridgeStage = 1;
-const int kWhipStage = 2;
-const int kCartStage = 4;
-
 // Shared by every bridge trigger of the run, as the creaking is one sound of
 // the one bridge.
 float sCreakCountdown = kCreakInterval;
 // The speed boost's explosion shows once in a run.
 bool sBoostExploded = false;
-
-void Orthonormalize(Matrix3& m)
-{
-    Vector3 r0, r1, r2;
-    m.GetRow(r0, 0);
-    m.GetRow(r1, 1);
-    r0.Normalize();
-    r1 = r1 - r0 * Vector3::Dot(r1, r0);
-    r1.Normalize();
-    Vector3::Cross(r2, r0, r1);
-    m.SetRow(0, r0);
-    m.SetRow(1, r1);
-    m.SetRow(2, r2);
-}
 
 } // namespace
 
@@ -160,14 +143,14 @@ void Trigger::SpinCoin()
 {
     spinAngle += Clock::GetFrameTime(false) * kCoinDegreesPerSecond / 1000.0f;
     Matrix3::FromAxisAngle(orientation, spinAngle, Vector3(0.0f, 0.0f, 1.0f));
-    Orthonormalize(orientation);
+    orientation.Orthonormalize();
     if (spinAngle > kFullTurn) spinAngle = 0.0f;
 }
 
 void Trigger::SpawnObject()
 {
     if (gWorld == nullptr) return;
-    const float size = LoadedStage() == kCartStage ? kCartStageBoulderSize : kBoulderSize;
+    const float size = CurrentStage() == kCartStage ? kCartStageBoulderSize : kBoulderSize;
     gWorld->CreateObject(kBoulderType, &spawnPosition, &Matrix3::Identity(), size, size, size, kBoulderMass, false,
                          false, kBoulderTexture);
 }
@@ -191,7 +174,7 @@ const char* Trigger::NextStageFile(int stage)
 void Trigger::GoToNextStage()
 {
     if (gPlayer != nullptr) gPlayer->BankStageScore();
-    const char* next = NextStageFile(LoadedStage());
+    const char* next = NextStageFile(CurrentStage());
     // Inside the World's update the loader only takes note: the stage (this
     // trigger with it) goes once the loop is over.
     if (next != nullptr && gLevelLoader != nullptr) gLevelLoader->LoadLevel(next);
@@ -199,7 +182,7 @@ void Trigger::GoToNextStage()
 
 void Trigger::BreakBridge()
 {
-    if (LoadedStage() != kBridgeStage) return;
+    if (CurrentStage() != kFirstStage) return;
     const float dt = GameFrameSeconds();
     sCreakCountdown -= dt;
     if (sCreakCountdown <= 0.0f) {
@@ -252,7 +235,7 @@ void Trigger::PickUpMask()
 
 void Trigger::StartChainWhips()
 {
-    if (gWorld == nullptr || LoadedStage() != kWhipStage) return;
+    if (gWorld == nullptr || CurrentStage() != kWhipStage) return;
     for (ChainWhip* whip : gWorld->GetChainWhips()) whip->SetActive(true);
 }
 
@@ -268,7 +251,7 @@ void Trigger::ReleaseSwingingLogs()
 
 void Trigger::SpeedBoost()
 {
-    if (gWorld == nullptr || LoadedStage() != kCartStage || gWorld->GetVehicles().empty()) return;
+    if (gWorld == nullptr || CurrentStage() != kCartStage || gWorld->GetVehicles().empty()) return;
     if (!sBoostExploded) {
         sBoostExploded = true;
         CreateEffectNow("Explosion", position);

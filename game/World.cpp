@@ -4,6 +4,7 @@
 #include "core/ErrorReport.h"
 #include "core/Resources.h"
 #include "core/ScreenText.h"
+#include "core/Stage.h"
 #include "game/LevelLoader.h"
 #include "game/ObjectFactory.h"
 #include "game/Player.h"
@@ -252,5 +253,5 @@ Object* World::GetObject(int index) const
 
 BoxChain* World::GetStageOneObject() const
 {
-    return gLevelLoader != nullptr && gLevelLoader->GetStage() == 1 ? bridge : nullptr;
+    return CurrentStage() == kFirstStage ? bridge : nullptr;
 }

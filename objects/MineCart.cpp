@@ -6,6 +6,7 @@
 
 #include "core/ConfigFile.h"
 #include "core/DebugPrint.h"
+#include "core/MathConstants.h"
 #include "physics/PhysicsWorld.h"
 #include "objects/ShapeObject.h"
 #include "objects/ShapeSettings.h"
@@ -56,7 +57,6 @@ const float kAxleDrive = 400.0f;
 const float kBrakeThreshold = 0.5f;
 // The inner front wheel's angle at full steering.
 const float kFullSteerDegrees = 30.0f;
-const double kDegreesPerRadian = 57.295779513082320876798;
 
 // The configuration reader takes a value that is no number for 0, and 0 is no
 // grid size either: both mean the size was not given, as does a missing key.

@@ -7,6 +7,7 @@
 
 #include "core/EventDispatcher.h"
 #include "core/Messages.h"
+#include "core/Stage.h"
 #include "objects/Capsule.h"
 #include "objects/CharacterAnimation.h"
 #include "objects/Ellipsoid.h"
@@ -36,8 +37,7 @@ const BodySurface kWalkingBodySurface = {0.0f, 0.9f, 0.7f, 0.0f};
 const float kRestSpeed = 0.7f;
 const float kRestDegrees = 30.0f;
 
-// Stage 1 is lit by a sun far off; elsewhere the character carries a torch.
-const int kSunStage = 1;
+// The first stage is lit by a sun far off; elsewhere the character carries a torch.
 const int kSunSceneObjectType = 43;
 const Vector3 kSunPosition(300.0f, -300.0f, 800.0f);
 const int kSunTexture = 5;
@@ -79,7 +79,7 @@ Ragdoll::Ragdoll(PhysicsWorld* world, float damping_) : damping(damping_)
 
     BuildLimbs(world);
     for (const LimbDrawableSpec& spec : kLimbDrawables) AddDrawable(spec);
-    BuildLeftHand(stage.GetStage());
+    BuildLeftHand(CurrentStage());
 
     for (int i = 0; i < kRagdollLimbCount; ++i) limbs[i]->SetPosition(kLimbTable[i].start);
     mainBody->SetPosition(Vector3());
@@ -125,7 +125,7 @@ void Ragdoll::BuildLeftHand(int stage)
 {
     StageHooks& hooks = StageHookSlot::Get();
     const Object* hand = limbs[kLeftHandLimb];
-    if (stage == kSunStage) {
+    if (stage == kFirstStage) {
         hooks.CreateSceneObject(kSunSceneObjectType, &kSunPosition, &Matrix3::Identity(), 1.0f, 1.0f, 1.0f,
                                 kSunTexture);
         AddDrawable(kLeftHandDrawable);
@@ -197,7 +197,7 @@ void Ragdoll::Enable()
 {
     limp = true;
     for (HingeJoint& joint : joints) joint.Enable();
-    if (StageHookSlot::Get().GetStage() != kSunStage) joints[kTorchWristJoint].Disable();
+    if (CurrentStage() != kFirstStage) joints[kTorchWristJoint].Disable();
     for (Object* limb : limbs) limb->gravityEnabled = true;
 }
 

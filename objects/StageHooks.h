@@ -1,8 +1,8 @@
 // What the stage machinery built here (chains and bridges, logs, the ragdoll,
 // the mine cart) asks of the game above: the World's adders and scene-object
-// factory, the player, the stage number and the particle manager. The game
-// installs its side in game/GameHooks.cpp; without it nothing is added or
-// told, the stage reads as none (-1) and the builders run headless in tests.
+// factory, the player and the particle manager. The game installs its side in
+// game/GameHooks.cpp; without it nothing is added or told and the builders
+// run headless in tests. The stage number is core/Stage.h's.
 #pragma once
 
 #include "core/HookSlot.h"
@@ -42,8 +42,6 @@ public:
     virtual void ResetPlayerForNewLevel() {}
     // The main body of the player's character; null without a Player.
     virtual const RigidBody* GetPlayerBody() const { return nullptr; }
-    // LevelLoader::GetStage: the current stage, -1 before the first load.
-    virtual int GetStage() const { return -1; }
     // The particle manager, the receiver of the ragdoll's "TorchEmitter"
     // (message 1, sent at once); null, and the message is only freed.
     virtual fEventObj* GetParticleManager() const { return nullptr; }

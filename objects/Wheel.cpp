@@ -3,13 +3,12 @@
 #include <algorithm>
 
 #include "core/Geometry.h"
+#include "core/MathConstants.h"
 #include "physics/Heightmap.h"
 #include "physics/PhysicsWorld.h"
 #include "physics/RigidBody.h"
 
 namespace {
-
-const double kDegreesPerRadian = 57.295779513082320876798;
 
 // The tire's grip peaks at small slip and falls back to 70 % once it slides.
 const float kPeakSlipEnd = 0.2f;

@@ -18,11 +18,6 @@ bool ParticleHooks::IsPlayerOnGround() const
     return false;
 }
 
-int ParticleHooks::GetStage() const
-{
-    return -1;
-}
-
 Vector3 ParticleHooks::GetCameraForward() const
 {
     return kDefaultCameraForward;

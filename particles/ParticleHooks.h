@@ -1,10 +1,10 @@
 // What the particle systems need from the layers above them: the player's
-// state for effects that follow the character, the current stage for the
-// stage-3 lava, the camera for quads that turn about the view axis, and the
-// renderer's lists for the quads. The game installs its own hooks at start-up
-// (SetParticleHooks); until then, and in headless tools and tests, the base
-// class answers: no player, stage 0, a camera looking along +y, and no
-// renderer, in which case every particle keeps and frees its own quad.
+// state for effects that follow the character, the camera for quads that turn
+// about the view axis, and the renderer's lists for the quads. The game
+// installs its side at start-up (InstallGameHooks, game/GameHooks.cpp); until
+// then, and in headless tools and tests, the base class answers: no player, a
+// camera looking along +y, and no renderer, in which case every particle
+// keeps and frees its own quad. The stage (for the lava) is core/Stage.h's.
 #pragma once
 
 #include <string>
@@ -33,9 +33,6 @@ public:
     // Asked only after GetPlayerState succeeded and touching was clear; must
     // answer false when the player has no walking body.
     virtual bool IsPlayerOnGround() const;
-    // The current stage number as the level loader counts it; -1 before the
-    // first load.
-    virtual int GetStage() const;
     // Camera::GetForward: the view direction, unit length.
     virtual Vector3 GetCameraForward() const;
     // Renderer::QueueInstance. True when the renderer took the instance: it

@@ -3,12 +3,17 @@
 #include "core/ErrorReport.h"
 #include "core/EventDispatcher.h"
 #include "core/Messages.h"
-#include "particles/ParticleHooks.h"
+#include "core/Stage.h"
 #include "particles/ParticleRandom.h"
 #include "particles/fPartFactory.h"
 #include "particles/fParticle.h"
 
 fPartManager* gPartManager = nullptr;
+
+void SendToParticles(int id, fMessage* message)
+{
+    EventDispatcher::SendMessage(gPartManager, id, message);
+}
 
 namespace {
 
@@ -18,9 +23,8 @@ const int kLineUnknownMessage = 160;
 
 const unsigned int kDefaultSystemLimit = 1000;
 
-// Stage 3's lava: a fountain and a "dolphin" leap every two seconds somewhere
+// The lava stage's lava: a fountain and a "dolphin" leap every two seconds somewhere
 // in the square of +-120 around the origin, at the lava's surface.
-const int kLavaStage = 3;
 const float kLavaInterval = 2.0f;
 const float kLavaHalfExtent = 120.0f;
 const float kLavaHeight = 4.0f;
@@ -116,7 +120,7 @@ void fPartManager::Update(const float* dt)
 void fPartManager::SpawnLavaSystems(const float* dt)
 {
     lava_timer += dt ? *dt : 0.0f;
-    if (ParticleHookSlot::Get().GetStage() != kLavaStage || lava_timer < kLavaInterval) {
+    if (CurrentStage() != kLavaStage || lava_timer < kLavaInterval) {
         return;
     }
     const float r1 = ParticleRandom();

@@ -10,6 +10,7 @@
 #include "core/EventObj.h"
 
 class fParticle;
+struct fMessage;
 
 class fPartManager : public fEventObj
 {
@@ -41,3 +42,8 @@ private:
 };
 
 extern fPartManager* gPartManager;
+
+// Hands a message (kMsgCreateSystem or kMsgAttachSystem) to the particle
+// manager at once; the dispatcher owns it and frees it, also when there is no
+// manager.
+void SendToParticles(int id, fMessage* message);

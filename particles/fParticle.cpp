@@ -5,6 +5,7 @@
 #include <memory>
 #include <new>
 
+#include "core/MathConstants.h"
 #include "core/Resources.h"
 #include "particles/ParticleEmitter.h"
 #include "particles/ParticleHooks.h"
@@ -19,7 +20,6 @@ namespace {
 std::vector<fParticle*>* sDying = nullptr;
 
 const float kParticleElasticity = 0.5f;
-const float kRadiansToDegrees = 57.295779513082320876f;
 
 int liveParticles = 0;
 
@@ -293,7 +293,7 @@ void fParticle::AlignToMotion()
         cosine = std::min(std::max(Vector3::Dot(row1, direction), -1.0f), 1.0f);
     }
     Matrix3 rotation;
-    Matrix3::FromAxisAngle(rotation, std::acos(cosine) * kRadiansToDegrees, ViewAxis());
+    Matrix3::FromAxisAngle(rotation, std::acos(cosine) * kDegreesPerRadianFloat, ViewAxis());
     SetOrientation(rotation);
 }
 

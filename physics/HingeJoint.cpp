@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/MathConstants.h"
 #include "core/Matrix3.h"
 #include "physics/PhysicsWorld.h"
 #include "physics/RigidBody.h"

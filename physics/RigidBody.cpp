@@ -1,6 +1,7 @@
 #include "physics/RigidBody.h"
 
 #include "core/DebugPrint.h"
+#include "core/MathConstants.h"
 #include "physics/BodyCollisionData.h"
 #include "physics/PhysicsSettings.h"
 
@@ -32,11 +33,6 @@ Matrix3 TensorToWorld(const Matrix3& tensor, const Matrix3& R, const Matrix3& RT
 bool IsInside(float v)
 {
     return v > -kValidLimit && v < kValidLimit;
-}
-
-Vector3 Project(const Vector3& a, const Vector3& onto)
-{
-    return onto * (Vector3::Dot(a, onto) / Vector3::Dot(onto, onto));
 }
 
 } // namespace
@@ -217,7 +213,7 @@ void RigidBody::SetRestScale(float s)
 void RigidBody::SetFreezeThresholds(float linearSpeed, float angularDegrees)
 {
     linearRestThreshold = linearSpeed * linearSpeed;
-    const float radians = static_cast<float>(angularDegrees * 0.017453292519943295);
+    const float radians = DegreesToRadians(angularDegrees);
     angularRestThreshold = radians * radians;
 }
 
@@ -276,21 +272,7 @@ void RigidBody::ApplyAngularImpulse(const Vector3& angularImpulse)
 
 void RigidBody::Orthonormalize()
 {
-    Vector3 row0, row1, row2;
-    orientation.GetRow(row0, 0);
-    orientation.GetRow(row1, 1);
-    orientation.GetRow(row2, 2);
-
-    Vector3 r0 = row0;
-    r0.Normalize();
-    Vector3 r1 = row1 - Project(row1, r0);
-    r1.Normalize();
-    Vector3 r2 = row2 - Project(row2, r0) - Project(row2, r1);
-    r2.Normalize();
-
-    orientation.SetRow(0, r0);
-    orientation.SetRow(1, r1);
-    orientation.SetRow(2, r2);
+    orientation.Orthonormalize();
     if (!IsMatrixValid(orientation)) {
         DebugPrint("Orthonormalize() resulted in a bad matrix\n");
         orientation = Matrix3::Identity();

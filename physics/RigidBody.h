@@ -53,6 +53,8 @@ public:
     void ApplyImpulseAtPoint(const Vector3& impulse, const Vector3& point);
     void ApplyLinearImpulse(const Vector3& impulse);
     void ApplyAngularImpulse(const Vector3& angularImpulse);
+    // The orientation made orthonormal (Matrix3::Orthonormalize); a result
+    // that is not valid becomes the identity.
     void Orthonormalize();
 
     bool IsFrozen() const { return freezeState == 1; }

@@ -11,9 +11,11 @@
 #include "core/ErrorReport.h"
 #include "core/EventDispatcher.h"
 #include "core/GameFiles.h"
+#include "core/MathConstants.h"
 #include "core/MenuId.h"
 #include "core/Messages.h"
 #include "core/Resources.h"
+#include "core/Stage.h"
 #include "physics/Heightmap.h"
 #include "physics/PhysicsWorld.h"
 #include "render/CameraHooks.h"
@@ -22,7 +24,6 @@ namespace {
 
 // The stage where the player rides the cart: the camera follows the cart
 // (World object 0) rather than the character.
-constexpr int kCartStage = 4;
 
 // The options menu's toggle boxes of the two invert options.
 constexpr int kInvertXItem = 6;
@@ -156,8 +157,8 @@ void Camera::TurnByMouse(int dx, int dy)
     // Both turns are measured over the width, so the mouse feels the same
     // either way; a full width of motion is half a turn.
     const float width = static_cast<float>(viewportWidth);
-    float dyaw = -(static_cast<float>(dx) * kAnglePi) / width;
-    float dpitch = -(static_cast<float>(dy) * kAnglePi) / width;
+    float dyaw = -(static_cast<float>(dx) * kPi) / width;
+    float dpitch = -(static_cast<float>(dy) * kPi) / width;
     // The replay controls scrub with the mouse at the plain rate.
     const float scale = hooks.GetTopMenuId() == kMenuReplay ? 1.0f : speed;
 
@@ -252,7 +253,7 @@ void Camera::ResetTarget()
 {
     cut = true;
     const CameraHooks& hooks = CameraHookSlot::Get();
-    if (hooks.GetStage() != kCartStage && hooks.GetPlayerBodyPosition()) {
+    if (CurrentStage() != kCartStage && hooks.GetPlayerBodyPosition()) {
         target = Target::PlayerBody;
     } else {
         SetTargetObject(0);

@@ -1,6 +1,6 @@
 // What the camera reads above render: the input's accumulated cursor (which
-// it clamps to the viewport), the bodies it follows, the stage number, the
-// editor's switch and the menus. The ground it keeps clear of is the physics
+// it clamps to the viewport), the bodies it follows, the editor's switch and
+// the menus. The ground it keeps clear of is the physics
 // world's first heightmap, which it reads directly. The game installs its
 // side in game/GameHooks.cpp; without it the camera follows its own point.
 #pragma once
@@ -21,8 +21,6 @@ public:
     virtual const Vector3* GetPlayerBodyPosition() const { return nullptr; }
     // The position of World object index; null when there is no such object.
     virtual const Vector3* GetObjectPosition(unsigned index) const { return nullptr; }
-    // LevelLoader::GetStage: the current stage, -1 before the first load.
-    virtual int GetStage() const { return -1; }
     // InGameLevelEditor::IsEnabled.
     virtual bool IsEditorEnabled() const { return false; }
     // MenuMan::GetCurrentMenuId: 0 when no menu is open.

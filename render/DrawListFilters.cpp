@@ -5,9 +5,10 @@
 
 #include <cmath>
 
+#include "core/MathConstants.h"
+
 namespace {
 
-constexpr float kPi = 3.14159265358979323846f;
 // Gauss5 spans two texels each way; the bloom filters seven each way.
 constexpr int kGaussRadius = 2;
 constexpr int kBloomTaps = 8;

@@ -3,12 +3,7 @@
 
 #include "core/ErrorReport.h"
 #include "core/Resources.h"
-
-namespace {
-
-constexpr int kFirstStage = 1;
-
-} // namespace
+#include "core/Stage.h"
 
 int PostProcessColumn(DWORD pixelShaderVersion)
 {

@@ -10,6 +10,7 @@
 #include "DXUT.h"
 #include "core/Clock.h"
 #include "core/ErrorReport.h"
+#include "core/MathConstants.h"
 #include "core/MeshImportTransform.h"
 #include "core/Resources.h"
 #include "core/ScreenText.h"
@@ -33,8 +34,6 @@ const float kLightDiffuse[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 const float kLightCount = 3.0f;
 const float kLightAmbient[4] = {0.3f, 0.3f, 0.3f, 0.3f};
 const float kOffsetScale = 0.1f;
-
-const float kQuarterTurn = 1.57079632679489661923f;
 
 // The lava's material: its plane is the one opaque drawable made of it.
 const int kLavaMaterial = 8;
@@ -62,8 +61,8 @@ void RunNothing(Renderer&) {}
 // clockwise about z (the model's files face along -y), then normalised.
 void FacingFromVelocity(const Vector3& velocity, D3DXMATRIX* facing)
 {
-    const float c = std::cos(-kQuarterTurn);
-    const float s = std::sin(-kQuarterTurn);
+    const float c = std::cos(-kHalfPi);
+    const float s = std::sin(-kHalfPi);
     const Vector3 level(velocity.x, velocity.y, 0.0f);
     // Row vector times the rows (c, -s, 0), (s, c, 0), (0, 0, 1).
     Vector3 v(level.x * c + level.y * s, -level.x * s + level.y * c, 0.0f);

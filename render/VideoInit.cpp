@@ -9,11 +9,11 @@
 #include "DXUT.h"
 #include "core/ConfigFile.h"
 #include "core/ErrorReport.h"
+#include "core/MathConstants.h"
 #include "render/Renderer.h"
 #include "render/VideoSettings.h"
 
 namespace {
-const float kPi = 3.14159265358979323846f;
 const float kNearPlane = 1.0f;
 const float kFarPlane = 1000.0f;
 

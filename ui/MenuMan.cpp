@@ -6,6 +6,7 @@
 #include "core/EventDispatcher.h"
 #include "core/Messages.h"
 #include "core/Resources.h"
+#include "core/Stage.h"
 #include "render/Renderer.h"
 #include "ui/BackBufferSize.h"
 #include "ui/HUDManager.h"
@@ -127,7 +128,7 @@ void MenuMan::CloseMenu()
         if (gRenderer) {
             gRenderer->ClearDrawLists();
             // The chain the stage loaded with: the stage number, as the load passes it.
-            gRenderer->SelectLevelDrawList(MenuHookSlot::Get().GetStage());
+            gRenderer->SelectLevelDrawList(CurrentStage());
         }
         SetMouseLook(true);
     } else if (top == kMenuMain) {

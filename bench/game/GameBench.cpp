@@ -32,6 +32,7 @@
 #include "Win32Host.h"
 #include "core/Clock.h"
 #include "core/EventDispatcher.h"
+#include "core/Stage.h"
 #include "game/Input.h"
 #include "game/LevelLoader.h"
 #include "game/Player.h"
@@ -123,7 +124,7 @@ void ChangeStageThroughExit(int stage, int runs, Figures& f)
         const bench::Clock::time_point t0 = bench::Clock::now();
         gWorld->Update(0.0f);
         const double ms = bench::Milliseconds(t0, bench::Clock::now());
-        if (gLevelLoader->GetStage() == stage) {
+        if (CurrentStage() == stage) {
             std::printf("stage %d: the exit did not lead on\n", stage);
             return;
         }

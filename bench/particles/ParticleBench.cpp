@@ -91,9 +91,6 @@ public:
         }
         return live;
     }
-    int stage = 1;
-    int GetStage() const override { return stage; }
-
     std::list<MeshInstance*> quads;
 };
 

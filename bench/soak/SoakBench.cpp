@@ -22,6 +22,7 @@
 #include "BenchOptions.h"
 #include "BenchTiming.h"
 #include "DXUTHeadless.h"
+#include "core/Stage.h"
 #include "game/LevelLoader.h"
 #include "game/Lumveran.h"
 #include "game/World.h"
@@ -130,7 +131,7 @@ void OnFrame(int frame)
                        ResidentKilobytes(),
                        gBlockMs / frames,
                        gBlockWorst,
-                       gLevelLoader ? gLevelLoader->GetStage() : -1,
+                       CurrentStage(),
                        gWorld ? gWorld->GetNumObjects() : -1};
         gSamples.push_back(s);
         std::printf("%8d frames  resident %8ld kB  frame ms mean %7.3f  worst %8.3f  (stage %d, %d bodies)\n", s.frame,

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "core/MathConstants.h"
+
 Vector3 SpherePoint(float latitude, float longitude, int upAxis)
 {
     Vector3 p;
@@ -9,8 +11,8 @@ Vector3 SpherePoint(float latitude, float longitude, int upAxis)
         p[upAxis] = latitude > 0.0f ? 1.0f : -1.0f;
         return p;
     }
-    const double lat = latitude * 0.017453292519943295;
-    const double lon = longitude * 0.017453292519943295;
+    const double lat = latitude * kRadiansPerDegree;
+    const double lon = longitude * kRadiansPerDegree;
     p[upAxis] = static_cast<float>(std::sin(lat));
     p[(upAxis + 1) % 3] = static_cast<float>(std::cos(lat) * std::cos(lon));
     p[(upAxis + 2) % 3] = static_cast<float>(std::cos(lat) * std::sin(lon));

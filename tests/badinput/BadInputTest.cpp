@@ -22,6 +22,7 @@
 #include "MenuSteps.h"
 #include "ScratchGameTree.h"
 #include "core/Messages.h"
+#include "core/Stage.h"
 #include "game/EditorDialog.h"
 #include "game/InGameLevelEditor.h"
 #include "game/LevelLoader.h"
@@ -217,14 +218,14 @@ void AddPlaySteps(MenuRun& run, const BadInputCase& c, const ScratchGameTree& tr
     s.Add(
         "started", [] { return gLevelLoader != nullptr && gMenuMan != nullptr; },
         [&s, &c] {
-            EXPECT_EQ(gLevelLoader->GetStage(), 1);
+            EXPECT_EQ(CurrentStage(), 1);
             s.PressKey(static_cast<UINT>(c.stageKey));
         });
     auto logLines = std::make_shared<std::size_t>(0);
     s.Add(
         "stage key", [] { return gMenuMan->GetCurrentMenuId() == kMenuNone; },
         [&run, &c, &tree] {
-            EXPECT_EQ(gLevelLoader->GetStage(), c.stageAfter);
+            EXPECT_EQ(CurrentStage(), c.stageAfter);
             EXPECT_GT(gWorld->GetNumObjects(), 0);
             if (c.duringPlay) c.duringPlay(tree, run.frame);
         });

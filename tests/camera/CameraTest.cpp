@@ -7,10 +7,9 @@
 
 #include "CameraTestSupport.h"
 #include "core/MenuId.h"
+#include "core/Stage.h"
 
 namespace {
-
-constexpr float kPi = 3.14159265f;
 
 void ExpectNear(const Vector3& actual, const Vector3& expected)
 {
@@ -188,7 +187,7 @@ TEST_F(CameraTest, FollowsTheCharacterTheCartOrItsOwnPoint)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         FreshCamera();
-        hooks.stage = c.stage;
+        SetCurrentStage(c.stage);
         hooks.hasPlayerBody = c.hasBody;
         hooks.playerBody = body;
         hooks.objects = c.objects;

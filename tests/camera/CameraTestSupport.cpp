@@ -6,6 +6,8 @@
 
 #include <unistd.h>
 
+#include "core/Stage.h"
+
 void CameraFixture::SetUp()
 {
     gEventDispatcher = &dispatcher;
@@ -23,6 +25,7 @@ void CameraFixture::TearDown()
     physics.reset();
     ground.reset();
     CameraHookSlot::Install(nullptr);
+    SetCurrentStage(kNoStage);
     gEventDispatcher = nullptr;
     std::error_code ignored;
     std::filesystem::remove_all(scratchDir, ignored);
@@ -32,6 +35,7 @@ Camera& CameraFixture::FreshCamera()
 {
     hooks = FakeCameraHooks();
     hooks.objects = {Vector3(0.0f, 0.0f, 0.0f)};
+    SetCurrentStage(kFirstStage);
     camera = std::make_unique<Camera>();
     camera->SetViewportSize(640, 480);
     return *camera;

@@ -1,5 +1,5 @@
 // A camera on its own: a dispatcher to deliver its messages, a stand-in for
-// the game's side of the hooks (objects, the character, stage, editor, top
+// the game's side of the hooks (objects, the character, editor, top
 // menu) that records what the camera asks of it, and scratch files.
 #pragma once
 
@@ -27,7 +27,6 @@ public:
     {
         return index < objects.size() ? &objects[index] : nullptr;
     }
-    int GetStage() const override { return stage; }
     bool IsEditorEnabled() const override { return editorEnabled; }
     int GetTopMenuId() const override { return topMenu; }
     void ShowOptionChecked(int item, bool checked) override { shown.emplace_back(item, checked); }
@@ -35,7 +34,6 @@ public:
     std::vector<Vector3> objects;
     Vector3 playerBody;
     bool hasPlayerBody = false;
-    int stage = 1;
     bool editorEnabled = false;
     int topMenu = 0;
     std::vector<std::pair<int, int>> clamps;
@@ -48,8 +46,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // A new camera on a 640 x 480 viewport, with new hooks whose World holds
-    // one object at the origin.
+    // A new camera on a 640 x 480 viewport on the first stage, with new hooks
+    // whose World holds one object at the origin.
     Camera& FreshCamera();
     // Posts the message and runs a delivery pass, as a frame's input does.
     void Post(int id, fMessage* msg);

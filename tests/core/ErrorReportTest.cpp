@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "core/ErrorReport.h"
-#include "core/SpineTrace.h"
 
 TEST(ErrorReport, WritesTheThreeLineFailureForm)
 {
@@ -19,19 +18,4 @@ TEST(ErrorReport, WritesTheThreeLineFailureForm)
     REPORT_ERROR("here");
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               std::string("here\nFailed in file: ") + __FILE__ + "\nOn line: " + std::to_string(line) + "\n");
-}
-
-TEST(SpineTrace, RecordsOnlyWhileEnabled)
-{
-    SpineTrace::Clear();
-    SpineTrace::Record("ignored");
-    EXPECT_TRUE(SpineTrace::Calls().empty());
-    SpineTrace::Enable(true);
-    SpineTrace::Record("Input::Update");
-    SpineTrace::Record("Player::Update");
-    SpineTrace::Enable(false);
-    SpineTrace::Record("late");
-    EXPECT_EQ(SpineTrace::Calls(), (std::vector<std::string>{"Input::Update", "Player::Update"}));
-    SpineTrace::Clear();
-    EXPECT_TRUE(SpineTrace::Calls().empty());
 }

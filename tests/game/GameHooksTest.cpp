@@ -15,7 +15,6 @@
 #include "render/CameraHooks.h"
 #include "ui/HUDManager.h"
 #include "ui/Menu.h"
-#include "ui/MenuHooks.h"
 #include "ui/MenuItemHUD.h"
 #include "ui/MenuMan.h"
 
@@ -26,19 +25,17 @@ struct Answers
     fEventObj* particleManager;
     bool editorEnabled;
     int topMenu;
-    int stage;
 
     bool operator==(const Answers& o) const
     {
-        return particleManager == o.particleManager && editorEnabled == o.editorEnabled && topMenu == o.topMenu &&
-               stage == o.stage;
+        return particleManager == o.particleManager && editorEnabled == o.editorEnabled && topMenu == o.topMenu;
     }
 };
 
 Answers Ask()
 {
     return {StageHookSlot::Get().GetParticleManager(), CameraHookSlot::Get().IsEditorEnabled(),
-            CameraHookSlot::Get().GetTopMenuId(), ParticleHookSlot::Get().GetStage()};
+            CameraHookSlot::Get().GetTopMenuId()};
 }
 
 } // namespace
@@ -57,12 +54,11 @@ TEST(GameHooks, AnswerFromTheGameOnlyWhileInstalled)
     menus.Init();
     menus.OpenMenu(kMenuOptions);
 
-    const Answers none = {nullptr, false, 0, -1};
+    const Answers none = {nullptr, false, 0};
     EXPECT_TRUE(Ask() == none);
     InstallGameHooks();
     EXPECT_TRUE(StageHookSlot::IsInstalled());
-    EXPECT_TRUE(Ask() == (Answers{&particles, true, 5, -1}));
-    EXPECT_EQ(MenuHookSlot::Get().GetStage(), -1);
+    EXPECT_TRUE(Ask() == (Answers{&particles, true, 5}));
     // The camera's options show on the options menu's boxes.
     ToggleBoxItemHUD* box = dynamic_cast<ToggleBoxItemHUD*>(menus.GetMenu(kMenuOptions)->GetItem(7));
     ASSERT_NE(box, nullptr);

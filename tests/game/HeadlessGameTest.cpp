@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "DXUTHeadless.h"
+#include "core/Stage.h"
 #include "game/LevelLoader.h"
 #include "game/Lumveran.h"
 #include "game/Player.h"
@@ -34,7 +35,7 @@ TEST(HeadlessGame, KeysReachTheGameThroughTheFrameworkAndTheRunEndsCleanly)
     std::vector<std::string> firstChains;
     std::vector<bool> standing;
     DXUTHeadlessSetFrameHook([&](int frame) {
-        stages.push_back(gLevelLoader ? gLevelLoader->GetStage() : 0);
+        stages.push_back(CurrentStage());
         tops.push_back(gMenuMan ? gMenuMan->GetCurrentMenuId() : -1);
         standing.push_back(gPlayer && gPlayer->GetBody() && gPlayer->IsUpright());
         if (frame == 0 && gRenderer) {

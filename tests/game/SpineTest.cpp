@@ -11,12 +11,13 @@
 #include <dinput.h>
 #include <dinput_test.h>
 
+#include "SpineTrace.h"
 #include "Win32Host.h"
 #include "core/Clock.h"
 #include "core/EventDispatcher.h"
 #include "core/EventObj.h"
 #include "core/Messages.h"
-#include "core/SpineTrace.h"
+#include "core/Stage.h"
 #include "game/InGameLevelEditor.h"
 #include "game/Input.h"
 #include "game/LevelLoader.h"
@@ -306,19 +307,19 @@ TEST_F(SpineTest, DeveloperKeysLoadStagesAndCloseMenusOnKeyDownOnly)
 
     OnKeyboard('3', false, false, nullptr);
     EXPECT_TRUE(SpineTrace::Calls().empty());
-    EXPECT_EQ(gLevelLoader->GetStage(), -1);
+    EXPECT_EQ(CurrentStage(), -1);
     EXPECT_EQ(gMenuMan->GetCurrentMenuId(), kMenuImageSplash);
 
     // The stage is loaded, then the menus close.
     OnKeyboard('3', true, false, nullptr);
-    EXPECT_EQ(gLevelLoader->GetStage(), 3);
+    EXPECT_EQ(CurrentStage(), 3);
     EXPECT_GT(gWorld->GetNumObjects(), 0);
     EXPECT_EQ(gMenuMan->GetCurrentMenuId(), kMenuNone);
 
     const std::vector<std::pair<UINT, int>> keys = {{'1', 1}, {'2', 2}, {'4', 4}, {'R', 1}};
     for (const auto& key : keys) {
         OnKeyboard(key.first, true, false, nullptr);
-        EXPECT_EQ(gLevelLoader->GetStage(), key.second);
+        EXPECT_EQ(CurrentStage(), key.second);
         EXPECT_EQ(gLevelLoader->GetLevelFileName(), "stage" + std::to_string(key.second) + ".qvl");
     }
 
@@ -336,7 +337,7 @@ TEST_F(SpineTest, DeveloperKeysLoadStagesAndCloseMenusOnKeyDownOnly)
     EXPECT_EQ(gWorld->GetHeightmaps().size(), terrains + 1);
     EXPECT_TRUE(gWorld->GetHeightmaps().back()->GetGround().GetGrid().IsBuilt());
     EXPECT_EQ(gWorld->GetNumObjects(), objects);
-    EXPECT_EQ(gLevelLoader->GetStage(), 1);
+    EXPECT_EQ(CurrentStage(), 1);
 }
 
 TEST_F(SpineTest, ExplosionKeyWithoutParticleManagerDoesNothing)
@@ -400,6 +401,21 @@ TEST_F(SpineTest, FailedDropKeepsTheStageTerrain)
     MsgProc(nullptr, WM_DROPFILES, reinterpret_cast<WPARAM>(Win32CreateDrop({notABitmap})), 0, &stop, nullptr);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("Not a bitmap"), std::string::npos);
     EXPECT_EQ(gWorld->GetHeightmaps(), before);
+}
+
+TEST(SpineTrace, RecordsOnlyWhileEnabled)
+{
+    SpineTrace::Clear();
+    SpineTrace::Record("ignored");
+    EXPECT_TRUE(SpineTrace::Calls().empty());
+    SpineTrace::Enable(true);
+    SpineTrace::Record("Input::Update");
+    SpineTrace::Record("Player::Update");
+    SpineTrace::Enable(false);
+    SpineTrace::Record("late");
+    EXPECT_EQ(SpineTrace::Calls(), (std::vector<std::string>{"Input::Update", "Player::Update"}));
+    SpineTrace::Clear();
+    EXPECT_TRUE(SpineTrace::Calls().empty());
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 
 #include "core/EventDispatcher.h"
 #include "core/Messages.h"
+#include "core/Stage.h"
 #include "particles/ParticleEmitter.h"
 #include "particles/fPartFactory.h"
 #include "particles/fPartManager.h"
@@ -398,7 +399,7 @@ TEST_F(FactoryManagerTest, StageThreeLavaFollowsItsTwoSecondTimer)
     for (const StageCase& c : cases) {
         SCOPED_TRACE(c.stage);
         gPartManager->DestroyAll();
-        hooks.stage = c.stage;
+        SetCurrentStage(c.stage);
         srand(5);
         for (int i = 0; i < 400; ++i) {
             gPartManager->SpawnLavaSystems(c.held ? &held : &frame);
@@ -412,7 +413,7 @@ TEST_F(FactoryManagerTest, StageThreeLavaFollowsItsTwoSecondTimer)
 
     srand(5);
     const std::vector<fParticle*>& lava = gPartManager->GetSystems();
-    hooks.stage = 3;
+    SetCurrentStage(kLavaStage);
     gPartManager->DestroyAll();
     for (int i = 0; i < 400; ++i) gPartManager->SpawnLavaSystems(&frame);
     srand(5);

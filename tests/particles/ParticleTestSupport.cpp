@@ -6,6 +6,7 @@
 
 #include "core/EventDispatcher.h"
 #include "core/Messages.h"
+#include "core/Stage.h"
 #include "particles/fPartFactory.h"
 #include "particles/fPartManager.h"
 #include "particles/fParticle.h"
@@ -75,6 +76,7 @@ void ParticleTest::TearDown()
     delete gEventDispatcher;
     gEventDispatcher = nullptr;
     ParticleHookSlot::Install(nullptr);
+    SetCurrentStage(kNoStage);
 }
 
 void ParticleTest::Define(const std::string& systems)

@@ -1,7 +1,7 @@
 // A headless stage for the particle tests: a physics world, the dispatcher,
 // a factory and a manager, and hooks that stand in for the renderer's lists
-// 1 and 3 (freeing marked quads a frame later, as the renderer does), the
-// player and the level loader.
+// 1 and 3 (freeing marked quads a frame later, as the renderer does) and the
+// player. Every test ends with no stage loaded.
 #pragma once
 
 #include <list>
@@ -22,7 +22,6 @@ public:
 
     bool GetPlayerState(ParticlePlayerState& state) const override;
     bool IsPlayerOnGround() const override { return playerOnGround; }
-    int GetStage() const override { return stage; }
     bool QueueInstance(MeshInstance* instance) override;
 
     // The renderer's next-frame pass: marked quads are freed.
@@ -33,7 +32,6 @@ public:
     bool hasPlayer = false;
     ParticlePlayerState player;
     bool playerOnGround = false;
-    int stage = 0;
     std::list<MeshInstance*> lists[4];
 };
 

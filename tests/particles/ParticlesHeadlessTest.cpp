@@ -28,6 +28,7 @@
 #include "DXUTHeadless.h"
 #include "StageTestSupport.h"
 #include "Win32Host.h"
+#include "core/Stage.h"
 #include "game/LevelLoader.h"
 #include "game/Player.h"
 #include "game/Lumveran.h"
@@ -55,7 +56,6 @@ const int kExitTriggerType = 11;
 const int kCoinTriggerType = 37;
 const int kMaskTriggerType = 38;
 const int kFramesPerStage = 150; // stage 3 needs more than its 2 s
-const int kLavaStage = 3;
 const float kLavaHalfExtent = 120.0f;
 const float kLavaHeight = 4.0f;
 
@@ -369,7 +369,7 @@ void PlayWithParticleFolder(const std::function<void(const fs::path&)>& prepare,
     DXUTHeadlessSetFrameHook([&](int frame) {
         const int i = std::max(0, frame - 2) / kFramesPerStage;
         if (i >= int(kStageOrder.size())) return;
-        const int stage = gLevelLoader->GetStage();
+        const int stage = CurrentStage();
         if (stage == kStageOrder[i] && gWorld->GetNumObjects() > 0) ++framesPlayed[stage];
         // The start-up's own load, then each key's.
         if (frame == 0 || (frame - 2) % kFramesPerStage == 0) {

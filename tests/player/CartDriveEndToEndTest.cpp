@@ -1,7 +1,8 @@
 // The mine cart driven through the player's keys: the real WinMain under the
 // headless host, key 4 for the cart stage, then DirectInput keys frame by
 // frame. W drives, A steers, Space brakes (alone too), letting go coasts with
-// the steering centred, S backs, K does nothing, and a cart that falls below
+// the steering centred, S backs, Space let go while W and A stay held frees
+// the wheels that same frame, K does nothing, and a cart that falls below
 // -400 brings the stage back with the cart at its start. The path is drawn
 // over the stage's terrain from above, beside the test binary.
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 #include "DXUTHeadless.h"
 #include "Image.h"
 #include "PlayerTestSupport.h"
+#include "core/Stage.h"
 #include "game/LevelLoader.h"
 #include "game/Lumveran.h"
 #include "game/Player.h"
@@ -38,7 +40,8 @@ struct Stretch
 const Stretch kScript[] = {
     {"settle", 60, {}},          {"drive", 300, {DIK_W}},    {"turn", 120, {DIK_W, DIK_A}},
     {"straighten", 60, {DIK_W}}, {"coast", 60, {}},          {"brake", 300, {DIK_SPACE}},
-    {"back", 120, {DIK_S}},      {"knock out", 10, {DIK_K}}, {"rest", 30, {}},
+    {"back", 120, {DIK_S}},      {"brake steering", 30, {DIK_W, DIK_A, DIK_SPACE}},
+    {"steer off the brake", 30, {DIK_W, DIK_A}}, {"knock out", 10, {DIK_K}}, {"rest", 30, {}},
 };
 
 // What each frame showed, by stretch.
@@ -109,7 +112,8 @@ void DrawPath(const DriveRun& run, const std::string& file)
     }
     const gen::Color colours[] = {gen::Rgb(0xffffff), gen::Rgb(0x30c030), gen::Rgb(0xe0e030),
                                   gen::Rgb(0x30c030), gen::Rgb(0x3080ff), gen::Rgb(0xff3030),
-                                  gen::Rgb(0xff30ff), gen::Rgb(0xffffff), gen::Rgb(0xffffff)};
+                                  gen::Rgb(0xff30ff), gen::Rgb(0xff8000), gen::Rgb(0x30e0e0),
+                                  gen::Rgb(0xffffff), gen::Rgb(0xffffff)};
     for (size_t s = 0; s < run.stretches.size(); ++s) {
         for (const Seen& seen : run.stretches[s]) {
             const int px = static_cast<int>((seen.position.x - cx + half) / (2 * half) * size);
@@ -139,7 +143,7 @@ void DriveOnce()
                 gWorld->GetVehicles().front()->SetPosition(Vector3(0.0f, 0.0f, Player::kCartFallLimit - 1.0f));
                 run.fell = true;
             } else if (run.fell && run.stageAfterFall == 0) {
-                run.stageAfterFall = gLevelLoader->GetStage();
+                run.stageAfterFall = CurrentStage();
                 run.afterFall = gWorld->GetVehicles().front()->position;
                 DrawPath(run, LV_DRIVE_VIEW_DIR "/cart_drive.png");
             }
@@ -148,7 +152,7 @@ void DriveOnce()
         const MineCart& cart = *dynamic_cast<MineCart*>(gWorld->GetVehicles().front());
         run.stretches[run.stretch].push_back({cart.GetThrottle(), cart.GetSteering(), cart.GetBrake(), cart.position,
                                               cart.linearVelocity, cart.GetBrake() > 0.5f, gPlayer->IsUpright(),
-                                              gLevelLoader->GetStage()});
+                                              CurrentStage()});
         if (++run.frameInStretch == kScript[run.stretch].frames) {
             ++run.stretch;
             run.frameInStretch = 0;
@@ -199,6 +203,15 @@ void DriveOnce()
     const std::vector<Seen>& back = at("back");
     EXPECT_NEAR(back.back().throttle, -1.0f, 1e-4f);
     EXPECT_LT(back.back().velocity.x, -0.3f);
+    // Space with W and A held brakes as well; Space let go while both stay
+    // held frees the wheels in that very frame, and the cart drives on.
+    const std::vector<Seen>& brakeSteering = at("brake steering");
+    for (size_t i = 1; i < brakeSteering.size(); ++i) EXPECT_TRUE(brakeSteering[i].rearLocked) << "frame " << i;
+    const std::vector<Seen>& offBrake = at("steer off the brake");
+    for (size_t i = 0; i < offBrake.size(); ++i) {
+        EXPECT_EQ(offBrake[i].brake, 0.0f) << "frame " << i;
+        EXPECT_LT(offBrake[i].steering, 0.0f) << "frame " << i;
+    }
     // K changed nothing (every frame above stayed upright); the cart stays put after.
     // The fall: the stage again, the cart where it started.
     EXPECT_TRUE(run.fell);

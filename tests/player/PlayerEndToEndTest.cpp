@@ -26,6 +26,7 @@
 #include "PlayerTestSupport.h"
 #include "core/EventDispatcher.h"
 #include "core/Messages.h"
+#include "core/Stage.h"
 #include "game/LevelLoader.h"
 #include "game/Lumveran.h"
 #include "game/Player.h"
@@ -102,7 +103,7 @@ void Step(Run& run, int frame)
     Capsule* walking = gPlayer->GetWalkingBody();
     switch (run.phase) {
     case Phase::Menus:
-        if (frame == kHeadlessLoadFrame + 1 && gLevelLoader->GetStage() == 1 && walking != nullptr) {
+        if (frame == kHeadlessLoadFrame + 1 && CurrentStage() == 1 && walking != nullptr) {
             EXPECT_EQ(gMenuMan->GetCurrentMenuId(), kMenuNone);
             run.countdown = std::make_unique<CountdownListener>();
             Enter(run, Phase::Walk);
@@ -162,7 +163,7 @@ void Step(Run& run, int frame)
             EXPECT_EQ(coins, 1);
             Enter(run, Phase::ToTheExit);
         }
-        if (gLevelLoader->GetStage() == 2) {
+        if (CurrentStage() == 2) {
             EXPECT_EQ(run.scoreRises, 1);
             EXPECT_EQ(gPlayer->GetTotalScore(), 1);
             DXUTHeadlessScheduleInputKey(frame + 1, DIK_W, false);

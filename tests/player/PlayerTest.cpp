@@ -16,6 +16,7 @@
 #include "core/Clock.h"
 #include "core/EventDispatcher.h"
 #include "core/Messages.h"
+#include "core/Stage.h"
 #include "game/LevelLoader.h"
 #include "game/Player.h"
 #include "game/World.h"
@@ -256,7 +257,7 @@ TEST_F(PlayerTest, ACartBelowMinusFourHundredReloadsTheCartStageWithTheCartAtIts
     gPlayer->CheckFall();
     ASSERT_EQ(gWorld->GetVehicles().size(), 1u);
     ExpectNear(gWorld->GetVehicles().front()->position, Vector3(-190.0f, -150.0f, 12.5f), 1e-4f, "cart at its start");
-    EXPECT_EQ(gLevelLoader->GetStage(), 4);
+    EXPECT_EQ(CurrentStage(), 4);
     EXPECT_NE(gPlayer->GetBody(), nullptr);
     EXPECT_TRUE(gPlayer->IsUpright());
 }

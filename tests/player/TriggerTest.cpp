@@ -10,6 +10,7 @@
 #include "Win32Host.h"
 #include "core/EventDispatcher.h"
 #include "core/Clock.h"
+#include "core/Stage.h"
 #include "game/FactoryCounters.h"
 #include "game/InGameLevelEditor.h"
 #include "game/LevelLoader.h"
@@ -140,7 +141,7 @@ TEST_F(TriggerTest, TheExitsTakeTheGameRoundTheStageRingAndBankEachStagesScore)
     std::vector<int> stages;
     int total = 0;
     for (int step = 0; step < 5; ++step) {
-        stages.push_back(gLevelLoader->GetStage());
+        stages.push_back(CurrentStage());
         const Trigger* exit = nullptr;
         for (const Trigger* t : gWorld->GetTriggers()) {
             if (t->kind == Trigger::kStageExit) exit = t;
@@ -155,7 +156,7 @@ TEST_F(TriggerTest, TheExitsTakeTheGameRoundTheStageRingAndBankEachStagesScore)
         EXPECT_EQ(gPlayer->GetStageScore(), 0);
         EXPECT_FALSE(gLevelLoader->HasPendingLoad());
     }
-    stages.push_back(gLevelLoader->GetStage());
+    stages.push_back(CurrentStage());
     EXPECT_EQ(stages, (std::vector<int>{1, 2, 3, 4, 1, 2}));
 }
 

@@ -25,6 +25,7 @@
 #include "audio/JukeBox.h"
 #include "core/Matrix3.h"
 #include "d3d9_host.h"
+#include "core/Stage.h"
 #include "game/LevelLoader.h"
 #include "game/Lumveran.h"
 #include "game/Player.h"
@@ -42,13 +43,12 @@
 
 namespace {
 
-constexpr int kCartStage = 4;
 // Off the line by more than this share of the way: a side key with the walk.
 constexpr float kSteerDeadZone = 0.08f;
 
 int Stage()
 {
-    return gLevelLoader ? gLevelLoader->GetStage() : 0;
+    return CurrentStage();
 }
 
 int TopMenu()

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/Stage.h"
 #include "objects/Capsule.h"
 #include "render/KeyframeAnimator.h"
 #include "render/MeshInstance.h"
@@ -64,7 +65,7 @@ bool CharacterFrameHooks::GetCharacter(FrameCharacter& character) const
 
 RagdollScene::RagdollScene(int stage, const std::string* modelText)
 {
-    stageHooks.stage = stage;
+    SetCurrentStage(stage);
     StageHookSlot::Install(&stageHooks);
     FrameHookSlot::Install(&frameHooks);
     tree = std::make_unique<ScratchRunTree>();
@@ -90,6 +91,7 @@ RagdollScene::~RagdollScene()
     renderer.reset();
     FrameHookSlot::Install(nullptr);
     StageHookSlot::Install(nullptr);
+    SetCurrentStage(kNoStage);
 }
 
 Ragdoll& RagdollScene::BuildCharacter(const Vector3& record)

@@ -30,7 +30,6 @@ public:
         const Matrix3* turns;
         std::vector<float> values; // scene object: scale, texture; light: colour, range, flickers
     };
-    int stage = 1;
     bool hasParticleManager = true;
     int playerResets = 0;
     std::vector<Call> calls;
@@ -41,7 +40,6 @@ public:
     void CreateSceneObject(int type, const Vector3* position, const Matrix3* orientation, float sx, float sy, float sz,
                            int texture) override;
     void ResetPlayerForNewLevel() override { ++playerResets; }
-    int GetStage() const override { return stage; }
     fEventObj* GetParticleManager() const override;
     void SubscribeMessages() override {}
     void HandleMessage(int id, fMessage* msg) override;
@@ -63,7 +61,7 @@ public:
     static constexpr int kWalkSet = 4;
     static constexpr int kIdleSet = 11;
 
-    // Installs the hooks for the stage, writes "male.x" (the generated
+    // Sets the stage, installs the hooks, writes "male.x" (the generated
     // character, or modelText; an empty text writes none) into a scratch run
     // tree, loads it into a renderer made current, and lays flat ground at
     // z 0 under a physics world whose first controller is the player's push.

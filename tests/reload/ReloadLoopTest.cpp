@@ -17,6 +17,7 @@
 #include "DXUTHeadless.h"
 #include "ScratchGameTree.h"
 #include "StageTestSupport.h"
+#include "core/Stage.h"
 #include "game/LevelLoader.h"
 #include "game/Lumveran.h"
 
@@ -58,7 +59,7 @@ TEST(ReloadLoop, EveryStageHoldsTheSameEachTimeItLoads)
         const int load = (frame - 1) / kFramesPerLoad;
         const int within = (frame - 1) % kFramesPerLoad;
         if (load >= loads) return;
-        if (within == 0) seen[load].stage = gLevelLoader->GetStage();
+        if (within == 0) seen[load].stage = CurrentStage();
         if (within == 0 || within == kFramesPerLoad - 1) seen[load].counts[within == 0 ? 0 : 1] = CountStage();
     });
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "GameRun.h"
+#include "core/Stage.h"
 #include "game/LevelLoader.h"
 #include "game/Lumveran.h"
 
@@ -30,9 +31,9 @@ TEST(StageLoadBlurEndToEnd, TheFirstFrameAfterALoadIsNotSmearedByTheCameraJump)
     // The hook runs after the frame's picture: the key's load came first.
     DXUTHeadlessSetFrameHook([](int frame) {
         if (gRenderer == nullptr || gLevelLoader == nullptr) return;
-        if (frame == kStageFourFrame - 1) gStageBefore = gLevelLoader->GetStage();
+        if (frame == kStageFourFrame - 1) gStageBefore = CurrentStage();
         if (frame == kStageFourFrame) {
-            gStageAfter = gLevelLoader->GetStage();
+            gStageAfter = CurrentStage();
             gFirstFrame = Sharpness(BackBuffer());
         }
         if (frame == kSettledFrame) gSettled = Sharpness(BackBuffer());

@@ -9,6 +9,7 @@
 
 #include "Win32Host.h"
 #include "core/Clock.h"
+#include "core/Stage.h"
 #include "game/LevelLoader.h"
 #include "game/Lumveran.h"
 #include "game/Player.h"
@@ -69,7 +70,7 @@ ReplayFrame StateOf(const Object& body)
 // Out of the replay by either choice: stage 1 afresh, full speed, recording.
 void ExpectFreshStageOne(const MenuRun& run)
 {
-    EXPECT_EQ(gLevelLoader->GetStage(), 1);
+    EXPECT_EQ(CurrentStage(), 1);
     EXPECT_EQ(gWorld->GetNumObjects(), run.stageObjects);
     EXPECT_FALSE(ClockScaled());
     EXPECT_TRUE(gReplaySystem->IsRecording());
@@ -153,7 +154,7 @@ void AddOpeningSteps(MenuRun& run, bool splashTimers)
             EXPECT_EQ(gHUDManager->GetActiveHUD(), static_cast<unsigned>(kMenuLogoSplash));
             EXPECT_TRUE(gHUDManager->IsPointerVisible());
             EXPECT_EQ(gHUDManager->GetPointer()->GetX(), 0);
-            EXPECT_EQ(gLevelLoader->GetStage(), 1);
+            EXPECT_EQ(CurrentStage(), 1);
             ASSERT_FALSE(ChainNames().empty());
             if (run.blurPresent) {
                 EXPECT_EQ(ChainNames().front(), "Blur");
@@ -344,7 +345,7 @@ void AddStartOverSteps(MenuRun& run)
     // A stage loaded under the main menu takes the place behind the blur;
     // the key then closes the menus and the stage's own chain is drawn.
     s.Add(
-        "stage 3 by key", [] { return gLevelLoader->GetStage() == 3; },
+        "stage 3 by key", [] { return CurrentStage() == 3; },
         [&s] {
             EXPECT_EQ(Top(), kMenuNone);
             ASSERT_EQ(ChainNames().size(), 1u);

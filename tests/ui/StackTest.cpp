@@ -109,7 +109,6 @@ TEST_F(Stack, OptionsOverThePauseMenuAndBackThenResumeGivesTheStagesChainBack)
 {
     StartUi(800, 600);
     const std::string stageChain = StageChain();
-    hooks.stage = 1;
 
     gMenuMan->OpenMenu(kMenuPause);
     EXPECT_FALSE(GetCamera().IsMouseLookEnabled());

@@ -6,6 +6,7 @@
 #include "core/Clock.h"
 #include "core/EventDispatcher.h"
 #include "core/EventObj.h"
+#include "core/Stage.h"
 #include "render/Renderer.h"
 #include "render/DrawListStack.h"
 #include "ui/HUDManager.h"
@@ -54,6 +55,7 @@ void UiFixture::SetUp()
 {
     DXUTHeadlessReset();
     MenuHookSlot::Install(&hooks);
+    SetCurrentStage(kFirstStage);
 }
 
 void UiFixture::TearDown()
@@ -67,6 +69,7 @@ void UiFixture::TearDown()
     Release(gRenderer);
     Release(gEventDispatcher);
     MenuHookSlot::Install(nullptr);
+    SetCurrentStage(kNoStage);
     Clock::SetTimeScale(0.0f);
     DXUTHeadlessReset();
 }

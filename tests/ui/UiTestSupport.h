@@ -21,14 +21,12 @@ class MousePointer;
 class FakeMenuHooks : public MenuHooks
 {
 public:
-    int GetStage() const override { return stage; }
     void LoadLevel(const std::string& levelFile) override
     {
         loads.push_back(levelFile);
         if (onLoad) onLoad();
     }
 
-    int stage = 1;
     std::vector<std::string> loads;
     std::function<void()> onLoad;
 };

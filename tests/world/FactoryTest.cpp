@@ -13,6 +13,7 @@
 
 #include "StageTestSupport.h"
 #include "core/Matrix3.h"
+#include "core/Stage.h"
 #include "game/FactoryCounters.h"
 #include "game/LevelLoader.h"
 #include "game/World.h"
@@ -404,7 +405,7 @@ TEST_F(FactoryTest, VerticalPlaneFacesByStage)
         testing::internal::CaptureStderr();
         gLevelLoader->LoadLevel("plane.qvl");
         testing::internal::GetCapturedStderr();
-        ASSERT_EQ(gLevelLoader->GetStage(), c.stage);
+        ASSERT_EQ(CurrentStage(), c.stage);
         const Vector3 at(0.0f, 0.0f, 0.0f);
         gWorld->CreateNPObject(53, &at, &turned, 10.0f, 10.0f, 10.0f, kRecordTexture);
         NPObj* plane = gWorld->GetNPObjects().back();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "StageTestSupport.h"
+#include "core/Stage.h"
 #include "game/InGameLevelEditor.h"
 #include "game/LevelFile.h"
 #include "game/LevelLoader.h"
@@ -111,7 +112,7 @@ TEST_F(LevelFileTest, RecordsAreBuiltOnlyWhenWholeAndTheFirstBadOneStopsTheReadi
         const std::string errors = Load(text);
         EXPECT_EQ(gWorld->GetNumObjects(), c.objects);
         EXPECT_EQ(static_cast<int>(gWorld->GetNPObjects().size()), c.scenery);
-        EXPECT_EQ(gLevelLoader->GetStage(), 4);
+        EXPECT_EQ(CurrentStage(), 4);
         if (c.report == nullptr) {
             EXPECT_EQ(errors, "");
         } else {
@@ -128,7 +129,7 @@ TEST_F(LevelFileTest, RecordsAreBuiltOnlyWhenWholeAndTheFirstBadOneStopsTheReadi
 TEST_F(LevelFileTest, AStageNumberOutsideTheRingIsIgnoredAndAMissingFileGivesAnEmptyStage)
 {
     Load(std::string(kHeader) + BoxRecord());
-    ASSERT_EQ(gLevelLoader->GetStage(), 4);
+    ASSERT_EQ(CurrentStage(), 4);
     ASSERT_EQ(gWorld->GetHeightmaps().size(), 1u);
 
     // The stage's set-up chose the stage's draw-list chain.
@@ -142,7 +143,7 @@ TEST_F(LevelFileTest, AStageNumberOutsideTheRingIsIgnoredAndAMissingFileGivesAnE
     // The records and the terrain stand; the stage and its set-up do not change.
     EXPECT_EQ(gWorld->GetNumObjects(), 1);
     EXPECT_EQ(gWorld->GetHeightmaps().size(), 1u);
-    EXPECT_EQ(gLevelLoader->GetStage(), 4);
+    EXPECT_EQ(CurrentStage(), 4);
     EXPECT_EQ(gLevelLoader->GetLevelName(), "stage4.qvl");
     EXPECT_TRUE(gRenderer->GetDrawLists().Chains().empty());
 
@@ -152,7 +153,7 @@ TEST_F(LevelFileTest, AStageNumberOutsideTheRingIsIgnoredAndAMissingFileGivesAnE
     EXPECT_NE(errors.find("Could not open level file ../Levels/nowhere.qvl"), std::string::npos) << errors;
     EXPECT_EQ(gWorld->GetNumObjects(), 0);
     EXPECT_TRUE(gWorld->GetHeightmaps().empty());
-    EXPECT_EQ(gLevelLoader->GetStage(), 4);
+    EXPECT_EQ(CurrentStage(), 4);
 }
 
 // The editor's save: a file in the writer's own format reads in and writes

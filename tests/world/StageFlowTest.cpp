@@ -12,6 +12,7 @@
 #include "StageTestSupport.h"
 #include "core/EventDispatcher.h"
 #include "core/Messages.h"
+#include "core/Stage.h"
 #include "game/GameHooks.h"
 #include "game/LevelLoader.h"
 #include "game/World.h"
@@ -52,7 +53,7 @@ TEST_F(StageFlowTest, StagesReloadedManyTimesHoldTheSameEachTime)
         for (int stage = 1; stage <= 4; ++stage) {
             SCOPED_TRACE("round " + std::to_string(round) + ", stage " + std::to_string(stage));
             gLevelLoader->LoadLevel(StageName(stage));
-            ASSERT_EQ(gLevelLoader->GetStage(), stage);
+            ASSERT_EQ(CurrentStage(), stage);
             // Counted after a frame, once the last stage's drawables are pruned.
             rig.RunFrame();
             const StageCounts counts = CountStage();
@@ -117,12 +118,12 @@ TEST_F(StageFlowTest, ALoadAskedForDuringTheWorldsUpdateRunsRightAfterItInTheSam
     EXPECT_EQ(secondUpdates, 1);
     EXPECT_TRUE(sawPending);
     EXPECT_FALSE(gLevelLoader->HasPendingLoad());
-    EXPECT_EQ(gLevelLoader->GetStage(), 3);
+    EXPECT_EQ(CurrentStage(), 3);
     // Both went with stage 1; stage 3 runs on its own.
     rig.RunFrame();
     EXPECT_EQ(firstUpdates, 1);
     EXPECT_EQ(secondUpdates, 1);
-    EXPECT_EQ(gLevelLoader->GetStage(), 3);
+    EXPECT_EQ(CurrentStage(), 3);
 }
 
 TEST_F(StageFlowTest, TryAgainReloadsTheStageOnlyFromTheReplayMenu)
@@ -149,7 +150,7 @@ TEST_F(StageFlowTest, TryAgainReloadsTheStageOnlyFromTheReplayMenu)
     gEventDispatcher->ProcessQueue();
     EXPECT_EQ(menus.GetCurrentMenuId(), kMenuPause);
     EXPECT_TRUE(gRenderer->GetCamera()->IsMouseLookEnabled());
-    EXPECT_EQ(gLevelLoader->GetStage(), 2);
+    EXPECT_EQ(CurrentStage(), 2);
     // The stage anew: its bodies stand where the file puts them.
     EXPECT_EQ(gWorld->GetObject(0)->position, start);
     gMenuMan = nullptr;
@@ -188,7 +189,6 @@ TEST_F(StageFlowTest, TheLayersBelowReachTheWorldThroughTheHooks)
     const Vector3 at(0.0f, 0.0f, 0.0f);
     stage.CreateSceneObject(25, &at, &Matrix3::Identity(), 1.0f, 1.0f, 1.0f, 5);
     EXPECT_EQ(gWorld->GetNPObjects().back()->GetType(), 25);
-    EXPECT_EQ(stage.GetStage(), 1);
 
     EXPECT_EQ(frame.GetLights(), &gWorld->GetLights());
     EXPECT_EQ(frame.GetTerrains(), &gWorld->GetHeightmaps());

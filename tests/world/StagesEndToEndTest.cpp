@@ -12,6 +12,7 @@
 
 #include "DXUTHeadless.h"
 #include "StageTestSupport.h"
+#include "core/Stage.h"
 #include "game/LevelLoader.h"
 #include "game/Lumveran.h"
 #include "game/World.h"
@@ -47,7 +48,7 @@ TEST(StagesEndToEnd, DeveloperKeysGoRoundTheStagesAndALoadFromTheWorldsUpdateLan
     bool sawPending = false;
     std::vector<Seen> seen;
     DXUTHeadlessSetFrameHook([&](int frame) {
-        seen.push_back({gLevelLoader->GetStage(), gWorld->GetNumObjects()});
+        seen.push_back({CurrentStage(), gWorld->GetNumObjects()});
         if (frame == kAskingFrame) AddLoadingUpdatable("stage3.qvl", &updates, &sawPending);
     });
 

@@ -1,4 +1,4 @@
-#include "core/SpineTrace.h"
+#include "SpineTrace.h"
 
 namespace {
 bool gEnabled = false;

@@ -1,6 +1,6 @@
-// A record of calls made through the frame loop's not-yet-built operations,
-// for the tests that check the order of the frame's steps. Off unless a test
-// switches it on; nothing is kept while off.
+// The spine test's list of named events: what the subsystems send, deliver
+// and update, recorded in order so the test can check the order of the
+// frame's steps. Off unless the test switches it on; nothing is kept while off.
 #pragma once
 
 #include <string>

@@ -1,0 +1,18 @@
+// The stage numbers the game's rules name, and the stage being played. The
+// level loader is the one writer of the current stage: it sets it when a
+// stage file gives its number and puts it back to none when a loader is made
+// or goes. Every layer reads it with CurrentStage(); tests and tools that
+// load no stage read kNoStage.
+#pragma once
+
+constexpr int kNoStage = -1;
+// The stage ring runs 1 -> 2 -> 3 -> 4 -> 1.
+constexpr int kFirstStage = 1; // in the open: the sun, the breaking bridge, grass to raise dust
+constexpr int kWhipStage = 2;  // the chain whips and the logs
+constexpr int kLavaStage = 3;  // over lava
+constexpr int kCartStage = 4;  // the mine cart
+constexpr int kLastStage = kCartStage;
+
+// The stage being played: kFirstStage to kLastStage, kNoStage before the first load.
+int CurrentStage();
+void SetCurrentStage(int stage);
