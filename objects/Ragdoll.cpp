@@ -18,6 +18,7 @@
 #include "render/MeshInstance.h"
 #include "render/PointLight.h"
 #include "render/Renderer.h"
+#include "render/SceneDrawer.h"
 
 namespace {
 
@@ -76,6 +77,7 @@ Ragdoll::Ragdoll(PhysicsWorld* world, float damping_) : damping(damping_)
     bones.reserve(kRagdollLimbCount);
     boneEnds.reserve(kRagdollLimbCount);
     limbInstances.reserve(kRagdollLimbCount);
+    drawableSpecs.reserve(kRagdollLimbCount);
 
     BuildLimbs(world);
     for (const LimbDrawableSpec& spec : kLimbDrawables) AddDrawable(spec);
@@ -116,9 +118,17 @@ void Ragdoll::AddDrawable(const LimbDrawableSpec& spec)
     const Object* limb = limbs[spec.limb];
     instance->position = &limb->position;
     instance->orientation = &limb->GetOrientation();
-    D3DXMatrixScaling(&instance->world, spec.scale.x, spec.scale.y, spec.scale.z);
-    if (gRenderer) gRenderer->QueueInstance(instance);
     limbInstances.push_back(instance);
+    drawableSpecs.push_back(&spec);
+    DrawOnLimb(limbInstances.size() - 1);
+    if (gRenderer) gRenderer->QueueInstance(instance);
+}
+
+void Ragdoll::DrawOnLimb(size_t i)
+{
+    const Vector3& scale = drawableSpecs[i]->scale;
+    D3DXMatrixScaling(&limbInstances[i]->world, scale.x, scale.y, scale.z);
+    limbInstances[i]->worldOverride = nullptr;
 }
 
 void Ragdoll::BuildLeftHand(int stage)
@@ -199,6 +209,7 @@ void Ragdoll::Enable()
     for (HingeJoint& joint : joints) joint.Enable();
     if (CurrentStage() != kFirstStage) joints[kTorchWristJoint].Disable();
     for (Object* limb : limbs) limb->gravityEnabled = true;
+    ShowDrawables();
 }
 
 void Ragdoll::Disable()
@@ -206,6 +217,7 @@ void Ragdoll::Disable()
     limp = false;
     for (HingeJoint& joint : joints) joint.Disable();
     for (Object* limb : limbs) limb->gravityEnabled = false;
+    ShowDrawables();
 }
 
 void Ragdoll::MoveTo(const Vector3& p)
@@ -217,6 +229,35 @@ void Ragdoll::MoveTo(const Vector3& p)
 void Ragdoll::SetLimbState(bool on)
 {
     limbInstances[kHeadLimb]->textureId = on ? kMaskTexture : kBareHeadTexture;
+    maskOn = on;
+    ShowDrawables();
+}
+
+void Ragdoll::ShowDrawables()
+{
+    for (size_t i = 0; i < limbInstances.size(); ++i) {
+        const UprightLook look = drawableSpecs[i]->upright;
+        const bool shown = limp || look == UprightLook::Shown || (look == UprightLook::MaskOnly && maskOn);
+        limbInstances[i]->hidden = !shown;
+        DrawOnLimb(i);
+    }
+}
+
+void Ragdoll::DrawShownOnBones(bool posed)
+{
+    D3DXMATRIX noFacing, laid, fromBone;
+    D3DXMatrixIdentity(&noFacing);
+    for (size_t i = 0; i < limbInstances.size(); ++i) {
+        DrawOnLimb(i);
+        MeshInstance* drawable = limbInstances[i];
+        const int limb = drawableSpecs[i]->limb;
+        if (!posed || drawable->hidden || !FollowsBone(limb)) continue;
+        const D3DXMATRIX& bone = bones[limb]->TransformationMatrix;
+        if (!D3DXMatrixInverse(&fromBone, nullptr, &bone)) continue;
+        SceneDrawer::InstanceWorld(*drawable, noFacing, &laid);
+        D3DXMatrixMultiply(&drawable->world, &laid, &fromBone);
+        drawable->worldOverride = &bone;
+    }
 }
 
 void Ragdoll::Update(float h)
@@ -253,6 +294,7 @@ void Ragdoll::FollowAnimation(float h)
         if (i != kSpineLimb) limbs[i]->SetPosition(a + span * 0.5f);
         limbs[i]->SetOrientation(LimbFrameAlong(i, u));
     }
+    DrawShownOnBones(posed);
 }
 
 void Ragdoll::HoldAtPlace(int limb)

@@ -16,6 +16,7 @@
 // renderer (ReleaseMeshInstance) without reading the limbs they follow.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "objects/RagdollLayout.h"
@@ -50,13 +51,16 @@ public:
     void Update(float h) override;
 
     // Go limp: hinges on (the torch wrist stays off but on the first stage)
-    // and gravity on every limb.
+    // and gravity on every limb; every limb drawable shows, as the
+    // character's one figure.
     void Enable();
-    // Become animated: hinges off, gravity off (the limbs are carried).
+    // Become animated: hinges off, gravity off (the limbs are carried). The
+    // skinned model is the figure then: only the torch and a worn mask show.
     void Disable();
     // Moves every limb by p minus limb 0's position. The walking body stays.
     void MoveTo(const Vector3& p);
-    // The head with the mask (on) or bare (off).
+    // The head with the mask (on) or bare (off); standing, the head shows
+    // only with the mask.
     void SetLimbState(bool on);
     // When both bodies have collision data, each enters the other's ignore list.
     void IgnoreCollisionPair(RigidBody* a, RigidBody* b);
@@ -89,6 +93,18 @@ private:
     // One animated sub-step.
     void FollowAnimation(float h);
     void HoldAtPlace(int limb);
+    // Hides or shows each limb drawable for the state (limp, mask); every
+    // drawable follows its limb until the next animated step.
+    void ShowDrawables();
+    // Drawable i back on its limb's body, drawn at its spec's scale.
+    void DrawOnLimb(size_t i);
+    // Standing, what shows of the limbs (the torch, a worn mask) is drawn on
+    // the skinned model's bones: each such drawable's world becomes its place
+    // on the bone this step times the bone's frame, so it stays on the model
+    // however the model is posed next (a replay's step too), and never shows
+    // where the physics step has carried the limb on to. Without a posed
+    // model every drawable follows its limb.
+    void DrawShownOnBones(bool posed);
 
     std::vector<Object*> limbs;
     Capsule* mainBody = nullptr;
@@ -99,6 +115,9 @@ private:
     float damping;
     bool limp = true;
     std::vector<MeshInstance*> limbInstances;
+    // What each drawable was made from (the layout's tables), in the same order.
+    std::vector<const LimbDrawableSpec*> drawableSpecs;
+    bool maskOn = false;
     // Bodies no World took: deleted with the ragdoll.
     std::vector<Object*> ownedBodies;
 };

@@ -105,25 +105,25 @@ const int kWalkingBodyIgnoreOrder[kRagdollLimbCount] = {
     kLeftCalfLimb,  kRightCalfLimb, kLeftFootLimb,     kRightFootLimb};
 
 const LimbDrawableSpec kLimbDrawables[kFixedLimbDrawableCount] = {
-    {kSpineLimb, kTorsoMesh, kVestTexture, kUnscaled},
-    {kHeadLimb, kFaceMesh, kFaceTexture, kUnscaled},
-    {kLeftUpperArmLimb, kUpperArmMesh, kLeatherTexture, kUnscaled},
-    {kRightUpperArmLimb, kUpperArmMesh, kLeatherTexture, kUnscaled},
-    {kLeftForearmLimb, kUpperArmMesh, kLeatherTexture, kUnscaled},
-    {kRightForearmLimb, kUpperArmMesh, kLeatherTexture, kUnscaled},
-    {kLeftThighLimb, kUpperLegMesh, kJeansTexture, kUnscaled},
-    {kRightThighLimb, kUpperLegMesh, kJeansTexture, kUnscaled},
-    {kLeftCalfLimb, kUpperLegMesh, kJeansTexture, kUnscaled},
-    {kRightCalfLimb, kUpperLegMesh, kJeansTexture, kUnscaled},
-    {kRightHandLimb, kBoulderMesh, kSkinTexture, kHandScale},
-    {kLeftFootLimb, kBoulderMesh, kFeetTexture, kFootScale},
-    {kRightFootLimb, kBoulderMesh, kFeetTexture, kFootScale},
+    {kSpineLimb, kTorsoMesh, kVestTexture, kUnscaled, UprightLook::Hidden},
+    {kHeadLimb, kFaceMesh, kFaceTexture, kUnscaled, UprightLook::MaskOnly},
+    {kLeftUpperArmLimb, kUpperArmMesh, kLeatherTexture, kUnscaled, UprightLook::Hidden},
+    {kRightUpperArmLimb, kUpperArmMesh, kLeatherTexture, kUnscaled, UprightLook::Hidden},
+    {kLeftForearmLimb, kUpperArmMesh, kLeatherTexture, kUnscaled, UprightLook::Hidden},
+    {kRightForearmLimb, kUpperArmMesh, kLeatherTexture, kUnscaled, UprightLook::Hidden},
+    {kLeftThighLimb, kUpperLegMesh, kJeansTexture, kUnscaled, UprightLook::Hidden},
+    {kRightThighLimb, kUpperLegMesh, kJeansTexture, kUnscaled, UprightLook::Hidden},
+    {kLeftCalfLimb, kUpperLegMesh, kJeansTexture, kUnscaled, UprightLook::Hidden},
+    {kRightCalfLimb, kUpperLegMesh, kJeansTexture, kUnscaled, UprightLook::Hidden},
+    {kRightHandLimb, kBoulderMesh, kSkinTexture, kHandScale, UprightLook::Hidden},
+    {kLeftFootLimb, kBoulderMesh, kFeetTexture, kFootScale, UprightLook::Hidden},
+    {kRightFootLimb, kBoulderMesh, kFeetTexture, kFootScale, UprightLook::Hidden},
 };
 
 // The bare left hand is drawn at the right hand's size, not at its own long
 // collision shape, which is sized for the torch.
-const LimbDrawableSpec kLeftHandDrawable = {kLeftHandLimb, kBoulderMesh, kSkinTexture, kHandScale};
-const LimbDrawableSpec kTorchDrawable = {kLeftHandLimb, kHandTorchMesh, kTorchTexture, kUnscaled};
+const LimbDrawableSpec kLeftHandDrawable = {kLeftHandLimb, kBoulderMesh, kSkinTexture, kHandScale, UprightLook::Hidden};
+const LimbDrawableSpec kTorchDrawable = {kLeftHandLimb, kHandTorchMesh, kTorchTexture, kUnscaled, UprightLook::Shown};
 
 Matrix3 LimbFrameAlong(int limb, const Vector3& u)
 {

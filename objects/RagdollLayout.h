@@ -61,12 +61,19 @@ struct LimbPair
     int b;
 };
 
+// What a limb drawable shows while the character stands. Its skinned model
+// is its body then, so the body parts are hidden (they would poke through
+// it); the head shows only to wear the mask over the model's head, and the
+// torch, which the model does not carry, always.
+enum class UprightLook { Hidden, MaskOnly, Shown };
+
 struct LimbDrawableSpec
 {
     int limb;
     int mesh;
     int texture;
     Vector3 scale; // written into the drawable's world matrix
+    UprightLook upright;
 };
 
 extern const LimbSpec kLimbTable[kRagdollLimbCount];

@@ -11,7 +11,8 @@ const char* const kTechniqueSkinnedNoTexture = InternTechnique("SkinnedNoTex");
 MeshInstance::MeshInstance(bool transparent_, bool skinned_, int meshOrAnimatedMesh, const char* technique_,
                            int materialId_, int textureId_, bool faceCamera_, bool queueByTechnique_, bool overlay_)
     : queueByTechnique(queueByTechnique_ ? 1 : 0), transparent(transparent_), skinned(skinned_), removeFlag(false),
-      wireframe(false), faceCamera(faceCamera_), overlay(overlay_), ownTechnique(InternTechnique(technique_)),
+      wireframe(false), hidden(false), faceCamera(faceCamera_), overlay(overlay_),
+      ownTechnique(InternTechnique(technique_)),
       technique(textureId_ == kNoTexture ? kTechniqueNoTexture : ownTechnique), materialId(materialId_),
       textureId(textureId_), position(nullptr), orientation(nullptr), worldOverride(nullptr),
       hasLastWorld(false), colour{0.0f, 0.0f, 0.0f, 0.0f}, meshId(meshOrAnimatedMesh), model(nullptr), queued(false)

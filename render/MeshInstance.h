@@ -37,6 +37,10 @@ struct MeshInstance
     bool skinned;
     bool removeFlag;
     bool wireframe;
+    // Kept in its list and pruned as usual, but not drawn while set; its
+    // owner shows it again by clearing it (the character's limbs, which draw
+    // only while it lies limp). False at construction.
+    bool hidden;
     bool faceCamera;
     bool overlay;
     const char* ownTechnique;

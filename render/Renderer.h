@@ -142,7 +142,9 @@ public:
     // or its drawable; true when a Model was posed.
     bool UpdateAnimatedModels(float dt);
     bool AdvanceModels(float dt) { return UpdateAnimatedModels(dt); }
-    // Model 0's active flag (the player's); returns Model 0, or null without one.
+    // Model 0's active flag (the player's); returns Model 0, or null without
+    // one. An inactive model neither moves nor is drawn: the knocked-out
+    // character is its limp limbs alone.
     Model* SetModelAnimating(bool active);
     // A bone of the character hierarchy by name, or null.
     D3DXFRAME* FindFrame(const char* name) const { return multiAnim.FindFrame(name); }

@@ -325,6 +325,7 @@ void SceneDrawer::DrawRenderList(int list)
     ResetTracking();
     if (!context.effect || !context.device || !context.lists || list < 0 || list >= kRenderListCount) return;
     for (MeshInstance* instance : context.lists->Get(list)) {
+        if (!Shows(*instance)) continue;
         SwitchEffect(instance->ownTechnique);
         SendMaterial(instance->materialId);
         SendTexture(instance->textureId);
@@ -342,6 +343,7 @@ void SceneDrawer::DrawRenderListWithStepTechnique(int list, const float* worldBa
     if (!context.effect || !context.device || !context.lists || list < 0 || list >= kRenderListCount) return;
     heightBand = worldBand;
     for (MeshInstance* instance : context.lists->Get(list)) {
+        if (!Shows(*instance)) continue;
         if (instance->skinned) {
             // The step's technique knows no palette: the character goes in
             // its bind pose at its place, enough for a mask or a velocity.
@@ -409,13 +411,29 @@ void SceneDrawer::DrawGeometryPasses(MeshInstance& instance, const D3DXMATRIX& w
     if (instance.wireframe) device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
 }
 
+bool SceneDrawer::Shows(MeshInstance& instance)
+{
+    if (instance.hidden) {
+        // Shown again later, it comes in where it is, not moving in from
+        // where it was hidden.
+        instance.hasLastWorld = false;
+        return false;
+    }
+    if (!instance.skinned) return true;
+    const Model* model = instance.model;
+    // All copies share one hierarchy: until a model's first step its bones
+    // hold the pose last given to another copy (after a stage load, the old
+    // character at its old place), so a model is drawn only once posed. A
+    // stopped model (the character knocked out, or a replay's frame after the
+    // knock-out) would stand frozen beside the limp limbs that are the
+    // character then: it is not drawn either.
+    return model && model->GetInstance() && model->IsPosed() && model->IsActive();
+}
+
 void SceneDrawer::DrawSkinned(MeshInstance& instance)
 {
     AnimInstance* anim = instance.model ? instance.model->GetInstance() : nullptr;
-    // All copies share one hierarchy: until a model's first step its bones
-    // hold the pose last given to another copy (after a stage load, the old
-    // character at its old place), so a model is drawn only once posed.
-    if (!anim || !instance.model->IsPosed()) return;
+    if (!anim) return;
     anim->Draw();
     // The skinned mesh drew with its own declaration.
     if (context.resources) context.device->SetVertexDeclaration(context.resources->GetVertexDeclaration());

@@ -108,6 +108,10 @@ public:
     static void InstanceWorld(const MeshInstance& instance, const D3DXMATRIX& facing, D3DXMATRIX* world);
 
 private:
+    // Whether an instance is drawn: not while hidden (which also forgets its
+    // last world); a skinned one only while its model has an instance, has
+    // been posed and animates.
+    static bool Shows(MeshInstance& instance);
     // The technique switch: only when the effect changed since the last
     // switch, the technique is set and the effect's callback runs.
     void SwitchEffect(const char* technique);

@@ -37,6 +37,8 @@ const int kChangedChannel = 24;
 const float kLimbThickness = 1.0f;
 // A limb midpoint counts as drawn with a changed pixel this close.
 const int kNearPixels = 2;
+// The head is the second limb drawable.
+const size_t kHeadDrawable = 1;
 
 D3DXVECTOR3 ToScreen(const Vector3& p, const D3DXMATRIX& viewProjection, unsigned width, unsigned height)
 {
@@ -44,6 +46,58 @@ D3DXVECTOR3 ToScreen(const Vector3& p, const D3DXMATRIX& viewProjection, unsigne
     const D3DXVECTOR3 world(p.x, p.y, p.z);
     D3DXVec3TransformCoord(&clip, &world, &viewProjection);
     return D3DXVECTOR3((clip.x + 1.0f) * 0.5f * float(width), (1.0f - clip.y) * 0.5f * float(height), clip.z);
+}
+
+// The frame drawn once more, RGBA, top row first.
+std::vector<uint8_t> DrawFrame(IDirect3DDevice9* device, UINT* width, UINT* height)
+{
+    std::vector<uint8_t> rgba;
+    gRenderer->RenderFrame();
+    LvD3D9_ReadBackBuffer(device, rgba, width, height);
+    return rgba;
+}
+
+// The limb drawables for which keep(i) is false moved nowhere (every vertex
+// on one point: they draw nothing) while work runs, then put back.
+template <class Keep, class Work>
+void WithoutLimbDrawables(Ragdoll& character, Keep keep, Work work)
+{
+    static D3DXMATRIX nowhere;
+    std::memset(&nowhere, 0, sizeof nowhere);
+    const std::vector<MeshInstance*>& limbs = character.GetLimbInstances();
+    std::vector<const D3DXMATRIX*> kept;
+    for (size_t i = 0; i < limbs.size(); ++i) {
+        kept.push_back(limbs[i]->worldOverride);
+        if (!keep(i)) limbs[i]->worldOverride = &nowhere;
+    }
+    work();
+    for (size_t i = 0; i < limbs.size(); ++i) limbs[i]->worldOverride = kept[i];
+}
+
+// The frame drawn without the skinned model.
+std::vector<uint8_t> DrawWithoutSkin(IDirect3DDevice9* device, MeshInstance& skin, UINT* width, UINT* height)
+{
+    Model* model = skin.model;
+    skin.model = nullptr;
+    std::vector<uint8_t> rgba = DrawFrame(device, width, height);
+    skin.model = model;
+    return rgba;
+}
+
+// Pixels whose colour moves by more than kChangedChannel between two pictures.
+std::vector<char> ChangedPixels(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
+{
+    std::vector<char> changed(a.size() == b.size() ? a.size() / 4 : 0, 0);
+    for (size_t i = 0; i < changed.size(); ++i)
+        for (int c = 0; c < 3; ++c)
+            changed[i] = changed[i] || std::abs(int(a[i * 4 + c]) - int(b[i * 4 + c])) > kChangedChannel;
+    return changed;
+}
+
+int CountChanged(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
+{
+    const std::vector<char> changed = ChangedPixels(a, b);
+    return int(std::count(changed.begin(), changed.end(), 1));
 }
 
 } // namespace
@@ -140,6 +194,28 @@ void PressKnockOutKey(int frame)
     DXUTHeadlessScheduleInputKeyHold(frame, DIK_K, 2);
 }
 
+FigureLook LookAtFigure(Ragdoll& character, const char* picturePath)
+{
+    FigureLook look = {};
+    MeshInstance* skin = SkinnedDrawable();
+    IDirect3DDevice9* device = gRenderer ? gRenderer->GetDevice() : nullptr;
+    if (!skin || !device) return look;
+    UINT width = 0, height = 0;
+    const std::vector<uint8_t> whole = DrawFrame(device, &width, &height);
+    if (picturePath) LvD3D9_SaveBackBufferPNG(device, picturePath);
+    look[kSkinPart] = CountChanged(whole, DrawWithoutSkin(device, *skin, &width, &height));
+    const size_t last = character.GetLimbInstances().size() - 1;
+    const auto partOf = [&](size_t i) {
+        return i == kHeadDrawable ? kHeadPart : i == last ? kLeftHandPart : kBodyPart;
+    };
+    for (FigurePart part : {kHeadPart, kLeftHandPart, kBodyPart}) {
+        WithoutLimbDrawables(
+            character, [&](size_t i) { return partOf(i) != part; },
+            [&] { look[part] = CountChanged(whole, DrawFrame(device, &width, &height)); });
+    }
+    return look;
+}
+
 SkinnedLook LookAtSkinnedModel(Ragdoll& character, const char* picturePath)
 {
     SkinnedLook look;
@@ -147,33 +223,19 @@ SkinnedLook LookAtSkinnedModel(Ragdoll& character, const char* picturePath)
     IDirect3DDevice9* device = gRenderer ? gRenderer->GetDevice() : nullptr;
     if (!skin || !device) return look;
 
-    // Every vertex of a limb on one point: the limbs draw nothing.
-    static D3DXMATRIX nowhere;
-    std::memset(&nowhere, 0, sizeof nowhere);
-    std::vector<const D3DXMATRIX*> kept;
-    for (MeshInstance* limb : character.GetLimbInstances()) {
-        kept.push_back(limb->worldOverride);
-        limb->worldOverride = &nowhere;
-    }
     std::vector<uint8_t> with, without;
     UINT width = 0, height = 0;
-    gRenderer->RenderFrame();
-    LvD3D9_ReadBackBuffer(device, with, &width, &height);
-    if (picturePath) LvD3D9_SaveBackBufferPNG(device, picturePath);
-    Model* model = skin->model;
-    skin->model = nullptr;
-    gRenderer->RenderFrame();
-    LvD3D9_ReadBackBuffer(device, without, &width, &height);
-    skin->model = model;
-    for (size_t i = 0; i < kept.size(); ++i) character.GetLimbInstances()[i]->worldOverride = kept[i];
+    WithoutLimbDrawables(
+        character, [](size_t) { return false; },
+        [&] {
+            with = DrawFrame(device, &width, &height);
+            if (picturePath) LvD3D9_SaveBackBufferPNG(device, picturePath);
+            without = DrawWithoutSkin(device, *skin, &width, &height);
+        });
     if (with.size() != without.size() || with.empty()) return look;
     look.width = width;
     look.height = height;
-
-    std::vector<char> changed(size_t(width) * height, 0);
-    for (size_t i = 0; i < changed.size(); ++i)
-        for (int c = 0; c < 3; ++c)
-            changed[i] = changed[i] || std::abs(int(with[i * 4 + c]) - int(without[i * 4 + c])) > kChangedChannel;
+    const std::vector<char> changed = ChangedPixels(with, without);
 
     // The skeleton on the screen: every limb's bone and its far end.
     const D3DXMATRIX& viewProjection = gRenderer->GetLastViewProjection();

@@ -6,6 +6,7 @@
 
 #include <d3dx9.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,15 @@ struct SkinnedLook
     int boxPixels = 0;   // area of the skeleton's box
 };
 SkinnedLook LookAtSkinnedModel(Ragdoll& character, const char* picturePath = nullptr);
+
+// The parts of the character's picture: its skinned model, the head's
+// drawable (the one that wears the mask), the left hand's (the last one: a
+// bare hand, or the torch on the torch stages) and the other limb drawables.
+enum FigurePart { kSkinPart, kHeadPart, kLeftHandPart, kBodyPart, kFigurePartCount };
+// What each part adds to the frame as drawn now: the frame drawn whole, then
+// once without each part; each count is the pixels that differ.
+using FigureLook = std::array<int, kFigurePartCount>;
+FigureLook LookAtFigure(Ragdoll& character, const char* picturePath = nullptr);
 
 // The lowest point of the skin as the game's frames pose it now (the
 // shipped character's vertices and weights, skinned here); NaN without a

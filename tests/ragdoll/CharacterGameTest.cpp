@@ -3,8 +3,10 @@
 // animated model, skinned drawable and animation instance, still animated;
 // window resizes and full-screen toggles while it walks keep it posed and
 // drawn where it stands; and it walks stage 1 with its feet on the ground
-// (in a real window when there is a display, with the -screenshot switch).
-// The player walks it with the forward key and knocks it out with K.
+// (in a real window when there is a display, with the -screenshot switch);
+// and it is one figure at every moment, the skinned model or the limp limbs,
+// the replay included. The player walks it with the forward key, puts the
+// mask on and off with L and knocks it out with K.
 //
 // One WinMain per process: each test is its own run.
 #include "CharacterGameSupport.h"
@@ -25,6 +27,7 @@
 #include "Character.h"
 #include "DXUTHeadless.h"
 #include "d3d9_host.h"
+#include "dinput.h"
 #include "game/Lumveran.h"
 #include "game/Player.h"
 #include "objects/Capsule.h"
@@ -34,6 +37,8 @@
 #include "render/MeshInstance.h"
 #include "render/Model.h"
 #include "render/Renderer.h"
+#include "render/SceneDrawer.h"
+#include "ui/ReplaySystem.h"
 
 namespace {
 
@@ -222,6 +227,117 @@ TEST(CharacterInTheGame, WalksStageOneWithItsFeetOnTheGround)
     EXPECT_GT(rightLift, 0.6f);
     EXPECT_TRUE(std::filesystem::exists(shot)) << shot;
     if (!kept) std::filesystem::remove(shot);
+    EXPECT_EQ(GameErrors(), "");
+}
+
+// The character is one figure at every moment: standing, its skinned model,
+// with the head's drawable over the model's head only while it wears the
+// mask; knocked out, its limp limbs and no model; in the replay, whichever
+// it was at the recorded frame. Each moment is looked at from behind, from
+// the side and from the front (the camera turned about the character).
+TEST(CharacterInTheGame, ShowsOneFigureStandingMaskedWalkingKnockedOutAndInTheReplay)
+{
+    // A frame of the game, or a replay tick this many ticks after the
+    // playback began (upright) or after it reached the knock-out (limp).
+    enum class When { Frame, ReplayUpright, ReplayLimp };
+    struct Moment
+    {
+        const char* name;
+        When when;
+        int at;
+        bool shows[kFigurePartCount]; // skinned model, head, left hand (or torch), the other limbs
+    };
+    constexpr int kMaskOn = 20, kWalkFrom = 40, kMaskOff = 80, kWalkUntil = 105, kKnockOut = 110;
+    constexpr int kTorchStage = 310, kFrames = 345;
+    const Moment moments[] = {
+        {"standing", When::Frame, 15, {true, false, false, false}},
+        {"standing_with_the_mask", When::Frame, 35, {true, true, false, false}},
+        {"walking_with_the_mask", When::Frame, 70, {true, true, false, false}},
+        {"walking", When::Frame, 100, {true, false, false, false}},
+        {"knocked_out", When::Frame, 140, {false, true, true, true}},
+        {"replay_standing", When::ReplayUpright, 2, {true, false, false, false}},
+        {"replay_knocked_out", When::ReplayLimp, 1, {false, true, true, true}},
+        {"standing_with_the_torch", When::Frame, kTorchStage + 30, {true, false, true, false}},
+    };
+    const char* const kPartNames[kFigurePartCount] = {"the skinned model", "the head's drawable",
+                                                      "the left hand's drawable", "the other limb drawables"};
+    // Behind the character as the camera follows it, beside it, in front.
+    const float kSides[] = {0.0f, 0.5f * D3DX_PI, D3DX_PI};
+    const char* const kSideNames[] = {"back", "side", "front"};
+    // Enough changed pixels over the three sides to be a part in view (the
+    // bare hand is the smallest), not a stray edge. The replay's menu leaves
+    // the middle of the screen free at this size.
+    constexpr int kInView = 20;
+
+    StartGame(640, 480, kFrames, true);
+    DXUTHeadlessScheduleInputKeyHold(kMaskOn, DIK_L, 2);
+    HoldForward(kWalkFrom, kWalkUntil - kWalkFrom);
+    DXUTHeadlessScheduleInputKeyHold(kMaskOff, DIK_L, 2);
+    PressKnockOutKey(kKnockOut);
+    // The developer key: the second stage, where the character carries the torch.
+    DXUTHeadlessScheduleKey(kTorchStage, '2', true);
+    DXUTHeadlessScheduleKey(kTorchStage + 1, '2', false);
+
+    std::vector<std::string> looked;
+    int lastTick = -1, ticks = 0, knockTick = -1;
+    DXUTHeadlessSetFrameHook([&](int frame) {
+        Ragdoll* character = FindCharacter();
+        if (!character) return;
+        const cReplaySystem& replay = *gReplaySystem;
+        const bool ticked = replay.IsPlaying() && replay.GetCurrentFrame() != lastTick;
+        if (ticked) {
+            lastTick = replay.GetCurrentFrame();
+            if (lastTick == replay.GetDeathFrame()) knockTick = ticks;
+            ++ticks;
+        }
+        const auto isNow = [&](const Moment& moment) {
+            switch (moment.when) {
+            case When::Frame:
+                return frame == moment.at;
+            case When::ReplayUpright:
+                return ticked && ticks - 1 == moment.at;
+            case When::ReplayLimp:
+                return ticked && knockTick >= 0 && ticks - 1 == knockTick + moment.at;
+            }
+            return false;
+        };
+        for (const Moment& moment : moments) {
+            if (!isNow(moment)) continue;
+            SCOPED_TRACE(moment.name);
+            looked.push_back(moment.name);
+            Camera& camera = *gRenderer->GetCamera();
+            const float yaw = camera.GetAngle(), pitch = camera.GetClampedAngle();
+            FigureLook seen = {};
+            for (size_t side = 0; side < std::size(kSides); ++side) {
+                camera.SetAngle(yaw + kSides[side]);
+                camera.SetClampedAngle(pitch);
+                const std::string picture =
+                    PicturePath(std::string("figure_") + moment.name + "_" + kSideNames[side] + ".png");
+                const FigureLook look = LookAtFigure(*character, picture.empty() ? nullptr : picture.c_str());
+                for (int part = 0; part < kFigurePartCount; ++part) seen[part] += look[part];
+            }
+            camera.SetAngle(yaw);
+            camera.SetClampedAngle(pitch);
+            // A worn mask sits on the model's head, not where the physics
+            // step has carried the head's limb on to (walking, a stride ahead).
+            if (moment.shows[kSkinPart] && moment.shows[kHeadPart]) {
+                D3DXMATRIX drawn, noFacing;
+                D3DXMatrixIdentity(&noFacing);
+                SceneDrawer::InstanceWorld(*character->GetLimbInstances()[kHeadLimb], noFacing, &drawn);
+                EXPECT_LT(Distance(Vector3(drawn._41, drawn._42, drawn._43), BoneMidpoint("Bip01_Head")), 0.01f);
+            }
+            for (int part = 0; part < kFigurePartCount; ++part) {
+                if (moment.shows[part]) {
+                    EXPECT_GT(seen[part], kInView) << kPartNames[part] << " should show";
+                } else {
+                    EXPECT_EQ(seen[part], 0) << kPartNames[part] << " should not show";
+                }
+            }
+        }
+    });
+    EXPECT_EQ(WinMain(nullptr, nullptr, nullptr, 0), 0);
+    DXUTHeadlessSetFrameHook(nullptr);
+    EXPECT_EQ(looked.size(), std::size(moments)) << testing::PrintToString(looked);
     EXPECT_EQ(GameErrors(), "");
 }
 

@@ -167,7 +167,11 @@ std::vector<Part> BodyParts()
     parts.push_back({Ellipsoid({0, 0, 3.2f}, {0.44f, 0.86f, 0.46f}, kJeans), "Bip01_Pelvis", "", 0, 0});
     parts.push_back({Ellipsoid({0, 0, 3.45f}, {0.44f, 0.64f, 0.12f}, kBelt), "Bip01_Pelvis", "", 0, 0});
     parts.push_back({Segment({0, -0.04f, 5.45f}, {0, -0.04f, 6.05f}, 0.22f, 0.2f, kSkin), "Bip01_Neck", "", 0, 0});
-    parts.push_back({Ellipsoid({0.03f, -0.045f, 6.55f}, {0.48f, 0.44f, 0.62f}, kFace), "Bip01_Head", "", 0, 0});
+    // The head lies inside the ragdoll's head drawable (an ellipsoid reaching
+    // 0.46 out at its narrowest and 0.625 up from the midpoint of Head and
+    // HeadNub), so the mask worn over it covers it however that drawable turns
+    // about the bone.
+    parts.push_back({Ellipsoid({0.015f, -0.045f, 6.5f}, {0.42f, 0.4f, 0.57f}, kFace), "Bip01_Head", "", 0, 0});
     for (int side = 0; side < 2; ++side) {
         const char* s = side == 0 ? "L" : "R";
         const float sy = side == 0 ? 1.0f : -1.0f;
