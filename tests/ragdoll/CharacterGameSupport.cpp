@@ -35,8 +35,11 @@ const int kStageKeyFrame = 2;
 const int kChangedChannel = 24;
 // How far a limb's surface reaches past its bones, world units.
 const float kLimbThickness = 1.0f;
-// A limb midpoint counts as drawn with a changed pixel this close.
+// A limb midpoint counts as drawn with a pixel this close that the model
+// changes at all: from behind, its brown hair over the brown bridge moves a
+// channel by barely more than 20.
 const int kNearPixels = 2;
+const int kTouchedChannel = 4;
 // The head is the second limb drawable.
 const size_t kHeadDrawable = 1;
 
@@ -84,13 +87,14 @@ std::vector<uint8_t> DrawWithoutSkin(IDirect3DDevice9* device, MeshInstance& ski
     return rgba;
 }
 
-// Pixels whose colour moves by more than kChangedChannel between two pictures.
-std::vector<char> ChangedPixels(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
+// Pixels whose colour moves by more than the threshold between two pictures.
+std::vector<char> ChangedPixels(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b,
+                                int threshold = kChangedChannel)
 {
     std::vector<char> changed(a.size() == b.size() ? a.size() / 4 : 0, 0);
     for (size_t i = 0; i < changed.size(); ++i)
         for (int c = 0; c < 3; ++c)
-            changed[i] = changed[i] || std::abs(int(a[i * 4 + c]) - int(b[i * 4 + c])) > kChangedChannel;
+            changed[i] = changed[i] || std::abs(int(a[i * 4 + c]) - int(b[i * 4 + c])) > threshold;
     return changed;
 }
 
@@ -266,12 +270,13 @@ SkinnedLook LookAtSkinnedModel(Ragdoll& character, const char* picturePath)
             ++look.pixels;
             if (x < left - grow || x > right + grow || y < top - grow || y > bottom + grow) ++look.outside;
         }
+    const std::vector<char> touched = ChangedPixels(with, without, kTouchedChannel);
     for (const D3DXVECTOR3& m : midpoints) {
         bool near = false;
         for (int dy = -kNearPixels; dy <= kNearPixels && !near; ++dy)
             for (int dx = -kNearPixels; dx <= kNearPixels && !near; ++dx) {
                 const int x = int(m.x) + dx, y = int(m.y) + dy;
-                near = x >= 0 && y >= 0 && x < int(width) && y < int(height) && changed[size_t(y) * width + x];
+                near = x >= 0 && y >= 0 && x < int(width) && y < int(height) && touched[size_t(y) * width + x];
             }
         look.bonesMissed += !near;
     }
