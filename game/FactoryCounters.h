@@ -28,5 +28,6 @@ SwingingLogPose NextSwingingLogPose();
 // Which swinging log the next swinging-log trigger releases.
 int NextSwingingLogTriggerIndex();
 
-// The counters as at start-up. Only tests call this: the game never resets them.
+// The counters as at start-up, for tests and fuzz inputs that each stand for
+// a run of their own: the game itself never resets them.
 void ResetFactoryCountersForTest();

@@ -1,6 +1,7 @@
 #include "game/LevelFile.h"
 
 #include <cmath>
+#include <sstream>
 #include <type_traits>
 
 #include "core/ErrorReport.h"
@@ -74,11 +75,6 @@ int TriggerSizeAxes(int type)
         // A coin and the mask are drawn at their own sizes.
         return kNoSize;
     }
-}
-
-bool IsFinite(const Vector3& v)
-{
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
 
 const char* KindWord(LevelRecordKind kind)
@@ -170,37 +166,52 @@ bool LevelReader::Fail(const std::string& what)
 template <typename T>
 bool LevelReader::ReadKey(const char* key, T& value)
 {
+    static_assert(!std::is_floating_point<T>::value, "numbers are read with their bound");
     if (!SeekToken(in, key, word)) return Fail(std::string("no \"") + key + "\" where one was due");
     T read{};
     if (!(in >> read)) return Fail(std::string("the value of \"") + key + "\" cannot be read");
-    if constexpr (std::is_floating_point<T>::value) {
-        if (!std::isfinite(read)) return Fail(std::string("the value of \"") + key + "\" is not a finite number");
-    }
     value = read;
     return true;
 }
 
-bool LevelReader::ReadKey(const char* key, Vector3& value)
+bool LevelReader::ReadNumbers(const char* key, float* values, int count, float limit)
 {
     if (!SeekToken(in, key, word)) return Fail(std::string("no \"") + key + "\" where one was due");
-    Vector3 read;
-    if (!(in >> read.x >> read.y >> read.z)) return Fail(std::string("the values of \"") + key + "\" cannot be read");
-    if (!IsFinite(read)) return Fail(std::string("the values of \"") + key + "\" are not all finite numbers");
-    value = read;
+    const std::string what =
+        count == 1 ? std::string("the value of \"") + key + "\" " : std::string("the values of \"") + key + "\" ";
+    for (int i = 0; i < count; ++i) {
+        if (!(in >> values[i])) return Fail(what + "cannot be read");
+    }
+    for (int i = 0; i < count; ++i) {
+        // Written so that a value that is not a number fails too.
+        if (!(std::fabs(values[i]) <= limit)) {
+            std::ostringstream bound;
+            bound << limit;
+            return Fail(what + (count == 1 ? "is not" : "are not all") + " within -" + bound.str() + " to " +
+                        bound.str());
+        }
+    }
+    return true;
+}
+
+bool LevelReader::ReadKey(const char* key, float& value, float limit)
+{
+    return ReadNumbers(key, &value, 1, limit);
+}
+
+bool LevelReader::ReadKey(const char* key, Vector3& value, float limit)
+{
+    float read[3];
+    if (!ReadNumbers(key, read, 3, limit)) return false;
+    value = Vector3(read[0], read[1], read[2]);
     return true;
 }
 
 bool LevelReader::ReadKey(const char* key, Matrix3& value)
 {
-    if (!SeekToken(in, key, word)) return Fail(std::string("no \"") + key + "\" where one was due");
-    Matrix3 read;
-    for (int i = 0; i < 9; ++i) {
-        if (!(in >> read[i])) return Fail(std::string("the values of \"") + key + "\" cannot be read");
-        if (!std::isfinite(read[i])) {
-            return Fail(std::string("the values of \"") + key + "\" are not all finite numbers");
-        }
-    }
-    value = read;
+    float read[9];
+    if (!ReadNumbers(key, read, 9, kMaxOrientationEntry)) return false;
+    for (int i = 0; i < 9; ++i) value[i] = read[i];
     return true;
 }
 
@@ -224,16 +235,12 @@ bool LevelReader::ReadHeader(LevelHeader& header)
     header.meshFile = mesh;
     header.hmpFile = hmp;
     header.hasTerrain = true;
-    float pitch = 0.0f;
-    float yaw = 0.0f;
-    float distance = 0.0f;
-    if (!ReadKey("camera_orientation:", pitch)) return false;
-    if (!(in >> yaw >> distance) || !std::isfinite(yaw) || !std::isfinite(distance)) {
-        return Fail("the values of \"camera_orientation:\" cannot be read");
-    }
-    header.cameraPitch = pitch;
-    header.cameraYaw = yaw;
-    header.cameraDistance = distance;
+    // Pitch and yaw in radians, then the distance.
+    float camera[3];
+    if (!ReadNumbers("camera_orientation:", camera, 3, kMaxCoordinate)) return false;
+    header.cameraPitch = camera[0];
+    header.cameraYaw = camera[1];
+    header.cameraDistance = camera[2];
     header.hasCamera = true;
     return true;
 }
@@ -271,8 +278,8 @@ bool LevelReader::ReadObject(LevelRecord& record)
 {
     record.kind = LevelRecordKind::Object;
     return ReadKey("objectID:", record.type) && ReadKey("texture:", record.texture) &&
-           ReadKey("position:", record.position) && ReadKey("scale:", record.scale) &&
-           ReadKey("orientation:", record.orientation) && ReadKey("mass:", record.mass) &&
+           ReadKey("position:", record.position, kMaxCoordinate) && ReadKey("scale:", record.scale, kMaxSize) &&
+           ReadKey("orientation:", record.orientation) && ReadKey("mass:", record.mass, kMaxMass) &&
            ReadKey("immovable:", record.immovable);
 }
 
@@ -280,14 +287,14 @@ bool LevelReader::ReadSceneObject(LevelRecord& record)
 {
     record.kind = LevelRecordKind::SceneObject;
     return ReadKey("objectID:", record.type) && ReadKey("texture:", record.texture) &&
-           ReadKey("position:", record.position) && ReadKey("scale:", record.scale);
+           ReadKey("position:", record.position, kMaxCoordinate) && ReadKey("scale:", record.scale, kMaxSize);
 }
 
 bool LevelReader::ReadTrigger(LevelRecord& record)
 {
     record.kind = LevelRecordKind::Trigger;
-    return ReadKey("objectID:", record.type) && ReadKey("position:", record.position) &&
-           ReadKey("scale:", record.scale) && ReadKey("spawnposition:", record.spawnPosition);
+    return ReadKey("objectID:", record.type) && ReadKey("position:", record.position, kMaxCoordinate) &&
+           ReadKey("scale:", record.scale, kMaxSize) && ReadKey("spawnposition:", record.spawnPosition, kMaxCoordinate);
 }
 
 bool LevelReader::CheckSizes(const LevelRecord& record)

@@ -56,6 +56,18 @@ public:
     // A file may hold at most this many records; the rest are not read.
     static constexpr int kMaxRecords = 4096;
 
+    // What a stage can hold. The shipped stages keep within 230 units of the
+    // origin, sizes of 1 to 900 (the sky), masses of 15 to 1000 and
+    // orientations that are rotations (entries from -1 to 1). The bounds
+    // leave a wide margin over that (a collected coin lifted out of sight
+    // sits 5000 up) while every sum, product and square the builders and the
+    // physics make of such values stays far inside the float range. A value
+    // beyond its bound, or not finite, is refused like one that does not read.
+    static constexpr float kMaxCoordinate = 1.0e5f;     // "position:", "spawnposition:", the camera's values
+    static constexpr float kMaxSize = 1.0e5f;           // "scale:"
+    static constexpr float kMaxMass = 1.0e6f;           // "mass:", either sign
+    static constexpr float kMaxOrientationEntry = 2.0f; // each of "orientation:"'s nine
+
     // fileName only names the file in reports.
     LevelReader(std::istream& in, const std::string& fileName);
 
@@ -74,9 +86,13 @@ private:
     bool ReadSceneObject(LevelRecord& record);
     bool ReadTrigger(LevelRecord& record);
     bool CheckSizes(const LevelRecord& record);
+    // A key and its one word (ints, 0 or 1 for a bool, a file name).
     template <typename T>
     bool ReadKey(const char* key, T& value);
-    bool ReadKey(const char* key, Vector3& value);
+    // A key and count numbers, each within -limit to limit.
+    bool ReadNumbers(const char* key, float* values, int count, float limit);
+    bool ReadKey(const char* key, float& value, float limit);
+    bool ReadKey(const char* key, Vector3& value, float limit);
     bool ReadKey(const char* key, Matrix3& value);
     bool Fail(const std::string& what);
 

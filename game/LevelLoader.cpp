@@ -367,7 +367,7 @@ void LevelLoader::SaveTriggers()
     for (const Trigger* trigger : gWorld->GetTriggers()) {
         // The record's own size: the exit's sign pulses, and a coin's model
         // is drawn at its fixed size whatever the record said.
-        WriteRecordStart("trigger", trigger->GetType(), nullptr, trigger->position, trigger->recordScale);
+        WriteRecordStart("trigger", trigger->GetType(), nullptr, trigger->RecordPosition(), trigger->recordScale);
         const Vector3& spawn = trigger->spawnPosition;
         StageLog("spawnposition: %f %f %f\n\n", spawn.x, spawn.y, spawn.z);
     }

@@ -208,7 +208,7 @@ void Trigger::BreakBridge()
 void Trigger::CollectCoin()
 {
     if (gPlayer != nullptr) gPlayer->AddToStageScore(1);
-    position.z += kPutAwayHeight;
+    PutAway();
 }
 
 void Trigger::KillPlayer()
@@ -230,7 +230,18 @@ void Trigger::PickUpMask()
         gPlayer->WearMask(true);
         gPlayer->AddToStageScore(1);
     }
+    PutAway();
+}
+
+void Trigger::PutAway()
+{
     position.z += kPutAwayHeight;
+    putAwayLift += kPutAwayHeight;
+}
+
+Vector3 Trigger::RecordPosition() const
+{
+    return position - Vector3(0.0f, 0.0f, putAwayLift);
 }
 
 void Trigger::StartChainWhips()

@@ -64,6 +64,11 @@ public:
     // The speed boost's explosion comes once a run; tests start a new run.
     static void ResetRunForTest();
 
+    // Where its level record puts it: where it stands, less the lift out of
+    // sight of a collected coin or mask, so a save keeps it at its place and
+    // a move the editor made since.
+    Vector3 RecordPosition() const;
+
     bool animated = false;
     float pulseScale = 5.0f;
     int kind = kNoAction;
@@ -74,4 +79,10 @@ public:
     int logIndex = 0;   // the swinging log a kind-10 trigger lets go
     int pulseDirection = 1;
     float spinAngle = 0.0f; // degrees
+
+private:
+    // A collected coin or mask is lifted out of sight rather than removed.
+    void PutAway();
+
+    float putAwayLift = 0.0f; // how far PutAway lifted it
 };

@@ -1,11 +1,13 @@
 // The editor's dialog as the game builds it, reached through the game's own
 // window-message handler: hot keys and clicks choose actions and run them on
 // the editor, only while it is on. And the save: the character written where
-// its record puts it, and a save that cannot write keeping the old file.
+// its record puts it, a collected coin or mask where it was collected from,
+// and a save that cannot write keeping the old file.
 #include <gtest/gtest.h>
 
 #include <dinput.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -18,6 +20,7 @@
 #include "game/LevelFile.h"
 #include "game/LevelLoader.h"
 #include "game/Lumveran.h"
+#include "game/Trigger.h"
 #include "game/World.h"
 #include "objects/Object.h"
 #include "physics/BodyTypes.h"
@@ -176,6 +179,57 @@ TEST_F(DialogAndSaveTest, TheCharactersBodyIsWrittenAsItsRecordAtTheHeightTheRec
         EXPECT_EQ(r.mass, mass);
     }
     EXPECT_EQ(characters, 1);
+}
+
+TEST_F(DialogAndSaveTest, ACollectedCoinAndMaskAreWrittenWhereTheyWereCollectedFromAndWhereTheEditorMovedThem)
+{
+    // Stage 3 has coins and the mask. The first of each kind, by its index
+    // among the triggers, which a reload keeps.
+    gLevelLoader->LoadLevel("stage3.qvl");
+    const auto firstOfKind = [](int kind) {
+        const std::vector<Trigger*>& triggers = gWorld->GetTriggers();
+        for (size_t i = 0; i < triggers.size(); ++i) {
+            if (triggers[i]->kind == kind) return i;
+        }
+        return triggers.size();
+    };
+    const size_t coinIndex = firstOfKind(Trigger::kCoin);
+    const size_t maskIndex = firstOfKind(Trigger::kMask);
+    ASSERT_LT(coinIndex, gWorld->GetTriggers().size());
+    ASSERT_LT(maskIndex, gWorld->GetTriggers().size());
+    Trigger* coin = gWorld->GetTriggers()[coinIndex];
+    Trigger* mask = gWorld->GetTriggers()[maskIndex];
+    const Vector3 coinPlace = coin->position;
+    const Vector3 maskPlace = mask->position;
+    rig.TapKey(DIK_0);
+    Save();
+    const std::string beforeCollecting = rig.tree.Read("Levels/stage3.qvl");
+
+    coin->Fire();
+    mask->Fire();
+    ASSERT_TRUE(coin->fired && mask->fired);
+    ASSERT_GT(coin->position.z, coinPlace.z + 1000.0f);
+    ASSERT_GT(mask->position.z, maskPlace.z + 1000.0f);
+    Save();
+    EXPECT_EQ(rig.tree.Read("Levels/stage3.qvl"), beforeCollecting);
+
+    // The editor lifts the collected coin by two steps: written two steps
+    // above its place.
+    OnEditorGUIEvent(kMsgEditorNextMode);
+    while (Editor().GetActiveTrigger() != coin) OnEditorGUIEvent(kMsgEditorNext);
+    rig.HoldKey(DIK_NUMPAD9, 3);
+    Save();
+    const Vector3 moved = coinPlace + Vector3(0.0f, 0.0f, 2.0f * InGameLevelEditor::kTriggerStep);
+
+    gLevelLoader->LoadLevel("stage3.qvl");
+    ASSERT_GT(gWorld->GetTriggers().size(), std::max(coinIndex, maskIndex));
+    coin = gWorld->GetTriggers()[coinIndex];
+    mask = gWorld->GetTriggers()[maskIndex];
+    EXPECT_EQ(coin->kind, Trigger::kCoin);
+    EXPECT_EQ(mask->kind, Trigger::kMask);
+    EXPECT_FALSE(coin->fired || mask->fired);
+    EXPECT_NEAR((coin->position - moved).Length(), 0.0f, 1e-5f);
+    EXPECT_EQ(mask->position, maskPlace);
 }
 
 TEST_F(DialogAndSaveTest, ASaveThatCannotWriteReportsItAndKeepsTheOldFile)

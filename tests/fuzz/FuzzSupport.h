@@ -11,6 +11,11 @@
 // Each target defines this once; it returns 0 whatever the input.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
+// Defined by a target whose outcome is more than "no crash": a digest of what
+// the last input built, which must not depend on the inputs run before it
+// (the replay driver's --order check). Null in the other targets.
+extern "C" uint64_t FuzzResultDigest() __attribute__((weak));
+
 // A folder of this process's own (so parallel fuzzing jobs never share
 // files), created on first use and removed at exit. Ends in '/'.
 const std::string& FuzzScratchDir();

@@ -1,9 +1,9 @@
 // Level files, the reader alone: the header and every record LevelReader hands
 // over, without building the stage (the level target does that, at a far
 // slower pace), so the words, numbers and limits of the format get the
-// fuzzer's millions of runs. A record handed over is whole and finite, there
-// are never more than the limit of them, and once the reader stops it stays
-// stopped.
+// fuzzer's millions of runs. A record handed over is whole and within what a
+// stage holds, there are never more than the limit of them, and once the
+// reader stops it stays stopped.
 #include "FuzzSupport.h"
 
 #include <cmath>
@@ -11,6 +11,20 @@
 #include <string>
 
 #include "game/LevelFile.h"
+
+namespace {
+
+bool Within(float value, float limit)
+{
+    return std::fabs(value) <= limit;
+}
+
+bool Within(const Vector3& v, float limit)
+{
+    return Within(v.x, limit) && Within(v.y, limit) && Within(v.z, limit);
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -20,8 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const bool headerRead = reader.ReadHeader(header);
     FUZZ_REQUIRE(header.stage == -1 || (header.stage >= 1 && header.stage <= 4));
     FUZZ_REQUIRE(header.stage == -1 || !header.stageRejected);
-    FUZZ_REQUIRE(!header.hasCamera || (std::isfinite(header.cameraPitch) && std::isfinite(header.cameraYaw) &&
-                                       std::isfinite(header.cameraDistance)));
+    FUZZ_REQUIRE(!header.hasCamera || Within(Vector3(header.cameraPitch, header.cameraYaw, header.cameraDistance),
+                                             LevelReader::kMaxCoordinate));
     if (!headerRead) {
         FUZZ_REQUIRE(reader.Failed());
         return 0;
@@ -31,8 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     while (reader.NextRecord(record)) {
         ++records;
         FUZZ_REQUIRE(records <= LevelReader::kMaxRecords);
-        FUZZ_REQUIRE(AllFinite(record.position, record.scale, record.spawnPosition));
-        FUZZ_REQUIRE(AllFiniteElements(record.orientation, 9) && std::isfinite(record.mass));
+        FUZZ_REQUIRE(Within(record.position, LevelReader::kMaxCoordinate) &&
+                     Within(record.spawnPosition, LevelReader::kMaxCoordinate));
+        FUZZ_REQUIRE(Within(record.scale, LevelReader::kMaxSize) && Within(record.mass, LevelReader::kMaxMass));
+        for (int i = 0; i < 9; ++i) FUZZ_REQUIRE(Within(record.orientation[i], LevelReader::kMaxOrientationEntry));
     }
     FUZZ_REQUIRE(!reader.NextRecord(record));
     return 0;

@@ -7,10 +7,16 @@
 // run. A crash names the input it was running, and so does a run that takes
 // longer than kSecondsPerRun, which is stopped as a hang.
 //
-//   fuzz_replay_<target> [--exact] file-or-folder...
+// With --order (for a target that defines FuzzResultDigest) each input runs
+// instead as it is, first alone in a process of its own, then after each
+// other input in a process of their own, and the digests must agree: an
+// input's outcome must not depend on what ran before it.
+//
+//   fuzz_replay_<target> [--exact | --order] file-or-folder...
 #include "FuzzSupport.h"
 
 #include <csignal>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -111,6 +117,80 @@ size_t Replay(const std::string& path, const std::string& bytes, bool exact)
     return runs;
 }
 
+struct Input
+{
+    std::string path;
+    std::string bytes;
+};
+
+// Runs the inputs in a new process, in the order given, and gives back the
+// digest the last one left; false when that process did not finish well (a
+// crash reports itself there).
+bool DigestInChild(const std::vector<const Input*>& inputs, uint64_t* digest)
+{
+    int channel[2];
+    if (pipe(channel) != 0) return false;
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        close(channel[0]);
+        for (const Input* input : inputs) {
+            SetCurrent(input->path, "in order, length", input->bytes.size());
+            Run(input->bytes);
+        }
+        const uint64_t result = FuzzResultDigest();
+        // _exit: the scratch folder and the leak check belong to the parent.
+        _exit(write(channel[1], &result, sizeof result) == sizeof result ? 0 : 1);
+    }
+    close(channel[1]);
+    uint64_t result = 0;
+    const bool read = child > 0 && ::read(channel[0], &result, sizeof result) == sizeof result;
+    close(channel[0]);
+    int status = 0;
+    if (child > 0) waitpid(child, &status, 0);
+    if (!read || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return false;
+    *digest = result;
+    return true;
+}
+
+// Each input alone, then after each other one; 0 when every result agrees.
+int CheckOrder(const std::vector<Input>& inputs)
+{
+    if (!FuzzResultDigest) {
+        std::fprintf(stderr, "fuzz replay: --order needs a target with a result digest\n");
+        return 2;
+    }
+    // Made here, so that every child shares it and it goes at the end.
+    FuzzScratchDir();
+    std::vector<uint64_t> alone(inputs.size());
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        if (!DigestInChild({&inputs[i]}, &alone[i])) {
+            std::fprintf(stderr, "fuzz replay: %s failed alone\n", inputs[i].path.c_str());
+            return 1;
+        }
+    }
+    int differences = 0;
+    for (size_t first = 0; first < inputs.size(); ++first) {
+        for (size_t then = 0; then < inputs.size(); ++then) {
+            if (then == first) continue;
+            uint64_t after = 0;
+            if (!DigestInChild({&inputs[first], &inputs[then]}, &after)) {
+                std::fprintf(stderr, "fuzz replay: %s failed after %s\n", inputs[then].path.c_str(),
+                             inputs[first].path.c_str());
+                return 1;
+            }
+            if (after != alone[then]) {
+                std::fprintf(stderr, "fuzz replay: %s gives another result after %s than alone\n",
+                             inputs[then].path.c_str(), inputs[first].path.c_str());
+                ++differences;
+            }
+        }
+    }
+    if (differences > 0) return 1;
+    std::printf("fuzz replay: %zu inputs, each alone and after each other one, the same results\n", inputs.size());
+    return 0;
+}
+
 bool ReadFile(const std::string& path, std::string* bytes)
 {
     std::ifstream in(path, std::ios::binary);
@@ -124,11 +204,14 @@ bool ReadFile(const std::string& path, std::string* bytes)
 int main(int argc, char** argv)
 {
     bool exact = false;
+    bool order = false;
     std::vector<std::string> files;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--exact") {
             exact = true;
+        } else if (arg == "--order") {
+            order = true;
         } else if (std::filesystem::is_directory(arg)) {
             std::vector<std::string> inside;
             for (const auto& entry : std::filesystem::directory_iterator(arg))
@@ -144,19 +227,22 @@ int main(int argc, char** argv)
     }
     // An empty corpus would pass without checking anything.
     if (files.empty()) {
-        std::fprintf(stderr, "usage: %s [--exact] file-or-folder... (no inputs found)\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [--exact | --order] file-or-folder... (no inputs found)\n", argv[0]);
         return 2;
     }
-    InstallCrashReport();
-    size_t runs = 0;
-    for (const std::string& path : files) {
-        std::string bytes;
-        if (!ReadFile(path, &bytes)) {
-            std::fprintf(stderr, "fuzz replay: cannot read %s\n", path.c_str());
+    // Read before any runs: a target may change the working folder.
+    std::vector<Input> inputs(files.size());
+    for (size_t i = 0; i < files.size(); ++i) {
+        inputs[i].path = files[i];
+        if (!ReadFile(files[i], &inputs[i].bytes)) {
+            std::fprintf(stderr, "fuzz replay: cannot read %s\n", files[i].c_str());
             return 2;
         }
-        runs += Replay(path, bytes, exact);
     }
+    InstallCrashReport();
+    if (order) return CheckOrder(inputs);
+    size_t runs = 0;
+    for (const Input& input : inputs) runs += Replay(input.path, input.bytes, exact);
     std::printf("fuzz replay: %zu inputs, %zu runs, no crash\n", files.size(), runs);
     return 0;
 }

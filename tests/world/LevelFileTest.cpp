@@ -27,10 +27,12 @@ const char* const kHeader =
     "stagenumber: 4\nheightmap: stage4.x\nhmapconfig: stage4.hmp\ncamera_orientation: -0.3 0 40\n";
 
 std::string BoxRecord(const std::string& position = "1 2 13", const std::string& scale = "2 2 2",
-                      const std::string& mass = "40", const std::string& immovable = "0", int type = 3)
+                      const std::string& mass = "40", const std::string& immovable = "0", int type = 3,
+                      const std::string& orientation = "1 0 0 0 1 0 0 0 1")
 {
     return "__TAG object\nbox\nobjectID: " + std::to_string(type) + "\ntexture: 4\nposition: " + position +
-           "\nscale: " + scale + "\norientation: 1 0 0 0 1 0 0 0 1\nmass: " + mass + "\nimmovable: " + immovable + "\n";
+           "\nscale: " + scale + "\norientation: " + orientation + "\nmass: " + mass + "\nimmovable: " + immovable +
+           "\n";
 }
 
 std::string BushRecord(const std::string& scale = "6 6 6")
@@ -97,6 +99,12 @@ TEST_F(LevelFileTest, RecordsAreBuiltOnlyWhenWholeAndTheFirstBadOneStopsTheReadi
          "has a size of zero or less"},
         {"a number past the float range is refused", BoxRecord("1 2 13", "2 2 2", "1e999"), 0, 0,
          "the value of \"mass:\" cannot be read"},
+        {"a position beyond what a stage holds is refused", BoxRecord("1.8e38 0 0") + BoxRecord(), 0, 0,
+         "the values of \"position:\" are not all within -100000 to 100000"},
+        {"so is a mass", BoxRecord("1 2 13", "2 2 2", "-2e6"), 0, 0,
+         "the value of \"mass:\" is not within -1e+06 to 1e+06"},
+        {"and an orientation that is no turn", BoxRecord("1 2 13", "2 2 2", "40", "0", 3, "1 0 0 0 3e38 0 0 0 1"), 0, 0,
+         "the values of \"orientation:\" are not all within -2 to 2"},
         {"immovable is 0 or 1", BoxRecord("1 2 13", "2 2 2", "40", "2"), 0, 0,
          "the value of \"immovable:\" cannot be read"},
         {"a record cut short builds nothing",
