@@ -21,6 +21,7 @@
 
 #include "StageRig.h"
 #include "core/ConfigFile.h"
+#include "core/Stage.h"
 #include "game/FactoryCounters.h"
 #include "game/LevelFile.h"
 #include "game/LevelLoader.h"
@@ -100,7 +101,7 @@ void Mix(uint64_t& digest, const T& value)
 uint64_t StageDigest()
 {
     uint64_t digest = 14695981039346656037ull;
-    Mix(digest, gLevelLoader->GetStage());
+    Mix(digest, CurrentStage());
     Mix(digest, gWorld->GetObjects().size());
     Mix(digest, gWorld->GetUpdatables().size());
     for (const RigidBody* body : gPhysicsWorld->GetBodies()) {
