@@ -1,7 +1,8 @@
 // Small helpers over the XML parser for the particle-definition reader.
 // Documents should be made with collapsed white space
 // (tinyxml2::XMLDocument doc(true, tinyxml2::COLLAPSE_WHITESPACE)) so element
-// text reads as the original parser gave it; XmlElementText trims either way.
+// text has its runs of white space folded to one space; XmlElementText trims
+// either way.
 #pragma once
 
 #include <string>

@@ -12,7 +12,8 @@
 
 namespace {
 
-// The name the log has always announced itself by, whatever file it writes.
+// The console lines name the log "qvlstage.txt", not the level file it
+// writes, so they read the same for every stage.
 const char* const kOpenedLine = "Opened log file: qvlstage.txt\n";
 const char* const kUnableLine = "Unable to open qvlstage.txt";
 

@@ -151,7 +151,8 @@ Tetrahedron::Tetrahedron(PhysicsWorld*, float size_, float mass) : size(size_)
 {
     DebugPrint("Creating a tetrahedron\n");
     SetMass(mass);
-    // The solid-sphere formula, as the game has always used for it.
+    // A solid sphere's inertia with the size as radius: the hull is not
+    // integrated, and the tetrahedron turns alike about every axis.
     SetInertia(0.4f * mass * size * size, 0.4f * mass * size * size, 0.4f * mass * size * size);
 
     const Vector3 top(0.0f, 0.0f, size);

@@ -19,8 +19,8 @@ fPartFactory* gPartFactory = nullptr;
 
 namespace {
 
-// Reports name this class as their source, with the line numbers the error
-// log has always shown for them.
+// Reports name this class as their source with fixed line numbers, so an
+// entry in the error log reads the same however this file's code moves.
 const char* const kSource = "fPartFactory";
 const int kLineNoFiles = 65;
 const int kLineNoRoot = 88;

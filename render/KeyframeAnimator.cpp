@@ -22,8 +22,9 @@ struct KeyPair
 };
 
 // The first pair whose second key is not before p. Past the last key the
-// last key is held; before the first key t goes negative, as the search has
-// always done. A single key is held; keys at equal times blend with t = 0.
+// last key is held; before the first key t goes negative, so the first two
+// keys' motion runs on backwards. A single key is held; keys at equal times
+// blend with t = 0.
 template <class Key>
 KeyPair FindKeys(const std::vector<Key>& keys, float p)
 {

@@ -12,7 +12,8 @@
 HUDManager* gHUDManager = nullptr;
 
 namespace {
-// The report keeps the source and line it has always had in the error log.
+// The report names this class and a fixed line, so its entry in the error
+// log reads the same however this file's code moves.
 const char* const kReportSource = "HUDManager";
 constexpr int kSetActiveReportLine = 90;
 

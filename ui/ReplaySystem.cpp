@@ -214,7 +214,8 @@ void cReplaySystem::Play()
 {
     if (recording) {
         // Before the first snapshot of a stage the newest one is the ring's
-        // last slot; starting there shows the ring once round, as always.
+        // last slot; starting there plays the ring once round, as from any
+        // other start.
         startFrame = currentFrame >= 0 ? currentFrame : frameCount - 1;
     }
     recording = false;

@@ -13,7 +13,6 @@
 #include "BenchTiming.h"
 #include "DXUTHeadless.h"
 #include "Win32Host.h"
-#include "core/Resources.h"
 #include "game/Lumveran.h"
 #include "game/World.h"
 #include "render/Renderer.h"
@@ -22,7 +21,7 @@
 namespace {
 
 // The run's frames, stage after stage: the key, the walk (timed callbacks),
-// then for each tier a few frames to settle on its chain and the timed ones.
+// then a few frames to settle and the timed ones, standing still.
 struct Timeline
 {
     int start = 10; // frames before the first stage key (the splash screens)
@@ -30,8 +29,7 @@ struct Timeline
     int settle = 10;
     int timed = 120;
 
-    int ChainFrames() const { return settle + timed; }
-    int Period() const { return 1 + walk + kChainTiers * ChainFrames(); }
+    int Period() const { return 1 + walk + settle + timed; }
     int KeyFrame(int stage) const { return start + stage * Period(); }
     int End() const { return KeyFrame(kGameStages); }
 };
@@ -42,7 +40,6 @@ struct FramePhase
 {
     Phase phase = Phase::Before;
     int stage = 0; // 0 based
-    int tier = 0;
     bool firstOfPhase = false;
 };
 
@@ -77,8 +74,6 @@ FramePhase PhaseOf(int frame)
         return p;
     }
     within -= gLine.walk;
-    p.tier = within / gLine.ChainFrames();
-    within %= gLine.ChainFrames();
     p.phase = within < gLine.settle ? Phase::Settle : Phase::Timed;
     p.firstOfPhase = within == 0 || within == gLine.settle;
     return p;
@@ -140,14 +135,6 @@ void CloseWalk(GameFrameFigures& f)
     gRenderCpu.clear();
 }
 
-void UseChain(int stage, int tier)
-{
-    const char* file = GetPostProcessConfigFile(stage, tier);
-    if (!gRenderer || !file) return;
-    gRenderer->ClearDrawLists();
-    gRenderer->AddDrawList(ConfigDirectory + file);
-}
-
 void OnFrame(int frame)
 {
     glFinish();
@@ -167,10 +154,9 @@ void OnFrame(int frame)
     if (ran.phase == Phase::Walk && next.phase != Phase::Walk) CloseWalk(f);
     if (ran.phase == Phase::Timed && next.phase != Phase::Timed) {
         const double mean = Mean(gChainFrames);
-        f.fps[ran.tier] = mean > 0.0 ? 1000.0 / mean : 0.0;
+        f.fps = mean > 0.0 ? 1000.0 / mean : 0.0;
         gChainFrames.clear();
     }
-    if (next.phase == Phase::Settle && next.firstOfPhase) UseChain(next.stage, next.tier);
     if (next.phase == Phase::After) PostQuitMessage(0);
     gLastHook = bench::Clock::now();
     if (next.phase == Phase::Key) gKeyDown = gLastHook;
@@ -178,12 +164,15 @@ void OnFrame(int frame)
 
 } // namespace
 
-GameRunFigures RunGameFrames(bool quick)
+GameRunFigures RunGameFrames(bool quick, const char* psVersion)
 {
     if (quick) gLine = Timeline{10, 60, 5, 20};
-    // A 640 x 480 window whatever Vid.cfg says.
-    static const char* argv[] = {"Lumveran", "-windowed", "-width:640", "-height:480"};
-    Win32SetCommandLine(4, const_cast<char**>(argv));
+    // A 640 x 480 window whatever Vid.cfg says, at the tier asked for.
+    static std::string tier;
+    tier = std::string("-psversion:") + psVersion;
+    static const char* argv[] = {"Lumveran", "-windowed", "-width:640", "-height:480", nullptr};
+    argv[4] = tier.c_str();
+    Win32SetCommandLine(5, const_cast<char**>(argv));
     DXUTHeadlessEnable(1.0 / 60.0, 0);
     DXUTHeadlessEnableDevice();
     for (int stage = 0; stage < kGameStages; ++stage) {

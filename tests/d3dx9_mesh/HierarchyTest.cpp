@@ -331,7 +331,7 @@ TEST(Hierarchy, ControllerTracksAndClones)
     EXPECT_EQ(clone->ResetTime(), S_OK);
     EXPECT_EQ(clone->GetTime(), 0.0);
     EXPECT_TRUE(FAILED(clone->SetTrackEnable(99, TRUE)));
-    EXPECT_EQ(ac->GetTime(), 0.0); // the original is untouched
+    EXPECT_EQ(ac->GetTime(), 0.0); // the controller cloned from is untouched
     EXPECT_EQ(clone->Release(), 0u);
 }
 

@@ -434,8 +434,8 @@ TEST(ParticlesInTheGame, ABrokenParticleFileLosesOnlyItsOwnEffects)
 {
     std::vector<std::string> reports;
     std::multiset<std::string> asked;
-    // Cut off in the middle of an element: the file does not parse and is
-    // skipped without a word, as the game has always done.
+    // Cut off in the middle of an element: the file does not parse, and a
+    // particle file that cannot be parsed is skipped without a report.
     PlayWithParticleFolder(
         [](const fs::path& folder) {
             std::ifstream in(folder / "Torch.xml");

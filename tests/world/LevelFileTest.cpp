@@ -245,7 +245,7 @@ TEST_F(LevelFileTest, SaveWritesTheStageInTheWritersExactText)
     }
 
     EXPECT_EQ(tree.Read("Levels/stage4.qvl"), kWrittenStage);
-    // The log shows what it writes, under the name it has always given itself.
+    // The console shows what the save writes, under the log's own name.
     EXPECT_EQ(console, std::string("Opened log file: qvlstage.txt\n") + kWrittenStage);
     // No temporary is left beside it.
     EXPECT_FALSE(std::ifstream(tree.Root() + "/Levels/stage4.qvl.tmp").good());

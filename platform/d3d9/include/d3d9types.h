@@ -20,7 +20,7 @@ typedef DWORD D3DCOLOR;
     ((DWORD)(BYTE)(c0) | ((DWORD)(BYTE)(c1) << 8) | ((DWORD)(BYTE)(c2) << 16) | ((DWORD)(BYTE)(c3) << 24))
 #endif
 
-// Result codes. Facility 0x876 as the originals use.
+// Result codes: facility 0x876 with the code in the low word, severity set.
 #define MAKE_D3DHRESULT(code) ((HRESULT)(0x88760000u | (DWORD)(code)))
 #define D3D_OK S_OK
 #define D3DERR_WRONGTEXTUREFORMAT MAKE_D3DHRESULT(2072)
