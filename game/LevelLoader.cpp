@@ -50,17 +50,17 @@ struct StageObject
 };
 
 const StageObject kStageObjects[] = {
-    {1, 23, {-36.0f, -42.0f, -1.8f}, {8.0f, 5.0f, 2.0f}, 100.0f}, // the breaking bridge
-    {2, 29, {-6.0f, -20.0f, 0.0f}, {1.0f, 1.0f, 1.0f}, 10.0f},    // chain whips
-    {2, 29, {-6.0f, 13.0f, 0.0f}, {1.0f, 1.0f, 1.0f}, 10.0f},
-    {2, 42, {16.0f, 160.0f, 25.0f}, {80.0f, 15.0f, 15.0f}, 200.0f}, // spinning logs over the pit
-    {2, 42, {16.0f, 129.0f, 25.0f}, {80.0f, 15.0f, 15.0f}, 200.0f},
-    {2, 42, {125.0f, 80.0f, 16.0f}, {30.0f, 20.0f, 20.0f}, 200.0f}, // and the two drums
-    {2, 42, {135.0f, 150.0f, 18.0f}, {35.0f, 30.0f, 30.0f}, 200.0f},
-    {2, 47, {-75.0f, -127.0f, 15.0f}, {30.0f, 3.0f, 3.0f}, 200.0f}, // swinging logs
-    {2, 47, {-95.0f, -127.0f, 15.0f}, {30.0f, 3.0f, 3.0f}, 200.0f},
-    {2, 47, {125.0f, 80.0f, 35.5f}, {30.0f, 3.0f, 3.0f}, 200.0f},
-    {3, 34, {-35.0f, 40.0f, 75.0f}, {20.0f, 15.0f, 1.0f}, 70.0f}, // the hanging platform
+    {kFirstStage, kBridgeType, {-36.0f, -42.0f, -1.8f}, {8.0f, 5.0f, 2.0f}, 100.0f}, // the breaking bridge
+    {kWhipStage, kChainWhipType, {-6.0f, -20.0f, 0.0f}, {1.0f, 1.0f, 1.0f}, 10.0f},  // chain whips
+    {kWhipStage, kChainWhipType, {-6.0f, 13.0f, 0.0f}, {1.0f, 1.0f, 1.0f}, 10.0f},
+    {kWhipStage, kSpinningLogType, {16.0f, 160.0f, 25.0f}, {80.0f, 15.0f, 15.0f}, 200.0f}, // spinning logs over the pit
+    {kWhipStage, kSpinningLogType, {16.0f, 129.0f, 25.0f}, {80.0f, 15.0f, 15.0f}, 200.0f},
+    {kWhipStage, kSpinningLogType, {125.0f, 80.0f, 16.0f}, {30.0f, 20.0f, 20.0f}, 200.0f}, // and the two drums
+    {kWhipStage, kSpinningLogType, {135.0f, 150.0f, 18.0f}, {35.0f, 30.0f, 30.0f}, 200.0f},
+    {kWhipStage, kSwingingLogType, {-75.0f, -127.0f, 15.0f}, {30.0f, 3.0f, 3.0f}, 200.0f}, // swinging logs
+    {kWhipStage, kSwingingLogType, {-95.0f, -127.0f, 15.0f}, {30.0f, 3.0f, 3.0f}, 200.0f},
+    {kWhipStage, kSwingingLogType, {125.0f, 80.0f, 35.5f}, {30.0f, 3.0f, 3.0f}, 200.0f},
+    {kLavaStage, kChainPlatformType, {-35.0f, 40.0f, 75.0f}, {20.0f, 15.0f, 1.0f}, 70.0f}, // the hanging platform
 };
 const int kStageObjectTexture = 5;
 
@@ -73,8 +73,8 @@ struct StageEffect
 };
 
 const StageEffect kStageEffects[] = {
-    {1, "MistEmitter", {-115.0f, -34.0f, 100.0f}},
-    {1, "WaterSpout", {-227.0f, -44.0f, 190.0f}},
+    {kFirstStage, "MistEmitter", {-115.0f, -34.0f, 100.0f}},
+    {kFirstStage, "WaterSpout", {-227.0f, -44.0f, 190.0f}},
 };
 
 // Kicked up under the character's feet on every stage.
