@@ -12,7 +12,7 @@ namespace {
 
 // Libraries under the platform stand-ins; the game reaches them only through
 // the stand-ins' own headers.
-const char* const kForbiddenLibraries[] = {"SDL", "GL/", "GLES", "EGL/", "KHR/", "AL/", "sndfile", "stb_"};
+const char* const kForbiddenLibraries[] = {"SDL", "GL/", "GLES", "EGL/", "KHR/", "AL/", "sndfile", "mpg123", "stb_"};
 
 std::string Trim(const std::string& s)
 {
