@@ -18,12 +18,10 @@
 // stage key to the first frame drawn, and the start to the first frame drawn.
 // Last, the frames a second of every stage and tier in one table.
 // Run it with LP_NUM_THREADS=8 and 2.
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -32,6 +30,7 @@
 
 #include "BenchOptions.h"
 #include "BenchTiming.h"
+#include "ChildRun.h"
 #include "GameFrames.h"
 #include "StageRig.h"
 #include "Win32Host.h"
@@ -188,27 +187,18 @@ void PrintGameRun(const GameRunFigures& run, const char* tier)
 }
 
 // WinMain runs once a process, so each tier's run is a child process that
-// hands its figures back through a pipe (plain data: no pointers).
+// hands its figures back (plain data: no pointers).
 GameRunFigures RunTierInChild(bool quick, const char* tier)
 {
+    const ChildRun child = RunInChild(
+        [quick, tier](std::string& bytes) {
+            const GameRunFigures figures = RunGameFrames(quick, tier);
+            bytes.assign(reinterpret_cast<const char*>(&figures), sizeof figures);
+            return 0;
+        },
+        true);
     GameRunFigures run;
-    int fds[2];
-    if (pipe(fds) != 0) return run;
-    std::fflush(stdout);
-    const pid_t child = fork();
-    if (child == 0) {
-        close(fds[0]);
-        const GameRunFigures figures = RunGameFrames(quick, tier);
-        const ssize_t written = write(fds[1], &figures, sizeof figures);
-        _exit(written == static_cast<ssize_t>(sizeof figures) ? 0 : 1);
-    }
-    close(fds[1]);
-    if (child > 0) {
-        GameRunFigures got;
-        if (read(fds[0], &got, sizeof got) == static_cast<ssize_t>(sizeof got)) run = got;
-        waitpid(child, nullptr, 0);
-    }
-    close(fds[0]);
+    if (child.exitStatus == 0 && child.bytes.size() == sizeof run) std::memcpy(&run, child.bytes.data(), sizeof run);
     return run;
 }
 

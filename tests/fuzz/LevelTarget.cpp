@@ -21,7 +21,6 @@
 
 #include "StageRig.h"
 #include "core/ConfigFile.h"
-#include "core/Stage.h"
 #include "game/FactoryCounters.h"
 #include "game/LevelFile.h"
 #include "game/LevelLoader.h"
@@ -85,34 +84,6 @@ private:
 // What the last input built, summed up after its frame.
 uint64_t gDigest = 0;
 
-void Mix(uint64_t& digest, const void* bytes, size_t size)
-{
-    // FNV-1a over the bytes.
-    const unsigned char* p = static_cast<const unsigned char*>(bytes);
-    for (size_t i = 0; i < size; ++i) digest = (digest ^ p[i]) * 1099511628211ull;
-}
-
-template <typename T>
-void Mix(uint64_t& digest, const T& value)
-{
-    Mix(digest, &value, sizeof value);
-}
-
-uint64_t StageDigest()
-{
-    uint64_t digest = 14695981039346656037ull;
-    Mix(digest, CurrentStage());
-    Mix(digest, gWorld->GetObjects().size());
-    Mix(digest, gWorld->GetUpdatables().size());
-    for (const RigidBody* body : gPhysicsWorld->GetBodies()) {
-        Mix(digest, body->position);
-        Mix(digest, body->GetOrientation());
-        Mix(digest, body->linearVelocity);
-        Mix(digest, body->angularVelocity);
-    }
-    return digest;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -127,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_REQUIRE(gWorld->GetObjects().size() <= kMostObjects);
     for (int frame = 0; frame < kFrames; ++frame) rig.RunFrame();
     for (const RigidBody* body : gPhysicsWorld->GetBodies()) FUZZ_REQUIRE(AllFinite(body->position));
-    gDigest = StageDigest();
+    gDigest = HashGameState();
     return 0;
 }
 

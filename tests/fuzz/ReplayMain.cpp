@@ -16,7 +16,6 @@
 #include "FuzzSupport.h"
 
 #include <csignal>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -27,6 +26,8 @@
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include "ChildRun.h"
 
 // Present when a sanitizer runtime is linked in: called after its report.
 extern "C" void __sanitizer_set_death_callback(void (*callback)(void)) __attribute__((weak));
@@ -125,31 +126,23 @@ struct Input
 
 // Runs the inputs in a new process, in the order given, and gives back the
 // digest the last one left; false when that process did not finish well (a
-// crash reports itself there).
+// crash reports itself there). The scratch folder and the leak check are
+// the parent's: the child leaves through _exit.
 bool DigestInChild(const std::vector<const Input*>& inputs, uint64_t* digest)
 {
-    int channel[2];
-    if (pipe(channel) != 0) return false;
-    std::fflush(nullptr);
-    const pid_t child = fork();
-    if (child == 0) {
-        close(channel[0]);
-        for (const Input* input : inputs) {
-            SetCurrent(input->path, "in order, length", input->bytes.size());
-            Run(input->bytes);
-        }
-        const uint64_t result = FuzzResultDigest();
-        // _exit: the scratch folder and the leak check belong to the parent.
-        _exit(write(channel[1], &result, sizeof result) == sizeof result ? 0 : 1);
-    }
-    close(channel[1]);
-    uint64_t result = 0;
-    const bool read = child > 0 && ::read(channel[0], &result, sizeof result) == sizeof result;
-    close(channel[0]);
-    int status = 0;
-    if (child > 0) waitpid(child, &status, 0);
-    if (!read || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return false;
-    *digest = result;
+    const ChildRun run = RunInChild(
+        [&inputs](std::string& bytes) {
+            for (const Input* input : inputs) {
+                SetCurrent(input->path, "in order, length", input->bytes.size());
+                Run(input->bytes);
+            }
+            const uint64_t result = FuzzResultDigest();
+            bytes.assign(reinterpret_cast<const char*>(&result), sizeof result);
+            return 0;
+        },
+        true);
+    if (run.exitStatus != 0 || run.bytes.size() != sizeof *digest) return false;
+    std::memcpy(digest, run.bytes.data(), sizeof *digest);
     return true;
 }
 

@@ -13,15 +13,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
+#include "ChildRun.h"
 #include "DXUTHeadless.h"
 #include "PlayerTestSupport.h"
 #include "core/EventDispatcher.h"
@@ -226,38 +223,27 @@ Run PlayOnce()
     return run;
 }
 
-// Runs the play in a child process: its checks, then its body states into the file.
-int PlayInChild(const std::string& statesFile)
+// The play in a child process: its checks, and its body states handed back.
+ChildRun PlayInChild()
 {
-    std::fflush(nullptr);
-    const pid_t child = fork();
-    if (child == 0) {
+    return RunInChild([](std::string& bytes) {
         const Run run = PlayOnce();
         EXPECT_EQ(run.reached, (std::vector<Phase>{Phase::Walk, Phase::Stop, Phase::Jump, Phase::Landing,
                                                    Phase::ToTheCoin, Phase::ToTheExit, Phase::OnStageTwo,
                                                    Phase::KnockedOut, Phase::Recovered, Phase::Done}));
-        std::ofstream(statesFile, std::ios::binary)
-            .write(reinterpret_cast<const char*>(run.bodies.data()),
-                   static_cast<std::streamsize>(run.bodies.size() * sizeof(float)));
-        std::fflush(nullptr);
-        std::exit(::testing::Test::HasFailure() ? 1 : 0);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        bytes.assign(reinterpret_cast<const char*>(run.bodies.data()), run.bodies.size() * sizeof(float));
+        return ::testing::Test::HasFailure() ? 1 : 0;
+    });
 }
 
 TEST(PlayerEndToEnd, KeysPlayTheFirstStageIntoTheSecondAndTwoRunsMatchBitForBit)
 {
-    const std::string first = testing::TempDir() + "player_run_1.bin";
-    const std::string second = testing::TempDir() + "player_run_2.bin";
-    ASSERT_EQ(PlayInChild(first), 0);
-    ASSERT_EQ(PlayInChild(second), 0);
-    const std::string a = ReadWholeFile(first), b = ReadWholeFile(second);
-    EXPECT_GT(a.size(), 1000u);
-    EXPECT_TRUE(a == b) << "the two runs' bodies differ";
-    std::remove(first.c_str());
-    std::remove(second.c_str());
+    const ChildRun first = PlayInChild();
+    const ChildRun second = PlayInChild();
+    ASSERT_EQ(first.exitStatus, 0);
+    ASSERT_EQ(second.exitStatus, 0);
+    EXPECT_GT(first.bytes.size(), 1000u);
+    EXPECT_TRUE(first.bytes == second.bytes) << "the two runs' bodies differ";
 }
 
 } // namespace

@@ -13,15 +13,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include "ChildRun.h"
 #include "DXUTHeadless.h"
 #include "GameRun.h"
 #include "MenuScript.h"
 #include "ScratchGameTree.h"
+#include "StageRig.h"
 #include "audio/JukeBox.h"
 #include "core/Matrix3.h"
 #include "d3d9_host.h"
@@ -241,30 +241,6 @@ Act Then(std::vector<Act> acts)
     };
 }
 
-std::uint64_t HashGameState()
-{
-    std::uint64_t hash = 1469598103934665603ull;
-    const auto mix = [&hash](const void* data, std::size_t size) {
-        const unsigned char* bytes = static_cast<const unsigned char*>(data);
-        for (std::size_t i = 0; i < size; ++i) hash = (hash ^ bytes[i]) * 1099511628211ull;
-    };
-    if (gWorld) {
-        for (const Object* body : gWorld->GetObjects()) {
-            for (const Vector3* v : {&body->position, &body->linearVelocity, &body->angularVelocity})
-                mix(v, sizeof(*v));
-            for (int i = 0; i < 9; ++i) {
-                const float f = body->GetOrientation()[i];
-                mix(&f, sizeof f);
-            }
-        }
-    }
-    const int numbers[] = {Stage(), gPlayer ? gPlayer->GetStageScore() : -1, gPlayer ? gPlayer->GetTotalScore() : -1};
-    mix(numbers, sizeof numbers);
-    if (gMenuMan)
-        for (int menu : gMenuMan->GetStack()) mix(&menu, sizeof menu);
-    return hash;
-}
-
 namespace {
 
 void Trace(int frame, const MenuScript& script)
@@ -333,10 +309,7 @@ void PlayHere(const PlayTable& table, const PlayOptions& options, PlayResult& re
 
 PlayResult PlayInChild(const PlayTable& table, const PlayOptions& options)
 {
-    const std::string hashFile = testing::TempDir() + options.treeName + "_" + std::to_string(getpid()) + ".hashes";
-    std::fflush(nullptr);
-    const pid_t child = fork();
-    if (child == 0) {
+    const ChildRun child = RunInChild([&](std::string& bytes) {
         // The game points the error stream at the scratch tree's log; the
         // sanitizers' reports at exit belong on the test's own.
         const int testErrors = dup(STDERR_FILENO);
@@ -348,22 +321,15 @@ PlayResult PlayInChild(const PlayTable& table, const PlayOptions& options)
         std::vector<std::uint64_t> words = {seen.stepFrames.size()};
         words.insert(words.end(), seen.stepFrames.begin(), seen.stepFrames.end());
         words.insert(words.end(), seen.hashes.begin(), seen.hashes.end());
-        std::ofstream(hashFile, std::ios::binary)
-            .write(reinterpret_cast<const char*>(words.data()),
-                   static_cast<std::streamsize>(words.size() * sizeof(std::uint64_t)));
-        std::fflush(nullptr);
-        std::exit(testing::Test::HasFailure() ? 1 : 0);
-    }
+        bytes.assign(reinterpret_cast<const char*>(words.data()), words.size() * sizeof(std::uint64_t));
+        return testing::Test::HasFailure() ? 1 : 0;
+    });
     PlayResult result;
-    int status = 0;
-    waitpid(child, &status, 0);
-    result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream in(hashFile, std::ios::binary);
-    std::uint64_t word = 0, steps = 0;
-    in.read(reinterpret_cast<char*>(&steps), sizeof steps);
-    for (std::uint64_t i = 0; i < steps && in.read(reinterpret_cast<char*>(&word), sizeof word); ++i)
-        result.stepFrames.push_back(static_cast<int>(word));
-    while (in.read(reinterpret_cast<char*>(&word), sizeof word)) result.hashes.push_back(word);
-    std::remove(hashFile.c_str());
+    result.exitStatus = child.exitStatus;
+    std::vector<std::uint64_t> words(child.bytes.size() / sizeof(std::uint64_t));
+    std::memcpy(words.data(), child.bytes.data(), words.size() * sizeof(std::uint64_t));
+    const std::size_t steps = words.empty() ? 0 : std::min<std::size_t>(words[0], words.size() - 1);
+    for (std::size_t i = 1; i <= steps; ++i) result.stepFrames.push_back(static_cast<int>(words[i]));
+    result.hashes.assign(words.begin() + std::ptrdiff_t(std::min(words.size(), steps + 1)), words.end());
     return result;
 }

@@ -129,7 +129,3 @@ struct PlayResult
 // runs once in a process) in a scratch copy of the run tree; every step's
 // checks run there, the hashes come back.
 PlayResult PlayInChild(const PlayTable& table, const PlayOptions& options);
-
-// After every frame: every World object's pose and motion, the scores, the
-// stage and the menu stack, as one 64-bit FNV-1a hash.
-std::uint64_t HashGameState();

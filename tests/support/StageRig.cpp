@@ -1,6 +1,7 @@
 #include "StageRig.h"
 
 #include "core/EventDispatcher.h"
+#include "core/Stage.h"
 #include "game/GameHooks.h"
 #include "game/LevelLoader.h"
 #include "game/Player.h"
@@ -9,8 +10,10 @@
 #include "particles/fPartManager.h"
 #include "physics/ObjectController.h"
 #include "physics/PhysicsWorld.h"
+#include "physics/RigidBody.h"
 #include "physics/collision/CollisionDetection.h"
 #include "render/Renderer.h"
+#include "ui/MenuMan.h"
 #include "ui/ReplaySystem.h"
 
 StageRig::StageRig(const StageOptions& options)
@@ -77,4 +80,29 @@ void StageRig::RunSeconds(float seconds, float dt)
 {
     const int frames = static_cast<int>(seconds / dt + 0.5f);
     for (int i = 0; i < frames; ++i) RunFrame(dt);
+}
+
+std::uint64_t HashGameState()
+{
+    std::uint64_t hash = 1469598103934665603ull;
+    const auto mix = [&hash](const void* data, std::size_t size) {
+        const unsigned char* bytes = static_cast<const unsigned char*>(data);
+        for (std::size_t i = 0; i < size; ++i) hash = (hash ^ bytes[i]) * 1099511628211ull;
+    };
+    if (gPhysicsWorld) {
+        for (const RigidBody* body : gPhysicsWorld->GetBodies()) {
+            for (const Vector3* v : {&body->position, &body->linearVelocity, &body->angularVelocity})
+                mix(v, sizeof(*v));
+            for (int i = 0; i < 9; ++i) {
+                const float f = body->GetOrientation()[i];
+                mix(&f, sizeof f);
+            }
+        }
+    }
+    const int numbers[] = {CurrentStage(), gPlayer ? gPlayer->GetStageScore() : -1,
+                           gPlayer ? gPlayer->GetTotalScore() : -1};
+    mix(numbers, sizeof numbers);
+    if (gMenuMan)
+        for (int menu : gMenuMan->GetStack()) mix(&menu, sizeof menu);
+    return hash;
 }

@@ -5,6 +5,8 @@
 // controllers. Frames run as the frame loop and the renderer's frame run them.
 #pragma once
 
+#include <cstdint>
+
 struct StageOptions
 {
     bool renderer = true;  // a device-less renderer that queues and prunes drawables
@@ -29,3 +31,8 @@ public:
 
     float time = 0.0f;
 };
+
+// Every body's pose and motion (the World's objects, the machines' own
+// parts and the particles), the scores, the stage and the menu
+// stack, as one 64-bit FNV-1a hash: what a frame left, for comparing runs.
+std::uint64_t HashGameState();

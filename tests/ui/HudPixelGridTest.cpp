@@ -45,8 +45,7 @@ TEST_F(HudPixelGrid, MenuBarsCoverExactlyTheirLayoutRows)
         int item; // in the main menu's table: 0 the top bar, 1 the bottom one
         int firstRow, lastRow;
     };
-    const Case cases[] = {
-        {640, 480, 0, 0, 74}, {640, 480, 1, 405, 479}, {800, 600, 0, 0, 74}, {800, 600, 1, 525, 599}};
+    const Case cases[] = {{640, 480, 0, 0, 74}, {640, 480, 1, 405, 479}, {800, 600, 0, 0, 74}, {800, 600, 1, 525, 599}};
     HudOnBackdrop hudHooks;
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " item " << c.item);
@@ -57,8 +56,8 @@ TEST_F(HudPixelGrid, MenuBarsCoverExactlyTheirLayoutRows)
         auto hud = std::make_unique<HUDManager>();
         gHUDManager = hud.get();
         HUD* page = new HUD();
-        page->AddElement(new MenuItemHUD(s.texture, s.x.Resolve(c.width), s.y.Resolve(c.height),
-                                         s.w.Resolve(c.width), s.h.Resolve(c.height), s.event));
+        page->AddElement(new MenuItemHUD(s.texture, s.x.Resolve(c.width), s.y.Resolve(c.height), s.w.Resolve(c.width),
+                                         s.h.Resolve(c.height), s.event));
         hud->SetActiveHUD(hud->AddHUD(page));
         hud->Update();
         renderer->RenderFrame();
