@@ -247,11 +247,14 @@ void Ragdoll::DrawShownOnBones(bool posed)
 {
     D3DXMATRIX noFacing, laid, fromBone;
     D3DXMatrixIdentity(&noFacing);
+    // Only what shows of the standing character (the torch, a worn mask);
+    // the hidden drawables stay as ShowDrawables left them.
     for (size_t i = 0; i < limbInstances.size(); ++i) {
-        DrawOnLimb(i);
         MeshInstance* drawable = limbInstances[i];
         const int limb = drawableSpecs[i]->limb;
-        if (!posed || drawable->hidden || !FollowsBone(limb)) continue;
+        if (drawable->hidden || !FollowsBone(limb)) continue;
+        DrawOnLimb(i);
+        if (!posed) continue;
         const D3DXMATRIX& bone = bones[limb]->TransformationMatrix;
         if (!D3DXMatrixInverse(&fromBone, nullptr, &bone)) continue;
         SceneDrawer::InstanceWorld(*drawable, noFacing, &laid);
