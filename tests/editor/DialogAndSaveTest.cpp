@@ -183,22 +183,18 @@ TEST_F(DialogAndSaveTest, TheCharactersBodyIsWrittenAsItsRecordAtTheHeightTheRec
 
 TEST_F(DialogAndSaveTest, ACollectedCoinAndMaskAreWrittenWhereTheyWereCollectedFromAndWhereTheEditorMovedThem)
 {
-    // Stage 3 has coins and the mask. The first of each kind, by its index
-    // among the triggers, which a reload keeps.
+    // Stage 3 has coins and the mask: the first of each, by its index among
+    // the triggers, which a reload keeps.
     gLevelLoader->LoadLevel("stage3.qvl");
-    const auto firstOfKind = [](int kind) {
-        const std::vector<Trigger*>& triggers = gWorld->GetTriggers();
-        for (size_t i = 0; i < triggers.size(); ++i) {
-            if (triggers[i]->kind == kind) return i;
-        }
-        return triggers.size();
+    const std::vector<Trigger*>& triggers = gWorld->GetTriggers();
+    const auto firstOfKind = [&triggers](int kind) {
+        return size_t(std::find_if(triggers.begin(), triggers.end(), [kind](Trigger* t) { return t->kind == kind; }) -
+                      triggers.begin());
     };
-    const size_t coinIndex = firstOfKind(Trigger::kCoin);
-    const size_t maskIndex = firstOfKind(Trigger::kMask);
-    ASSERT_LT(coinIndex, gWorld->GetTriggers().size());
-    ASSERT_LT(maskIndex, gWorld->GetTriggers().size());
-    Trigger* coin = gWorld->GetTriggers()[coinIndex];
-    Trigger* mask = gWorld->GetTriggers()[maskIndex];
+    const size_t coinIndex = firstOfKind(Trigger::kCoin), maskIndex = firstOfKind(Trigger::kMask);
+    ASSERT_LT(std::max(coinIndex, maskIndex), triggers.size());
+    Trigger* coin = triggers[coinIndex];
+    Trigger* mask = triggers[maskIndex];
     const Vector3 coinPlace = coin->position;
     const Vector3 maskPlace = mask->position;
     rig.TapKey(DIK_0);
@@ -207,9 +203,7 @@ TEST_F(DialogAndSaveTest, ACollectedCoinAndMaskAreWrittenWhereTheyWereCollectedF
 
     coin->Fire();
     mask->Fire();
-    ASSERT_TRUE(coin->fired && mask->fired);
-    ASSERT_GT(coin->position.z, coinPlace.z + 1000.0f);
-    ASSERT_GT(mask->position.z, maskPlace.z + 1000.0f);
+    ASSERT_GT(std::min(coin->position.z - coinPlace.z, mask->position.z - maskPlace.z), 1000.0f) << "put away";
     Save();
     EXPECT_EQ(rig.tree.Read("Levels/stage3.qvl"), beforeCollecting);
 
@@ -222,11 +216,10 @@ TEST_F(DialogAndSaveTest, ACollectedCoinAndMaskAreWrittenWhereTheyWereCollectedF
     const Vector3 moved = coinPlace + Vector3(0.0f, 0.0f, 2.0f * InGameLevelEditor::kTriggerStep);
 
     gLevelLoader->LoadLevel("stage3.qvl");
-    ASSERT_GT(gWorld->GetTriggers().size(), std::max(coinIndex, maskIndex));
-    coin = gWorld->GetTriggers()[coinIndex];
-    mask = gWorld->GetTriggers()[maskIndex];
-    EXPECT_EQ(coin->kind, Trigger::kCoin);
-    EXPECT_EQ(mask->kind, Trigger::kMask);
+    ASSERT_LT(std::max(coinIndex, maskIndex), triggers.size());
+    coin = triggers[coinIndex];
+    mask = triggers[maskIndex];
+    EXPECT_TRUE(coin->kind == Trigger::kCoin && mask->kind == Trigger::kMask);
     EXPECT_FALSE(coin->fired || mask->fired);
     EXPECT_NEAR((coin->position - moved).Length(), 0.0f, 1e-5f);
     EXPECT_EQ(mask->position, maskPlace);
