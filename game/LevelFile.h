@@ -56,8 +56,8 @@ public:
     // A file may hold at most this many records; the rest are not read.
     static constexpr int kMaxRecords = 4096;
 
-    // What a stage can hold. The shipped stages keep within 230 units of the
-    // origin, sizes of 1 to 900 (the sky), masses of 15 to 1000 and
+    // What a stage can hold. The shipped stage files keep within 215 units of
+    // the origin, sizes of 1 to 900 (the sky), masses of 15 to 600 and
     // orientations that are rotations (entries from -1 to 1). The bounds
     // leave a wide margin over that (a collected coin lifted out of sight
     // sits 5000 up) while every sum, product and square the builders and the
