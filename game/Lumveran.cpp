@@ -294,8 +294,7 @@ void CALLBACK OnKeyboard(UINT key, bool keyDown, bool altDown, void* userContext
         Vector3 position(173.0f, -181.0f, 12.0f);
         Vector3 velocity(0.0f, 0.0f, 0.0f);
         float scale = 1.0f;
-        EventDispatcher::SendMessage(gPartManager, kMsgCreateSystem,
-                                     new fCreateSystem("Explosion", &position, &velocity, &scale));
+        SendToParticles(kMsgCreateSystem, new fCreateSystem("Explosion", &position, &velocity, &scale));
         break;
     }
     case 'T':

@@ -23,7 +23,7 @@ const int kLineUnknownMessage = 160;
 
 const unsigned int kDefaultSystemLimit = 1000;
 
-// The lava stage's lava: a fountain and a "dolphin" leap every two seconds somewhere
+// On the lava stage, a fountain and a "dolphin" leap every two seconds somewhere
 // in the square of +-120 around the origin, at the lava's surface.
 const float kLavaInterval = 2.0f;
 const float kLavaHalfExtent = 120.0f;
