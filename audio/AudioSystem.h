@@ -24,7 +24,8 @@ constexpr const char* kBgmPattern = "*.mp3";
 // streams, looping until the jukebox turns each to play once.
 constexpr FMOD_MODE kSfxMode = FMOD_LOOP_OFF | FMOD_3D | FMOD_HARDWARE | FMOD_3D_LINEARROLLOFF;
 constexpr FMOD_MODE kBgmMode = FMOD_LOOP_NORMAL | FMOD_2D | FMOD_HARDWARE;
-// The oldest library release the game was written against.
+// The oldest sound library release that has every call the game makes; with
+// an older one Init prints an error and returns false.
 constexpr unsigned int kRequiredFmodVersion = 0x40430;
 constexpr int kMaxChannels = 1000;
 

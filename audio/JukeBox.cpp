@@ -75,7 +75,7 @@ void cJukeBox::HandleMessage(int id, fMessage* msg)
         ToggleMute();
         break;
     default:
-        REPORT_ERROR("Unknown message sent to object");
+        REPORT_ERROR(kUnknownMessageReport);
         break;
     }
 }

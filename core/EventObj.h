@@ -3,6 +3,9 @@
 
 struct fMessage;
 
+// The report of a receiver given a message id it does not handle.
+constexpr const char* kUnknownMessageReport = "Unknown message sent to object";
+
 class fEventObj
 {
 public:

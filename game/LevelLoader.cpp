@@ -243,12 +243,11 @@ void LevelLoader::PlaceCamera(const LevelHeader& header)
 void LevelLoader::SetStageFiles()
 {
     const int stage = CurrentStage();
-    if (!IsStage(stage)) return;
-    const std::string digit = std::to_string(stage);
-    levelName = "stage" + digit + ".qvl";
+    if (!IsStageNumber(stage)) return;
+    levelName = StageFileName(stage);
     levelFile = levelName;
-    meshFile = "stage" + digit + ".x";
-    heightmapFile = "stage" + digit + ".hmp";
+    meshFile = StageFileName(stage, StageFile::Mesh);
+    heightmapFile = StageFileName(stage, StageFile::Heightmap);
 }
 
 void LevelLoader::SetupStage()

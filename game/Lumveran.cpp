@@ -19,6 +19,7 @@
 #include "core/Messages.h"
 #include "core/Resources.h"
 #include "core/ScreenText.h"
+#include "core/Stage.h"
 #include "game/DebugCaption.h"
 #include "game/EditorDialog.h"
 #include "game/GameHooks.h"
@@ -75,9 +76,9 @@ void CountFrame(float elapsedTime)
     DebugPrint("FPS %d", sFramesPerSecond);
 }
 
-void LoadStageFromKey(const char* levelName)
+void LoadStageFromKey(int stage)
 {
-    if (gLevelLoader) gLevelLoader->LoadLevel(levelName);
+    if (gLevelLoader) gLevelLoader->LoadLevel(StageFileName(stage));
     if (gMenuMan) gMenuMan->CloseAllMenus();
 }
 
@@ -136,7 +137,7 @@ void CreateGameObjects()
 void LoadFirstStage()
 {
     DebugPrint("Initialize...");
-    if (gLevelLoader) gLevelLoader->LoadLevel("stage1.qvl");
+    if (gLevelLoader) gLevelLoader->LoadLevel(StageFileName(kFirstStage));
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand)
@@ -279,16 +280,16 @@ void CALLBACK OnKeyboard(UINT key, bool keyDown, bool altDown, void* userContext
     switch (key) {
     case '1':
     case 'R':
-        LoadStageFromKey("stage1.qvl");
+        LoadStageFromKey(kFirstStage);
         break;
     case '2':
-        LoadStageFromKey("stage2.qvl");
+        LoadStageFromKey(kWhipStage);
         break;
     case '3':
-        LoadStageFromKey("stage3.qvl");
+        LoadStageFromKey(kLavaStage);
         break;
     case '4':
-        LoadStageFromKey("stage4.qvl");
+        LoadStageFromKey(kCartStage);
         break;
     case 'N': {
         Vector3 position(173.0f, -181.0f, 12.0f);

@@ -39,7 +39,6 @@ struct FallLimit
     float z;
 };
 const FallLimit kFallLimits[] = {{kFirstStage, -18.0f}, {kWhipStage, -10.0f}, {kLavaStage, 5.0f}};
-const char* const kCartStageFile = "stage4.qvl";
 
 // Bodies that knock the character out whatever the speed: the whips' links,
 // the swinging logs, the falling blocks.
@@ -258,7 +257,7 @@ void Player::CheckFall()
     if (stage == kCartStage) {
         Vehicle* cart = FirstVehicle();
         if (cart != nullptr && cart->position.z <= kCartFallLimit && gLevelLoader != nullptr) {
-            gLevelLoader->LoadLevel(kCartStageFile);
+            gLevelLoader->LoadLevel(StageFileName(kCartStage));
             // The stage is new from here: the cart, the character, this rule's inputs.
             if (Vehicle* fresh = FirstVehicle()) fresh->ResetWheels();
         }

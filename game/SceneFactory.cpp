@@ -18,6 +18,12 @@ namespace {
 
 const int kTextureFromRecord = -1;
 
+// The vertical plane stands its unit square up in the x-z plane; on the first
+// stage its face turns the other way.
+const int kVerticalPlaneType = 53;
+// Each swinging-log trigger takes the next swinging log of the stage.
+const int kSwingingLogTriggerType = 49;
+
 // A plain scene object: one drawable at the record's scale, riding on the
 // object's own pose.
 struct SceneryType
@@ -41,13 +47,8 @@ const SceneryType kSceneryTypes[] = {
     {41, 41, false, 15, "PhongTransNoTex", 12, 10, false},
     {44, 44, false, 23, "Phong1Opaque", 2, kTextureFromRecord, false},
     {45, 45, false, 24, "Phong1Opaque", 2, kTextureFromRecord, true},
-    {53, 53, false, 15, "PhongTransNoTex", 13, 10, false},
+    {kVerticalPlaneType, kVerticalPlaneType, false, 15, "PhongTransNoTex", 13, 10, false},
 };
-
-// The vertical plane stands its unit square up in the x-z plane; on the first
-// stage its face turns the other way.
-const int kVerticalPlaneType = 53;
-const int kSwingingLogTriggerType = 49;
 
 // The tire drawn on each cart wheel.
 const int kTireMesh = 7;
@@ -86,7 +87,7 @@ const TriggerType kTriggerTypes[] = {
     {38, Trigger::kMask, 0.0f, 4.0f, TriggerLook::Mask, nullptr, 0, false, true},
     {40, Trigger::kHazard, 1.5f, 0.0f, TriggerLook::Marker, kTransNoTex, 3, false, true},
     {46, Trigger::kChainWhips, 1.0f, 0.0f, TriggerLook::Marker, kNoSpecTrans, 7, false, true},
-    {49, Trigger::kSwingingLog, 1.0f, 0.0f, TriggerLook::Marker, kNoSpecTrans, 7, false, true},
+    {kSwingingLogTriggerType, Trigger::kSwingingLog, 1.0f, 0.0f, TriggerLook::Marker, kNoSpecTrans, 7, false, true},
     {50, Trigger::kSpeedBoost, 1.0f, 0.0f, TriggerLook::Marker, kTransNoTex, 3, false, true},
     {52, Trigger::kFallingBlocks, 1.0f, 0.0f, TriggerLook::Marker, kNoSpecTrans, 7, false, true},
 };

@@ -4,13 +4,14 @@
 #pragma once
 
 #include "objects/NPObj.h"
+#include "objects/StageHooks.h"
 
 class PointLight;
 
 class Sun : public NPObj
 {
 public:
-    static constexpr int kType = 43;
+    static constexpr int kType = kSunSceneObjectType;
     static constexpr float kAttenuation = 1000.0f;
 
     // Adds the light to the World; without a World there is none.

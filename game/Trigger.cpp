@@ -1,5 +1,7 @@
 #include "game/Trigger.h"
 
+#include <string>
+
 #include "core/Clock.h"
 #include "core/EventDispatcher.h"
 #include "core/Messages.h"
@@ -155,29 +157,14 @@ void Trigger::SpawnObject()
                          false, kBoulderTexture);
 }
 
-const char* Trigger::NextStageFile(int stage)
-{
-    switch (stage) {
-    case 1:
-        return "stage2.qvl";
-    case 2:
-        return "stage3.qvl";
-    case 3:
-        return "stage4.qvl";
-    case 4:
-        return "stage1.qvl";
-    default:
-        return nullptr;
-    }
-}
-
 void Trigger::GoToNextStage()
 {
     if (gPlayer != nullptr) gPlayer->BankStageScore();
-    const char* next = NextStageFile(CurrentStage());
+    // The ring's next stage; none from a stage outside it.
+    const std::string next = StageFileName(NextStage(CurrentStage()));
     // Inside the World's update the loader only takes note: the stage (this
     // trigger with it) goes once the loop is over.
-    if (next != nullptr && gLevelLoader != nullptr) gLevelLoader->LoadLevel(next);
+    if (!next.empty() && gLevelLoader != nullptr) gLevelLoader->LoadLevel(next);
 }
 
 void Trigger::BreakBridge()

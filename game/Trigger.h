@@ -58,9 +58,6 @@ public:
     void SpeedBoost();
     void ReleaseGBlocks();
 
-    // The level file a stage exit on the given stage leads to; null for a
-    // stage outside the ring.
-    static const char* NextStageFile(int stage);
     // The speed boost's explosion comes once a run; tests start a new run.
     static void ResetRunForTest();
 

@@ -79,7 +79,7 @@ void Object::HandleMessage(int id, fMessage* msg)
         }
         return;
     }
-    ReportError("Unknown message sent to object", "Object", 145);
+    ReportError(kUnknownMessageReport, "Object", 145);
 }
 
 void Object::EnableTextures(bool on)

@@ -39,7 +39,6 @@ const float kRestSpeed = 0.7f;
 const float kRestDegrees = 30.0f;
 
 // The first stage is lit by a sun far off; elsewhere the character carries a torch.
-const int kSunSceneObjectType = 43;
 const Vector3 kSunPosition(300.0f, -300.0f, 800.0f);
 const int kSunTexture = 5;
 const float kTorchColour[4] = {1.0f, 0.8f, 0.2f, 1.0f};

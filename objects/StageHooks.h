@@ -15,6 +15,10 @@ class PointLight; // the renderer's point light
 class RigidBody;
 class fEventObj;
 
+// The scene-object type of the first stage's sun (game/Sun.h), which the
+// ragdoll's builder asks CreateSceneObject for.
+constexpr int kSunSceneObjectType = 43;
+
 class StageHooks
 {
 public:
@@ -32,7 +36,7 @@ public:
     {
         return nullptr;
     }
-    // World::CreateNPObject (the ragdoll's sun on stage 1).
+    // World::CreateNPObject (the ragdoll's sun on stage 1, kSunSceneObjectType).
     virtual void CreateSceneObject(int type, const Vector3* position, const Matrix3* orientation, float sx, float sy,
                                    float sz, int texture)
     {}

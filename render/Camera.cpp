@@ -129,7 +129,7 @@ void Camera::HandleMessage(int id, fMessage* msg)
         if (dynamic_cast<const fInputState*>(msg)) ToggleOption(invertY, kInvertYItem);
         break;
     default:
-        REPORT_ERROR("Unknown message sent to object");
+        REPORT_ERROR(kUnknownMessageReport);
         break;
     }
 }

@@ -8,8 +8,9 @@ namespace {
 // The Windows generator's largest value; the stand-in's rand() is that
 // generator, so the jitter spans exactly [-f, f].
 const float kRandMax = 32767.0f;
-// The jitter fades with time only over hours of play; the factor is the
-// design's, kept for the exact sequence of light positions.
+// The jitter's width is scaled by cos(time * kFlickerFade), time in seconds:
+// 1 at the start and still above 0.99 after three hours, so the flicker keeps
+// its width through any session. Every light position depends on the factor.
 const double kFlickerFade = 0.00001;
 
 float Jitter(float halfWidth)

@@ -78,7 +78,7 @@ void MenuItemHUD::PostEvent(int eventId)
 void MenuItemHUD::HandleMessage(int id, fMessage* msg)
 {
     if (id != kMsgMouseButton && id != kMsgMouseMove) {
-        REPORT_ERROR("Unknown message sent to object");
+        REPORT_ERROR(kUnknownMessageReport);
         return;
     }
     MousePointer* pointer = ActivePointer();

@@ -22,8 +22,6 @@ const char* const MenuMan::kBlurFile = "Blur.cfg";
 
 namespace {
 
-const char* const kFirstStageFile = "stage1.qvl";
-
 Camera* GetCamera()
 {
     return gRenderer ? gRenderer->GetCamera() : nullptr;
@@ -181,7 +179,7 @@ void MenuMan::HandleMessage(int id, fMessage* msg)
         SetMouseLook(false);
         // After the main menu's blur went in front, so the stage's chain
         // takes its place behind it.
-        MenuHookSlot::Get().LoadLevel(kFirstStageFile);
+        MenuHookSlot::Get().LoadLevel(StageFileName(kFirstStage));
         break;
     case kMsgOpenOptions:
         SetMouseLook(false);
@@ -196,7 +194,7 @@ void MenuMan::HandleMessage(int id, fMessage* msg)
         OpenMenu(kMenuCredits);
         break;
     default:
-        REPORT_ERROR("Unknown message sent to object");
+        REPORT_ERROR(kUnknownMessageReport);
         break;
     }
 }

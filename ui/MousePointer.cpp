@@ -31,7 +31,7 @@ void MousePointer::HandleMessage(int id, fMessage* msg)
     case kMsgMouseButton:
         break;
     default:
-        REPORT_ERROR("Unknown message sent to object");
+        REPORT_ERROR(kUnknownMessageReport);
         break;
     }
 }

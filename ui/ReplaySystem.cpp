@@ -340,7 +340,7 @@ void cReplaySystem::HandleMessage(int id, fMessage* msg)
         }
         break;
     default:
-        if (!HandleControl(id, msg)) REPORT_ERROR("Unknown message sent to object");
+        if (!HandleControl(id, msg)) REPORT_ERROR(kUnknownMessageReport);
         break;
     }
 }

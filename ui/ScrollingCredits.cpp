@@ -18,7 +18,7 @@ void ScrollingCredits::HandleMessage(int id, fMessage* msg)
     case kMsgMouseMove:
         break;
     default:
-        REPORT_ERROR("Unknown message sent to object");
+        REPORT_ERROR(kUnknownMessageReport);
         break;
     }
 }

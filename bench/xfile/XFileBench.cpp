@@ -34,7 +34,8 @@ namespace {
 const int kRounds = 7;
 const int kCallsPerRound = 8;
 
-// The buffers each generated grid loaded into before the reader was tuned.
+// The buffers each generated grid loads into, keyed by the grid text's hash:
+// a faster reader must still fill exactly these.
 // A new generator gives new texts: rerecord from this benchmark's output
 // after checking the loads with the mesh tests.
 struct RecordedLoad

@@ -4,6 +4,9 @@
 
 #include "d3d9_program.h"
 
+#include <d3dx9mesh.h>
+
+#include <cstring>
 #include <string>
 
 namespace {
@@ -54,6 +57,51 @@ TEST_F(GlTest, BlendIndicesArriveAsTheBytesWritten)
         decl->Release();
     }
     LvD3D9_DestroyProgram(program);
+}
+
+// (format) -> the declaration SetFVF gives the device: its vertex size, and
+// element for element what D3DXDeclaratorFromFVF gives; a format with more
+// than four blend weights or without a position is refused.
+TEST_F(GlTest, FvfCodesGiveTheDeclarationsOfTheirElements)
+{
+    const struct
+    {
+        DWORD fvf;
+        UINT vertexSize; // 0: refused
+    } cases[] = {
+        {D3DFVF_XYZB1 | D3DFVF_NORMAL, 12 + 4 + 12},
+        {D3DFVF_XYZB2 | D3DFVF_LASTBETA_UBYTE4 | D3DFVF_NORMAL | D3DFVF_TEX1, 12 + 4 + 4 + 12 + 8},
+        {D3DFVF_XYZB3 | D3DFVF_NORMAL | D3DFVF_TEX2, 12 + 12 + 12 + 16},
+        {D3DFVF_XYZB4 | D3DFVF_LASTBETA_D3DCOLOR, 12 + 12 + 4},
+        {D3DFVF_XYZB5 | D3DFVF_LASTBETA_UBYTE4 | D3DFVF_NORMAL | D3DFVF_TEX1, 12 + 16 + 4 + 12 + 8},
+        {D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1, 16 + 4 + 8},
+        {D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1 | D3DFVF_TEXCOORDSIZE3(0), 12 + 12 + 12},
+        {D3DFVF_XYZW | D3DFVF_PSIZE | D3DFVF_SPECULAR, 16 + 4 + 4},
+        {D3DFVF_XYZB5 | D3DFVF_NORMAL, 0}, // five weights
+        {D3DFVF_DIFFUSE | D3DFVF_TEX1, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "format 0x" << std::hex << c.fvf);
+        const HRESULT set = device->SetFVF(c.fvf);
+        IDirect3DVertexDeclaration9* decl = nullptr;
+        device->GetVertexDeclaration(&decl);
+        if (c.vertexSize == 0) {
+            EXPECT_EQ(set, D3DERR_INVALIDCALL);
+            if (decl) decl->Release();
+            continue;
+        }
+        ASSERT_EQ(set, D3D_OK);
+        ASSERT_NE(decl, nullptr);
+        D3DVERTEXELEMENT9 elements[MAX_FVF_DECL_SIZE];
+        UINT count = 0;
+        decl->GetDeclaration(elements, &count);
+        decl->Release();
+        EXPECT_EQ(D3DXGetDeclVertexSize(elements, 0), c.vertexSize);
+        D3DVERTEXELEMENT9 expected[MAX_FVF_DECL_SIZE];
+        ASSERT_EQ(D3DXDeclaratorFromFVF(c.fvf, expected), S_OK);
+        ASSERT_EQ(count, D3DXGetDeclLength(expected) + 1);
+        EXPECT_EQ(std::memcmp(elements, expected, count * sizeof(D3DVERTEXELEMENT9)), 0);
+    }
 }
 
 TEST_F(GlTest, FixedFunctionTransformsAndIndexedUserPointerDraws)

@@ -88,7 +88,7 @@ TEST(DInputSeam, CreationRejectsWhatWindowsRejects)
               DIERR_INVALIDPARAM);
     EXPECT_EQ(device->SetCooperativeLevel(nullptr, DISCL_EXCLUSIVE), DIERR_INVALIDPARAM);
     EXPECT_EQ(device->SetCooperativeLevel(nullptr, DISCL_EXCLUSIVE | DISCL_FOREGROUND), DI_OK);
-    EXPECT_EQ(device->GetDeviceState(16, &state), DIERR_INVALIDPARAM) << "the old 4-button size";
+    EXPECT_EQ(device->GetDeviceState(16, &state), DIERR_INVALIDPARAM) << "the 4-button state's size, not this format's";
     std::memset(&state, 0xCD, sizeof(state));
     EXPECT_EQ(device->GetDeviceState(sizeof(state), &state), DIERR_NOTACQUIRED);
     EXPECT_EQ(state.lX, 0);

@@ -1,6 +1,6 @@
 // The terrain's levels of detail: near tiles keep the mesh's own triangles,
 // far ones draw fewer, neighbours meet without cracks, and a mesh that is not
-// a regular grid is drawn as it always was.
+// a regular grid is drawn whole, with its own triangles at every distance.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -239,7 +239,7 @@ TEST(TerrainTiles, TilesAreMarkedByWhetherAPointLightReachesThem)
         int litTriangles;
         size_t ranges;
     } marks[] = {
-        {nullptr, 8192, 1},    // no lights given: all lit, as before
+        {nullptr, 8192, 1},    // no lights given: every range lit
         {&none, 0, 1},         // a light with no range
         {&corner, 512, 2},     // the first tile in the buffer, then the rest
         {&middle, 4 * 512, 5}, // the four tiles meeting at the centre

@@ -5,6 +5,8 @@
 
 #include <stb_truetype.h>
 
+#include "Math.h"
+
 namespace gen {
 
 std::unique_ptr<Font> Font::Load(const std::string& path)
@@ -82,7 +84,7 @@ void DrawTextCentred(Image& img, const Font& font, const std::string& text, floa
     if (s.outline.a > 0 && s.outlineWidth > 0) {
         const int steps = 16;
         for (int k = 0; k < steps; ++k) {
-            const float a = 2 * 3.14159265f * k / steps;
+            const float a = 2 * kPi * k / steps;
             font.Draw(img, text, x + s.outlineWidth * std::cos(a), y + s.outlineWidth * std::sin(a), size, s.outline);
         }
     }

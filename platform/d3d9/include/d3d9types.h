@@ -452,6 +452,12 @@ enum D3DDECLTYPE : BYTE {
     D3DDECLTYPE_UNUSED = 17
 };
 
+// The stand-in's own, not Direct3D's: the bytes an element of this type takes
+// in a vertex; 0 for a type that has no size (unused, or no type at all),
+// which no vertex can hold. The device's declarations and the D3DX stand-in's
+// meshes both size their elements with it.
+UINT LvDeclTypeSize(BYTE type);
+
 enum D3DDECLMETHOD : BYTE {
     D3DDECLMETHOD_DEFAULT = 0,
     D3DDECLMETHOD_PARTIALU = 1,
@@ -494,6 +500,13 @@ typedef struct _D3DVERTEXELEMENT9
         0xFF, 0, D3DDECLTYPE_UNUSED, 0, 0, 0                                                                           \
     }
 #define MAXD3DDECLLENGTH 64
+
+// The stand-in's own, not Direct3D's: the declaration an FVF code stands for,
+// written into MAXD3DDECLLENGTH + 1 elements and ended by D3DDECL_END(); a
+// code without a position gives one without a position. False, with nothing
+// written, for a code of more than four blend weights. The device's SetFVF
+// and D3DXDeclaratorFromFVF both build with it.
+bool LvDeclarationFromFvf(DWORD fvf, D3DVERTEXELEMENT9* declaration);
 
 typedef struct _D3DPRESENT_PARAMETERS_
 {

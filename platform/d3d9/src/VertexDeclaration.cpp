@@ -93,12 +93,6 @@ bool GlFormat(BYTE type, bool integerIndices, GlAttribute& a)
     return true;
 }
 
-void Add(std::vector<D3DVERTEXELEMENT9>& out, WORD& offset, BYTE type, BYTE usage, BYTE index, WORD size)
-{
-    out.push_back({0, offset, type, D3DDECLMETHOD_DEFAULT, usage, index});
-    offset = WORD(offset + size);
-}
-
 } // namespace
 
 int AttributeLocation(BYTE usage, BYTE usageIndex)
@@ -130,42 +124,12 @@ int AttributeLocation(BYTE usage, BYTE usageIndex)
 bool DeclarationFromFvf(DWORD fvf, std::vector<D3DVERTEXELEMENT9>& out)
 {
     out.clear();
-    WORD offset = 0;
-    const DWORD position = fvf & D3DFVF_POSITION_MASK;
-    if (position == D3DFVF_XYZRHW) {
-        Add(out, offset, D3DDECLTYPE_FLOAT4, D3DDECLUSAGE_POSITIONT, 0, 16);
-    } else if (position == D3DFVF_XYZW) {
-        Add(out, offset, D3DDECLTYPE_FLOAT4, D3DDECLUSAGE_POSITION, 0, 16);
-    } else if (position >= D3DFVF_XYZ && position <= D3DFVF_XYZB5) {
-        Add(out, offset, D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_POSITION, 0, 12);
-        const int betas = int(position - D3DFVF_XYZ) / 2;
-        const bool lastIndices = (fvf & (D3DFVF_LASTBETA_UBYTE4 | D3DFVF_LASTBETA_D3DCOLOR)) != 0;
-        const int weights = lastIndices ? betas - 1 : betas;
-        if (weights > 0)
-            Add(out, offset, BYTE(D3DDECLTYPE_FLOAT1 + weights - 1), D3DDECLUSAGE_BLENDWEIGHT, 0, WORD(4 * weights));
-        if (lastIndices) {
-            const BYTE type = (fvf & D3DFVF_LASTBETA_D3DCOLOR) ? D3DDECLTYPE_D3DCOLOR : D3DDECLTYPE_UBYTE4;
-            Add(out, offset, type, D3DDECLUSAGE_BLENDINDICES, 0, 4);
-        }
-    } else {
-        return false;
+    D3DVERTEXELEMENT9 elements[MAXD3DDECLLENGTH + 1];
+    if ((fvf & D3DFVF_POSITION_MASK) == 0 || !LvDeclarationFromFvf(fvf, elements)) return false;
+    for (const D3DVERTEXELEMENT9* e = elements;; ++e) {
+        out.push_back(*e);
+        if (e->Stream == 0xFF) return true;
     }
-    if (fvf & D3DFVF_NORMAL) Add(out, offset, D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_NORMAL, 0, 12);
-    if (fvf & D3DFVF_PSIZE) Add(out, offset, D3DDECLTYPE_FLOAT1, D3DDECLUSAGE_PSIZE, 0, 4);
-    if (fvf & D3DFVF_DIFFUSE) Add(out, offset, D3DDECLTYPE_D3DCOLOR, D3DDECLUSAGE_COLOR, 0, 4);
-    if (fvf & D3DFVF_SPECULAR) Add(out, offset, D3DDECLTYPE_D3DCOLOR, D3DDECLUSAGE_COLOR, 1, 4);
-    const DWORD texCount = (fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT;
-    for (DWORD i = 0; i < texCount && i < 8; ++i) {
-        const DWORD sizeCode = (fvf >> (i * 2 + 16)) & 3u;
-        const int components = sizeCode == D3DFVF_TEXTUREFORMAT1   ? 1
-                               : sizeCode == D3DFVF_TEXTUREFORMAT3 ? 3
-                               : sizeCode == D3DFVF_TEXTUREFORMAT4 ? 4
-                                                                   : 2;
-        Add(out, offset, BYTE(D3DDECLTYPE_FLOAT1 + components - 1), D3DDECLUSAGE_TEXCOORD, BYTE(i),
-            WORD(4 * components));
-    }
-    out.push_back(D3DVERTEXELEMENT9 D3DDECL_END());
-    return true;
 }
 
 VertexDeclaration::VertexDeclaration(Device* device, const D3DVERTEXELEMENT9* elements, bool counted)
@@ -220,3 +184,96 @@ HRESULT VertexDeclaration::GetDeclaration(D3DVERTEXELEMENT9* elements, UINT* cou
 }
 
 } // namespace lvd3d
+
+namespace {
+
+// A float element of this many components.
+BYTE FloatType(UINT count)
+{
+    return BYTE(D3DDECLTYPE_FLOAT1 + (count - 1));
+}
+
+// Texture set i's component count from the format's size bits.
+UINT TexCoordCount(DWORD fvf, UINT set)
+{
+    switch ((fvf >> (16 + set * 2)) & 3u) {
+    case D3DFVF_TEXTUREFORMAT1:
+        return 1;
+    case D3DFVF_TEXTUREFORMAT3:
+        return 3;
+    case D3DFVF_TEXTUREFORMAT4:
+        return 4;
+    default:
+        return 2;
+    }
+}
+
+} // namespace
+
+bool LvDeclarationFromFvf(DWORD fvf, D3DVERTEXELEMENT9* declaration)
+{
+    const DWORD position = fvf & D3DFVF_POSITION_MASK;
+    const DWORD lastBeta = fvf & (D3DFVF_LASTBETA_UBYTE4 | D3DFVF_LASTBETA_D3DCOLOR);
+    const bool xyz = position != 0 && position != D3DFVF_XYZRHW && position != D3DFVF_XYZW;
+    // XYZB1 holds one beta, XYZB5 five; with a last-beta flag the last of
+    // them is the blend indices.
+    const UINT betas = xyz && position >= D3DFVF_XYZB1 ? (position - D3DFVF_XYZRHW) / 2 : 0;
+    const UINT weights = lastBeta && betas > 0 ? betas - 1 : betas;
+    if (weights > 4) return false;
+    UINT count = 0;
+    WORD offset = 0;
+    const auto add = [&](BYTE type, BYTE usage, BYTE usageIndex) {
+        declaration[count++] = D3DVERTEXELEMENT9{0, offset, type, D3DDECLMETHOD_DEFAULT, usage, usageIndex};
+        offset = WORD(offset + LvDeclTypeSize(type));
+    };
+    if (position == D3DFVF_XYZRHW) {
+        add(D3DDECLTYPE_FLOAT4, D3DDECLUSAGE_POSITIONT, 0);
+    } else if (position == D3DFVF_XYZW) {
+        add(D3DDECLTYPE_FLOAT4, D3DDECLUSAGE_POSITION, 0);
+    } else if (xyz) {
+        add(D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_POSITION, 0);
+        if (weights > 0) add(FloatType(weights), D3DDECLUSAGE_BLENDWEIGHT, 0);
+        if (lastBeta && betas > 0)
+            add(lastBeta == D3DFVF_LASTBETA_UBYTE4 ? D3DDECLTYPE_UBYTE4 : D3DDECLTYPE_D3DCOLOR,
+                D3DDECLUSAGE_BLENDINDICES, 0);
+    }
+    if (fvf & D3DFVF_NORMAL) add(D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_NORMAL, 0);
+    if (fvf & D3DFVF_PSIZE) add(D3DDECLTYPE_FLOAT1, D3DDECLUSAGE_PSIZE, 0);
+    if (fvf & D3DFVF_DIFFUSE) add(D3DDECLTYPE_D3DCOLOR, D3DDECLUSAGE_COLOR, 0);
+    if (fvf & D3DFVF_SPECULAR) add(D3DDECLTYPE_D3DCOLOR, D3DDECLUSAGE_COLOR, 1);
+    const UINT sets = (fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT;
+    for (UINT i = 0; i < sets; ++i) add(FloatType(TexCoordCount(fvf, i)), D3DDECLUSAGE_TEXCOORD, BYTE(i));
+    declaration[count] = D3DVERTEXELEMENT9 D3DDECL_END();
+    return true;
+}
+
+UINT LvDeclTypeSize(BYTE type)
+{
+    switch (type) {
+    case D3DDECLTYPE_FLOAT1:
+        return 4;
+    case D3DDECLTYPE_FLOAT2:
+        return 8;
+    case D3DDECLTYPE_FLOAT3:
+        return 12;
+    case D3DDECLTYPE_FLOAT4:
+        return 16;
+    case D3DDECLTYPE_D3DCOLOR:
+    case D3DDECLTYPE_UBYTE4:
+    case D3DDECLTYPE_SHORT2:
+    case D3DDECLTYPE_UBYTE4N:
+    case D3DDECLTYPE_SHORT2N:
+    case D3DDECLTYPE_USHORT2N:
+    case D3DDECLTYPE_UDEC3:
+    case D3DDECLTYPE_DEC3N:
+    case D3DDECLTYPE_FLOAT16_2:
+        return 4;
+    case D3DDECLTYPE_SHORT4:
+    case D3DDECLTYPE_SHORT4N:
+    case D3DDECLTYPE_USHORT4N:
+    case D3DDECLTYPE_FLOAT16_4:
+        return 8;
+    default:
+        return 0;
+    }
+}

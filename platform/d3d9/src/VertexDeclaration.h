@@ -48,7 +48,8 @@ private:
     std::vector<GlAttribute> attributes_;
 };
 
-// The declaration an FVF code stands for; false when the code has no position.
+// The declaration an FVF code stands for (LvDeclarationFromFvf); false when
+// the code has no position or is refused.
 bool DeclarationFromFvf(DWORD fvf, std::vector<D3DVERTEXELEMENT9>& elements);
 // Attribute location for a usage, or -1 when the stand-in has none for it.
 int AttributeLocation(BYTE usage, BYTE usageIndex);

@@ -9,10 +9,6 @@
 // Three neighbours per face (UINT_MAX for an open edge) from shared vertex indices.
 std::vector<DWORD> LvComputeAdjacency(const void* indices, bool indices32, DWORD numFaces);
 
-// The bytes an element of this declaration type takes; 0 for a type that has
-// no size (unused, or no type at all), which no vertex can hold.
-UINT LvDeclTypeSize(BYTE type);
-
 // Copies vertices between two layouts, element by element matched on usage
 // and usage index. Float elements convert between sizes (missing components
 // are zero); other elements copy only between equal types; elements the

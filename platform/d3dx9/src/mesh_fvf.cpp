@@ -7,78 +7,6 @@ namespace {
 
 const HRESULT kInvalidCall = D3DERR_INVALIDCALL;
 
-} // namespace
-
-UINT LvDeclTypeSize(BYTE type)
-{
-    switch (type) {
-    case D3DDECLTYPE_FLOAT1:
-        return 4;
-    case D3DDECLTYPE_FLOAT2:
-        return 8;
-    case D3DDECLTYPE_FLOAT3:
-        return 12;
-    case D3DDECLTYPE_FLOAT4:
-        return 16;
-    case D3DDECLTYPE_D3DCOLOR:
-    case D3DDECLTYPE_UBYTE4:
-    case D3DDECLTYPE_SHORT2:
-    case D3DDECLTYPE_UBYTE4N:
-    case D3DDECLTYPE_SHORT2N:
-    case D3DDECLTYPE_USHORT2N:
-    case D3DDECLTYPE_UDEC3:
-    case D3DDECLTYPE_DEC3N:
-    case D3DDECLTYPE_FLOAT16_2:
-        return 4;
-    case D3DDECLTYPE_SHORT4:
-    case D3DDECLTYPE_SHORT4N:
-    case D3DDECLTYPE_USHORT4N:
-    case D3DDECLTYPE_FLOAT16_4:
-        return 8;
-    default:
-        return 0;
-    }
-}
-
-namespace {
-
-BYTE FloatType(UINT count)
-{
-    return (BYTE)(D3DDECLTYPE_FLOAT1 + (count - 1));
-}
-
-// Texture set i's component count from the format's size bits.
-UINT TexCoordCount(DWORD fvf, UINT set)
-{
-    switch ((fvf >> (16 + set * 2)) & 3u) {
-    case D3DFVF_TEXTUREFORMAT1:
-        return 1;
-    case D3DFVF_TEXTUREFORMAT3:
-        return 3;
-    case D3DFVF_TEXTUREFORMAT4:
-        return 4;
-    default:
-        return 2;
-    }
-}
-
-class DeclBuilder
-{
-public:
-    explicit DeclBuilder(D3DVERTEXELEMENT9* out) : mOut(out) {}
-    void Add(BYTE type, BYTE usage, BYTE usageIndex)
-    {
-        mOut[mCount++] = D3DVERTEXELEMENT9{0, (WORD)mOffset, type, D3DDECLMETHOD_DEFAULT, usage, usageIndex};
-        mOffset += LvDeclTypeSize(type);
-    }
-    void End() { mOut[mCount] = D3DVERTEXELEMENT9 D3DDECL_END(); }
-
-private:
-    D3DVERTEXELEMENT9* mOut;
-    UINT mCount = 0;
-    UINT mOffset = 0;
-};
-
 bool IsEnd(const D3DVERTEXELEMENT9& e)
 {
     return e.Stream == 0xFF;
@@ -89,31 +17,7 @@ bool IsEnd(const D3DVERTEXELEMENT9& e)
 HRESULT D3DXDeclaratorFromFVF(DWORD fvf, D3DVERTEXELEMENT9 declaration[MAX_FVF_DECL_SIZE])
 {
     if (!declaration) return kInvalidCall;
-    DeclBuilder b(declaration);
-    const DWORD position = fvf & D3DFVF_POSITION_MASK;
-    const DWORD lastBeta = fvf & (D3DFVF_LASTBETA_UBYTE4 | D3DFVF_LASTBETA_D3DCOLOR);
-    if (position == D3DFVF_XYZRHW) {
-        b.Add(D3DDECLTYPE_FLOAT4, D3DDECLUSAGE_POSITIONT, 0);
-    } else if (position == D3DFVF_XYZW) {
-        b.Add(D3DDECLTYPE_FLOAT4, D3DDECLUSAGE_POSITION, 0);
-    } else if (position != 0) {
-        b.Add(D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_POSITION, 0);
-        const UINT betas = position >= D3DFVF_XYZB1 ? (position - D3DFVF_XYZRHW) / 2 : 0; // XYZB1 holds one
-        const UINT weights = lastBeta ? betas - (betas > 0 ? 1 : 0) : betas;
-        if (weights > 4) return kInvalidCall;
-        if (weights > 0) b.Add(FloatType(weights), D3DDECLUSAGE_BLENDWEIGHT, 0);
-        if (lastBeta && betas > 0)
-            b.Add(lastBeta == D3DFVF_LASTBETA_UBYTE4 ? D3DDECLTYPE_UBYTE4 : D3DDECLTYPE_D3DCOLOR,
-                  D3DDECLUSAGE_BLENDINDICES, 0);
-    }
-    if (fvf & D3DFVF_NORMAL) b.Add(D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_NORMAL, 0);
-    if (fvf & D3DFVF_PSIZE) b.Add(D3DDECLTYPE_FLOAT1, D3DDECLUSAGE_PSIZE, 0);
-    if (fvf & D3DFVF_DIFFUSE) b.Add(D3DDECLTYPE_D3DCOLOR, D3DDECLUSAGE_COLOR, 0);
-    if (fvf & D3DFVF_SPECULAR) b.Add(D3DDECLTYPE_D3DCOLOR, D3DDECLUSAGE_COLOR, 1);
-    const UINT sets = (fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT;
-    for (UINT i = 0; i < sets; ++i) b.Add(FloatType(TexCoordCount(fvf, i)), D3DDECLUSAGE_TEXCOORD, (BYTE)i);
-    b.End();
-    return S_OK;
+    return LvDeclarationFromFvf(fvf, declaration) ? S_OK : kInvalidCall;
 }
 
 UINT D3DXGetDeclLength(const D3DVERTEXELEMENT9* declaration)
