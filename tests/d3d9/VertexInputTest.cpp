@@ -79,6 +79,7 @@ TEST_F(GlTest, FvfCodesGiveTheDeclarationsOfTheirElements)
         {D3DFVF_XYZW | D3DFVF_PSIZE | D3DFVF_SPECULAR, 16 + 4 + 4},
         {D3DFVF_XYZB5 | D3DFVF_NORMAL, 0}, // five weights
         {D3DFVF_DIFFUSE | D3DFVF_TEX1, 0},
+        {D3DFVF_XYZ | (9 << D3DFVF_TEXCOUNT_SHIFT), 0}, // nine texture sets
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "format 0x" << std::hex << c.fvf);

@@ -504,8 +504,8 @@ typedef struct _D3DVERTEXELEMENT9
 // The stand-in's own, not Direct3D's: the declaration an FVF code stands for,
 // written into MAXD3DDECLLENGTH + 1 elements and ended by D3DDECL_END(); a
 // code without a position gives one without a position. False, with nothing
-// written, for a code of more than four blend weights. The device's SetFVF
-// and D3DXDeclaratorFromFVF both build with it.
+// written, for a code of more than four blend weights or eight texture sets.
+// The device's SetFVF and D3DXDeclaratorFromFVF both build with it.
 bool LvDeclarationFromFvf(DWORD fvf, D3DVERTEXELEMENT9* declaration);
 
 typedef struct _D3DPRESENT_PARAMETERS_

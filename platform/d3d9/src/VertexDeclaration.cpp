@@ -187,6 +187,8 @@ HRESULT VertexDeclaration::GetDeclaration(D3DVERTEXELEMENT9* elements, UINT* cou
 
 namespace {
 
+const UINT kMaxTextureSets = 8;
+
 // A float element of this many components.
 BYTE FloatType(UINT count)
 {
@@ -219,7 +221,9 @@ bool LvDeclarationFromFvf(DWORD fvf, D3DVERTEXELEMENT9* declaration)
     // them is the blend indices.
     const UINT betas = xyz && position >= D3DFVF_XYZB1 ? (position - D3DFVF_XYZRHW) / 2 : 0;
     const UINT weights = lastBeta && betas > 0 ? betas - 1 : betas;
-    if (weights > 4) return false;
+    // At most eight texture sets: the format has size bits for eight only.
+    const UINT sets = (fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT;
+    if (weights > 4 || sets > kMaxTextureSets) return false;
     UINT count = 0;
     WORD offset = 0;
     const auto add = [&](BYTE type, BYTE usage, BYTE usageIndex) {
@@ -241,7 +245,6 @@ bool LvDeclarationFromFvf(DWORD fvf, D3DVERTEXELEMENT9* declaration)
     if (fvf & D3DFVF_PSIZE) add(D3DDECLTYPE_FLOAT1, D3DDECLUSAGE_PSIZE, 0);
     if (fvf & D3DFVF_DIFFUSE) add(D3DDECLTYPE_D3DCOLOR, D3DDECLUSAGE_COLOR, 0);
     if (fvf & D3DFVF_SPECULAR) add(D3DDECLTYPE_D3DCOLOR, D3DDECLUSAGE_COLOR, 1);
-    const UINT sets = (fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT;
     for (UINT i = 0; i < sets; ++i) add(FloatType(TexCoordCount(fvf, i)), D3DDECLUSAGE_TEXCOORD, BYTE(i));
     declaration[count] = D3DVERTEXELEMENT9 D3DDECL_END();
     return true;
