@@ -1,7 +1,8 @@
 // The player on the test terrain, driven through its keys: walking along the
 // camera's yaw, the push's strengths and cap, the jump, the fall limits, the
-// knock-out and recovery, the mask, the animation switch and its dust, the
-// contacts, landings and impacts, and the guards without a character.
+// knock-out and recovery (also on the shipped stages: standing up where the
+// character lay), the mask, the animation switch and its dust, the contacts,
+// landings and impacts, and the guards without a character.
 #include <gtest/gtest.h>
 
 #include <dinput.h>
