@@ -1,6 +1,7 @@
 #include "game/Player.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "audio/AudioController.h"
 #include "audio/AudioSystem.h"
@@ -10,17 +11,22 @@
 #include "core/EventDispatcher.h"
 #include "core/Messages.h"
 #include "core/Stage.h"
+#include "game/ObjectFactory.h"
 #include "game/PlayerProbes.h"
 #include "game/World.h"
 #include "objects/Capsule.h"
+#include "objects/Ellipsoid.h"
 #include "objects/NPObj.h"
 #include "objects/Polyhedron.h"
 #include "objects/Ragdoll.h"
 #include "objects/Vehicle.h"
 #include "particles/fPartManager.h"
+#include "physics/BodyTypes.h"
+#include "physics/Heightmap.h"
 #include "physics/collision/PlayerContact.h"
 #include "render/KeyframeAnimator.h"
 #include "render/Renderer.h"
+#include "render/Terrain.h"
 #include "ui/MenuMan.h"
 
 Player* gPlayer = nullptr;
@@ -91,6 +97,57 @@ int WorldIndexOf(const RigidBody* body)
         if (objects[i] == body) return static_cast<int>(i);
     }
     return -1;
+}
+
+// How far a limb reaches below its centre, as it is turned: a capsule by
+// its core's lower end and its radius, an ellipsoid by its extent along z.
+float ReachBelow(const Object& limb)
+{
+    const Matrix3& turned = limb.GetOrientation();
+    if (const Capsule* capsule = dynamic_cast<const Capsule*>(&limb)) {
+        Vector3 axis;
+        turned.GetRow(axis, capsule->GetAxis());
+        const float halfCore = 0.5f * capsule->GetCore().direction[capsule->GetAxis()];
+        return std::fabs(axis.z * halfCore) + capsule->GetRadius();
+    }
+    if (const Ellipsoid* ellipsoid = dynamic_cast<const Ellipsoid*>(&limb)) {
+        const Vector3& semi = ellipsoid->GetSemiAxes();
+        Vector3 x, y, z;
+        turned.GetRow(x, 0);
+        turned.GetRow(y, 1);
+        turned.GetRow(z, 2);
+        return std::sqrt(semi.x * x.z * semi.x * x.z + semi.y * y.z * semi.y * y.z + semi.z * z.z * semi.z * z.z);
+    }
+    return 0.0f;
+}
+
+// Where the limp character lies, as a character record gives it (the soles'
+// place): under its spine limb, at the highest of the terrain there, of
+// whatever lies between the spine and its lowest limb (the character may be
+// draped over a log), and of that limb's underside. A torch hand off its
+// wrist is not counted: it is no longer part of the body and may have
+// rolled away.
+Vector3 LyingPlace(const Ragdoll& ragdoll)
+{
+    const Vector3& spine = ragdoll.GetLimb(kSpineLimb)->position;
+    const bool handOff = !ragdoll.GetJoint(kTorchWristJoint).active;
+    float lowest = spine.z;
+    for (int i = 0; i < ragdoll.GetLimbCount(); ++i) {
+        if (i == kLeftHandLimb && handOff) continue;
+        const Object& limb = *ragdoll.GetLimb(i);
+        lowest = std::min(lowest, limb.position.z - ReachBelow(limb));
+    }
+    Vector3 place(spine.x, spine.y, lowest);
+    const int ownTypes[] = {kRagdollLimbBodyType, kPlayerBodyType};
+    Vector3 under;
+    if (NearestObjectHit(spine, place, 0, ownTypes, 2, under)) place.z = std::max(place.z, under.z);
+    if (gWorld != nullptr && !gWorld->GetHeightmaps().empty()) {
+        float ground = 0.0f;
+        Vector3 normal;
+        gWorld->GetHeightmaps().front()->GetGround().GetHeight(spine.x, spine.y, ground, normal);
+        place.z = std::max(place.z, ground);
+    }
+    return place;
 }
 
 } // namespace
@@ -256,6 +313,9 @@ void Player::Recover()
 {
     if (CurrentStage() == kCartStage || body == nullptr) return;
     Capsule* walking = body->GetMainBody();
+    // Knocked out, the walking body is away from the limp limbs: the
+    // character stands up where they lie, raised as a stage load raises it.
+    if (body->IsLimp()) walking->SetPosition(LyingPlace(*body) + kCharacterAboveRecord);
     walking->SetOrientation(Matrix3::Identity());
     walking->angularVelocity = Vector3();
     walking->linearVelocity = Vector3();

@@ -1,12 +1,14 @@
 // The player on the test terrain, driven through its keys: walking along the
 // camera's yaw, the push's strengths and cap, the jump, the fall limits, the
-// knock-out and recovery, the mask, the animation switch and its dust, the
-// contacts, landings and impacts, and the guards without a character.
+// knock-out and recovery (also on the shipped stages: standing up where the
+// character lay), the mask, the animation switch and its dust, the contacts,
+// landings and impacts, and the guards without a character.
 #include <gtest/gtest.h>
 
 #include <dinput.h>
 #include <dinput_test.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -32,6 +34,7 @@
 #include "render/MeshInstance.h"
 #include "render/Model.h"
 #include "render/Renderer.h"
+#include "render/Terrain.h"
 
 namespace {
 
@@ -60,6 +63,19 @@ protected:
 
     PlayerRig rig;
 };
+
+float TerrainHeight(const Vector3& at)
+{
+    float height = 0.0f;
+    Vector3 normal;
+    gWorld->GetHeightmaps().front()->GetGround().GetHeight(at.x, at.y, height, normal);
+    return height;
+}
+
+float Horizontal(const Vector3& v)
+{
+    return std::hypot(v.x, v.y);
+}
 
 TEST_F(PlayerTest, EachMovementKeyWalksAlongTheCameraYawFromItsSecondFrame)
 {
@@ -310,6 +326,83 @@ TEST_F(PlayerTest, KTakesTheCharacterDownAndUpWithEveryEffectButNotOnTheCartStag
     LoadStanding(4);
     EXPECT_TRUE(gPlayer->IsUpright());
     EXPECT_TRUE(gRenderer->GetModel(0)->IsActive());
+}
+
+TEST_F(PlayerTest, OnTheFirstThreeStagesTheCharacterStandsUpWhereItLayAndStaysUp)
+{
+    // Knocked out by K, left limp a second, then stood up by K (or by the
+    // recover message): the walking body comes back from its knock-out place
+    // to the spine limb and stands on what the character lay on.
+    enum class Under { Terrain, Box, Bar };
+    struct Case
+    {
+        int stage;
+        Under under; // Terrain: the shipped stage; else the test terrain with a box
+        bool byKey;  // false: the recover message
+    };
+    const Case cases[] = {{1, Under::Terrain, true},  {2, Under::Terrain, true}, {3, Under::Terrain, true},
+                          {2, Under::Terrain, false}, {1, Under::Box, true},     {1, Under::Bar, true}};
+    // The box stands under the character from the start; the bar is put
+    // under the spine once the character lies on the ground, so that it lies
+    // across the bar with its legs lower down.
+    const float boxTop = 2.0f;
+    for (const Case& k : cases) {
+        const char* const underNames[] = {"on the terrain", "on a box", "across a bar"};
+        SCOPED_TRACE("stage " + std::to_string(k.stage) + " " + underNames[static_cast<int>(k.under)] +
+                     (k.byKey ? ", K" : ", message 25"));
+        if (k.under == Under::Terrain) {
+            delete gPlayer;
+            gPlayer = new Player();
+            gLevelLoader->LoadLevel("stage" + std::to_string(k.stage) + ".qvl");
+        } else {
+            const Vector3 box(k.under == Under::Box ? 0.0f : 50.0f, 0.0f, 0.5f * boxTop);
+            const float raised = k.under == Under::Box ? boxTop : 0.0f;
+            LoadFresh(LevelText(k.stage)
+                          .Character(kStandingRecord + Vector3(0.0f, 0.0f, raised))
+                          .Object(1, box, Vector3(k.under == Under::Box ? 20.0f : 2.0f, 8.0f, boxTop), 100.0f));
+        }
+        const auto floor = [&](const Vector3& at) { return k.under == Under::Terrain ? TerrainHeight(at) : boxTop; };
+        ASSERT_NE(gPlayer->GetBody(), nullptr);
+        rig.Frames(60);
+        ASSERT_TRUE(gPlayer->IsUpright());
+        Tap(DIK_K);
+        ASSERT_FALSE(gPlayer->IsUpright());
+        rig.Frames(60);
+        Object& spine = *gPlayer->GetFirstLimb();
+        if (k.byKey) {
+            rig.Hold({DIK_K});
+            rig.Frames(2);
+            rig.Hold({});
+        } else {
+            gEventDispatcher->PostMessage(kMsgRecover, nullptr);
+        }
+        if (k.under == Under::Bar) {
+            const auto bar = std::find_if(gWorld->GetObjects().begin(), gWorld->GetObjects().end(),
+                                          [](const Object* o) { return o->GetType() == 1; });
+            ASSERT_NE(bar, gWorld->GetObjects().end());
+            (*bar)->SetPosition(Vector3(spine.position.x, spine.position.y, 0.5f * boxTop));
+            spine.SetPosition(Vector3(spine.position.x, spine.position.y, boxTop + 1.0f));
+        }
+        const Vector3 lay = spine.position;
+        rig.BeginFrame(); // the key's release (or the message) stands it up
+        ASSERT_TRUE(gPlayer->IsUpright());
+        const Vector3 stood = Walking().position;
+        rig.EndFrame();
+        // Standing, the walking body's bottom is half its length below its centre.
+        const float half = 0.5f * Walking().GetLength();
+        const float above = stood.z - half - floor(lay);
+        EXPECT_LT(Horizontal(stood - lay), 1.0f) << "stood up away from where it lay";
+        EXPECT_GE(above, 0.0f) << "stood up inside what it lay on";
+        EXPECT_LT(above, 2.0f) << "stood up in the air";
+        // The camera follows the spine limb: it rises with the character, no more.
+        EXPECT_LT((spine.position - lay).Length(), 6.0f);
+
+        rig.Frames(120);
+        EXPECT_TRUE(gPlayer->IsUpright()) << "knocked out again";
+        const Vector3 after = Walking().position;
+        EXPECT_LT(Horizontal(after - stood), 1.0f);
+        EXPECT_NEAR(after.z - half, floor(after), 0.2f) << "not standing on what it lay on";
+    }
 }
 
 TEST_F(PlayerTest, KnockOutAtOnceLeavesTheWalkingBodyAHundredAwayEachWay)
