@@ -21,12 +21,9 @@
 #include "objects/Ragdoll.h"
 #include "objects/Vehicle.h"
 #include "particles/fPartManager.h"
-#include "physics/BodyTypes.h"
-#include "physics/Heightmap.h"
 #include "physics/collision/PlayerContact.h"
 #include "render/KeyframeAnimator.h"
 #include "render/Renderer.h"
-#include "render/Terrain.h"
 #include "ui/MenuMan.h"
 
 Player* gPlayer = nullptr;
@@ -138,15 +135,10 @@ Vector3 LyingPlace(const Ragdoll& ragdoll)
         lowest = std::min(lowest, limb.position.z - ReachBelow(limb));
     }
     Vector3 place(spine.x, spine.y, lowest);
-    const int ownTypes[] = {kRagdollLimbBodyType, kPlayerBodyType};
     Vector3 under;
-    if (NearestObjectHit(spine, place, 0, ownTypes, 2, under)) place.z = std::max(place.z, under.z);
-    if (gWorld != nullptr && !gWorld->GetHeightmaps().empty()) {
-        float ground = 0.0f;
-        Vector3 normal;
-        gWorld->GetHeightmaps().front()->GetGround().GetHeight(spine.x, spine.y, ground, normal);
-        place.z = std::max(place.z, ground);
-    }
+    if (NearestHitPastCharacter(spine, place, under)) place.z = std::max(place.z, under.z);
+    float ground = 0.0f;
+    if (GroundHeightAt(spine.x, spine.y, ground)) place.z = std::max(place.z, ground);
     return place;
 }
 

@@ -19,11 +19,9 @@
 #include "physics/BodyCollisionData.h"
 #include "physics/BodyTypes.h"
 #include "physics/CollisionRecord.h"
-#include "physics/Heightmap.h"
 #include "physics/ObjectController.h"
 #include "physics/PhysicsWorld.h"
 #include "render/Renderer.h"
-#include "render/Terrain.h"
 
 namespace {
 
@@ -51,12 +49,6 @@ float sImpactSpeed = 0.0f;
 Angle CameraYaw()
 {
     return gRenderer != nullptr ? gRenderer->GetCamera()->GetAngleObject() : Angle();
-}
-
-const Heightmap* FirstGround()
-{
-    if (gWorld == nullptr || gWorld->GetHeightmaps().empty()) return nullptr;
-    return &gWorld->GetHeightmaps().front()->GetGround();
 }
 
 Vehicle* FirstVehicle()
@@ -201,11 +193,8 @@ void Player::ReleaseBrake()
 bool Player::CheckGround() const
 {
     const Capsule* walking = GetWalkingBody();
-    const Heightmap* ground = FirstGround();
-    if (walking == nullptr || ground == nullptr) return false;
     float height = 0.0f;
-    Vector3 normal;
-    ground->GetHeight(walking->position.x, walking->position.y, height, normal);
+    if (walking == nullptr || !GroundHeightAt(walking->position.x, walking->position.y, height)) return false;
     return walking->position.z < height + 0.5f * walking->GetLength();
 }
 
@@ -280,8 +269,6 @@ void Player::CastMaskRay()
     ahead.Normalize();
     const Vector3 start = character->position + ahead * kMaskRayNear;
     const Vector3 end = character->position + ahead * kMaskRayFar;
-    // Past the character's own limbs and walking body.
-    const int skipped[] = {kRagdollLimbBodyType, kPlayerBodyType};
     Vector3 hit;
-    if (NearestObjectHit(start, end, 0, skipped, 2, hit)) CreateEffectNow("DustEmitter", hit);
+    if (NearestHitPastCharacter(start, end, hit)) CreateEffectNow("DustEmitter", hit);
 }

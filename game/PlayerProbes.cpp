@@ -7,6 +7,9 @@
 #include "game/World.h"
 #include "objects/Object.h"
 #include "particles/fPartManager.h"
+#include "physics/BodyTypes.h"
+#include "physics/Heightmap.h"
+#include "render/Terrain.h"
 
 bool NearestObjectHit(const Vector3& start, const Vector3& end, int firstIndex, const int* skipTypes, int skipCount,
                       Vector3& point)
@@ -31,6 +34,20 @@ bool NearestObjectHit(const Vector3& start, const Vector3& end, int firstIndex, 
         }
     }
     return hit;
+}
+
+bool NearestHitPastCharacter(const Vector3& start, const Vector3& end, Vector3& point)
+{
+    const int characterTypes[] = {kRagdollLimbBodyType, kPlayerBodyType};
+    return NearestObjectHit(start, end, 0, characterTypes, 2, point);
+}
+
+bool GroundHeightAt(float x, float y, float& height)
+{
+    if (gWorld == nullptr || gWorld->GetHeightmaps().empty()) return false;
+    Vector3 normal;
+    gWorld->GetHeightmaps().front()->GetGround().GetHeight(x, y, height, normal);
+    return true;
 }
 
 void CreateEffectNow(const char* name, const Vector3& position)
