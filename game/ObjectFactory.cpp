@@ -286,10 +286,10 @@ const float kTurnedSwingDegrees = -80.0f;
 // The character: its limbs' damping unless "limb_damping" says otherwise, and
 // the skinned model, hung from the spine limb down to the record's height.
 const float kDefaultLimbDamping = 0.5f;
-// A hinge's damping torque is this times the limbs' difference in angular
-// momentum per second: past 10 a step of the slowest physics rate (0.1 s)
-// would more than undo the difference and swing the limbs back.
-const ConfigRange<float> kLimbDampings{0.0f, 10.0f};
+// Each step a hinge brings two limbs' spins closer by this times the step
+// length, for each limb (of like inertia): above 5, one step of the slowest
+// physics rate (0.1 s) would turn their relative spin around, not damp it.
+const ConfigRange<float> kLimbDampings{0.0f, 5.0f};
 const int kCharacterAnimatedMesh = 0;
 const char* const kCharacterTechnique = "SkinnedNoLight";
 const int kCharacterMaterial = 0;

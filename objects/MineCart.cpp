@@ -65,7 +65,7 @@ const float kFullSteerDegrees = 30.0f;
 int ReadGridCount(const char* key)
 {
     ConfigFile* config = GetShapeConfig();
-    int value = 0;
+    int value = kDefaultGridCount;
     const ConfigRange<int> anyCount{std::numeric_limits<int>::min(), std::numeric_limits<int>::max()};
     if (config == nullptr || config->GetChecked(key, value, anyCount) != ConfigRead::kTaken || value == 0) {
         return kDefaultGridCount;

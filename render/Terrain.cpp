@@ -45,6 +45,17 @@ bool IsGroundTechnique(const std::string& name)
     return false;
 }
 
+// "a ground technique (Phong1Opaque or PhongNoSpecOpaque)"
+std::string GroundTechniquesText()
+{
+    std::string text = "a ground technique (";
+    for (const char* technique : kGroundTechniques) {
+        if (technique != kGroundTechniques[0]) text += " or ";
+        text += technique;
+    }
+    return text + ")";
+}
+
 } // namespace
 
 Terrain::Terrain(IDirect3DDevice9* device_) : device(device_) {}
@@ -111,7 +122,7 @@ bool Terrain::LoadConfig(const char* path)
     if (seek("TECHNIQUE")) {
         mesh.technique = IsGroundTechnique(word) ? word : kDefaultGroundTechnique;
         if (mesh.technique != word) {
-            REPORT_ERROR(ConfigValueReport(file, "TECHNIQUE", word, "a ground technique", mesh.technique));
+            REPORT_ERROR(ConfigValueReport(file, "TECHNIQUE", word, GroundTechniquesText(), mesh.technique));
         }
     }
     if (seek("MATERIAL")) read("MATERIAL", mesh.materialId, kMaterialIds, kDefaultGroundMaterial);
