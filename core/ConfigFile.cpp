@@ -4,6 +4,7 @@
 
 #include "core/ConfigSyntax.h"
 #include "core/DebugPrint.h"
+#include "core/ErrorReport.h"
 #include "core/GameFiles.h"
 
 const char* const ConfigFile::CommentChars = kConfigCommentChars;
@@ -95,6 +96,45 @@ bool ConfigFile::GetValue(const std::string& name, T& out)
     return true;
 }
 
+bool ConfigFile::GetWord(const std::string& name, std::string& word)
+{
+    Rewind();
+    std::vector<std::string> tokens;
+    while (ReadRecord(lookupStream.get(), tokens)) {
+        if (tokens[0] != name) {
+            continue;
+        }
+        if (tokens.size() == 1) {
+            return false;
+        }
+        word = tokens[1];
+        return true;
+    }
+    return false;
+}
+
+template <typename T>
+ConfigRead ConfigFile::GetChecked(const std::string& name, T& value, const ConfigRange<T>& range)
+{
+    std::string word;
+    if (!GetWord(name, word)) {
+        return ConfigRead::kMissing;
+    }
+    T read{};
+    const bool isNumber = ParseConfigNumber(word, read);
+    if (isNumber && range.Holds(read)) {
+        value = read;
+        return ConfigRead::kTaken;
+    }
+    if (isNumber && range.clamps) {
+        value = range.Clamp(read);
+    }
+    if (reported.insert(name + '\n' + word).second) {
+        REPORT_ERROR(ConfigValueReport(path, name, word, range.Describe(), ConfigNumberText(value)));
+    }
+    return ConfigRead::kReported;
+}
+
 template bool ConfigFile::GetValues<float>(const std::string&, std::vector<float>&);
 template bool ConfigFile::GetValues<int>(const std::string&, std::vector<int>&);
 template bool ConfigFile::GetValues<unsigned int>(const std::string&, std::vector<unsigned int>&);
@@ -103,3 +143,8 @@ template bool ConfigFile::GetValue<float>(const std::string&, float&);
 template bool ConfigFile::GetValue<int>(const std::string&, int&);
 template bool ConfigFile::GetValue<unsigned int>(const std::string&, unsigned int&);
 template bool ConfigFile::GetValue<bool>(const std::string&, bool&);
+template ConfigRead ConfigFile::GetChecked<float>(const std::string&, float&, const ConfigRange<float>&);
+template ConfigRead ConfigFile::GetChecked<int>(const std::string&, int&, const ConfigRange<int>&);
+template ConfigRead ConfigFile::GetChecked<unsigned int>(const std::string&, unsigned int&,
+                                                         const ConfigRange<unsigned int>&);
+template ConfigRead ConfigFile::GetChecked<bool>(const std::string&, bool&, const ConfigRange<bool>&);

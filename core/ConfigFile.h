@@ -5,8 +5,19 @@
 
 #include <fstream>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
+
+#include "core/ConfigSyntax.h"
+
+// How a checked lookup went.
+enum class ConfigRead {
+    kMissing,  // no record, or a record without a value: nothing changed, nothing reported
+    kTaken,    // the value is the file's
+    kReported, // the word was refused and reported; the value is the caller's
+               // default, or the nearer bound of a clamping range
+};
 
 class ConfigFile
 {
@@ -40,6 +51,19 @@ public:
     template <typename T>
     bool GetValue(const std::string& name, T& out);
 
+    // The first value word of the name's record, as written; false when the
+    // name has no record or its record has no value.
+    bool GetWord(const std::string& name, std::string& word);
+
+    // The name's first value, checked (ParseConfigNumber, then the range).
+    // `value` holds the default on entry and keeps it unless the file gives a
+    // usable value. A refused word is reported on the error stream, naming
+    // this file, the key and the word as written, once per key and word for
+    // the life of this reader (the factories look the same keys up for every
+    // object they build).
+    template <typename T>
+    ConfigRead GetChecked(const std::string& name, T& value, const ConfigRange<T>& range);
+
     const std::string& GetPath() const { return path; }
 
 private:
@@ -47,6 +71,7 @@ private:
     std::string openPath;                        // the same file on this file system
     std::unique_ptr<std::ifstream> stream;       // opened with the reader, kept for its life
     std::unique_ptr<std::ifstream> lookupStream; // reopened by every lookup
+    std::set<std::string> reported;              // key and word of every refused value reported
 };
 
 extern template bool ConfigFile::GetValues<float>(const std::string&, std::vector<float>&);
@@ -57,3 +82,8 @@ extern template bool ConfigFile::GetValue<float>(const std::string&, float&);
 extern template bool ConfigFile::GetValue<int>(const std::string&, int&);
 extern template bool ConfigFile::GetValue<unsigned int>(const std::string&, unsigned int&);
 extern template bool ConfigFile::GetValue<bool>(const std::string&, bool&);
+extern template ConfigRead ConfigFile::GetChecked<float>(const std::string&, float&, const ConfigRange<float>&);
+extern template ConfigRead ConfigFile::GetChecked<int>(const std::string&, int&, const ConfigRange<int>&);
+extern template ConfigRead ConfigFile::GetChecked<unsigned int>(const std::string&, unsigned int&,
+                                                                const ConfigRange<unsigned int>&);
+extern template ConfigRead ConfigFile::GetChecked<bool>(const std::string&, bool&, const ConfigRange<bool>&);

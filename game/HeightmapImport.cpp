@@ -72,9 +72,17 @@ bool ReadBitmapHeights(const std::string& path, const std::string& name, BitmapH
     const int32_t height = int32_t(ReadLE32(header + 22));
     const uint16_t bitsPerPixel = ReadLE16(header + 28);
     const uint32_t compression = ReadLE32(header + 30);
-    if (bitsPerPixel != kBitsPerPixel || compression != 0 || width <= 0 || height == 0 || width > kMaxBitmapSide ||
-        height > kMaxBitmapSide || height < -kMaxBitmapSide) {
+    if (bitsPerPixel != kBitsPerPixel || compression != 0) {
         REPORT_ERROR("Only uncompressed 24-bit bitmaps can become heightmaps: " + name);
+        return false;
+    }
+    // A negative height is a bitmap stored top row first: as many rows.
+    const char* side = width < 1 || width > kMaxBitmapSide                                  ? "width"
+                       : height == 0 || height > kMaxBitmapSide || height < -kMaxBitmapSide ? "height"
+                                                                                            : nullptr;
+    if (side != nullptr) {
+        REPORT_ERROR("The bitmap's " + std::string(side) + " is not within 1 to " + std::to_string(kMaxBitmapSide) +
+                     " pixels, so it cannot become a heightmap: " + name);
         return false;
     }
     const int32_t rows = height < 0 ? -height : height;

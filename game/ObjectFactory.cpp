@@ -20,6 +20,7 @@
 #include "objects/SwingingLog.h"
 #include "objects/Tire.h"
 #include "particles/fPartManager.h"
+#include "physics/PhysicsSettings.h"
 #include "physics/PhysicsWorld.h"
 #include "render/MeshInstance.h"
 #include "render/Renderer.h"
@@ -285,6 +286,10 @@ const float kTurnedSwingDegrees = -80.0f;
 // The character: its limbs' damping unless "limb_damping" says otherwise, and
 // the skinned model, hung from the spine limb down to the record's height.
 const float kDefaultLimbDamping = 0.5f;
+// Each step a hinge brings two limbs' spins closer by this times the step
+// length, for each limb (of like inertia): above 5, one step of the slowest
+// physics rate (0.1 s) would turn their relative spin around, not damp it.
+const ConfigRange<float> kLimbDampings{0.0f, 5.0f};
 const int kCharacterAnimatedMesh = 0;
 const char* const kCharacterTechnique = "SkinnedNoLight";
 const int kCharacterMaterial = 0;
@@ -302,7 +307,7 @@ void BuildCharacter(World& world, const ObjectRequest& r)
     // its own surfaces.
     ReadSurfaceMaterial(world.GetPhysicsConfig(), "player");
     float damping = kDefaultLimbDamping;
-    if (ConfigFile* config = world.GetPhysicsConfig()) config->GetValue("limb_damping", damping);
+    if (ConfigFile* config = world.GetPhysicsConfig()) config->GetChecked("limb_damping", damping, kLimbDampings);
     Ragdoll* ragdoll = new Ragdoll(gPhysicsWorld, damping);
     Object* spine = ragdoll->GetLimb(kSpineLimb);
     spine->linearVelocity = Vector3();
@@ -395,10 +400,12 @@ SurfaceMaterial ReadSurfaceMaterial(ConfigFile* config, const char* family)
     SurfaceMaterial material = kDefaultMaterial;
     if (family == nullptr || config == nullptr) return material;
     const std::string prefix(family);
-    // GetValue leaves the value alone when the key is missing or unreadable.
-    config->GetValue(prefix + "_static_friction", material.staticFriction);
-    config->GetValue(prefix + "_dynamic_friction", material.dynamicFriction);
-    config->GetValue(prefix + "_elasticity", material.elasticity);
+    // A missing key keeps its default; a word that is no number in range is
+    // reported (once) and keeps it too.
+    const ConfigRange<float> frictions{0.0f, kMaxFriction};
+    config->GetChecked(prefix + "_static_friction", material.staticFriction, frictions);
+    config->GetChecked(prefix + "_dynamic_friction", material.dynamicFriction, frictions);
+    config->GetChecked(prefix + "_elasticity", material.elasticity, ConfigRange<float>{0.0f, kMaxElasticity});
     return material;
 }
 

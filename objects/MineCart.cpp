@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "core/ConfigFile.h"
@@ -58,15 +59,15 @@ const float kBrakeThreshold = 0.5f;
 // The inner front wheel's angle at full steering.
 const float kFullSteerDegrees = 30.0f;
 
-// The configuration reader takes a value that is no number for 0, and 0 is no
-// grid size either: both mean the size was not given, as does a missing key.
-// Anything else goes through the shapes' grid-size clamp.
+// A missing key or 0 asks for no size in particular: the default. A word that
+// is no whole number is reported and gives the default; any other number goes
+// through the shapes' grid-size clamp.
 int ReadGridCount(const char* key)
 {
     ConfigFile* config = GetShapeConfig();
-    int value = 0;
-    if (config == nullptr || !config->GetValue<int>(key, value) || value == 0) {
-        DebugPrint("%s is missing or no number, using %d\n", key, kDefaultGridCount);
+    int value = kDefaultGridCount;
+    const ConfigRange<int> anyCount{std::numeric_limits<int>::min(), std::numeric_limits<int>::max()};
+    if (config == nullptr || config->GetChecked(key, value, anyCount) != ConfigRead::kTaken || value == 0) {
         return kDefaultGridCount;
     }
     return ReadMeshSizeKey(key, kDefaultGridCount);

@@ -1,9 +1,6 @@
 #include "objects/ShapeSettings.h"
 
-#include <algorithm>
-
 #include "core/ConfigFile.h"
-#include "core/DebugPrint.h"
 #include "physics/shapes/CollisionBodyMesh.h"
 
 namespace {
@@ -26,13 +23,9 @@ int ReadShapeKey(const char* key, int fallback, int minimum, int maximum)
 {
     int value = fallback;
     if (shapeConfig) {
-        shapeConfig->GetValue<int>(key, value);
+        shapeConfig->GetChecked(key, value, ConfigRange<int>{minimum, maximum, true, true});
     }
-    const int clamped = std::max(minimum, std::min(maximum, value));
-    if (clamped != value) {
-        DebugPrint("%s %d is out of range, using %d\n", key, value, clamped);
-    }
-    return clamped;
+    return value;
 }
 
 int ReadMeshSizeKey(const char* key, int fallback)

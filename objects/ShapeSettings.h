@@ -8,7 +8,9 @@ class ConfigFile;
 void SetShapeConfig(ConfigFile* config);
 ConfigFile* GetShapeConfig();
 
-// The key's int value (fallback when missing), clamped to [minimum, maximum].
+// The key's int value: the fallback when the key is missing or its word is no
+// whole number (reported), a number outside [minimum, maximum] brought to the
+// nearer bound (reported).
 int ReadShapeKey(const char* key, int fallback, int minimum, int maximum);
 
 // Limits shared by every shape. Grid sizes follow the grid's own limits.

@@ -1,6 +1,6 @@
 #include "physics/PhysicsConfigReader.h"
 
-#include <cmath>
+#include <limits>
 #include <sstream>
 
 #include "core/ConfigFile.h"
@@ -8,62 +8,33 @@
 
 float PhysicsConfigReader::Float(const char* key, float fallback, float lowest, float highest, bool allowLowest)
 {
-    float value = fallback;
-    if (!Find(key, value, fallback)) {
-        return fallback;
-    }
-    const bool aboveLowest = allowLowest ? value >= lowest : value > lowest;
-    if (std::isfinite(value) && aboveLowest && value <= highest) {
-        return value;
-    }
-    ReportUnusable(key, value, fallback);
-    return fallback;
+    return Read(key, fallback, lowest, highest, allowLowest);
 }
 
 int PhysicsConfigReader::Int(const char* key, int fallback, int lowest, int highest)
 {
-    int value = fallback;
-    if (!Find(key, value, fallback)) {
-        return fallback;
-    }
-    if (value >= lowest && value <= highest) {
-        return value;
-    }
-    ReportUnusable(key, value, fallback);
-    return fallback;
+    return Read(key, fallback, lowest, highest, true);
 }
 
 unsigned int PhysicsConfigReader::Unsigned(const char* key, unsigned int fallback)
 {
-    unsigned int value = fallback;
-    return Find(key, value, fallback) ? value : fallback;
+    return Read(key, fallback, 0u, std::numeric_limits<unsigned int>::max(), true);
 }
 
 bool PhysicsConfigReader::Bool(const char* key, bool fallback)
 {
-    bool value = fallback;
-    return Find(key, value, fallback) ? value : fallback;
+    return Read(key, fallback, false, true, true);
 }
 
 template <typename T>
-bool PhysicsConfigReader::Find(const char* key, T& value, T fallback)
+T PhysicsConfigReader::Read(const char* key, T fallback, T lowest, T highest, bool allowLowest)
 {
-    if (config.GetValue<T>(key, value)) {
-        return true;
-    }
-    value = fallback;
-    if (reportMissing) {
+    T value = fallback;
+    if (config.GetChecked(key, value, ConfigRange<T>{lowest, highest, allowLowest}) == ConfigRead::kMissing &&
+        reportMissing) {
         std::ostringstream message;
         message << "Physics.cfg has no value for \"" << key << "\"; using " << fallback;
         REPORT_ERROR(message.str());
     }
-    return false;
-}
-
-template <typename T>
-void PhysicsConfigReader::ReportUnusable(const char* key, T value, T fallback)
-{
-    std::ostringstream message;
-    message << "Physics.cfg value " << value << " for \"" << key << "\" is out of range; using " << fallback;
-    REPORT_ERROR(message.str());
+    return value;
 }

@@ -1,8 +1,9 @@
 // Checked reads of the physics keys in "Physics.cfg". Every value is checked:
 // a zero or negative frequency would stop or reverse the simulation, a huge
 // one would run thousands of sub-steps per frame, and a negative iteration
-// count or time scale makes no sense. Such values keep the default and are
-// reported, as is a missing key when the caller asks for that.
+// count or time scale makes no sense. A word that is no number (such as "nan")
+// or a number outside the key's range keeps the default and is reported, as
+// is a missing key when the caller asks for that.
 #pragma once
 
 class ConfigFile;
@@ -21,9 +22,7 @@ public:
 
 private:
     template <typename T>
-    bool Find(const char* key, T& value, T fallback);
-    template <typename T>
-    void ReportUnusable(const char* key, T value, T fallback);
+    T Read(const char* key, T fallback, T lowest, T highest, bool allowLowest);
 
     ConfigFile& config;
     bool reportMissing;

@@ -16,3 +16,10 @@ struct PhysicsSettings
 };
 
 extern PhysicsSettings gPhysicsSettings;
+
+// The surface values a file may give a body or a ground ("Physics.cfg"'s
+// material keys, a heightmap's ELASTIC and frictions). Contacts multiply the
+// two elasticities, so above 1 a bounce would gain energy; a friction
+// coefficient is at least 0, and well above any real surface's at 10.
+const float kMaxElasticity = 1.0f;
+const float kMaxFriction = 10.0f;

@@ -8,10 +8,7 @@
 // for on that very line, which ends the file.
 #include "render/DrawListParser.h"
 
-#include <cmath>
-#include <sstream>
-#include <type_traits>
-
+#include "core/ConfigSyntax.h"
 #include "core/ConfigTokenizer.h"
 #include "core/ErrorReport.h"
 #include "render/DrawList.h"
@@ -55,17 +52,6 @@ enum class BindingTable { kNone, kRenderTargets, kLoadedTextures };
 bool IsStepKeyword(const std::string& word)
 {
     return word == kRenderListStep || word == kPostProcessStep || word == kGeometryStep;
-}
-
-// Stream extraction of one token; false when it fails or gives no finite number.
-template <class T>
-bool Extract(const std::string& token, T& out)
-{
-    std::istringstream in(token);
-    in >> out;
-    if (in.fail()) return false;
-    if constexpr (std::is_floating_point_v<T>) return std::isfinite(out);
-    return true;
 }
 
 class DrawListReader
@@ -155,7 +141,7 @@ private:
             Problem("value " + std::to_string(index) + " is missing; 0 used");
             return T();
         }
-        if (!Extract(line[index], value)) {
+        if (!ParseConfigNumber(line[index], value)) {
             Problem("\"" + line[index] + "\" is not a usable number; 0 used");
             return T();
         }
@@ -287,7 +273,9 @@ private:
         ReadList(out, [this](RenderStateRecord& r) {
             r.type = Number<unsigned>(1);
             r.value = Number<unsigned>(2);
-            return true;
+            if (IsDrawListRenderState(r.type)) return true;
+            Problem("render state " + std::to_string(r.type) + " is no render state; dropped");
+            return false;
         });
     }
 
@@ -296,6 +284,15 @@ private:
         ReadList(out, [this](SamplerStateRecord& s) {
             s.sampler = Number<unsigned>(1);
             s.type = Number<unsigned>(2);
+            if (!IsDrawListSampler(s.sampler)) {
+                Problem("sampler " + std::to_string(s.sampler) + " is no sampler (0 to " +
+                        std::to_string(kSamplerCount - 1) + "); dropped");
+                return false;
+            }
+            if (!IsDrawListSamplerState(s.type)) {
+                Problem("sampler state " + std::to_string(s.type) + " is no sampler state; dropped");
+                return false;
+            }
             s.value = Number<unsigned>(3);
             return true;
         });

@@ -35,6 +35,22 @@ inline bool IsDrawListTexture(long long index)
 {
     return index >= 0 && index < kLoadedTextureCount;
 }
+// A device has 16 pixel samplers; the state types and render states are
+// those the device knows (0 is left to a line whose value is missing, which
+// is reported on its own).
+constexpr unsigned kSamplerCount = 16;
+inline bool IsDrawListSampler(unsigned sampler)
+{
+    return sampler < kSamplerCount;
+}
+inline bool IsDrawListSamplerState(unsigned type)
+{
+    return type <= D3DSAMP_DMAPOFFSET;
+}
+inline bool IsDrawListRenderState(unsigned type)
+{
+    return type <= D3DRS_BLENDOPALPHA;
+}
 
 // An effect parameter and the render target or loaded texture it samples.
 struct TextureBinding

@@ -2,13 +2,61 @@
 
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <vector>
 
 #include <d3dx9mesh.h>
 
+#include "core/ConfigSyntax.h"
 #include "core/ErrorReport.h"
 #include "core/GameFiles.h"
+#include "core/Resources.h"
+#include "physics/PhysicsSettings.h"
+
+namespace {
+
+// The techniques a ground is drawn with: the lit opaque pair, each with a
+// twin the frame draws far tiles with (SceneDrawer). The first is the
+// default, for a heightmap file naming another.
+const char* const kGroundTechniques[] = {"Phong1Opaque", "PhongNoSpecOpaque"};
+const char* const kDefaultGroundTechnique = kGroundTechniques[0];
+
+// What a refused value of a heightmap file falls back to: the developer
+// terrain's material.
+const int kDefaultGroundMaterial = 2;
+const int kDefaultGroundTexture = 2;
+const float kDefaultGroundElasticity = 1.0f;
+const float kDefaultGroundFriction = 0.5f;
+
+// A material or texture id names an entry of its table, or none.
+const ConfigRange<int> kMaterialIds{0, kNoMaterial};
+const ConfigRange<int> kTextureIds{0, kNoTexture};
+const ConfigRange<float> kElasticities{0.0f, kMaxElasticity};
+const ConfigRange<float> kFrictions{0.0f, kMaxFriction};
+const ConfigRange<int> kAnyCount{std::numeric_limits<int>::min(), std::numeric_limits<int>::max()};
+const ConfigRange<float> kAnySpacing{-std::numeric_limits<float>::max(), std::numeric_limits<float>::max()};
+
+bool IsGroundTechnique(const std::string& name)
+{
+    for (const char* technique : kGroundTechniques) {
+        if (name == technique) return true;
+    }
+    return false;
+}
+
+// "a ground technique (Phong1Opaque or PhongNoSpecOpaque)"
+std::string GroundTechniquesText()
+{
+    std::string text = "a ground technique (";
+    for (const char* technique : kGroundTechniques) {
+        if (technique != kGroundTechniques[0]) text += " or ";
+        text += technique;
+    }
+    return text + ")";
+}
+
+} // namespace
 
 Terrain::Terrain(IDirect3DDevice9* device_) : device(device_) {}
 
@@ -41,39 +89,51 @@ bool Terrain::LoadConfig(const char* path)
         REPORT_ERROR(std::string("Could not open heightmap file: ") + (path != nullptr ? path : "(null)"));
         return false;
     }
-    // Each key is searched for after the previous one; a key that is not found
-    // (or has no readable value) leaves it and all later keys as they were.
+    const std::string file = path;
+    // Each key is searched for after the previous one; a key that is not found,
+    // or whose value is no number at all, leaves it and all later keys as they
+    // were. A number outside its range is reported and the default taken.
     const char* missing = nullptr;
-    auto seek = [&in, &missing](const char* key) {
+    std::string word;
+    auto seek = [&](const char* key) {
         if (missing != nullptr) {
             return false;
         }
-        std::string word;
         while (in >> word) {
             if (word == key) {
-                return true;
+                if (in >> word) return true;
+                break;
             }
         }
         missing = key;
         return false;
     };
-    auto read = [&in, &missing](const char* key, auto& field) {
+    auto read = [&](const char* key, auto& field, const auto& range, auto fallback) {
         auto value = field;
-        if (!(in >> value)) {
+        if (!ParseConfigNumber(word, value)) {
             missing = key;
-            return;
+        } else if (range.Holds(value)) {
+            field = value;
+        } else {
+            REPORT_ERROR(ConfigValueReport(file, key, word, range.Describe(), ConfigNumberText(fallback)));
+            field = fallback;
         }
-        field = value;
     };
-    if (seek("TECHNIQUE")) read("TECHNIQUE", mesh.technique);
-    if (seek("MATERIAL")) read("MATERIAL", mesh.materialId);
-    if (seek("TEXTURE")) read("TEXTURE", mesh.textureId);
-    if (seek("ELASTIC")) read("ELASTIC", ground.elasticity);
-    if (seek("STATIC_FRIC")) read("STATIC_FRIC", ground.staticFriction);
-    if (seek("DYNAMIC_FRIC")) read("DYNAMIC_FRIC", ground.dynamicFriction);
-    if (seek("ROWS")) read("ROWS", ground.ROWS);
-    if (seek("COLUMNS")) read("COLUMNS", ground.COLUMNS);
-    if (seek("DIFF")) read("DIFF", ground.DIFF);
+    if (seek("TECHNIQUE")) {
+        mesh.technique = IsGroundTechnique(word) ? word : kDefaultGroundTechnique;
+        if (mesh.technique != word) {
+            REPORT_ERROR(ConfigValueReport(file, "TECHNIQUE", word, GroundTechniquesText(), mesh.technique));
+        }
+    }
+    if (seek("MATERIAL")) read("MATERIAL", mesh.materialId, kMaterialIds, kDefaultGroundMaterial);
+    if (seek("TEXTURE")) read("TEXTURE", mesh.textureId, kTextureIds, kDefaultGroundTexture);
+    if (seek("ELASTIC")) read("ELASTIC", ground.elasticity, kElasticities, kDefaultGroundElasticity);
+    if (seek("STATIC_FRIC")) read("STATIC_FRIC", ground.staticFriction, kFrictions, kDefaultGroundFriction);
+    if (seek("DYNAMIC_FRIC")) read("DYNAMIC_FRIC", ground.dynamicFriction, kFrictions, kDefaultGroundFriction);
+    // The grid keys are checked against the mesh when it is built.
+    if (seek("ROWS")) read("ROWS", ground.ROWS, kAnyCount, 0);
+    if (seek("COLUMNS")) read("COLUMNS", ground.COLUMNS, kAnyCount, 0);
+    if (seek("DIFF")) read("DIFF", ground.DIFF, kAnySpacing, 0.0f);
     if (missing != nullptr) {
         REPORT_ERROR(std::string("Heightmap file ") + path + " has no readable value for " + missing);
         return false;

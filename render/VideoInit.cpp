@@ -24,33 +24,22 @@ DWORD FloatBits(float value)
     std::memcpy(&bits, &value, sizeof(bits));
     return bits;
 }
-// A window or back buffer no device makes: a size outside this range (a word
-// the reader took for 0, a negative number) would end the game at start-up.
-const int kMinVideoSize = 1;
-const int kMaxVideoSize = 16384;
 
-// A missing key keeps the default quietly, as the file's reader does; a
-// value no window can have keeps it with a report.
-void ReadVideoSize(ConfigFile& config, const char* key, int& size)
-{
-    int value = size;
-    if (!config.GetValue<int>(key, value)) return;
-    if (value >= kMinVideoSize && value <= kMaxVideoSize) {
-        size = value;
-        return;
-    }
-    REPORT_ERROR("Vid.cfg value " + std::to_string(value) + " for \"" + key + "\" is no window size; using " +
-                 std::to_string(size));
-}
+// A window or back buffer no device makes: a size outside this range (a
+// negative number, a word that is no whole number) would end the game at
+// start-up, so the file's reader refuses it, reports it and keeps the default.
+const ConfigRange<int> kVideoSizes{1, 16384};
+const ConfigRange<bool> kFullscreenValues{false, true};
 } // namespace
 
 VideoSettings ReadVideoSettings(ConfigFile* videoConfig)
 {
     VideoSettings settings;
     if (videoConfig) {
-        videoConfig->GetValue<bool>("Fullscreen", settings.fullscreen);
-        ReadVideoSize(*videoConfig, "FullscreenWidth", settings.fullscreenWidth);
-        ReadVideoSize(*videoConfig, "FullscreenHeight", settings.fullscreenHeight);
+        // A missing key keeps the default quietly, as the file's reader does.
+        videoConfig->GetChecked("Fullscreen", settings.fullscreen, kFullscreenValues);
+        videoConfig->GetChecked("FullscreenWidth", settings.fullscreenWidth, kVideoSizes);
+        videoConfig->GetChecked("FullscreenHeight", settings.fullscreenHeight, kVideoSizes);
     }
     return settings;
 }

@@ -333,6 +333,17 @@ TEST(DrawListParse, HostileFilesAreReportedAndLoadWhatIsSound)
              EXPECT_FLOAT_EQ(c.steps[0].postProcessPasses[0].filter.deviation, 1.0f);
              EXPECT_FLOAT_EQ(c.steps[1].postProcessPasses[0].filter.deviation, 1.0f);
          }},
+        {"samplers and render states the device does not have",
+         Header("A END\n", "Sampler 2147483647 99 -1\nSampler 8 99 0\nSampler 8 1 3\nB END\n") +
+             Scene("S", " RS 2147483647 0\n RS 14 0\n"),
+         {"S"},
+         "sampler 2147483647",
+         [](const DrawList& c) {
+             ASSERT_EQ(c.samplerStates.size(), 1u);
+             EXPECT_EQ(c.samplerStates[0].type, 1u);
+             ASSERT_EQ(c.steps[0].renderListPasses[0].renderStatesBefore.size(), 1u);
+             EXPECT_EQ(c.steps[0].renderListPasses[0].renderStatesBefore[0].type, 14u);
+         }},
         {"an unknown filter",
          Header() + Fse("U", "Box9"),
          {"U"},

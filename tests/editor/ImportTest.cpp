@@ -162,10 +162,10 @@ TEST_F(ImportTest, BitmapsThatCannotBeATerrainKeepTheStagesWithAReport)
         {"cut", 8, 8, kTruncated, -1, 0, 0, "Bitmap is truncated", false},
         {"bits32", 3, 3, kPatch, 28, 2, 32, "Only uncompressed 24-bit bitmaps", false},
         {"rle", 3, 3, kPatch, 30, 4, 1, "Only uncompressed 24-bit bitmaps", false},
-        {"wide", 3, 3, kPatch, 18, 4, 100000, "Only uncompressed 24-bit bitmaps", false},
+        {"wide", 3, 3, kPatch, 18, 4, 100000, "width is not within 1 to 4096", false},
         {"offset", 3, 3, kPatch, 10, 4, 0x7FFFFFF0u, "Bitmap is truncated", false},
         {"coreheader", 3, 3, kPatch, 14, 4, 12, "Not a bitmap", false},
-        {"tall", 3, 3, kPatch, 22, 4, uint32_t(-5000), "Only uncompressed 24-bit bitmaps", false},
+        {"tall", 3, 3, kPatch, 22, 4, uint32_t(-5000), "height is not within 1 to 4096", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -14,6 +14,7 @@
 #include "core/ConfigSyntax.h"
 #include "core/ConfigTokenizer.h"
 #include "objects/ShapeSettings.h"
+#include "physics/PhysicsSettings.h"
 #include "physics/PhysicsWorld.h"
 #include "physics/shapes/CollisionBodyMesh.h"
 #include "render/VideoSettings.h"
@@ -65,6 +66,9 @@ void CheckPhysicsRanges(const PhysicsWorld& world)
     FUZZ_REQUIRE(world.GetPenetrationIterations() >= 1 && world.GetPenetrationIterations() <= 100);
     FUZZ_REQUIRE(world.GetPenetrationResolveFraction() > 0.0f && world.GetPenetrationResolveFraction() <= 1.0f);
     FUZZ_REQUIRE(world.GetPushStrength() > 0.0f && world.GetPushStrength() <= 1000.0f);
+    // Gravity pulls along -z with at most 1000; "nan" is no gravity.
+    const Vector3& g = gPhysicsSettings.gravity;
+    FUZZ_REQUIRE(g.x == 0.0f && g.y == 0.0f && g.z <= 0.0f && g.z >= -1000.0f);
 }
 
 } // namespace
@@ -95,6 +99,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_REQUIRE(samples >= kMinFaceSamples && samples <= kMaxFaceSamples);
     SetShapeConfig(nullptr);
 
-    ReadVideoSettings(&config);
+    const VideoSettings video = ReadVideoSettings(&config);
+    FUZZ_REQUIRE(video.fullscreenWidth >= 1 && video.fullscreenWidth <= 16384);
+    FUZZ_REQUIRE(video.fullscreenHeight >= 1 && video.fullscreenHeight <= 16384);
     return 0;
 }

@@ -8,7 +8,9 @@
 #include <cmath>
 #include <vector>
 
+#include "core/Resources.h"
 #include "physics/Heightmap.h"
+#include "physics/PhysicsSettings.h"
 #include "render/Terrain.h"
 
 namespace {
@@ -88,6 +90,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Terrain terrain;
     terrain.LoadConfig(path.c_str());
     const Heightmap& ground = terrain.GetGround();
+    // Whatever the file says, the ids name an entry or none and the surface
+    // is one a contact can use (unread keys keep the fresh terrain's zeros).
+    const TerrainMesh& mesh = terrain.GetMesh();
+    FUZZ_REQUIRE(mesh.materialId >= 0 && mesh.materialId <= kNoMaterial);
+    FUZZ_REQUIRE(mesh.textureId >= 0 && mesh.textureId <= kNoTexture);
+    FUZZ_REQUIRE(ground.elasticity >= 0.0f && ground.elasticity <= kMaxElasticity);
+    FUZZ_REQUIRE(ground.staticFriction >= 0.0f && ground.staticFriction <= kMaxFriction);
+    FUZZ_REQUIRE(ground.dynamicFriction >= 0.0f && ground.dynamicFriction <= kMaxFriction);
     const bool built = terrain.BuildFromArrays(grid.vertices.data(), int(grid.vertices.size()), grid.indices.data(),
                                                int(grid.indices.size()));
     // A grid the keys do not describe is never taken.

@@ -76,8 +76,15 @@ TEST(WorldConfig, UnusableValuesKeepTheDefaultsAndAreReported)
     EXPECT_EQ(world.GetPenetrationIterations(), 10);
     LoadWith(world, "physics_penetration_resolve_fraction", "2");
     EXPECT_EQ(world.GetPenetrationResolveFraction(), 0.008f);
-    LoadWith(world, "physics_gravity", "-9.81");
-    EXPECT_EQ(gPhysicsSettings.gravity, Vector3(0.0f, 0.0f, -9.81f));
+    // A word that is no finite number, or more than a number, is no gravity.
+    for (const char* gravity : {"-9.81", "nan", "1e99", "9.81abc"}) {
+        const std::string errors = LoadWith(world, "physics_gravity", gravity);
+        EXPECT_EQ(gPhysicsSettings.gravity, Vector3(0.0f, 0.0f, -9.81f)) << gravity;
+        EXPECT_NE(errors.find("\"" + std::string(gravity) + "\" for \"physics_gravity\""), std::string::npos)
+            << gravity << errors;
+    }
+    EXPECT_NE(LoadWith(world, "use_smaller_timestep", "maybe").find("use_smaller_timestep"), std::string::npos);
+    EXPECT_TRUE(world.UsesSmallerTimestep());
     LoadWith(world, "physics_force_per_vel_per_mass", "-3");
     EXPECT_EQ(world.GetPushStrength(), 15.0f);
 

@@ -2,6 +2,7 @@
 // malformed input.
 #include <cmath>
 #include <fstream>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -142,6 +143,65 @@ TEST(TerrainFile, KeysAreFoundInOrderPastOtherWords)
     EXPECT_EQ(badValue.GetGround().ROWS, 0);
     EXPECT_FALSE(badValue.LoadConfig("/nonexistent/terrain.hmp"));
     EXPECT_NE(errors.Text().find("Could not open heightmap file: /nonexistent/terrain.hmp"), std::string::npos);
+}
+
+TEST(TerrainFile, ValuesOutsideWhatTheKeyNamesAreReportedAndTheDefaultTaken)
+{
+    struct Ground
+    {
+        std::string technique;
+        int material, texture;
+        float elastic, staticFric, dynamicFric;
+    };
+    const Ground file{"PhongNoSpecOpaque", 7, 13, 0.25f, 0.75f, 0.4f};
+    // One value replaced; the ground takes the developer terrain's value for
+    // it (Phong1Opaque, 2, 2, 1, 0.5, 0.5) and every other key of the file.
+    const struct
+    {
+        const char* key;
+        const char* word;
+        Ground ground;
+    } cases[] = {
+        {"TECHNIQUE", "NoSuchTechnique", {"Phong1Opaque", 7, 13, 0.25f, 0.75f, 0.4f}},
+        {"MATERIAL", "15", {"PhongNoSpecOpaque", 2, 13, 0.25f, 0.75f, 0.4f}},
+        {"TEXTURE", "2147483647", {"PhongNoSpecOpaque", 7, 2, 0.25f, 0.75f, 0.4f}},
+        {"ELASTIC", "1e30", {"PhongNoSpecOpaque", 7, 13, 1.0f, 0.75f, 0.4f}},
+        {"STATIC_FRIC", "-1e30", {"PhongNoSpecOpaque", 7, 13, 0.25f, 0.5f, 0.4f}},
+        {"DYNAMIC_FRIC", "10.5", {"PhongNoSpecOpaque", 7, 13, 0.25f, 0.75f, 0.5f}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        std::ostringstream text;
+        auto value = [&](const char* key, auto good) {
+            text << key << ' ';
+            if (std::string(key) == c.key) {
+                text << c.word << '\n';
+            } else {
+                text << good << '\n';
+            }
+        };
+        value("TECHNIQUE", file.technique);
+        value("MATERIAL", file.material);
+        value("TEXTURE", file.texture);
+        value("ELASTIC", file.elastic);
+        value("STATIC_FRIC", file.staticFric);
+        value("DYNAMIC_FRIC", file.dynamicFric);
+        text << "ROWS 5\nCOLUMNS 6\nDIFF 2.5\n";
+        const std::string path = WriteScratchFile("refused.hmp", text.str());
+        Terrain terrain;
+        ErrorCapture errors;
+        EXPECT_TRUE(terrain.LoadConfig(path.c_str()));
+        EXPECT_EQ(terrain.GetMesh().technique, c.ground.technique);
+        EXPECT_EQ(terrain.GetMesh().materialId, c.ground.material);
+        EXPECT_EQ(terrain.GetMesh().textureId, c.ground.texture);
+        EXPECT_FLOAT_EQ(terrain.GetGround().elasticity, c.ground.elastic);
+        EXPECT_FLOAT_EQ(terrain.GetGround().staticFriction, c.ground.staticFric);
+        EXPECT_FLOAT_EQ(terrain.GetGround().dynamicFriction, c.ground.dynamicFric);
+        EXPECT_FLOAT_EQ(terrain.GetGround().DIFF, 2.5f);
+        const std::string report = path + " value \"" + c.word + "\" for \"" + c.key + "\"";
+        EXPECT_NE(errors.Text().find(report), std::string::npos) << errors.Text();
+        EXPECT_EQ(errors.Text().find("Failed in file"), errors.Text().rfind("Failed in file")) << errors.Text();
+    }
 }
 
 TEST(TerrainFile, MalformedFilesAreRejectedAndTheTerrainStaysUsable)
