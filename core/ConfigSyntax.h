@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <istream>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,10 @@ struct ConfigRange
     // "a number from 1 to 16384", "a number above 0 and at most 100".
     std::string Describe() const;
 };
+
+// Every number T holds: only the word itself is checked.
+template <typename T>
+const ConfigRange<T> kAnyConfigNumber{std::numeric_limits<T>::lowest(), std::numeric_limits<T>::max()};
 
 // A whole word as one number of type T (float, int, unsigned int, bool): the
 // word is the number and nothing else, T holds it, a float is finite ("nan",

@@ -147,7 +147,9 @@ Vector3 LyingPlace(const Ragdoll& ragdoll)
 Player::Player()
 {
     if (gWorld != nullptr && gWorld->GetPhysicsConfig() != nullptr) {
-        gWorld->GetPhysicsConfig()->GetValue("physics_collision_system", collisionMode);
+        // Any whole number: with 0 a body higher than the walking body counts as
+        // ground only when it is a prism or a pyramid; any other counts every body.
+        gWorld->GetPhysicsConfig()->GetChecked("physics_collision_system", collisionMode, kAnyConfigNumber<int>);
     }
     SubscribeMessages();
     delete sContacts;

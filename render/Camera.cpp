@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <fstream>
 #include <locale>
 #include <sstream>
 #include <vector>
 
+#include "core/ConfigSyntax.h"
 #include "core/ErrorReport.h"
 #include "core/EventDispatcher.h"
 #include "core/GameFiles.h"
@@ -49,18 +49,6 @@ bool ReadValueAfter(std::istream& in, const char* key, std::string& value)
         }
     }
     return false;
-}
-
-// A whole word as a finite float; anything else leaves value alone.
-bool ParseSpeed(const std::string& word, float& value)
-{
-    char* end = nullptr;
-    const float parsed = std::strtof(word.c_str(), &end);
-    if (end == word.c_str() || *end != '\0' || !std::isfinite(parsed)) {
-        return false;
-    }
-    value = parsed;
-    return true;
 }
 
 D3DXVECTOR3 ToD3DX(const Vector3& v)
@@ -346,7 +334,7 @@ bool Camera::LoadOptions(const std::string& fileName)
     if (complete) invertX = value == "true";
     complete = complete && ReadValueAfter(in, kInvertYKey, value);
     if (complete) invertY = value == "true";
-    complete = complete && ReadValueAfter(in, kSpeedKey, value) && ParseSpeed(value, speed);
+    complete = complete && ReadValueAfter(in, kSpeedKey, value) && ParseConfigNumber(value, speed);
     if (!complete) {
         REPORT_ERROR("Bad camera options file: " + fileName);
     }

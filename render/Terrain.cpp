@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <fstream>
-#include <limits>
 #include <sstream>
 #include <vector>
 
@@ -34,8 +33,6 @@ const ConfigRange<int> kMaterialIds{0, kNoMaterial};
 const ConfigRange<int> kTextureIds{0, kNoTexture};
 const ConfigRange<float> kElasticities{0.0f, kMaxElasticity};
 const ConfigRange<float> kFrictions{0.0f, kMaxFriction};
-const ConfigRange<int> kAnyCount{std::numeric_limits<int>::min(), std::numeric_limits<int>::max()};
-const ConfigRange<float> kAnySpacing{-std::numeric_limits<float>::max(), std::numeric_limits<float>::max()};
 
 bool IsGroundTechnique(const std::string& name)
 {
@@ -131,9 +128,9 @@ bool Terrain::LoadConfig(const char* path)
     if (seek("STATIC_FRIC")) read("STATIC_FRIC", ground.staticFriction, kFrictions, kDefaultGroundFriction);
     if (seek("DYNAMIC_FRIC")) read("DYNAMIC_FRIC", ground.dynamicFriction, kFrictions, kDefaultGroundFriction);
     // The grid keys are checked against the mesh when it is built.
-    if (seek("ROWS")) read("ROWS", ground.ROWS, kAnyCount, 0);
-    if (seek("COLUMNS")) read("COLUMNS", ground.COLUMNS, kAnyCount, 0);
-    if (seek("DIFF")) read("DIFF", ground.DIFF, kAnySpacing, 0.0f);
+    if (seek("ROWS")) read("ROWS", ground.ROWS, kAnyConfigNumber<int>, 0);
+    if (seek("COLUMNS")) read("COLUMNS", ground.COLUMNS, kAnyConfigNumber<int>, 0);
+    if (seek("DIFF")) read("DIFF", ground.DIFF, kAnyConfigNumber<float>, 0.0f);
     if (missing != nullptr) {
         REPORT_ERROR(std::string("Heightmap file ") + path + " has no readable value for " + missing);
         return false;

@@ -77,6 +77,7 @@ TEST_F(CameraOptionsTest, BrokenFilesKeepWhatTheyCannotGive)
         {"a speed that is not a number", "InvertX: false InvertY: false Speed: fast", false, false, 2.0f, true},
         {"a speed with trailing text", "InvertX: false InvertY: false Speed: 2.5x", false, false, 2.0f, true},
         {"an infinite speed", "InvertX: false InvertY: false Speed: inf", false, false, 2.0f, true},
+        {"a hexadecimal speed", "InvertX: false InvertY: false Speed: 0x1p2", false, false, 2.0f, true},
         {"a long word between the keys",
          "junk " + longWord + " InvertX: false " + longWord + " InvertY: false Speed: 4", false, false, 4.0f, false},
         {"keys out of order", "Speed: 3 InvertX: false InvertY: false", false, false, 2.0f, true},
