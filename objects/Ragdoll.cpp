@@ -24,8 +24,6 @@ namespace {
 
 const char* const kLimbTechnique = "PhongNoSpecOpaque";
 const int kLimbMaterial = 2;
-const int kMaskTexture = 71;
-const int kBareHeadTexture = 78;
 
 // Limb 0 rides this far above the walking body's centre.
 const Vector3 kSpineAboveWalkingBody(0.0f, 0.0f, 1.0f);
@@ -227,7 +225,7 @@ void Ragdoll::MoveTo(const Vector3& p)
 
 void Ragdoll::SetLimbState(bool on)
 {
-    limbInstances[kHeadLimb]->textureId = on ? kMaskTexture : kBareHeadTexture;
+    limbInstances[kHeadLimb]->textureId = on ? kMaskedHeadTexture : kBareHeadTexture;
     maskOn = on;
     ShowDrawables();
 }

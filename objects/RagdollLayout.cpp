@@ -19,7 +19,6 @@ const int kTorchTexture = 44;
 const int kLeatherTexture = 75;
 const int kVestTexture = 76;
 const int kJeansTexture = 77;
-const int kFaceTexture = 78;
 const int kSkinTexture = 79;
 
 // The hands and feet are the unit sphere mesh drawn at their ellipsoid sizes;
@@ -106,7 +105,7 @@ const int kWalkingBodyIgnoreOrder[kRagdollLimbCount] = {
 
 const LimbDrawableSpec kLimbDrawables[kFixedLimbDrawableCount] = {
     {kSpineLimb, kTorsoMesh, kVestTexture, kUnscaled, UprightLook::Hidden},
-    {kHeadLimb, kFaceMesh, kFaceTexture, kUnscaled, UprightLook::MaskOnly},
+    {kHeadLimb, kFaceMesh, kBareHeadTexture, kUnscaled, UprightLook::MaskOnly},
     {kLeftUpperArmLimb, kUpperArmMesh, kLeatherTexture, kUnscaled, UprightLook::Hidden},
     {kRightUpperArmLimb, kUpperArmMesh, kLeatherTexture, kUnscaled, UprightLook::Hidden},
     {kLeftForearmLimb, kUpperArmMesh, kLeatherTexture, kUnscaled, UprightLook::Hidden},

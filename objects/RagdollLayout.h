@@ -91,6 +91,9 @@ extern const LimbDrawableSpec kLimbDrawables[kFixedLimbDrawableCount];
 // The left hand: a bare hand on the first stage, the torch elsewhere.
 extern const LimbDrawableSpec kLeftHandDrawable;
 extern const LimbDrawableSpec kTorchDrawable;
+// The head drawable's two textures: the bare head, and the mask worn over it.
+constexpr int kBareHeadTexture = 78;
+constexpr int kMaskedHeadTexture = 71;
 
 // The walking body: a capsule along z.
 constexpr float kWalkingBodyRadius = 1.5f;
