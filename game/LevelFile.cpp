@@ -1,12 +1,19 @@
 #include "game/LevelFile.h"
 
+#include <cctype>
 #include <cmath>
 #include <sstream>
 #include <type_traits>
 
 #include "core/ErrorReport.h"
+#include "game/ObjectFactory.h"
+#include "objects/MineCart.h"
+#include "physics/RigidBody.h"
 
 namespace {
+
+// The word that opens every record.
+const char* const kTag = "__TAG";
 
 // Which of a record's three sizes its type builds from: a zero or negative
 // one there would make a body with no volume (and a collision grid with
@@ -16,22 +23,22 @@ enum SizeAxes { kNoSize = 0, kSizeX = 1, kSizeY = 2, kSizeZ = 4, kAllSizes = 7 }
 int ObjectSizeAxes(int type)
 {
     switch (type) {
-    case 1:
+    case kBoxBodyType:
     case 2:
     case 3:
     case 6:
     case 16:
-    case 23:
-    case 31:
+    case kBridgeType:
+    case kPrismBodyType:
     case 36:
     case 51:
         return kAllSizes;
     case 5:
     case 39:
-    case 42:
-    case 47:
+    case kSpinningLogType:
+    case kSwingingLogType:
         return kSizeX | kSizeZ;
-    case 34:
+    case kChainPlatformType:
         return kSizeX | kSizeY;
     default:
         // The tetrahedron, the cart, the character, the torch and the whips
@@ -97,35 +104,35 @@ struct TypeName
 };
 
 const TypeName kTypeNames[] = {
-    {1, "box"},
+    {kBoxBodyType, "box"},
     {2, "boulder1-"},
     {3, "tableblock"},
     {5, "column1-"},
     {6, "hugeblock"},
     {7, "tetra"},
-    {8, "minecart"},
+    {MineCart::kType, "minecart"},
     {11, "stage exit"},
     {13, "spawn boulder"},
-    {15, "vivuzuz"},
+    {kCharacterType, "vivuzuz"},
     {16, "huge wall"},
-    {17, "pyramid"},
+    {kPyramidBodyType, "pyramid"},
     {21, "sky box"},
-    {23, "bridge"},
-    {24, "torch"},
+    {kBridgeType, "bridge"},
+    {kTorchType, "torch"},
     {25, "bush1-"},
     {27, "break bridge"},
     {28, "lava plane"},
-    {29, "chain whip"},
-    {31, "prism"},
+    {kChainWhipType, "chain whip"},
+    {kPrismBodyType, "prism"},
     {32, "big temple"},
-    {34, "box"},
+    {kChainPlatformType, "box"},
     {36, "box"},
     {37, "coin"},
     {38, "morvathen's mask"},
     {39, "pyramid ale"},
     {40, "waterfall t"},
     {41, "water plane"},
-    {42, "spinning log"},
+    {kSpinningLogType, "spinning log"},
     {44, "cave ceiling"},
     {45, "sky box tiled"},
     {46, "chainwhip"},
@@ -137,14 +144,6 @@ const TypeName kTypeNames[] = {
 
 } // namespace
 
-bool SeekToken(std::istream& in, const char* token, std::string& word)
-{
-    while (in >> word) {
-        if (word == token) return true;
-    }
-    return false;
-}
-
 const char* LevelTypeName(int type)
 {
     for (const TypeName& entry : kTypeNames) {
@@ -153,34 +152,98 @@ const char* LevelTypeName(int type)
     return "";
 }
 
-LevelReader::LevelReader(std::istream& in_, const std::string& fileName_) : in(in_), fileName(fileName_) {}
+LevelReader::LevelReader(std::istream& in_, const std::string& fileName_, Reports reports_)
+    : in(in_), fileName(fileName_), reports(reports_)
+{}
+
+void LevelReader::Report(const std::string& what, const char* consequence)
+{
+    if (problem.empty()) problem = what;
+    failed = true;
+    if (reports == kReport) REPORT_ERROR("Level file " + fileName + ": " + what + consequence);
+}
 
 bool LevelReader::Fail(const std::string& what)
 {
-    REPORT_ERROR("Level file " + fileName + ": " + what + "; nothing after it is read");
-    failed = true;
+    Report(what, "; nothing after it is read");
+    stopLine = recordLine;
     done = true;
     return false;
+}
+
+bool LevelReader::NextWord()
+{
+    using Traits = std::char_traits<char>;
+    word.clear();
+    std::streambuf* text = in.rdbuf();
+    if (text == nullptr) return false;
+    // The blanks the stream's own word reading skips, in the classic locale.
+    const auto blank = [](int c) { return std::isspace(c) != 0; };
+    int c = text->sbumpc();
+    for (; c != Traits::eof() && blank(c); c = text->sbumpc()) {
+        if (c == '\n') ++line;
+    }
+    if (c == Traits::eof()) return false;
+    wordLine = line;
+    for (; c != Traits::eof() && !blank(c); c = text->sbumpc()) word += static_cast<char>(c);
+    if (c == '\n') ++line;
+    return true;
+}
+
+bool LevelReader::SeekToken(const char* key, bool stopAtTag)
+{
+    while (NextWord()) {
+        if (word == key) return true;
+        if (stopAtTag && word == kTag) return false;
+    }
+    return false;
+}
+
+bool LevelReader::SeekKey(const char* key)
+{
+    // The header ends at the first record and a record at the next: a key
+    // missing there is missing, whatever follows.
+    if (SeekToken(key, true)) return true;
+    return Fail(std::string("no \"") + key + "\" where one was due");
+}
+
+template <typename T>
+bool LevelReader::ReadWord(T& value)
+{
+    if (!NextWord()) return false;
+    // The stream's own reading of a T, which must take the whole word.
+    number.clear();
+    number.str(word);
+    T read{};
+    if (!(number >> read) || number.peek() != std::char_traits<char>::eof()) return false;
+    value = read;
+    return true;
+}
+
+template <>
+bool LevelReader::ReadWord(std::string& value)
+{
+    if (!NextWord()) return false;
+    value = word;
+    return true;
 }
 
 template <typename T>
 bool LevelReader::ReadKey(const char* key, T& value)
 {
     static_assert(!std::is_floating_point<T>::value, "numbers are read with their bound");
-    if (!SeekToken(in, key, word)) return Fail(std::string("no \"") + key + "\" where one was due");
-    T read{};
-    if (!(in >> read)) return Fail(std::string("the value of \"") + key + "\" cannot be read");
-    value = read;
+    if (!SeekKey(key)) return false;
+    if (!ReadWord(value)) return Fail(std::string("the value of \"") + key + "\" cannot be read");
     return true;
 }
 
 bool LevelReader::ReadNumbers(const char* key, float* values, int count, float limit)
 {
-    if (!SeekToken(in, key, word)) return Fail(std::string("no \"") + key + "\" where one was due");
+    if (!SeekKey(key)) return false;
     const std::string what =
         count == 1 ? std::string("the value of \"") + key + "\" " : std::string("the values of \"") + key + "\" ";
     for (int i = 0; i < count; ++i) {
-        if (!(in >> values[i])) return Fail(what + "cannot be read");
+        if (!ReadWord(values[i])) return Fail(what + "cannot be read");
     }
     for (int i = 0; i < count; ++i) {
         // Written so that a value that is not a number fails too.
@@ -225,9 +288,7 @@ bool LevelReader::ReadHeader(LevelHeader& header)
         // Reported, and the stage's fixed set-up is not built; the records
         // still are.
         header.stageRejected = true;
-        REPORT_ERROR("Level file " + fileName + ": stage number " + std::to_string(stage) +
-                     " is not one of 1 to 4 and is ignored");
-        failed = true;
+        Report("stage number " + std::to_string(stage) + " is not one of 1 to 4", " and is ignored");
     }
     std::string mesh;
     std::string hmp;
@@ -237,7 +298,7 @@ bool LevelReader::ReadHeader(LevelHeader& header)
     header.hasTerrain = true;
     // Pitch and yaw in radians, then the distance.
     float camera[3];
-    if (!ReadNumbers("camera_orientation:", camera, 3, kMaxCoordinate)) return false;
+    if (!ReadNumbers("camera_orientation:", camera, 3, kMaxCameraValue)) return false;
     header.cameraPitch = camera[0];
     header.cameraYaw = camera[1];
     header.cameraDistance = camera[2];
@@ -247,8 +308,9 @@ bool LevelReader::ReadHeader(LevelHeader& header)
 
 bool LevelReader::NextRecord(LevelRecord& record)
 {
-    while (!done && SeekToken(in, "__TAG", word)) {
-        if (!(in >> word)) break;
+    while (!done && SeekToken(kTag, false)) {
+        recordLine = wordLine;
+        if (!NextWord()) break;
         if (word != "object" && word != "npo" && word != "trigger") {
             // Some other record (a light a later editor wrote, say): skipped.
             continue;
@@ -278,7 +340,7 @@ bool LevelReader::ReadObject(LevelRecord& record)
 {
     record.kind = LevelRecordKind::Object;
     return ReadKey("objectID:", record.type) && ReadKey("texture:", record.texture) &&
-           ReadKey("position:", record.position, kMaxCoordinate) && ReadKey("scale:", record.scale, kMaxSize) &&
+           ReadKey("position:", record.position, kPositionLimit) && ReadKey("scale:", record.scale, kMaxSize) &&
            ReadKey("orientation:", record.orientation) && ReadKey("mass:", record.mass, kMaxMass) &&
            ReadKey("immovable:", record.immovable);
 }
@@ -287,14 +349,14 @@ bool LevelReader::ReadSceneObject(LevelRecord& record)
 {
     record.kind = LevelRecordKind::SceneObject;
     return ReadKey("objectID:", record.type) && ReadKey("texture:", record.texture) &&
-           ReadKey("position:", record.position, kMaxCoordinate) && ReadKey("scale:", record.scale, kMaxSize);
+           ReadKey("position:", record.position, kPositionLimit) && ReadKey("scale:", record.scale, kMaxSize);
 }
 
 bool LevelReader::ReadTrigger(LevelRecord& record)
 {
     record.kind = LevelRecordKind::Trigger;
-    return ReadKey("objectID:", record.type) && ReadKey("position:", record.position, kMaxCoordinate) &&
-           ReadKey("scale:", record.scale, kMaxSize) && ReadKey("spawnposition:", record.spawnPosition, kMaxCoordinate);
+    return ReadKey("objectID:", record.type) && ReadKey("position:", record.position, kPositionLimit) &&
+           ReadKey("scale:", record.scale, kMaxSize) && ReadKey("spawnposition:", record.spawnPosition, kPositionLimit);
 }
 
 bool LevelReader::CheckSizes(const LevelRecord& record)

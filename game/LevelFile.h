@@ -3,24 +3,24 @@
 // separators and the name lines between keys are ignored. The header keys
 // come in a fixed order ("stagenumber:", "heightmap:", "hmapconfig:",
 // "camera_orientation:"), then "__TAG object", "__TAG npo" and
-// "__TAG trigger" records.
+// "__TAG trigger" records. A key is looked for no further than the next
+// "__TAG": a record without one of its keys is one that does not read, never
+// one that takes the next record's key.
 //
 // A level file is outside input: every value is checked before anything is
-// built from it. A record is handed over only when every one of its fields
-// was read and makes sense for its type; the first one that does not stops
-// the reading with one report on the error stream, and what came before it
-// stands.
+// built from it. A number is its whole word ("5abc", "1.9" for an integer,
+// "0x1p10" do not read). A record is handed over only when every one of its
+// fields was read and makes sense for its type; the first one that does not
+// stops the reading with one report on the error stream, and what came before
+// it stands.
 #pragma once
 
 #include <istream>
+#include <sstream>
 #include <string>
 
 #include "core/Matrix3.h"
 #include "core/Vector3.h"
-
-// Reads white-space separated words into word until one equals token: true
-// then, false at the end of the stream.
-bool SeekToken(std::istream& in, const char* token, std::string& word);
 
 struct LevelHeader
 {
@@ -56,20 +56,25 @@ public:
     // A file may hold at most this many records; the rest are not read.
     static constexpr int kMaxRecords = 4096;
 
-    // What a stage can hold. The shipped stage files keep within 215 units of
-    // the origin, sizes of 1 to 900 (the sky), masses of 15 to 600 and
-    // orientations that are rotations (entries from -1 to 1). The bounds
-    // leave a wide margin over that (a collected coin lifted out of sight
-    // sits 5000 up) while every sum, product and square the builders and the
-    // physics make of such values stays far inside the float range. A value
-    // beyond its bound, or not finite, is refused like one that does not read.
-    static constexpr float kMaxCoordinate = 1.0e5f;     // "position:", "spawnposition:", the camera's values
+    // What a stage can hold. Positions and spawn positions are bounded by
+    // kPositionLimit (physics/RigidBody.h), the limit the physics keeps every
+    // body inside, so any place the game can move a body or a trigger to is
+    // one a save writes and a load reads back. The shipped stage files keep
+    // within 215 units of the origin, sizes of 1 to 900 (the sky), masses of
+    // 15 to 600, orientations that are rotations (entries from -1 to 1) and
+    // camera values within 40. The other bounds leave a wide margin over that
+    // while every sum, product and square the builders and the physics make
+    // of such values stays far inside the float range. A value beyond its
+    // bound, or not finite, is refused like one that does not read.
     static constexpr float kMaxSize = 1.0e5f;           // "scale:"
     static constexpr float kMaxMass = 1.0e6f;           // "mass:", either sign
     static constexpr float kMaxOrientationEntry = 2.0f; // each of "orientation:"'s nine
+    static constexpr float kMaxCameraValue = 1.0e5f;    // each of "camera_orientation:"'s three
 
-    // fileName only names the file in reports.
-    LevelReader(std::istream& in, const std::string& fileName);
+    // fileName only names the file in reports. A quiet reader makes none and
+    // only keeps what stopped it (Problem).
+    enum Reports { kReport, kQuiet };
+    LevelReader(std::istream& in, const std::string& fileName, Reports reports = kReport);
 
     // The header keys in order. False when the file stops making sense before
     // the records (reported); what was read stays in header.
@@ -80,12 +85,26 @@ public:
 
     // True once a report was made.
     bool Failed() const { return failed; }
+    // The reading stopped at a bad header key (0) or at the bad record that
+    // begins on this line; -1 while it has not stopped at one.
+    int StopLine() const { return stopLine; }
+    // What the first report said went wrong, without the file's name.
+    const std::string& Problem() const { return problem; }
 
 private:
     bool ReadObject(LevelRecord& record);
     bool ReadSceneObject(LevelRecord& record);
     bool ReadTrigger(LevelRecord& record);
     bool CheckSizes(const LevelRecord& record);
+    // The next white-space separated word into word, counting lines.
+    bool NextWord();
+    // Skips words up to the key; with stopAtTag, not past a "__TAG".
+    bool SeekToken(const char* key, bool stopAtTag);
+    // The key, looked for no further than the next "__TAG", or a report.
+    bool SeekKey(const char* key);
+    // The next word as a whole value of type T.
+    template <typename T>
+    bool ReadWord(T& value);
     // A key and its one word (ints, 0 or 1 for a bool, a file name).
     template <typename T>
     bool ReadKey(const char* key, T& value);
@@ -94,11 +113,20 @@ private:
     bool ReadKey(const char* key, float& value, float limit);
     bool ReadKey(const char* key, Vector3& value, float limit);
     bool ReadKey(const char* key, Matrix3& value);
+    // Reports what went wrong and what follows from it.
+    void Report(const std::string& what, const char* consequence);
     bool Fail(const std::string& what);
 
     std::istream& in;
     std::string fileName;
+    Reports reports;
     std::string word;
+    std::istringstream number; // a word being read as a number
+    std::string problem;
+    int line = 1;       // the line the reading is on
+    int wordLine = 0;   // the line of the last word read
+    int recordLine = 0; // the line of the current record's "__TAG"; 0 in the header
+    int stopLine = -1;
     int records = 0;
     bool failed = false;
     bool done = false;

@@ -1,7 +1,11 @@
 #include "game/LevelLoader.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <initializer_list>
 #include <set>
+#include <sstream>
 
 #include "core/DebugPrint.h"
 #include "core/ErrorReport.h"
@@ -14,6 +18,7 @@
 #include "game/LevelFile.h"
 #include "game/ObjectFactory.h"
 #include "game/Player.h"
+#include "game/ShadowObj.h"
 #include "game/StageLog.h"
 #include "game/Trigger.h"
 #include "game/World.h"
@@ -34,8 +39,7 @@ namespace {
 
 // Every trigger record is built with this texture; the triggers draw their own.
 const int kTriggerTexture = 5;
-// The player's shadow, made by every load after the file's records.
-const int kShadowType = 14;
+// The player's shadow (fShadowObj::kType), made by every load after the file's records.
 const int kShadowTexture = 5;
 
 // The fixed content of the stages, in the order it is built: the factories'
@@ -110,6 +114,29 @@ bool IsStage(int stage)
     return stage >= kFirstStage && stage <= kLastStage;
 }
 
+// A value as the level files write it: "%f", six decimals. A value that
+// "%f" would write as zero although it is not (below 0.0000005 either way)
+// gets the nine significant digits that read back as the same float: a tiny
+// size written as 0.000000 would read back as a size of zero, which the
+// reader refuses. Every other value reads back within the reader's bounds
+// and on the same side of zero, since rounding to six decimals never carries
+// a value past a bound that is itself a float.
+std::string LevelNumber(float value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%f", value);
+    if (value != 0.0f && std::strtof(text, nullptr) == 0.0f) std::snprintf(text, sizeof text, "%.9g", value);
+    return text;
+}
+
+// The key and its values, each after a blank, then end.
+void LogNumbers(const char* key, std::initializer_list<float> values, const char* end)
+{
+    std::string line = key;
+    for (float value : values) line += " " + LevelNumber(value);
+    StageLog("%s%s", line.c_str(), end);
+}
+
 // The scale a drawable was given (its world matrix holds only that until the
 // renderer takes it over).
 Vector3 ModelScale(const MeshInstance* model)
@@ -161,7 +188,7 @@ void LevelLoader::LoadLevel(const std::string& name)
     if (Camera* camera = GameCamera()) camera->ResetTarget();
     if (gWorld == nullptr) return;
     const Vector3 origin;
-    gWorld->CreateNPObject(kShadowType, &origin, &Matrix3::Identity(), 1.0f, 1.0f, 1.0f, kShadowTexture);
+    gWorld->CreateNPObject(fShadowObj::kType, &origin, &Matrix3::Identity(), 1.0f, 1.0f, 1.0f, kShadowTexture);
     if (stageValid && IsStage(CurrentStage())) SetupStage();
     for (Object* object : gWorld->GetObjects()) object->UpdateBounds();
     if (gReplaySystem != nullptr) {
@@ -180,10 +207,14 @@ void LevelLoader::RunPendingLoad()
 void LevelLoader::ReadLevelFile(const std::string& name, bool& stageValid)
 {
     DebugPrint("Loading Level %s", name.c_str());
+    // Until the file has been read whole, the running stage holds less than
+    // the stage file a save would write over.
+    notReadWhole = name + " was not read";
     std::ifstream in(ResolveGamePath(LevelsDirectory + name));
     if (!in) {
         // An empty stage: no terrain, nothing built, the stage number kept.
         REPORT_ERROR("Could not open level file " + (LevelsDirectory + name));
+        notReadWhole = name + " could not be opened";
         return;
     }
     LevelReader reader(in, name);
@@ -223,6 +254,15 @@ void LevelLoader::ReadLevelFile(const std::string& name, bool& stageValid)
             break;
         }
         }
+    }
+    if (!headerRead) {
+        notReadWhole = "the reading of " + name + " stopped in its header";
+    } else if (header.stageRejected) {
+        notReadWhole = "the stage number of " + name + " was refused";
+    } else if (reader.StopLine() > 0) {
+        notReadWhole = "the reading of " + name + " stopped at its record on line " + std::to_string(reader.StopLine());
+    } else if (gWorld != nullptr) {
+        notReadWhole.clear();
     }
     DebugPrint("Loaded Level %s", name.c_str());
 }
@@ -287,10 +327,38 @@ void LevelLoader::WriteObjectTypeName(int type)
     ++counter;
 }
 
+void LevelLoader::RefuseSave(const std::string& why) const
+{
+    REPORT_ERROR("Level not saved: " + why + "; " +
+                 (levelName.empty() ? std::string("nothing is written") : levelName + " is left as it was"));
+}
+
+bool LevelLoader::SavedTextReadsBack() const
+{
+    std::istringstream text(StageLogText());
+    LevelReader reader(text, levelName, LevelReader::kQuiet);
+    LevelHeader header;
+    LevelRecord record;
+    bool more = reader.ReadHeader(header);
+    while (more) more = reader.NextRecord(record);
+    if (!reader.Failed()) return true;
+    std::string where = "its header";
+    if (reader.StopLine() > 0) where = "its record on line " + std::to_string(reader.StopLine());
+    RefuseSave("the text written for " + levelName + " would not read back (" + reader.Problem() + ", in " + where +
+               ")");
+    return false;
+}
+
 void LevelLoader::SaveLevel()
 {
     if (gInGameLevelEditor == nullptr || !gInGameLevelEditor->IsEnabled() || gWorld == nullptr) return;
     SetStageFiles();
+    if (!notReadWhole.empty()) {
+        // A save writes the running stage over its file: what the load did
+        // not read would be gone from disk.
+        RefuseSave(notReadWhole);
+        return;
+    }
     counter = 0;
     StageLog("levelname: %s\n", levelName.c_str());
     StageLog("%s\n\n", kSeparator);
@@ -300,12 +368,19 @@ void LevelLoader::SaveLevel()
     StageLog("%s\n", kSeparator);
     // The camera as it stands now: the editor's view is saved with the stage.
     const Camera* camera = GameCamera();
-    StageLog("camera_orientation: %f %f %f\n\n", camera ? camera->GetClampedAngle() : 0.0f,
-             camera ? camera->GetAngle() : 0.0f, camera ? camera->GetDistance() : Camera::kStartDistance);
+    LogNumbers("camera_orientation:",
+               {camera ? camera->GetClampedAngle() : 0.0f, camera ? camera->GetAngle() : 0.0f,
+                camera ? camera->GetDistance() : Camera::kStartDistance},
+               "\n\n");
     StageLog("%s\n", kSeparator);
     SaveObjects();
     SaveSceneObjects();
     SaveTriggers();
+    // What would not load whole is not written: the file keeps what it holds.
+    if (!SavedTextReadsBack()) {
+        DiscardStageLog();
+        return;
+    }
     DebugPrint("Saved Level %s", levelName.c_str());
     CloseStageLog();
 }
@@ -317,8 +392,8 @@ void LevelLoader::WriteRecordStart(const char* kind, int type, const int* textur
     WriteObjectTypeName(type);
     StageLog("objectID: %d\n", type);
     if (texture != nullptr) StageLog("texture: %d\n", *texture);
-    StageLog("position: %f %f %f\n", position.x, position.y, position.z);
-    StageLog("scale: %f %f %f\n", scale.x, scale.y, scale.z);
+    LogNumbers("position:", {position.x, position.y, position.z}, "\n");
+    LogNumbers("scale:", {scale.x, scale.y, scale.z}, "\n");
 }
 
 void LevelLoader::SaveObjects()
@@ -341,8 +416,8 @@ void LevelLoader::SaveObjects()
         }
         const Matrix3& m = object->GetOrientation();
         WriteRecordStart("object", type, &texture, position, scale);
-        StageLog("orientation: %f %f %f %f %f %f %f %f %f \n", m[0], m[1], m[2], m[3], m[4], m[5], m[6], m[7], m[8]);
-        StageLog("mass: %f\n", object->creationMass);
+        LogNumbers("orientation:", {m[0], m[1], m[2], m[3], m[4], m[5], m[6], m[7], m[8]}, " \n");
+        LogNumbers("mass:", {object->creationMass}, "\n");
         StageLog("immovable: %d\n\n", object->immovable ? 1 : 0);
     }
     StageLog("%s\n", kSeparator);
@@ -368,6 +443,6 @@ void LevelLoader::SaveTriggers()
         // is drawn at its fixed size whatever the record said.
         WriteRecordStart("trigger", trigger->GetType(), nullptr, trigger->RecordPosition(), trigger->recordScale);
         const Vector3& spawn = trigger->spawnPosition;
-        StageLog("spawnposition: %f %f %f\n\n", spawn.x, spawn.y, spawn.z);
+        LogNumbers("spawnposition:", {spawn.x, spawn.y, spawn.z}, "\n\n");
     }
 }

@@ -36,7 +36,11 @@ public:
     void RunPendingLoad();
     bool HasPendingLoad() const { return !pendingLevel.empty(); }
 
-    // Writes the running stage over its level file; only while the editor is on.
+    // Writes the running stage over its level file; only while the editor is
+    // on, and only when the stage is its file read whole (a file that did not
+    // open, a refused stage number or a reading stopped at a bad record would
+    // lose what the load did not read) and the text written reads back whole.
+    // A save refused is reported and leaves the file as it was.
     void SaveLevel();
     // The type's name line: its name and the running counter.
     void WriteObjectTypeName(int type);
@@ -64,6 +68,10 @@ private:
     void SaveObjects();
     void SaveSceneObjects();
     void SaveTriggers();
+    // Reports why the save writes nothing.
+    void RefuseSave(const std::string& why) const;
+    // True when the stage log's text reads back whole; reported otherwise.
+    bool SavedTextReadsBack() const;
 
     int counter = 0;
     std::string levelName;
@@ -72,6 +80,9 @@ private:
     std::string heightmapFile;
     // The load a scene object asked for during the World's update.
     std::string pendingLevel;
+    // Why the running stage is not its level file read whole; empty once the
+    // last load read every record of a stage file.
+    std::string notReadWhole = "no level file was read";
 };
 
 extern LevelLoader* gLevelLoader;

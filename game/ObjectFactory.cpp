@@ -97,9 +97,8 @@ const int kEllipsoidSectors = 8;
 const int kCylinderSlices = 32;
 const int kCylinderStacks = 16;
 
-// The torch: a 7-long pole of radius 1 along its body x, 15 kg, with a warm
-// flickering light just past its tip and a flame above its centre.
-const int kTorchType = 24;
+// The torch (kTorchType): a 7-long pole of radius 1 along its body x, 15 kg,
+// with a warm flickering light just past its tip and a flame above its centre.
 const float kTorchRadius = 1.0f;
 const float kTorchLength = 7.0f;
 const int kTorchSlices = 16;

@@ -13,11 +13,12 @@ class ConfigFile;
 class World;
 
 // The record type ids the rest of the game names: the player's character,
-// and the stage machinery the stage set-up builds. A machine's main body
-// carries its record's id.
+// the torch, and the stage machinery the stage set-up builds. A machine's
+// main body carries its record's id.
 enum FactoryRecordType : int {
     kCharacterType = 15,
     kBridgeType = 23,
+    kTorchType = 24,
     kChainWhipType = kChainWhipHandleBodyType,
     kChainPlatformType = kChainPlatformBodyType,
     kSpinningLogType = kSpinningLogBodyType,

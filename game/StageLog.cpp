@@ -61,3 +61,15 @@ void CloseStageLog()
     sOpen = false;
     sText.clear();
 }
+
+const std::string& StageLogText()
+{
+    return sText;
+}
+
+void DiscardStageLog()
+{
+    std::fflush(stdout);
+    sOpen = false;
+    sText.clear();
+}

@@ -4,6 +4,8 @@
 // so a save cut short never leaves a truncated stage behind.
 #pragma once
 
+#include <string>
+
 #include "core/DebugPrint.h" // LV_PRINTF_FORMAT
 
 // printf-style. The first call after start-up or after a close opens the log
@@ -11,3 +13,7 @@
 void StageLog(const char* format, ...) LV_PRINTF_FORMAT(1, 2);
 // Writes the file (reported when it cannot be written) and closes the log.
 void CloseStageLog();
+// What the log has gathered since it opened.
+const std::string& StageLogText();
+// Closes the log without writing: the file stays as it was.
+void DiscardStageLog();

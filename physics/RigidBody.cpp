@@ -8,7 +8,6 @@
 namespace {
 
 const float kNoReciprocal = 1e-30f;
-const float kValidLimit = 1e8f;
 
 float SafeReciprocal(float x)
 {
@@ -32,7 +31,7 @@ Matrix3 TensorToWorld(const Matrix3& tensor, const Matrix3& R, const Matrix3& RT
 
 bool IsInside(float v)
 {
-    return v > -kValidLimit && v < kValidLimit;
+    return v > -kPositionLimit && v < kPositionLimit;
 }
 
 } // namespace

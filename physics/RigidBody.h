@@ -11,7 +11,14 @@
 
 struct BodyCollisionData;
 
-// Every component strictly inside (-1e8, 1e8); NaN fails.
+// How far from the origin a body may stand on any axis. A step that would take
+// a body to kPositionLimit or beyond stops it where it is, and a level file may
+// place a body, a scene object or a trigger no farther, so whatever the game
+// holds in play a save writes and a load reads back. Velocities and orientation
+// entries at or beyond it count as a body that blew up.
+constexpr float kPositionLimit = 1e8f;
+
+// Every component strictly inside (-kPositionLimit, kPositionLimit); NaN fails.
 bool IsVectorValid(const Vector3& v);
 bool IsMatrixValid(const Matrix3& m);
 

@@ -2,8 +2,8 @@
 // over, without building the stage (the level target does that, at a far
 // slower pace), so the words, numbers and limits of the format get the
 // fuzzer's millions of runs. A record handed over is whole and within what a
-// stage holds, there are never more than the limit of them, and once the
-// reader stops it stays stopped.
+// stage holds, there are never more than the limit of them, once the reader
+// stops it stays stopped, and a stop names where it happened.
 #include "FuzzSupport.h"
 
 #include <cmath>
@@ -11,6 +11,7 @@
 #include <string>
 
 #include "game/LevelFile.h"
+#include "physics/RigidBody.h"
 
 namespace {
 
@@ -35,9 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_REQUIRE(header.stage == -1 || (header.stage >= 1 && header.stage <= 4));
     FUZZ_REQUIRE(header.stage == -1 || !header.stageRejected);
     FUZZ_REQUIRE(!header.hasCamera || Within(Vector3(header.cameraPitch, header.cameraYaw, header.cameraDistance),
-                                             LevelReader::kMaxCoordinate));
+                                             LevelReader::kMaxCameraValue));
     if (!headerRead) {
-        FUZZ_REQUIRE(reader.Failed());
+        FUZZ_REQUIRE(reader.Failed() && reader.StopLine() == 0);
         return 0;
     }
     int records = 0;
@@ -45,11 +46,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     while (reader.NextRecord(record)) {
         ++records;
         FUZZ_REQUIRE(records <= LevelReader::kMaxRecords);
-        FUZZ_REQUIRE(Within(record.position, LevelReader::kMaxCoordinate) &&
-                     Within(record.spawnPosition, LevelReader::kMaxCoordinate));
+        FUZZ_REQUIRE(Within(record.position, kPositionLimit) && Within(record.spawnPosition, kPositionLimit));
         FUZZ_REQUIRE(Within(record.scale, LevelReader::kMaxSize) && Within(record.mass, LevelReader::kMaxMass));
         for (int i = 0; i < 9; ++i) FUZZ_REQUIRE(Within(record.orientation[i], LevelReader::kMaxOrientationEntry));
     }
     FUZZ_REQUIRE(!reader.NextRecord(record));
+    // A reading that stopped at a record names the line the record begins on
+    // (what the level save's refusal reports); a refused stage number stops nothing.
+    FUZZ_REQUIRE(reader.Failed() == (reader.StopLine() > 0 || header.stageRejected));
     return 0;
 }
