@@ -5,7 +5,9 @@
 #include <sstream>
 #include <type_traits>
 
+#include "core/ConfigSyntax.h"
 #include "core/ErrorReport.h"
+#include "core/Stage.h"
 #include "game/ObjectFactory.h"
 #include "objects/MineCart.h"
 #include "physics/RigidBody.h"
@@ -210,14 +212,8 @@ bool LevelReader::SeekKey(const char* key)
 template <typename T>
 bool LevelReader::ReadWord(T& value)
 {
-    if (!NextWord()) return false;
-    // The stream's own reading of a T, which must take the whole word.
-    number.clear();
-    number.str(word);
-    T read{};
-    if (!(number >> read) || number.peek() != std::char_traits<char>::eof()) return false;
-    value = read;
-    return true;
+    // A number is its whole word, read as every settings file reads one.
+    return NextWord() && ParseConfigNumber(word, value);
 }
 
 template <>
@@ -282,7 +278,7 @@ bool LevelReader::ReadHeader(LevelHeader& header)
 {
     int stage = 0;
     if (!ReadKey("stagenumber:", stage)) return false;
-    if (stage >= 1 && stage <= 4) {
+    if (IsStageNumber(stage)) {
         header.stage = stage;
     } else {
         // Reported, and the stage's fixed set-up is not built; the records

@@ -16,7 +16,6 @@
 #pragma once
 
 #include <istream>
-#include <sstream>
 #include <string>
 
 #include "core/Matrix3.h"
@@ -121,7 +120,6 @@ private:
     std::string fileName;
     Reports reports;
     std::string word;
-    std::istringstream number; // a word being read as a number
     std::string problem;
     int line = 1;       // the line the reading is on
     int wordLine = 0;   // the line of the last word read

@@ -109,11 +109,6 @@ Camera* GameCamera()
     return gRenderer != nullptr ? gRenderer->GetCamera() : nullptr;
 }
 
-bool IsStage(int stage)
-{
-    return stage >= kFirstStage && stage <= kLastStage;
-}
-
 // A value as the level files write it: "%f", six decimals. A value that
 // "%f" would write as zero although it is not (below 0.0000005 either way)
 // gets the nine significant digits that read back as the same float: a tiny
@@ -189,7 +184,7 @@ void LevelLoader::LoadLevel(const std::string& name)
     if (gWorld == nullptr) return;
     const Vector3 origin;
     gWorld->CreateNPObject(fShadowObj::kType, &origin, &Matrix3::Identity(), 1.0f, 1.0f, 1.0f, kShadowTexture);
-    if (stageValid && IsStage(CurrentStage())) SetupStage();
+    if (stageValid && IsStageNumber(CurrentStage())) SetupStage();
     for (Object* object : gWorld->GetObjects()) object->UpdateBounds();
     if (gReplaySystem != nullptr) {
         gReplaySystem->Reset(gWorld->GetObjects());
