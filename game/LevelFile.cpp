@@ -26,17 +26,17 @@ int ObjectSizeAxes(int type)
 {
     switch (type) {
     case kBoxBodyType:
-    case 2:
+    case kBoulderType:
     case 3:
     case 6:
     case 16:
     case kBridgeType:
     case kPrismBodyType:
     case 36:
-    case 51:
+    case kFallingBlockType:
         return kAllSizes;
     case 5:
-    case 39:
+    case kSpikeType:
     case kSpinningLogType:
     case kSwingingLogType:
         return kSizeX | kSizeZ;
@@ -107,7 +107,7 @@ struct TypeName
 
 const TypeName kTypeNames[] = {
     {kBoxBodyType, "box"},
-    {2, "boulder1-"},
+    {kBoulderType, "boulder1-"},
     {3, "tableblock"},
     {5, "column1-"},
     {6, "hugeblock"},
@@ -131,7 +131,7 @@ const TypeName kTypeNames[] = {
     {36, "box"},
     {37, "coin"},
     {38, "morvathen's mask"},
-    {39, "pyramid ale"},
+    {kSpikeType, "pyramid ale"},
     {40, "waterfall t"},
     {41, "water plane"},
     {kSpinningLogType, "spinning log"},
@@ -140,7 +140,7 @@ const TypeName kTypeNames[] = {
     {46, "chainwhip"},
     {49, "swinging log t"},
     {50, "speed boostt"},
-    {51, "gblock"},
+    {kFallingBlockType, "gblock"},
     {52, "gblock trigger"},
 };
 

@@ -12,17 +12,21 @@
 class ConfigFile;
 class World;
 
-// The record type ids the rest of the game names: the player's character,
-// the torch, and the stage machinery the stage set-up builds. A machine's
-// main body carries its record's id.
+// The record type ids the rest of the game names: the boulder a trigger
+// spawns, the player's character, the torch, the spikes and falling blocks
+// that meet the character, and the stage machinery the stage set-up builds.
+// A machine's main body carries its record's id.
 enum FactoryRecordType : int {
+    kBoulderType = 2,
     kCharacterType = 15,
     kBridgeType = 23,
     kTorchType = 24,
     kChainWhipType = kChainWhipHandleBodyType,
     kChainPlatformType = kChainPlatformBodyType,
     kSpinningLogType = kSpinningLogBodyType,
-    kSwingingLogType = kSwingingLogBodyType
+    kSwingingLogType = kSwingingLogBodyType,
+    kSpikeType = 39,
+    kFallingBlockType = 51
 };
 
 // The character stands with its soles on its record: the spine limb, and the

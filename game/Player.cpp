@@ -30,8 +30,6 @@ Player* gPlayer = nullptr;
 
 namespace {
 
-// Spikes, like ramps, count as stood on from any height.
-const int kSpikeType = 39;
 const Vector3 kKnockOutDisplacement(100.0f, 100.0f, 100.0f);
 
 // The shadow's cross turns with the camera; the factor is the game's own
@@ -359,6 +357,7 @@ bool Player::CheckContactObject(const RigidBody* other) const
     if (collisionMode != 0) return true;
     if (walking->position.z >= other->position.z) return true;
     const int type = other->GetType();
+    // Spikes, like ramps, count as stood on from any height.
     return type == kPrismBodyType || type == kSpikeType;
 }
 

@@ -10,6 +10,7 @@
 #include "core/Messages.h"
 #include "core/Stage.h"
 #include "game/LevelLoader.h"
+#include "game/ObjectFactory.h"
 #include "game/PlayerProbes.h"
 #include "game/World.h"
 #include "objects/Capsule.h"
@@ -38,10 +39,6 @@ struct FallLimit
 };
 const FallLimit kFallLimits[] = {{kFirstStage, -18.0f}, {kWhipStage, -10.0f}, {kLavaStage, 5.0f}};
 
-// Bodies that knock the character out whatever the speed: the whips' links,
-// the swinging logs, the falling blocks.
-const int kFallingBlockType = 51;
-
 // The last measured impact speed: it stands while the walking body touches
 // nothing, across stages too.
 float sImpactSpeed = 0.0f;
@@ -56,6 +53,8 @@ Vehicle* FirstVehicle()
     return gWorld != nullptr && !gWorld->GetVehicles().empty() ? gWorld->GetVehicles().front() : nullptr;
 }
 
+// Bodies that knock the character out whatever the speed: the whips' links,
+// the swinging logs, the falling blocks.
 bool KnocksOutOnContact(const BodyCollisionData* data)
 {
     if (data == nullptr || data->owner == nullptr) return false;

@@ -7,6 +7,7 @@
 #include "core/Messages.h"
 #include "core/Stage.h"
 #include "game/LevelLoader.h"
+#include "game/ObjectFactory.h"
 #include "game/Player.h"
 #include "game/PlayerProbes.h"
 #include "game/World.h"
@@ -37,7 +38,6 @@ const float kPutAwayHeight = 5000.0f;
 
 // The boulder a spawn trigger drops: heavy, and four times larger among the
 // cart stage's wide spaces.
-const int kBoulderType = 2;
 const float kBoulderMass = 1000.0f;
 const int kBoulderTexture = 5;
 const float kBoulderSize = 5.0f;
