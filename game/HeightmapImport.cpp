@@ -25,6 +25,8 @@ const size_t kFileHeaderBytes = 14;
 const uint32_t kInfoHeaderBytes = 40;
 const uint16_t kBitsPerPixel = 24;
 const int kBytesPerPixel = 3;
+// A file that ends before the rows its header promises, and the report of it.
+const char* const kTruncatedBitmap = "Bitmap is truncated: ";
 // A grid mesh with 16-bit indices loads with at most 65535 vertices, one
 // fewer than the height field itself could take.
 const long long kMaxGridNodes = Heightmap::kMaxVertices - 1;
@@ -93,13 +95,13 @@ bool ReadBitmapHeights(const std::string& path, const std::string& name, BitmapH
     in.seekg(0, std::ios::end);
     const std::streamoff fileBytes = in.tellg();
     if (fileBytes < 0 || uint64_t(dataOffset) + pixelBytes > uint64_t(fileBytes)) {
-        REPORT_ERROR("Bitmap is truncated: " + name);
+        REPORT_ERROR(kTruncatedBitmap + name);
         return false;
     }
     std::vector<unsigned char> pixels(pixelBytes);
     in.seekg(dataOffset);
     if (!in.read(reinterpret_cast<char*>(pixels.data()), std::streamsize(pixels.size()))) {
-        REPORT_ERROR("Bitmap is truncated: " + name);
+        REPORT_ERROR(kTruncatedBitmap + name);
         return false;
     }
     out.rows = rows;

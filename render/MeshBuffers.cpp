@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/ErrorReport.h"
+
 namespace {
 
 template <typename Buffer>
@@ -120,4 +122,17 @@ BufferResult CreateMeshBuffers(IDirect3DDevice9* device, const TangentVertex* ve
     out.triangleCount = indexCount / 3;
     SetBounds(vertices, vertexCount, out);
     return BufferResult::Created;
+}
+
+const char* const kMeshLoadFailed = "Could not load mesh: ";
+const char* const kMeshVertexBufferFailed = "could not create the proper vertex buffer for mesh";
+
+bool ReportMeshBufferResult(BufferResult result)
+{
+    if (result == BufferResult::VertexBufferFailed) {
+        REPORT_ERROR(kMeshVertexBufferFailed);
+    } else if (result == BufferResult::IndexBufferFailed) {
+        REPORT_ERROR("could not create the new index buffer for mesh");
+    }
+    return result == BufferResult::Created;
 }

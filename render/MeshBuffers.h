@@ -63,3 +63,10 @@ BufferResult CreateMeshBuffers(IDirect3DDevice9* device, const TangentVertex* ve
                                const uint16_t* indices, int indexCount, DWORD vertexUsage, MeshBuffers& out,
                                HRESULT* lastResult);
 void ReleaseMeshBuffers(MeshBuffers& buffers);
+
+// The reports of a mesh that could not be loaded (followed by its file's
+// name) or whose buffers could not be made, in the game's words.
+extern const char* const kMeshLoadFailed;
+extern const char* const kMeshVertexBufferFailed;
+// Reports a failure to make a mesh's buffers; true when they were made.
+bool ReportMeshBufferResult(BufferResult result);

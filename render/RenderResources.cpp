@@ -155,7 +155,7 @@ bool RenderResources::LoadStaticMeshes(IDirect3DDevice9* device)
         if (FAILED(D3DXLoadMeshFromXW(path.c_str(), D3DXMESH_MANAGED, device, nullptr, nullptr, nullptr, nullptr,
                                       &mesh)) ||
             !mesh) {
-            REPORT_ERROR(std::string("Could not load mesh: ") + MeshFileNames[id]);
+            REPORT_ERROR(kMeshLoadFailed + std::string(MeshFileNames[id]));
             return false;
         }
         staticMeshes[id] = ProcessMesh(mesh, device);
@@ -169,7 +169,7 @@ MeshBuffers RenderResources::ProcessMesh(ID3DXMesh* source, IDirect3DDevice9* de
     MeshBuffers out;
     ID3DXMesh* mesh = source ? PlainMesh(source) : nullptr;
     if (!mesh) {
-        REPORT_ERROR("could not create the proper vertex buffer for mesh");
+        REPORT_ERROR(kMeshVertexBufferFailed);
         return out;
     }
     const DWORD vertexCount = mesh->GetNumVertices();
@@ -201,13 +201,8 @@ MeshBuffers RenderResources::ProcessMesh(ID3DXMesh* source, IDirect3DDevice9* de
         if (indices[k] >= vertexCount || indices[k + 1] >= vertexCount || indices[k + 2] >= vertexCount) continue;
         ComputeTriangleTangent(staging[indices[k]], staging[indices[k + 1]], staging[indices[k + 2]]);
     }
-    const BufferResult result = CreateMeshBuffers(device, staging.data(), static_cast<int>(staging.size()),
-                                                  indices.data(), static_cast<int>(indices.size()), 0, out, nullptr);
-    if (result == BufferResult::VertexBufferFailed) {
-        REPORT_ERROR("could not create the proper vertex buffer for mesh");
-    } else if (result == BufferResult::IndexBufferFailed) {
-        REPORT_ERROR("could not create the new index buffer for mesh");
-    }
+    ReportMeshBufferResult(CreateMeshBuffers(device, staging.data(), static_cast<int>(staging.size()), indices.data(),
+                                             static_cast<int>(indices.size()), 0, out, nullptr));
     return out;
 }
 

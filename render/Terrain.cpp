@@ -152,7 +152,7 @@ bool Terrain::Load(const std::string& meshFile)
         D3DXLoadMeshFromXW(wide.c_str(), D3DXMESH_MANAGED, device, &adjacency, &materials, nullptr, nullptr, &loaded);
     bool built = false;
     if (FAILED(hr) || loaded == nullptr) {
-        REPORT_ERROR("Could not load mesh: " + meshFile);
+        REPORT_ERROR(kMeshLoadFailed + meshFile);
     } else {
         built = BuildBuffers(loaded);
         if (!built) {

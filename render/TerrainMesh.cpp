@@ -3,7 +3,6 @@
 #include <cstring>
 #include <utility>
 
-#include "core/ErrorReport.h"
 #include "render/TechniqueNames.h"
 
 TerrainMesh::~TerrainMesh()
@@ -50,14 +49,8 @@ bool TerrainMesh::CreateDeviceBuffers(IDirect3DDevice9* device)
         levelled.insert(levelled.end(), coarse.begin(), coarse.end());
     }
     const std::vector<uint16_t>& drawn = coarse.empty() ? indices : levelled;
-    const BufferResult result = CreateMeshBuffers(device, vertices.data(), static_cast<int>(vertices.size()),
-                                                  drawn.data(), static_cast<int>(drawn.size()), 0, buffers, nullptr);
-    if (result == BufferResult::VertexBufferFailed) {
-        REPORT_ERROR("could not create the proper vertex buffer for mesh");
-    } else if (result == BufferResult::IndexBufferFailed) {
-        REPORT_ERROR("could not create the new index buffer for mesh");
-    }
-    return result == BufferResult::Created;
+    return ReportMeshBufferResult(CreateMeshBuffers(device, vertices.data(), static_cast<int>(vertices.size()),
+                                                    drawn.data(), static_cast<int>(drawn.size()), 0, buffers, nullptr));
 }
 
 void TerrainMesh::ReleaseDeviceBuffers()
