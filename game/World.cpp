@@ -25,16 +25,11 @@ World* gWorld = nullptr;
 
 namespace {
 
-// The developer key's terrain: a 101 x 101 grid mesh at spacing 4 with the
-// plain terrain technique and material, bouncy and fairly rough.
+// The developer key's terrain: a 101 x 101 grid mesh at spacing 4, a plain
+// ground (render/Terrain.h).
 const int kDeveloperTerrainRows = 101;
 const int kDeveloperTerrainColumns = 101;
-const char* const kDeveloperTerrainTechnique = "Phong1Opaque";
-const int kDeveloperTerrainTexture = 2;
-const int kDeveloperTerrainMaterial = 2;
 const float kDeveloperTerrainDiff = 4.0f;
-const float kDeveloperTerrainElasticity = 1.0f;
-const float kDeveloperTerrainFriction = 0.5f;
 
 IDirect3DDevice9* RendererDevice()
 {
@@ -43,10 +38,9 @@ IDirect3DDevice9* RendererDevice()
 
 Terrain* MakeDeveloperTerrain(const std::string& fileName)
 {
-    return new Terrain(fileName.c_str(), kDeveloperTerrainRows, kDeveloperTerrainColumns, kDeveloperTerrainTechnique,
-                       kDeveloperTerrainTexture, kDeveloperTerrainMaterial, kDeveloperTerrainDiff,
-                       kDeveloperTerrainElasticity, kDeveloperTerrainFriction, kDeveloperTerrainFriction,
-                       RendererDevice());
+    return new Terrain(fileName.c_str(), kDeveloperTerrainRows, kDeveloperTerrainColumns, kDefaultGroundTechnique,
+                       kDefaultGroundTexture, kDefaultGroundMaterial, kDeveloperTerrainDiff, kDefaultGroundElasticity,
+                       kDefaultGroundFriction, kDefaultGroundFriction, RendererDevice());
 }
 
 template <typename T>

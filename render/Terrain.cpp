@@ -16,17 +16,9 @@
 namespace {
 
 // The techniques a ground is drawn with: the lit opaque pair, each with a
-// twin the frame draws far tiles with (SceneDrawer). The first is the
-// default, for a heightmap file naming another.
-const char* const kGroundTechniques[] = {"Phong1Opaque", "PhongNoSpecOpaque"};
-const char* const kDefaultGroundTechnique = kGroundTechniques[0];
-
-// What a refused value of a heightmap file falls back to: the developer
-// terrain's material.
-const int kDefaultGroundMaterial = 2;
-const int kDefaultGroundTexture = 2;
-const float kDefaultGroundElasticity = 1.0f;
-const float kDefaultGroundFriction = 0.5f;
+// twin the frame draws far tiles with (SceneDrawer). A heightmap file naming
+// another gets the default ground's.
+const char* const kGroundTechniques[] = {kDefaultGroundTechnique, "PhongNoSpecOpaque"};
 
 // A material or texture id names an entry of its table, or none.
 const ConfigRange<int> kMaterialIds{0, kNoMaterial};

@@ -13,6 +13,14 @@
 struct ID3DXMesh;
 struct IDirect3DDevice9;
 
+// A plain ground's look and surface: the developer key's terrain has them,
+// and a heightmap file's refused value falls back to them.
+constexpr const char* kDefaultGroundTechnique = "Phong1Opaque";
+constexpr int kDefaultGroundTexture = 2;
+constexpr int kDefaultGroundMaterial = 2;
+constexpr float kDefaultGroundElasticity = 1.0f; // bouncy
+constexpr float kDefaultGroundFriction = 0.5f;   // fairly rough, static and dynamic alike
+
 class Terrain
 {
 public:
