@@ -7,8 +7,8 @@
 
 namespace {
 
-// Stream extraction of a leading decimal number, as the definition files
-// have always been read.
+// Stream extraction of the decimal number an attribute starts with; what
+// follows it is ignored, as the float attributes' query ignores it.
 template <typename T>
 bool ExtractNumber(const char* text, T& value)
 {
