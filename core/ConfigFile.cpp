@@ -44,38 +44,45 @@ bool ConfigFile::ReadRecord(std::istream* in, std::vector<std::string>& tokens)
     return ReadConfigRecord(*in, kConfigFileMaxLine, tokens, CommentChars, Delimiters);
 }
 
+bool ConfigFile::FindRecord(const std::string& name, std::vector<std::string>& tokens)
+{
+    Rewind();
+    while (ReadRecord(lookupStream.get(), tokens)) {
+        if (tokens[0] == name) {
+            return true;
+        }
+    }
+    return false;
+}
+
 template <typename T>
 bool ConfigFile::GetValues(const std::string& name, std::vector<T>& values)
 {
-    Rewind();
     std::vector<std::string> tokens;
-    while (ReadRecord(lookupStream.get(), tokens)) {
-        if (tokens[0] != name) {
-            continue;
-        }
-        values.clear();
-        if (tokens.size() == 1) {
-            DebugPrint("Attribute %s has no values for it\n", name.c_str());
-            return false;
-        }
-        std::string joined;
-        for (std::size_t i = 1; i < tokens.size(); ++i) {
-            joined += tokens[i];
-            joined += ' ';
-        }
-        // One value per token; a token that is no T (and every one after it,
-        // since the stream has failed) reads as 0.
-        std::istringstream reader(joined);
-        for (std::size_t i = 1; i < tokens.size(); ++i) {
-            T value = T();
-            if (!(reader >> value)) {
-                value = T();
-            }
-            values.push_back(value);
-        }
-        return true;
+    if (!FindRecord(name, tokens)) {
+        return false;
     }
-    return false;
+    values.clear();
+    if (tokens.size() == 1) {
+        DebugPrint("Attribute %s has no values for it\n", name.c_str());
+        return false;
+    }
+    std::string joined;
+    for (std::size_t i = 1; i < tokens.size(); ++i) {
+        joined += tokens[i];
+        joined += ' ';
+    }
+    // One value per token; a token that is no T (and every one after it,
+    // since the stream has failed) reads as 0.
+    std::istringstream reader(joined);
+    for (std::size_t i = 1; i < tokens.size(); ++i) {
+        T value = T();
+        if (!(reader >> value)) {
+            value = T();
+        }
+        values.push_back(value);
+    }
+    return true;
 }
 
 template <typename T>
@@ -98,19 +105,12 @@ bool ConfigFile::GetValue(const std::string& name, T& out)
 
 bool ConfigFile::GetWord(const std::string& name, std::string& word)
 {
-    Rewind();
     std::vector<std::string> tokens;
-    while (ReadRecord(lookupStream.get(), tokens)) {
-        if (tokens[0] != name) {
-            continue;
-        }
-        if (tokens.size() == 1) {
-            return false;
-        }
-        word = tokens[1];
-        return true;
+    if (!FindRecord(name, tokens) || tokens.size() == 1) {
+        return false;
     }
-    return false;
+    word = tokens[1];
+    return true;
 }
 
 template <typename T>

@@ -41,6 +41,8 @@ public:
     // Next record of the stream (lines of up to 254 characters); false at the
     // end, at an over-long line or for a null stream.
     bool ReadRecord(std::istream* stream, std::vector<std::string>& tokens);
+    // Rewinds and reads records up to the first whose first token is name.
+    bool FindRecord(const std::string& name, std::vector<std::string>& tokens);
 
     // T = float, int, unsigned int, bool. False when the name has no record
     // (values untouched) or its record has no values (values cleared).

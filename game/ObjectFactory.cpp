@@ -73,7 +73,8 @@ struct StandardType
 // mass; 51 are the falling blocks a trigger lets go of.
 const StandardType kStandardTypes[] = {
     {1, Shape::Box, "player", kDefaultRest, 1, 0, 1, ModelScale::Sizes, true, false, false, false},
-    {kBoulderType, Shape::Ellipsoid, "ellipsoid", kDefaultRest, 2, 0, 42, ModelScale::Sizes, false, false, false, false},
+    {kBoulderType, Shape::Ellipsoid, "ellipsoid", kDefaultRest, 2, 0, 42, ModelScale::Sizes, false, false, false,
+     false},
     {3, Shape::Box, "box", kDefaultRest, 1, 0, kTextureFromRecord, ModelScale::Sizes, true, false, false, false},
     {5, Shape::Cylinder, "cylinder", kHeavyRest, 4, 0, kTextureFromRecord, ModelScale::Sizes, true, false, false,
      false},
@@ -83,7 +84,8 @@ const StandardType kStandardTypes[] = {
     {31, Shape::Prism, "box", kRampRest, 17, 0, kTextureFromRecord, ModelScale::Sizes, true, false, true, false},
     {36, Shape::Box, "box", kDefaultRest, 18, 0, 70, ModelScale::Sizes, true, false, false, false},
     {kSpikeType, Shape::Pyramid, "box", kHeavyRest, 21, 0, 60, ModelScale::BaseSideSquare, true, false, false, false},
-    {kFallingBlockType, Shape::Box, "box", kHeavyRest, 1, 0, kTextureFromRecord, ModelScale::Sizes, true, true, false, true},
+    {kFallingBlockType, Shape::Box, "box", kHeavyRest, 1, 0, kTextureFromRecord, ModelScale::Sizes, true, true, false,
+     true},
 };
 
 // The tetrahedron is always the same: 2.5 from centre to corner, 100 kg,

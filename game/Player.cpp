@@ -1,7 +1,6 @@
 #include "game/Player.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "audio/AudioController.h"
 #include "audio/AudioSystem.h"
@@ -15,12 +14,12 @@
 #include "game/PlayerProbes.h"
 #include "game/World.h"
 #include "objects/Capsule.h"
-#include "objects/Ellipsoid.h"
 #include "objects/NPObj.h"
 #include "objects/Polyhedron.h"
 #include "objects/Ragdoll.h"
 #include "objects/Vehicle.h"
 #include "particles/fPartManager.h"
+#include "physics/BodyCollisionData.h"
 #include "physics/collision/PlayerContact.h"
 #include "render/KeyframeAnimator.h"
 #include "render/Renderer.h"
@@ -94,33 +93,11 @@ int WorldIndexOf(const RigidBody* body)
     return -1;
 }
 
-// How far a limb reaches below its centre, as it is turned: a capsule by
-// its core's lower end and its radius, an ellipsoid by its extent along z.
-float ReachBelow(const Object& limb)
-{
-    const Matrix3& turned = limb.GetOrientation();
-    if (const Capsule* capsule = dynamic_cast<const Capsule*>(&limb)) {
-        Vector3 axis;
-        turned.GetRow(axis, capsule->GetAxis());
-        const float halfCore = 0.5f * capsule->GetCore().direction[capsule->GetAxis()];
-        return std::fabs(axis.z * halfCore) + capsule->GetRadius();
-    }
-    if (const Ellipsoid* ellipsoid = dynamic_cast<const Ellipsoid*>(&limb)) {
-        const Vector3& semi = ellipsoid->GetSemiAxes();
-        Vector3 x, y, z;
-        turned.GetRow(x, 0);
-        turned.GetRow(y, 1);
-        turned.GetRow(z, 2);
-        return std::sqrt(semi.x * x.z * semi.x * x.z + semi.y * y.z * semi.y * y.z + semi.z * z.z * semi.z * z.z);
-    }
-    return 0.0f;
-}
-
 // Where the limp character lies, as a character record gives it (the soles'
 // place): under its spine limb, at the highest of the terrain there, of
 // whatever lies between the spine and its lowest limb (the character may be
-// draped over a log), and of that limb's underside. A torch hand off its
-// wrist is not counted: it is no longer part of the body and may have
+// draped over a log), and of the bottom of that limb's bounds. A torch hand
+// off its wrist is not counted: it is apart from the body and may have
 // rolled away.
 Vector3 LyingPlace(const Ragdoll& ragdoll)
 {
@@ -129,8 +106,8 @@ Vector3 LyingPlace(const Ragdoll& ragdoll)
     float lowest = spine.z;
     for (int i = 0; i < ragdoll.GetLimbCount(); ++i) {
         if (i == kLeftHandLimb && handOff) continue;
-        const Object& limb = *ragdoll.GetLimb(i);
-        lowest = std::min(lowest, limb.position.z - ReachBelow(limb));
+        if (const BodyCollisionData* data = ragdoll.GetLimb(i)->GetCollisionData())
+            lowest = std::min(lowest, data->bounds.minimum.z);
     }
     Vector3 place(spine.x, spine.y, lowest);
     Vector3 under;

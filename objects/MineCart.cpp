@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <vector>
 
 #include "core/ConfigFile.h"
@@ -66,8 +65,8 @@ int ReadGridCount(const char* key)
 {
     ConfigFile* config = GetShapeConfig();
     int value = kDefaultGridCount;
-    const ConfigRange<int> anyCount{std::numeric_limits<int>::min(), std::numeric_limits<int>::max()};
-    if (config == nullptr || config->GetChecked(key, value, anyCount) != ConfigRead::kTaken || value == 0) {
+    if (config == nullptr || config->GetChecked(key, value, kAnyConfigNumber<int>) != ConfigRead::kTaken ||
+        value == 0) {
         return kDefaultGridCount;
     }
     return ReadMeshSizeKey(key, kDefaultGridCount);
