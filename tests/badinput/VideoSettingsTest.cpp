@@ -18,19 +18,19 @@ struct VideoCase
     bool fullscreen;
     int width;
     int height;
-    int reports;        // lines naming "Vid.cfg" on the error stream
-    const char* quotes; // what the report must quote, or null
+    int reports;                  // lines naming "Vid.cfg" on the error stream
+    const char* quotes = nullptr; // what the report must quote
 };
 
 const VideoCase kCases[] = {
-    {"Fullscreen 1\nFullscreenWidth 800\nFullscreenHeight 600\n", true, 800, 600, 0, nullptr},
-    {"", false, 640, 480, 0, nullptr},
-    {"FullscreenWidth 1\nFullscreenHeight 16384\n", false, 1, 16384, 0, nullptr},
-    {"FullscreenWidth -640\nFullscreenHeight 600\n", false, 640, 600, 1, nullptr},
-    {"FullscreenWidth banana\nFullscreenHeight 0\n", false, 640, 480, 2, nullptr},
-    {"FullscreenWidth 16385\nFullscreenHeight 99999999999\n", false, 640, 480, 2, nullptr},
-    {"Fullscreen 0\nFullscreenWidth 1024 768\nFullscreenHeight\n", false, 1024, 480, 0, nullptr},
-    // A number with more after it is no size; the report quotes the word as written.
+    {"Fullscreen 1\nFullscreenWidth 800\nFullscreenHeight 600\n", true, 800, 600, 0},
+    {"", false, 640, 480, 0},
+    {"FullscreenWidth 1\nFullscreenHeight 16384\n", false, 1, 16384, 0},
+    {"FullscreenWidth -640\nFullscreenHeight 600\n", false, 640, 600, 1},
+    {"FullscreenWidth banana\nFullscreenHeight 0\n", false, 640, 480, 2},
+    {"FullscreenWidth 16385\nFullscreenHeight 99999999999\n", false, 640, 480, 2},
+    {"Fullscreen 0\nFullscreenWidth 1024 768\nFullscreenHeight\n", false, 1024, 480, 0},
+    // Words no window has (too large, not a number, a third state): the report quotes them as written.
     {"FullscreenWidth 800\nFullscreenHeight 1e99\n", false, 800, 480, 1, "\"1e99\" for \"FullscreenHeight\""},
     {"FullscreenWidth nan\n", false, 640, 480, 1, "\"nan\" for \"FullscreenWidth\""},
     {"Fullscreen 2\nFullscreenWidth 800\n", false, 800, 480, 1, "\"2\" for \"Fullscreen\""},

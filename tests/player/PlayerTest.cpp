@@ -21,6 +21,7 @@
 #include "core/Stage.h"
 #include "game/LevelLoader.h"
 #include "game/Player.h"
+#include "game/PlayerProbes.h"
 #include "game/World.h"
 #include "objects/Capsule.h"
 #include "objects/NPObj.h"
@@ -34,7 +35,6 @@
 #include "render/MeshInstance.h"
 #include "render/Model.h"
 #include "render/Renderer.h"
-#include "render/Terrain.h"
 
 namespace {
 
@@ -63,14 +63,6 @@ protected:
 
     PlayerRig rig;
 };
-
-float TerrainHeight(const Vector3& at)
-{
-    float height = 0.0f;
-    Vector3 normal;
-    gWorld->GetHeightmaps().front()->GetGround().GetHeight(at.x, at.y, height, normal);
-    return height;
-}
 
 float Horizontal(const Vector3& v)
 {
@@ -330,26 +322,24 @@ TEST_F(PlayerTest, KTakesTheCharacterDownAndUpWithEveryEffectButNotOnTheCartStag
 
 TEST_F(PlayerTest, OnTheFirstThreeStagesTheCharacterStandsUpWhereItLayAndStaysUp)
 {
-    // Knocked out by K, left limp a second, then stood up by K (or by the
-    // recover message): the walking body comes back from its knock-out place
-    // to the spine limb and stands on what the character lay on.
+    // Knocked out by K, left limp a second, then stood up by K: the walking
+    // body comes back from its knock-out place to the spine limb and stands on
+    // what the character lay on.
     enum class Under { Terrain, Box, Bar };
     struct Case
     {
         int stage;
         Under under; // Terrain: the shipped stage; else the test terrain with a box
-        bool byKey;  // false: the recover message
     };
-    const Case cases[] = {{1, Under::Terrain, true},  {2, Under::Terrain, true}, {3, Under::Terrain, true},
-                          {2, Under::Terrain, false}, {1, Under::Box, true},     {1, Under::Bar, true}};
+    const Case cases[] = {{1, Under::Terrain}, {2, Under::Terrain}, {3, Under::Terrain},
+                          {1, Under::Box},     {1, Under::Bar}};
     // The box stands under the character from the start; the bar is put
     // under the spine once the character lies on the ground, so that it lies
     // across the bar with its legs lower down.
     const float boxTop = 2.0f;
     for (const Case& k : cases) {
         const char* const underNames[] = {"on the terrain", "on a box", "across a bar"};
-        SCOPED_TRACE("stage " + std::to_string(k.stage) + " " + underNames[static_cast<int>(k.under)] +
-                     (k.byKey ? ", K" : ", message 25"));
+        SCOPED_TRACE("stage " + std::to_string(k.stage) + " " + underNames[static_cast<int>(k.under)]);
         if (k.under == Under::Terrain) {
             delete gPlayer;
             gPlayer = new Player();
@@ -361,7 +351,11 @@ TEST_F(PlayerTest, OnTheFirstThreeStagesTheCharacterStandsUpWhereItLayAndStaysUp
                           .Character(kStandingRecord + Vector3(0.0f, 0.0f, raised))
                           .Object(1, box, Vector3(k.under == Under::Box ? 20.0f : 2.0f, 8.0f, boxTop), 100.0f));
         }
-        const auto floor = [&](const Vector3& at) { return k.under == Under::Terrain ? TerrainHeight(at) : boxTop; };
+        const auto floor = [&](const Vector3& at) {
+            float height = boxTop;
+            if (k.under == Under::Terrain) GroundHeightAt(at.x, at.y, height);
+            return height;
+        };
         ASSERT_NE(gPlayer->GetBody(), nullptr);
         rig.Frames(60);
         ASSERT_TRUE(gPlayer->IsUpright());
@@ -369,13 +363,9 @@ TEST_F(PlayerTest, OnTheFirstThreeStagesTheCharacterStandsUpWhereItLayAndStaysUp
         ASSERT_FALSE(gPlayer->IsUpright());
         rig.Frames(60);
         Object& spine = *gPlayer->GetFirstLimb();
-        if (k.byKey) {
-            rig.Hold({DIK_K});
-            rig.Frames(2);
-            rig.Hold({});
-        } else {
-            gEventDispatcher->PostMessage(kMsgRecover, nullptr);
-        }
+        rig.Hold({DIK_K});
+        rig.Frames(2);
+        rig.Hold({});
         if (k.under == Under::Bar) {
             const auto bar = std::find_if(gWorld->GetObjects().begin(), gWorld->GetObjects().end(),
                                           [](const Object* o) { return o->GetType() == 1; });
@@ -384,7 +374,7 @@ TEST_F(PlayerTest, OnTheFirstThreeStagesTheCharacterStandsUpWhereItLayAndStaysUp
             spine.SetPosition(Vector3(spine.position.x, spine.position.y, boxTop + 1.0f));
         }
         const Vector3 lay = spine.position;
-        rig.BeginFrame(); // the key's release (or the message) stands it up
+        rig.BeginFrame(); // the key's release stands it up
         ASSERT_TRUE(gPlayer->IsUpright());
         const Vector3 stood = Walking().position;
         rig.EndFrame();

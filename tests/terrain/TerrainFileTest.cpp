@@ -2,7 +2,6 @@
 // malformed input.
 #include <cmath>
 #include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -147,60 +146,33 @@ TEST(TerrainFile, KeysAreFoundInOrderPastOtherWords)
 
 TEST(TerrainFile, ValuesOutsideWhatTheKeyNamesAreReportedAndTheDefaultTaken)
 {
-    struct Ground
-    {
-        std::string technique;
-        int material, texture;
-        float elastic, staticFric, dynamicFric;
-    };
-    const Ground file{"PhongNoSpecOpaque", 7, 13, 0.25f, 0.75f, 0.4f};
-    // One value replaced; the ground takes the developer terrain's value for
-    // it (Phong1Opaque, 2, 2, 1, 0.5, 0.5) and every other key of the file.
-    const struct
-    {
-        const char* key;
-        const char* word;
-        Ground ground;
-    } cases[] = {
-        {"TECHNIQUE", "NoSuchTechnique", {"Phong1Opaque", 7, 13, 0.25f, 0.75f, 0.4f}},
-        {"MATERIAL", "15", {"PhongNoSpecOpaque", 2, 13, 0.25f, 0.75f, 0.4f}},
-        {"TEXTURE", "2147483647", {"PhongNoSpecOpaque", 7, 2, 0.25f, 0.75f, 0.4f}},
-        {"ELASTIC", "1e30", {"PhongNoSpecOpaque", 7, 13, 1.0f, 0.75f, 0.4f}},
-        {"STATIC_FRIC", "-1e30", {"PhongNoSpecOpaque", 7, 13, 0.25f, 0.5f, 0.4f}},
-        {"DYNAMIC_FRIC", "10.5", {"PhongNoSpecOpaque", 7, 13, 0.25f, 0.75f, 0.5f}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.key);
-        std::ostringstream text;
-        auto value = [&](const char* key, auto good) {
-            text << key << ' ';
-            if (std::string(key) == c.key) {
-                text << c.word << '\n';
-            } else {
-                text << good << '\n';
-            }
-        };
-        value("TECHNIQUE", file.technique);
-        value("MATERIAL", file.material);
-        value("TEXTURE", file.texture);
-        value("ELASTIC", file.elastic);
-        value("STATIC_FRIC", file.staticFric);
-        value("DYNAMIC_FRIC", file.dynamicFric);
-        text << "ROWS 5\nCOLUMNS 6\nDIFF 2.5\n";
-        const std::string path = WriteScratchFile("refused.hmp", text.str());
+    // A file whose values all differ from the plain ground's; one at a time is
+    // replaced by a word its key cannot take.
+    const char* const keys[] = {"TECHNIQUE", "MATERIAL", "TEXTURE", "ELASTIC", "STATIC_FRIC", "DYNAMIC_FRIC"};
+    const char* const good[] = {"PhongNoSpecOpaque", "7", "13", "0.25", "0.75", "0.4"};
+    const char* const bad[] = {"NoSuchTechnique", "15", "2147483647", "1e30", "-1e30", "10.5"};
+    for (int k = 0; k < 6; ++k) {
+        SCOPED_TRACE(keys[k]);
+        std::string text;
+        for (int i = 0; i < 6; ++i) text += std::string(keys[i]) + ' ' + (i == k ? bad[i] : good[i]) + '\n';
+        const std::string path = WriteScratchFile("refused.hmp", text + "ROWS 5\nCOLUMNS 6\nDIFF 2.5\n");
         Terrain terrain;
         ErrorCapture errors;
         EXPECT_TRUE(terrain.LoadConfig(path.c_str()));
-        EXPECT_EQ(terrain.GetMesh().technique, c.ground.technique);
-        EXPECT_EQ(terrain.GetMesh().materialId, c.ground.material);
-        EXPECT_EQ(terrain.GetMesh().textureId, c.ground.texture);
-        EXPECT_FLOAT_EQ(terrain.GetGround().elasticity, c.ground.elastic);
-        EXPECT_FLOAT_EQ(terrain.GetGround().staticFriction, c.ground.staticFric);
-        EXPECT_FLOAT_EQ(terrain.GetGround().dynamicFriction, c.ground.dynamicFric);
-        EXPECT_FLOAT_EQ(terrain.GetGround().DIFF, 2.5f);
-        const std::string report = path + " value \"" + c.word + "\" for \"" + c.key + "\"";
-        EXPECT_NE(errors.Text().find(report), std::string::npos) << errors.Text();
-        EXPECT_EQ(errors.Text().find("Failed in file"), errors.Text().rfind("Failed in file")) << errors.Text();
+        // The refused key takes the plain ground's value (Phong1Opaque, 2, 2,
+        // 1, 0.5, 0.5), every other key the file's.
+        const TerrainMesh& mesh = terrain.GetMesh();
+        const Heightmap& ground = terrain.GetGround();
+        EXPECT_EQ(std::string(mesh.technique), k == 0 ? "Phong1Opaque" : good[0]);
+        EXPECT_EQ(mesh.materialId, k == 1 ? 2 : 7);
+        EXPECT_EQ(mesh.textureId, k == 2 ? 2 : 13);
+        EXPECT_FLOAT_EQ(ground.elasticity, k == 3 ? 1.0f : 0.25f);
+        EXPECT_FLOAT_EQ(ground.staticFriction, k == 4 ? 0.5f : 0.75f);
+        EXPECT_FLOAT_EQ(ground.dynamicFriction, k == 5 ? 0.5f : 0.4f);
+        EXPECT_FLOAT_EQ(ground.DIFF, 2.5f);
+        const std::string& log = errors.Text();
+        EXPECT_NE(log.find(path + " value \"" + bad[k] + "\" for \"" + keys[k] + "\""), std::string::npos) << log;
+        EXPECT_EQ(log.find("Failed in file"), log.rfind("Failed in file")) << log;
     }
 }
 

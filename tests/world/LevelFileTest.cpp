@@ -30,18 +30,20 @@ const char* const kHeader =
     "stagenumber: 4\nheightmap: stage4.x\nhmapconfig: stage4.hmp\ncamera_orientation: -0.3 0 40\n";
 
 std::string BoxRecord(const std::string& position = "1 2 13", const std::string& scale = "2 2 2",
-                      const std::string& mass = "40", const std::string& immovable = "0", const std::string& type = "3",
+                      const std::string& mass = "40", const std::string& immovable = "0", int type = 3,
                       const std::string& orientation = "1 0 0 0 1 0 0 0 1")
 {
-    return "__TAG object\nbox\nobjectID: " + type + "\ntexture: 4\nposition: " + position + "\nscale: " + scale +
-           "\norientation: " + orientation + "\nmass: " + mass + "\nimmovable: " + immovable + "\n";
+    return "__TAG object\nbox\nobjectID: " + std::to_string(type) + "\ntexture: 4\nposition: " + position +
+           "\nscale: " + scale + "\norientation: " + orientation + "\nmass: " + mass + "\nimmovable: " + immovable +
+           "\n";
 }
 
-// The text with the first occurrence of part taken out.
-std::string Without(std::string text, const std::string& part)
+// The text with the first occurrence of from replaced by to.
+std::string Replaced(std::string text, const std::string& from, const std::string& to)
 {
-    const size_t at = text.find(part);
-    if (at != std::string::npos) text.erase(at, part.size());
+    const size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos) text.replace(at, from.size(), to);
     return text;
 }
 
@@ -111,13 +113,14 @@ TEST_F(LevelFileTest, RecordsAreBuiltOnlyWhenWholeAndTheFirstBadOneStopsTheReadi
              "/* ---- */\n__TAG light\nlamp0\ncolour: 1 1 1\n" + BoxRecord("1e0 +2 13.000000", "2 2 2", "4e1") +
              BushRecord(),
          1, 1, nullptr},
-        {"an unknown type builds nothing and is no fault", BoxRecord("1 2 13", "2 2 2", "40", "0", "99") + BoxRecord(),
-         1, 0, nullptr},
+        {"an unknown type builds nothing and is no fault", BoxRecord("1 2 13", "2 2 2", "40", "0", 99) + BoxRecord(), 1,
+         0, nullptr},
         {"a record missing a key does not take the next record's",
-         BoxRecord() + Without(BoxRecord(), "mass: 40\n") + BoxRecord(), 1, 0, "no \"mass:\" where one was due"},
+         BoxRecord() + Replaced(BoxRecord(), "mass: 40\n", "") + BoxRecord(), 1, 0, "no \"mass:\" where one was due"},
         {"a number is its whole word", BoxRecord() + BoxRecord("1 2 13", "2 2 2", "5abc") + BoxRecord(), 1, 0,
          "the value of \"mass:\" cannot be read"},
-        {"an integer has no fraction", BoxRecord() + BoxRecord("1 2 13", "2 2 2", "40", "0", "1.9") + BoxRecord(), 1, 0,
+        {"an integer has no fraction",
+         BoxRecord() + Replaced(BoxRecord(), "objectID: 3", "objectID: 1.9") + BoxRecord(), 1, 0,
          "the value of \"objectID:\" cannot be read"},
         {"a hexadecimal float is no number of the format", BoxRecord() + BoxRecord("1 2 13", "2 2 2", "0x1p10"), 1, 0,
          "the value of \"mass:\" cannot be read"},
@@ -133,8 +136,8 @@ TEST_F(LevelFileTest, RecordsAreBuiltOnlyWhenWholeAndTheFirstBadOneStopsTheReadi
          "the values of \"position:\" are not all within -1e+08 to 1e+08"},
         {"so is a mass", BoxRecord("1 2 13", "2 2 2", "-2e6"), 0, 0,
          "the value of \"mass:\" is not within -1e+06 to 1e+06"},
-        {"and an orientation that is no turn", BoxRecord("1 2 13", "2 2 2", "40", "0", "3", "1 0 0 0 3e38 0 0 0 1"), 0,
-         0, "the values of \"orientation:\" are not all within -2 to 2"},
+        {"and an orientation that is no turn", BoxRecord("1 2 13", "2 2 2", "40", "0", 3, "1 0 0 0 3e38 0 0 0 1"), 0, 0,
+         "the values of \"orientation:\" are not all within -2 to 2"},
         {"immovable is 0 or 1", BoxRecord("1 2 13", "2 2 2", "40", "2"), 0, 0,
          "the value of \"immovable:\" cannot be read"},
         {"a record cut short builds nothing",
@@ -313,15 +316,6 @@ int RecordCount(const std::string& text)
     int count = 0;
     for (size_t at = text.find("__TAG "); at != std::string::npos; at = text.find("__TAG ", at + 1)) ++count;
     return count;
-}
-
-// The text with the first occurrence of from replaced by to.
-std::string Replaced(std::string text, const std::string& from, const std::string& to)
-{
-    const size_t at = text.find(from);
-    EXPECT_NE(at, std::string::npos) << from;
-    if (at != std::string::npos) text.replace(at, from.size(), to);
-    return text;
 }
 
 // A tiny value stays apart from zero; the rest agree to the digits written.
